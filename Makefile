@@ -1,0 +1,50 @@
+# The two set-up commands of the README, and a few more.
+#   make run    installs what is missing, builds, converts the sample on the CGI
+#   make test   installs what is missing, builds, runs the test suite
+#   make test-sanitize   the suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make bench  builds and runs the micro-benchmarks
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+SAMPLE     ?= samples/letter.wri
+
+# Debian packages the build needs.
+PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
+
+.PHONY: run test test-sanitize bench deps build clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -q && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@cd $(BUILD) && QUERY_STRING='filename=../$(SAMPLE)' ./scrivlet.cgi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCRIVLET_BENCH=ON -DSCRIVLET_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scrivlet_bench
+	$(BENCH_BUILD)/bench/scrivlet_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,73 @@
+// Exceptions of the reader library and the programs.
+//
+// Every failure travels as an Exception carrying a ready message; the front
+// ends show that message to the user.  Messages are byte strings in the
+// system code page, like every other text at the library's edges.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace scrivlet {
+
+// One argument of Format: a text for "%s" or a number for "%d".
+using FormatArg = std::variant<std::string_view, int64_t>;
+
+// Replaces each "%s" and "%d" of the pattern by the next argument, in order;
+// "%%" gives one percent sign.  A pattern that asks for more arguments than
+// given keeps the remaining escapes as they stand.
+std::string Format(std::string_view pattern, std::initializer_list<FormatArg> args);
+
+class Exception : public std::exception {
+public:
+  explicit Exception(std::string message) : FMessage(std::move(message)) {}
+  Exception(std::string_view pattern, std::initializer_list<FormatArg> args)
+      : FMessage(Format(pattern, args)) {}
+
+  const std::string& Message() const noexcept { return FMessage; }
+  const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+  std::string FMessage;
+};
+
+// Reading past the end of a stream, or a failed read.
+class EReadError : public Exception {
+public:
+  EReadError() : Exception("Stream read error") {}
+  using Exception::Exception;
+};
+
+// A file that exists but cannot be opened.
+class EFOpenError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// A text that should have been a whole number.
+class EConvertError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// Compound-file (structured storage) failures.
+class EStorageError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// A list index outside its bounds.
+class EListError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// Parses a decimal whole number ("-12", "+7"); raises EConvertError with
+// "'%s' is not a valid integer value" for anything else or on overflow.
+int32_t StrToInt(std::string_view text);
+
+} // namespace scrivlet

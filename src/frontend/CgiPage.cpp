@@ -1,0 +1,253 @@
+#include "frontend/CgiPage.h"
+
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Process.h"
+#include "frontend/inifiles32.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace scrivlet {
+namespace {
+
+constexpr const char* kMakerAddress = "https://quorvane.example/";
+constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
+constexpr size_t kFirstPageLines = 56;
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c + 32);
+  return lower;
+}
+
+// The decoded file name of a lower-cased query, cut at its first "&" and
+// stripped of one leading and one trailing quote.
+std::string FileNameOfQuery(std::string_view query) {
+  size_t key = query.find("filename=");
+  std::string name = UrlDecode(query.substr(key + std::strlen("filename=")));
+  if (size_t ampersand = name.find('&'); ampersand != std::string::npos)
+    name.resize(ampersand);
+  auto isQuote = [](char c) { return c == '"' || c == '\''; };
+  if (!name.empty() && isQuote(name.front()))
+    name.erase(0, 1);
+  if (!name.empty() && isQuote(name.back()))
+    name.pop_back();
+  return name;
+}
+
+// The directory part as the title shows it: up to and including the last
+// "\" or ":".
+std::string_view TitleDirectory(std::string_view fileName) {
+  size_t delimiter = fileName.find_last_of("\\:");
+  return delimiter == std::string_view::npos ? std::string_view()
+                                             : fileName.substr(0, delimiter + 1);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines)
+    text += line + "\r\n";
+  return text;
+}
+
+// Whether the file lies inside the configured document root.
+bool InsideDocumentRoot(const std::string& fileName, const std::string& documentRoot) {
+  if (documentRoot.empty())
+    return true;
+  std::string root = ResolvePath(documentRoot);
+  std::string file = ResolvePath(fileName);
+  if (root.empty() || file.empty())
+    return false;
+  if (root.back() != '/')
+    root += '/';
+  return file.compare(0, root.size(), root) == 0;
+}
+
+std::string HeadingOf(const ReaderKind& kind, const TVdWBaseDocument& reader,
+                      const std::string& fileName) {
+  if (kind.heading == HeadingSource::FileName)
+    return fileName;
+  (void)reader; // the summary title; no reader of this version has a summary yet
+  return {};
+}
+
+// One page line: the text and the line end.
+class PageWriter {
+public:
+  void Line(std::string_view text) {
+    FPage += text;
+    FPage += "\r\n";
+  }
+  void Block(const std::string& block) {
+    if (block.empty())
+      return;
+    FPage += block;
+    FPage += "\r\n";
+  }
+  std::string Take() { return std::move(FPage); }
+
+private:
+  std::string FPage;
+};
+
+std::string CreditLine(std::string_view lead) {
+  return std::string(lead) + ", <A HREF=\"" + kMakerAddress + "\">Quorvane Software</A><BR>";
+}
+
+} // namespace
+
+std::string UrlDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c != '%') {
+      out += c;
+    } else if (i + 1 < text.size() && text[i + 1] == '%') {
+      out += '%';
+      ++i;
+    } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += c; // not an escape: kept as written
+    }
+  }
+  return out;
+}
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    default: out += c;
+    }
+  }
+  return out;
+}
+
+CgiRequest ScanRequest(const std::vector<std::string>& environment) {
+  CgiRequest request;
+  for (const auto& entry : environment) {
+    if (entry.compare(0, 13, "QUERY_STRING=") != 0)
+      continue;
+    std::string query = LowerCase(entry);
+    request.firstPage = query.find("firstpage=1") != std::string::npos ||
+                        query.find("firstpage=true") != std::string::npos;
+    if (query.find("filename=") != std::string::npos)
+      request.fileName = FileNameOfQuery(query);
+  }
+  return request;
+}
+
+std::string ConfigFileFor(const std::string& executablePath) {
+  return ChangeFileExt(executablePath, ".cfg");
+}
+
+PageConfig ReadPageConfig(const std::string& configFileName) {
+  PageConfig config;
+  if (configFileName.empty() || !FileExists(configFileName))
+    return config;
+  TIniFile32 ini(configFileName);
+  std::vector<std::string> lines;
+  ini.ReadSection("Head", lines);
+  config.headBlock = JoinLines(lines);
+  ini.ReadSection("EndOfBody", lines);
+  config.endBlock = JoinLines(lines);
+  ini.ReadSection("DocumentRoot", lines);
+  if (!lines.empty())
+    config.documentRoot = lines.front();
+  return config;
+}
+
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) {
+  PageContent content;
+  if (request.fileName.empty() || !InsideDocumentRoot(request.fileName, config.documentRoot)) {
+    content.error = kNoFileMessage;
+    return content;
+  }
+  const ReaderKind& kind = ReaderForFileName(request.fileName);
+  try {
+    std::unique_ptr<TVdWBaseDocument> reader = kind.create();
+    reader->SetFileName(request.fileName);
+    reader->LoadFromFile(AnsiToWide(request.fileName));
+    content.heading = HeadingOf(kind, *reader, request.fileName);
+    content.lines = SplitLines(reader->Lines().GetText());
+  } catch (const std::exception& error) {
+    // Whatever stopped the reader becomes the heading; the page goes on.
+    content.error = error.what();
+    if (content.error.empty())
+      content.error = "Error";
+    content.lines.clear();
+  }
+  return content;
+}
+
+std::string RenderPage(const CgiRequest& request, const PageConfig& config,
+                       const PageContent& content) {
+  PageWriter page;
+  page.Line("Content-Type: text/html");
+  page.Line("");
+  page.Line("<html>");
+  page.Line("<head>");
+  page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet 2.2 conversion\">");
+  std::string title = "<title>Scrivlet 2.2 conversion";
+  if (!request.fileName.empty())
+    title += ", " + HtmlEscape(TitleDirectory(request.fileName));
+  page.Line(title + "</title>");
+  page.Block(config.headBlock);
+  page.Line("</head>");
+  page.Line("<body>");
+  page.Line(CreditLine("<br>Generated by MS Word to Text cgi-convertor"));
+  if (!content.error.empty()) {
+    page.Line("<h1 align=\"center\">" + HtmlEscape(content.error) + "</h1>");
+  } else {
+    page.Line("<h1 align=\"center\">" + HtmlEscape(content.heading) + "</h1>");
+    size_t count = request.firstPage ? std::min(content.lines.size(), kFirstPageLines)
+                                     : content.lines.size();
+    for (size_t i = 0; i < count; ++i)
+      page.Line(HtmlEscape(content.lines[i]) + "<BR>");
+  }
+  page.Line("<hr>");
+  page.Line(CreditLine("<br>Generated by Scrivlet (MS Word to Text) cgi-convertor"));
+  page.Block(config.endBlock);
+  page.Line("</body>");
+  page.Line("</html>");
+  return page.Take();
+}
+
+int RunCgi() {
+  CgiRequest request = ScanRequest(EnvironmentEntries());
+  PageConfig config;
+  try {
+    config = ReadPageConfig(ConfigFileFor(ExecutablePath()));
+  } catch (const std::exception&) {
+    // An unreadable configuration file leaves the page without site mark-up.
+  }
+  PageContent content = ConvertForPage(request, config);
+  std::string page = RenderPage(request, config, content);
+  std::fwrite(page.data(), 1, page.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace scrivlet

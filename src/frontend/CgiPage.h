@@ -1,0 +1,64 @@
+// The CGI front end: one request in, one complete HTML page out.
+//
+// The web server starts the program once per request; QUERY_STRING names
+// the document (key "filename") and may ask for the first page only (key
+// "firstpage").  The page carries a heading (the document's title, or the
+// error that stopped the conversion) and the text, line by line.
+#pragma once
+
+#include "frontend/ReaderTable.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scrivlet {
+
+// Decodes a URL-encoded value: "%%" gives "%", "%" and two hexadecimal
+// digits give that byte, "+" gives a blank.  A "%" not followed by two
+// hexadecimal digits is copied as it stands.
+std::string UrlDecode(std::string_view text);
+
+// Escapes "&", "<", ">" and "\"" for HTML text.
+std::string HtmlEscape(std::string_view text);
+
+struct CgiRequest {
+  bool firstPage = false;
+  std::string fileName; // decoded, lower case
+};
+
+// Reads the request from the environment entries ("NAME=value"); each
+// QUERY_STRING entry is taken in turn and the last one stands.
+CgiRequest ScanRequest(const std::vector<std::string>& environment);
+
+// The site's settings from the configuration file.
+struct PageConfig {
+  std::string headBlock; // section Head, each line followed by CR LF
+  std::string endBlock;  // section EndOfBody, likewise
+  std::string documentRoot; // first line of section DocumentRoot, or empty
+};
+
+PageConfig ReadPageConfig(const std::string& configFileName);
+
+// The configuration file of an executable: its path with ".cfg".
+std::string ConfigFileFor(const std::string& executablePath);
+
+// What the conversion gives the page.
+struct PageContent {
+  std::string heading;             // title or file name; empty on error
+  std::vector<std::string> lines;  // text lines, system code page
+  std::string error;               // set when no text can be shown
+};
+
+// Converts the requested file with the reader its extension selects.
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config);
+
+// The whole response: CGI header and HTML page, every line ending in CR LF.
+std::string RenderPage(const CgiRequest& request, const PageConfig& config,
+                       const PageContent& content);
+
+// The program: scans the environment, converts, writes the page to standard
+// output.  Returns the exit code.
+int RunCgi();
+
+} // namespace scrivlet

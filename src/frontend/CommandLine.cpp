@@ -1,0 +1,277 @@
+#include "frontend/CommandLine.h"
+
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "frontend/ReaderTable.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace scrivlet {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: scrivlet [options] FILE\n"
+    "Converts a document to text, RTF or HTML.\n"
+    "\n"
+    "  --format plain|rtf|html  output formatting (default plain)\n"
+    "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden\n"
+    "                           (default text,summary)\n"
+    "  --max-length N           keep at most N characters (default 0: no limit)\n"
+    "  --raw-control-chars      keep the format's control characters as they are\n"
+    "  --password PW            password of an encrypted PDF\n"
+    "  --reader KIND            force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"
+    "  --json                   print one JSON object instead of the text\n"
+    "  --help, --version\n";
+
+std::optional<TVdTextFormating> ParseFormating(std::string_view value) {
+  if (value == "plain")
+    return tfPlainText;
+  if (value == "rtf")
+    return tfRTF;
+  if (value == "html")
+    return tfHTML;
+  return std::nullopt;
+}
+
+std::optional<TKxWParseItems> ParseItems(std::string_view list) {
+  TKxWParseItems items;
+  while (true) {
+    size_t comma = list.find(',');
+    std::string_view name = list.substr(0, comma);
+    if (name == "text")
+      items.Include(wpiText);
+    else if (name == "vba")
+      items.Include(wpiVBA);
+    else if (name == "pictures")
+      items.Include(wpiPictures);
+    else if (name == "summary")
+      items.Include(wpiSummaryInformation);
+    else if (name == "hidden")
+      items.Include(wpiHiddenText);
+    else if (!name.empty())
+      return std::nullopt;
+    if (comma == std::string_view::npos)
+      return items;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+std::optional<int32_t> ParseInt(std::string_view text) {
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    return std::nullopt;
+  return value;
+}
+
+// Applies one option that takes a value; returns an error text or "".
+std::string ApplyValueOption(const std::string& name, const std::string& value,
+                             CommandLineOptions& options) {
+  if (name == "--format") {
+    auto formating = ParseFormating(value);
+    if (!formating)
+      return "--format must be plain, rtf or html";
+    options.formating = *formating;
+  } else if (name == "--items") {
+    auto items = ParseItems(value);
+    if (!items)
+      return "--items takes a comma-separated subset of text,vba,pictures,summary,hidden";
+    options.items = *items;
+  } else if (name == "--max-length") {
+    auto length = ParseInt(value);
+    if (!length)
+      return "--max-length takes a whole number";
+    options.maxLength = *length;
+  } else if (name == "--password") {
+    options.password = value;
+  } else if (name == "--reader") {
+    if (ReaderByName(value) == nullptr)
+      return "--reader must be one of doc, docx, wpd, wri, odt, odp, fb2, epub, pdf";
+    options.readerName = value;
+  }
+  return {};
+}
+
+bool TakesValue(const std::string& name) {
+  return name == "--format" || name == "--items" || name == "--max-length" ||
+         name == "--password" || name == "--reader";
+}
+
+void AppendEscape(std::string& out, unsigned value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "\\u%04x", value);
+  out += buffer;
+}
+
+std::string JsonAnsiString(std::string_view bytes) { return JsonString(AnsiToWide(bytes)); }
+
+std::string JsonLines(const TWideStrings& lines) {
+  std::string out = "[";
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0)
+      out += ", ";
+    out += JsonString(lines.Get(i));
+  }
+  return out + "]";
+}
+
+struct ConversionResult {
+  const char* className = "";
+  std::string error;
+  bool failed = false;
+  bool encrypted = false;
+};
+
+ConversionResult Convert(const CommandLineOptions& options, TVdWBaseDocument& reader) {
+  ConversionResult result;
+  result.className = reader.ClassName();
+  reader.SetFileName(options.fileName);
+  reader.SetTextFormating(options.formating);
+  reader.SetParseItems(options.items);
+  reader.SetMaxTextLength(options.maxLength);
+  reader.SetConvertSysCharacters(!options.rawControlChars);
+  try {
+    reader.LoadFromFile(AnsiToWide(options.fileName));
+  } catch (const std::exception& error) {
+    result.failed = true;
+    result.error = error.what();
+  }
+  try {
+    result.encrypted = reader.IsEncrypted();
+  } catch (const std::exception&) {
+    result.encrypted = false;
+  }
+  return result;
+}
+
+std::string JsonObject(const TVdWBaseDocument& reader, const ConversionResult& result) {
+  std::string out = "{\"reader\": " + JsonAnsiString(result.className);
+  out += ", \"lines\": " + JsonLines(reader.Lines());
+  out += ", \"summary\": null";
+  out += ", \"stories\": null";
+  out += std::string(", \"encrypted\": ") + (result.encrypted ? "true" : "false");
+  out += ", \"error\": " + (result.failed ? JsonAnsiString(result.error) : "null");
+  return out + "}\n";
+}
+
+} // namespace
+
+std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                                   std::string& error) {
+  CommandLineOptions options;
+  bool fileSeen = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg == "--") {
+      if (i + 2 != args.size() || fileSeen) {
+        error = "exactly one FILE is expected";
+        return std::nullopt;
+      }
+      options.fileName = args[i + 1];
+      fileSeen = true;
+      break;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+      std::string name = arg, value;
+      bool inlineValue = false;
+      if (size_t equals = arg.find('='); equals != std::string::npos) {
+        name = arg.substr(0, equals);
+        value = arg.substr(equals + 1);
+        inlineValue = true;
+      }
+      if (TakesValue(name)) {
+        if (!inlineValue) {
+          if (i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return std::nullopt;
+          }
+          value = args[++i];
+        }
+        error = ApplyValueOption(name, value, options);
+        if (!error.empty())
+          return std::nullopt;
+      } else if (inlineValue) {
+        error = name + " takes no value";
+        return std::nullopt;
+      } else if (name == "--raw-control-chars") {
+        options.rawControlChars = true;
+      } else if (name == "--json") {
+        options.json = true;
+      } else if (name == "--help" || name == "-h") {
+        options.help = true;
+      } else if (name == "--version") {
+        options.version = true;
+      } else {
+        error = "unknown option " + name;
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (fileSeen) {
+      error = "exactly one FILE is expected";
+      return std::nullopt;
+    }
+    options.fileName = arg;
+    fileSeen = true;
+  }
+  if (!fileSeen && !options.help && !options.version) {
+    error = "no FILE given";
+    return std::nullopt;
+  }
+  return options;
+}
+
+std::string JsonString(std::u16string_view text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
+    bool paired = highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                  text[i + 1] <= 0xDFFF;
+    if (c == u'"') {
+      out += "\\\"";
+    } else if (c == u'\\') {
+      out += "\\\\";
+    } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !paired)) {
+      AppendEscape(out, c);
+    } else if (paired) {
+      out += WideToUtf8(text.substr(i, 2));
+      ++i;
+    } else {
+      out += WideToUtf8(text.substr(i, 1));
+    }
+  }
+  return out + "\"";
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err) {
+  std::string error;
+  auto options = ParseCommandLine(args, error);
+  if (!options) {
+    err += "scrivlet: " + error + "\n" + kUsage;
+    return 2;
+  }
+  if (options->help) {
+    out += kUsage;
+    return 0;
+  }
+  if (options->version) {
+    out += "scrivlet 2.2.0\n";
+    return 0;
+  }
+  const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
+                                                       : *ReaderByName(options->readerName);
+  std::unique_ptr<TVdWBaseDocument> reader = kind.create();
+  ConversionResult result = Convert(*options, *reader);
+  if (options->json) {
+    out += JsonObject(*reader, result);
+  } else {
+    out += WideToUtf8(reader->Lines().GetTextW());
+    if (result.failed)
+      err += WideToUtf8(AnsiToWide(result.error)) + "\n";
+  }
+  return result.failed ? 1 : 0;
+}
+
+} // namespace scrivlet

@@ -1,0 +1,39 @@
+// The command-line converter: the same conversions as the CGI page, with
+// every reader option and a JSON view for scripts.
+#pragma once
+
+#include "core/VdWBase.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+
+struct CommandLineOptions {
+  TVdTextFormating formating = tfPlainText;
+  TKxWParseItems items{wpiText, wpiSummaryInformation};
+  int32_t maxLength = 0;
+  bool rawControlChars = false;
+  std::string password;
+  std::string readerName; // empty: chosen by extension
+  bool json = false;
+  bool help = false;
+  bool version = false;
+  std::string fileName;
+};
+
+// Parses the arguments after the program name.  On a usage error returns
+// nothing and sets error.
+std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                                   std::string& error);
+
+// Writes a UTF-16 text as a JSON string literal in UTF-8.
+std::string JsonString(std::u16string_view text);
+
+// Runs one conversion; out and err receive what goes to standard output and
+// standard error.  Returns the exit status: 0 converted, 1 the reader
+// failed, 2 usage error.
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err);
+
+} // namespace scrivlet

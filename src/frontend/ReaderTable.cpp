@@ -1,0 +1,80 @@
+#include "frontend/ReaderTable.h"
+
+#include "core/Exception.h"
+#include "core/Process.h"
+
+#include <algorithm>
+#include <array>
+
+namespace scrivlet {
+namespace {
+
+// Stands in for a reader this version does not have yet: it names the
+// reader it stands for and refuses every document with a clear message.
+template <const char* ClassNameText, const char* FormatText>
+class TPendingReader final : public TVdWBaseDocument {
+public:
+  const char* ClassName() const override { return ClassNameText; }
+
+  void ParseStream(TStream& stream) override {
+    TVdWBaseDocument::ParseStream(stream);
+    throw Exception("Reading %s documents is not supported in this version", {FormatText});
+  }
+
+  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+};
+
+template <const char* ClassNameText, const char* FormatText>
+std::unique_ptr<TVdWBaseDocument> CreatePending() {
+  return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
+}
+
+constexpr char kWordX[] = "TVdWordXDocument", kWordXFormat[] = "Word 2007+ (.docx)";
+constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
+constexpr char kWri[] = "TWRIFile", kWriFormat[] = "Windows Write (.wri)";
+constexpr char kOdt[] = "TOpenOfficeTextDocument", kOdtFormat[] = "OpenDocument text (.odt)";
+constexpr char kOdp[] = "TOpenOfficePresentation",
+               kOdpFormat[] = "OpenDocument presentation (.odp)";
+constexpr char kFb2[] = "TFictionBook", kFb2Format[] = "FictionBook (.fb2)";
+constexpr char kEpub[] = "TKxWEPub", kEpubFormat[] = "EPUB (.epub)";
+constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
+constexpr char kWord[] = "TVdWordDocument", kWordFormat[] = "Word 97-2003 (.doc)";
+
+const std::array<ReaderKind, 9> kReaders = {{
+    {".DOCX", "docx", kWordX, HeadingSource::SummaryTitle, CreatePending<kWordX, kWordXFormat>},
+    {".WPD", "wpd", kWpd, HeadingSource::FileName, CreatePending<kWpd, kWpdFormat>},
+    {".WRI", "wri", kWri, HeadingSource::FileName, CreatePending<kWri, kWriFormat>},
+    {".ODT", "odt", kOdt, HeadingSource::SummaryTitle, CreatePending<kOdt, kOdtFormat>},
+    {".ODP", "odp", kOdp, HeadingSource::SummaryTitle, CreatePending<kOdp, kOdpFormat>},
+    {".FB2", "fb2", kFb2, HeadingSource::SummaryTitle, CreatePending<kFb2, kFb2Format>},
+    {".EPUB", "epub", kEpub, HeadingSource::SummaryTitle, CreatePending<kEpub, kEpubFormat>},
+    {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
+    {"", "doc", kWord, HeadingSource::SummaryTitle, CreatePending<kWord, kWordFormat>},
+}};
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 32);
+  return text;
+}
+
+} // namespace
+
+std::span<const ReaderKind> ReaderTable() { return kReaders; }
+
+const ReaderKind& ReaderForFileName(std::string_view fileName) {
+  std::string extension = UpperCase(ExtractFileExt(fileName));
+  for (const auto& row : kReaders)
+    if (extension == row.extension || row.extension[0] == '\0')
+      return row;
+  return kReaders.back();
+}
+
+const ReaderKind* ReaderByName(std::string_view kind) {
+  auto row = std::find_if(kReaders.begin(), kReaders.end(),
+                          [&](const ReaderKind& r) { return kind == r.name; });
+  return row == kReaders.end() ? nullptr : &*row;
+}
+
+} // namespace scrivlet

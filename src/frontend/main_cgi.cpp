@@ -1,0 +1,3 @@
+#include "frontend/CgiPage.h"
+
+int main() { return scrivlet::RunCgi(); }

@@ -1,0 +1,56 @@
+#include "frontend/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+std::optional<CommandLineOptions> Parse(std::vector<std::string> args) {
+  std::string error;
+  return ParseCommandLine(args, error);
+}
+
+TEST(CommandLineOptions, ValuesAndDefaults) {
+  auto defaults = Parse({"a.doc"});
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->formating, tfPlainText);
+  EXPECT_EQ(defaults->items.Bits(), 9);
+  EXPECT_EQ(defaults->maxLength, 0);
+  EXPECT_FALSE(defaults->json);
+
+  auto all = Parse({"--format", "html", "--items=text,vba,hidden", "--max-length", "20",
+                    "--raw-control-chars", "--password", "pw", "--reader", "pdf", "--json",
+                    "x.bin"});
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->formating, tfHTML);
+  EXPECT_EQ(all->items, (TKxWParseItems{wpiText, wpiVBA, wpiHiddenText}));
+  EXPECT_EQ(all->maxLength, 20);
+  EXPECT_TRUE(all->rawControlChars);
+  EXPECT_EQ(all->password, "pw");
+  EXPECT_EQ(all->readerName, "pdf");
+  EXPECT_TRUE(all->json);
+  EXPECT_EQ(all->fileName, "x.bin");
+  EXPECT_EQ(Parse({"--", "-dash.doc"})->fileName, "-dash.doc");
+}
+
+TEST(CommandLineOptions, UsageErrors) {
+  for (std::vector<std::string> bad :
+       {std::vector<std::string>{}, {"a", "b"}, {"--format"}, {"--format", "txt", "a"},
+        {"--items", "text,bogus", "a"}, {"--max-length", "ten", "a"}, {"--reader", "xls", "a"},
+        {"--unknown", "a"}, {"--json=1", "a"}}) {
+    std::string out, err;
+    EXPECT_EQ(RunCommandLine(bad, out, err), 2);
+    EXPECT_FALSE(err.empty());
+  }
+}
+
+TEST(JsonStrings, EscapesControlsAndLoneSurrogates) {
+  EXPECT_EQ(JsonString(u"a\"b\\c"), "\"a\\\"b\\\\c\"");
+  EXPECT_EQ(JsonString(u"\r\n\x01"), "\"\\u000d\\u000a\\u0001\"");
+  EXPECT_EQ(JsonString(u"\u00e9\U0001F600"), "\"\xc3\xa9\xf0\x9f\x98\x80\"");
+  EXPECT_EQ(JsonString(std::u16string(1, u'\xDC00')), "\"\\udc00\"");
+  EXPECT_EQ(JsonString(std::u16string{u'\xD800', u'a'}), "\"\\ud800a\"");
+}
+
+} // namespace
+} // namespace scrivlet
