@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/write/VdWRI.h"
 
 #include <algorithm>
 #include <array>
@@ -24,6 +25,11 @@ public:
   void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
 };
 
+template <class Reader>
+std::unique_ptr<TVdWBaseDocument> Create() {
+  return std::make_unique<Reader>();
+}
+
 template <const char* ClassNameText, const char* FormatText>
 std::unique_ptr<TVdWBaseDocument> CreatePending() {
   return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
@@ -31,7 +37,6 @@ std::unique_ptr<TVdWBaseDocument> CreatePending() {
 
 constexpr char kWordX[] = "TVdWordXDocument", kWordXFormat[] = "Word 2007+ (.docx)";
 constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
-constexpr char kWri[] = "TWRIFile", kWriFormat[] = "Windows Write (.wri)";
 constexpr char kOdt[] = "TOpenOfficeTextDocument", kOdtFormat[] = "OpenDocument text (.odt)";
 constexpr char kOdp[] = "TOpenOfficePresentation",
                kOdpFormat[] = "OpenDocument presentation (.odp)";
@@ -43,7 +48,7 @@ constexpr char kWord[] = "TVdWordDocument", kWordFormat[] = "Word 97-2003 (.doc)
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", kWordX, HeadingSource::SummaryTitle, CreatePending<kWordX, kWordXFormat>},
     {".WPD", "wpd", kWpd, HeadingSource::FileName, CreatePending<kWpd, kWpdFormat>},
-    {".WRI", "wri", kWri, HeadingSource::FileName, CreatePending<kWri, kWriFormat>},
+    {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
     {".ODT", "odt", kOdt, HeadingSource::SummaryTitle, CreatePending<kOdt, kOdtFormat>},
     {".ODP", "odp", kOdp, HeadingSource::SummaryTitle, CreatePending<kOdp, kOdpFormat>},
     {".FB2", "fb2", kFb2, HeadingSource::SummaryTitle, CreatePending<kFb2, kFb2Format>},
