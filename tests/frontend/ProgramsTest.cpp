@@ -1,9 +1,12 @@
 // Both programs run as child processes, as a web server or a user runs them.
 #include "support/ChildProcess.h"
+#include "support/SampleDocuments.h"
 #include "support/TempDir.h"
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <gtest/gtest.h>
 
 namespace scrivlet {
@@ -121,6 +124,73 @@ TEST(CgiProgram, DocumentRootConfinesTheFileName) {
   EXPECT_EQ(Heading(escape.out), "Filename is not defined or file is not found");
   auto allowed = cgi.Request("filename=" + inside);
   EXPECT_NE(Heading(allowed.out), "Filename is not defined or file is not found");
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
+TEST(CgiProgram, ConvertsAWriteDocument) {
+  CgiProgram cgi;
+  std::string file = cgi.Dir().Write("letter.wri", test::SampleWriteLetter());
+  auto result = cgi.Request("filename=" + file);
+  ExpectCompletePage(result);
+  EXPECT_EQ(Heading(result.out), file); // Write documents are headed by their file name
+  EXPECT_NE(result.out.find("</h1>\r\nA letter from Scrivlet<BR>\r\nDear reader,<BR>\r\n"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("text such as a&lt;b &amp; &quot;quotes&quot; shows"),
+            std::string::npos);
+}
+
+TEST(CgiProgram, FirstPageShowsFiftySixLines) {
+  CgiProgram cgi;
+  std::string file = cgi.Dir().Write("long.wri", test::GeneratedWriteDocument(100000));
+  auto all = cgi.Request("filename=" + file);
+  auto first = cgi.Request("filename=" + file + "&firstpage=true");
+  ExpectCompletePage(first);
+  EXPECT_GT(Count(all.out, "dog, and bold words"), 56u);
+  EXPECT_EQ(Count(first.out, ".<BR>\r\n"), 56u);
+}
+
+TEST(CgiProgram, UnreadableAndDamagedDocuments) {
+  CgiProgram cgi;
+  std::string damaged = cgi.Dir().Write("cut.wri", test::SampleWriteLetter().substr(0, 200));
+  auto result = cgi.Request("filename=" + damaged);
+  ExpectCompletePage(result);
+  EXPECT_EQ(Heading(result.out), "Stream read error");
+  std::string empty = cgi.Dir().Write("empty.wri", "");
+  EXPECT_EQ(Heading(cgi.Request("filename=" + empty).out), "Stream read error");
+}
+
+TEST(Samples, LetterIsTheBuildersLetter) {
+  std::ifstream file(std::string(SCRIVLET_SAMPLES_DIR) + "/letter.wri", std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  EXPECT_EQ(bytes.str(), test::SampleWriteLetter())
+      << "run build/tests/scrivlet_make_samples samples";
+}
+
+TEST(CommandLineProgram, ConvertsAndReportsJson) {
+  TempDir dir;
+  std::string file = dir.Write("letter.wri", test::SampleWriteLetter());
+  auto plain = RunChild(SCRIVLET_CLI_PATH, {file}, {});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_TRUE(plain.out.starts_with("A letter from Scrivlet\rDear reader,\r"));
+  EXPECT_TRUE(plain.out.ends_with("The Scrivlet team\r\r\n"));
+  auto html = RunChild(SCRIVLET_CLI_PATH, {"--format", "html", file}, {});
+  EXPECT_NE(html.out.find("<font face=\"Arial\" size=\"4\"><b>A letter"), std::string::npos);
+  auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", "--max-length", "8", file}, {});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out, "{\"reader\": \"TWRIFile\", \"lines\": [\"A letter\"], \"summary\": null, "
+                      "\"stories\": null, \"encrypted\": false, \"error\": null}\n");
+  auto forced = RunChild(SCRIVLET_CLI_PATH, {"--reader", "wri", "--json", file}, {});
+  EXPECT_NE(forced.out.find("\"reader\": \"TWRIFile\""), std::string::npos);
+  auto damaged = RunChild(SCRIVLET_CLI_PATH, {"--json", dir.Write("x.wri", "short")}, {});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_NE(damaged.out.find("\"error\": \"Stream read error\"}"), std::string::npos);
 }
 
 TEST(CommandLineProgram, UsageAndExitStatus) {

@@ -1,5 +1,8 @@
 #include "support/WriteBuilder.h"
 
+#include <map>
+#include <stdexcept>
+
 namespace scrivlet::test {
 namespace {
 
@@ -24,16 +27,22 @@ std::string PropertyPages(const std::vector<std::pair<uint32_t, WriteBuilder::Pr
     Put32(page, 0, fcFirst);
     size_t count = std::min(perPage, entries.size() - std::min(first, entries.size()));
     size_t blockAt = 4 + 6 * count;
+    std::map<std::string, size_t> blocks; // equal properties share one block
     for (size_t k = 0; k < count; ++k) {
       const auto& [limit, props] = entries[first + k];
       Put32(page, 4 + 6 * k, limit);
       if (!props) {
         Put16(page, 8 + 6 * k, 0xFFFF);
       } else {
-        Put16(page, 8 + 6 * k, static_cast<uint32_t>(blockAt - 4));
-        page[blockAt] = static_cast<char>(props->size());
-        page.replace(blockAt + 1, props->size(), *props);
-        blockAt += 1 + props->size();
+        auto [block, added] = blocks.try_emplace(*props, blockAt);
+        if (added) {
+          if (blockAt + 1 + props->size() > 127)
+            throw std::length_error("property blocks do not fit on the page");
+          page[blockAt] = static_cast<char>(props->size());
+          page.replace(blockAt + 1, props->size(), *props);
+          blockAt += 1 + props->size();
+        }
+        Put16(page, 8 + 6 * k, static_cast<uint32_t>(block->second - 4));
       }
       fcFirst = limit;
     }

@@ -1,0 +1,32 @@
+// The Write reader on generated documents of growing size: the time per byte
+// should stay flat.  Write page numbers are 16-bit, so a file stays below
+// 8 MB.
+#include "core/Stream.h"
+#include "readers/write/VdWRI.h"
+#include "support/SampleDocuments.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_WriteDocument(benchmark::State& state) {
+  const std::string file = scrivlet::test::GeneratedWriteDocument(static_cast<size_t>(state.range(0)));
+  const auto formating = static_cast<scrivlet::TVdTextFormating>(state.range(1));
+  for (auto _ : state) {
+    scrivlet::TWRIFile reader;
+    reader.SetTextFormating(formating);
+    scrivlet::TMemoryStream stream(file);
+    reader.LoadFromStream(stream);
+    benchmark::DoNotOptimize(reader.Lines().Count());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
+}
+BENCHMARK(BM_WriteDocument)
+    ->Args({1 << 20, scrivlet::tfPlainText})
+    ->Args({4 << 20, scrivlet::tfPlainText})
+    ->Args({1 << 20, scrivlet::tfHTML})
+    ->Args({2 << 20, scrivlet::tfHTML})
+    ->Args({4 << 20, scrivlet::tfHTML})
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

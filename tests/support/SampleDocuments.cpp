@@ -1,0 +1,60 @@
+#include "support/SampleDocuments.h"
+
+#include "support/WriteBuilder.h"
+
+namespace scrivlet::test {
+
+std::string SampleWriteLetter() {
+  WriteBuilder b;
+  WriteCharProps bold, italic, heading;
+  bold.bold = true;
+  italic.italic = true;
+  heading.bold = true;
+  heading.halfPoints = 32;
+  heading.font = 1;
+  auto add = [&](const std::string& text, WriteBuilder::Props props = std::nullopt) {
+    b.text += text;
+    b.AddRun(b.text.size(), std::move(props));
+  };
+  add("A letter from Scrivlet\r\n", heading.Bytes());
+  b.AddParagraph(b.text.size());
+  add("Dear reader,\r\n");
+  b.AddParagraph(b.text.size());
+  add("this page was written by Windows Write and converted by ");
+  add("scrivlet.cgi", bold.Bytes());
+  add(": every paragraph of the document is one line here, and text such as "
+      "a<b & \"quotes\" shows as written.\r\n");
+  b.AddParagraph(b.text.size());
+  add("With kind regards,\r\n", italic.Bytes());
+  b.AddParagraph(b.text.size());
+  add("The Scrivlet team\r\n");
+  b.AddParagraph(b.text.size());
+  b.AddFont(0x20, "Times New Roman");
+  b.AddFont(0x10, "Arial");
+  return b.Build();
+}
+
+std::string GeneratedWriteDocument(size_t bytes) {
+  WriteBuilder b;
+  b.entriesPerPage = 16;
+  WriteCharProps bold;
+  bold.bold = true;
+  bold.font = 1;
+  b.AddFont(0x20, "Times New Roman");
+  b.AddFont(0x10, "Arial");
+  static const std::string words = "The quick brown fox jumps over the lazy dog, ";
+  for (size_t paragraph = 0; b.text.size() < bytes; ++paragraph) {
+    for (int sentence = 0; sentence < 4; ++sentence) {
+      b.text += words;
+      b.AddRun(b.text.size());
+      b.text += "and bold words";
+      b.AddRun(b.text.size(), bold.Bytes());
+    }
+    b.text += ".\r\n";
+    b.AddRun(b.text.size());
+    b.AddParagraph(b.text.size());
+  }
+  return b.Build();
+}
+
+} // namespace scrivlet::test

@@ -1,0 +1,15 @@
+// Small documents that show what the readers do: the samples of `make run`
+// and inputs of the end-to-end tests.
+#pragma once
+
+#include <string>
+
+namespace scrivlet::test {
+
+// A two-paragraph Write letter with a bold and an italic run.
+std::string SampleWriteLetter();
+
+// A Write document of about the given size: paragraphs of mixed runs.
+std::string GeneratedWriteDocument(size_t bytes);
+
+} // namespace scrivlet::test
