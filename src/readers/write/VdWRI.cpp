@@ -207,7 +207,7 @@ std::string TWRIFile::ReadParagraphs() {
       bool runningHeadOrFoot = flags & 0x06;
       bool picture = flags & 0x10;
       if (!runningHeadOrFoot && !picture)
-        WriteParagraphRuns(runs, start, entry.limit - 1, body);
+        WriteParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), body);
       body += formating == tfRTF ? "\r\n" : formating == tfHTML ? "</p>" : "";
       start = entry.limit;
       if (start >= FTextEnd)
@@ -215,6 +215,14 @@ std::string TWRIFile::ReadParagraphs() {
     }
   }
   return body;
+}
+
+// A paragraph ends with the line feed of its CR LF mark, which is left
+// out; a paragraph that ends in any other byte (some writers cut paragraphs
+// inside a line) keeps its last byte.
+uint32_t TWRIFile::ParagraphTextEnd(uint32_t limit) const {
+  bool endsInLineFeed = limit <= kTextStart || limit > FTextEnd || FData[limit - 1] == '\n';
+  return endsInLineFeed ? limit - 1 : limit;
 }
 
 // Emits the text at offsets start..end-1 (end leaves out the paragraph's

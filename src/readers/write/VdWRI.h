@@ -57,6 +57,7 @@ private:
   void ReadHeader();
   void ReadFontTable();
   std::string ReadParagraphs();
+  uint32_t ParagraphTextEnd(uint32_t limit) const;
   void WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end, std::string& out);
   void OpenRun(const CharProps& props, std::string& out) const;
   void CloseRun(const CharProps& props, std::string& out) const;

@@ -6,6 +6,7 @@
 #include "support/WriteBuilder.h"
 
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace scrivlet {
@@ -190,6 +191,15 @@ TEST(WriteReader, FontEntryReachingTheEndStopsTheTable) {
   EXPECT_TRUE(reader.Fonts().empty());
 }
 
+TEST(WriteReader, ParagraphCutInsideALineKeepsItsLastByte) {
+  WriteBuilder b;
+  b.text = "the debugger\r\n";
+  b.AddRun(14);
+  b.AddParagraph(5); // ends after "the d"
+  b.AddParagraph(14);
+  EXPECT_EQ(Convert(b.Build()), "the debugger\r");
+}
+
 TEST(WriteReader, FormFeedsBecomeLineFeeds) {
   WriteBuilder b;
   b.text = "a\fb\r\n";
@@ -280,22 +290,50 @@ TEST(WriteReader, LoadsFromFile) {
   EXPECT_THROW(reader.LoadFromFile(AnsiToWide(dir.File("none.wri"))), Exception);
 }
 
-// Real Write files from the shared corpus, when it is there.
+// Real Write files from the shared corpus, when it is there: every file
+// converts in each formatting, and known passages come out whole.
 TEST(WriteCorpus, RealFilesConvert) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "wri";
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
+  const std::map<std::string, std::string> passages = {
+      {"DOS-CODE_Readme.wri", "the debugger not displaying program source code correctly"},
+      {"fc_testWindowsWrite.wri", "\rSluwe Sjaantje sloeg de slome slager."},
+      {"IPARTY_LICENSE.WRI", "INTEL SOFTWARE LICENSE AGREEMENT"},
+      {"poi_MSWriteOld.wri", "Security Related Network Functions"},
+      {"tika_testMSWriteFile.wri", "ISO/IEC JTC1/SC18/WG8 Document Register"},
+  };
   int converted = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     TWRIFile reader;
-    for (TVdTextFormating f : {tfPlainText, tfRTF, tfHTML}) {
+    for (TVdTextFormating f : {tfHTML, tfRTF, tfPlainText}) {
       reader.SetTextFormating(f);
       EXPECT_NO_THROW(reader.LoadFromFile(AnsiToWide(entry.path().string()))) << entry.path();
       EXPECT_EQ(reader.Lines().Count(), 1) << entry.path();
     }
+    auto passage = passages.find(entry.path().filename().string());
+    if (passage != passages.end())
+      EXPECT_NE(WideToAnsi(reader.Lines().Get(0)).find(passage->second), std::string::npos)
+          << entry.path();
     ++converted;
   }
   EXPECT_GT(converted, 0);
+}
+
+// Damaged files of the corpus fail with a message, never a crash.
+TEST(WriteCorpus, BrokenFilesFailCleanly) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "broken";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    TWRIFile reader;
+    reader.SetTextFormating(tfHTML);
+    try {
+      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+    } catch (const Exception& e) {
+      EXPECT_FALSE(e.Message().empty());
+    }
+  }
 }
 
 } // namespace
