@@ -6,11 +6,12 @@
 #include <fstream>
 #include <string>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   std::string dir = argc > 1 ? argv[1] : "samples";
   std::string path = dir + "/letter.wri";
   std::string bytes = scrivlet::test::SampleWriteLetter();
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   std::printf("wrote %s\n", path.c_str());
   return 0;
 }

@@ -42,7 +42,8 @@ private:
   std::string_view Take(uint64_t count) {
     if (count > Remaining())
       throw EReadError();
-    std::string_view bytes = FData.substr(static_cast<size_t>(FPosition), static_cast<size_t>(count));
+    std::string_view bytes =
+        FData.substr(static_cast<size_t>(FPosition), static_cast<size_t>(count));
     FPosition += count;
     return bytes;
   }

@@ -15,12 +15,22 @@ constexpr int CP_UTF16LE = 1200;
 
 bool IsSingleByte(int codePage) {
   switch (codePage) {
-  case 437: case 850: case 852: case 866: case 874:
-  case 1250: case 1251: case 1252: case 1253: case 1254:
-  case 1255: case 1256: case 1257: case 1258: case 10000:
-    return true;
-  default:
-    return false;
+  case 437:
+  case 850:
+  case 852:
+  case 866:
+  case 874:
+  case 1250:
+  case 1251:
+  case 1252:
+  case 1253:
+  case 1254:
+  case 1255:
+  case 1256:
+  case 1257:
+  case 1258:
+  case 10000: return true;
+  default: return false;
   }
 }
 
@@ -40,23 +50,23 @@ std::string IconvName(int codePage) {
 // An iconv descriptor that closes itself.
 class IconvHandle {
 public:
-  IconvHandle(const std::string& to, const std::string& from)
+  IconvHandle(const std::string &to, const std::string &from)
       : FHandle(iconv_open(to.c_str(), from.c_str())) {}
   ~IconvHandle() {
     if (Valid())
       iconv_close(FHandle);
   }
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
+  IconvHandle(const IconvHandle &) = delete;
+  IconvHandle &operator=(const IconvHandle &) = delete;
 
   bool Valid() const { return FHandle != reinterpret_cast<iconv_t>(-1); }
   void Reset() { iconv(FHandle, nullptr, nullptr, nullptr, nullptr); }
 
   // One iconv step; returns errno of the step, or 0.
-  int Step(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
-    char* src = const_cast<char*>(in);
-    size_t result = iconv(FHandle, inLeft ? &src : nullptr, inLeft ? &inLeft : nullptr, &out,
-                          &outLeft);
+  int Step(const char *&in, size_t &inLeft, char *&out, size_t &outLeft) {
+    char *src = const_cast<char *>(in);
+    size_t result =
+        iconv(FHandle, inLeft ? &src : nullptr, inLeft ? &inLeft : nullptr, &out, &outLeft);
     in = src;
     return result == static_cast<size_t>(-1) ? errno : 0;
   }
@@ -109,13 +119,13 @@ private:
   static constexpr uint16_t kUnmapped = 0xFFFF;
 
   // The byte as the code page defines it, or U+00xx when it is undefined.
-  static char16_t DecodeOne(IconvHandle& cd, char byte) {
+  static char16_t DecodeOne(IconvHandle &cd, char byte) {
     if (!cd.Valid())
       return static_cast<uint8_t>(byte);
     char16_t out[4] = {};
-    char* outPtr = reinterpret_cast<char*>(out);
+    char *outPtr = reinterpret_cast<char *>(out);
     size_t outLeft = sizeof out;
-    const char* in = &byte;
+    const char *in = &byte;
     size_t inLeft = 1;
     cd.Reset();
     int error = cd.Step(in, inLeft, outPtr, outLeft);
@@ -140,10 +150,10 @@ public:
 
   std::u16string Decode(std::string_view bytes) override {
     std::u16string text(bytes.size() + 1, u'\0');
-    const char* in = bytes.data();
+    const char *in = bytes.data();
     size_t inLeft = bytes.size();
-    char* outStart = reinterpret_cast<char*>(text.data());
-    char* out = outStart;
+    char *outStart = reinterpret_cast<char *>(text.data());
+    char *out = outStart;
     size_t outLeft = text.size() * 2;
     FToWide.Reset();
     while (inLeft > 0) {
@@ -151,7 +161,7 @@ public:
       if (error == 0 || error == E2BIG)
         break;
       // An invalid or incomplete sequence: one "?" for its first byte.
-      *reinterpret_cast<char16_t*>(out) = u'?';
+      *reinterpret_cast<char16_t *>(out) = u'?';
       out += 2;
       outLeft -= 2;
       ++in;
@@ -164,9 +174,9 @@ public:
 
   std::string Encode(std::u16string_view text) override {
     std::string bytes(text.size() * 4 + 4, '\0');
-    const char* in = reinterpret_cast<const char*>(text.data());
+    const char *in = reinterpret_cast<const char *>(text.data());
     size_t inLeft = text.size() * 2;
-    char* out = bytes.data();
+    char *out = bytes.data();
     size_t outLeft = bytes.size();
     FFromWide.Reset();
     while (inLeft > 0) {
@@ -175,7 +185,7 @@ public:
         break;
       *out++ = '?';
       --outLeft;
-      char16_t c = *reinterpret_cast<const char16_t*>(in);
+      char16_t c = *reinterpret_cast<const char16_t *>(in);
       size_t skip = (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) ? 4 : 2;
       skip = std::min(skip, inLeft);
       in += skip;
@@ -183,7 +193,7 @@ public:
       FFromWide.Reset();
     }
     size_t zero = 0;
-    const char* none = nullptr;
+    const char *none = nullptr;
     FFromWide.Step(none, zero, out, outLeft); // shift back to the initial state
     bytes.resize(out - bytes.data());
     return bytes;
@@ -221,13 +231,12 @@ public:
 };
 
 int CodePageFromEnvironment() {
-  const char* value = std::getenv("SCRIVLET_CODEPAGE");
+  const char *value = std::getenv("SCRIVLET_CODEPAGE");
   if (value == nullptr)
     return 1252;
   int codePage = std::atoi(value);
-  return IsSupportedCodePage(codePage) && codePage != CP_UTF8 && codePage != CP_UTF16LE
-             ? codePage
-             : 1252;
+  return IsSupportedCodePage(codePage) && codePage != CP_UTF8 && codePage != CP_UTF16LE ? codePage
+                                                                                        : 1252;
 }
 
 // The process's code-page setting and its converters, built on first use.
@@ -236,16 +245,16 @@ struct CodePageState {
   std::map<int, std::unique_ptr<Converter>> converters;
 };
 
-CodePageState& State() {
+CodePageState &State() {
   static CodePageState state;
   return state;
 }
 
-Converter& ConverterFor(int codePage) {
-  auto& state = State();
+Converter &ConverterFor(int codePage) {
+  auto &state = State();
   if (codePage == CP_ACP || !IsSupportedCodePage(codePage))
     codePage = state.systemCodePage;
-  auto& slot = state.converters[codePage];
+  auto &slot = state.converters[codePage];
   if (!slot) {
     if (codePage == CP_UTF8)
       slot = std::make_unique<Utf8Converter>();
@@ -259,7 +268,7 @@ Converter& ConverterFor(int codePage) {
   return *slot;
 }
 
-void AppendUtf8(std::string& out, uint32_t c) {
+void AppendUtf8(std::string &out, uint32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -277,19 +286,11 @@ void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
-void AppendUtf16(std::u16string& out, uint32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 | c >> 10);
-    out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
-  }
-}
-
 } // namespace
 
-int SystemCodePage() { return State().systemCodePage; }
+int SystemCodePage() {
+  return State().systemCodePage;
+}
 
 bool SetSystemCodePage(int codePage) {
   if (!IsSupportedCodePage(codePage) || codePage == CP_UTF8 || codePage == CP_UTF16LE)
@@ -328,34 +329,53 @@ std::string WideToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  size_t i = 0;
-  while (i < bytes.size()) {
-    uint8_t lead = static_cast<uint8_t>(bytes[i]);
-    if (lead < 0x80) {
-      out += static_cast<char16_t>(lead);
-      ++i;
-      continue;
+size_t DecodeUtf8(std::string_view bytes, char16_t *dest, size_t maxUnits) {
+  const auto *in = reinterpret_cast<const uint8_t *>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0, out = 0;
+  auto put = [&](uint32_t c) {
+    size_t need = c >= 0x10000 ? 2 : 1;
+    if (out + need > maxUnits)
+      return false;
+    if (need == 1) {
+      dest[out++] = static_cast<char16_t>(c);
+    } else {
+      c -= 0x10000;
+      dest[out++] = static_cast<char16_t>(0xD800 | c >> 10);
+      dest[out++] = static_cast<char16_t>(0xDC00 | (c & 0x3FF));
     }
-    int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (lead > 0xF4)
-      length = 0;
+    return true;
+  };
+  while (i < n) {
+    // Plain ASCII runs are copied without further checks.
+    while (i < n && in[i] < 0x80 && out < maxUnits)
+      dest[out++] = in[i++];
+    if (i >= n || out >= maxUnits)
+      break;
+    uint8_t lead = in[i];
+    int length = lead >= 0xC0 && lead < 0xE0   ? 2
+                 : lead >= 0xE0 && lead < 0xF0 ? 3
+                 : lead >= 0xF0 && lead < 0xF8 ? 4
+                                               : 0;
     uint32_t c = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
     int taken = 1;
-    while (length > 0 && taken < length && i + taken < bytes.size() &&
-           (static_cast<uint8_t>(bytes[i + taken]) & 0xC0) == 0x80) {
-      c = c << 6 | (static_cast<uint8_t>(bytes[i + taken]) & 0x3F);
-      ++taken;
-    }
-    bool valid = length > 0 && taken == length &&
-                 !(length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) &&
-                 !(length == 4 && (c < 0x10000 || c > 0x10FFFF));
-    AppendUtf16(out, valid ? c : 0xFFFD);
-    i += taken;
+    while (taken < length && i + taken < n && (in[i + taken] & 0xC0) == 0x80)
+      c = c << 6 | (in[i + taken++] & 0x3F);
+    // A stray continuation byte, a cut-off sequence or a code point past
+    // U+10FFFF is one U+FFFD; decoding goes on after the bytes it took.
+    // Overlong forms are taken at their value.
+    bool valid = length > 0 && taken == length && c <= 0x10FFFF;
+    if (!put(valid ? c : 0xFFFD))
+      break;
+    i += static_cast<size_t>(taken);
   }
   return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0'); // never more units than bytes
+  text.resize(DecodeUtf8(bytes, text.data(), text.size()));
+  return text;
 }
 
 } // namespace scrivlet

@@ -43,8 +43,13 @@ std::string WideToAnsi(std::u16string_view text, int codePage = CP_ACP);
 // UTF-16 -> UTF-8.  Unpaired surrogates become U+FFFD.
 std::string WideToUtf8(std::u16string_view text);
 
-// Strict UTF-8 -> UTF-16 for command lines and tests: malformed bytes become
-// U+FFFD, characters above U+FFFF surrogate pairs.
+// UTF-8 -> UTF-16.  Characters above U+FFFF become surrogate pairs; a stray
+// continuation byte, a cut-off sequence or a code point past U+10FFFF gives
+// one U+FFFD and decoding goes on; overlong forms are taken at their value.
 std::u16string Utf8ToUtf16(std::string_view bytes);
+
+// The same into a buffer of maxUnits units; returns the units written.  A
+// character that does not fit whole ends the decoding.
+size_t DecodeUtf8(std::string_view bytes, char16_t *dest, size_t maxUnits);
 
 } // namespace scrivlet

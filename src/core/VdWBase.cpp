@@ -28,26 +28,28 @@ std::u16string TWideStrings::Get(int index) const {
 
 std::u16string TWideStrings::GetTextW() const {
   size_t length = 0;
-  for (const auto& item : FItems)
+  for (const auto &item : FItems)
     length += item.size() + 2;
   std::u16string text;
   text.reserve(length);
-  for (const auto& item : FItems) {
+  for (const auto &item : FItems) {
     text += item;
     text += u"\r\n";
   }
   return text;
 }
 
-std::string TWideStrings::GetText() const { return WideToAnsi(GetTextW()); }
+std::string TWideStrings::GetText() const {
+  return WideToAnsi(GetTextW());
+}
 
 // ------------------------------------------------------ prologue and epilogue
 
 namespace {
 
-constexpr const char* kParserName = "Quorvane Word Document Parser";
+constexpr const char *kParserName = "Quorvane Word Document Parser";
 
-std::string RtfCreationTime(const DateTimeFields& t) {
+std::string RtfCreationTime(const DateTimeFields &t) {
   std::string text = "yr" + std::to_string(t.year) + "\\mo" + std::to_string(t.month) + "\\dy" +
                      std::to_string(t.day);
   if (t.hour != 0 || t.minute != 0 || t.second != 0 || t.millisecond != 0)
@@ -58,13 +60,12 @@ std::string RtfCreationTime(const DateTimeFields& t) {
 } // namespace
 
 std::u16string PrologueText(TVdTextFormating formating, int codePage,
-                            const DateTimeFields& created) {
+                            const DateTimeFields &created) {
   const std::string acp = std::to_string(codePage);
   const std::string name = kParserName;
   std::string text;
   switch (formating) {
-  case tfPlainText:
-    break;
+  case tfPlainText: break;
   case tfRTF:
     text = "{\\rtf1\\ansi\\ansicpg" + acp + "\\uc1\r\n" + "{\\*\\generator " + name + ";}" +
            "{\\info{\\operator " + name + "}" + "{\\*\\company Quorvane Software}" +
@@ -73,9 +74,8 @@ std::u16string PrologueText(TVdTextFormating formating, int codePage,
   case tfHTML:
     text = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
            "content=\"text/html; charset=windows-" +
-           acp + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" + name + "\">\r\n" +
-           "<title>" + name + "</title>\r\n" + "</head>\r\n\r\n" +
-           "<body bgcolor=\"#FFFFFF\">\r\n";
+           acp + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" + name + "\">\r\n" + "<title>" +
+           name + "</title>\r\n" + "</head>\r\n\r\n" + "<body bgcolor=\"#FFFFFF\">\r\n";
     break;
   }
   return std::u16string(text.begin(), text.end()); // ASCII throughout
@@ -83,12 +83,9 @@ std::u16string PrologueText(TVdTextFormating formating, int codePage,
 
 std::u16string EpilogueText(TVdTextFormating formating) {
   switch (formating) {
-  case tfRTF:
-    return u"\r\n}";
-  case tfHTML:
-    return u"\r\n</body>\r\n</html>";
-  default:
-    return {};
+  case tfRTF: return u"\r\n}";
+  case tfHTML: return u"\r\n</body>\r\n</html>";
+  default: return {};
   }
 }
 
@@ -99,7 +96,7 @@ void TVdWBaseDocument::Clear() {
   FTextLimited = false;
 }
 
-void TVdWBaseDocument::AddText(const std::u16string& text, TWideStrings& list) {
+void TVdWBaseDocument::AddText(const std::u16string &text, TWideStrings &list) {
   list.Add(text);
   if (FMaxTextLength <= 0)
     return;
@@ -114,11 +111,15 @@ void TVdWBaseDocument::AddText(const std::u16string& text, TWideStrings& list) {
   list.Add(std::move(joined));
 }
 
-void TVdWBaseDocument::LoadFromStream(TStream& stream) { ParseStream(stream); }
+void TVdWBaseDocument::LoadFromStream(TStream &stream) {
+  ParseStream(stream);
+}
 
-void TVdWBaseDocument::ParseStream(TStream& /*stream*/) { Clear(); }
+void TVdWBaseDocument::ParseStream(TStream & /*stream*/) {
+  Clear();
+}
 
-void TVdWBaseDocument::LoadFromBlobStream(TStream& stream) {
+void TVdWBaseDocument::LoadFromBlobStream(TStream &stream) {
   char signature[12];
   stream.ReadBuffer(signature, sizeof signature);
   if (std::string_view(signature, 4) != "BDOC")
@@ -126,13 +127,13 @@ void TVdWBaseDocument::LoadFromBlobStream(TStream& stream) {
   LoadFromStream(stream);
 }
 
-void TVdWBaseDocument::LoadFromFile(const std::u16string& fileName) {
+void TVdWBaseDocument::LoadFromFile(const std::u16string &fileName) {
   std::string name = WideToAnsi(fileName);
   if (!FileExists(name))
     throw Exception("File %s is not found.", {name});
 }
 
-void TVdWBaseDocument::ParseFile(const std::u16string& fileName) {
+void TVdWBaseDocument::ParseFile(const std::u16string &fileName) {
   TVdWBaseDocument::LoadFromFile(fileName);
   TFileStream file(WideToAnsi(fileName));
   file.SetPosition(0);

@@ -1,3 +1,5 @@
 #include "frontend/CgiPage.h"
 
-int main() { return scrivlet::RunCgi(); }
+int main() {
+  return scrivlet::RunCgi();
+}

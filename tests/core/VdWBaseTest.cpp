@@ -1,7 +1,7 @@
+#include "core/VdWBase.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "core/VdWBase.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +9,18 @@
 namespace scrivlet {
 namespace {
 
-std::string Ascii(const std::u16string& text) { return WideToAnsi(text, 1252); }
+std::string Ascii(const std::u16string &text) {
+  return WideToAnsi(text, 1252);
+}
 
 // A reader that adds its stream's bytes as one text, to watch the contract.
 class TEchoReader : public TVdWBaseDocument {
 public:
-  void ParseStream(TStream& stream) override {
+  void ParseStream(TStream &stream) override {
     TVdWBaseDocument::ParseStream(stream);
     AddText(AnsiToWide(stream.ReadRest()), OutputLines());
   }
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::u16string &fileName) override { ParseFile(fileName); }
   using TVdWBaseDocument::AddText;
 };
 
@@ -31,7 +33,7 @@ TEST(WideStrings, BoundsAndJoinedText) {
   EXPECT_THROW(list.Insert(-1, u"x"), EListError);
   try {
     list.Insert(list.Count() + 1, u"x");
-  } catch (const Exception& e) {
+  } catch (const Exception &e) {
     EXPECT_EQ(e.Message(), "WideStrings index out of bounds");
   }
   EXPECT_EQ(list.Get(-1), u"");
@@ -99,13 +101,12 @@ TEST(ReaderBase, MaxTextLengthKeepsCharactersOutsideTheCodePage) {
 TEST(ReaderBase, PrologueAndEpilogueBytes) {
   DateTimeFields t{2026, 3, 4, 5, 6, 7, 0};
   EXPECT_EQ(PrologueText(tfPlainText, 1252, t), u"");
-  EXPECT_EQ(Ascii(PrologueText(tfRTF, 1252, t)),
-            "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
-            "{\\*\\generator Quorvane Word Document Parser;}"
-            "{\\info{\\operator Quorvane Word Document Parser}"
-            "{\\*\\company Quorvane Software}"
-            "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
-            "{\\title Quorvane Word Document Parser}}\r\n");
+  EXPECT_EQ(Ascii(PrologueText(tfRTF, 1252, t)), "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
+                                                 "{\\*\\generator Quorvane Word Document Parser;}"
+                                                 "{\\info{\\operator Quorvane Word Document Parser}"
+                                                 "{\\*\\company Quorvane Software}"
+                                                 "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
+                                                 "{\\title Quorvane Word Document Parser}}\r\n");
   EXPECT_EQ(Ascii(PrologueText(tfHTML, 1251, t)),
             "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
             "content=\"text/html; charset=windows-1251\">\r\n"
@@ -127,8 +128,8 @@ TEST(ReaderBase, RtfCreationTimeAtMidnightHasNoHourAndMinute) {
 TEST(ReaderBase, TextEventsRewriteProloguesAndEpilogues) {
   TEchoReader reader;
   reader.SetTextFormating(tfHTML);
-  reader.OnBeforeText = [](TVdWBaseDocument&, std::u16string& text) { text.clear(); };
-  reader.OnAfterText = [](TVdWBaseDocument&, std::u16string& text) { text += u"!"; };
+  reader.OnBeforeText = [](TVdWBaseDocument &, std::u16string &text) { text.clear(); };
+  reader.OnAfterText = [](TVdWBaseDocument &, std::u16string &text) { text += u"!"; };
   EXPECT_EQ(reader.GetHeaderText(), u"");
   EXPECT_EQ(reader.GetFooterText(), u"\r\n</body>\r\n</html>!");
   EXPECT_NE(Ascii(TEchoReader().GetHeaderText()), "x"); // no handler: untouched
@@ -156,7 +157,7 @@ TEST(ReaderBase, LoadFromFileChecksExistence) {
   try {
     reader.LoadFromFile(AnsiToWide(missing));
     FAIL() << "no exception";
-  } catch (const Exception& e) {
+  } catch (const Exception &e) {
     EXPECT_EQ(e.Message(), "File " + missing + " is not found.");
   }
   // A directory is not a document file.

@@ -18,9 +18,9 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
   EXPECT_EQ(defaults->maxLength, 0);
   EXPECT_FALSE(defaults->json);
 
-  auto all = Parse({"--format", "html", "--items=text,vba,hidden", "--max-length", "20",
-                    "--raw-control-chars", "--password", "pw", "--reader", "pdf", "--json",
-                    "x.bin"});
+  auto all =
+      Parse({"--format", "html", "--items=text,vba,hidden", "--max-length", "20",
+             "--raw-control-chars", "--password", "pw", "--reader", "pdf", "--json", "x.bin"});
   ASSERT_TRUE(all);
   EXPECT_EQ(all->formating, tfHTML);
   EXPECT_EQ(all->items, (TKxWParseItems{wpiText, wpiVBA, wpiHiddenText}));
@@ -34,10 +34,15 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
 }
 
 TEST(CommandLineOptions, UsageErrors) {
-  for (std::vector<std::string> bad :
-       {std::vector<std::string>{}, {"a", "b"}, {"--format"}, {"--format", "txt", "a"},
-        {"--items", "text,bogus", "a"}, {"--max-length", "ten", "a"}, {"--reader", "xls", "a"},
-        {"--unknown", "a"}, {"--json=1", "a"}}) {
+  for (std::vector<std::string> bad : {std::vector<std::string>{},
+                                       {"a", "b"},
+                                       {"--format"},
+                                       {"--format", "txt", "a"},
+                                       {"--items", "text,bogus", "a"},
+                                       {"--max-length", "ten", "a"},
+                                       {"--reader", "xls", "a"},
+                                       {"--unknown", "a"},
+                                       {"--json=1", "a"}}) {
     std::string out, err;
     EXPECT_EQ(RunCommandLine(bad, out, err), 2);
     EXPECT_FALSE(err.empty());

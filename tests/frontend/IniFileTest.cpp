@@ -8,7 +8,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines Section(const TIniFile32& ini, const char* name, bool namesOnly = false) {
+Lines Section(const TIniFile32 &ini, const char *name, bool namesOnly = false) {
   Lines lines{"left over"};
   ini.ReadSection(name, lines, namesOnly);
   return lines;
@@ -16,7 +16,8 @@ Lines Section(const TIniFile32& ini, const char* name, bool namesOnly = false) {
 
 TEST(IniFile, SectionsHoldWholeLines) {
   test::TempDir dir;
-  TIniFile32 ini(dir.Write("a.cfg", "[head]\r\n<link rel=x>\r\n\r\n[EndOfBody]\nx=1\n  \n; kept\r"));
+  TIniFile32 ini(
+      dir.Write("a.cfg", "[head]\r\n<link rel=x>\r\n\r\n[EndOfBody]\nx=1\n  \n; kept\r"));
   EXPECT_EQ(Section(ini, "Head"), Lines{"<link rel=x>"});
   EXPECT_EQ(Section(ini, "EndOfBody"), (Lines{"x=1", "  ", "; kept"}));
   EXPECT_EQ(Section(ini, "Missing"), Lines{});

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sys/stat.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace scrivlet::test {
 
@@ -31,16 +31,17 @@ public:
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(FPath, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
 
-  const std::string& Path() const { return FPath; }
+  const std::string &Path() const { return FPath; }
   std::string File(std::string_view name) const { return FPath + "/" + std::string(name); }
 
   // Writes the bytes to a file in the directory; returns its path.
   std::string Write(std::string_view name, std::string_view bytes) const {
     std::string path = File(name);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 

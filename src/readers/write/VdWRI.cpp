@@ -22,7 +22,9 @@ struct PageEntry {
   uint16_t propertyOffset;
 };
 
-uint32_t FcFirst(std::string_view page) { return ByteReader::Get32(page, 0); }
+uint32_t FcFirst(std::string_view page) {
+  return ByteReader::Get32(page, 0);
+}
 
 size_t EntryCount(std::string_view page) {
   return std::min<size_t>(static_cast<uint8_t>(page[kEntryCountOffset]), kMaxEntriesPerPage);
@@ -43,14 +45,18 @@ public:
     FCount = static_cast<uint8_t>(FBlock[0]);
   }
   bool Has(size_t i) const { return i <= FCount && i < FBlock.size(); }
-  int Get(size_t i, int fallback) const { return Has(i) ? static_cast<uint8_t>(FBlock[i]) : fallback; }
+  int Get(size_t i, int fallback) const {
+    return Has(i) ? static_cast<uint8_t>(FBlock[i]) : fallback;
+  }
 
 private:
   std::string_view FBlock;
   size_t FCount = 0;
 };
 
-[[noreturn]] void FcFirstWrong() { throw Exception("fcFirst wrong"); }
+[[noreturn]] void FcFirstWrong() {
+  throw Exception("fcFirst wrong");
+}
 
 } // namespace
 
@@ -73,18 +79,17 @@ std::string HtmlFontSize(int points) {
 // ends before it starts is damage, reported like a misplaced page.
 class TWRIFile::CharRunCursor {
 public:
-  CharRunCursor(const TWRIFile& file, uint32_t firstPage)
-      : FFile(file), FNextPage(firstPage) {}
+  CharRunCursor(const TWRIFile &file, uint32_t firstPage) : FFile(file), FNextPage(firstPage) {}
 
   // The run with this index, reading pages until it exists.
-  const CharRun& At(size_t index) {
+  const CharRun &At(size_t index) {
     while (index >= FRuns.size())
       ReadNextPage();
     return FRuns[index];
   }
 
   // Index of the first run that ends at or after offset.
-  size_t& First() { return FFirst; }
+  size_t &First() { return FFirst; }
 
 private:
   void ReadNextPage() {
@@ -113,7 +118,7 @@ private:
     return p;
   }
 
-  const TWRIFile& FFile;
+  const TWRIFile &FFile;
   uint64_t FNextPage;
   uint32_t FRunStart = kTextStart;
   std::vector<CharRun> FRuns;
@@ -142,7 +147,7 @@ void TWRIFile::ReadHeader() {
     throw EReadError(); // the text runs past the end of the file
 }
 
-void TWRIFile::ParseStream(TStream& stream) {
+void TWRIFile::ParseStream(TStream &stream) {
   TVdWBaseDocument::ParseStream(stream);
   FData = stream.ReadAllBytes();
   try {
@@ -230,14 +235,14 @@ uint32_t TWRIFile::ParagraphTextEnd(uint32_t limit) const {
 // paragraph (its limit is not before start) and begins within it; a run
 // that ends exactly at start is emitted with empty text.  The runs after the
 // one that reaches past end, or that ends the text, are not looked at.
-void TWRIFile::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end,
-                                  std::string& out) {
-  size_t& first = runs.First();
+void TWRIFile::WriteParagraphRuns(CharRunCursor &runs, uint32_t start, uint32_t end,
+                                  std::string &out) {
+  size_t &first = runs.First();
   while (runs.At(first).limit < start)
     ++first;
   uint32_t position = start;
   for (size_t i = first;; ++i) {
-    const CharRun& run = runs.At(i);
+    const CharRun &run = runs.At(i);
     if (run.start <= end) {
       OpenRun(run.props, out);
       if (position >= run.start) {
@@ -252,11 +257,10 @@ void TWRIFile::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t 
   }
 }
 
-void TWRIFile::OpenRun(const CharProps& p, std::string& out) const {
+void TWRIFile::OpenRun(const CharProps &p, std::string &out) const {
   int font = std::min<int>(p.font, static_cast<int>(FFonts.size()) - 1);
   switch (TextFormating()) {
-  case tfPlainText:
-    return;
+  case tfPlainText: return;
   case tfRTF:
     out += "\\pard\\f" + std::to_string(font) + "\\fs" + std::to_string(p.size) + " ";
     if (p.size > 0)
@@ -282,10 +286,9 @@ void TWRIFile::OpenRun(const CharProps& p, std::string& out) const {
   }
 }
 
-void TWRIFile::CloseRun(const CharProps& p, std::string& out) const {
+void TWRIFile::CloseRun(const CharProps &p, std::string &out) const {
   switch (TextFormating()) {
-  case tfPlainText:
-    return;
+  case tfPlainText: return;
   case tfRTF:
     out += p.bold ? "\\b0 " : "";
     out += p.italic ? "\\i0 " : "";

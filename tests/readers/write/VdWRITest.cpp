@@ -1,13 +1,13 @@
+#include "readers/write/VdWRI.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "readers/write/VdWRI.h"
 #include "support/TempDir.h"
 #include "support/WriteBuilder.h"
 
 #include <filesystem>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace scrivlet {
 namespace {
@@ -15,8 +15,8 @@ namespace {
 using test::WriteBuilder;
 using test::WriteCharProps;
 
-std::string Convert(const std::string& file, TVdTextFormating formating = tfPlainText,
-                    int* entries = nullptr) {
+std::string Convert(const std::string &file, TVdTextFormating formating = tfPlainText,
+                    int *entries = nullptr) {
   TWRIFile reader;
   reader.SetTextFormating(formating);
   TMemoryStream stream(file);
@@ -27,7 +27,7 @@ std::string Convert(const std::string& file, TVdTextFormating formating = tfPlai
 }
 
 // The body of an RTF or HTML conversion, without prologue and epilogue.
-std::string Body(const std::string& file, TVdTextFormating formating) {
+std::string Body(const std::string &file, TVdTextFormating formating) {
   TWRIFile reader;
   reader.SetTextFormating(formating);
   std::string all = Convert(file, formating);
@@ -77,10 +77,9 @@ TEST(WriteReader, BoldRunBetweenPlainRuns) {
   b.AddRun(15);
   b.AddParagraph(15);
   b.AddFont(0, "Times");
-  EXPECT_EQ(Body(b.Build(), tfHTML),
-            "<p><font face=\"Times\" size=\"-1\">one </font>"
-            "<font face=\"Times\" size=\"-1\"><b>two</b></font>"
-            "<font face=\"Times\" size=\"-1\"> three\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), tfHTML), "<p><font face=\"Times\" size=\"-1\">one </font>"
+                                     "<font face=\"Times\" size=\"-1\"><b>two</b></font>"
+                                     "<font face=\"Times\" size=\"-1\"> three\r</font></p>");
   EXPECT_EQ(Body(b.Build(), tfRTF), "\\par \\pard\\f0\\fs24 \\fs24 one "
                                     "\\pard\\f0\\fs24 \\fs24 \\b two\\b0 "
                                     "\\pard\\f0\\fs24 \\fs24  three\r\r\n");
@@ -100,8 +99,9 @@ TEST(WriteReader, AttributesSizesAndPositions) {
   b.AddRun(4, sup.Bytes());
   b.AddParagraph(4);
   b.AddFont(0, "F");
-  EXPECT_EQ(Body(b.Build(), tfHTML), "<p><font face=\"F\" size=\"4\"><i><u><sub>a</i></u></sub></font>"
-                                     "<font face=\"F\"><sup>b\r</sup></font></p>");
+  EXPECT_EQ(Body(b.Build(), tfHTML),
+            "<p><font face=\"F\" size=\"4\"><i><u><sub>a</i></u></sub></font>"
+            "<font face=\"F\"><sup>b\r</sup></font></p>");
   EXPECT_EQ(Body(b.Build(), tfRTF), "\\par \\pard\\f0\\fs28 \\fs28 \\i \\ul a\\i0 \\ul0 "
                                     "\\pard\\f0\\fs0 b\r\r\n");
   EXPECT_EQ(Convert(b.Build()), "ab\r");
@@ -116,7 +116,8 @@ TEST(WriteReader, RunningHeadsAndPicturesGiveNoText) {
   b.AddParagraph(17, WriteBuilder::ParagraphFlags(0x01));
   b.AddFont(0, "F");
   EXPECT_EQ(Convert(b.Build()), "body\r");
-  EXPECT_EQ(Body(b.Build(), tfHTML), "<p></p><p></p><p><font face=\"F\" size=\"-1\">body\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), tfHTML),
+            "<p></p><p></p><p><font face=\"F\" size=\"-1\">body\r</font></p>");
 }
 
 TEST(WriteReader, RunEndingAtTheParagraphStartIsEmittedEmpty) {
@@ -242,7 +243,7 @@ TEST(WriteReader, MisplacedPagesFailWithFcFirstWrong) {
   try {
     Convert(file);
     FAIL();
-  } catch (const Exception& e) {
+  } catch (const Exception &e) {
     EXPECT_EQ(e.Message(), "fcFirst wrong");
   }
   file = b.Build();
@@ -257,8 +258,8 @@ TEST(WriteReader, MisplacedPagesFailWithFcFirstWrong) {
 
 TEST(WriteReader, DamagedFilesRaiseReadErrors) {
   std::string file = HelloDocument().Build();
-  EXPECT_THROW(Convert(file.substr(0, 100)), EReadError);     // no whole header page
-  EXPECT_THROW(Convert(file.substr(0, 130)), EReadError);     // text cut off
+  EXPECT_THROW(Convert(file.substr(0, 100)), EReadError);      // no whole header page
+  EXPECT_THROW(Convert(file.substr(0, 130)), EReadError);      // text cut off
   EXPECT_THROW(Convert(file.substr(0, 256 + 64)), EReadError); // property pages cut
   std::string farText = file;
   farText[17] = 0x7F; // text end far past the file end
@@ -277,7 +278,7 @@ TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
   EXPECT_NO_FATAL_FAILURE({
     try {
       Convert(file);
-    } catch (const Exception&) {
+    } catch (const Exception &) {
     }
   });
 }
@@ -304,7 +305,7 @@ TEST(WriteCorpus, RealFilesConvert) {
       {"tika_testMSWriteFile.wri", "ISO/IEC JTC1/SC18/WG8 Document Register"},
   };
   int converted = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+  for (const auto &entry : std::filesystem::directory_iterator(dir)) {
     TWRIFile reader;
     for (TVdTextFormating f : {tfHTML, tfRTF, tfPlainText}) {
       reader.SetTextFormating(f);
@@ -325,12 +326,12 @@ TEST(WriteCorpus, BrokenFilesFailCleanly) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "broken";
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+  for (const auto &entry : std::filesystem::directory_iterator(dir)) {
     TWRIFile reader;
     reader.SetTextFormating(tfHTML);
     try {
       reader.LoadFromFile(AnsiToWide(entry.path().string()));
-    } catch (const Exception& e) {
+    } catch (const Exception &e) {
       EXPECT_FALSE(e.Message().empty());
     }
   }
