@@ -5,7 +5,7 @@
 
 namespace {
 
-void BM_RenderPage(benchmark::State &state) {
+void BM_RenderPage(benchmark::State& state) {
   scrivlet::PageContent content;
   content.heading = "A title & more";
   for (int64_t i = 0; i < state.range(0); ++i)

@@ -17,7 +17,7 @@ std::string EntityText(size_t bytes) {
   return text;
 }
 
-void BM_DecodeUtf8AndEntities(benchmark::State &state) {
+void BM_DecodeUtf8AndEntities(benchmark::State& state) {
   const std::string text = EntityText(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
     std::u16string wide = scrivlet::DecodeUtf8Text(text);

@@ -9,7 +9,7 @@
 
 namespace {
 
-void BM_WriteDocument(benchmark::State &state) {
+void BM_WriteDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWriteDocument(static_cast<size_t>(state.range(0)));
   const auto formating = static_cast<scrivlet::TVdTextFormating>(state.range(1));

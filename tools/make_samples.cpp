@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   std::string dir = argc > 1 ? argv[1] : "samples";
   std::string path = dir + "/letter.wri";
   std::string bytes = scrivlet::test::SampleWriteLetter();

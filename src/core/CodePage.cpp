@@ -50,21 +50,21 @@ std::string IconvName(int codePage) {
 // An iconv descriptor that closes itself.
 class IconvHandle {
 public:
-  IconvHandle(const std::string &to, const std::string &from)
+  IconvHandle(const std::string& to, const std::string& from)
       : FHandle(iconv_open(to.c_str(), from.c_str())) {}
   ~IconvHandle() {
     if (Valid())
       iconv_close(FHandle);
   }
-  IconvHandle(const IconvHandle &) = delete;
-  IconvHandle &operator=(const IconvHandle &) = delete;
+  IconvHandle(const IconvHandle&) = delete;
+  IconvHandle& operator=(const IconvHandle&) = delete;
 
   bool Valid() const { return FHandle != reinterpret_cast<iconv_t>(-1); }
   void Reset() { iconv(FHandle, nullptr, nullptr, nullptr, nullptr); }
 
   // One iconv step; returns errno of the step, or 0.
-  int Step(const char *&in, size_t &inLeft, char *&out, size_t &outLeft) {
-    char *src = const_cast<char *>(in);
+  int Step(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
+    char* src = const_cast<char*>(in);
     size_t result =
         iconv(FHandle, inLeft ? &src : nullptr, inLeft ? &inLeft : nullptr, &out, &outLeft);
     in = src;
@@ -119,13 +119,13 @@ private:
   static constexpr uint16_t kUnmapped = 0xFFFF;
 
   // The byte as the code page defines it, or U+00xx when it is undefined.
-  static char16_t DecodeOne(IconvHandle &cd, char byte) {
+  static char16_t DecodeOne(IconvHandle& cd, char byte) {
     if (!cd.Valid())
       return static_cast<uint8_t>(byte);
     char16_t out[4] = {};
-    char *outPtr = reinterpret_cast<char *>(out);
+    char* outPtr = reinterpret_cast<char*>(out);
     size_t outLeft = sizeof out;
-    const char *in = &byte;
+    const char* in = &byte;
     size_t inLeft = 1;
     cd.Reset();
     int error = cd.Step(in, inLeft, outPtr, outLeft);
@@ -150,10 +150,10 @@ public:
 
   std::u16string Decode(std::string_view bytes) override {
     std::u16string text(bytes.size() + 1, u'\0');
-    const char *in = bytes.data();
+    const char* in = bytes.data();
     size_t inLeft = bytes.size();
-    char *outStart = reinterpret_cast<char *>(text.data());
-    char *out = outStart;
+    char* outStart = reinterpret_cast<char*>(text.data());
+    char* out = outStart;
     size_t outLeft = text.size() * 2;
     FToWide.Reset();
     while (inLeft > 0) {
@@ -161,7 +161,7 @@ public:
       if (error == 0 || error == E2BIG)
         break;
       // An invalid or incomplete sequence: one "?" for its first byte.
-      *reinterpret_cast<char16_t *>(out) = u'?';
+      *reinterpret_cast<char16_t*>(out) = u'?';
       out += 2;
       outLeft -= 2;
       ++in;
@@ -174,9 +174,9 @@ public:
 
   std::string Encode(std::u16string_view text) override {
     std::string bytes(text.size() * 4 + 4, '\0');
-    const char *in = reinterpret_cast<const char *>(text.data());
+    const char* in = reinterpret_cast<const char*>(text.data());
     size_t inLeft = text.size() * 2;
-    char *out = bytes.data();
+    char* out = bytes.data();
     size_t outLeft = bytes.size();
     FFromWide.Reset();
     while (inLeft > 0) {
@@ -185,7 +185,7 @@ public:
         break;
       *out++ = '?';
       --outLeft;
-      char16_t c = *reinterpret_cast<const char16_t *>(in);
+      char16_t c = *reinterpret_cast<const char16_t*>(in);
       size_t skip = (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) ? 4 : 2;
       skip = std::min(skip, inLeft);
       in += skip;
@@ -193,7 +193,7 @@ public:
       FFromWide.Reset();
     }
     size_t zero = 0;
-    const char *none = nullptr;
+    const char* none = nullptr;
     FFromWide.Step(none, zero, out, outLeft); // shift back to the initial state
     bytes.resize(out - bytes.data());
     return bytes;
@@ -231,7 +231,7 @@ public:
 };
 
 int CodePageFromEnvironment() {
-  const char *value = std::getenv("SCRIVLET_CODEPAGE");
+  const char* value = std::getenv("SCRIVLET_CODEPAGE");
   if (value == nullptr)
     return 1252;
   int codePage = std::atoi(value);
@@ -245,16 +245,16 @@ struct CodePageState {
   std::map<int, std::unique_ptr<Converter>> converters;
 };
 
-CodePageState &State() {
+CodePageState& State() {
   static CodePageState state;
   return state;
 }
 
-Converter &ConverterFor(int codePage) {
-  auto &state = State();
+Converter& ConverterFor(int codePage) {
+  auto& state = State();
   if (codePage == CP_ACP || !IsSupportedCodePage(codePage))
     codePage = state.systemCodePage;
-  auto &slot = state.converters[codePage];
+  auto& slot = state.converters[codePage];
   if (!slot) {
     if (codePage == CP_UTF8)
       slot = std::make_unique<Utf8Converter>();
@@ -268,7 +268,7 @@ Converter &ConverterFor(int codePage) {
   return *slot;
 }
 
-void AppendUtf8(std::string &out, uint32_t c) {
+void AppendUtf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -329,8 +329,8 @@ std::string WideToUtf8(std::u16string_view text) {
   return out;
 }
 
-size_t DecodeUtf8(std::string_view bytes, char16_t *dest, size_t maxUnits) {
-  const auto *in = reinterpret_cast<const uint8_t *>(bytes.data());
+size_t DecodeUtf8(std::string_view bytes, char16_t* dest, size_t maxUnits) {
+  const auto* in = reinterpret_cast<const uint8_t*>(bytes.data());
   const size_t n = bytes.size();
   size_t i = 0, out = 0;
   auto put = [&](uint32_t c) {

@@ -50,6 +50,6 @@ std::u16string Utf8ToUtf16(std::string_view bytes);
 
 // The same into a buffer of maxUnits units; returns the units written.  A
 // character that does not fit whole ends the decoding.
-size_t DecodeUtf8(std::string_view bytes, char16_t *dest, size_t maxUnits);
+size_t DecodeUtf8(std::string_view bytes, char16_t* dest, size_t maxUnits);
 
 } // namespace scrivlet

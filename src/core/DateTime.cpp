@@ -30,7 +30,7 @@ int64_t DayNumber(int year, int month, int day) {
 
 const int64_t kDayNumberOf18991230 = DayNumber(1899, 12, 30);
 
-DateTimeFields FieldsFromTm(const std::tm &tm, int millisecond) {
+DateTimeFields FieldsFromTm(const std::tm& tm, int millisecond) {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
           tm.tm_min,         tm.tm_sec,     millisecond};
 }
@@ -52,7 +52,7 @@ TDateTime Now() {
   return value;
 }
 
-bool TryEncodeDateTime(const DateTimeFields &f, TDateTime &value) {
+bool TryEncodeDateTime(const DateTimeFields& f, TDateTime& value) {
   if (f.year < 1 || f.year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
       f.day > DaysInMonth(f.year, f.month) || f.hour < 0 || f.hour > 23 || f.minute < 0 ||
       f.minute > 59 || f.second < 0 || f.second > 59 || f.millisecond < 0 || f.millisecond > 999)
@@ -101,7 +101,7 @@ DateTimeFields DecodeDateTime(TDateTime value) {
   return f;
 }
 
-bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields &local) {
+bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields& local) {
   int64_t seconds =
       static_cast<int64_t>(fileTime / kFileTimeTicksPerSecond) - kSecondsFrom1601To1970;
   int millisecond = static_cast<int>(fileTime % kFileTimeTicksPerSecond / 10'000);
@@ -113,7 +113,7 @@ bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields &local) {
   return true;
 }
 
-bool FieldsToDosDateTime(const DateTimeFields &f, uint16_t &dosDate, uint16_t &dosTime) {
+bool FieldsToDosDateTime(const DateTimeFields& f, uint16_t& dosDate, uint16_t& dosTime) {
   if (f.year < 1980 || f.year > 2107)
     return false;
   dosDate = static_cast<uint16_t>((f.year - 1980) << 9 | f.month << 5 | f.day);
@@ -121,7 +121,7 @@ bool FieldsToDosDateTime(const DateTimeFields &f, uint16_t &dosDate, uint16_t &d
   return true;
 }
 
-bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime &value) {
+bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime& value) {
   DateTimeFields f;
   f.year = (dosDate >> 9) + 1980;
   f.month = dosDate >> 5 & 0x0F;

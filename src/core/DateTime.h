@@ -22,17 +22,17 @@ DateTimeFields NowFields();
 TDateTime Now();
 
 // Calendar fields -> TDateTime; false when a field is out of range.
-bool TryEncodeDateTime(const DateTimeFields &fields, TDateTime &value);
+bool TryEncodeDateTime(const DateTimeFields& fields, TDateTime& value);
 // TDateTime -> calendar fields (milliseconds rounded).
 DateTimeFields DecodeDateTime(TDateTime value);
 
 // File time (UTC) -> local calendar fields; false when it cannot be
 // represented.
-bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields &local);
+bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields& local);
 
 // Local calendar fields <-> packed DOS date and time.  Packing fails for
 // years outside 1980..2107; unpacking fails for an invalid packed value.
-bool FieldsToDosDateTime(const DateTimeFields &fields, uint16_t &dosDate, uint16_t &dosTime);
-bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime &value);
+bool FieldsToDosDateTime(const DateTimeFields& fields, uint16_t& dosDate, uint16_t& dosTime);
+bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime& value);
 
 } // namespace scrivlet

@@ -19,7 +19,7 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
       out += '%';
       ++i;
     } else if ((kind == 's' || kind == 'd') && next != args.end()) {
-      if (const auto *text = std::get_if<std::string_view>(&*next))
+      if (const auto* text = std::get_if<std::string_view>(&*next))
         out += *text;
       else
         out += std::to_string(std::get<int64_t>(*next));

@@ -28,8 +28,8 @@ public:
   Exception(std::string_view pattern, std::initializer_list<FormatArg> args)
       : FMessage(Format(pattern, args)) {}
 
-  const std::string &Message() const noexcept { return FMessage; }
-  const char *what() const noexcept override { return FMessage.c_str(); }
+  const std::string& Message() const noexcept { return FMessage; }
+  const char* what() const noexcept override { return FMessage.c_str(); }
 
 private:
   std::string FMessage;

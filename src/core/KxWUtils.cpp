@@ -43,7 +43,7 @@ int64_t DigitValue(std::u16string_view digits, bool hex) {
   return value;
 }
 
-void AppendCodePoint(std::u16string &out, uint32_t c) {
+void AppendCodePoint(std::u16string& out, uint32_t c) {
   if (c < 0x10000) {
     out += static_cast<char16_t>(c);
   } else {
@@ -87,7 +87,7 @@ char16_t FoldCase(char16_t c) {
 
 } // namespace
 
-int64_t Utf8ToWide(char16_t *dest, size_t maxDestChars, const char *source, size_t sourceBytes) {
+int64_t Utf8ToWide(char16_t* dest, size_t maxDestChars, const char* source, size_t sourceBytes) {
   if (source == nullptr)
     return 0;
   std::string_view bytes(source, sourceBytes);
@@ -112,7 +112,7 @@ std::u16string DecodeUtf8Text(std::string_view bytes) {
 // tail.  Away from a replacement whole stretches up to the next occurrence
 // are copied at once.
 void ReplaceEntity(std::u16string_view entity, std::u16string_view replacement,
-                   std::u16string &text) {
+                   std::u16string& text) {
   const size_t first = entity.empty() ? std::u16string::npos : text.find(entity);
   if (first == std::u16string::npos)
     return;
@@ -170,7 +170,7 @@ void ReplaceEntity(std::u16string_view entity, std::u16string_view replacement,
   text = std::move(out);
 }
 
-void DecodeNumericEntities(std::u16string &text) {
+void DecodeNumericEntities(std::u16string& text) {
   size_t at = text.find(u"&#");
   if (at == std::u16string::npos)
     return;
@@ -208,10 +208,10 @@ void DecodeNumericEntities(std::u16string &text) {
   text = std::move(out);
 }
 
-void DecodeEntities(std::u16string &text) {
+void DecodeEntities(std::u16string& text) {
   if (text.find(u'&') == std::u16string::npos)
     return;
-  for (const Entity &entity : kEntities)
+  for (const Entity& entity : kEntities)
     ReplaceEntity(entity.text, entity.replacement, text);
   DecodeNumericEntities(text);
 }
@@ -258,7 +258,7 @@ double DotStrToFloat(std::u16string_view text, double defaultValue) {
   return value;
 }
 
-bool IsZipFile(const std::u16string &fileName) {
+bool IsZipFile(const std::u16string& fileName) {
   TFileStream file(WideToAnsi(fileName));
   char head[8];
   size_t n = file.Read(head, sizeof head);

@@ -16,7 +16,7 @@ namespace scrivlet {
 // written plus one, or 0 when source is absent.  With no dest it only
 // counts.  Characters above U+FFFF become surrogate pairs; a malformed
 // sequence becomes U+FFFD and the rest of the text is kept.
-int64_t Utf8ToWide(char16_t *dest, size_t maxDestChars, const char *source, size_t sourceBytes);
+int64_t Utf8ToWide(char16_t* dest, size_t maxDestChars, const char* source, size_t sourceBytes);
 
 // A whole UTF-8 byte string as UTF-16 text.
 std::u16string DecodeUtf8Text(std::string_view bytes);
@@ -26,16 +26,16 @@ std::u16string DecodeUtf8Text(std::string_view bytes);
 // around it is replaced again, as if the search restarted at the start
 // after each replacement ("&amp;amp" gives "&").  Linear time.
 void ReplaceEntity(std::u16string_view entity, std::u16string_view replacement,
-                   std::u16string &text);
+                   std::u16string& text);
 
 // Replaces numeric character references ("&#65;", "&#x42;", "&#X43") by
 // their characters; values from U+10000 to U+10FFFF become surrogate pairs.
 // 65535, values past U+10FFFF and "&#" without digits stay as written.
-void DecodeNumericEntities(std::u16string &text);
+void DecodeNumericEntities(std::u16string& text);
 
 // The named entities of the documents' texts, in their fixed order, then
 // the numeric references.
-void DecodeEntities(std::u16string &text);
+void DecodeEntities(std::u16string& text);
 
 // "YYYY-MM-DDTHH:MM:SS" (anything after the seconds ignored) as a date-time
 // value; 0 for an empty or invalid stamp.
@@ -47,7 +47,7 @@ double DotStrToFloat(std::u16string_view text, double defaultValue);
 
 // Whether the file starts with the ZIP local-header signature "PK\3\4".
 // Raises EFOpenError when the file cannot be opened.
-bool IsZipFile(const std::u16string &fileName);
+bool IsZipFile(const std::u16string& fileName);
 
 // Equality of two names, exact or ignoring letter case.
 bool SameNameText(bool caseSensitive, std::u16string_view a, std::u16string_view b);

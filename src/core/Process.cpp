@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-extern char **environ;
+extern char** environ;
 
 namespace scrivlet {
 namespace {
@@ -22,7 +22,7 @@ size_t ExtensionStart(std::string_view fileName) {
 
 std::vector<std::string> EnvironmentEntries() {
   std::vector<std::string> entries;
-  for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry)
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry)
     entries.emplace_back(*entry);
   return entries;
 }
@@ -36,15 +36,15 @@ std::string ExecutablePath() {
   return path;
 }
 
-bool FileExists(const std::string &fileName) {
+bool FileExists(const std::string& fileName) {
   struct stat info {};
   return !fileName.empty() && stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string ResolvePath(const std::string &path) {
+std::string ResolvePath(const std::string& path) {
   if (path.empty())
     return {};
-  char *resolved = realpath(path.c_str(), nullptr);
+  char* resolved = realpath(path.c_str(), nullptr);
   if (resolved == nullptr)
     return {};
   std::string result(resolved);

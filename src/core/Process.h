@@ -17,11 +17,11 @@ std::string ExecutablePath();
 
 // True for an existing regular file (following symbolic links); false for
 // directories, devices and anything missing.
-bool FileExists(const std::string &fileName);
+bool FileExists(const std::string& fileName);
 
 // The absolute path with symbolic links, "." and ".." resolved; empty when
 // the path does not exist.
-std::string ResolvePath(const std::string &path);
+std::string ResolvePath(const std::string& path);
 
 // The extension of a file name: from the last "." after the last path
 // delimiter ("/", "\" or ":"), dot included; empty when there is none.

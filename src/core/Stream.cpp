@@ -9,7 +9,7 @@
 
 namespace scrivlet {
 
-void TStream::ReadBuffer(void *buffer, size_t count) {
+void TStream::ReadBuffer(void* buffer, size_t count) {
   if (count != 0 && Read(buffer, count) != count)
     throw EReadError();
 }
@@ -62,7 +62,7 @@ int64_t NewPosition(int64_t current, int64_t size, int64_t offset, SeekOrigin or
 
 } // namespace
 
-size_t TMemoryStream::Read(void *buffer, size_t count) {
+size_t TMemoryStream::Read(void* buffer, size_t count) {
   if (FPosition >= Size())
     return 0;
   size_t n = std::min<size_t>(count, static_cast<size_t>(Size() - FPosition));
@@ -84,7 +84,7 @@ void TMemoryStream::Write(std::string_view bytes) {
   FPosition = static_cast<int64_t>(end);
 }
 
-TFileStream::TFileStream(const std::string &fileName) {
+TFileStream::TFileStream(const std::string& fileName) {
   struct stat info {};
   errno = 0;
   FFile = std::fopen(fileName.c_str(), "rb");
@@ -103,7 +103,7 @@ TFileStream::~TFileStream() {
     std::fclose(FFile);
 }
 
-size_t TFileStream::Read(void *buffer, size_t count) {
+size_t TFileStream::Read(void* buffer, size_t count) {
   if (FPosition >= FSize || count == 0)
     return 0;
   if (FFilePosition != FPosition) {

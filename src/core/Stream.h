@@ -17,7 +17,7 @@ public:
   virtual ~TStream() = default;
 
   // Reads up to count bytes; returns how many were read (0 at the end).
-  virtual size_t Read(void *buffer, size_t count) = 0;
+  virtual size_t Read(void* buffer, size_t count) = 0;
   // Moves the position; returns the new position.  A position before the
   // start raises EReadError; one past the end is allowed (reads then give 0).
   virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
@@ -27,7 +27,7 @@ public:
   void SetPosition(int64_t position) { Seek(position, SeekOrigin::Begin); }
 
   // Reads exactly count bytes or raises EReadError ("Stream read error").
-  void ReadBuffer(void *buffer, size_t count);
+  void ReadBuffer(void* buffer, size_t count);
   // Reads exactly count bytes into a byte string, or raises EReadError.  The
   // count is checked against what the stream still holds before allocating.
   std::string ReadBytes(size_t count);
@@ -47,11 +47,11 @@ public:
   TMemoryStream() = default;
   explicit TMemoryStream(std::string data) : FData(std::move(data)) {}
 
-  size_t Read(void *buffer, size_t count) override;
+  size_t Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
   int64_t Size() const override { return static_cast<int64_t>(FData.size()); }
 
-  const std::string &Data() const { return FData; }
+  const std::string& Data() const { return FData; }
   void Write(std::string_view bytes); // at the position, growing the data
 
 private:
@@ -63,17 +63,17 @@ private:
 // raises EFOpenError with "Cannot open file \"%s\". %s".
 class TFileStream : public TStream {
 public:
-  explicit TFileStream(const std::string &fileName);
+  explicit TFileStream(const std::string& fileName);
   ~TFileStream() override;
-  TFileStream(const TFileStream &) = delete;
-  TFileStream &operator=(const TFileStream &) = delete;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
 
-  size_t Read(void *buffer, size_t count) override;
+  size_t Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
   int64_t Size() const override { return FSize; }
 
 private:
-  std::FILE *FFile = nullptr;
+  std::FILE* FFile = nullptr;
   int64_t FSize = 0;
   int64_t FPosition = 0;
   int64_t FFilePosition = 0; // where the C stream stands, to skip needless seeks

@@ -28,11 +28,11 @@ std::u16string TWideStrings::Get(int index) const {
 
 std::u16string TWideStrings::GetTextW() const {
   size_t length = 0;
-  for (const auto &item : FItems)
+  for (const auto& item : FItems)
     length += item.size() + 2;
   std::u16string text;
   text.reserve(length);
-  for (const auto &item : FItems) {
+  for (const auto& item : FItems) {
     text += item;
     text += u"\r\n";
   }
@@ -47,9 +47,9 @@ std::string TWideStrings::GetText() const {
 
 namespace {
 
-constexpr const char *kParserName = "Quorvane Word Document Parser";
+constexpr const char* kParserName = "Quorvane Word Document Parser";
 
-std::string RtfCreationTime(const DateTimeFields &t) {
+std::string RtfCreationTime(const DateTimeFields& t) {
   std::string text = "yr" + std::to_string(t.year) + "\\mo" + std::to_string(t.month) + "\\dy" +
                      std::to_string(t.day);
   if (t.hour != 0 || t.minute != 0 || t.second != 0 || t.millisecond != 0)
@@ -60,7 +60,7 @@ std::string RtfCreationTime(const DateTimeFields &t) {
 } // namespace
 
 std::u16string PrologueText(TVdTextFormating formating, int codePage,
-                            const DateTimeFields &created) {
+                            const DateTimeFields& created) {
   const std::string acp = std::to_string(codePage);
   const std::string name = kParserName;
   std::string text;
@@ -96,8 +96,8 @@ void TVdWBaseDocument::Clear() {
   FTextLimited = false;
 }
 
-void TVdWBaseDocument::AddText(const std::u16string &text, TWideStrings &list) {
-  list.Add(text);
+void TVdWBaseDocument::AddText(std::u16string text, TWideStrings& list) {
+  list.Add(std::move(text));
   if (FMaxTextLength <= 0)
     return;
   FTextLimited = true;
@@ -111,15 +111,15 @@ void TVdWBaseDocument::AddText(const std::u16string &text, TWideStrings &list) {
   list.Add(std::move(joined));
 }
 
-void TVdWBaseDocument::LoadFromStream(TStream &stream) {
+void TVdWBaseDocument::LoadFromStream(TStream& stream) {
   ParseStream(stream);
 }
 
-void TVdWBaseDocument::ParseStream(TStream & /*stream*/) {
+void TVdWBaseDocument::ParseStream(TStream& /*stream*/) {
   Clear();
 }
 
-void TVdWBaseDocument::LoadFromBlobStream(TStream &stream) {
+void TVdWBaseDocument::LoadFromBlobStream(TStream& stream) {
   char signature[12];
   stream.ReadBuffer(signature, sizeof signature);
   if (std::string_view(signature, 4) != "BDOC")
@@ -127,13 +127,13 @@ void TVdWBaseDocument::LoadFromBlobStream(TStream &stream) {
   LoadFromStream(stream);
 }
 
-void TVdWBaseDocument::LoadFromFile(const std::u16string &fileName) {
+void TVdWBaseDocument::LoadFromFile(const std::u16string& fileName) {
   std::string name = WideToAnsi(fileName);
   if (!FileExists(name))
     throw Exception("File %s is not found.", {name});
 }
 
-void TVdWBaseDocument::ParseFile(const std::u16string &fileName) {
+void TVdWBaseDocument::ParseFile(const std::u16string& fileName) {
   TVdWBaseDocument::LoadFromFile(fileName);
   TFileStream file(WideToAnsi(fileName));
   file.SetPosition(0);

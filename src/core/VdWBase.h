@@ -71,7 +71,7 @@ public:
   constexpr void Include(TKxWParseItem item) { FBits |= Bit(item); }
   constexpr void Exclude(TKxWParseItem item) { FBits &= static_cast<uint8_t>(~Bit(item)); }
   constexpr uint8_t Bits() const { return FBits; }
-  constexpr bool operator==(const TKxWParseItems &) const = default;
+  constexpr bool operator==(const TKxWParseItems&) const = default;
 
 private:
   static constexpr uint8_t Bit(TKxWParseItem item) { return static_cast<uint8_t>(1u << item); }
@@ -104,18 +104,18 @@ enum TKxWordSysChar : uint8_t {
   wscPageEnd
 };
 
-using TNotifyEvent = std::function<void(TVdWBaseDocument &sender)>;
-using TVdWTextChange = std::function<void(TVdWBaseDocument &sender, std::u16string &text)>;
+using TNotifyEvent = std::function<void(TVdWBaseDocument& sender)>;
+using TVdWTextChange = std::function<void(TVdWBaseDocument& sender, std::u16string& text)>;
 // value: the raw character or field instruction; result: the proposed
 // replacement, which the handler may change.
 using TVdWordConvertSysCharEvent =
-    std::function<void(TVdWBaseDocument &sender, TKxWordSysChar sysChar,
-                       const std::u16string &value, std::u16string &result)>;
+    std::function<void(TVdWBaseDocument& sender, TKxWordSysChar sysChar,
+                       const std::u16string& value, std::u16string& result)>;
 
 // The RTF or HTML prologue for a formatting, code page and local time; empty
 // for plain text.
 std::u16string PrologueText(TVdTextFormating formating, int codePage,
-                            const DateTimeFields &created);
+                            const DateTimeFields& created);
 // The matching epilogue.
 std::u16string EpilogueText(TVdTextFormating formating);
 
@@ -123,15 +123,15 @@ class TVdWBaseDocument {
 public:
   TVdWBaseDocument() = default;
   virtual ~TVdWBaseDocument() = default;
-  TVdWBaseDocument(const TVdWBaseDocument &) = delete;
-  TVdWBaseDocument &operator=(const TVdWBaseDocument &) = delete;
+  TVdWBaseDocument(const TVdWBaseDocument&) = delete;
+  TVdWBaseDocument& operator=(const TVdWBaseDocument&) = delete;
 
   // The reader's class name, as hosts report it.
-  virtual const char *ClassName() const { return "TVdWBaseDocument"; }
+  virtual const char* ClassName() const { return "TVdWBaseDocument"; }
 
   // --- published settings
   static std::string About() { return "1.5 (b34)"; }
-  const std::string &FileName() const { return FFileName; }
+  const std::string& FileName() const { return FFileName; }
   void SetFileName(std::string fileName) { FFileName = std::move(fileName); }
   TVdTextFormating TextFormating() const { return FTextFormating; }
   void SetTextFormating(TVdTextFormating formating) { FTextFormating = formating; }
@@ -150,29 +150,29 @@ public:
   TVdWTextChange OnAfterText;
 
   // --- the output
-  const TWideStrings &Lines() const { return FLines; }
+  const TWideStrings& Lines() const { return FLines; }
   // The summary record of readers that have one; nullptr for the others.
-  virtual const TKxWordSummaryInformation *SummaryInformation() const { return nullptr; }
+  virtual const TKxWordSummaryInformation* SummaryInformation() const { return nullptr; }
   bool TextLimited() const { return FTextLimited; }
 
   // --- the reader contract, in slot order
   virtual void Clear();
-  virtual void AddText(const std::u16string &text, TWideStrings &list);
-  virtual void LoadFromStream(TStream &stream);
-  virtual void ParseStream(TStream &stream);
-  virtual void LoadFromBlobStream(TStream &stream);
+  virtual void AddText(std::u16string text, TWideStrings& list);
+  virtual void LoadFromStream(TStream& stream);
+  virtual void ParseStream(TStream& stream);
+  virtual void LoadFromBlobStream(TStream& stream);
   // Base: raises "File %s is not found." for a missing file, nothing else.
-  virtual void LoadFromFile(const std::u16string &fileName);
+  virtual void LoadFromFile(const std::u16string& fileName);
   virtual bool IsEncrypted() { return false; }
 
   std::u16string GetHeaderText();
   std::u16string GetFooterText();
 
 protected:
-  TWideStrings &OutputLines() { return FLines; }
+  TWideStrings& OutputLines() { return FLines; }
   // The usual LoadFromFile of a reader: the existence check, then the file
   // opened for reading and handed to ParseStream from position 0.
-  void ParseFile(const std::u16string &fileName);
+  void ParseFile(const std::u16string& fileName);
 
   bool FTextLimited = false;
 

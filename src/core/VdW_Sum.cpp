@@ -39,7 +39,7 @@ TDateTime DateOf(std::string_view value) {
 
 } // namespace
 
-const std::array<S::Property, 28> &S::Properties() {
+const std::array<S::Property, 28>& S::Properties() {
   static const std::array<Property, 28> properties = {{
       {"AppName", 18, 0, &S::AppName},
       {"Author", 4, 0, &S::Author},
@@ -76,17 +76,17 @@ const std::array<S::Property, 28> &S::Properties() {
 void S::SetProperty(uint32_t id, std::string_view value, bool documentSummary) {
   if (id == 0)
     return;
-  const auto &properties = Properties();
-  auto property = std::find_if(properties.begin(), properties.end(), [&](const Property &p) {
+  const auto& properties = Properties();
+  auto property = std::find_if(properties.begin(), properties.end(), [&](const Property& p) {
     return (documentSummary ? p.documentSummaryId : p.summaryId) == id;
   });
   if (property == properties.end())
     return;
-  if (auto *text = std::get_if<std::string S::*>(&property->field)) {
+  if (auto* text = std::get_if<std::string S::*>(&property->field)) {
     this->*(*text) = std::string(value.substr(0, value.find('\0')));
-  } else if (auto *date = std::get_if<TDateTime S::*>(&property->field)) {
+  } else if (auto* date = std::get_if<TDateTime S::*>(&property->field)) {
     this->*(*date) = DateOf(value);
-  } else if (auto *number = std::get_if<int32_t S::*>(&property->field)) {
+  } else if (auto* number = std::get_if<int32_t S::*>(&property->field)) {
     // The editing time is a duration in file-time units, kept in minutes.
     this->*(*number) = *number == &S::EditTime
                            ? static_cast<int32_t>(std::min<uint64_t>(

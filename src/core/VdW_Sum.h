@@ -47,7 +47,7 @@ public:
   std::string Company;
   int32_t CharCount2 = 0;
 
-  void Assign(const TKxWordSummaryInformation &source) { *this = source; }
+  void Assign(const TKxWordSummaryInformation& source) { *this = source; }
   void Clear() { *this = TKxWordSummaryInformation(); }
 
   // Stores one property-set property.  value holds a 32-bit little-endian
@@ -59,7 +59,7 @@ public:
 
   // One property as the record publishes it.
   struct Property {
-    const char *name;
+    const char* name;
     uint32_t summaryId;         // SummaryInformation identifier, or 0
     uint32_t documentSummaryId; // DocumentSummaryInformation identifier, or 0
     std::variant<std::string TKxWordSummaryInformation::*, int32_t TKxWordSummaryInformation::*,
@@ -67,7 +67,7 @@ public:
         field;
   };
   // Every property, in declaration order.
-  static const std::array<Property, 28> &Properties();
+  static const std::array<Property, 28>& Properties();
 };
 
 } // namespace scrivlet

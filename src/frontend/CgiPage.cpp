@@ -12,8 +12,8 @@
 namespace scrivlet {
 namespace {
 
-constexpr const char *kMakerAddress = "https://quorvane.example/";
-constexpr const char *kNoFileMessage = "Filename is not defined or file is not found";
+constexpr const char* kMakerAddress = "https://quorvane.example/";
+constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
 
 int HexValue(char c) {
@@ -28,7 +28,7 @@ int HexValue(char c) {
 
 std::string LowerCase(std::string_view text) {
   std::string lower(text);
-  for (char &c : lower)
+  for (char& c : lower)
     if (c >= 'A' && c <= 'Z')
       c = static_cast<char>(c + 32);
   return lower;
@@ -57,15 +57,15 @@ std::string_view TitleDirectory(std::string_view fileName) {
                                              : fileName.substr(0, delimiter + 1);
 }
 
-std::string JoinLines(const std::vector<std::string> &lines) {
+std::string JoinLines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const auto &line : lines)
+  for (const auto& line : lines)
     text += line + "\r\n";
   return text;
 }
 
 // Whether the file lies inside the configured document root.
-bool InsideDocumentRoot(const std::string &fileName, const std::string &documentRoot) {
+bool InsideDocumentRoot(const std::string& fileName, const std::string& documentRoot) {
   if (documentRoot.empty())
     return true;
   std::string root = ResolvePath(documentRoot);
@@ -77,11 +77,11 @@ bool InsideDocumentRoot(const std::string &fileName, const std::string &document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const ReaderKind &kind, const TVdWBaseDocument &reader,
-                      const std::string &fileName) {
+std::string HeadingOf(const ReaderKind& kind, const TVdWBaseDocument& reader,
+                      const std::string& fileName) {
   if (kind.heading == HeadingSource::FileName)
     return fileName;
-  const TKxWordSummaryInformation *summary = reader.SummaryInformation();
+  const TKxWordSummaryInformation* summary = reader.SummaryInformation();
   return summary != nullptr ? summary->Title : std::string();
 }
 
@@ -92,7 +92,7 @@ public:
     FPage += text;
     FPage += "\r\n";
   }
-  void Block(const std::string &block) {
+  void Block(const std::string& block) {
     if (block.empty())
       return;
     FPage += block;
@@ -147,9 +147,9 @@ std::string HtmlEscape(std::string_view text) {
   return out;
 }
 
-CgiRequest ScanRequest(const std::vector<std::string> &environment) {
+CgiRequest ScanRequest(const std::vector<std::string>& environment) {
   CgiRequest request;
-  for (const auto &entry : environment) {
+  for (const auto& entry : environment) {
     if (entry.compare(0, 13, "QUERY_STRING=") != 0)
       continue;
     std::string query = LowerCase(entry);
@@ -161,11 +161,11 @@ CgiRequest ScanRequest(const std::vector<std::string> &environment) {
   return request;
 }
 
-std::string ConfigFileFor(const std::string &executablePath) {
+std::string ConfigFileFor(const std::string& executablePath) {
   return ChangeFileExt(executablePath, ".cfg");
 }
 
-PageConfig ReadPageConfig(const std::string &configFileName) {
+PageConfig ReadPageConfig(const std::string& configFileName) {
   PageConfig config;
   if (configFileName.empty() || !FileExists(configFileName))
     return config;
@@ -181,20 +181,20 @@ PageConfig ReadPageConfig(const std::string &configFileName) {
   return config;
 }
 
-PageContent ConvertForPage(const CgiRequest &request, const PageConfig &config) {
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) {
   PageContent content;
   if (request.fileName.empty() || !InsideDocumentRoot(request.fileName, config.documentRoot)) {
     content.error = kNoFileMessage;
     return content;
   }
-  const ReaderKind &kind = ReaderForFileName(request.fileName);
+  const ReaderKind& kind = ReaderForFileName(request.fileName);
   try {
     std::unique_ptr<TVdWBaseDocument> reader = kind.create();
     reader->SetFileName(request.fileName);
     reader->LoadFromFile(AnsiToWide(request.fileName));
     content.heading = HeadingOf(kind, *reader, request.fileName);
     content.lines = SplitLines(reader->Lines().GetText());
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     // Whatever stopped the reader becomes the heading; the page goes on.
     content.error = error.what();
     if (content.error.empty())
@@ -204,8 +204,8 @@ PageContent ConvertForPage(const CgiRequest &request, const PageConfig &config) 
   return content;
 }
 
-std::string RenderPage(const CgiRequest &request, const PageConfig &config,
-                       const PageContent &content) {
+std::string RenderPage(const CgiRequest& request, const PageConfig& config,
+                       const PageContent& content) {
   PageWriter page;
   page.Line("Content-Type: text/html");
   page.Line("");
@@ -242,7 +242,7 @@ int RunCgi() {
   PageConfig config;
   try {
     config = ReadPageConfig(ConfigFileFor(ExecutablePath()));
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     // An unreadable configuration file leaves the page without site mark-up.
   }
   PageContent content = ConvertForPage(request, config);

@@ -29,7 +29,7 @@ struct CgiRequest {
 
 // Reads the request from the environment entries ("NAME=value"); each
 // QUERY_STRING entry is taken in turn and the last one stands.
-CgiRequest ScanRequest(const std::vector<std::string> &environment);
+CgiRequest ScanRequest(const std::vector<std::string>& environment);
 
 // The site's settings from the configuration file.
 struct PageConfig {
@@ -38,10 +38,10 @@ struct PageConfig {
   std::string documentRoot; // first line of section DocumentRoot, or empty
 };
 
-PageConfig ReadPageConfig(const std::string &configFileName);
+PageConfig ReadPageConfig(const std::string& configFileName);
 
 // The configuration file of an executable: its path with ".cfg".
-std::string ConfigFileFor(const std::string &executablePath);
+std::string ConfigFileFor(const std::string& executablePath);
 
 // What the conversion gives the page.
 struct PageContent {
@@ -51,11 +51,11 @@ struct PageContent {
 };
 
 // Converts the requested file with the reader its extension selects.
-PageContent ConvertForPage(const CgiRequest &request, const PageConfig &config);
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config);
 
 // The whole response: CGI header and HTML page, every line ending in CR LF.
-std::string RenderPage(const CgiRequest &request, const PageConfig &config,
-                       const PageContent &content);
+std::string RenderPage(const CgiRequest& request, const PageConfig& config,
+                       const PageContent& content);
 
 // The program: scans the environment, converts, writes the page to standard
 // output.  Returns the exit code.

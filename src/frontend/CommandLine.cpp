@@ -12,7 +12,7 @@
 namespace scrivlet {
 namespace {
 
-constexpr const char *kUsage =
+constexpr const char* kUsage =
     "Usage: scrivlet [options] FILE\n"
     "Converts a document to text, RTF or HTML.\n"
     "\n"
@@ -68,8 +68,8 @@ std::optional<int32_t> ParseInt(std::string_view text) {
 }
 
 // Applies one option that takes a value; returns an error text or "".
-std::string ApplyValueOption(const std::string &name, const std::string &value,
-                             CommandLineOptions &options) {
+std::string ApplyValueOption(const std::string& name, const std::string& value,
+                             CommandLineOptions& options) {
   if (name == "--format") {
     auto formating = ParseFormating(value);
     if (!formating)
@@ -95,12 +95,12 @@ std::string ApplyValueOption(const std::string &name, const std::string &value,
   return {};
 }
 
-bool TakesValue(const std::string &name) {
+bool TakesValue(const std::string& name) {
   return name == "--format" || name == "--items" || name == "--max-length" ||
          name == "--password" || name == "--reader";
 }
 
-void AppendEscape(std::string &out, unsigned value) {
+void AppendEscape(std::string& out, unsigned value) {
   char buffer[8];
   std::snprintf(buffer, sizeof buffer, "\\u%04x", value);
   out += buffer;
@@ -110,7 +110,7 @@ std::string JsonAnsiString(std::string_view bytes) {
   return JsonString(AnsiToWide(bytes));
 }
 
-std::string JsonLines(const TWideStrings &lines) {
+std::string JsonLines(const TWideStrings& lines) {
   std::string out = "[";
   for (int i = 0; i < lines.Count(); ++i) {
     if (i > 0)
@@ -122,17 +122,17 @@ std::string JsonLines(const TWideStrings &lines) {
 
 } // namespace
 
-std::string JsonSummary(const TKxWordSummaryInformation *summary) {
+std::string JsonSummary(const TKxWordSummaryInformation* summary) {
   if (summary == nullptr)
     return "null";
   std::string out = "{";
-  for (const auto &property : TKxWordSummaryInformation::Properties()) {
+  for (const auto& property : TKxWordSummaryInformation::Properties()) {
     if (out.size() > 1)
       out += ", ";
     out += std::string("\"") + property.name + "\": ";
-    if (auto *text = std::get_if<std::string TKxWordSummaryInformation::*>(&property.field)) {
+    if (auto* text = std::get_if<std::string TKxWordSummaryInformation::*>(&property.field)) {
       out += JsonAnsiString(summary->*(*text));
-    } else if (auto *number = std::get_if<int32_t TKxWordSummaryInformation::*>(&property.field)) {
+    } else if (auto* number = std::get_if<int32_t TKxWordSummaryInformation::*>(&property.field)) {
       out += std::to_string(summary->*(*number));
     } else {
       double date = summary->*std::get<TDateTime TKxWordSummaryInformation::*>(property.field);
@@ -147,13 +147,13 @@ std::string JsonSummary(const TKxWordSummaryInformation *summary) {
 namespace {
 
 struct ConversionResult {
-  const char *className = "";
+  const char* className = "";
   std::string error;
   bool failed = false;
   bool encrypted = false;
 };
 
-ConversionResult Convert(const CommandLineOptions &options, TVdWBaseDocument &reader) {
+ConversionResult Convert(const CommandLineOptions& options, TVdWBaseDocument& reader) {
   ConversionResult result;
   result.className = reader.ClassName();
   reader.SetFileName(options.fileName);
@@ -163,19 +163,19 @@ ConversionResult Convert(const CommandLineOptions &options, TVdWBaseDocument &re
   reader.SetConvertSysCharacters(!options.rawControlChars);
   try {
     reader.LoadFromFile(AnsiToWide(options.fileName));
-  } catch (const std::exception &error) {
+  } catch (const std::exception& error) {
     result.failed = true;
     result.error = error.what();
   }
   try {
     result.encrypted = reader.IsEncrypted();
-  } catch (const std::exception &) {
+  } catch (const std::exception&) {
     result.encrypted = false;
   }
   return result;
 }
 
-std::string JsonObject(const TVdWBaseDocument &reader, const ConversionResult &result) {
+std::string JsonObject(const TVdWBaseDocument& reader, const ConversionResult& result) {
   std::string out = "{\"reader\": " + JsonAnsiString(result.className);
   out += ", \"lines\": " + JsonLines(reader.Lines());
   out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
@@ -187,8 +187,8 @@ std::string JsonObject(const TVdWBaseDocument &reader, const ConversionResult &r
 
 } // namespace
 
-std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string> &args,
-                                                   std::string &error) {
+std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                                   std::string& error) {
   CommandLineOptions options;
   bool fileSeen = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -275,7 +275,7 @@ std::string JsonString(std::u16string_view text) {
   return out + "\"";
 }
 
-int RunCommandLine(const std::vector<std::string> &args, std::string &out, std::string &err) {
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err) {
   std::string error;
   auto options = ParseCommandLine(args, error);
   if (!options) {
@@ -290,7 +290,7 @@ int RunCommandLine(const std::vector<std::string> &args, std::string &out, std::
     out += "scrivlet 2.2.0\n";
     return 0;
   }
-  const ReaderKind &kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
+  const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
                                                        : *ReaderByName(options->readerName);
   std::unique_ptr<TVdWBaseDocument> reader = kind.create();
   ConversionResult result = Convert(*options, *reader);

@@ -25,19 +25,19 @@ struct CommandLineOptions {
 
 // Parses the arguments after the program name.  On a usage error returns
 // nothing and sets error.
-std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string> &args,
-                                                   std::string &error);
+std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
+                                                   std::string& error);
 
 // Writes a UTF-16 text as a JSON string literal in UTF-8.
 std::string JsonString(std::u16string_view text);
 
 // The summary record as a JSON object (each property by its name: strings
 // as text, counts as integers, dates as date-time numbers), or "null".
-std::string JsonSummary(const TKxWordSummaryInformation *summary);
+std::string JsonSummary(const TKxWordSummaryInformation* summary);
 
 // Runs one conversion; out and err receive what goes to standard output and
 // standard error.  Returns the exit status: 0 converted, 1 the reader
 // failed, 2 usage error.
-int RunCommandLine(const std::vector<std::string> &args, std::string &out, std::string &err);
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err);
 
 } // namespace scrivlet

@@ -12,24 +12,24 @@ namespace {
 
 // Stands in for a reader this version does not have yet: it names the
 // reader it stands for and refuses every document with a clear message.
-template <const char *ClassNameText, const char *FormatText>
+template <const char* ClassNameText, const char* FormatText>
 class TPendingReader final : public TVdWBaseDocument {
 public:
-  const char *ClassName() const override { return ClassNameText; }
+  const char* ClassName() const override { return ClassNameText; }
 
-  void ParseStream(TStream &stream) override {
+  void ParseStream(TStream& stream) override {
     TVdWBaseDocument::ParseStream(stream);
     throw Exception("Reading %s documents is not supported in this version", {FormatText});
   }
 
-  void LoadFromFile(const std::u16string &fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
 };
 
 template <class Reader> std::unique_ptr<TVdWBaseDocument> Create() {
   return std::make_unique<Reader>();
 }
 
-template <const char *ClassNameText, const char *FormatText>
+template <const char* ClassNameText, const char* FormatText>
 std::unique_ptr<TVdWBaseDocument> CreatePending() {
   return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
 }
@@ -57,7 +57,7 @@ const std::array<ReaderKind, 9> kReaders = {{
 }};
 
 std::string UpperCase(std::string text) {
-  for (char &c : text)
+  for (char& c : text)
     if (c >= 'a' && c <= 'z')
       c = static_cast<char>(c - 32);
   return text;
@@ -69,17 +69,17 @@ std::span<const ReaderKind> ReaderTable() {
   return kReaders;
 }
 
-const ReaderKind &ReaderForFileName(std::string_view fileName) {
+const ReaderKind& ReaderForFileName(std::string_view fileName) {
   std::string extension = UpperCase(ExtractFileExt(fileName));
-  for (const auto &row : kReaders)
+  for (const auto& row : kReaders)
     if (extension == row.extension || row.extension[0] == '\0')
       return row;
   return kReaders.back();
 }
 
-const ReaderKind *ReaderByName(std::string_view kind) {
+const ReaderKind* ReaderByName(std::string_view kind) {
   auto row = std::find_if(kReaders.begin(), kReaders.end(),
-                          [&](const ReaderKind &r) { return kind == r.name; });
+                          [&](const ReaderKind& r) { return kind == r.name; });
   return row == kReaders.end() ? nullptr : &*row;
 }
 

@@ -15,9 +15,9 @@ namespace scrivlet {
 enum class HeadingSource { SummaryTitle, FileName };
 
 struct ReaderKind {
-  const char *extension; // upper case with the dot; "" for the default row
-  const char *name;      // the command line's --reader value
-  const char *className;
+  const char* extension; // upper case with the dot; "" for the default row
+  const char* name;      // the command line's --reader value
+  const char* className;
   HeadingSource heading;
   std::unique_ptr<TVdWBaseDocument> (*create)();
 };
@@ -27,9 +27,9 @@ std::span<const ReaderKind> ReaderTable();
 
 // The reader for a file name: its upper-cased extension against the rows in
 // order; any other extension, or none, gives the Word binary reader.
-const ReaderKind &ReaderForFileName(std::string_view fileName);
+const ReaderKind& ReaderForFileName(std::string_view fileName);
 
 // The row whose name is kind, or nullptr.
-const ReaderKind *ReaderByName(std::string_view kind);
+const ReaderKind* ReaderByName(std::string_view kind);
 
 } // namespace scrivlet

@@ -63,14 +63,14 @@ bool TIniFile32::IsSectionLine(std::string_view line) {
   return !line.empty() && line.front() == '[' && line.back() == ']';
 }
 
-void TIniFile32::ReadSection(std::string_view section, std::vector<std::string> &strings,
+void TIniFile32::ReadSection(std::string_view section, std::vector<std::string>& strings,
                              bool namesOnly) const {
   strings.clear();
   int header = IndexOfSection(section);
   if (header < 0)
     return;
   for (size_t i = static_cast<size_t>(header) + 1; i < FLines.size(); ++i) {
-    const std::string &line = FLines[i];
+    const std::string& line = FLines[i];
     if (IsSectionLine(line))
       break;
     std::string taken;

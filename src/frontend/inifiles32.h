@@ -16,12 +16,12 @@ public:
   // raises EFOpenError.
   explicit TIniFile32(std::string fileName);
 
-  const std::string &FileName() const { return FFileName; }
+  const std::string& FileName() const { return FFileName; }
 
   // Replaces strings with the lines of the section, up to the next section
   // header.  Empty lines are dropped.  With namesOnly, each line gives the
   // trimmed text before its first "=" (nothing for a line without one).
-  void ReadSection(std::string_view section, std::vector<std::string> &strings,
+  void ReadSection(std::string_view section, std::vector<std::string>& strings,
                    bool namesOnly = false) const;
 
   // Index of the line "[section]" (letter case ignored, the line not

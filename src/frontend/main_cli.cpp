@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string out, err;
   int status = scrivlet::RunCommandLine(args, out, err);

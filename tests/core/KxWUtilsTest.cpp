@@ -48,7 +48,7 @@ TEST(Entities, OnePassAgreesWithRestartingTheSearch) {
       u"&amp;amp;amp;amp;",   u"&&amp;amp",        u"&am&ampp;", u"&amp&amp;;", u"a&amp;amp;b&amp",
       u"&amp;&amp;&amp;",     u"&&&&ampampampamp", u";&amp;;;",  u"&am",        u"&amp",
       u"x&amp;a&amp;m&amp;p", u"&a&amp;mp;"};
-  for (const auto &sample : samples)
+  for (const auto& sample : samples)
     EXPECT_EQ(Replaced(u"&amp", u"&", sample), ReplacedByRestarting(u"&amp", u"&", sample))
         << WideToUtf8(sample);
   EXPECT_EQ(Replaced(u"aa", u"a", u"aaaaab"), ReplacedByRestarting(u"aa", u"a", u"aaaaab"));

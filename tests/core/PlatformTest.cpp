@@ -70,11 +70,11 @@ TEST(Exceptions, FormatAndMessages) {
   EXPECT_STREQ(EReadError().what(), "Stream read error");
   EXPECT_EQ(StrToInt("-12"), -12);
   EXPECT_EQ(StrToInt("+7"), 7);
-  for (const char *bad : {"", "1x", "99999999999", "+-1", " 1"}) {
+  for (const char* bad : {"", "1x", "99999999999", "+-1", " 1"}) {
     try {
       StrToInt(bad);
       ADD_FAILURE() << bad;
-    } catch (const EConvertError &e) {
+    } catch (const EConvertError& e) {
       EXPECT_EQ(e.Message(), "'" + std::string(bad) + "' is not a valid integer value");
     }
   }

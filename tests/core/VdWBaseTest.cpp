@@ -9,18 +9,18 @@
 namespace scrivlet {
 namespace {
 
-std::string Ascii(const std::u16string &text) {
+std::string Ascii(const std::u16string& text) {
   return WideToAnsi(text, 1252);
 }
 
 // A reader that adds its stream's bytes as one text, to watch the contract.
 class TEchoReader : public TVdWBaseDocument {
 public:
-  void ParseStream(TStream &stream) override {
+  void ParseStream(TStream& stream) override {
     TVdWBaseDocument::ParseStream(stream);
     AddText(AnsiToWide(stream.ReadRest()), OutputLines());
   }
-  void LoadFromFile(const std::u16string &fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
   using TVdWBaseDocument::AddText;
 };
 
@@ -33,7 +33,7 @@ TEST(WideStrings, BoundsAndJoinedText) {
   EXPECT_THROW(list.Insert(-1, u"x"), EListError);
   try {
     list.Insert(list.Count() + 1, u"x");
-  } catch (const Exception &e) {
+  } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "WideStrings index out of bounds");
   }
   EXPECT_EQ(list.Get(-1), u"");
@@ -128,8 +128,8 @@ TEST(ReaderBase, RtfCreationTimeAtMidnightHasNoHourAndMinute) {
 TEST(ReaderBase, TextEventsRewriteProloguesAndEpilogues) {
   TEchoReader reader;
   reader.SetTextFormating(tfHTML);
-  reader.OnBeforeText = [](TVdWBaseDocument &, std::u16string &text) { text.clear(); };
-  reader.OnAfterText = [](TVdWBaseDocument &, std::u16string &text) { text += u"!"; };
+  reader.OnBeforeText = [](TVdWBaseDocument&, std::u16string& text) { text.clear(); };
+  reader.OnAfterText = [](TVdWBaseDocument&, std::u16string& text) { text += u"!"; };
   EXPECT_EQ(reader.GetHeaderText(), u"");
   EXPECT_EQ(reader.GetFooterText(), u"\r\n</body>\r\n</html>!");
   EXPECT_NE(Ascii(TEchoReader().GetHeaderText()), "x"); // no handler: untouched
@@ -157,7 +157,7 @@ TEST(ReaderBase, LoadFromFileChecksExistence) {
   try {
     reader.LoadFromFile(AnsiToWide(missing));
     FAIL() << "no exception";
-  } catch (const Exception &e) {
+  } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "File " + missing + " is not found.");
   }
   // A directory is not a document file.

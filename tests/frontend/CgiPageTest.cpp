@@ -44,7 +44,7 @@ TEST(RequestScan, EntriesAndKeys) {
 }
 
 TEST(ReaderSelection, ByUpperCasedExtension) {
-  auto name = [](const char *file) { return std::string(ReaderForFileName(file).className); };
+  auto name = [](const char* file) { return std::string(ReaderForFileName(file).className); };
   EXPECT_EQ(name("book.Epub"), "TKxWEPub");
   EXPECT_EQ(name("a.docx"), "TVdWordXDocument");
   EXPECT_EQ(name("a.wpd"), "TWordPerfectFile");
@@ -97,7 +97,7 @@ TEST(PageRendering, TitleDirectoryAndErrors) {
 
 TEST(PageRendering, FirstPageShowsFiftySixLines) {
   PageContent content{"t", std::vector<std::string>(100, "line"), ""};
-  auto count = [](const std::string &page) {
+  auto count = [](const std::string& page) {
     size_t n = 0;
     for (size_t at = page.find("line<BR>"); at != std::string::npos;
          at = page.find("line<BR>", at + 1))

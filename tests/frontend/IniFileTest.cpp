@@ -8,7 +8,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines Section(const TIniFile32 &ini, const char *name, bool namesOnly = false) {
+Lines Section(const TIniFile32& ini, const char* name, bool namesOnly = false) {
   Lines lines{"left over"};
   ini.ReadSection(name, lines, namesOnly);
   return lines;

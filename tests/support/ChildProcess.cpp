@@ -8,9 +8,9 @@
 namespace scrivlet::test {
 namespace {
 
-std::vector<char *> PointerList(std::vector<std::string> &items) {
-  std::vector<char *> pointers;
-  for (auto &item : items)
+std::vector<char*> PointerList(std::vector<std::string>& items) {
+  std::vector<char*> pointers;
+  for (auto& item : items)
     pointers.push_back(item.data());
   pointers.push_back(nullptr);
   return pointers;
@@ -18,8 +18,8 @@ std::vector<char *> PointerList(std::vector<std::string> &items) {
 
 } // namespace
 
-ChildResult RunChild(const std::string &program, const std::vector<std::string> &args,
-                     const std::vector<std::string> &environment) {
+ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment) {
   ChildResult result;
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -44,7 +44,7 @@ ChildResult RunChild(const std::string &program, const std::vector<std::string> 
   close(outPipe[1]);
   close(errPipe[1]);
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string *sinks[2] = {&result.out, &result.err};
+  std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
   while (open > 0 && poll(fds, 2, 60'000) > 0) {
     for (int i = 0; i < 2; ++i) {
@@ -61,7 +61,7 @@ ChildResult RunChild(const std::string &program, const std::vector<std::string> 
       }
     }
   }
-  for (auto &fd : fds)
+  for (auto& fd : fds)
     if (fd.fd >= 0)
       close(fd.fd);
   int status = 0;

@@ -15,7 +15,7 @@ struct ChildResult {
 
 // Runs program with args (argv[1..]) and exactly the environment entries
 // given ("NAME=value"), with standard input closed.
-ChildResult RunChild(const std::string &program, const std::vector<std::string> &args,
-                     const std::vector<std::string> &environment);
+ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment);
 
 } // namespace scrivlet::test

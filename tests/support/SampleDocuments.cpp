@@ -12,7 +12,7 @@ std::string SampleWriteLetter() {
   heading.bold = true;
   heading.halfPoints = 32;
   heading.font = 1;
-  auto add = [&](const std::string &text, WriteBuilder::Props props = std::nullopt) {
+  auto add = [&](const std::string& text, WriteBuilder::Props props = std::nullopt) {
     b.text += text;
     b.AddRun(b.text.size(), std::move(props));
   };

@@ -31,10 +31,10 @@ public:
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(FPath, ignored);
   }
-  TempDir(const TempDir &) = delete;
-  TempDir &operator=(const TempDir &) = delete;
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
 
-  const std::string &Path() const { return FPath; }
+  const std::string& Path() const { return FPath; }
   std::string File(std::string_view name) const { return FPath + "/" + std::string(name); }
 
   // Writes the bytes to a file in the directory; returns its path.

@@ -6,19 +6,19 @@
 namespace scrivlet::test {
 namespace {
 
-void Put16(std::string &page, size_t at, uint32_t v) {
+void Put16(std::string& page, size_t at, uint32_t v) {
   page[at] = static_cast<char>(v & 0xFF);
   page[at + 1] = static_cast<char>(v >> 8 & 0xFF);
 }
 
-void Put32(std::string &page, size_t at, uint32_t v) {
+void Put32(std::string& page, size_t at, uint32_t v) {
   Put16(page, at, v & 0xFFFF);
   Put16(page, at + 2, v >> 16);
 }
 
 // Property pages: fcFirst, entries of (limit, property offset), property
 // blocks after the entries, entry count in byte 127.
-std::string PropertyPages(const std::vector<std::pair<uint32_t, WriteBuilder::Props>> &entries,
+std::string PropertyPages(const std::vector<std::pair<uint32_t, WriteBuilder::Props>>& entries,
                           size_t perPage) {
   std::string pages;
   uint32_t fcFirst = 128;
@@ -29,7 +29,7 @@ std::string PropertyPages(const std::vector<std::pair<uint32_t, WriteBuilder::Pr
     size_t blockAt = 4 + 6 * count;
     std::map<std::string, size_t> blocks; // equal properties share one block
     for (size_t k = 0; k < count; ++k) {
-      const auto &[limit, props] = entries[first + k];
+      const auto& [limit, props] = entries[first + k];
       Put32(page, 4 + 6 * k, limit);
       if (!props) {
         Put16(page, 8 + 6 * k, 0xFFFF);
@@ -95,7 +95,7 @@ std::string WriteBuilder::Build() const {
     std::string table(2, '\0');
     Put16(table, 0, static_cast<uint32_t>(fonts.size()));
     for (size_t i = 0; i < fonts.size(); ++i) {
-      const auto &[family, name] = fonts[i];
+      const auto& [family, name] = fonts[i];
       if (i == 1 && continueFontTableAfterFirst) {
         table += std::string("\xFF\xFF", 2);
         table.resize((table.size() + 127) / 128 * 128, '\0');

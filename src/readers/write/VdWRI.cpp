@@ -79,17 +79,17 @@ std::string HtmlFontSize(int points) {
 // ends before it starts is damage, reported like a misplaced page.
 class TWRIFile::CharRunCursor {
 public:
-  CharRunCursor(const TWRIFile &file, uint32_t firstPage) : FFile(file), FNextPage(firstPage) {}
+  CharRunCursor(const TWRIFile& file, uint32_t firstPage) : FFile(file), FNextPage(firstPage) {}
 
   // The run with this index, reading pages until it exists.
-  const CharRun &At(size_t index) {
+  const CharRun& At(size_t index) {
     while (index >= FRuns.size())
       ReadNextPage();
     return FRuns[index];
   }
 
   // Index of the first run that ends at or after offset.
-  size_t &First() { return FFirst; }
+  size_t& First() { return FFirst; }
 
 private:
   void ReadNextPage() {
@@ -118,7 +118,7 @@ private:
     return p;
   }
 
-  const TWRIFile &FFile;
+  const TWRIFile& FFile;
   uint64_t FNextPage;
   uint32_t FRunStart = kTextStart;
   std::vector<CharRun> FRuns;
@@ -147,7 +147,7 @@ void TWRIFile::ReadHeader() {
     throw EReadError(); // the text runs past the end of the file
 }
 
-void TWRIFile::ParseStream(TStream &stream) {
+void TWRIFile::ParseStream(TStream& stream) {
   TVdWBaseDocument::ParseStream(stream);
   FData = stream.ReadAllBytes();
   try {
@@ -157,7 +157,7 @@ void TWRIFile::ParseStream(TStream &stream) {
       std::u16string output = GetHeaderText();
       output += AnsiToWide(ReadParagraphs());
       output += GetFooterText();
-      AddText(output, OutputLines());
+      AddText(std::move(output), OutputLines());
     }
   } catch (...) {
     FData.clear();
@@ -195,7 +195,9 @@ void TWRIFile::ReadFontTable() {
 
 std::string TWRIFile::ReadParagraphs() {
   std::string body;
-  body.reserve(FTextEnd > kTextStart ? (FTextEnd - kTextStart) * 5 / 4 : 0);
+  // Mark-up about doubles HTML and RTF: reserve for it up front.
+  size_t textLength = FTextEnd > kTextStart ? FTextEnd - kTextStart : 0;
+  body.reserve(textLength + (TextFormating() == tfPlainText ? 0 : textLength * 2));
   CharRunCursor runs(*this, (uint64_t{FTextEnd} + kPageSize - 1) / kPageSize);
   uint32_t start = kTextStart;
   const TVdTextFormating formating = TextFormating();
@@ -235,14 +237,14 @@ uint32_t TWRIFile::ParagraphTextEnd(uint32_t limit) const {
 // paragraph (its limit is not before start) and begins within it; a run
 // that ends exactly at start is emitted with empty text.  The runs after the
 // one that reaches past end, or that ends the text, are not looked at.
-void TWRIFile::WriteParagraphRuns(CharRunCursor &runs, uint32_t start, uint32_t end,
-                                  std::string &out) {
-  size_t &first = runs.First();
+void TWRIFile::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end,
+                                  std::string& out) {
+  size_t& first = runs.First();
   while (runs.At(first).limit < start)
     ++first;
   uint32_t position = start;
   for (size_t i = first;; ++i) {
-    const CharRun &run = runs.At(i);
+    const CharRun& run = runs.At(i);
     if (run.start <= end) {
       OpenRun(run.props, out);
       if (position >= run.start) {
@@ -257,7 +259,7 @@ void TWRIFile::WriteParagraphRuns(CharRunCursor &runs, uint32_t start, uint32_t 
   }
 }
 
-void TWRIFile::OpenRun(const CharProps &p, std::string &out) const {
+void TWRIFile::OpenRun(const CharProps& p, std::string& out) const {
   int font = std::min<int>(p.font, static_cast<int>(FFonts.size()) - 1);
   switch (TextFormating()) {
   case tfPlainText: return;
@@ -286,7 +288,7 @@ void TWRIFile::OpenRun(const CharProps &p, std::string &out) const {
   }
 }
 
-void TWRIFile::CloseRun(const CharProps &p, std::string &out) const {
+void TWRIFile::CloseRun(const CharProps& p, std::string& out) const {
   switch (TextFormating()) {
   case tfPlainText: return;
   case tfRTF:

@@ -30,13 +30,13 @@ using TWRIFontList = std::vector<TWRIFont>;
 
 class TWRIFile : public TVdWBaseDocument {
 public:
-  const char *ClassName() const override { return "TWRIFile"; }
+  const char* ClassName() const override { return "TWRIFile"; }
 
   void Clear() override;
-  void ParseStream(TStream &stream) override;
-  void LoadFromFile(const std::u16string &fileName) override { ParseFile(fileName); }
+  void ParseStream(TStream& stream) override;
+  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
 
-  const TWRIFontList &Fonts() const { return FFonts; }
+  const TWRIFontList& Fonts() const { return FFonts; }
 
   // A form feed ends a line; every other byte is kept.
   static char ConvertChar(char b) { return b == '\f' ? '\n' : b; }
@@ -58,9 +58,9 @@ private:
   void ReadFontTable();
   std::string ReadParagraphs();
   uint32_t ParagraphTextEnd(uint32_t limit) const;
-  void WriteParagraphRuns(CharRunCursor &runs, uint32_t start, uint32_t end, std::string &out);
-  void OpenRun(const CharProps &props, std::string &out) const;
-  void CloseRun(const CharProps &props, std::string &out) const;
+  void WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end, std::string& out);
+  void OpenRun(const CharProps& props, std::string& out) const;
+  void CloseRun(const CharProps& props, std::string& out) const;
   std::string_view Page(uint64_t pageNumber) const;
 
   std::string FData; // the whole file while it is parsed

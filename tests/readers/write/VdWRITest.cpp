@@ -15,8 +15,8 @@ namespace {
 using test::WriteBuilder;
 using test::WriteCharProps;
 
-std::string Convert(const std::string &file, TVdTextFormating formating = tfPlainText,
-                    int *entries = nullptr) {
+std::string Convert(const std::string& file, TVdTextFormating formating = tfPlainText,
+                    int* entries = nullptr) {
   TWRIFile reader;
   reader.SetTextFormating(formating);
   TMemoryStream stream(file);
@@ -27,7 +27,7 @@ std::string Convert(const std::string &file, TVdTextFormating formating = tfPlai
 }
 
 // The body of an RTF or HTML conversion, without prologue and epilogue.
-std::string Body(const std::string &file, TVdTextFormating formating) {
+std::string Body(const std::string& file, TVdTextFormating formating) {
   TWRIFile reader;
   reader.SetTextFormating(formating);
   std::string all = Convert(file, formating);
@@ -243,7 +243,7 @@ TEST(WriteReader, MisplacedPagesFailWithFcFirstWrong) {
   try {
     Convert(file);
     FAIL();
-  } catch (const Exception &e) {
+  } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "fcFirst wrong");
   }
   file = b.Build();
@@ -278,7 +278,7 @@ TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
   EXPECT_NO_FATAL_FAILURE({
     try {
       Convert(file);
-    } catch (const Exception &) {
+    } catch (const Exception&) {
     }
   });
 }
@@ -305,7 +305,7 @@ TEST(WriteCorpus, RealFilesConvert) {
       {"tika_testMSWriteFile.wri", "ISO/IEC JTC1/SC18/WG8 Document Register"},
   };
   int converted = 0;
-  for (const auto &entry : std::filesystem::directory_iterator(dir)) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     TWRIFile reader;
     for (TVdTextFormating f : {tfHTML, tfRTF, tfPlainText}) {
       reader.SetTextFormating(f);
@@ -326,12 +326,12 @@ TEST(WriteCorpus, BrokenFilesFailCleanly) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "broken";
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
-  for (const auto &entry : std::filesystem::directory_iterator(dir)) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     TWRIFile reader;
     reader.SetTextFormating(tfHTML);
     try {
       reader.LoadFromFile(AnsiToWide(entry.path().string()));
-    } catch (const Exception &e) {
+    } catch (const Exception& e) {
       EXPECT_FALSE(e.Message().empty());
     }
   }
