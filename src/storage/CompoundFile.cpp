@@ -1,0 +1,269 @@
+#include "storage/CompoundFile.h"
+
+#include "core/ByteReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+
+#include <algorithm>
+
+namespace scrivlet {
+namespace {
+
+constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr uint32_t kFreeSector = 0xFFFFFFFF;
+constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
+constexpr uint32_t kNoStream = 0xFFFFFFFF;
+constexpr uint32_t kMiniSectorSize = 64;
+constexpr uint32_t kHeaderDifatEntries = 109;
+constexpr size_t kDirectoryEntrySize = 128;
+
+enum EntryType : uint8_t { kStorage = 1, kStream = 2, kRootStorage = 5 };
+
+[[noreturn]] void Damaged(std::string_view what) {
+  throw EStorageError("The compound file is damaged: %s", {what});
+}
+
+char16_t UpperCase(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+    return static_cast<char16_t>(c - 0x20);
+  return c;
+}
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+           return UpperCase(x) == UpperCase(y);
+         });
+}
+
+} // namespace
+
+bool TCompoundFile::HasSignature(std::string_view data) {
+  return data.substr(0, 8) == std::string_view(kSignature, 8);
+}
+
+bool TCompoundFile::IsCompoundFile(const std::u16string& fileName) {
+  try {
+    TFileStream file(WideToAnsi(fileName));
+    char head[8];
+    return file.Read(head, sizeof head) == sizeof head && HasSignature({head, sizeof head});
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+TCompoundFile::TCompoundFile(std::string data) : FData(std::move(data)) {
+  ReadHeader();
+  ReadFat();
+  ReadDirectory();
+  ReadMiniStream();
+}
+
+std::unique_ptr<TCompoundFile> TCompoundFile::OpenFile(const std::u16string& fileName) {
+  TFileStream file(WideToAnsi(fileName));
+  return std::make_unique<TCompoundFile>(file.ReadAllBytes());
+}
+
+std::unique_ptr<TCompoundFile> TCompoundFile::TryOpen(std::string data) {
+  if (!HasSignature(data))
+    return nullptr;
+  try {
+    return std::make_unique<TCompoundFile>(std::move(data));
+  } catch (const EStorageError&) {
+    return nullptr;
+  }
+}
+
+void TCompoundFile::ReadHeader() {
+  if (FData.size() < 512 || !HasSignature(FData))
+    throw EStorageError("The file is not a compound file");
+  std::string_view header(FData.data(), 512);
+  FMajorVersion = ByteReader::Get16(header, 26);
+  uint16_t sectorShift = ByteReader::Get16(header, 30);
+  if (sectorShift != 9 && sectorShift != 12)
+    Damaged("sector size");
+  FSectorSize = 1u << sectorShift;
+  FFatSectors = ByteReader::Get32(header, 44);
+  FFirstDirectorySector = ByteReader::Get32(header, 48);
+  FMiniCutoff = ByteReader::Get32(header, 56);
+  FFirstMiniFatSector = ByteReader::Get32(header, 60);
+  FMiniFatSectors = ByteReader::Get32(header, 64);
+  FFirstDifatSector = ByteReader::Get32(header, 68);
+  FDifatSectors = ByteReader::Get32(header, 72);
+  if (FData.size() < FSectorSize)
+    Damaged("header");
+}
+
+std::string_view TCompoundFile::Sector(uint32_t sector) const {
+  uint64_t offset = (uint64_t{sector} + 1) * FSectorSize;
+  if (sector >= kMaxRegularSector || offset >= FData.size())
+    Damaged("sector beyond the end of the file");
+  return std::string_view(FData).substr(static_cast<size_t>(offset), FSectorSize);
+}
+
+void TCompoundFile::ReadFat() {
+  const uint64_t sectorsInFile = (FData.size() + FSectorSize - 1) / FSectorSize;
+  if (FFatSectors > sectorsInFile)
+    Damaged("FAT size");
+  // The FAT's own sectors: 109 in the header, the rest in the DIFAT chain,
+  // whose sectors end with the number of the next one.
+  std::vector<uint32_t> fatSectors;
+  std::string_view header(FData.data(), 512);
+  for (uint32_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < FFatSectors; ++i)
+    fatSectors.push_back(ByteReader::Get32(header, 76 + 4 * i));
+  const uint32_t perDifatSector = FSectorSize / 4 - 1;
+  std::vector<bool> seen(static_cast<size_t>(sectorsInFile), false);
+  uint32_t difat = FFirstDifatSector;
+  while (fatSectors.size() < FFatSectors) {
+    if (difat >= sectorsInFile || seen[difat])
+      Damaged("DIFAT chain");
+    seen[difat] = true;
+    std::string_view sector = Sector(difat);
+    for (uint32_t i = 0; i < perDifatSector && fatSectors.size() < FFatSectors; ++i)
+      fatSectors.push_back(ByteReader::Get32(sector, 4 * i));
+    difat = ByteReader::Get32(sector, 4 * perDifatSector);
+  }
+  FFat.reserve(fatSectors.size() * (FSectorSize / 4));
+  for (uint32_t sectorNumber : fatSectors) {
+    std::string_view sector = Sector(sectorNumber);
+    for (size_t i = 0; i + 4 <= sector.size(); i += 4)
+      FFat.push_back(ByteReader::Get32(sector, i));
+  }
+}
+
+std::vector<uint32_t> TCompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
+                                           uint64_t limit) const {
+  std::vector<uint32_t> chain;
+  std::vector<bool> seen(fat.size(), false);
+  for (uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
+       sector = fat[sector]) {
+    if (sector >= fat.size() || seen[sector])
+      Damaged(sector >= fat.size() ? "sector chain leaves the FAT" : "sector chain loops");
+    seen[sector] = true;
+    chain.push_back(sector);
+  }
+  return chain;
+}
+
+std::string TCompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) const {
+  const uint32_t sectorSize = mini ? kMiniSectorSize : FSectorSize;
+  const uint64_t needed = (size + sectorSize - 1) / sectorSize;
+  const std::vector<uint32_t>& fat = mini ? FMiniFat : FFat;
+  if (needed > fat.size())
+    Damaged("stream size beyond the file");
+  std::vector<uint32_t> chain = Chain(start, fat, needed);
+  if (chain.size() < needed)
+    Damaged("stream shorter than its size");
+  std::string data;
+  data.reserve(static_cast<size_t>(size));
+  for (uint32_t sector : chain) {
+    size_t part = static_cast<size_t>(std::min<uint64_t>(sectorSize, size - data.size()));
+    if (mini) {
+      uint64_t offset = uint64_t{sector} * kMiniSectorSize;
+      if (offset + part > FMiniStream.size())
+        Damaged("mini sector beyond the mini stream");
+      data.append(FMiniStream, static_cast<size_t>(offset), part);
+    } else {
+      std::string_view bytes = Sector(sector);
+      if (bytes.size() < part)
+        Damaged("sector beyond the end of the file");
+      data.append(bytes.substr(0, part));
+    }
+  }
+  return data;
+}
+
+void TCompoundFile::ReadDirectory() {
+  std::vector<uint32_t> chain = Chain(FFirstDirectorySector, FFat, FFat.size());
+  for (uint32_t sectorNumber : chain) {
+    std::string_view sector = Sector(sectorNumber);
+    for (size_t at = 0; at + kDirectoryEntrySize <= sector.size(); at += kDirectoryEntrySize) {
+      std::string_view raw = sector.substr(at, kDirectoryEntrySize);
+      DirectoryEntry entry;
+      size_t nameBytes = std::min<size_t>(ByteReader::Get16(raw, 64), 64);
+      for (size_t i = 0; i + 1 < nameBytes; i += 2)
+        entry.name += static_cast<char16_t>(ByteReader::Get16(raw, i));
+      if (!entry.name.empty() && entry.name.back() == u'\0')
+        entry.name.pop_back();
+      entry.type = static_cast<uint8_t>(raw[66]);
+      entry.left = ByteReader::Get32(raw, 68);
+      entry.right = ByteReader::Get32(raw, 72);
+      entry.child = ByteReader::Get32(raw, 76);
+      entry.start = ByteReader::Get32(raw, 116);
+      entry.size = ByteReader::Get32(raw, 120);
+      if (FMajorVersion >= 4)
+        entry.size |= uint64_t{ByteReader::Get32(raw, 124)} << 32;
+      FDirectory.push_back(std::move(entry));
+    }
+  }
+  if (FDirectory.empty() || FDirectory[kRoot].type != kRootStorage)
+    Damaged("no root storage");
+}
+
+void TCompoundFile::ReadMiniStream() {
+  if (FFirstMiniFatSector != kEndOfChain && FFirstMiniFatSector != kFreeSector) {
+    for (uint32_t sectorNumber : Chain(FFirstMiniFatSector, FFat, FFat.size())) {
+      std::string_view sector = Sector(sectorNumber);
+      for (size_t i = 0; i + 4 <= sector.size(); i += 4)
+        FMiniFat.push_back(ByteReader::Get32(sector, i));
+    }
+  }
+  const DirectoryEntry& root = FDirectory[kRoot];
+  if (root.size > 0 && root.start != kEndOfChain)
+    FMiniStream = ReadChain(root.start, root.size, false);
+}
+
+std::vector<TCompoundFile::Element> TCompoundFile::Elements(uint32_t storage) const {
+  std::vector<Element> elements;
+  if (storage >= FDirectory.size())
+    return elements;
+  // In-order walk of the storage's tree of children, without recursion.
+  std::vector<bool> seen(FDirectory.size(), false);
+  std::vector<uint32_t> stack;
+  uint32_t node = FDirectory[storage].child;
+  while (node != kNoStream || !stack.empty()) {
+    while (node != kNoStream) {
+      if (node >= FDirectory.size() || seen[node])
+        Damaged("directory tree");
+      seen[node] = true;
+      stack.push_back(node);
+      node = FDirectory[node].left;
+    }
+    node = stack.back();
+    stack.pop_back();
+    const DirectoryEntry& entry = FDirectory[node];
+    if (entry.type == kStorage || entry.type == kStream)
+      elements.push_back({entry.name,
+                          entry.type == kStorage ? ElementKind::Storage : ElementKind::Stream,
+                          node});
+    node = entry.right;
+  }
+  return elements;
+}
+
+std::optional<uint32_t> TCompoundFile::Find(uint32_t storage, std::u16string_view name,
+                                            ElementKind kind) const {
+  for (const Element& element : Elements(storage))
+    if (element.kind == kind && SameName(element.name, name))
+      return element.entry;
+  return std::nullopt;
+}
+
+std::string TCompoundFile::StreamData(uint32_t entry) const {
+  if (entry >= FDirectory.size() || FDirectory[entry].type != kStream)
+    throw EStorageError("No such stream in the compound file");
+  const DirectoryEntry& stream = FDirectory[entry];
+  if (stream.size == 0)
+    return {};
+  return ReadChain(stream.start, stream.size, stream.size < FMiniCutoff);
+}
+
+std::unique_ptr<TMemoryStream> TCompoundFile::OpenStream(uint32_t storage,
+                                                         std::u16string_view name) const {
+  std::optional<uint32_t> entry = Find(storage, name, ElementKind::Stream);
+  if (!entry)
+    return nullptr;
+  return std::make_unique<TMemoryStream>(StreamData(*entry));
+}
+
+} // namespace scrivlet

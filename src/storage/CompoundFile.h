@@ -1,0 +1,93 @@
+// Compound files: the structured-storage container of Word 97-2003
+// documents, of encrypted Word XML packages and of WordPerfect documents
+// saved by office suites.
+//
+// The whole file is held in memory.  Opening checks the header and reads the
+// FAT (with the DIFAT beyond the header), the directory and the mini FAT;
+// streams are cut out of their sector chains on demand.  Every chain is
+// checked against the file: a sector outside it, a chain that loops or ends
+// too early, or a size beyond what the chain holds raises EStorageError.
+#pragma once
+
+#include "core/Stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scrivlet {
+
+class TCompoundFile {
+public:
+  enum class ElementKind { Storage, Stream };
+
+  struct Element {
+    std::u16string name;
+    ElementKind kind;
+    uint32_t entry; // directory entry, to open the element by
+  };
+
+  // The root storage's directory entry.
+  static constexpr uint32_t kRoot = 0;
+
+  // Whether the bytes start with the compound-file signature.
+  static bool HasSignature(std::string_view data);
+  // Whether the named file is a compound file (its signature).
+  static bool IsCompoundFile(const std::u16string& fileName);
+
+  // Opens the compound file held in data; raises EStorageError when the
+  // data is no compound file or is damaged.
+  explicit TCompoundFile(std::string data);
+  // Opens a named compound file for reading.
+  static std::unique_ptr<TCompoundFile> OpenFile(const std::u16string& fileName);
+  // The compound file in data, or nullptr when the data is none.
+  static std::unique_ptr<TCompoundFile> TryOpen(std::string data);
+
+  // The elements of a storage in the directory's order (its tree in order).
+  std::vector<Element> Elements(uint32_t storage) const;
+  // The child of a storage with this name (letter case ignored), or nothing.
+  std::optional<uint32_t> Find(uint32_t storage, std::u16string_view name,
+                               ElementKind kind) const;
+  // A child stream's bytes as a stream, or nullptr when there is none.
+  std::unique_ptr<TMemoryStream> OpenStream(uint32_t storage, std::u16string_view name) const;
+  // The bytes of a stream element.
+  std::string StreamData(uint32_t entry) const;
+
+private:
+  struct DirectoryEntry {
+    std::u16string name;
+    uint8_t type = 0; // 1 storage, 2 stream, 5 root
+    uint32_t left = 0, right = 0, child = 0;
+    uint32_t start = 0;
+    uint64_t size = 0;
+  };
+
+  void ReadHeader();
+  void ReadFat();
+  void ReadDirectory();
+  void ReadMiniStream();
+  std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& fat,
+                              uint64_t limit) const;
+  std::string ReadChain(uint32_t start, uint64_t size, bool mini) const;
+  std::string_view Sector(uint32_t sector) const;
+
+  std::string FData;
+  uint32_t FSectorSize = 512;
+  uint32_t FMajorVersion = 3;
+  uint32_t FMiniCutoff = 4096;
+  uint32_t FFirstDirectorySector = 0;
+  uint32_t FFirstMiniFatSector = 0;
+  uint32_t FMiniFatSectors = 0;
+  uint32_t FFirstDifatSector = 0;
+  uint32_t FDifatSectors = 0;
+  uint32_t FFatSectors = 0;
+  std::vector<uint32_t> FFat;
+  std::vector<uint32_t> FMiniFat;
+  std::vector<DirectoryEntry> FDirectory;
+  std::string FMiniStream;
+};
+
+} // namespace scrivlet
