@@ -4,6 +4,7 @@
 #include "core/Exception.h"
 #include "core/VdW_Sum.h"
 #include "frontend/ReaderTable.h"
+#include "readers/word/VdWord.h"
 
 #include <charconv>
 #include <cmath>
@@ -146,6 +147,20 @@ std::string JsonSummary(const TKxWordSummaryInformation* summary) {
 
 namespace {
 
+// The story lists of the Word readers; null for the others.
+std::string JsonStories(const TVdWBaseDocument& reader) {
+  const auto* word = dynamic_cast<const TVdCustomWordDocument*>(&reader);
+  if (word == nullptr)
+    return "null";
+  return "{\"footnotes\": " + JsonLines(word->Footnotes()) +
+         ", \"headers\": " + JsonLines(word->Headers()) +
+         ", \"footers\": " + JsonLines(word->Footers()) +
+         ", \"comments\": " + JsonLines(word->Comments()) +
+         ", \"endnotes\": " + JsonLines(word->Endnotes()) +
+         ", \"textboxes\": " + JsonLines(word->TextBoxes()) +
+         ", \"macros\": " + JsonLines(word->Macros()) + "}";
+}
+
 struct ConversionResult {
   const char* className = "";
   std::string error;
@@ -179,7 +194,7 @@ std::string JsonObject(const TVdWBaseDocument& reader, const ConversionResult& r
   std::string out = "{\"reader\": " + JsonAnsiString(result.className);
   out += ", \"lines\": " + JsonLines(reader.Lines());
   out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
-  out += ", \"stories\": null";
+  out += ", \"stories\": " + JsonStories(reader);
   out += std::string(", \"encrypted\": ") + (result.encrypted ? "true" : "false");
   out += ", \"error\": " + (result.failed ? JsonAnsiString(result.error) : "null");
   return out + "}\n";

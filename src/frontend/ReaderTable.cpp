@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/word/VdWord.h"
 #include "readers/write/VdWRI.h"
 
 #include <algorithm>
@@ -42,7 +43,6 @@ constexpr char kOdp[] = "TOpenOfficePresentation",
 constexpr char kFb2[] = "TFictionBook", kFb2Format[] = "FictionBook (.fb2)";
 constexpr char kEpub[] = "TKxWEPub", kEpubFormat[] = "EPUB (.epub)";
 constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
-constexpr char kWord[] = "TVdWordDocument", kWordFormat[] = "Word 97-2003 (.doc)";
 
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", kWordX, HeadingSource::SummaryTitle, CreatePending<kWordX, kWordXFormat>},
@@ -53,7 +53,7 @@ const std::array<ReaderKind, 9> kReaders = {{
     {".FB2", "fb2", kFb2, HeadingSource::SummaryTitle, CreatePending<kFb2, kFb2Format>},
     {".EPUB", "epub", kEpub, HeadingSource::SummaryTitle, CreatePending<kEpub, kEpubFormat>},
     {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
-    {"", "doc", kWord, HeadingSource::SummaryTitle, CreatePending<kWord, kWordFormat>},
+    {"", "doc", "TVdWordDocument", HeadingSource::SummaryTitle, Create<TVdWordDocument>},
 }};
 
 std::string UpperCase(std::string text) {

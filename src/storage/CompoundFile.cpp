@@ -31,9 +31,9 @@ char16_t UpperCase(char16_t c) {
 }
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-           return UpperCase(x) == UpperCase(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return UpperCase(x) == UpperCase(y); });
 }
 
 } // namespace
@@ -233,9 +233,8 @@ std::vector<TCompoundFile::Element> TCompoundFile::Elements(uint32_t storage) co
     stack.pop_back();
     const DirectoryEntry& entry = FDirectory[node];
     if (entry.type == kStorage || entry.type == kStream)
-      elements.push_back({entry.name,
-                          entry.type == kStorage ? ElementKind::Storage : ElementKind::Stream,
-                          node});
+      elements.push_back(
+          {entry.name, entry.type == kStorage ? ElementKind::Storage : ElementKind::Stream, node});
     node = entry.right;
   }
   return elements;

@@ -49,8 +49,7 @@ public:
   // The elements of a storage in the directory's order (its tree in order).
   std::vector<Element> Elements(uint32_t storage) const;
   // The child of a storage with this name (letter case ignored), or nothing.
-  std::optional<uint32_t> Find(uint32_t storage, std::u16string_view name,
-                               ElementKind kind) const;
+  std::optional<uint32_t> Find(uint32_t storage, std::u16string_view name, ElementKind kind) const;
   // A child stream's bytes as a stream, or nullptr when there is none.
   std::unique_ptr<TMemoryStream> OpenStream(uint32_t storage, std::u16string_view name) const;
   // The bytes of a stream element.

@@ -1,6 +1,6 @@
+#include "storage/CompoundFile.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
-#include "storage/CompoundFile.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/TempDir.h"
 
@@ -50,13 +50,17 @@ TEST(CompoundFile, SmallAndLargeStreamsInBothVersions) {
 TEST(CompoundFile, EnumerationFollowsTheDirectoryTree) {
   CompoundFileBuilder b;
   for (const char16_t* name : {u"WordDocument", u"1Table", u"\x05SummaryInformation",
-                               u"\x01" u"CompObj", u"Data", u"ObjectPool/_1234", u"Macros/VBA/dir"})
+                               u"\x01"
+                               u"CompObj",
+                               u"Data", u"ObjectPool/_1234", u"Macros/VBA/dir"})
     b.AddStream(name, "x");
   TCompoundFile file(b.Build());
-  EXPECT_EQ(Names(file, TCompoundFile::kRoot),
-            (std::vector<std::u16string>{u"Data", u"1Table", u"Macros", u"\x01" u"CompObj",
-                                         u"ObjectPool", u"WordDocument",
-                                         u"\x05SummaryInformation"}));
+  EXPECT_EQ(
+      Names(file, TCompoundFile::kRoot),
+      (std::vector<std::u16string>{u"Data", u"1Table", u"Macros",
+                                   u"\x01"
+                                   u"CompObj",
+                                   u"ObjectPool", u"WordDocument", u"\x05SummaryInformation"}));
   auto macros = file.Find(TCompoundFile::kRoot, u"MACROS", Kind::Storage);
   ASSERT_TRUE(macros);
   auto vba = file.Find(*macros, u"VBA", Kind::Storage);

@@ -29,7 +29,9 @@ bool NameLess(const std::u16string& a, const std::u16string& b) {
   return false;
 }
 
-uint32_t Chunks(size_t bytes, size_t size) { return static_cast<uint32_t>((bytes + size - 1) / size); }
+uint32_t Chunks(size_t bytes, size_t size) {
+  return static_cast<uint32_t>((bytes + size - 1) / size);
+}
 
 } // namespace
 
@@ -60,7 +62,9 @@ void CompoundFileBuilder::AddStream(const std::u16string& path, std::string data
   FNodes[NodeFor(path, false)].data = std::move(data);
 }
 
-void CompoundFileBuilder::AddStorage(const std::u16string& path) { NodeFor(path, true); }
+void CompoundFileBuilder::AddStorage(const std::u16string& path) {
+  NodeFor(path, true);
+}
 
 std::string CompoundFileBuilder::Build() const {
   const uint32_t sectorSize = FMajorVersion >= 4 ? 4096 : 512;
@@ -94,7 +98,8 @@ std::string CompoundFileBuilder::Build() const {
   uint32_t dataSectors = 0;
   for (size_t i : bigStreams)
     dataSectors += Chunks(FNodes[i].data.size(), sectorSize);
-  const uint32_t contentSectors = directorySectors + miniFatSectors + miniStreamSectors + dataSectors;
+  const uint32_t contentSectors =
+      directorySectors + miniFatSectors + miniStreamSectors + dataSectors;
   uint32_t fatSectors = 1, difatSectors = 0;
   while (true) {
     uint32_t total = fatSectors + difatSectors + contentSectors;
@@ -152,7 +157,8 @@ std::string CompoundFileBuilder::Build() const {
     size_t at = i * 128;
     for (size_t c = 0; c < node.name.size() && c < 31; ++c)
       Put16(directory, at + 2 * c, node.name[c]);
-    Put16(directory, at + 64, static_cast<uint32_t>((std::min<size_t>(node.name.size(), 31) + 1) * 2));
+    Put16(directory, at + 64,
+          static_cast<uint32_t>((std::min<size_t>(node.name.size(), 31) + 1) * 2));
     directory[at + 66] = static_cast<char>(i == 0 ? 5 : node.storage ? 1 : 2);
     directory[at + 67] = 1; // black
     Put32(directory, at + 68, left[i]);
