@@ -1,0 +1,64 @@
+// Builds Word binary documents byte by byte: the FIB, the text pieces in the
+// WordDocument stream, the piece table in the table stream, property sets,
+// all wrapped in a compound file (or a single stream for Word 2).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scrivlet::test {
+
+// A property-set property: integers (type 3), strings (type 30), file
+// times (type 64), or the code page (type 2, identifier 1).
+struct PropertyValue {
+  uint32_t id;
+  uint32_t type;
+  std::string bytes; // the value as stored after its type
+  static PropertyValue Int(uint32_t id, uint32_t value);
+  static PropertyValue String(uint32_t id, const std::string& text);
+  static PropertyValue FileTime(uint32_t id, uint64_t value);
+  static PropertyValue CodePage(uint16_t codePage);
+};
+
+// A property-set stream with one section.
+std::string PropertySet(const std::vector<PropertyValue>& properties);
+
+class WordBuilder {
+public:
+  struct Piece {
+    std::u16string text;
+    bool compressed; // 8-bit (cp1252-style bytes) or 16-bit UTF-16
+  };
+
+  // Word 97: nFib 193; 101 and 104 give Word 6/95 headers, below 101 Word 2.
+  uint16_t nFib = 193;
+  uint16_t wIdent = 0xA5EC;
+  uint16_t lid = 0x0409;
+  uint16_t lidFE = 0;
+  bool farEast = false;
+  bool encrypted = false;
+  bool whichTable = true;  // fWhichTblStm: "1Table"
+  bool writeTable = true;  // the table stream exists
+  bool writeClx = true;    // lcbClx > 0
+  int modifierEntries = 0; // type-1 CLX entries before the piece table
+  std::vector<Piece> pieces;
+  // Story lengths after ccpText; the text of all stories is in the pieces.
+  int32_t ccpText = -1; // -1: all of the text
+  int32_t ccpFtn = 0, ccpHdd = 0, ccpAtn = 0, ccpEdn = 0, ccpTxbx = 0, ccpHdrTxbx = 0;
+  std::string summaryInformation;         // property-set stream, or empty
+  std::string documentSummaryInformation; // likewise
+
+  // The WordDocument stream (also the whole file of a Word 2 document).
+  std::string MainStream() const;
+  std::string TableStream() const;
+  // The compound file.
+  std::string Build() const;
+
+private:
+  std::string Fib(uint32_t fcMin, uint32_t fcMac, uint32_t lcbClx) const;
+  std::string Clx(const std::vector<uint32_t>& fcs) const;
+  uint32_t TotalCharacters() const;
+};
+
+} // namespace scrivlet::test
