@@ -82,13 +82,26 @@ public:
   virtual std::string Encode(std::u16string_view text) = 0;
 };
 
+// Windows-1252 from 0x80 to 0x9F; its five unassigned bytes map to the
+// control characters of the same value.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 // Table-driven conversion for the 8-bit code pages.
 class SingleByteConverter final : public Converter {
 public:
   explicit SingleByteConverter(int codePage) {
-    IconvHandle toWide("UTF-16LE", IconvName(codePage));
-    for (int b = 0; b < 256; ++b)
-      FDecode[b] = DecodeOne(toWide, static_cast<char>(b));
+    if (codePage == 1252) {
+      // The default code page is built in: no conversion module to load.
+      for (int b = 0; b < 256; ++b)
+        FDecode[b] = b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : static_cast<char16_t>(b);
+    } else {
+      IconvHandle toWide("UTF-16LE", IconvName(codePage));
+      for (int b = 0; b < 256; ++b)
+        FDecode[b] = DecodeOne(toWide, static_cast<char>(b));
+    }
     FEncode.assign(0x10000, kUnmapped);
     for (int b = 255; b >= 0; --b)
       FEncode[FDecode[b]] = static_cast<uint16_t>(b);

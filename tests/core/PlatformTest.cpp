@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <sys/stat.h>
 
 namespace scrivlet {
@@ -25,6 +26,24 @@ TEST(CodePage, SingleByteCodePages) {
   EXPECT_EQ(AnsiToWide("\xe0", 874), u"\u0e40");
   EXPECT_EQ(WideToAnsi(u"\u0410\u044f", 1251), "\xc0\xff");
   EXPECT_EQ(WideToAnsi(u"\u20ac", 1252), "\x80");
+}
+
+TEST(CodePage, BuiltInWindows1252AgreesWithIconv) {
+  iconv_t cd = iconv_open("UTF-16LE", "CP1252");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  for (int b = 0; b < 256; ++b) {
+    char in = static_cast<char>(b), out[4];
+    char *inPtr = &in, *outPtr = out;
+    size_t inLeft = 1, outLeft = sizeof out;
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+      EXPECT_EQ(AnsiToWide(std::string(1, in), 1252), std::u16string(1, char16_t(b))) << b;
+      continue;
+    }
+    char16_t expected =
+        static_cast<char16_t>(static_cast<uint8_t>(out[0]) | static_cast<uint8_t>(out[1]) << 8);
+    EXPECT_EQ(AnsiToWide(std::string(1, in), 1252), std::u16string(1, expected)) << b;
+  }
+  iconv_close(cd);
 }
 
 TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {

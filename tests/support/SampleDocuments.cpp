@@ -1,5 +1,6 @@
 #include "support/SampleDocuments.h"
 
+#include "support/WordBuilder.h"
 #include "support/WriteBuilder.h"
 
 namespace scrivlet::test {
@@ -53,6 +54,28 @@ std::string GeneratedWriteDocument(size_t bytes) {
     b.text += ".\r\n";
     b.AddRun(b.text.size());
     b.AddParagraph(b.text.size());
+  }
+  return b.Build();
+}
+
+std::string GeneratedWordDocument(size_t bytes) {
+  WordBuilder b;
+  const std::u16string latin = u"The quick brown fox jumps over the lazy dog; page \x13 PAGE \x14"
+                               u"7\x15 of the report.\r";
+  const std::u16string wide = u"\u0416\u0438\u0437\u043d\u044c cell\x07"
+                              u"cell\x07\x07"
+                              u"\u4e2d\u6587 text \x13 HYPERLINK \"http://example.com/\" \x14"
+                              u"link\x15 \U0001F600\r";
+  size_t size = 0;
+  while (size < bytes) {
+    std::u16string eight, sixteen;
+    for (int i = 0; i < 16; ++i)
+      eight += latin;
+    for (int i = 0; i < 8; ++i)
+      sixteen += wide;
+    size += eight.size() + sixteen.size() * 2;
+    b.pieces.push_back({std::move(eight), true});
+    b.pieces.push_back({std::move(sixteen), false});
   }
   return b.Build();
 }

@@ -12,4 +12,8 @@ std::string SampleWriteLetter();
 // A Write document of about the given size: paragraphs of mixed runs.
 std::string GeneratedWriteDocument(size_t bytes);
 
+// A Word 97 document of about the given text size: paragraphs in 8-bit and
+// 16-bit pieces, with fields and table cells.
+std::string GeneratedWordDocument(size_t bytes);
+
 } // namespace scrivlet::test

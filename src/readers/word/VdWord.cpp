@@ -92,11 +92,14 @@ void TVdWordDocument::ParseStream(TStream& stream) {
   FFib.fill(0);
   int64_t saved = stream.Position();
   std::string data = stream.ReadRest();
-  if (auto storage = TCompoundFile::TryOpen(data)) {
-    WalkStorage(*storage);
-    return;
+  if (TCompoundFile::HasSignature(data)) {
+    if (auto storage = TCompoundFile::TryOpen(std::move(data))) {
+      WalkStorage(*storage);
+      return;
+    }
+    stream.SetPosition(saved); // not a compound file after all
+    data = stream.ReadRest();
   }
-  stream.SetPosition(saved);
   ParseMainStream(data, nullptr);
 }
 
