@@ -2,6 +2,7 @@
 #include "support/ChildProcess.h"
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
+#include "support/WordBuilder.h"
 
 #include <cstring>
 #include <filesystem>
@@ -157,6 +158,29 @@ TEST(CgiProgram, ConvertsAWriteDocument) {
             std::string::npos);
   EXPECT_NE(result.out.find("text such as a&lt;b &amp; &quot;quotes&quot; shows"),
             std::string::npos);
+}
+
+TEST(CgiProgram, WordDocumentsAreHeadedByTheirTitle) {
+  CgiProgram cgi;
+  test::WordBuilder b;
+  b.pieces = {{u"First paragraph\rSecond & last\r", true}};
+  b.summaryInformation = test::PropertySet({test::PropertyValue::String(2, "Report <Q3>")});
+  std::string file = cgi.Dir().Write("report.doc", b.Build());
+  auto result = cgi.Request("filename=" + file);
+  ExpectCompletePage(result);
+  EXPECT_EQ(Heading(result.out), "Report &lt;Q3&gt;");
+  // The empty prologue entry, the paragraphs, the empty epilogue entry.
+  EXPECT_NE(result.out.find("</h1>\r\n<BR>\r\nFirst paragraph<BR>\r\nSecond &amp; last<BR>\r\n"
+                            "<BR>\r\n<BR>\r\n<hr>"),
+            std::string::npos)
+      << result.out;
+  b.summaryInformation.clear();
+  file = cgi.Dir().Write("untitled.doc", b.Build());
+  EXPECT_NE(cgi.Request("filename=" + file).out.find("<h1 align=\"center\"></h1>"),
+            std::string::npos);
+  file = cgi.Dir().Write("plain.txt", "just some text");
+  EXPECT_EQ(Heading(cgi.Request("filename=" + file).out),
+            "File " + file + " is not valid MS Word document");
 }
 
 TEST(CgiProgram, FirstPageShowsFiftySixLines) {
