@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/fictionbook/VdWFB2.h"
 #include "readers/word/VdWord.h"
 #include "readers/write/VdWRI.h"
 
@@ -40,7 +41,6 @@ constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
 constexpr char kOdt[] = "TOpenOfficeTextDocument", kOdtFormat[] = "OpenDocument text (.odt)";
 constexpr char kOdp[] = "TOpenOfficePresentation",
                kOdpFormat[] = "OpenDocument presentation (.odp)";
-constexpr char kFb2[] = "TFictionBook", kFb2Format[] = "FictionBook (.fb2)";
 constexpr char kEpub[] = "TKxWEPub", kEpubFormat[] = "EPUB (.epub)";
 constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
 
@@ -50,7 +50,7 @@ const std::array<ReaderKind, 9> kReaders = {{
     {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
     {".ODT", "odt", kOdt, HeadingSource::SummaryTitle, CreatePending<kOdt, kOdtFormat>},
     {".ODP", "odp", kOdp, HeadingSource::SummaryTitle, CreatePending<kOdp, kOdpFormat>},
-    {".FB2", "fb2", kFb2, HeadingSource::SummaryTitle, CreatePending<kFb2, kFb2Format>},
+    {".FB2", "fb2", "TFictionBook", HeadingSource::SummaryTitle, Create<TFictionBook>},
     {".EPUB", "epub", kEpub, HeadingSource::SummaryTitle, CreatePending<kEpub, kEpubFormat>},
     {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
     {"", "doc", "TVdWordDocument", HeadingSource::SummaryTitle, Create<TVdWordDocument>},
