@@ -76,6 +76,7 @@ public:
   }
   // Appends without a separator; nothing for an empty text.
   void AppendValue(std::u16string_view text);
+  void AppendValue(std::u16string&& text);
 
   // The value without its surrounding quotes.
   std::u16string GetRawValue() const;
