@@ -4,6 +4,7 @@
 #include "core/Process.h"
 #include "readers/fictionbook/VdWFB2.h"
 #include "readers/word/VdWord.h"
+#include "readers/word/VdWordX.h"
 #include "readers/write/VdWRI.h"
 
 #include <algorithm>
@@ -36,7 +37,6 @@ std::unique_ptr<TVdWBaseDocument> CreatePending() {
   return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
 }
 
-constexpr char kWordX[] = "TVdWordXDocument", kWordXFormat[] = "Word 2007+ (.docx)";
 constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
 constexpr char kOdt[] = "TOpenOfficeTextDocument", kOdtFormat[] = "OpenDocument text (.odt)";
 constexpr char kOdp[] = "TOpenOfficePresentation",
@@ -45,7 +45,7 @@ constexpr char kEpub[] = "TKxWEPub", kEpubFormat[] = "EPUB (.epub)";
 constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
 
 const std::array<ReaderKind, 9> kReaders = {{
-    {".DOCX", "docx", kWordX, HeadingSource::SummaryTitle, CreatePending<kWordX, kWordXFormat>},
+    {".DOCX", "docx", "TVdWordXDocument", HeadingSource::SummaryTitle, Create<TVdWordXDocument>},
     {".WPD", "wpd", kWpd, HeadingSource::FileName, CreatePending<kWpd, kWpdFormat>},
     {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
     {".ODT", "odt", kOdt, HeadingSource::SummaryTitle, CreatePending<kOdt, kOdtFormat>},

@@ -25,17 +25,6 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-void TrimInPlace(std::u16string& text) {
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] <= u' ')
-    --end;
-  text.resize(end);
-  size_t start = 0;
-  while (start < text.size() && text[start] <= u' ')
-    ++start;
-  text.erase(0, start);
-}
-
 std::u16string_view TrimWide(std::u16string_view text) {
   while (!text.empty() && text.front() <= u' ')
     text.remove_prefix(1);
@@ -337,7 +326,6 @@ private:
     std::u16string value, attributesWide;
     std::u16string rawText; // untrimmed and decoded, for the whole-text view
     std::string attributes;
-    bool trimValue = false, preserve = false; // the value is rawText, trimmed unless preserved
     if (P + 8 < N && UpperEquals(T.substr(P, 8), "![CDATA[")) {
       name = "![CDATA[";
       size_t end = T.find("]]", P + 8);
@@ -363,8 +351,8 @@ private:
         attributes = AttributeTextScan();
         attributesWide = E.ConvertText(attributes);
         rawText = E.ConvertText(TextScan());
-        preserve = attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
-        trimValue = true;
+        bool preserve = attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
+        value = preserve ? rawText : std::u16string(TrimWide(rawText));
       }
     }
 
@@ -393,12 +381,6 @@ private:
         Current->Name = name;
       if (!name.starts_with("!--"))
         E.FDocumentText += rawText;
-      if (trimValue) {
-        // The text becomes the value itself: no copy of a long text.
-        value = std::move(rawText);
-        if (!preserve)
-          TrimInPlace(value);
-      }
       Current->AppendValue(std::move(value));
       if (!name.empty())
         FinishNode(name, attributes);

@@ -3,7 +3,6 @@
 #include "core/ByteReader.h"
 
 #include <algorithm>
-#include <array>
 #include <zlib.h>
 
 namespace scrivlet {
@@ -19,17 +18,6 @@ constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
 constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint16_t kStored = 0, kDeflated = 8;
 
-std::array<uint32_t, 256> MakeCrcTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k)
-      c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
@@ -42,13 +30,15 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 } // namespace
 
 uint32_t TZipArchive::ZipCRC32(std::string_view bytes) {
-  static const std::array<uint32_t, 256> table = MakeCrcTable();
-  if (bytes.empty())
-    return 0;
-  uint32_t crc = 0xFFFFFFFF;
-  for (char c : bytes)
-    crc = table[(crc ^ static_cast<uint8_t>(c)) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  // zlib's CRC-32 is the same reflected 0xEDB88320 checksum, computed
+  // several bytes at a time.
+  uLong crc = crc32(0L, Z_NULL, 0);
+  while (!bytes.empty()) {
+    uInt chunk = static_cast<uInt>(std::min<size_t>(bytes.size(), 1u << 30));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), chunk);
+    bytes.remove_prefix(chunk);
+  }
+  return static_cast<uint32_t>(crc);
 }
 
 void TZipArchive::LoadFromStream(TStream& stream) {

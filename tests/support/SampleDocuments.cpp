@@ -2,6 +2,7 @@
 
 #include "support/WordBuilder.h"
 #include "support/WriteBuilder.h"
+#include "support/ZipBuilder.h"
 
 namespace scrivlet::test {
 
@@ -78,6 +79,27 @@ std::string GeneratedWordDocument(size_t bytes) {
     b.pieces.push_back({std::move(sixteen), false});
   }
   return b.Build();
+}
+
+std::string GeneratedWordXDocument(size_t bytes) {
+  const std::string paragraph =
+      "<w:p><w:pPr><w:pStyle w:val=\"Normal\"/></w:pPr><w:r><w:rPr><w:b/></w:rPr>"
+      "<w:t xml:space=\"preserve\">The quick brown fox </w:t></w:r><w:r><w:t>jumps over the "
+      "lazy dog &amp; caf\xc3\xa9</w:t><w:tab/><w:t>\xd0\x96\xd0\xb8\xd0\xb7\xd0\xbd\xd1\x8c</w:t>"
+      "<w:br/></w:r><w:proofErr w:type=\"spellStart\"/></w:p>\n";
+  const std::string table = "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc>"
+                            "<w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>\n";
+  std::string body;
+  body.reserve(bytes + 1024);
+  for (size_t i = 0; body.size() < bytes; ++i)
+    body += i % 10 == 9 ? table : paragraph;
+  ZipBuilder zip;
+  zip.Add("word/document.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:document><w:body>" +
+              body + "</w:body></w:document>");
+  zip.Add("docProps/core.xml", "<?xml version=\"1.0\"?><cp:coreProperties><dc:title>Generated"
+                               "</dc:title></cp:coreProperties>");
+  return zip.Build();
 }
 
 } // namespace scrivlet::test

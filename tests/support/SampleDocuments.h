@@ -16,4 +16,8 @@ std::string GeneratedWriteDocument(size_t bytes);
 // 16-bit pieces, with fields and table cells.
 std::string GeneratedWordDocument(size_t bytes);
 
+// A .docx package whose document part is about the given size: paragraphs
+// of runs, tables, tabs and breaks.
+std::string GeneratedWordXDocument(size_t bytes);
+
 } // namespace scrivlet::test

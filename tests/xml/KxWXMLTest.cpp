@@ -127,6 +127,13 @@ TEST(XmlTree, RefusalAndCancel) {
   TKxXMLEngine engine;
   engine.OnTag = [](TKxXMLEngine&, TKxXMLItem*, const std::u16string& name, const std::u16string&,
                     const std::u16string&, bool& accept) { accept = name != u"skip"; };
+  std::vector<std::u16string> values;
+  engine.OnTag = [&values](TKxXMLEngine&, TKxXMLItem*, const std::u16string& name,
+                           const std::u16string& value, const std::u16string& attributes,
+                           bool& accept) {
+    accept = name != u"skip";
+    values.push_back(name + u"=" + value + u"|" + attributes);
+  };
   TMemoryStream stream("<r><a>1</a><skip x=\"1\">no<b>no</b>no</skip>tail<c>3</c><skip/><d/></r>");
   engine.LoadFromStream(&stream);
   TKxXMLItem& r = engine.RootItem();
@@ -135,6 +142,8 @@ TEST(XmlTree, RefusalAndCancel) {
   EXPECT_EQ(r.Items[1]->Name, "c");
   EXPECT_EQ(r.Items[2]->Name, "d");
   EXPECT_EQ(r.WholeText(), u"13"); // the refused element took its tail along
+  EXPECT_EQ(values, (std::vector<std::u16string>{u"a=1|", u"skip=no| x=\"1\"", u"c=3|",
+                                                 u"skip=|", u"d=|"}));
 
   TKxXMLEngine cancelling;
   cancelling.OnAfterTag = [](TKxXMLEngine& e, TKxXMLItem*& node, bool& cancel) {
