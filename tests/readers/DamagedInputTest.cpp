@@ -3,7 +3,9 @@
 // hang or let another kind of error escape.
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "readers/fictionbook/VdWFB2.h"
 #include "readers/word/VdWord.h"
+#include "readers/word/VdWordX.h"
 #include "readers/write/VdWRI.h"
 #include "support/SampleDocuments.h"
 #include "support/WordBuilder.h"
@@ -56,6 +58,19 @@ TEST(DamagedInput, WordDocuments) {
   b.nFib = 45;
   b.wIdent = 0xA59B;
   ConvertDamagedCopies<TVdWordDocument>(b.MainStream(), 1000, 4);
+}
+
+TEST(DamagedInput, WordXmlPackages) {
+  ConvertDamagedCopies<TVdWordXDocument>(test::GeneratedWordXDocument(3000), 2000, 5);
+}
+
+TEST(DamagedInput, FictionBooks) {
+  std::string book = "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><description>"
+                     "<title-info><author><first-name>A</first-name></author><book-title>T"
+                     "</book-title></title-info></description><body><section><p>One <emphasis>two"
+                     "</emphasis></p><empty-line/><![CDATA[x]]><!-- c --><p>&amp;&#x41;</p>"
+                     "</section></body></FictionBook>";
+  ConvertDamagedCopies<TFictionBook>(book, 3000, 6);
 }
 
 } // namespace
