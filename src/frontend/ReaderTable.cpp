@@ -2,7 +2,9 @@
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/epub/VdWEPub.h"
 #include "readers/fictionbook/VdWFB2.h"
+#include "readers/opendocument/VdWOO.h"
 #include "readers/word/VdWord.h"
 #include "readers/word/VdWordX.h"
 #include "readers/write/VdWRI.h"
@@ -38,20 +40,18 @@ std::unique_ptr<TVdWBaseDocument> CreatePending() {
 }
 
 constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
-constexpr char kOdt[] = "TOpenOfficeTextDocument", kOdtFormat[] = "OpenDocument text (.odt)";
-constexpr char kOdp[] = "TOpenOfficePresentation",
-               kOdpFormat[] = "OpenDocument presentation (.odp)";
-constexpr char kEpub[] = "TKxWEPub", kEpubFormat[] = "EPUB (.epub)";
 constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
 
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", "TVdWordXDocument", HeadingSource::SummaryTitle, Create<TVdWordXDocument>},
     {".WPD", "wpd", kWpd, HeadingSource::FileName, CreatePending<kWpd, kWpdFormat>},
     {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
-    {".ODT", "odt", kOdt, HeadingSource::SummaryTitle, CreatePending<kOdt, kOdtFormat>},
-    {".ODP", "odp", kOdp, HeadingSource::SummaryTitle, CreatePending<kOdp, kOdpFormat>},
+    {".ODT", "odt", "TOpenOfficeTextDocument", HeadingSource::SummaryTitle,
+     Create<TOpenOfficeTextDocument>},
+    {".ODP", "odp", "TOpenOfficePresentation", HeadingSource::SummaryTitle,
+     Create<TOpenOfficePresentation>},
     {".FB2", "fb2", "TFictionBook", HeadingSource::SummaryTitle, Create<TFictionBook>},
-    {".EPUB", "epub", kEpub, HeadingSource::SummaryTitle, CreatePending<kEpub, kEpubFormat>},
+    {".EPUB", "epub", "TKxWEPub", HeadingSource::SummaryTitle, Create<TKxWEPub>},
     {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
     {"", "doc", "TVdWordDocument", HeadingSource::SummaryTitle, Create<TVdWordDocument>},
 }};

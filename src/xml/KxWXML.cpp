@@ -14,6 +14,10 @@ bool IsNameChar(char c) {
          (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z');
 }
 
+// Around literal text in the document-order text: two noncharacters, which
+// no document may carry.
+constexpr char16_t kLiteralBegin = 0xFDD0, kLiteralEnd = 0xFDD1;
+
 bool IsXmlSpace(char c) {
   return c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }
@@ -166,22 +170,47 @@ std::u16string TKxXMLItem::WholeText() const {
   if (FDocumentText == nullptr)
     return std::u16string(TrimWide(GetValue()));
   size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
-  std::u16string raw = FDocumentText->substr(FTextBegin, end - std::min(FTextBegin, end));
-  DecodeEntities(raw);
+  std::u16string_view raw(*FDocumentText);
+  raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
   std::u16string text;
   text.reserve(raw.size());
   bool blank = false;
-  for (char16_t c : raw) {
-    if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-      blank = true;
-      continue;
+  auto appendCollapsed = [&](std::u16string_view piece) {
+    std::u16string decoded(piece);
+    DecodeEntities(decoded);
+    for (char16_t c : decoded) {
+      if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+        blank = true;
+        continue;
+      }
+      if (blank && !text.empty())
+        text += u' ';
+      blank = false;
+      text += c;
     }
+  };
+  // Document text is decoded and its white space collapsed; literal pieces
+  // stand as they are.
+  while (!raw.empty()) {
+    size_t begin = raw.find(kLiteralBegin);
+    appendCollapsed(raw.substr(0, begin));
+    if (begin == std::u16string_view::npos)
+      break;
+    size_t close = raw.find(kLiteralEnd, begin);
+    std::u16string_view literal = raw.substr(begin + 1, close - std::min(close, begin + 1));
     if (blank && !text.empty())
       text += u' ';
     blank = false;
-    text += c;
+    text += literal;
+    raw = close == std::u16string_view::npos ? std::u16string_view() : raw.substr(close + 1);
   }
   return text;
+}
+
+void TKxXMLEngine::AppendLiteralText(std::u16string_view text) {
+  FDocumentText += kLiteralBegin;
+  FDocumentText += text;
+  FDocumentText += kLiteralEnd;
 }
 
 void TKxXMLItem::ParseAttributes() {

@@ -141,6 +141,11 @@ public:
   // Frees an item (from an OnAfterTag handler) and nulls the pointer.
   void FreeItem(TKxXMLItem*& item);
 
+  // Puts text into the whole-text view at the current place (from an OnTag
+  // handler: before the element being opened).  It is kept as it is: not
+  // decoded, its blanks and line ends not collapsed.
+  void AppendLiteralText(std::u16string_view text);
+
   // Bytes of the document as text: UTF-8 when the document is UTF-16 or
   // declared (or, undeclared, well-formed) UTF-8, the declared code page,
   // else the system code page.
