@@ -7,6 +7,7 @@
 #include "readers/opendocument/VdWOO.h"
 #include "readers/word/VdWord.h"
 #include "readers/word/VdWordX.h"
+#include "readers/wordperfect/VdWPD.h"
 #include "readers/write/VdWRI.h"
 
 #include <algorithm>
@@ -39,12 +40,11 @@ std::unique_ptr<TVdWBaseDocument> CreatePending() {
   return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
 }
 
-constexpr char kWpd[] = "TWordPerfectFile", kWpdFormat[] = "WordPerfect (.wpd)";
 constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
 
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", "TVdWordXDocument", HeadingSource::SummaryTitle, Create<TVdWordXDocument>},
-    {".WPD", "wpd", kWpd, HeadingSource::FileName, CreatePending<kWpd, kWpdFormat>},
+    {".WPD", "wpd", "TWordPerfectFile", HeadingSource::FileName, Create<TWordPerfectFile>},
     {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
     {".ODT", "odt", "TOpenOfficeTextDocument", HeadingSource::SummaryTitle,
      Create<TOpenOfficeTextDocument>},
