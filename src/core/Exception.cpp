@@ -46,4 +46,12 @@ int32_t StrToInt(std::string_view text) {
   return value;
 }
 
+int32_t StrToIntDef(std::string_view text, int32_t fallback) {
+  try {
+    return StrToInt(text);
+  } catch (const EConvertError&) {
+    return fallback;
+  }
+}
+
 } // namespace scrivlet

@@ -140,6 +140,13 @@ void TVdWBaseDocument::ParseFile(const std::u16string& fileName) {
   ParseStream(file);
 }
 
+std::u16string TVdWBaseDocument::ConvertSysChar(TKxWordSysChar kind, const std::u16string& value,
+                                                std::u16string result) {
+  if (OnConvertSysChar)
+    OnConvertSysChar(*this, kind, value, result);
+  return result;
+}
+
 std::u16string TVdWBaseDocument::GetHeaderText() {
   std::u16string text = PrologueText(FTextFormating, SystemCodePage(), NowFields());
   if (OnBeforeText)

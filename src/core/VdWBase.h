@@ -170,6 +170,10 @@ public:
 
 protected:
   TWideStrings& OutputLines() { return FLines; }
+  // Offers a replacement to OnConvertSysChar; returns what the handler made
+  // of it (the proposal itself without a handler).
+  std::u16string ConvertSysChar(TKxWordSysChar kind, const std::u16string& value,
+                                std::u16string result = {});
   // The usual LoadFromFile of a reader: the existence check, then the file
   // opened for reading and handed to ParseStream from position 0.
   void ParseFile(const std::u16string& fileName);

@@ -1,4 +1,5 @@
 #include "support/CompoundFileBuilder.h"
+#include "support/Bytes.h"
 
 #include <algorithm>
 #include <functional>
@@ -8,15 +9,6 @@ namespace {
 
 constexpr uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSector = 0xFFFFFFFD,
                    kDifatSector = 0xFFFFFFFC, kNone = 0xFFFFFFFF;
-
-void Put16(std::string& s, size_t at, uint32_t v) {
-  s[at] = static_cast<char>(v);
-  s[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-  Put16(s, at, v & 0xFFFF);
-  Put16(s, at + 2, v >> 16);
-}
 
 // Directory order: shorter names first, then by upper-cased characters.
 bool NameLess(const std::u16string& a, const std::u16string& b) {

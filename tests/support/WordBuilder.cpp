@@ -1,4 +1,5 @@
 #include "support/WordBuilder.h"
+#include "support/Bytes.h"
 
 #include "support/CompoundFileBuilder.h"
 
@@ -6,20 +7,6 @@ namespace scrivlet::test {
 namespace {
 
 constexpr uint32_t kTextStart = 1024; // after the FIB
-
-void Put16(std::string& s, size_t at, uint32_t v) {
-  s[at] = static_cast<char>(v);
-  s[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-  Put16(s, at, v & 0xFFFF);
-  Put16(s, at + 2, v >> 16);
-}
-std::string U32(uint32_t v) {
-  std::string s(4, '\0');
-  Put32(s, 0, v);
-  return s;
-}
 
 std::string PieceBytes(const WordBuilder::Piece& piece) {
   std::string bytes;

@@ -1,24 +1,7 @@
 #include "support/WordPerfectBuilder.h"
+#include "support/Bytes.h"
 
 namespace scrivlet::test {
-namespace {
-
-void Put16(std::string& s, size_t at, uint32_t v) {
-  s[at] = static_cast<char>(v);
-  s[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& s, size_t at, uint32_t v) {
-  Put16(s, at, v & 0xFFFF);
-  Put16(s, at + 2, v >> 16);
-}
-std::string U16(uint32_t v) {
-  std::string s(2, '\0');
-  Put16(s, 0, v);
-  return s;
-}
-
-} // namespace
-
 std::string WordPerfectBuilder::Attribute(uint8_t attribute, bool on) {
   return std::string(1, static_cast<char>(on ? 0xF2 : 0xF3)) + static_cast<char>(attribute) +
          static_cast<char>(on ? 0xF2 : 0xF3);

@@ -1,20 +1,11 @@
 #include "support/WriteBuilder.h"
+#include "support/Bytes.h"
 
 #include <map>
 #include <stdexcept>
 
 namespace scrivlet::test {
 namespace {
-
-void Put16(std::string& page, size_t at, uint32_t v) {
-  page[at] = static_cast<char>(v & 0xFF);
-  page[at + 1] = static_cast<char>(v >> 8 & 0xFF);
-}
-
-void Put32(std::string& page, size_t at, uint32_t v) {
-  Put16(page, at, v & 0xFFFF);
-  Put16(page, at + 2, v >> 16);
-}
 
 // Property pages: fcFirst, entries of (limit, property offset), property
 // blocks after the entries, entry count in byte 127.

@@ -213,13 +213,6 @@ void TKxWEPub::ConvertContentDocument(const TZipArchive& zip, const std::string&
     ConvertXhtmlItem(*body, OutputLines());
 }
 
-std::u16string TKxWEPub::Offer(TKxWordSysChar kind, const std::u16string& value) {
-  std::u16string result;
-  if (OnConvertSysChar)
-    OnConvertSysChar(*this, kind, value, result);
-  return result;
-}
-
 // The XHTML body in document order with a stack of its own: paragraphs and
 // headings give a line of their whole text (inline elements in place).
 void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
@@ -234,7 +227,7 @@ void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
     const std::string& name = item->Name;
     if (IsTextBlock(name) && !insideBlock) {
       std::u16string text = item->WholeText();
-      Offer(wscNone, text);
+      ConvertSysChar(wscNone, text);
       std::u16string tag = AnsiToWide(name, 1252);
       if (formating == tfRTF)
         text += u"\\par ";
@@ -260,7 +253,7 @@ void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
     TKxXMLItem* done = top.item;
     stack.pop_back();
     if (done->Name == "section")
-      AddText(Offer(wscParagraph, std::u16string()), lines);
+      AddText(ConvertSysChar(wscParagraph, std::u16string()), lines);
   }
 }
 

@@ -43,7 +43,6 @@ private:
   void ReadMetadata(TKxXMLEngine& engine, TKxXMLItem& metadata, std::string& coverId);
   void ConvertContentDocument(const TZipArchive& zip, const std::string& path);
   void ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines);
-  std::u16string Offer(TKxWordSysChar kind, const std::u16string& value);
 
   TKxWordSummaryInformation FSummaryInformation;
   TMemoryStream FCoverImage;

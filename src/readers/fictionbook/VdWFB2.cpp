@@ -71,13 +71,6 @@ void TFictionBook::ReadDescription(TKxXMLItem& description) {
     s.Subject = WideToAnsi(GetChildValue(publish, "book-name"));
 }
 
-std::u16string TFictionBook::Offer(TKxWordSysChar kind, const std::u16string& value) {
-  std::u16string result;
-  if (OnConvertSysChar)
-    OnConvertSysChar(*this, kind, value, result);
-  return result;
-}
-
 // Walks the body in document order with a stack of its own: a paragraph
 // gives a line of its whole text, an empty line a line break, and each
 // section one more line after its content.
@@ -91,7 +84,7 @@ void TFictionBook::ConvertBodyItem(TKxXMLItem& body, TWideStrings& lines) {
   auto enter = [&](TKxXMLItem* item) {
     if (item->Name == "p") {
       std::u16string text = item->WholeText();
-      Offer(wscNone, text);
+      ConvertSysChar(wscNone, text);
       if (formating == tfRTF)
         text += u"\\par ";
       else if (formating == tfHTML)
@@ -115,7 +108,7 @@ void TFictionBook::ConvertBodyItem(TKxXMLItem& body, TWideStrings& lines) {
     TKxXMLItem* done = top.item;
     stack.pop_back();
     if (done->Name == "section")
-      AddText(Offer(wscParagraph, std::u16string()), lines);
+      AddText(ConvertSysChar(wscParagraph, std::u16string()), lines);
   }
 }
 

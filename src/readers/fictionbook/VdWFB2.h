@@ -35,7 +35,6 @@ private:
   void ParseFictionBook(TStream& stream, TWideStrings& lines);
   void ReadDescription(TKxXMLItem& description);
   void ConvertBodyItem(TKxXMLItem& body, TWideStrings& lines);
-  std::u16string Offer(TKxWordSysChar kind, const std::u16string& value);
 
   TKxWordSummaryInformation FSummaryInformation;
 };

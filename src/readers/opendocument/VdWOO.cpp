@@ -7,8 +7,6 @@
 #include "xml/KxWXML.h"
 #include "zip/KxWZipFile.h"
 
-#include <charconv>
-
 namespace scrivlet {
 namespace {
 
@@ -29,10 +27,7 @@ size_t SpaceCount(const std::u16string& attributes) {
 }
 
 int32_t IntegerOf(const std::u16string& text) {
-  std::string ascii = WideToAnsi(text);
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  return error == std::errc() && end == ascii.data() + ascii.size() ? value : 0;
+  return StrToIntDef(WideToAnsi(text), 0);
 }
 
 } // namespace
@@ -108,13 +103,6 @@ void TCustomOpenOfficeDocument::DoTag(TKxXMLEngine& sender, TKxXMLItem* parent,
   sender.AppendLiteralText(markup);
 }
 
-std::u16string TCustomOpenOfficeDocument::Offer(TKxWordSysChar kind, const std::u16string& value) {
-  std::u16string result;
-  if (OnConvertSysChar)
-    OnConvertSysChar(*this, kind, value, result);
-  return result;
-}
-
 // The body in document order, with a stack of its own.  A paragraph or
 // heading gives one line of its whole text; spans, links and paragraphs
 // inside it are part of that line and give none of their own.
@@ -130,7 +118,7 @@ void TCustomOpenOfficeDocument::WalkContent(TKxXMLItem& content, TWideStrings& l
     if ((IsParagraph(name) || name == "text:a" || name == "text:span") && paragraphDepth == 0) {
       std::u16string text = n.WholeText();
       std::u16string style = styleName(n);
-      Offer(wscNone, text);
+      ConvertSysChar(wscNone, text);
       if (formating == tfRTF)
         text += u"\\par ";
       else if (html)
@@ -139,7 +127,7 @@ void TCustomOpenOfficeDocument::WalkContent(TKxXMLItem& content, TWideStrings& l
     } else if (name == "draw:image") {
       if (TKxXMLItem* href = n.ItemByName("xlink:href")) {
         std::u16string text = href->GetValue();
-        text += Offer(wscIncludePicture, text);
+        text += ConvertSysChar(wscIncludePicture, text);
         if (formating == tfRTF)
           text += u"\\par ";
         else if (html)
@@ -172,12 +160,12 @@ void TCustomOpenOfficeDocument::WalkContent(TKxXMLItem& content, TWideStrings& l
       AddText(u"</ul>", list);
     if (name == "table:table-cell" || name == "table:table-row") {
       std::u16string text = !html ? u"" : name == "table:table-cell" ? u"    </td>" : u"  </tr>";
-      text += Offer(wscCellEnd, text);
+      text += ConvertSysChar(wscCellEnd, text);
       AddText(std::move(text), list);
     } else if (name == "table:table" && html) {
       AddText(u"</table>", list);
     } else if (name == "draw:page") {
-      AddText(Offer(wscPageEnd, std::u16string()), list);
+      AddText(ConvertSysChar(wscPageEnd, std::u16string()), list);
     }
   };
   struct Visit {

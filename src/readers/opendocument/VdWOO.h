@@ -109,7 +109,6 @@ private:
              const std::u16string& value, const std::u16string& attributes);
   void WalkContent(TKxXMLItem& content, TWideStrings& list);
   void ReadMeta(const TZipArchive& zip, const std::string& member);
-  std::u16string Offer(TKxWordSysChar kind, const std::u16string& value);
 
   TKxWordSummaryInformation FSummaryInformation;
   TOOStyles FStyles;

@@ -102,7 +102,6 @@ private:
   std::u16string ConvertCharacter(char16_t c, char16_t next, bool& nextIsLineFeed);
   std::u16string FieldEndResult();
   void FlushField(std::u16string& out);
-  void Offer(TKxWordSysChar kind, const std::u16string& value, std::u16string& result);
 
   std::array<uint8_t, 738> FFib{};
   int32_t FDocVersion = 0;

@@ -67,12 +67,6 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
 
 } // namespace
 
-void TVdWordDocument::Offer(TKxWordSysChar kind, const std::u16string& value,
-                            std::u16string& result) {
-  if (OnConvertSysChar)
-    OnConvertSysChar(*this, kind, value, result);
-}
-
 void TVdWordDocument::AddText(std::u16string text, TWideStrings& list) {
   if (!ConvertSysCharacters()) {
     list.Add(std::move(text)); // as it stands, and without the length limit
@@ -155,7 +149,7 @@ std::u16string TVdWordDocument::ConvertCharacter(char16_t c, char16_t next, bool
   default: // 1, 2, 3, 5, 6, 8, 12, 31: dropped
     break;
   }
-  Offer(kind, std::u16string(1, c), result);
+  result = ConvertSysChar(kind, std::u16string(1, c), std::move(result));
   return result;
 }
 
@@ -164,7 +158,7 @@ std::u16string TVdWordDocument::ConvertCharacter(char16_t c, char16_t next, bool
 // without a separator or switch.
 std::u16string TVdWordDocument::FieldEndResult() {
   std::u16string result;
-  Offer(wscFieldEnd, std::u16string(1, kFieldEnd), result);
+  result = ConvertSysChar(wscFieldEnd, std::u16string(1, kFieldEnd), std::move(result));
   if (FField.empty())
     return result;
   std::u16string field = std::move(FField);
@@ -192,7 +186,7 @@ std::u16string TVdWordDocument::FieldEndResult() {
   result.clear();
   if (kind != wscEmbed)
     result = field.substr(std::min(b, field.size()));
-  Offer(kind, instruction, result);
+  result = ConvertSysChar(kind, instruction, std::move(result));
   return result;
 }
 

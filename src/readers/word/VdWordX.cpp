@@ -9,7 +9,6 @@
 #include "zip/KxWZipFile.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace scrivlet {
 namespace {
@@ -62,10 +61,7 @@ std::u16string ReferenceId(const std::u16string& attributes) {
 }
 
 int32_t IntegerOf(const std::u16string& text) {
-  std::string ascii = WideToAnsi(text);
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  return error == std::errc() && end == ascii.data() + ascii.size() ? value : 0;
+  return StrToIntDef(WideToAnsi(text), 0);
 }
 
 } // namespace
