@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace scrivlet {
 namespace {
@@ -181,6 +181,25 @@ TEST(CgiProgram, WordDocumentsAreHeadedByTheirTitle) {
   file = cgi.Dir().Write("plain.txt", "just some text");
   EXPECT_EQ(Heading(cgi.Request("filename=" + file).out),
             "File " + file + " is not valid MS Word document");
+}
+
+TEST(Programs, SystemCodePageFromTheEnvironment) {
+  CgiProgram cgi;
+  test::WordBuilder b;
+  b.pieces = {{u"\u041f\u0440\u0438\u0432\u0435\u0442\r", false}};
+  b.summaryInformation = test::PropertySet(
+      {test::PropertyValue::CodePage(1251), test::PropertyValue::String(2, "\xcf")});
+  std::string file = cgi.Dir().Write("cyrillic.doc", b.Build());
+  auto page = test::RunChild(cgi.Dir().File("scrivlet.cgi"), {},
+                             {"QUERY_STRING=filename=" + file, "SCRIVLET_CODEPAGE=1251"});
+  EXPECT_NE(page.out.find("<h1 align=\"center\">\xcf</h1>\r\n<BR>\r\n\xcf\xf0\xe8\xe2\xe5\xf2<BR>"),
+            std::string::npos)
+      << page.out;
+  auto latin = cgi.Request("filename=" + file);
+  EXPECT_NE(latin.out.find("<h1 align=\"center\">?</h1>\r\n<BR>\r\n??????<BR>"), std::string::npos);
+  auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", file}, {"SCRIVLET_CODEPAGE=1251"});
+  EXPECT_NE(json.out.find("\"Title\": \"\xd0\x9f\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\xd0\x9f\xd1\x80\xd0\xb8"), std::string::npos); // the text in UTF-8
 }
 
 TEST(CgiProgram, FirstPageShowsFiftySixLines) {
