@@ -66,7 +66,8 @@ std::string WordBuilder::Fib(uint32_t fcMin, uint32_t fcMac, uint32_t lcbClx) co
   Put16(fib, 0, wIdent);
   Put16(fib, 2, nFib);
   Put16(fib, 6, lid);
-  uint32_t flags = (encrypted ? 0x0100 : 0) | (whichTable ? 0x0200 : 0) | (farEast ? 0x4000 : 0);
+  uint32_t flags = (encrypted ? 0x0100 : 0) | (whichTable ? 0x0200 : 0) |
+                   (extendedCharacters ? 0x1000 : 0) | (farEast ? 0x4000 : 0);
   Put16(fib, 10, flags);
   Put32(fib, 24, fcMin);
   Put32(fib, 28, fcMac);

@@ -38,10 +38,11 @@ public:
   uint16_t lidFE = 0;
   bool farEast = false;
   bool encrypted = false;
-  bool whichTable = true;  // fWhichTblStm: "1Table"
-  bool writeTable = true;  // the table stream exists
-  bool writeClx = true;    // lcbClx > 0
-  int modifierEntries = 0; // type-1 CLX entries before the piece table
+  bool extendedCharacters = false; // fExtChar: Word 95 Far East text in UTF-16
+  bool whichTable = true;          // fWhichTblStm: "1Table"
+  bool writeTable = true;          // the table stream exists
+  bool writeClx = true;            // lcbClx > 0
+  int modifierEntries = 0;         // type-1 CLX entries before the piece table
   std::vector<Piece> pieces;
   // Story lengths after ccpText; the text of all stories is in the pieces.
   int32_t ccpText = -1; // -1: all of the text

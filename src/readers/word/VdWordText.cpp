@@ -10,6 +10,8 @@
 namespace scrivlet {
 namespace {
 
+constexpr size_t kFlags = 10;
+constexpr uint16_t kFlagExtendedCharacters = 0x1000;
 constexpr size_t kFcMin = 24, kFcMac = 28, kCcpText = 76, kFcClx = 418, kLcbClx = 422;
 constexpr uint32_t kCompressedFlag = 0x40000000;
 constexpr uint8_t kClxPropertyModifiers = 1, kClxPieceTable = 2;
@@ -31,6 +33,7 @@ std::vector<TVdWordDocument::Segment> TVdWordDocument::ReadPieceTable(const std:
                                                                       const std::string* table) {
   const uint32_t fcMin = Fib32(kFcMin), fcMac = Fib32(kFcMac);
   const int codePage = DocumentCodePage();
+  const bool extendedCharacters = (Fib16(kFlags) & kFlagExtendedCharacters) != 0;
   std::vector<Segment> segments;
   if (table != nullptr && Fib32(kLcbClx) > 0) {
     ByteReader reader(*table, Fib32(kFcClx));
@@ -53,13 +56,15 @@ std::vector<TVdWordDocument::Segment> TVdWordDocument::ReadPieceTable(const std:
         Segment piece;
         piece.cpStart = ByteReader::Get32(cps, 4 * k);
         piece.cpEnd = ByteReader::Get32(cps, 4 * (k + 1));
-        // Word 6/95 pieces are 8-bit text at fc; from Word 97 on, bit 30
-        // marks 8-bit text at fc / 2 and 16-bit text is at fc.
+        // Word 6/95 pieces are text at fc: 8-bit, or UTF-16 when the FIB
+        // says the file uses the extended character set (the Far East
+        // editions of Word 95).  From Word 97 on, bit 30 marks 8-bit text at
+        // fc / 2 and 16-bit text is at fc.
         bool word6 = FDocVersion >= 5 && FDocVersion <= 7;
-        bool compressed = word6 || (fc & kCompressedFlag) != 0;
+        bool compressed = word6 ? !extendedCharacters : (fc & kCompressedFlag) != 0;
         piece.offset = word6 ? fc : compressed ? (fc & ~kCompressedFlag) / 2 : fc;
         piece.bytesPerChar = compressed ? 1 : 2;
-        piece.utf16 = !compressed && FDocVersion == 8;
+        piece.utf16 = !compressed && (FDocVersion == 8 || word6);
         piece.codePage = codePage;
         segments.push_back(piece);
       }

@@ -149,6 +149,14 @@ TEST(WordVersions, Word6PieceTableInTheMainStream) {
   EXPECT_EQ(Text(b.Build()), u"second first ");
 }
 
+TEST(WordVersions, Word95FarEastTextIsUtf16) {
+  WordBuilder b;
+  b.nFib = 104;
+  b.extendedCharacters = true;
+  b.pieces = {{u"\u4e2d\u6587 and ", false}, {u"English\r", false}};
+  EXPECT_EQ(Text(b.Build()), u"\u4e2d\u6587 and English\r\n");
+}
+
 TEST(WordVersions, Word6TextInThePropertySetsCodePage) {
   WordBuilder b = Document(u"\u00cf\u00f0\u00e8\r");
   b.nFib = 104;
