@@ -14,6 +14,7 @@ constexpr size_t kFlags = 10;
 constexpr uint16_t kFlagExtendedCharacters = 0x1000;
 constexpr size_t kFcMin = 24, kFcMac = 28, kCcpText = 76, kFcClx = 418, kLcbClx = 422;
 constexpr uint32_t kCompressedFlag = 0x40000000;
+constexpr int kCompressedCodePage = 1252;
 constexpr uint8_t kClxPropertyModifiers = 1, kClxPieceTable = 2;
 constexpr size_t kPieceDescriptorSize = 8;
 
@@ -65,7 +66,9 @@ std::vector<TVdWordDocument::Segment> TVdWordDocument::ReadPieceTable(const std:
         piece.offset = word6 ? fc : compressed ? (fc & ~kCompressedFlag) / 2 : fc;
         piece.bytesPerChar = compressed ? 1 : 2;
         piece.utf16 = !compressed && (FDocVersion == 8 || word6);
-        piece.codePage = codePage;
+        // Word 97 compresses only text that Windows-1252 holds; the
+        // document's language decides the code page of older 8-bit text.
+        piece.codePage = word6 ? codePage : kCompressedCodePage;
         segments.push_back(piece);
       }
     }

@@ -98,18 +98,29 @@ TEST(WordPieces, PieceOutsideTheStream) {
   EXPECT_EQ(Failure(file.Build()), "Piece Bounds out of range");
 }
 
+TEST(WordPieces, CompressedWord97TextIsWindows1252) {
+  WordBuilder b = Document(u"caf\u00e9 \x93q\x94\r");
+  b.lid = 0x0411; // Japanese: its code page would take 0x93 for a lead byte
+  EXPECT_EQ(Text(b.Build()), u"caf\u00e9 \u201cq\u201d\r\n");
+}
+
 TEST(WordPieces, CodePageOfTheLanguage) {
+  // Word 6/95 8-bit text is in the code page of the document's language.
   WordBuilder cyrillic =
       Document(u"\u00cf\u00f0\u00e8\u00e2\u00e5\u00f2\r"); // bytes CF F0 E8 E2 E5 F2
+  cyrillic.nFib = 104;
   cyrillic.lid = 0x0419;
   EXPECT_EQ(Text(cyrillic.Build()), u"\u041f\u0440\u0438\u0432\u0435\u0442\r\n");
   WordBuilder japanese = Document(u"\u0082\u00a0");
+  japanese.nFib = 104;
   japanese.lid = 0x0411;
   EXPECT_EQ(Text(japanese.Build()), u"\u3042");
+  // Word 97 documents name their Far East language apart.
+  japanese.nFib = 193;
   japanese.lid = 0x0409;
   japanese.farEast = true;
   japanese.lidFE = 0x0411;
-  EXPECT_EQ(Text(japanese.Build()), u"\u3042");
+  EXPECT_EQ(Load(japanese.Build())->DocumentCodePage(), 932);
   TVdWordDocument reader;
   reader.OnGetDefaultLanguage = [](TVdWBaseDocument&, uint16_t& language) { language = 0x0419; };
   TMemoryStream stream(japanese.Build());
