@@ -349,50 +349,61 @@ public:
   }
 
 private:
-  // One tag and the end tags after it; false when a handler cancelled.
-  bool Step() {
+  // What one "<" opens: a CDATA section, a comment or a start tag, with the
+  // text that follows it.
+  struct Tag {
     std::string name;
-    std::u16string value, attributesWide;
+    std::u16string value;   // for the item: trimmed unless preserved
     std::u16string rawText; // untrimmed and decoded, for the whole-text view
-    std::string attributes;
+    std::string attributes; // raw
+    std::u16string attributesWide;
+  };
+
+  Tag ReadTag() {
+    Tag tag;
     if (P + 8 < N && UpperEquals(T.substr(P, 8), "![CDATA[")) {
-      name = "![CDATA[";
+      tag.name = "![CDATA[";
       size_t end = T.find("]]", P + 8);
       std::string_view content =
           T.substr(P + 8, (end == std::string_view::npos ? N : end) - (P + 8));
-      value = AnsiToWide(content, 1252); // the value keeps the bytes as they are
-      rawText = E.ConvertText(content);
+      tag.value = AnsiToWide(content, 1252); // the value keeps the bytes as they are
+      tag.rawText = E.ConvertText(content);
       P = end == std::string_view::npos ? N : end + 2; // onto the ">"
-    } else {
-      size_t nameStart = P;
-      while (P < N && IsNameChar(T[P]))
-        ++P;
-      name = std::string(T.substr(nameStart, P - nameStart));
-      if (name.starts_with("!--")) {
-        size_t end = T.find("-->", nameStart + 3);
-        size_t stop = end == std::string_view::npos ? N : end + 2; // the ">"
-        value = AnsiToWide(T.substr(nameStart, stop - nameStart), 1252);
-        P = end == std::string_view::npos ? N : end + 3;
-        SkipSpace();
-        if (P < N && T[P] == '<')
-          ++P;
-      } else {
-        attributes = AttributeTextScan();
-        attributesWide = E.ConvertText(attributes);
-        rawText = E.ConvertText(TextScan());
-        bool preserve = attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
-        value = preserve ? rawText : std::u16string(TrimWide(rawText));
-      }
+      return tag;
     }
+    size_t nameStart = P;
+    while (P < N && IsNameChar(T[P]))
+      ++P;
+    tag.name = std::string(T.substr(nameStart, P - nameStart));
+    if (tag.name.starts_with("!--")) {
+      size_t end = T.find("-->", nameStart + 3);
+      size_t stop = end == std::string_view::npos ? N : end + 2; // the ">"
+      tag.value = AnsiToWide(T.substr(nameStart, stop - nameStart), 1252);
+      P = end == std::string_view::npos ? N : end + 3;
+      SkipSpace();
+      if (P < N && T[P] == '<')
+        ++P;
+      return tag;
+    }
+    tag.attributes = AttributeTextScan();
+    tag.attributesWide = E.ConvertText(tag.attributes);
+    tag.rawText = E.ConvertText(TextScan());
+    bool preserve = tag.attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
+    tag.value = preserve ? tag.rawText : std::u16string(TrimWide(tag.rawText));
+    return tag;
+  }
 
+  // One tag and the end tags after it; false when a handler cancelled.
+  bool Step() {
+    Tag tag = ReadTag();
     bool accept = true;
-    if (!name.empty()) {
+    if (!tag.name.empty()) {
       TKxXMLItem* node = nullptr;
       if (Current == nullptr) {
         node = &E.FRoot; // the first element, or one after the root closed
       } else {
         if (E.OnTag)
-          E.OnTag(E, Current, AnsiToWide(name, 1252), value, attributesWide, accept);
+          E.OnTag(E, Current, AnsiToWide(tag.name, 1252), tag.value, tag.attributesWide, accept);
         if (accept)
           node = Current->Items.AddItem();
       }
@@ -405,14 +416,16 @@ private:
       SkipRefused();
       return CloseTags();
     }
+    // Text after a CDATA section (a tag without a name) joins the element
+    // that holds the section; with no element open it is dropped.
     if (Current != nullptr) {
-      if (!name.empty())
-        Current->Name = name;
-      if (!name.starts_with("!--"))
-        E.FDocumentText += rawText;
-      Current->AppendValue(std::move(value));
-      if (!name.empty())
-        FinishNode(name, attributes);
+      if (!tag.name.empty())
+        Current->Name = tag.name;
+      if (!tag.name.starts_with("!--"))
+        E.FDocumentText += tag.rawText;
+      Current->AppendValue(std::move(tag.value));
+      if (!tag.name.empty())
+        FinishNode(tag.name, tag.attributes);
     }
     return CloseTags();
   }
