@@ -20,7 +20,10 @@ constexpr std::u16string_view kPassThrough[] = {
     u"!--", u"w:hdr", u"w:ftr", u"mc:AlternateContent", u"mc:Choice", u"w:drawing", u"wp:anchor",
     u"a:graphic", u"a:graphicData", u"wps:wsp", u"wps:txbx", u"w:txbxContent",
     // The notes of the footnote and endnote parts carry their text.
-    u"w:footnote", u"w:endnote"};
+    u"w:footnote", u"w:endnote",
+    // Wrappers of visible text: content controls, simple fields, custom
+    // XML, moved text and bidirectional runs.
+    u"w:sdt", u"w:sdtContent", u"w:fldSimple", u"w:customXml", u"w:moveTo", u"w:dir", u"w:bdo"};
 
 bool IsPassThrough(std::u16string_view name) {
   return std::find(std::begin(kPassThrough), std::end(kPassThrough), name) !=
@@ -194,6 +197,9 @@ void TVdWordXDocument::DoTag(TKxXMLEngine&, TKxXMLItem* parent, const std::u16st
     accept = !ParseItems().Contains(wpiHiddenText);
   } else if (IsPassThrough(name)) {
     // kept
+  } else if (name.starts_with(u"m:") && !name.ends_with(u"Pr")) {
+    // Equations: their structure is kept so that their "m:t" texts are
+    // reached; their properties are not.
   } else if (name == u"w:sectPr" && parentIs("w:pPr")) {
     // section properties inside a paragraph: their references are read
   } else {

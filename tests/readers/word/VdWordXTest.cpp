@@ -124,6 +124,17 @@ TEST(WordXBody, TextBoxInsideAParagraphKeepsTheOuterText) {
   EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"boxed", u"beforeafter"}));
 }
 
+TEST(WordXBody, ContentControlsSimpleFieldsAndEquations) {
+  std::string body = "<w:sdt><w:sdtPr><w:alias w:val=\"x\"/><w:placeholder><w:docPart>hidden"
+                     "</w:docPart></w:placeholder></w:sdtPr><w:sdtContent><w:p>" +
+                     WRun("controlled") + "</w:p></w:sdtContent></w:sdt><w:p>Page <w:fldSimple " +
+                     "w:instr=\"PAGE\">" + WRun("3") + "</w:fldSimple></w:p><w:p><m:oMathPara>" +
+                     "<m:oMath><m:f><m:fPr><m:type m:val=\"bar\"/></m:fPr><m:num><m:r><m:t>a" +
+                     "</m:t></m:r></m:num><m:den><m:r><m:t>b</m:t></m:r></m:den></m:f></m:oMath>" +
+                     "</m:oMathPara></w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"controlled", u"3", u"ab"}));
+}
+
 TEST(WordXBody, StyleMarkupFromAValElement) {
   std::string body = "<w:p><w:pPr><w:pStyle><w:val>BoldItalic</w:val></w:pStyle></w:pPr>" +
                      WRun("styled") + "</w:p><w:p><w:pPr><w:pStyle w:val=\"Bold\"/></w:pPr>" +
