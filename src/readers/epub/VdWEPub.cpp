@@ -6,6 +6,8 @@
 #include "zip/KxWZipFile.h"
 
 #include <map>
+#include <set>
+#include <unordered_set>
 #include <vector>
 
 namespace scrivlet {
@@ -48,8 +50,39 @@ std::string PercentDecode(std::string_view text) {
 }
 
 // The part that XHTML headings and paragraphs are framed with in HTML.
-bool IsTextBlock(const std::string& name) {
+bool IsParagraphOrHeading(const std::string& name) {
   return name == "p" || (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
+}
+
+// Other XHTML blocks that hold text of their own when no block lies inside
+// them: poems set line by line in "div"s, list items, table cells.
+bool IsOtherBlock(const std::string& name) {
+  static const std::set<std::string, std::less<>> kBlocks = {
+      "div", "li",         "dt",      "dd",         "td",      "th",
+      "pre", "blockquote", "caption", "figcaption", "address", "center"};
+  return kBlocks.count(name) != 0;
+}
+
+bool IsBlock(const std::string& name) {
+  return IsParagraphOrHeading(name) || IsOtherBlock(name);
+}
+
+// The items that have a block somewhere below them, found in one pass.
+std::unordered_set<const TKxXMLItem*> ItemsWithBlocksInside(TKxXMLItem& root) {
+  std::unordered_set<const TKxXMLItem*> result;
+  std::vector<std::pair<TKxXMLItem*, int>> stack{{&root, 0}};
+  while (!stack.empty()) {
+    auto& [item, next] = stack.back();
+    if (next < item->Items.Count()) {
+      stack.push_back({item->Items[next++], 0});
+      continue;
+    }
+    TKxXMLItem* done = item;
+    stack.pop_back();
+    if (!stack.empty() && (IsBlock(done->Name) || result.count(done)))
+      result.insert(stack.back().first);
+  }
+  return result;
 }
 
 // Joins repeated metadata with "; ".
@@ -217,37 +250,45 @@ void TKxWEPub::ConvertContentDocument(const TZipArchive& zip, const std::string&
 // headings give a line of their whole text (inline elements in place).
 void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
   const TVdTextFormating formating = TextFormating();
+  const std::unordered_set<const TKxXMLItem*> withBlocks = ItemsWithBlocksInside(body);
   struct Visit {
     TKxXMLItem* item;
     int nextChild;
-    bool insideBlock;
+    bool insideLine; // an ancestor already gave this text its line
   };
   std::vector<Visit> stack;
-  auto enter = [&](TKxXMLItem* item, bool insideBlock) {
+  auto line = [&](TKxXMLItem* item) {
+    std::u16string text = item->WholeText();
+    ConvertSysChar(wscNone, text);
+    std::u16string tag = IsParagraphOrHeading(item->Name) ? AnsiToWide(item->Name, 1252) : u"p";
+    if (formating == tfRTF)
+      text += u"\\par ";
+    else if (formating == tfHTML)
+      text = u"<" + tag + u">" + text + u"</" + tag + u">";
+    AddText(std::move(text), lines);
+  };
+  auto enter = [&](TKxXMLItem* item, bool insideLine) {
     const std::string& name = item->Name;
-    if (IsTextBlock(name) && !insideBlock) {
-      std::u16string text = item->WholeText();
-      ConvertSysChar(wscNone, text);
-      std::u16string tag = AnsiToWide(name, 1252);
-      if (formating == tfRTF)
-        text += u"\\par ";
-      else if (formating == tfHTML)
-        text = u"<" + tag + u">" + text + u"</" + tag + u">";
-      AddText(std::move(text), lines);
-    } else if (name == "empty-line") {
+    bool givesLine = false;
+    if (!insideLine && IsParagraphOrHeading(name))
+      givesLine = true;
+    else if (!insideLine && IsOtherBlock(name) && !withBlocks.count(item))
+      givesLine = !item->WholeText().empty();
+    if (givesLine)
+      line(item);
+    else if (name == "empty-line")
       AddText(formating == tfRTF    ? u"\r\n\\line "
               : formating == tfHTML ? u"<br>\r\n"
                                     : u"\r\n",
               lines);
-    }
-    stack.push_back({item, 0, insideBlock || IsTextBlock(name)});
+    stack.push_back({item, 0, insideLine || givesLine});
   };
   enter(&body, false);
   while (!stack.empty()) {
     Visit& top = stack.back();
     if (top.nextChild < top.item->Items.Count()) {
       TKxXMLItem* child = top.item->Items[top.nextChild++];
-      enter(child, top.insideBlock);
+      enter(child, top.insideLine);
       continue;
     }
     TKxXMLItem* done = top.item;

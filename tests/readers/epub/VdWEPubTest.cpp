@@ -78,6 +78,18 @@ TEST(EpubReader, SpineOrderPathsAndInlineText) {
   EXPECT_EQ(Body(*Load(book.Build())), (L{u"Second", u"Chapter One", u"Hello big world"}));
 }
 
+TEST(EpubReader, TextInOtherBlocks) {
+  Book book;
+  book.manifest = Item("c", "c.xhtml");
+  book.files = {{"OEBPS/c.xhtml",
+                 Xhtml("<div class=\"poem\"><div>April is the <em>cruellest</em> month</div>"
+                       "<div>Lilacs</div><div> </div></div><ul><li>item</li><li><p>para</p></li>"
+                       "</ul><table><tr><td>cell</td></tr></table><div>intro<p>kept</p></div>")}};
+  EXPECT_EQ(Body(*Load(book.Build())),
+            (L{u"April is the cruellest month", u"Lilacs", u"item", u"para", u"cell", u"kept"}));
+  EXPECT_EQ(Body(*Load(book.Build(), tfHTML))[0], u"<p>April is the cruellest month</p>");
+}
+
 TEST(EpubReader, MetadataTimestampAndCover) {
   Book book;
   book.metadata = "<dc:title>One</dc:title><dc:title>Two</dc:title><dc:creator>Ann</dc:creator>"
