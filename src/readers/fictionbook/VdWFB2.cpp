@@ -71,6 +71,17 @@ void TFictionBook::ReadDescription(TKxXMLItem& description) {
     s.Subject = WideToAnsi(GetChildValue(publish, "book-name"));
 }
 
+namespace {
+
+// The elements that hold a line of text: paragraphs, and the verse lines,
+// subtitles, attributions and table cells that FictionBook keeps apart.
+bool IsTextLine(const std::string& name) {
+  return name == "p" || name == "v" || name == "subtitle" || name == "text-author" ||
+         name == "td" || name == "th";
+}
+
+} // namespace
+
 // Walks the body in document order with a stack of its own: a paragraph
 // gives a line of its whole text, an empty line a line break, and each
 // section one more line after its content.
@@ -82,7 +93,7 @@ void TFictionBook::ConvertBodyItem(TKxXMLItem& body, TWideStrings& lines) {
   const TVdTextFormating formating = TextFormating();
   std::vector<Visit> stack;
   auto enter = [&](TKxXMLItem* item) {
-    if (item->Name == "p") {
+    if (IsTextLine(item->Name)) {
       std::u16string text = item->WholeText();
       ConvertSysChar(wscNone, text);
       if (formating == tfRTF)

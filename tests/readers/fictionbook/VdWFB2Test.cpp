@@ -84,6 +84,14 @@ TEST(FictionBookText, BodyInThreeFormattings) {
   EXPECT_EQ(rtf[2], u"\r\n\\line ");
 }
 
+TEST(FictionBookText, VersesSubtitlesAndTables) {
+  std::string book = Book("", "<section><subtitle>Sub</subtitle><poem><stanza><v>Line one</v>"
+                              "<v>Line two</v></stanza><text-author>Poet</text-author></poem>"
+                              "<table><tr><th>Head</th><td>Cell</td></tr></table></section>");
+  EXPECT_EQ(Lines(*Load(book)), (std::vector<std::u16string>{u"", u"Sub", u"Line one", u"Line two",
+                                                             u"Poet", u"Head", u"Cell", u"", u""}));
+}
+
 TEST(FictionBookText, SectionEventsAndParseItems) {
   TFictionBook reader;
   std::vector<TKxWordSysChar> kinds;
