@@ -3,12 +3,17 @@
 // hang or let another kind of error escape.
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "readers/epub/VdWEPub.h"
 #include "readers/fictionbook/VdWFB2.h"
+#include "readers/opendocument/VdWOO.h"
 #include "readers/word/VdWord.h"
 #include "readers/word/VdWordX.h"
+#include "readers/wordperfect/VdWPD.h"
 #include "readers/write/VdWRI.h"
 #include "support/SampleDocuments.h"
 #include "support/WordBuilder.h"
+#include "support/WordPerfectBuilder.h"
+#include "support/ZipBuilder.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -47,11 +52,14 @@ TEST(DamagedInput, WriteDocuments) {
 
 TEST(DamagedInput, WordDocuments) {
   test::WordBuilder b;
-  b.pieces = {{u"Main text \x13 PAGE \x14" u"1\x15\r", true}, {u"\u0416 cell\x07\x07\r", false},
+  b.pieces = {{u"Main text \x13 PAGE \x14"
+               u"1\x15\r",
+               true},
+              {u"\u0416 cell\x07\x07\r", false},
               {u"Footnote\r", true}};
   b.ccpFtn = 9;
-  b.summaryInformation = test::PropertySet(
-      {test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
+  b.summaryInformation =
+      test::PropertySet({test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
   ConvertDamagedCopies<TVdWordDocument>(b.Build(), 3000, 2);
   b.nFib = 104;
   ConvertDamagedCopies<TVdWordDocument>(b.Build(), 1000, 3);
@@ -71,6 +79,47 @@ TEST(DamagedInput, FictionBooks) {
                      "</emphasis></p><empty-line/><![CDATA[x]]><!-- c --><p>&amp;&#x41;</p>"
                      "</section></body></FictionBook>";
   ConvertDamagedCopies<TFictionBook>(book, 3000, 6);
+}
+
+// Stored members, so that damage reaches the XML rather than the deflate
+// data.
+TEST(DamagedInput, OpenDocumentAndEpubPackages) {
+  test::ZipBuilder odt;
+  odt.Add("content.xml",
+          "<?xml version=\"1.0\"?><office:document-content><office:automatic-styles>"
+          "<style:style><style:family>text</style:family><style:text-properties><fo:color>#112233"
+          "</fo:color></style:text-properties></style:style></office:automatic-styles><office:body>"
+          "<office:text><text:h>Head<text:s text:c=\"2\"/>ing</text:h><table:table>"
+          "<table:table-row><table:table-cell><text:p>a<text:tab/>b</text:p></table:table-cell>"
+          "</table:table-row></table:table></office:text></office:body></office:document-content>",
+          0);
+  odt.Add("meta.xml",
+          "<office:meta><meta:editing-duration>PT1H2M3S</meta:editing-duration>"
+          "</office:meta>",
+          0);
+  ConvertDamagedCopies<TOpenOfficeTextDocument>(odt.Build(), 2000, 7);
+  test::ZipBuilder epub;
+  epub.Add("META-INF/container.xml",
+           "<container><rootfiles><rootfile full-path=\"o/c.opf\"/></rootfiles></container>", 0);
+  epub.Add("o/c.opf",
+           "<package><metadata><dc:title>T</dc:title><meta name=\"cover\" "
+           "content=\"i\"/></metadata><manifest><item id=\"a\" href=\"a%20b.xhtml\" "
+           "media-type=\"application/xhtml+xml\"/></manifest><spine><itemref "
+           "idref=\"a\"/></spine></package>",
+           0);
+  epub.Add("o/a b.xhtml",
+           "<html><body><h1>T</h1><div>poem <em>line</em></div><p>x</p>"
+           "<ul><li>item</li></ul></body></html>",
+           0);
+  ConvertDamagedCopies<TKxWEPub>(epub.Build(), 2000, 8);
+}
+
+TEST(DamagedInput, WordPerfectDocuments) {
+  test::WordPerfectBuilder b;
+  b.body = "Text " + b.Attribute(12, true) + "bold" + b.Attribute(12, false) + "\xCC" +
+           b.FontChange(1, 12) + b.Alignment(2) + b.Extended(28, 4) + b.Suppress(true) + "x" +
+           b.Suppress(false) + b.Group(0xE0, 0x41, "", false);
+  ConvertDamagedCopies<TWordPerfectFile>(b.Build(), 3000, 9);
 }
 
 } // namespace
