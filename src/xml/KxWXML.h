@@ -161,4 +161,30 @@ private:
   std::u16string FDocumentText;
 };
 
+// Visits root's subtree in document order without recursion, so that any
+// depth of nesting is safe.  enter(item, state) runs before an item's
+// children and returns the state they get; leave(item) runs after them.
+template <class State, class Enter, class Leave>
+void WalkItems(TKxXMLItem& root, State rootState, Enter enter, Leave leave) {
+  struct Frame {
+    TKxXMLItem* item;
+    int nextChild;
+    State state;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({&root, 0, enter(root, rootState)});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.nextChild < top.item->Items.Count()) {
+      TKxXMLItem& child = *top.item->Items[top.nextChild++];
+      State childState = enter(child, top.state);
+      stack.push_back({&child, 0, childState});
+      continue;
+    }
+    TKxXMLItem& done = *top.item;
+    stack.pop_back();
+    leave(done);
+  }
+}
+
 } // namespace scrivlet

@@ -70,18 +70,12 @@ bool IsBlock(const std::string& name) {
 // The items that have a block somewhere below them, found in one pass.
 std::unordered_set<const TKxXMLItem*> ItemsWithBlocksInside(TKxXMLItem& root) {
   std::unordered_set<const TKxXMLItem*> result;
-  std::vector<std::pair<TKxXMLItem*, int>> stack{{&root, 0}};
-  while (!stack.empty()) {
-    auto& [item, next] = stack.back();
-    if (next < item->Items.Count()) {
-      stack.push_back({item->Items[next++], 0});
-      continue;
-    }
-    TKxXMLItem* done = item;
-    stack.pop_back();
-    if (!stack.empty() && (IsBlock(done->Name) || result.count(done)))
-      result.insert(stack.back().first);
-  }
+  WalkItems(
+      root, 0, [](TKxXMLItem&, int) { return 0; },
+      [&](TKxXMLItem& done) {
+        if (done.Parent != nullptr && &done != &root && (IsBlock(done.Name) || result.count(&done)))
+          result.insert(done.Parent);
+      });
   return result;
 }
 
@@ -251,29 +245,24 @@ void TKxWEPub::ConvertContentDocument(const TZipArchive& zip, const std::string&
 void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
   const TVdTextFormating formating = TextFormating();
   const std::unordered_set<const TKxXMLItem*> withBlocks = ItemsWithBlocksInside(body);
-  struct Visit {
-    TKxXMLItem* item;
-    int nextChild;
-    bool insideLine; // an ancestor already gave this text its line
-  };
-  std::vector<Visit> stack;
-  auto line = [&](TKxXMLItem* item) {
-    std::u16string text = item->WholeText();
+  auto line = [&](TKxXMLItem& item) {
+    std::u16string text = item.WholeText();
     ConvertSysChar(wscNone, text);
-    std::u16string tag = IsParagraphOrHeading(item->Name) ? AnsiToWide(item->Name, 1252) : u"p";
+    std::u16string tag = IsParagraphOrHeading(item.Name) ? AnsiToWide(item.Name, 1252) : u"p";
     if (formating == tfRTF)
       text += u"\\par ";
     else if (formating == tfHTML)
       text = u"<" + tag + u">" + text + u"</" + tag + u">";
     AddText(std::move(text), lines);
   };
-  auto enter = [&](TKxXMLItem* item, bool insideLine) {
-    const std::string& name = item->Name;
+  // The state: an ancestor already gave this text its line.
+  auto enter = [&](TKxXMLItem& item, bool insideLine) {
+    const std::string& name = item.Name;
     bool givesLine = false;
     if (!insideLine && IsParagraphOrHeading(name))
       givesLine = true;
-    else if (!insideLine && IsOtherBlock(name) && !withBlocks.count(item))
-      givesLine = !item->WholeText().empty();
+    else if (!insideLine && IsOtherBlock(name) && !withBlocks.count(&item))
+      givesLine = !item.WholeText().empty();
     if (givesLine)
       line(item);
     else if (name == "empty-line")
@@ -281,21 +270,13 @@ void TKxWEPub::ConvertXhtmlItem(TKxXMLItem& body, TWideStrings& lines) {
               : formating == tfHTML ? u"<br>\r\n"
                                     : u"\r\n",
               lines);
-    stack.push_back({item, 0, insideLine || givesLine});
+    return insideLine || givesLine;
   };
-  enter(&body, false);
-  while (!stack.empty()) {
-    Visit& top = stack.back();
-    if (top.nextChild < top.item->Items.Count()) {
-      TKxXMLItem* child = top.item->Items[top.nextChild++];
-      enter(child, top.insideLine);
-      continue;
-    }
-    TKxXMLItem* done = top.item;
-    stack.pop_back();
-    if (done->Name == "section")
+  auto leave = [&](TKxXMLItem& item) {
+    if (item.Name == "section")
       AddText(ConvertSysChar(wscParagraph, std::u16string()), lines);
-  }
+  };
+  WalkItems(body, false, enter, leave);
 }
 
 } // namespace scrivlet

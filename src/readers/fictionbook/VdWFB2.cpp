@@ -82,45 +82,33 @@ bool IsTextLine(const std::string& name) {
 
 } // namespace
 
-// Walks the body in document order with a stack of its own: a paragraph
-// gives a line of its whole text, an empty line a line break, and each
-// section one more line after its content.
+// Walks the body in document order: a paragraph gives a line of its whole
+// text, an empty line a line break, and each section one more line after
+// its content.
 void TFictionBook::ConvertBodyItem(TKxXMLItem& body, TWideStrings& lines) {
-  struct Visit {
-    TKxXMLItem* item;
-    int nextChild;
-  };
   const TVdTextFormating formating = TextFormating();
-  std::vector<Visit> stack;
-  auto enter = [&](TKxXMLItem* item) {
-    if (IsTextLine(item->Name)) {
-      std::u16string text = item->WholeText();
+  auto enter = [&](TKxXMLItem& item, bool) {
+    if (IsTextLine(item.Name)) {
+      std::u16string text = item.WholeText();
       ConvertSysChar(wscNone, text);
       if (formating == tfRTF)
         text += u"\\par ";
       else if (formating == tfHTML)
         text = u"<p>" + text + u"</p>";
       AddText(std::move(text), lines);
-    } else if (item->Name == "empty-line") {
+    } else if (item.Name == "empty-line") {
       AddText(formating == tfRTF    ? u"\r\n\\line "
               : formating == tfHTML ? u"<br>\r\n"
                                     : u"\r\n",
               lines);
     }
-    stack.push_back({item, 0});
+    return false;
   };
-  enter(&body);
-  while (!stack.empty()) {
-    Visit& top = stack.back();
-    if (top.nextChild < top.item->Items.Count()) {
-      enter(top.item->Items[top.nextChild++]);
-      continue;
-    }
-    TKxXMLItem* done = top.item;
-    stack.pop_back();
-    if (done->Name == "section")
+  auto leave = [&](TKxXMLItem& item) {
+    if (item.Name == "section")
       AddText(ConvertSysChar(wscParagraph, std::u16string()), lines);
-  }
+  };
+  WalkItems(body, false, enter, leave);
 }
 
 } // namespace scrivlet

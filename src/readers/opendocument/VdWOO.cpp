@@ -168,27 +168,14 @@ void TCustomOpenOfficeDocument::WalkContent(TKxXMLItem& content, TWideStrings& l
       AddText(ConvertSysChar(wscPageEnd, std::u16string()), list);
     }
   };
-  struct Visit {
-    TKxXMLItem* item;
-    int nextChild;
-    int paragraphDepth; // paragraphs and headings around this item
-  };
-  std::vector<Visit> stack;
-  enter(content, 0);
-  stack.push_back({&content, 0, IsParagraph(content.Name) ? 1 : 0});
-  while (!stack.empty()) {
-    Visit& top = stack.back();
-    if (top.nextChild < top.item->Items.Count()) {
-      TKxXMLItem& child = *top.item->Items[top.nextChild++];
-      int depth = top.paragraphDepth;
-      enter(child, depth);
-      stack.push_back({&child, 0, depth + (IsParagraph(child.Name) ? 1 : 0)});
-      continue;
-    }
-    TKxXMLItem& done = *top.item;
-    stack.pop_back();
-    leave(done);
-  }
+  // The state: paragraphs and headings around the item.
+  WalkItems(
+      content, 0,
+      [&](TKxXMLItem& item, int paragraphDepth) {
+        enter(item, paragraphDepth);
+        return paragraphDepth + (IsParagraph(item.Name) ? 1 : 0);
+      },
+      leave);
 }
 
 void TCustomOpenOfficeDocument::ReadMeta(const TZipArchive& zip, const std::string& member) {
