@@ -326,6 +326,11 @@ void TKxXMLEngine::LoadFromStream(TStream* stream, int64_t endPosition) {
     ParseText(text);
 }
 
+void TKxXMLEngine::LoadFromBytes(std::string bytes) {
+  TMemoryStream stream(std::move(bytes));
+  LoadFromStream(&stream);
+}
+
 // ---------------------------------------------------------------- parser
 
 // The parse of one text: a cursor over the bytes and the open element.

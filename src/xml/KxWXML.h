@@ -131,6 +131,8 @@ public:
   // Empties the root's children and parses the stream from its position to
   // endPosition (0: to the end, with a UTF-16 byte-order mark recognised).
   void LoadFromStream(TStream* stream, int64_t endPosition = 0);
+  // LoadFromStream on a whole document held in memory (a package member).
+  void LoadFromBytes(std::string bytes);
   // Parses a byte text.
   void ParseText(std::string_view text);
 

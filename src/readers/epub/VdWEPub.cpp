@@ -134,8 +134,7 @@ void TKxWEPub::ParseStream(TStream& stream) {
 
 void TKxWEPub::ParseContainer(const TZipArchive& zip, const std::string& path) {
   TKxXMLEngine engine;
-  TMemoryStream stream(zip.GetFileByName(path));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName(path));
   TKxXMLItem* rootfiles = engine.FindItem(nullptr, "rootfiles");
   if (rootfiles == nullptr)
     return;
@@ -153,8 +152,7 @@ void TKxWEPub::ParsePackage(const TZipArchive& zip, const std::string& path) {
   std::string coverPath = "images/cover.jpg";
   {
     TKxXMLEngine engine;
-    TMemoryStream stream(zip.GetFileByName(path));
-    engine.LoadFromStream(&stream);
+    engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(wpiSummaryInformation))
       if (TKxXMLItem* metadata = engine.FindItem(nullptr, "metadata"))
         ReadMetadata(engine, *metadata, coverId);
@@ -234,8 +232,7 @@ void TKxWEPub::ReadMetadata(TKxXMLEngine& engine, TKxXMLItem& metadata, std::str
 
 void TKxWEPub::ConvertContentDocument(const TZipArchive& zip, const std::string& path) {
   TKxXMLEngine engine;
-  TMemoryStream stream(zip.GetFileByName(path));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName(path));
   if (TKxXMLItem* body = engine.FindItem(nullptr, "body"))
     ConvertXhtmlItem(*body, OutputLines());
 }

@@ -180,8 +180,7 @@ void TCustomOpenOfficeDocument::WalkContent(TKxXMLItem& content, TWideStrings& l
 
 void TCustomOpenOfficeDocument::ReadMeta(const TZipArchive& zip, const std::string& member) {
   TKxXMLEngine engine;
-  TMemoryStream stream(zip.GetFileByName(member));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName(member));
   TKxXMLItem* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)
     return;

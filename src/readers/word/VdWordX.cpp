@@ -250,8 +250,7 @@ void TVdWordXDocument::FlushParagraph() {
 std::string TVdWordXDocument::ResolveRelationship(const TZipArchive& zip,
                                                   const std::u16string& id) {
   TKxXMLEngine engine;
-  TMemoryStream stream(zip.GetFileByName("word/_rels/document.xml.rels"));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
   TKxXMLItem* relationships = engine.FindItem(nullptr, "Relationships");
   if (relationships == nullptr)
     return {};
@@ -274,8 +273,7 @@ std::string TVdWordXDocument::ResolveRelationship(const TZipArchive& zip,
 
 void TVdWordXDocument::ReadPropertiesPart(const TZipArchive& zip, const std::string& member) {
   TKxXMLEngine engine;
-  TMemoryStream stream(zip.GetFileByName(member));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName(member));
   TKxWordSummaryInformation& s = FSummaryInformation;
   auto text = [&](TKxXMLItem* root, std::string_view name) {
     TKxXMLItem* item = engine.FindItem(root, name);
