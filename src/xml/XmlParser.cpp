@@ -14,6 +14,13 @@ bool IsNameChar(char c) {
          (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z');
 }
 
+// Letters beyond ASCII (UTF-8 or code-page bytes) may begin and continue a
+// name, a dot may continue one: an element named so is an element, and its
+// end tag closes it, not its parent.
+bool IsNameByte(char c, bool first) {
+  return IsNameChar(c) || static_cast<uint8_t>(c) >= 0x80 || (!first && c == '.');
+}
+
 // Around literal text in the document-order text: two noncharacters, which
 // no document may carry.
 constexpr char16_t kLiteralBegin = 0xFDD0, kLiteralEnd = 0xFDD1;
@@ -83,6 +90,29 @@ int DeclaredCodePage(std::string_view encoding) {
   return number != 0 && number != 1200 && IsSupportedCodePage(number) ? number : 0;
 }
 
+// Finds, for a quote at a position of a tag, the quote that closes it: the
+// next same quote when it comes before the next "<" (no attribute value may
+// hold one).  The next "<" and the next quote of each kind are found once
+// and reused while the cursor moves forward, so that a run of quotes that
+// never close is not searched again and again.
+class QuoteFinder {
+public:
+  size_t ClosingQuote(std::string_view text, size_t at) {
+    size_t close = NextOf(text, text[at], at, text[at] == '"' ? FNextDouble : FNextSingle);
+    return close < NextOf(text, '<', at, FNextLt) ? close : std::string_view::npos;
+  }
+
+private:
+  static size_t NextOf(std::string_view text, char wanted, size_t at, size_t& found) {
+    if (found <= at) {
+      size_t next = text.find(wanted, at + 1);
+      found = next == std::string_view::npos ? text.size() : next;
+    }
+    return found;
+  }
+  size_t FNextLt = 0, FNextDouble = 0, FNextSingle = 0;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------- items
@@ -147,6 +177,14 @@ std::u16string XmlNode::GetRawValue() const {
   if (value.empty() || (value.front() != u'"' && value.front() != u'\''))
     return value;
   const char16_t quote = value.front();
+  // A value closed by its quote is what lies between the quotes; what
+  // follows the closing quote (the "?" of a declaration, blanks) is not
+  // part of it, while blanks and "?" inside it are.
+  if (size_t close = value.rfind(quote); close > 0 && close != std::u16string::npos) {
+    std::u16string_view after = std::u16string_view(value).substr(close + 1);
+    if (after.find_first_not_of(u" ?\r\n\t") == std::u16string_view::npos)
+      return value.substr(1, close - 1);
+  }
   while (!value.empty()) {
     char16_t last = value.back();
     if (last != u' ' && last != u'?' && last != quote && last != u'\r' && last != u'\n' &&
@@ -215,7 +253,8 @@ void XmlParser::AppendLiteralText(std::u16string_view text) {
 
 void XmlNode::ParseAttributes() {
   std::string name, value;
-  bool quoted = false, inName = true;
+  char quote = 0; // the quote of the value being read, 0 outside quotes
+  bool inName = true;
   const std::string text = std::move(AttributeText);
   AttributeText.clear();
   auto flush = [&] {
@@ -230,16 +269,32 @@ void XmlNode::ParseAttributes() {
     value.clear();
     inName = true;
   };
+  // Blanks around "=" belong to neither side: a name followed by blanks and
+  // "=" is still waiting for its value.
+  auto nextNonBlank = [&](size_t i) {
+    while (i < text.size() && IsXmlSpace(text[i]))
+      ++i;
+    return i;
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    if (c == '"')
-      quoted = !quoted;
-    if (!quoted && c == '=') {
+    // Either quote opens a value that only the same quote closes.
+    if (quote == 0 && (c == '"' || c == '\''))
+      quote = c;
+    else if (c == quote)
+      quote = 0;
+    if (quote == 0 && c == '=') {
       inName = false;
+    } else if (quote == 0 && IsXmlSpace(c) && !name.empty() && !inName && value.empty()) {
+      continue; // a blank after "="
+    } else if (quote == 0 && IsXmlSpace(c) && !name.empty() && inName &&
+               nextNonBlank(i + 1) < text.size() && text[nextNonBlank(i + 1)] == '=') {
+      i = nextNonBlank(i + 1) - 1; // blanks before "="
+      continue;
     } else {
       (inName ? name : value) += c;
     }
-    if ((!quoted && IsXmlSpace(c)) || i + 1 == text.size())
+    if ((quote == 0 && IsXmlSpace(c)) || i + 1 == text.size())
       flush();
   }
 }
@@ -362,13 +417,21 @@ private:
     std::u16string rawText; // untrimmed and decoded, for the whole-text view
     std::string attributes; // raw
     std::u16string attributesWide;
+    // A comment, a CDATA section or an instruction inside an element: read
+    // whole, closed at once, holding no items.
+    bool selfContained = false;
   };
 
   Tag ReadTag() {
     Tag tag;
     if (P + 8 < N && UpperEquals(T.substr(P, 8), "![CDATA[")) {
       tag.name = "![CDATA[";
-      size_t end = T.find("]]", P + 8);
+      tag.selfContained = true;
+      // The section ends at "]]>"; "]]" alone is content.  Without any
+      // "]]>" the first "]]" (or the end) ends it.
+      size_t end = T.find("]]>", P + 8);
+      if (end == std::string_view::npos)
+        end = T.find("]]", P + 8);
       std::string_view content =
           T.substr(P + 8, (end == std::string_view::npos ? N : end) - (P + 8));
       tag.value = AnsiToWide(content, 1252); // the value keeps the bytes as they are
@@ -377,25 +440,57 @@ private:
       return tag;
     }
     size_t nameStart = P;
-    while (P < N && IsNameChar(T[P]))
+    if (P < N && IsNameByte(T[P], true))
+      ++P;
+    while (P < N && IsNameByte(T[P], false))
       ++P;
     tag.name = std::string(T.substr(nameStart, P - nameStart));
     if (tag.name.starts_with("!--")) {
+      tag.selfContained = true;
       size_t end = T.find("-->", nameStart + 3);
       size_t stop = end == std::string_view::npos ? N : end + 2; // the ">"
       tag.value = AnsiToWide(T.substr(nameStart, stop - nameStart), 1252);
       P = end == std::string_view::npos ? N : end + 3;
-      SkipSpace();
-      if (P < N && T[P] == '<')
-        ++P;
+      size_t next = P;
+      while (next < N && IsXmlSpace(T[next]))
+        ++next;
+      if (next < N && T[next] != '<')
+        P = stop; // text follows: read from the ">" like the text after a CDATA section
+      else
+        P = next < N ? next + 1 : next;
       return tag;
+    }
+    if (tag.name.starts_with('?') && InsideElement()) {
+      // A processing instruction inside an element ends at its "?>" and
+      // holds nothing; the text after it belongs to the element.
+      // The name may have taken the "?" of "?>" along ("<?pi?>").
+      size_t end = T.find("?>", nameStart + 1);
+      if (end != std::string_view::npos) {
+        tag.selfContained = true;
+        tag.attributes = end > P ? std::string(T.substr(P, end - P)) : std::string();
+        tag.attributesWide = E.ConvertText(tag.attributes);
+        P = end + 1; // onto the ">"
+        return tag;
+      }
     }
     tag.attributes = AttributeTextScan();
     tag.attributesWide = E.ConvertText(tag.attributes);
-    tag.rawText = E.ConvertText(TextScan());
-    bool preserve = tag.attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
+    // "/>" right after the name or the attributes makes an empty element;
+    // anywhere in the text it is text.
+    if (!(P + 1 < N && T[P] == '/' && T[P + 1] == '>'))
+      tag.rawText = E.ConvertText(TextScan());
+    bool preserve = tag.attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos ||
+                    tag.attributesWide.find(u"xml:space='preserve'") != std::u16string::npos;
     tag.value = preserve ? tag.rawText : std::u16string(TrimWide(tag.rawText));
     return tag;
+  }
+
+  // Whether the open item is an element of the document, not the XML
+  // declaration, a document-type declaration or an instruction of the
+  // prolog (which stay open and hold the rest of the document).
+  bool InsideElement() const {
+    return Current != nullptr && !Current->Name.empty() && Current->Name[0] != '?' &&
+           Current->Name[0] != '!';
   }
 
   // One tag and the end tags after it; false when a handler cancelled.
@@ -418,7 +513,10 @@ private:
       }
     }
     if (!accept) {
-      SkipRefused();
+      // A refused comment, CDATA section or instruction was read whole:
+      // there is nothing more to skip.
+      if (!tag.selfContained)
+        SkipRefused();
       return CloseTags();
     }
     // Text after a CDATA section (a tag without a name) joins the element
@@ -430,12 +528,14 @@ private:
         E.FDocumentText += tag.rawText;
       Current->AppendValue(std::move(tag.value));
       if (!tag.name.empty())
-        FinishNode(tag.name, tag.attributes);
+        FinishNode(tag);
     }
     return CloseTags();
   }
 
-  void FinishNode(const std::string& name, const std::string& attributes) {
+  void FinishNode(const Tag& tag) {
+    const std::string& name = tag.name;
+    const std::string& attributes = tag.attributes;
     if (name.starts_with("!--") || name == "![CDATA[") {
       Current->Kind = name == "![CDATA[" ? XmlNodeKind::CData : XmlNodeKind::Comment;
       CloseText(Current);
@@ -443,6 +543,12 @@ private:
       return;
     }
     Current->Kind = XmlNodeKind::Element;
+    if (tag.selfContained) { // an instruction inside an element
+      Current->AttributeText = attributes;
+      CloseText(Current);
+      Current = Current->Parent;
+      return;
+    }
     if (!attributes.empty())
       Current->AttributeText = attributes;
     if (E.AttributesAutoProcess && !Current->AttributeText.empty())
@@ -484,25 +590,40 @@ private:
     return true;
   }
 
-  // The refused element's subtree and tail are passed over.
+  // The refused element's subtree and tail are passed over: counting the
+  // start tags ("<" and a name) against their end tags ("</") and empty
+  // ends ("/>" closing a start tag).  Comments, CDATA sections and
+  // instructions are passed over whole, and a "/>" in text is text.
   void SkipRefused() {
     if (!(P + 1 < N && T[P] == '/' && T[P + 1] == '>')) {
       size_t gt = P == 0 ? std::string_view::npos : T.rfind('>', P - 1);
       P = gt == std::string_view::npos ? 0 : gt;
     }
     int depth = 1;
+    bool inStartTag = P + 1 < N && T[P] == '/' && T[P + 1] == '>';
+    QuoteFinder quotes;
     while (P < N && depth > 0) {
-      if (T[P] == '/' && P + 1 < N && T[P + 1] == '>') {
-        --depth;
-        P += 2;
-      } else if (T[P] == '<' && P + 1 < N && T[P + 1] == '/') {
+      if (inStartTag) {
+        SkipInStartTag(quotes, depth, inStartTag);
+      } else if (T[P] != '<') {
+        size_t lt = T.find('<', P);
+        P = lt == std::string_view::npos ? N : lt;
+      } else if (P + 1 < N && T[P + 1] == '/') {
         --depth;
         P += 2;
         EndTagScan(true, false);
+      } else if (T.substr(P).starts_with("<!--")) {
+        PassOver("-->", P + 4);
+      } else if (P + 9 <= N && UpperEquals(T.substr(P + 1, 8), "![CDATA[")) {
+        PassOver("]]>", P + 9);
+      } else if (T.substr(P).starts_with("<?")) {
+        PassOver("?>", P + 2);
+      } else if (T.substr(P).starts_with("<!")) {
+        PassOver(">", P + 2);
       } else {
-        if (T[P] == '<')
-          ++depth;
+        ++depth;
         ++P;
+        inStartTag = true;
       }
     }
     SkipSpace();
@@ -510,27 +631,65 @@ private:
       ++P;
   }
 
-  // From after the name to the first ">" or, outside double quotes, "/".
+  // Inside a start tag: its quoted values, then ">" (its content follows)
+  // or "/>" (it is empty).
+  void SkipInStartTag(QuoteFinder& quotes, int& depth, bool& inStartTag) {
+    char c = T[P];
+    if (c == '/' && P + 1 < N && T[P + 1] == '>') {
+      --depth;
+      P += 2;
+      inStartTag = false;
+    } else if (c == '>') {
+      ++P;
+      inStartTag = false;
+    } else if (c == '"' || c == '\'') {
+      size_t close = quotes.ClosingQuote(T, P);
+      P = close != std::string_view::npos ? close + 1 : P + 1;
+    } else {
+      ++P;
+    }
+  }
+
+  // Moves past the first end mark at or after from (to the end without one).
+  void PassOver(std::string_view endMark, size_t from) {
+    size_t end = T.find(endMark, std::min(from, N));
+    P = end == std::string_view::npos ? N : end + endMark.size();
+  }
+
+  // From after the name to the first ">" or "/" outside quotes.  A quote
+  // (double or single) opens a value that only the same quote closes; a
+  // value is quoted only when its closing quote comes before the next "<"
+  // (no value may hold a "<"), otherwise its quote is passed over as before:
+  // a lone double quote still hides the "/"s after it, not the ">".
   std::string AttributeTextScan() {
     size_t start = P;
-    bool quoted = false;
-    while (P < N && T[P] != '>' && (quoted || T[P] != '/')) {
-      if (T[P] == '"')
-        quoted = !quoted;
+    bool unbalanced = false;
+    QuoteFinder quotes;
+    while (P < N && T[P] != '>' && (unbalanced || T[P] != '/')) {
+      char c = T[P];
+      if ((c == '"' || c == '\'') && !unbalanced) {
+        if (size_t close = quotes.ClosingQuote(T, P); close != std::string_view::npos) {
+          P = close + 1;
+          continue;
+        }
+      }
+      if (c == '"')
+        unbalanced = !unbalanced;
       ++P;
     }
     return std::string(T.substr(start, P - start));
   }
 
-  // Skips ">"s, then takes the text up to "<" (passed over) or "/>".
+  // Steps over the ">" that ends a tag, then takes the text up to "<"
+  // (passed over).  A ">" or "/>" inside the text is text.
   std::string_view TextScan() {
-    while (P < N && T[P] == '>')
+    if (P < N && T[P] == '>')
       ++P;
     size_t start = P;
-    while (P < N && T[P] != '<' && !(T[P] == '/' && P + 1 < N && T[P + 1] == '>'))
-      ++P;
+    size_t lt = T.find('<', P);
+    P = lt == std::string_view::npos ? N : lt;
     std::string_view text = T.substr(start, P - start);
-    if (P < N && T[P] == '<')
+    if (P < N)
       ++P;
     return text;
   }
