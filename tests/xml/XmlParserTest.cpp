@@ -7,10 +7,6 @@
 namespace scrivlet {
 namespace {
 
-std::string Utf8(const std::u16string& text) {
-  return WideToUtf8(text);
-}
-
 struct Parsed {
   std::unique_ptr<XmlParser> engine = std::make_unique<XmlParser>();
   XmlNode& Root() { return engine->RootItem(); }
