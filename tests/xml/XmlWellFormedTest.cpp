@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,25 @@ std::vector<std::string> Children(XmlNode& item) {
 
 using Names = std::vector<std::string>;
 
+// The child at index; a missing one fails the test instead of crashing it.
+XmlNode& At(XmlNode& item, int index) {
+  if (index >= item.Items.Count())
+    throw std::out_of_range("no item " + std::to_string(index) + " in " + item.Name);
+  return *item.Items[index];
+}
+
+// An attribute's decoded value, "(none)" when it is missing.
+std::u16string Attribute(XmlNode& item, std::string_view name) {
+  XmlNode* attribute = item.ItemByName(name);
+  return attribute ? attribute->GetValue() : u"(none)";
+}
+
 TEST(XmlWellFormed, SlashGreaterInTextIsText) {
   auto e = Parse("<r><p>the tags <i>&lt;image/></i> and more</p><p>next</p></r>");
   XmlNode& r = e->RootItem();
   EXPECT_EQ(Children(r), (Names{"p=the tags <image/> and more", "p=next"}));
-  EXPECT_EQ(r.Items[0]->Items[0]->Value(), u"&lt;image/>");
-  EXPECT_EQ(r.Items[0]->Value(), u"the tagsand more");
+  EXPECT_EQ(At(At(r, 0), 0).Value(), u"&lt;image/>");
+  EXPECT_EQ(At(r, 0).Value(), u"the tagsand more");
   // In the text right after a start tag, and in a tail.
   EXPECT_EQ(Children(Parse("<r><p>/>a</p><p><b/>x/>y</p></r>")->RootItem()),
             (Names{"p=/>a", "p=x/>y"}));
@@ -51,29 +65,28 @@ TEST(XmlWellFormed, GreaterThanAtTheStartOfTextIsKept) {
 
 TEST(XmlWellFormed, SingleQuotesQuoteLikeDoubleQuotes) {
   auto e = Parse("<r><a l:href='http://x.org/a'>link</a></r>", true);
-  XmlNode* a = e->RootItem().Items[0];
+  XmlNode* a = &At(e->RootItem(), 0);
   EXPECT_EQ(a->WholeText(), u"link");
-  ASSERT_NE(a->ItemByName("l:href"), nullptr);
-  EXPECT_EQ(a->ItemByName("l:href")->GetValue(), u"http://x.org/a");
+  EXPECT_EQ(Attribute(*a, "l:href"), u"http://x.org/a");
   // Blanks inside single quotes, and each kind of quote inside the other.
   XmlNode item;
   item.AttributeText = " t='a b' u=\"it's\" v='say \"hi\"'";
   item.ParseAttributes();
   ASSERT_EQ(item.Items.Count(), 3);
-  EXPECT_EQ(item.Items[0]->GetValue(), u"a b");
-  EXPECT_EQ(item.Items[1]->GetValue(), u"it's");
-  EXPECT_EQ(item.Items[2]->GetValue(), u"say \"hi\"");
+  EXPECT_EQ(At(item, 0).GetValue(), u"a b");
+  EXPECT_EQ(At(item, 1).GetValue(), u"it's");
+  EXPECT_EQ(At(item, 2).GetValue(), u"say \"hi\"");
   // xml:space='preserve' preserves too.
   auto kept = Parse("<r><t xml:space='preserve'>a </t></r>");
-  EXPECT_EQ(kept->RootItem().Items[0]->Value(), u"a ");
+  EXPECT_EQ(At(kept->RootItem(), 0).Value(), u"a ");
 }
 
 TEST(XmlWellFormed, GreaterThanAndSlashInsideQuotedValues) {
   auto e = Parse("<r><p t=\"a>b\" u='c>d/e'>text</p><q v=\"/>\"/>tail</r>", true);
   XmlNode& r = e->RootItem();
   EXPECT_EQ(Children(r), (Names{"p=text", "q="}));
-  EXPECT_EQ(r.Items[0]->ItemByName("t")->GetValue(), u"a>b");
-  EXPECT_EQ(r.Items[0]->ItemByName("u")->GetValue(), u"c>d/e");
+  EXPECT_EQ(Attribute(At(r, 0), "t"), u"a>b");
+  EXPECT_EQ(Attribute(At(r, 0), "u"), u"c>d/e");
   EXPECT_EQ(r.Value(), u"tail");
   // A quote that never closes before the next "<" quotes nothing: the tag
   // still ends at its first ">".
@@ -83,7 +96,7 @@ TEST(XmlWellFormed, GreaterThanAndSlashInsideQuotedValues) {
 
 TEST(XmlWellFormed, BlanksAroundEqualsKeepTheAttribute) {
   auto e = Parse("<r><p a = \"1\" b= '2' c =\"3\" d\n=\n\"4\">x</p></r>", true);
-  XmlNode* p = e->RootItem().Items[0];
+  XmlNode* p = &At(e->RootItem(), 0);
   ASSERT_EQ(p->Items.Count(), 4);
   const char* names[] = {"a", "b", "c", "d"};
   const char16_t* values[] = {u"1", u"2", u"3", u"4"};
@@ -95,9 +108,9 @@ TEST(XmlWellFormed, BlanksAroundEqualsKeepTheAttribute) {
 
 TEST(XmlWellFormed, QuotedValueKeepsItsTrailingQuestionMarkAndBlanks) {
   auto e = Parse("<r q=\"Why?\" s=\"a \" t='x?'/>", true);
-  EXPECT_EQ(e->RootItem().ItemByName("q")->GetValue(), u"Why?");
-  EXPECT_EQ(e->RootItem().ItemByName("s")->GetValue(), u"a ");
-  EXPECT_EQ(e->RootItem().ItemByName("t")->GetValue(), u"x?");
+  EXPECT_EQ(Attribute(e->RootItem(), "q"), u"Why?");
+  EXPECT_EQ(Attribute(e->RootItem(), "s"), u"a ");
+  EXPECT_EQ(Attribute(e->RootItem(), "t"), u"x?");
   // The declaration's last value still loses the "?" after its quote.
   auto declared = Parse("<?xml version=\"1.0\" encoding=\"utf-8\"?><r/>");
   EXPECT_EQ(declared->Encoding(), "utf-8");
@@ -110,10 +123,10 @@ TEST(XmlWellFormed, TextAfterACommentStaysText) {
   auto e = Parse("<r><p>a <!-- c --> word</p><p>x<!---->y<!-- 1 > 0 -- so -->z</p></r>");
   XmlNode& r = e->RootItem();
   EXPECT_EQ(Children(r), (Names{"p=a word", "p=xyz"}));
-  EXPECT_EQ(r.Items[0]->Value(), u"aword");
-  EXPECT_EQ(r.Items[0]->Items[0]->Kind, XmlNodeKind::Comment);
-  ASSERT_EQ(r.Items[1]->Items.Count(), 2);
-  EXPECT_EQ(r.Items[1]->Items[1]->Value(), u"!-- 1 > 0 -- so --");
+  EXPECT_EQ(At(r, 0).Value(), u"aword");
+  EXPECT_EQ(At(At(r, 0), 0).Kind, XmlNodeKind::Comment);
+  ASSERT_EQ(At(r, 1).Items.Count(), 2);
+  EXPECT_EQ(At(At(r, 1), 1).Value(), u"!-- 1 > 0 -- so --");
   // A comment followed by a tag is passed over as before.
   EXPECT_EQ(Children(Parse("<r><!-- c -->\n <p>b</p></r>")->RootItem()), (Names{"!--=", "p=b"}));
 }
@@ -122,14 +135,14 @@ TEST(XmlWellFormed, CDataEndsAtItsClosingMark) {
   auto e = Parse("<r><p>a<![CDATA[x ]] y < z]]]>b</p><p>c</p></r>");
   XmlNode& r = e->RootItem();
   EXPECT_EQ(Children(r), (Names{"p=ax ]] y < z]b", "p=c"}));
-  EXPECT_EQ(r.Items[0]->Items[0]->Value(), u"x ]] y < z]");
+  EXPECT_EQ(At(At(r, 0), 0).Value(), u"x ]] y < z]");
 }
 
 TEST(XmlWellFormed, InstructionInsideAnElementHoldsNothing) {
   auto e = Parse("<r><p>a<?pi x?>b</p><p>next</p></r>");
   XmlNode& r = e->RootItem();
   EXPECT_EQ(Children(r), (Names{"p=ab", "p=next"}));
-  XmlNode* pi = r.Items[0]->Items[0];
+  XmlNode* pi = &At(At(r, 0), 0);
   EXPECT_EQ(pi->Name, "?pi");
   EXPECT_EQ(pi->Items.Count(), 0);
   // Instructions of the prolog still hold the document.
@@ -153,14 +166,14 @@ TEST(XmlWellFormed, NamesBeyondAsciiAndWithDots) {
   XmlNode& r = e->RootItem();
   EXPECT_EQ(r.Name, "r");
   EXPECT_EQ(Children(r), (Names{"p=abc", "x.y=d", "p=e"}));
-  EXPECT_EQ(r.Items[0]->Items[0]->Name, "\xd0\xb8\xd0\xbc\xd1\x8f");
+  EXPECT_EQ(At(At(r, 0), 0).Name, "\xd0\xb8\xd0\xbc\xd1\x8f");
 }
 
 TEST(XmlWellFormed, StartTagsSplitOverLines) {
   auto e = Parse("<r\n><p\n  class=\"a\"\n\tid='b'\n>text</p\n></r\n>", true);
-  XmlNode* p = e->RootItem().Items[0];
-  EXPECT_EQ(p->WholeText(), u"text");
-  EXPECT_EQ(p->ItemByName("id")->GetValue(), u"b");
+  XmlNode& p = At(e->RootItem(), 0);
+  EXPECT_EQ(p.WholeText(), u"text");
+  EXPECT_EQ(Attribute(p, "id"), u"b");
 }
 
 // The refusal of an element skips exactly its subtree.
@@ -186,7 +199,7 @@ TEST(XmlWellFormed, LongRunsOfQuotesStayLinear) {
   // Quotes that never close, in a start tag and in a refused subtree.
   std::string quotes(2'000'000, '\'');
   auto e = Parse("<r><a " + quotes + ">t</a></r>");
-  EXPECT_EQ(e->RootItem().Items[0]->WholeText(), u"t");
+  EXPECT_EQ(At(e->RootItem(), 0).WholeText(), u"t");
   XmlParser engine;
   engine.OnTag = [](XmlParser&, XmlNode*, const std::u16string&, const std::u16string&,
                     const std::u16string&, bool& accept) { accept = false; };
