@@ -44,6 +44,14 @@ std::u16string_view TrimWide(std::u16string_view text) {
   return text;
 }
 
+// Whether an encoding declaration names UTF-16.
+bool NamesUtf16(std::string_view encoding) {
+  for (std::string_view name : {"utf-16", "utf-16le", "utf-16be", "unicode", "ucs-2"})
+    if (SameTextIgnoringCase(encoding, name))
+      return true;
+  return false;
+}
+
 // Whether the bytes are well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -317,8 +325,10 @@ XmlNode* XmlNode::ItemByName(std::string_view name) {
 XmlParser::XmlParser() = default;
 
 std::u16string XmlParser::ConvertText(std::string_view bytes) const {
+  // A text read byte by byte cannot be UTF-16, whatever its declaration
+  // says: well-formed UTF-8 under such a declaration is UTF-8.
   if (FUnicodeSource || SameTextIgnoringCase(FEncoding, "utf-8") ||
-      (FEncoding.empty() && FTextIsUtf8))
+      ((FEncoding.empty() || NamesUtf16(FEncoding)) && FTextIsUtf8))
     return DecodeUtf8Text(bytes);
   if (int codePage = DeclaredCodePage(FEncoding))
     return AnsiToWide(bytes, codePage);
@@ -357,13 +367,21 @@ void XmlParser::LoadFromStream(Stream* stream, int64_t endPosition) {
   std::string text;
   if (endPosition == 0) {
     text = stream->ReadRest();
-    // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.
+    // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.  So
+    // is one without the mark that begins with its declaration ("<?" in
+    // 16-bit units), which would otherwise end at its first zero byte.
+    using namespace std::string_view_literals;
     bool little = text.starts_with("\xFF\xFE"), big = text.starts_with("\xFE\xFF");
+    size_t skip = 2;
+    if (!little && !big && text.starts_with("<\0?\0"sv))
+      little = true, skip = 0;
+    else if (!little && !big && text.starts_with("\0<\0?"sv))
+      big = true, skip = 0;
     if (little || big) {
-      std::u16string units((text.size() - 2) / 2, u'\0');
+      std::u16string units((text.size() - skip) / 2, u'\0');
       for (size_t i = 0; i < units.size(); ++i) {
-        auto lo = static_cast<uint8_t>(text[2 + 2 * i + (big ? 1 : 0)]);
-        auto hi = static_cast<uint8_t>(text[2 + 2 * i + (big ? 0 : 1)]);
+        auto lo = static_cast<uint8_t>(text[skip + 2 * i + (big ? 1 : 0)]);
+        auto hi = static_cast<uint8_t>(text[skip + 2 * i + (big ? 0 : 1)]);
         units[i] = static_cast<char16_t>(lo | hi << 8);
       }
       text = WideToUtf8(units);

@@ -207,5 +207,32 @@ TEST(XmlWellFormed, LongRunsOfQuotesStayLinear) {
   EXPECT_EQ(engine.RootItem().Items.Count(), 0);
 }
 
+std::string Utf16(std::u16string_view text, bool big) {
+  std::string bytes;
+  for (char16_t c : text) {
+    char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    bytes += big ? hi : lo;
+    bytes += big ? lo : hi;
+  }
+  return bytes;
+}
+
+TEST(XmlWellFormed, Utf16WithoutByteOrderMarkFromItsDeclaration) {
+  std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r>\u0416 \U0001F600</r>";
+  for (bool big : {false, true}) {
+    auto e = Parse(Utf16(text, big));
+    EXPECT_TRUE(e->UnicodeSource());
+    EXPECT_EQ(At(e->RootItem(), 2).Value(), u"\u0416 \U0001F600");
+  }
+}
+
+TEST(XmlWellFormed, Utf8TextDeclaredAsUtf16) {
+  auto e = Parse("<?xml version=\"1.0\" encoding=\"utf-16\"?><r>caf\xc3\xa9</r>");
+  EXPECT_EQ(At(e->RootItem(), 2).Value(), u"caf\u00e9");
+  // Bytes that are no UTF-8 keep the code page.
+  auto other = Parse("<?xml version=\"1.0\" encoding=\"utf-16\"?><r>caf\xe9</r>");
+  EXPECT_EQ(At(other->RootItem(), 2).Value(), u"caf\u00e9");
+}
+
 } // namespace
 } // namespace scrivlet
