@@ -40,13 +40,6 @@ bool In(int value, std::initializer_list<int> set) {
 
 // ------------------------------------------------------ WordReaderBase
 
-void WordReaderBase::Clear() {
-  DocumentReader::Clear();
-  for (TextLines* list :
-       {&FMacros, &FFootnotes, &FHeaders, &FFooters, &FComments, &FEndnotes, &FTextBoxes})
-    list->Clear();
-}
-
 // ------------------------------------------------------------ DocReader
 
 void DocReader::Clear() {
@@ -68,21 +61,19 @@ uint32_t DocReader::Fib32(size_t offset) const {
   return Fib16(offset) | static_cast<uint32_t>(Fib16(offset + 2)) << 16;
 }
 
-void DocReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
+void DocReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
   Clear();
   FCodePage = -1;
   FPropertySetCodePage = 0;
   FFib.fill(0);
-  if (CompoundFile::IsCompoundFile(fileName)) {
-    WalkStorage(*CompoundFile::OpenFile(fileName));
+  if (CompoundFile::HasSignature(bytes)) {
+    WalkStorage(CompoundFile(std::move(bytes)));
     return;
   }
-  FileStream file(WideToAnsi(fileName));
-  std::string main = file.ReadAllBytes();
-  if (main.size() < 4 || !IsMagicNumber(ByteReader::Get16(main, 0)))
-    throw Exception("File %s is not valid MS Word document", {WideToAnsi(fileName)});
-  ParseMainStream(main, nullptr);
+  if (bytes.size() < 4 || !IsMagicNumber(ByteReader::Get16(bytes, 0)))
+    throw Exception("File %s is not valid MS Word document", {fileName});
+  ParseMainStream(bytes, nullptr);
 }
 
 void DocReader::ParseStream(Stream& stream) {
