@@ -423,8 +423,9 @@ TEST(WordCorpus, RealDocumentsConvert) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file");
     }
     auto passage = passages.find(name);
-    if (passage != passages.end())
+    if (passage != passages.end()) {
       EXPECT_NE(reader.Lines().GetTextW().find(passage->second), std::u16string::npos) << name;
+    }
   }
 }
 
