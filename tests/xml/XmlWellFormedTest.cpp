@@ -104,6 +104,10 @@ TEST(XmlWellFormed, BlanksAroundEqualsKeepTheAttribute) {
     EXPECT_EQ(p->Items[i]->Name, names[i]);
     EXPECT_EQ(p->Items[i]->GetValue(), values[i]);
   }
+  // The declaration's encoding too: the text is read in its code page.
+  auto declared = Parse("<?xml version = '1.0' encoding = \"windows-1251\" ?><r>\xcf\xf0\xe8</r>");
+  EXPECT_EQ(declared->Encoding(), "windows-1251");
+  EXPECT_EQ(At(declared->RootItem(), 2).Value(), u"\u041f\u0440\u0438");
 }
 
 TEST(XmlWellFormed, QuotedValueKeepsItsTrailingQuestionMarkAndBlanks) {
