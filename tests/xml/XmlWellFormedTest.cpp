@@ -20,7 +20,7 @@ std::unique_ptr<XmlParser> Parse(const std::string& text, bool autoAttributes = 
   return engine;
 }
 
-// The names of root's children, "name=whole text" each.
+// The children of item as "name=whole text".
 std::vector<std::string> Children(XmlNode& item) {
   std::vector<std::string> names;
   for (int i = 0; i < item.Items.Count(); ++i)

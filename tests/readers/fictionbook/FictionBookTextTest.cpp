@@ -36,8 +36,10 @@ TEST(FictionBookWholeText, SlashGreaterInsideAParagraph) {
 }
 
 TEST(FictionBookWholeText, SingleQuotedLinks) {
-  EXPECT_EQ(BodyLines("<section><p>see <a l:href='http://x.org/a' type='note'>[1]</a> here</p></section>"),
-            (Lines{u"", u"see [1] here", u"", u""}));
+  EXPECT_EQ(
+      BodyLines(
+          "<section><p>see <a l:href='http://x.org/a' type='note'>[1]</a> here</p></section>"),
+      (Lines{u"", u"see [1] here", u"", u""}));
 }
 
 TEST(FictionBookWholeText, CommentsInsideParagraphs) {
