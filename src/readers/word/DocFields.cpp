@@ -78,7 +78,7 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
     char16_t c = nextIsLineFeed ? u'\n' : text[i];
     nextIsLineFeed = false;
     if (!IsControl(c)) {
-      // Characters without a meaning of their own pass unchanged.
+      // Text characters, and the line feed of a row end, pass unchanged.
       if (FField.empty()) {
         out += c;
       } else {
