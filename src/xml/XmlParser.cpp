@@ -287,8 +287,9 @@ void XmlNode::ParseAttributes() {
   };
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    // Either quote opens a value that only the same quote closes.
-    if (quote == 0 && (c == '"' || c == '\''))
+    // Either quote opens a value that only the same quote closes; a single
+    // quote does so where a value begins, after "=".
+    if (quote == 0 && (c == '"' || (c == '\'' && !inName && value.empty())))
       quote = c;
     else if (c == quote)
       quote = 0;
@@ -661,12 +662,21 @@ private:
     } else if (c == '>') {
       ++P;
       inStartTag = false;
-    } else if (c == '"' || c == '\'') {
+    } else if (c == '"' || (c == '\'' && FollowsEquals(P))) {
       size_t close = quotes.ClosingQuote(T, P);
       P = close != std::string_view::npos ? close + 1 : P + 1;
     } else {
       ++P;
     }
+  }
+
+  // Whether the byte at "at" comes right after "=" (blanks between): where
+  // an attribute value begins.  Only a run of blanks right before a quote is
+  // passed over, so the scans stay linear.
+  bool FollowsEquals(size_t at) const {
+    while (at > 0 && IsXmlSpace(T[at - 1]))
+      --at;
+    return at > 0 && T[at - 1] == '=';
   }
 
   // Moves past the first end mark at or after from (to the end without one).
@@ -675,18 +685,19 @@ private:
     P = end == std::string_view::npos ? N : end + endMark.size();
   }
 
-  // From after the name to the first ">" or "/" outside quotes.  A quote
-  // (double or single) opens a value that only the same quote closes; a
-  // value is quoted only when its closing quote comes before the next "<"
-  // (no value may hold a "<"), otherwise its quote is passed over as before:
-  // a lone double quote still hides the "/"s after it, not the ">".
+  // From after the name to the first ">" or "/" outside quotes.  A double
+  // quote, or a single quote where a value begins (after "="), opens a value
+  // that only the same quote closes; a value is quoted only when its closing
+  // quote comes before the next "<" (no value may hold a "<"), otherwise its
+  // quote is passed over as before: a lone double quote still hides the
+  // "/"s after it, not the ">".
   std::string AttributeTextScan() {
     size_t start = P;
     bool unbalanced = false;
     QuoteFinder quotes;
     while (P < N && T[P] != '>' && (unbalanced || T[P] != '/')) {
       char c = T[P];
-      if ((c == '"' || c == '\'') && !unbalanced) {
+      if ((c == '"' || (c == '\'' && FollowsEquals(P))) && !unbalanced) {
         if (size_t close = quotes.ClosingQuote(T, P); close != std::string_view::npos) {
           P = close + 1;
           continue;

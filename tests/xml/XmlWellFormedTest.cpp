@@ -88,8 +88,11 @@ TEST(XmlWellFormed, GreaterThanAndSlashInsideQuotedValues) {
   EXPECT_EQ(Attribute(At(r, 0), "t"), u"a>b");
   EXPECT_EQ(Attribute(At(r, 0), "u"), u"c>d/e");
   EXPECT_EQ(r.Value(), u"tail");
-  // A quote that never closes before the next "<" quotes nothing: the tag
-  // still ends at its first ">".
+  // An apostrophe that does not begin a value quotes nothing, nor does a
+  // quote that never closes before the next "<": the tag ends at its first
+  // ">" as before.
+  EXPECT_EQ(Children(Parse("<r><a href=it's>Bob's</a><b>x</b></r>")->RootItem()),
+            (Names{"a=Bob's", "b=x"}));
   auto broken = Parse("<r><a x=\"open>text</a><b>more</b></r>");
   EXPECT_EQ(Children(broken->RootItem()), (Names{"a=text", "b=more"}));
 }
@@ -204,6 +207,11 @@ TEST(XmlWellFormed, LongRunsOfQuotesStayLinear) {
   std::string quotes(2'000'000, '\'');
   auto e = Parse("<r><a " + quotes + ">t</a></r>");
   EXPECT_EQ(At(e->RootItem(), 0).WholeText(), u"t");
+  std::string opened;
+  for (int i = 0; i < 500'000; ++i)
+    opened += " x='";
+  auto values = Parse("<r><a" + opened + "\">t</a></r>");
+  EXPECT_EQ(At(values->RootItem(), 0).Name, "a");
   XmlParser engine;
   engine.OnTag = [](XmlParser&, XmlNode*, const std::u16string&, const std::u16string&,
                     const std::u16string&, bool& accept) { accept = false; };
