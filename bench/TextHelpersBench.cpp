@@ -1,6 +1,6 @@
 // UTF-8 decoding and entity replacement on texts full of both: the time per
 // byte should stay flat from 1 MB to 10 MB.
-#include "core/KxWUtils.h"
+#include "core/TextHelpers.h"
 
 #include <benchmark/benchmark.h>
 

@@ -46,13 +46,13 @@ DateTimeFields NowFields() {
   return FieldsFromTm(local, static_cast<int>(ms.count()));
 }
 
-TDateTime Now() {
-  TDateTime value = 0;
+OleDate Now() {
+  OleDate value = 0;
   TryEncodeDateTime(NowFields(), value);
   return value;
 }
 
-bool TryEncodeDateTime(const DateTimeFields& f, TDateTime& value) {
+bool TryEncodeDateTime(const DateTimeFields& f, OleDate& value) {
   if (f.year < 1 || f.year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
       f.day > DaysInMonth(f.year, f.month) || f.hour < 0 || f.hour > 23 || f.minute < 0 ||
       f.minute > 59 || f.second < 0 || f.second > 59 || f.millisecond < 0 || f.millisecond > 999)
@@ -65,7 +65,7 @@ bool TryEncodeDateTime(const DateTimeFields& f, TDateTime& value) {
   return true;
 }
 
-DateTimeFields DecodeDateTime(TDateTime value) {
+DateTimeFields DecodeDateTime(OleDate value) {
   if (!std::isfinite(value) || std::fabs(value) > 3.0e6)
     return {};
   double whole = std::trunc(value);
@@ -121,7 +121,7 @@ bool FieldsToDosDateTime(const DateTimeFields& f, uint16_t& dosDate, uint16_t& d
   return true;
 }
 
-bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime& value) {
+bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, OleDate& value) {
   DateTimeFields f;
   f.year = (dosDate >> 9) + 1980;
   f.month = dosDate >> 5 & 0x0F;

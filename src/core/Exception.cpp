@@ -37,19 +37,19 @@ int32_t StrToInt(std::string_view text) {
   if (!digits.empty() && digits.front() == '+') {
     digits.remove_prefix(1);
     if (!digits.empty() && digits.front() == '-')
-      throw EConvertError("'%s' is not a valid integer value", {text});
+      throw ConversionError("'%s' is not a valid integer value", {text});
   }
   int32_t value = 0;
   auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-    throw EConvertError("'%s' is not a valid integer value", {text});
+    throw ConversionError("'%s' is not a valid integer value", {text});
   return value;
 }
 
 int32_t StrToIntDef(std::string_view text, int32_t fallback) {
   try {
     return StrToInt(text);
-  } catch (const EConvertError&) {
+  } catch (const ConversionError&) {
     return fallback;
   }
 }

@@ -3,8 +3,8 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Process.h"
-#include "core/VdW_Sum.h"
-#include "frontend/inifiles32.h"
+#include "core/DocumentSummary.h"
+#include "frontend/ConfigFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -77,11 +77,11 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const ReaderKind& kind, const TVdWBaseDocument& reader,
+std::string HeadingOf(const ReaderKind& kind, const DocumentReader& reader,
                       const std::string& fileName) {
   if (kind.heading == HeadingSource::FileName)
     return fileName;
-  const TKxWordSummaryInformation* summary = reader.SummaryInformation();
+  const DocumentSummary* summary = reader.SummaryInformation();
   return summary != nullptr ? summary->Title : std::string();
 }
 
@@ -169,7 +169,7 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   PageConfig config;
   if (configFileName.empty() || !FileExists(configFileName))
     return config;
-  TIniFile32 ini(configFileName);
+  ConfigFile ini(configFileName);
   std::vector<std::string> lines;
   ini.ReadSection("Head", lines);
   config.headBlock = JoinLines(lines);
@@ -189,7 +189,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
   }
   const ReaderKind& kind = ReaderForFileName(request.fileName);
   try {
-    std::unique_ptr<TVdWBaseDocument> reader = kind.create();
+    std::unique_ptr<DocumentReader> reader = kind.create();
     reader->SetFileName(request.fileName);
     reader->LoadFromFile(AnsiToWide(request.fileName));
     content.heading = HeadingOf(kind, *reader, request.fileName);
