@@ -33,7 +33,7 @@ public:
 
   std::string Run() {
     if (data.empty() || static_cast<uint8_t>(data[0]) != kContainerSignature)
-      throw EVbaError("VBA compressed container without its signature byte");
+      throw VbaError("VBA compressed container without its signature byte");
     size_t position = 1;
     while (position < data.size())
       position = Chunk(position);
@@ -44,18 +44,18 @@ private:
   // Decodes the chunk at position; returns the position after it.
   size_t Chunk(size_t position) {
     if (data.size() - position < kChunkHeaderSize)
-      throw EVbaError("VBA compressed chunk header cut off");
+      throw VbaError("VBA compressed chunk header cut off");
     uint16_t header = Get16(data, position);
     if (header == 0 && IsZeroPadding(position))
       return data.size();
     if ((header >> 12 & 7) != kChunkSignature)
-      throw EVbaError("VBA compressed chunk with a wrong signature");
+      throw VbaError("VBA compressed chunk with a wrong signature");
     size_t body = position + kChunkHeaderSize;
     if ((header & 0x8000) == 0)
       return RawChunk(body);
     size_t end = position + (header & 0x0FFF) + 3;
     if (end > data.size())
-      throw EVbaError("VBA compressed chunk runs past its data");
+      throw VbaError("VBA compressed chunk runs past its data");
     CompressedChunk(body, end);
     return end;
   }
@@ -68,7 +68,7 @@ private:
 
   size_t RawChunk(size_t body) {
     if (data.size() - body < kChunkWindow)
-      throw EVbaError("VBA uncompressed chunk cut off");
+      throw VbaError("VBA uncompressed chunk cut off");
     Reserve(kChunkWindow);
     output.append(data.substr(body, kChunkWindow));
     return body + kChunkWindow;
@@ -84,7 +84,7 @@ private:
           continue;
         }
         if (end - position < 2)
-          throw EVbaError("VBA copy token cut off");
+          throw VbaError("VBA copy token cut off");
         CopyToken(chunkStart, Get16(data, position));
         position += 2;
       }
@@ -93,7 +93,7 @@ private:
 
   void Literal(size_t chunkStart, char byte) {
     if (output.size() - chunkStart >= kChunkWindow)
-      throw EVbaError("VBA compressed chunk decodes past 4096 bytes");
+      throw VbaError("VBA compressed chunk decodes past 4096 bytes");
     Reserve(1);
     output.push_back(byte);
   }
@@ -101,14 +101,14 @@ private:
   void CopyToken(size_t chunkStart, uint16_t token) {
     size_t decoded = output.size() - chunkStart;
     if (decoded == 0)
-      throw EVbaError("VBA copy token at the start of a chunk");
+      throw VbaError("VBA copy token at the start of a chunk");
     unsigned lengthBits = LengthBits(decoded);
     size_t length = (token & ((1u << lengthBits) - 1)) + 3u;
     size_t offset = (static_cast<size_t>(token) >> lengthBits) + 1;
     if (offset > output.size())
-      throw EVbaError("VBA copy token reaches before the start of the output");
+      throw VbaError("VBA copy token reaches before the start of the output");
     if (decoded + length > kChunkWindow)
-      throw EVbaError("VBA compressed chunk decodes past 4096 bytes");
+      throw VbaError("VBA compressed chunk decodes past 4096 bytes");
     Reserve(length);
     // Byte by byte: a copy may overlap its own output (a run).
     size_t from = output.size() - offset;
@@ -118,8 +118,8 @@ private:
 
   void Reserve(size_t count) {
     if (count > maxOutput - output.size())
-      throw EVbaError("VBA compressed container decodes past %d bytes",
-                      {static_cast<int64_t>(maxOutput)});
+      throw VbaError("VBA compressed container decodes past %d bytes",
+                     {static_cast<int64_t>(maxOutput)});
   }
 
   std::string_view data;

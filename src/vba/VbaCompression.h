@@ -24,7 +24,7 @@ namespace scrivlet {
 
 // A damaged VBA project: a container, a "dir" stream or a module that does
 // not hold together.
-class EVbaError : public Exception {
+class VbaError : public Exception {
 public:
   using Exception::Exception;
 };
@@ -34,7 +34,7 @@ public:
 // hostile container could expand about 800-fold.
 inline constexpr size_t kVbaMaxDecompressed = size_t{64} << 20;
 
-// Decompresses a whole container (signature byte first).  Raises EVbaError
+// Decompresses a whole container (signature byte first).  Raises VbaError
 // when the container is damaged or its output would pass maxOutput bytes.
 std::string DecompressVba(std::string_view container, size_t maxOutput = kVbaMaxDecompressed);
 

@@ -28,7 +28,7 @@ public:
   VbaDirectory Run() {
     while (reader.Remaining() > 0) {
       if (reader.Remaining() < 6)
-        throw EVbaError("VBA dir record cut off");
+        throw VbaError("VBA dir record cut off");
       uint16_t id = reader.U16();
       uint32_t size = reader.U32();
       if (id == kDirEnd)
@@ -36,7 +36,7 @@ public:
       if (id == kProjectVersion)
         size = kProjectVersionBytes;
       if (size > reader.Remaining())
-        throw EVbaError("VBA dir record runs past the stream");
+        throw VbaError("VBA dir record runs past the stream");
       Record(id, reader.Bytes(size));
     }
     return std::move(directory);
@@ -47,7 +47,7 @@ private:
     switch (id) {
     case kProjectCodePage:
       if (data.size() != 2)
-        throw EVbaError("VBA dir code page record of a wrong size");
+        throw VbaError("VBA dir code page record of a wrong size");
       directory.codePage = ByteReader::Get16(data, 0);
       return;
     case kModuleName: directory.modules.push_back({std::string(data), {}, {}, {}, {}}); return;
@@ -56,7 +56,7 @@ private:
     case kModuleStreamNameUnicode: CurrentModule().unicodeStreamName = DecodeUtf16Le(data); return;
     case kModuleOffset:
       if (data.size() != 4)
-        throw EVbaError("VBA dir module offset record of a wrong size");
+        throw VbaError("VBA dir module offset record of a wrong size");
       CurrentModule().sourceOffset = ByteReader::Get32(data, 0);
       return;
     default: return;
@@ -65,7 +65,7 @@ private:
 
   VbaModuleRecord& CurrentModule() {
     if (directory.modules.empty())
-      throw EVbaError("VBA dir module record before a module name");
+      throw VbaError("VBA dir module record before a module name");
     return directory.modules.back();
   }
 

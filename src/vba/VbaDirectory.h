@@ -35,7 +35,7 @@ struct VbaDirectory {
   std::optional<uint16_t> codePage;
   std::vector<VbaModuleRecord> modules;
 
-  // Parses a decompressed "dir" stream.  Raises EVbaError when a record
+  // Parses a decompressed "dir" stream.  Raises VbaError when a record
   // runs past the data, a fixed-size record has the wrong size, or a module
   // record comes before any module name.
   static VbaDirectory Parse(std::string_view dir);

@@ -18,7 +18,7 @@ bool StartsWithTag(std::u16string_view text, char16_t first, char16_t second) {
 
 void Skip(ByteReader& reader, uint64_t count) {
   if (count > reader.Remaining())
-    throw EReadError();
+    throw ReadError();
   reader.Seek(reader.Position() + count);
 }
 
@@ -80,7 +80,7 @@ VbaPerformanceCache VbaPerformanceCache::Parse(std::string_view stream) {
     // ends at the stream's end.
     for (uint16_t i = 0; i < count; ++i)
       cache.modules.push_back(ReadModule(reader));
-  } catch (const EReadError&) {
+  } catch (const ReadError&) {
     cache.damaged = true;
   }
   return cache;

@@ -11,7 +11,7 @@
 namespace scrivlet {
 namespace {
 
-using Kind = TCompoundFile::ElementKind;
+using Kind = CompoundFile::ElementKind;
 
 // Projects nest their storages two levels deep; anything deeper is not a
 // VBA project's.
@@ -19,12 +19,12 @@ constexpr size_t kMaxStorageDepth = 8;
 
 struct Storage {
   uint32_t entry;
-  std::vector<TCompoundFile::Element> elements;
+  std::vector<CompoundFile::Element> elements;
 };
 
 // The storage and every storage inside it, each before its children, in
 // the order of the directory.
-std::vector<Storage> StoragesBelow(const TCompoundFile& file, uint32_t root) {
+std::vector<Storage> StoragesBelow(const CompoundFile& file, uint32_t root) {
   std::vector<Storage> storages;
   std::set<uint32_t> seen;
   std::vector<std::pair<uint32_t, size_t>> pending{{root, 0}}; // entry, depth
@@ -85,7 +85,7 @@ size_t FindSourceContainer(std::string_view data) {
 
 class ProjectReader {
 public:
-  ProjectReader(const TCompoundFile& file, uint32_t storage) : file(file), root(storage) {}
+  ProjectReader(const CompoundFile& file, uint32_t storage) : file(file), root(storage) {}
 
   VbaProject Run() {
     try {
@@ -213,12 +213,12 @@ private:
       return std::nullopt;
     try {
       return DecompressVba(data.substr(offset), budget);
-    } catch (const EVbaError&) {
+    } catch (const VbaError&) {
       return std::nullopt;
     }
   }
 
-  const TCompoundFile& file;
+  const CompoundFile& file;
   uint32_t root;
   std::vector<Storage> storages;
   // What the whole project may still decompress to.
@@ -228,7 +228,7 @@ private:
 
 } // namespace
 
-VbaProject VbaProject::Read(const TCompoundFile& file, uint32_t storage) {
+VbaProject VbaProject::Read(const CompoundFile& file, uint32_t storage) {
   return ProjectReader(file, storage).Run();
 }
 

@@ -18,7 +18,7 @@
 
 namespace scrivlet {
 
-class TCompoundFile;
+class CompoundFile;
 
 struct VbaModule {
   std::u16string name;
@@ -43,7 +43,7 @@ struct VbaProject {
 
   // Reads the project below a storage of the file.  Damaged data never
   // raises an error: reading stops there.
-  static VbaProject Read(const TCompoundFile& file, uint32_t storage);
+  static VbaProject Read(const CompoundFile& file, uint32_t storage);
 };
 
 } // namespace scrivlet

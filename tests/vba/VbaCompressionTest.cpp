@@ -137,45 +137,45 @@ TEST(VbaCompression, ZeroPaddingAfterTheLastChunkEndsTheContainer) {
   EXPECT_EQ(DecompressVba(container + std::string(700, '\0')),
             "Attribute VB_Name = \"Module1\"\r\n");
   // A zero header followed by anything else is damage.
-  EXPECT_THROW(DecompressVba(container + std::string(5, '\0') + "x"), EVbaError);
+  EXPECT_THROW(DecompressVba(container + std::string(5, '\0') + "x"), VbaError);
 }
 
 // ---------------------------------------------------------------- damage
 
 TEST(VbaCompressionDamage, SignatureByteIsRequired) {
-  EXPECT_THROW(DecompressVba(""), EVbaError);
+  EXPECT_THROW(DecompressVba(""), VbaError);
   std::string container = CompressVba("Sub A()\r\nEnd Sub\r\n");
   container[0] = '\x02';
-  EXPECT_THROW(DecompressVba(container), EVbaError);
+  EXPECT_THROW(DecompressVba(container), VbaError);
 }
 
 TEST(VbaCompressionDamage, ChunkSignatureBitsAreChecked) {
   std::string container = CompressVba("Sub A()\r\nEnd Sub\r\n");
   container[2] = static_cast<char>(container[2] & 0x8F); // signature bits 0
-  EXPECT_THROW(DecompressVba(container), EVbaError);
+  EXPECT_THROW(DecompressVba(container), VbaError);
 }
 
 TEST(VbaCompressionDamage, ChunkLongerThanItsData) {
   std::string container = CompressVba(ModuleText(300));
-  EXPECT_THROW(DecompressVba(container.substr(0, container.size() - 1)), EVbaError);
-  EXPECT_THROW(DecompressVba(container.substr(0, 2)), EVbaError); // header cut
+  EXPECT_THROW(DecompressVba(container.substr(0, container.size() - 1)), VbaError);
+  EXPECT_THROW(DecompressVba(container.substr(0, 2)), VbaError); // header cut
 }
 
 TEST(VbaCompressionDamage, UncompressedChunkCutShort) {
   std::string container = "\x01" + VbaChunkHeader(4098, false) + std::string(4000, 'a');
-  EXPECT_THROW(DecompressVba(container), EVbaError);
+  EXPECT_THROW(DecompressVba(container), VbaError);
 }
 
 TEST(VbaCompressionDamage, CopyTokenNeverReadsBeforeTheOutput) {
   // A token as the very first item of the container.
-  EXPECT_THROW(DecompressVba(Container(std::string(1, '\x01') + U16(0x0000))), EVbaError);
+  EXPECT_THROW(DecompressVba(Container(std::string(1, '\x01') + U16(0x0000))), VbaError);
   // "ab" and a token reaching 5 bytes back.
   EXPECT_THROW(DecompressVba(Container(std::string(1, '\x04') + "ab" + U16(VbaCopyToken(2, 5, 3)))),
-               EVbaError);
+               VbaError);
 }
 
 TEST(VbaCompressionDamage, CopyTokenCutOff) {
-  EXPECT_THROW(DecompressVba(Container(std::string(1, '\x02') + "a" + "\x01")), EVbaError);
+  EXPECT_THROW(DecompressVba(Container(std::string(1, '\x02') + "a" + "\x01")), VbaError);
 }
 
 TEST(VbaCompressionDamage, ChunkDecodingPastItsWindow) {
@@ -194,14 +194,14 @@ TEST(VbaCompressionDamage, ChunkDecodingPastItsWindow) {
   for (size_t i = 0; i < tokens.size(); i += 16)
     body += std::string(1, '\xFF') + tokens.substr(i, 16);
   ASSERT_LT(body.size(), 4096u);
-  EXPECT_THROW(DecompressVba(Container(body)), EVbaError);
+  EXPECT_THROW(DecompressVba(Container(body)), VbaError);
 }
 
 TEST(VbaCompressionDamage, OutputLimitIsEnforced) {
   std::string source(20000, 'x');
   std::string container = CompressVba(source);
   EXPECT_EQ(DecompressVba(container, 20000).size(), 20000u);
-  EXPECT_THROW(DecompressVba(container, 19999), EVbaError);
+  EXPECT_THROW(DecompressVba(container, 19999), VbaError);
 }
 
 } // namespace

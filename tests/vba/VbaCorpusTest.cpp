@@ -14,7 +14,7 @@
 namespace scrivlet {
 namespace {
 
-using Kind = TCompoundFile::ElementKind;
+using Kind = CompoundFile::ElementKind;
 
 struct Expected {
   std::vector<std::u16string> modules;
@@ -22,9 +22,9 @@ struct Expected {
 };
 
 VbaProject ReadDocumentMacros(const std::filesystem::path& path) {
-  TFileStream file(path.string());
-  TCompoundFile compound(file.ReadAllBytes());
-  auto macros = compound.Find(TCompoundFile::kRoot, u"Macros", Kind::Storage);
+  FileStream file(path.string());
+  CompoundFile compound(file.ReadAllBytes());
+  auto macros = compound.Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
   if (!macros)
     return {};
   return VbaProject::Read(compound, *macros);
@@ -69,18 +69,18 @@ TEST(VbaCorpus, EveryWordDocumentReadsQuietly) {
     if (!std::filesystem::is_directory(dir / sub))
       continue;
     for (const auto& entry : std::filesystem::directory_iterator(dir / sub)) {
-      std::unique_ptr<TCompoundFile> compound;
+      std::unique_ptr<CompoundFile> compound;
       {
-        TFileStream file(entry.path().string());
-        compound = TCompoundFile::TryOpen(file.ReadAllBytes());
+        FileStream file(entry.path().string());
+        compound = CompoundFile::TryOpen(file.ReadAllBytes());
       }
       if (!compound)
         continue;
       try {
-        auto macros = compound->Find(TCompoundFile::kRoot, u"Macros", Kind::Storage);
+        auto macros = compound->Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
         if (macros)
           VbaProject::Read(*compound, *macros);
-      } catch (const EStorageError&) {
+      } catch (const StorageError&) {
         // A damaged directory tree is the compound file's matter.
       }
     }

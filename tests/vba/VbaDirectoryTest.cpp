@@ -69,23 +69,23 @@ TEST(VbaDirectory, EndRecordStopsTheParse) {
 TEST(VbaDirectoryDamage, RecordPastTheStream) {
   std::string dir = TwoModules().DirStream();
   std::string cut = dir.substr(0, dir.find("Module1Stream") + 4);
-  EXPECT_THROW(VbaDirectory::Parse(cut), EVbaError);
-  EXPECT_THROW(VbaDirectory::Parse(U16(0x0019) + U32(0xFFFFFFF0) + "abc"), EVbaError);
+  EXPECT_THROW(VbaDirectory::Parse(cut), VbaError);
+  EXPECT_THROW(VbaDirectory::Parse(U16(0x0019) + U32(0xFFFFFFF0) + "abc"), VbaError);
 }
 
 TEST(VbaDirectoryDamage, RecordHeaderCutOff) {
-  EXPECT_THROW(VbaDirectory::Parse(U16(0x0019) + "\x01"), EVbaError);
+  EXPECT_THROW(VbaDirectory::Parse(U16(0x0019) + "\x01"), VbaError);
 }
 
 TEST(VbaDirectoryDamage, FixedSizeRecordsOfAnotherSize) {
-  EXPECT_THROW(VbaDirectory::Parse(U16(0x0003) + U32(4) + U32(1252)), EVbaError);
+  EXPECT_THROW(VbaDirectory::Parse(U16(0x0003) + U32(4) + U32(1252)), VbaError);
   std::string offset = U16(0x0019) + U32(1) + "M" + U16(0x0031) + U32(2) + U16(7);
-  EXPECT_THROW(VbaDirectory::Parse(offset), EVbaError);
+  EXPECT_THROW(VbaDirectory::Parse(offset), VbaError);
 }
 
 TEST(VbaDirectoryDamage, ModuleRecordBeforeAnyModuleName) {
-  EXPECT_THROW(VbaDirectory::Parse(U16(0x0031) + U32(4) + U32(7)), EVbaError);
-  EXPECT_THROW(VbaDirectory::Parse(U16(0x001A) + U32(1) + "S"), EVbaError);
+  EXPECT_THROW(VbaDirectory::Parse(U16(0x0031) + U32(4) + U32(7)), VbaError);
+  EXPECT_THROW(VbaDirectory::Parse(U16(0x001A) + U32(1) + "S"), VbaError);
 }
 
 } // namespace

@@ -13,7 +13,7 @@ namespace {
 
 using test::CompoundFileBuilder;
 using test::VbaProjectBuilder;
-using Kind = TCompoundFile::ElementKind;
+using Kind = CompoundFile::ElementKind;
 
 const std::string kThisDocument = "Attribute VB_Name = \"ThisDocument\"\r\n"
                                   "Attribute VB_Base = \"1Normal.ThisDocument\"\r\n";
@@ -34,10 +34,10 @@ VbaProject ReadMacros(const VbaProjectBuilder& project,
                       CompoundFileBuilder file = CompoundFileBuilder()) {
   file.AddStream(u"WordDocument", std::string(600, 'w'));
   project.AddTo(file, u"Macros");
-  TCompoundFile compound(file.Build());
-  auto macros = compound.Find(TCompoundFile::kRoot, u"Macros", Kind::Storage);
+  CompoundFile compound(file.Build());
+  auto macros = compound.Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
   EXPECT_TRUE(macros);
-  return VbaProject::Read(compound, macros.value_or(TCompoundFile::kRoot));
+  return VbaProject::Read(compound, macros.value_or(CompoundFile::kRoot));
 }
 
 std::vector<std::u16string> Names(const VbaProject& project) {
@@ -116,8 +116,8 @@ TEST(VbaProjectFromDir, MissingModuleStreamLeavesAnEmptySource) {
 TEST(VbaProjectFromDir, ProjectAtTheRootOfAVbaProjectFile) {
   CompoundFileBuilder file;
   TwoModules().AddTo(file, u"");
-  TCompoundFile compound(file.Build());
-  VbaProject project = VbaProject::Read(compound, TCompoundFile::kRoot);
+  CompoundFile compound(file.Build());
+  VbaProject project = VbaProject::Read(compound, CompoundFile::kRoot);
   EXPECT_EQ(Names(project), (std::vector<std::u16string>{u"ThisDocument", u"Module1"}));
 }
 
@@ -173,8 +173,8 @@ TEST(VbaProjectFromCache, NoProjectAtAll) {
   CompoundFileBuilder file;
   file.AddStream(u"Macros/PROJECT", "Name=\"Project\"\r\n");
   file.AddStream(u"WordDocument", "w");
-  TCompoundFile compound(file.Build());
-  auto macros = compound.Find(TCompoundFile::kRoot, u"Macros", Kind::Storage);
+  CompoundFile compound(file.Build());
+  auto macros = compound.Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
   VbaProject project = VbaProject::Read(compound, *macros);
   EXPECT_EQ(project.moduleTable, VbaProject::ModuleTable::None);
   EXPECT_TRUE(project.modules.empty());
