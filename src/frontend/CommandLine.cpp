@@ -161,6 +161,15 @@ std::string JsonStories(const DocumentReader& reader) {
          ", \"macros\": " + JsonLines(word->Macros()) + "}";
 }
 
+// The macro listing that follows the text when macros were asked for: the
+// Word binary reader's macro list; empty for the other readers.
+std::u16string MacroListing(const CommandLineOptions& options, const DocumentReader& reader) {
+  const auto* word = dynamic_cast<const WordReaderBase*>(&reader);
+  if (word == nullptr || !options.items.Contains(ContentItem::Macros))
+    return {};
+  return word->Macros().GetTextW();
+}
+
 struct ConversionResult {
   const char* className = "";
   std::string error;
@@ -313,6 +322,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     out += JsonObject(*reader, result);
   } else {
     out += WideToUtf8(reader->Lines().GetTextW());
+    out += WideToUtf8(MacroListing(*options, *reader));
     if (result.failed)
       err += WideToUtf8(AnsiToWide(result.error)) + "\n";
   }
