@@ -2,6 +2,8 @@
 #include "support/Bytes.h"
 
 #include <bit>
+#include <unordered_map>
+#include <utility>
 
 namespace scrivlet::test {
 namespace {
@@ -27,30 +29,70 @@ std::string Utf16(std::u16string_view text) {
   return bytes;
 }
 
+// The longest earlier match (at least 3 bytes) for the bytes at pos of a
+// chunk, nearest first among equals.  Candidates come from chains of
+// positions with the same first 3 bytes, the nearest 512 at most.
+struct MatchFinder {
+  explicit MatchFinder(std::string_view chunk) : chunk(chunk), previous(chunk.size(), kNoPos) {}
+
+  static constexpr size_t kNoPos = SIZE_MAX;
+  static constexpr int kMaxCandidates = 512;
+
+  static uint32_t Key(std::string_view bytes, size_t at) {
+    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16;
+  }
+
+  // Records the positions from `inserted` up to pos as candidates.
+  void InsertUpTo(size_t pos) {
+    for (; inserted < pos && inserted + 3 <= chunk.size(); ++inserted) {
+      auto [it, fresh] = heads.try_emplace(Key(chunk, inserted), inserted);
+      if (!fresh) {
+        previous[inserted] = it->second;
+        it->second = inserted;
+      }
+    }
+  }
+
+  std::pair<size_t, size_t> Longest(size_t pos, size_t maxLength) {
+    InsertUpTo(pos);
+    size_t bestLength = 0, bestOffset = 0;
+    if (pos + 3 > chunk.size())
+      return {0, 0};
+    auto head = heads.find(Key(chunk, pos));
+    size_t from = head == heads.end() ? kNoPos : head->second;
+    for (int n = 0; from != kNoPos && n < kMaxCandidates; ++n, from = previous[from]) {
+      size_t length = 0;
+      while (pos + length < chunk.size() && length < maxLength &&
+             chunk[from + length] == chunk[pos + length])
+        ++length;
+      if (length > bestLength) {
+        bestLength = length;
+        bestOffset = pos - from;
+      }
+    }
+    return {bestLength, bestOffset};
+  }
+
+  std::string_view chunk;
+  std::vector<size_t> previous;
+  std::unordered_map<uint32_t, size_t> heads;
+  size_t inserted = 0;
+};
+
 // One chunk of at most 4096 bytes as a compressed chunk's body.
 std::string CompressChunkBody(std::string_view chunk, VbaCompressionStats& stats) {
   std::string body;
+  MatchFinder finder(chunk);
   size_t pos = 0;
   while (pos < chunk.size()) {
     size_t flagAt = body.size();
     body.push_back('\0');
     uint8_t flags = 0;
     for (int bit = 0; bit < 8 && pos < chunk.size(); ++bit) {
-      size_t bestLength = 0, bestOffset = 0;
-      if (pos > 0) {
-        unsigned lengthBits = LengthBits(pos);
-        size_t maxLength = (size_t{1} << lengthBits) + 2;
-        for (size_t from = pos; from-- > 0;) {
-          size_t length = 0;
-          while (pos + length < chunk.size() && length < maxLength &&
-                 chunk[from + length] == chunk[pos + length])
-            ++length;
-          if (length > bestLength) {
-            bestLength = length;
-            bestOffset = pos - from;
-          }
-        }
-      }
+      auto [bestLength, bestOffset] = pos > 0
+                                          ? finder.Longest(pos, (size_t{1} << LengthBits(pos)) + 2)
+                                          : std::pair<size_t, size_t>{0, 0};
       if (bestLength >= 3) {
         flags |= static_cast<uint8_t>(1u << bit);
         body += U16(VbaCopyToken(pos, bestOffset, bestLength));
