@@ -204,5 +204,26 @@ TEST(VbaCompressionDamage, OutputLimitIsEnforced) {
   EXPECT_THROW(DecompressVba(container, 19999), VbaError);
 }
 
+TEST(VbaCompressionDamage, RandomDamageOnlyEverRaisesVbaError) {
+  std::string good = test::CompressVba(ModuleText(9000));
+  uint32_t state = 7;
+  auto next = [&state] {
+    state = state * 1664525 + 1013904223;
+    return state >> 8;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = good;
+    for (int flips = 1 + next() % 4; flips > 0; --flips)
+      damaged[1 + next() % (damaged.size() - 1)] = static_cast<char>(next());
+    if (round % 3 == 0)
+      damaged.resize(1 + next() % damaged.size());
+    try {
+      std::string out = DecompressVba(damaged);
+      EXPECT_LE(out.size(), 3 * 4096u);
+    } catch (const VbaError&) {
+    }
+  }
+}
+
 } // namespace
 } // namespace scrivlet

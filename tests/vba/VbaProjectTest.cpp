@@ -243,6 +243,40 @@ TEST(VbaProjectDamage, EveryTruncationOfAModuleStreamIsQuiet) {
   }
 }
 
+TEST(VbaProjectDamage, RandomDamageToTheStreamsIsQuiet) {
+  VbaProjectBuilder builder = TwoModules();
+  std::vector<std::pair<std::u16string, std::string>> streams = {
+      {u"Macros/VBA/dir", test::CompressVba(builder.DirStream())},
+      {u"Macros/VBA/_VBA_PROJECT", builder.PerformanceCache()},
+      {u"Macros/VBA/ThisDocument", builder.ModuleStream(builder.modules[0])},
+      {u"Macros/VBA/Module1", builder.ModuleStream(builder.modules[1])}};
+  uint32_t state = 11;
+  auto next = [&state] {
+    state = state * 1664525 + 1013904223;
+    return state >> 8;
+  };
+  for (int round = 0; round < 400; ++round) {
+    CompoundFileBuilder file;
+    file.AddStream(u"WordDocument", std::string(600, 'w'));
+    size_t victim = next() % streams.size();
+    for (size_t i = 0; i < streams.size(); ++i) {
+      std::string data = streams[i].second;
+      if (i == victim) {
+        for (int flips = 1 + next() % 6; flips > 0; --flips)
+          data[next() % data.size()] = static_cast<char>(next());
+        if (round % 4 == 0)
+          data.resize(next() % data.size());
+      }
+      file.AddStream(streams[i].first, data);
+    }
+    CompoundFile compound(file.Build());
+    auto macros = compound.Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
+    ASSERT_TRUE(macros);
+    VbaProject project = VbaProject::Read(compound, *macros);
+    EXPECT_LE(project.modules.size(), 2u);
+  }
+}
+
 // -------------------------------------------------------------- listing
 
 TEST(VbaListing, FourEntriesPerModuleWithSource) {
