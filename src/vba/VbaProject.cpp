@@ -13,8 +13,8 @@ namespace {
 
 using Kind = CompoundFile::ElementKind;
 
-// Projects nest their storages two levels deep; anything deeper is not a
-// VBA project's.
+// Projects nest their storages two or three levels deep (forms keep
+// storages of their own); the walk goes no deeper than this.
 constexpr size_t kMaxStorageDepth = 8;
 
 struct Storage {
