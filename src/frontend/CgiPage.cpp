@@ -1,9 +1,9 @@
 #include "frontend/CgiPage.h"
 
 #include "core/CodePage.h"
+#include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/Process.h"
-#include "core/DocumentSummary.h"
 #include "frontend/ConfigFile.h"
 
 #include <cstdio>
@@ -191,7 +191,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
   try {
     std::unique_ptr<DocumentReader> reader = kind.create();
     reader->SetFileName(request.fileName);
-    reader->LoadFromFile(AnsiToWide(request.fileName));
+    reader->LoadFromFile(request.fileName);
     content.heading = HeadingOf(kind, *reader, request.fileName);
     content.lines = SplitLines(reader->Lines().GetText());
   } catch (const std::exception& error) {

@@ -2,11 +2,11 @@
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/word/DocReader.h"
-#include "readers/docx/DocxReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
 
@@ -28,7 +28,7 @@ public:
     throw Exception("Reading %s documents is not supported in this version", {FormatText});
   }
 
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 };
 
 template <class Reader> std::unique_ptr<DocumentReader> Create() {

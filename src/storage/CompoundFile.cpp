@@ -42,9 +42,9 @@ bool CompoundFile::HasSignature(std::string_view data) {
   return data.substr(0, 8) == std::string_view(kSignature, 8);
 }
 
-bool CompoundFile::IsCompoundFile(const std::u16string& fileName) {
+bool CompoundFile::IsCompoundFile(const std::string& fileName) {
   try {
-    FileStream file(WideToAnsi(fileName));
+    FileStream file(fileName);
     char head[8];
     return file.Read(head, sizeof head) == sizeof head && HasSignature({head, sizeof head});
   } catch (const Exception&) {
@@ -59,8 +59,8 @@ CompoundFile::CompoundFile(std::string data) : FData(std::move(data)) {
   ReadMiniStream();
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::u16string& fileName) {
-  FileStream file(WideToAnsi(fileName));
+std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::string& fileName) {
+  FileStream file(fileName);
   return std::make_unique<CompoundFile>(file.ReadAllBytes());
 }
 
@@ -132,7 +132,7 @@ void CompoundFile::ReadFat() {
 }
 
 std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
-                                           uint64_t limit) const {
+                                          uint64_t limit) const {
   std::vector<uint32_t> chain;
   std::vector<bool> seen(fat.size(), false);
   for (uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
@@ -241,7 +241,7 @@ std::vector<CompoundFile::Element> CompoundFile::Elements(uint32_t storage) cons
 }
 
 std::optional<uint32_t> CompoundFile::Find(uint32_t storage, std::u16string_view name,
-                                            ElementKind kind) const {
+                                           ElementKind kind) const {
   for (const Element& element : Elements(storage))
     if (element.kind == kind && SameName(element.name, name))
       return element.entry;
@@ -258,7 +258,7 @@ std::string CompoundFile::StreamData(uint32_t entry) const {
 }
 
 std::unique_ptr<MemoryStream> CompoundFile::OpenStream(uint32_t storage,
-                                                         std::u16string_view name) const {
+                                                       std::u16string_view name) const {
   std::optional<uint32_t> entry = Find(storage, name, ElementKind::Stream);
   if (!entry)
     return nullptr;

@@ -1,4 +1,5 @@
 #include "vba/VbaProject.h"
+#include "core/CaseFolding.h"
 #include "storage/CompoundFile.h"
 #include "vba/VbaCompression.h"
 #include "vba/VbaDirectory.h"
@@ -44,23 +45,9 @@ std::vector<Storage> StoragesBelow(const CompoundFile& file, uint32_t root) {
   return storages;
 }
 
-char16_t FoldCase(char16_t c) {
-  bool latinUpper = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
-  return latinUpper ? static_cast<char16_t>(c + 32) : c;
-}
-
-bool SameNameIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i]))
-      return false;
-  return true;
-}
-
 std::optional<uint32_t> FindStream(const Storage& storage, std::u16string_view name) {
   for (const auto& element : storage.elements)
-    if (element.kind == Kind::Stream && SameNameIgnoringCase(element.name, name))
+    if (element.kind == Kind::Stream && EqualsIgnoringCase(element.name, name))
       return element.entry;
   return std::nullopt;
 }
@@ -182,7 +169,7 @@ private:
 
   size_t ModuleNamed(std::u16string_view name) const {
     for (size_t i = 0; i < project.modules.size(); ++i)
-      if (SameNameIgnoringCase(project.modules[i].name, name))
+      if (EqualsIgnoringCase(project.modules[i].name, name))
         return i;
     return project.modules.size();
   }

@@ -1,7 +1,8 @@
 #include "xml/XmlParser.h"
 
 #include "core/CodePage.h"
-#include "core/TextHelpers.h"
+#include "core/Utf8.h"
+#include "xml/Entities.h"
 
 #include <algorithm>
 #include <cstring>

@@ -29,6 +29,17 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
+bool HasZipSignature(std::string_view bytes) {
+  return bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+bool IsZipFile(const std::string& fileName) {
+  FileStream file(fileName);
+  char head[4];
+  size_t n = file.Read(head, sizeof head);
+  return HasZipSignature(std::string_view(head, n));
+}
+
 uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
   // zlib's CRC-32 is the same reflected 0xEDB88320 checksum, computed
   // several bytes at a time.

@@ -20,7 +20,7 @@ public:
     DocumentReader::ParseStream(stream);
     AddText(AnsiToWide(stream.ReadRest()), OutputLines());
   }
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
   using DocumentReader::AddText;
 };
 
@@ -101,12 +101,13 @@ TEST(ReaderBase, MaxTextLengthKeepsCharactersOutsideTheCodePage) {
 TEST(ReaderBase, PrologueAndEpilogueBytes) {
   DateTimeFields t{2026, 3, 4, 5, 6, 7, 0};
   EXPECT_EQ(PrologueText(OutputFormat::PlainText, 1252, t), u"");
-  EXPECT_EQ(Ascii(PrologueText(OutputFormat::Rtf, 1252, t)), "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
-                                                 "{\\*\\generator Quorvane Word Document Parser;}"
-                                                 "{\\info{\\operator Quorvane Word Document Parser}"
-                                                 "{\\*\\company Quorvane Software}"
-                                                 "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
-                                                 "{\\title Quorvane Word Document Parser}}\r\n");
+  EXPECT_EQ(Ascii(PrologueText(OutputFormat::Rtf, 1252, t)),
+            "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
+            "{\\*\\generator Quorvane Word Document Parser;}"
+            "{\\info{\\operator Quorvane Word Document Parser}"
+            "{\\*\\company Quorvane Software}"
+            "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
+            "{\\title Quorvane Word Document Parser}}\r\n");
   EXPECT_EQ(Ascii(PrologueText(OutputFormat::Html, 1251, t)),
             "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
             "content=\"text/html; charset=windows-1251\">\r\n"
@@ -119,7 +120,8 @@ TEST(ReaderBase, PrologueAndEpilogueBytes) {
 }
 
 TEST(ReaderBase, RtfCreationTimeAtMidnightHasNoHourAndMinute) {
-  std::string rtf = Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 0, 0}));
+  std::string rtf =
+      Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 0, 0}));
   EXPECT_NE(rtf.find("{\\creatim\\yr2001\\mo12\\dy31}"), std::string::npos);
   rtf = Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 1, 0}));
   EXPECT_NE(rtf.find("{\\creatim\\yr2001\\mo12\\dy31\\hr0\\min0}"), std::string::npos);
@@ -155,15 +157,15 @@ TEST(ReaderBase, LoadFromFileChecksExistence) {
   EchoReader reader;
   std::string missing = dir.File("missing.doc");
   try {
-    reader.LoadFromFile(AnsiToWide(missing));
+    reader.LoadFromFile(missing);
     FAIL() << "no exception";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "File " + missing + " is not found.");
   }
   // A directory is not a document file.
-  EXPECT_THROW(reader.LoadFromFile(AnsiToWide(dir.Path())), Exception);
+  EXPECT_THROW(reader.LoadFromFile(dir.Path()), Exception);
 
-  reader.LoadFromFile(AnsiToWide(dir.Write("here.txt", "contents")));
+  reader.LoadFromFile(dir.Write("here.txt", "contents"));
   EXPECT_EQ(reader.Lines().Get(0), u"contents");
 }
 

@@ -1,10 +1,13 @@
 #include "readers/docx/DocxReader.h"
+#include "core/Numbers.h"
 
+#include "core/CaseFolding.h"
 #include "core/CodePage.h"
+#include "core/DateTime.h"
 #include "core/Exception.h"
-#include "core/TextHelpers.h"
 #include "core/Process.h"
 #include "storage/CompoundFile.h"
+#include "xml/Entities.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -69,18 +72,17 @@ int32_t IntegerOf(const std::u16string& text) {
 
 } // namespace
 
-void DocxReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
-  if (!IsZipFile(fileName)) {
-    if (CompoundFile::IsCompoundFile(fileName)) {
-      auto storage = CompoundFile::TryOpen(FileStream(WideToAnsi(fileName)).ReadAllBytes());
-      if (storage && storage->Find(CompoundFile::kRoot, u"EncryptedPackage",
-                                   CompoundFile::ElementKind::Stream))
-        throw Exception("Could not read the password protected file");
-    }
-    throw Exception("File %s is not valid MS Word document", {WideToAnsi(fileName)});
+void DocxReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
+  if (!HasZipSignature(bytes)) {
+    auto storage = CompoundFile::TryOpen(std::move(bytes));
+    if (storage &&
+        storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
+      throw Exception("Could not read the password protected file");
+    throw Exception("File %s is not valid MS Word document", {fileName});
   }
-  ParseFile(fileName);
+  MemoryStream stream(std::move(bytes));
+  ParseStream(stream);
 }
 
 void DocxReader::LoadFromStream(Stream& stream) {
@@ -109,12 +111,12 @@ void DocxReader::ParseStream(Stream& stream) {
       ParseMember(zip, "word/document.xml", OutputLines());
     else if (zip.IndexOfFile("word/document2.xml") >= 0)
       ParseMember(zip, "word/document2.xml", OutputLines());
-    ParseMember(zip, "word/endnotes.xml", FEndnotes);
-    ParseMember(zip, "word/footnotes.xml", FFootnotes);
+    ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
+    ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);
     for (int i = 0, count = FHeaderIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FHeaderIds.Get(i)), FHeaders);
+      ParseMember(zip, "word/" + ResolveRelationship(zip, FHeaderIds.Get(i)), FStories.Headers);
     for (int i = 0, count = FFooterIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FFooterIds.Get(i)), FFooters);
+      ParseMember(zip, "word/" + ResolveRelationship(zip, FFooterIds.Get(i)), FStories.Footers);
   }
   if (ParseItems().Contains(ContentItem::Summary)) {
     ReadPropertiesPart(zip, "docProps/core.xml");
@@ -122,8 +124,7 @@ void DocxReader::ParseStream(Stream& stream) {
   }
 }
 
-void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member,
-                                   TextLines& list) {
+void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list) {
   MemoryStream stream(zip.GetFileByName(member));
   ParseXmlPart(stream, list);
 }
@@ -151,8 +152,8 @@ void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
 }
 
 void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
-                             const std::u16string& value, const std::u16string& attributes,
-                             bool& accept) {
+                       const std::u16string& value, const std::u16string& attributes,
+                       bool& accept) {
   const OutputFormat formating = TextFormating();
   const bool html = formating == OutputFormat::Html;
   auto parentIs = [&](std::string_view parentName) {
@@ -247,8 +248,7 @@ void DocxReader::FlushParagraph() {
     FParagraphTexts.back().clear();
 }
 
-std::string DocxReader::ResolveRelationship(const ZipArchive& zip,
-                                                  const std::u16string& id) {
+std::string DocxReader::ResolveRelationship(const ZipArchive& zip, const std::u16string& id) {
   XmlParser engine;
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
   XmlNode* relationships = engine.FindItem(nullptr, "Relationships");

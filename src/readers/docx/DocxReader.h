@@ -4,7 +4,7 @@
 // and the properties parts to the summary record.
 #pragma once
 
-#include "readers/word/DocReader.h"
+#include "readers/common/WordReaderBase.h"
 
 #include <string>
 #include <vector>
@@ -19,7 +19,7 @@ class DocxReader : public WordReaderBase {
 public:
   const char* ClassName() const override { return "DocxReader"; }
 
-  void LoadFromFile(const std::u16string& fileName) override;
+  void LoadFromFile(const std::string& fileName) override;
   void LoadFromStream(Stream& stream) override;
   void ParseStream(Stream& stream) override;
 

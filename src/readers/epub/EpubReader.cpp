@@ -1,7 +1,8 @@
 #include "readers/epub/EpubReader.h"
 
+#include "core/CaseFolding.h"
 #include "core/CodePage.h"
-#include "core/TextHelpers.h"
+#include "core/DateTime.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -265,7 +266,7 @@ void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
     else if (name == "empty-line")
       AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                    : u"\r\n",
+                                                : u"\r\n",
               lines);
     return insideLine || givesLine;
   };

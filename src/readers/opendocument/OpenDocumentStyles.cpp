@@ -2,6 +2,7 @@
 // they use.
 #include "core/CodePage.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "xml/XmlParser.h"
 
@@ -23,7 +24,7 @@ int HexPair(std::u16string_view pair) {
   }
   if (!valid)
     throw ConversionError("'%s' is not a valid integer value",
-                        {"$" + WideToAnsi(std::u16string(pair))});
+                          {"$" + WideToAnsi(std::u16string(pair))});
   return value;
 }
 

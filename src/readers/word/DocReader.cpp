@@ -43,13 +43,6 @@ bool In(int value, std::initializer_list<int> set) {
 
 // ------------------------------------------------------ WordReaderBase
 
-void WordReaderBase::Clear() {
-  DocumentReader::Clear();
-  for (TextLines* list :
-       {&FMacros, &FFootnotes, &FHeaders, &FFooters, &FComments, &FEndnotes, &FTextBoxes})
-    list->Clear();
-}
-
 // ------------------------------------------------------------ DocReader
 
 void DocReader::Clear() {
@@ -71,21 +64,19 @@ uint32_t DocReader::Fib32(size_t offset) const {
   return Fib16(offset) | static_cast<uint32_t>(Fib16(offset + 2)) << 16;
 }
 
-void DocReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
+void DocReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
   Clear();
   FCodePage = -1;
   FPropertySetCodePage = 0;
   FFib.fill(0);
-  if (CompoundFile::IsCompoundFile(fileName)) {
-    WalkStorage(*CompoundFile::OpenFile(fileName));
+  if (CompoundFile::HasSignature(bytes)) {
+    WalkStorage(CompoundFile(std::move(bytes)));
     return;
   }
-  FileStream file(WideToAnsi(fileName));
-  std::string main = file.ReadAllBytes();
-  if (main.size() < 4 || !IsMagicNumber(ByteReader::Get16(main, 0)))
-    throw Exception("File %s is not valid MS Word document", {WideToAnsi(fileName)});
-  ParseMainStream(main, nullptr);
+  if (bytes.size() < 4 || !IsMagicNumber(ByteReader::Get16(bytes, 0)))
+    throw Exception("File %s is not valid MS Word document", {fileName});
+  ParseMainStream(bytes, nullptr);
 }
 
 void DocReader::ParseStream(Stream& stream) {
@@ -140,7 +131,7 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
 }
 
 void DocReader::ListMacros(const CompoundFile& storage) {
-  FMacros.Clear();
+  FStories.Macros.Clear();
   std::optional<uint32_t> macros =
       storage.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
   if (!macros)
@@ -148,7 +139,7 @@ void DocReader::ListMacros(const CompoundFile& storage) {
   // A damaged project ends the listing where the damage starts; it never
   // ends the conversion.
   for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros)))
-    FMacros.Add(std::move(entry));
+    FStories.Macros.Add(std::move(entry));
 }
 
 void DocReader::WalkElements(const CompoundFile& storage) {

@@ -1,6 +1,5 @@
 // The Word binary reader's macro list: the VBA project of the "Macros"
 // storage listed next to the text.
-#include "core/CodePage.h"
 #include "core/Stream.h"
 #include "readers/word/DocReader.h"
 #include "support/CompoundFileBuilder.h"
@@ -149,7 +148,7 @@ TEST(DocMacros, CorpusDocumentWithTwoModules) {
     GTEST_SKIP() << "no corpus file " << path;
   DocReader reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
-  reader.LoadFromFile(AnsiToWide(path.string()));
+  reader.LoadFromFile(path.string());
   ASSERT_EQ(reader.Macros().Count(), 8);
   EXPECT_EQ(reader.Macros().Get(1), u"'  Macro(s) from ThisDocument");
   EXPECT_EQ(reader.Macros().Get(5), u"'  Macro(s) from Module1");

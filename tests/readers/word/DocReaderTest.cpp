@@ -18,7 +18,7 @@ using test::PropertyValue;
 using test::WordBuilder;
 
 std::unique_ptr<DocReader> Load(const std::string& bytes,
-                                      OutputFormat formating = OutputFormat::PlainText) {
+                                OutputFormat formating = OutputFormat::PlainText) {
   auto reader = std::make_unique<DocReader>();
   reader->SetTextFormating(formating);
   MemoryStream stream(bytes);
@@ -181,17 +181,17 @@ TEST(WordVersions, SingleStreamFiles) {
   word2.nFib = 45;
   word2.wIdent = 0xA59B;
   DocReader reader;
-  reader.LoadFromFile(AnsiToWide(dir.Write("old.doc", word2.MainStream())));
+  reader.LoadFromFile(dir.Write("old.doc", word2.MainStream()));
   EXPECT_EQ(reader.DocVersion(), 2);
   EXPECT_EQ(reader.Lines().Get(1), u"Word 2 text\r\n");
   std::string zip = dir.Write("zip.doc", "PK\x03\x04 not a word file");
   try {
-    reader.LoadFromFile(AnsiToWide(zip));
+    reader.LoadFromFile(zip);
     FAIL();
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "File " + zip + " is not valid MS Word document");
   }
-  EXPECT_THROW(reader.LoadFromFile(AnsiToWide(dir.Write("short.doc", "\x31\xBE"))), Exception);
+  EXPECT_THROW(reader.LoadFromFile(dir.Write("short.doc", "\x31\xBE")), Exception);
 }
 
 TEST(WordVersions, EncryptedDocuments) {
@@ -415,7 +415,7 @@ TEST(WordCorpus, RealDocumentsConvert) {
     std::string name = entry.path().filename().string();
     DocReader reader;
     try {
-      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+      reader.LoadFromFile(entry.path().string());
       EXPECT_FALSE(encrypted.count(name)) << name;
       EXPECT_GE(reader.Lines().Count(), 3) << name;
     } catch (const Exception& e) {
@@ -435,7 +435,7 @@ TEST(WordCorpus, DamagedDocumentsFailCleanly) {
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     DocReader reader;
     try {
-      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+      reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_FALSE(e.Message().empty()) << entry.path();
     }
