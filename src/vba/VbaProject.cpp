@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 namespace scrivlet {
@@ -43,6 +44,13 @@ std::vector<Storage> StoragesBelow(const CompoundFile& file, uint32_t root) {
         pending.push_back({it->entry, depth + 1});
   }
   return storages;
+}
+
+std::u16string FoldedName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded)
+    c = FoldCase(c);
+  return folded;
 }
 
 std::optional<uint32_t> FindStream(const Storage& storage, std::u16string_view name) {
@@ -128,7 +136,7 @@ private:
                             ? AnsiToWide(record.streamName, project.codePage)
                             : record.unicodeStreamName;
     module.sourceOffset = *record.sourceOffset;
-    if (auto stream = file.Find(storage.entry, module.streamName, Kind::Stream))
+    if (auto stream = FindStream(storage, module.streamName))
       if (!ReadSource(*stream, module))
         return false;
     project.modules.push_back(std::move(module));
@@ -153,25 +161,22 @@ private:
   }
 
   void ReadCachedModuleSources() {
+    // Each stream gives its source to the first module of its name.
+    std::unordered_map<std::u16string, size_t> moduleByName;
+    for (size_t i = 0; i < project.modules.size(); ++i)
+      moduleByName.try_emplace(FoldedName(project.modules[i].name), i);
     for (const Storage& storage : storages)
       for (const auto& element : storage.elements) {
         if (element.kind != Kind::Stream)
           continue;
-        size_t index = ModuleNamed(element.name);
-        if (index == project.modules.size())
+        auto module = moduleByName.find(FoldedName(element.name));
+        if (module == moduleByName.end())
           continue;
-        if (!ReadSource(element.entry, project.modules[index])) {
-          project.modules.resize(index);
+        if (!ReadSource(element.entry, project.modules[module->second])) {
+          project.modules.resize(module->second);
           return;
         }
       }
-  }
-
-  size_t ModuleNamed(std::u16string_view name) const {
-    for (size_t i = 0; i < project.modules.size(); ++i)
-      if (EqualsIgnoringCase(project.modules[i].name, name))
-        return i;
-    return project.modules.size();
   }
 
   // Decompresses a module's source from its stream; false (and the project
