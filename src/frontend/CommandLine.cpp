@@ -316,7 +316,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     return 0;
   }
   if (options->version) {
-    out += "scrivlet 2.2.0\n";
+    out += "scrivlet " SCRIVLET_VERSION "\n";
     return 0;
   }
   const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)

@@ -1,4 +1,5 @@
 #include "frontend/ReaderTable.h"
+#include "core/Ascii.h"
 
 #include "core/Exception.h"
 #include "core/Process.h"
@@ -56,13 +57,6 @@ const std::array<ReaderKind, 9> kReaders = {{
     {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
 }};
 
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 32);
-  return text;
-}
-
 } // namespace
 
 std::span<const ReaderKind> ReaderTable() {
@@ -70,7 +64,7 @@ std::span<const ReaderKind> ReaderTable() {
 }
 
 const ReaderKind& ReaderForFileName(std::string_view fileName) {
-  std::string extension = UpperCase(ExtractFileExt(fileName));
+  std::string extension = AsciiUpperCase(ExtractFileExt(fileName));
   for (const auto& row : kReaders)
     if (extension == row.extension || row.extension[0] == '\0')
       return row;

@@ -1,4 +1,5 @@
 #include "storage/CompoundFile.h"
+#include "core/CaseFolding.h"
 
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
@@ -24,16 +25,9 @@ enum EntryType : uint8_t { kStorage = 1, kStream = 2, kRootStorage = 5 };
   throw StorageError("The compound file is damaged: %s", {what});
 }
 
-char16_t UpperCase(char16_t c) {
-  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-    return static_cast<char16_t>(c - 0x20);
-  return c;
-}
-
+// Element names compare without regard to letter case.
 bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return UpperCase(x) == UpperCase(y); });
+  return EqualsIgnoringCase(a, b);
 }
 
 } // namespace

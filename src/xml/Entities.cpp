@@ -29,7 +29,7 @@ int64_t DigitValue(std::u16string_view digits, bool hex) {
     return -1;
   int64_t value = 0;
   for (char16_t c : digits) {
-    int digit = c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10;
+    int digit = HexDigitValue(c);
     value = value * (hex ? 16 : 10) + digit;
     if (value > 0x10FFFF)
       return -1;

@@ -1,4 +1,5 @@
 #include "xml/XmlParser.h"
+#include "core/Ascii.h"
 
 #include "core/CodePage.h"
 #include "core/Utf8.h"
@@ -21,13 +22,6 @@ constexpr char16_t kLiteralBegin = 0xFDD0, kLiteralEnd = 0xFDD1;
 
 bool IsXmlSpace(char c) {
   return c == '\t' || c == '\n' || c == '\r' || c == ' ';
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
 }
 
 std::u16string_view TrimWide(std::u16string_view text) {
@@ -64,10 +58,7 @@ bool IsValidUtf8(std::string_view bytes) {
 // The code page an encoding declaration names, when it is one this build
 // converts: "windows-1251", "cp1251", "iso-8859-1", "koi8-r" and the like.
 int DeclaredCodePage(std::string_view encoding) {
-  std::string lower(encoding);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + 32);
+  std::string lower = AsciiLowerCase(std::string(encoding));
   int number = 0;
   for (std::string_view prefix : {"windows-", "cp", "x-cp"})
     if (lower.starts_with(prefix) && lower.size() > prefix.size() &&
@@ -263,7 +254,7 @@ XmlNode* XmlNode::ItemByName(std::string_view name) {
 XmlParser::XmlParser() = default;
 
 std::u16string XmlParser::ConvertText(std::string_view bytes) const {
-  if (FUnicodeSource || SameTextIgnoringCase(FEncoding, "utf-8") ||
+  if (FUnicodeSource || EqualsIgnoringAsciiCase(FEncoding, "utf-8") ||
       (FEncoding.empty() && FTextIsUtf8))
     return DecodeUtf8Text(bytes);
   if (int codePage = DeclaredCodePage(FEncoding))
@@ -276,7 +267,7 @@ XmlNode* XmlParser::FindItem(XmlNode* startItem, std::string_view name) {
   while (!stack.empty()) {
     XmlNode* item = stack.back();
     stack.pop_back();
-    if (SameTextIgnoringCase(item->Name, name))
+    if (EqualsIgnoringAsciiCase(item->Name, name))
       return item;
     for (int i = item->Items.Count(); i-- > 0;)
       stack.push_back(item->Items[i]);
@@ -448,7 +439,7 @@ private:
       Current->AttributeText = attributes;
     if (E.AttributesAutoProcess && !Current->AttributeText.empty())
       Current->ParseAttributes();
-    if (SameTextIgnoringCase(name, "?xml")) {
+    if (EqualsIgnoringAsciiCase(name, "?xml")) {
       if (!Current->AttributeText.empty())
         Current->ParseAttributes();
       if (XmlNode* encoding = E.FindItem(Current, "encoding")) {
@@ -560,10 +551,7 @@ private:
 
   static bool UpperEquals(std::string_view bytes, std::string_view upper) {
     for (size_t i = 0; i < upper.size(); ++i) {
-      char c = bytes[i];
-      if (c >= 'a' && c <= 'z')
-        c = static_cast<char>(c - 32);
-      if (c != upper[i])
+      if (AsciiUpper(bytes[i]) != upper[i])
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
 #include "zip/ZipArchive.h"
+#include "core/Ascii.h"
 
 #include "core/ByteReader.h"
 
@@ -17,15 +18,6 @@ constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
 // Deflate expands at most 1032 to 1.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint16_t kStored = 0, kDeflated = 8;
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 } // namespace
 
@@ -131,7 +123,7 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
 
 int ZipArchive::IndexOfFile(std::string_view name) const {
   for (size_t i = 0; i < FFiles.size(); ++i)
-    if (SameNameIgnoringCase(FFiles[i].FileName, name))
+    if (EqualsIgnoringAsciiCase(FFiles[i].FileName, name))
       return static_cast<int>(i);
   return -1;
 }

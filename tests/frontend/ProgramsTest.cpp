@@ -196,7 +196,9 @@ TEST(Programs, SystemCodePageFromTheEnvironment) {
             std::string::npos)
       << page.out;
   auto latin = cgi.Request("filename=" + file);
-  EXPECT_NE(latin.out.find("<h1 align=\"center\">?</h1>\r\n<BR>\r\n??????<BR>"), std::string::npos);
+  EXPECT_NE(
+      latin.out.find("<h1 align=\"center\">?</h1>\r\n<BR>\r\n" + std::string(6, '?') + "<BR>"),
+      std::string::npos);
   auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", file}, {"SCRIVLET_CODEPAGE=1251"});
   EXPECT_NE(json.out.find("\"Title\": \"\xd0\x9f\""), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\xd0\x9f\xd1\x80\xd0\xb8"), std::string::npos); // the text in UTF-8

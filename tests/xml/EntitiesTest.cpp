@@ -23,7 +23,9 @@ std::u16string ReplacedByRestarting(std::u16string_view entity, std::u16string_v
     size_t length = entity.size();
     if (at + length < text.size() && text[at + length] == u';')
       ++length;
-    text.replace(at, length, by);
+    std::u16string replaced(text, 0, at);
+    replaced.append(by).append(text, at + length);
+    text = std::move(replaced);
   }
   return text;
 }

@@ -7,10 +7,6 @@
 namespace scrivlet {
 namespace {
 
-std::string Utf8(const std::u16string& text) {
-  return WideToUtf8(text);
-}
-
 struct Parsed {
   std::unique_ptr<XmlParser> engine = std::make_unique<XmlParser>();
   XmlNode& Root() { return engine->RootItem(); }
@@ -142,8 +138,8 @@ TEST(XmlTree, RefusalAndCancel) {
   EXPECT_EQ(r.Items[1]->Name, "c");
   EXPECT_EQ(r.Items[2]->Name, "d");
   EXPECT_EQ(r.WholeText(), u"13"); // the refused element took its tail along
-  EXPECT_EQ(values, (std::vector<std::u16string>{u"a=1|", u"skip=no| x=\"1\"", u"c=3|",
-                                                 u"skip=|", u"d=|"}));
+  EXPECT_EQ(values, (std::vector<std::u16string>{u"a=1|", u"skip=no| x=\"1\"", u"c=3|", u"skip=|",
+                                                 u"d=|"}));
 
   XmlParser cancelling;
   cancelling.OnAfterTag = [](XmlParser& e, XmlNode*& node, bool& cancel) {

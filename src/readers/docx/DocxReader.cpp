@@ -1,4 +1,5 @@
 #include "readers/docx/DocxReader.h"
+#include "core/Ascii.h"
 #include "core/Numbers.h"
 
 #include "core/CaseFolding.h"
@@ -31,13 +32,6 @@ constexpr std::u16string_view kPassThrough[] = {
 bool IsPassThrough(std::u16string_view name) {
   return std::find(std::begin(kPassThrough), std::end(kPassThrough), name) !=
          std::end(kPassThrough);
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
 }
 
 // "<font><b><i>" for a style whose name says Bold and Italic; "" for
@@ -204,7 +198,7 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
   } else if (name == u"w:sectPr" && parentIs("w:pPr")) {
     // section properties inside a paragraph: their references are read
   } else {
-    accept = parent != nullptr && SameIgnoringCase(parent->Name, "?xml");
+    accept = parent != nullptr && EqualsIgnoringAsciiCase(parent->Name, "?xml");
   }
 }
 
@@ -256,7 +250,7 @@ std::string DocxReader::ResolveRelationship(const ZipArchive& zip, const std::u1
     return {};
   for (int i = 0; i < relationships->Items.Count(); ++i) {
     XmlNode* relationship = relationships->Items[i];
-    if (!SameIgnoringCase(relationship->Name, "Relationship"))
+    if (!EqualsIgnoringAsciiCase(relationship->Name, "Relationship"))
       continue;
     relationship->ParseAttributes();
     XmlNode* idItem = relationship->ItemByName("Id");

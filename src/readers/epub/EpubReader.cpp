@@ -1,4 +1,5 @@
 #include "readers/epub/EpubReader.h"
+#include "core/Ascii.h"
 
 #include "core/CaseFolding.h"
 #include "core/CodePage.h"
@@ -29,19 +30,12 @@ std::u16string AttributeValue(XmlParser& engine, XmlNode& item, std::string_view
   return attribute ? attribute->GetValue() : std::u16string();
 }
 
-int HexDigit(char c) {
-  return c >= '0' && c <= '9'   ? c - '0'
-         : c >= 'a' && c <= 'f' ? c - 'a' + 10
-         : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                : -1;
-}
-
 std::string PercentDecode(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
-        HexDigit(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+    if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+        HexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += text[i];

@@ -1,5 +1,6 @@
 // OpenDocument automatic styles and their CSS, with the small value parsers
 // they use.
+#include "core/Ascii.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Numbers.h"
@@ -15,10 +16,7 @@ int HexPair(std::u16string_view pair) {
   int value = 0;
   bool valid = !pair.empty();
   for (char16_t c : pair) {
-    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                         : -1;
+    int digit = HexDigitValue(c);
     valid = valid && digit >= 0;
     value = value * 16 + std::max(digit, 0);
   }

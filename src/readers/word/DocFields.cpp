@@ -2,6 +2,7 @@
 // formatting.  A field is 19 (begin), its instruction, 20 (separator), its
 // result and 21 (end); it is reduced to its result, and every replacement is
 // offered to OnConvertSysChar.
+#include "core/Ascii.h"
 #include "readers/word/DocReader.h"
 
 #include <algorithm>
@@ -46,10 +47,7 @@ bool IsControl(char16_t c) {
 }
 
 SpecialChar FieldKind(std::u16string_view instruction) {
-  std::u16string upper(instruction);
-  for (char16_t& c : upper)
-    if (c >= u'a' && c <= u'z')
-      c = static_cast<char16_t>(c - 32);
+  std::u16string upper = AsciiUpperCase(std::u16string(instruction));
   for (const FieldKeyword& entry : kFieldKeywords)
     if (std::u16string_view(upper).starts_with(entry.keyword))
       return entry.kind;
@@ -114,7 +112,7 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
   const OutputFormat formating = TextFormating();
   const char16_t* lineBreak = formating == OutputFormat::Rtf    ? u"\r\n\\par "
                               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                                    : u"\r\n";
+                                                                : u"\r\n";
   std::u16string result;
   SpecialChar kind = SpecialChar::None;
   switch (c) {
@@ -161,8 +159,8 @@ std::u16string DocReader::FieldEndResult() {
   result = ConvertSysChar(SpecialChar::FieldEnd, std::u16string(1, kFieldEnd), std::move(result));
   if (FField.empty())
     return result;
-  std::u16string field = std::move(FField);
-  FField.clear();
+  std::u16string field;
+  field.swap(FField);
   FFieldPieces = 0;
   if (!field.empty() && field.front() == kFieldBegin)
     field.erase(0, 1);

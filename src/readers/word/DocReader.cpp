@@ -57,7 +57,8 @@ bool DocReader::IsEncrypted() {
 }
 
 uint16_t DocReader::Fib16(size_t offset) const {
-  return static_cast<uint16_t>(FFib[offset] | FFib[offset + 1] << 8);
+  return ByteReader::Get16(
+      std::string_view(reinterpret_cast<const char*>(FFib.data()), FFib.size()), offset);
 }
 
 uint32_t DocReader::Fib32(size_t offset) const {

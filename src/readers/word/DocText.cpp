@@ -143,8 +143,7 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
         size_t at = text.size();
         text.resize(at + bytes.size() / 2);
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-          text[at + i / 2] = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
-                                                   static_cast<uint8_t>(bytes[i + 1]) << 8);
+          text[at + i / 2] = static_cast<char16_t>(ByteReader::Get16(bytes, i));
       } else {
         text += AnsiToWide(bytes, piece.codePage);
       }

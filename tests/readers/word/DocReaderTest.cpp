@@ -71,7 +71,9 @@ TEST(WordPieces, ManyPieces) {
   WordBuilder b;
   std::u16string expected;
   for (int i = 0; i < 600; ++i) {
-    std::u16string word = u"w" + AnsiToWide(std::to_string(i)) + u" ";
+    std::u16string word = u"w";
+    word += AnsiToWide(std::to_string(i));
+    word += u" ";
     b.pieces.push_back({word, i % 2 == 0});
     expected += word;
   }
@@ -423,8 +425,9 @@ TEST(WordCorpus, RealDocumentsConvert) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file");
     }
     auto passage = passages.find(name);
-    if (passage != passages.end())
+    if (passage != passages.end()) {
       EXPECT_NE(reader.Lines().GetTextW().find(passage->second), std::u16string::npos) << name;
+    }
   }
 }
 

@@ -156,7 +156,7 @@ TEST(WriteReader, FontIndexIsClampedToTheList) {
   b.runs.clear();
   b.AddRun(3, high.Bytes());
   for (int i = 3; i < 201; ++i)
-    b.AddFont(0, "N" + std::to_string(i));
+    b.AddFont(0, std::string("N").append(std::to_string(i)));
   b.entriesPerPage = 4;
   EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
             "<p><font face=\"N200\" size=\"-1\">x\r</font></p>");
@@ -319,9 +319,10 @@ TEST(WriteCorpus, RealFilesConvert) {
       EXPECT_EQ(reader.Lines().Count(), 1) << entry.path();
     }
     auto passage = passages.find(entry.path().filename().string());
-    if (passage != passages.end())
+    if (passage != passages.end()) {
       EXPECT_NE(WideToAnsi(reader.Lines().Get(0)).find(passage->second), std::string::npos)
           << entry.path();
+    }
     ++converted;
   }
   EXPECT_GT(converted, 0);
