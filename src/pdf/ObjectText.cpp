@@ -52,6 +52,12 @@ size_t SkipHexString(std::string_view text, size_t pos) {
   return end == std::string_view::npos ? text.size() : end + 1;
 }
 
+// Position of the line end after a comment that starts at `pos` with "%".
+size_t SkipComment(std::string_view text, size_t pos) {
+  size_t end = text.find_first_of("\r\n", pos);
+  return end == std::string_view::npos ? text.size() : end;
+}
+
 bool StartsWith(std::string_view text, size_t pos, std::string_view what) {
   return text.size() - pos >= what.size() && text.substr(pos, what.size()) == what;
 }
@@ -104,6 +110,10 @@ size_t SkipBalanced(std::string_view text, size_t pos) {
       if (--depth == 0)
         return i;
       i += 2;
+      continue;
+    }
+    if (c == '%') {
+      i = SkipComment(text, i);
       continue;
     }
     if (c == '[')
@@ -249,6 +259,7 @@ size_t FindKey(std::string_view text, std::string_view key) {
         continue;
       }
       break;
+    case '%': i = SkipComment(text, i); continue;
     case '[': ++depth; break;
     case ']': --depth; break;
     case '/':

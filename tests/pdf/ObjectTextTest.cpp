@@ -40,6 +40,14 @@ TEST(PdfObjectTextTest, KeySearchStopsAtStreamData) {
   EXPECT_EQ(GetKeyValue("/length", object), "12");
 }
 
+TEST(PdfObjectTextTest, CommentsAreNotSearched) {
+  std::string_view page = "<< /Type /Page % a comment (with a parenthesis\n/Contents 5 0 R\n"
+                          "% /Rotate 90\n>>";
+  EXPECT_EQ(GetKeyValue("/contents", page), "5");
+  EXPECT_EQ(GetKeyValue("/rotate", page), "");
+  EXPECT_NE(DictionaryAt(page).value_or("").find("/Contents"), std::string_view::npos);
+}
+
 TEST(PdfObjectTextTest, CutValueShapes) {
   EXPECT_EQ(CutValue("/FlateDecode/Length 3"), "/FlateDecode");
   EXPECT_EQ(CutValue("(a b) /Next"), "(a b)");
