@@ -358,20 +358,13 @@ std::optional<std::string_view> DictionaryAt(std::string_view text) {
 }
 
 std::string_view FirstDictionary(std::string_view objectText) {
-  size_t i = 0;
-  while (i < objectText.size()) {
-    char c = objectText[i];
-    if (c == '(') {
-      i = SkipLiteralString(objectText, i);
-      continue;
-    }
-    if (c == '<' && i + 1 < objectText.size() && objectText[i + 1] == '<')
-      return *DictionaryAt(objectText.substr(i));
-    if (c == 's' && IsStreamKeywordAt(objectText, i))
-      break;
-    ++i;
-  }
-  return {};
+  if (auto dictionary = DictionaryAt(objectText))
+    return *dictionary;
+  // After an "N G obj" header.
+  size_t obj = objectText.substr(0, 32).find("obj");
+  if (obj == std::string_view::npos)
+    return {};
+  return DictionaryAt(objectText.substr(obj + 3)).value_or(std::string_view());
 }
 
 std::string_view GetDictValue(std::string_view key, std::string_view text,

@@ -97,6 +97,13 @@ TEST(PdfObjectTextTest, IndirectDictionaryIsFollowed) {
   EXPECT_EQ(GetDictValue("/font", "<< /Font 8 0 R >>"), "");
 }
 
+TEST(PdfObjectTextTest, FirstDictionaryIsTheObjectItself) {
+  EXPECT_EQ(FirstDictionary("12 0 obj\n<< /A 1 >>\nstream"), " /A 1 ");
+  EXPECT_EQ(FirstDictionary("<</B 2>>"), "/B 2");
+  EXPECT_EQ(FirstDictionary("12 0 obj [<< /A 1 >>]"), "");
+  EXPECT_EQ(FirstDictionary("(text)"), "");
+}
+
 TEST(PdfObjectTextTest, DictionaryReferenceLoopEnds) {
   MapResolver objects;
   objects.Objects[1] = "1 0 obj 2 0 R";
