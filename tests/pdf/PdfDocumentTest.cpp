@@ -386,5 +386,27 @@ TEST(PdfDocumentTest, EncryptedDocumentNeedsADecryptor) {
   EXPECT_EQ(ReadDocumentInfo(document).Title, u"Hidden");
 }
 
+class IdentityDecryptor : public ObjectDecryptor {
+public:
+  std::string DecryptString(std::string_view bytes, uint32_t, uint16_t) const override {
+    return std::string(bytes);
+  }
+  std::string DecryptStream(std::string_view bytes, uint32_t, uint16_t) const override {
+    return std::string(bytes);
+  }
+};
+
+TEST(PdfDocumentTest, EncryptedObjectStreamsReadOnceADecryptorIsSet) {
+  PdfBuilder pdf = ThreePages();
+  pdf.PackIntoObjectStream({1, 2, 4, 6, 8});
+  uint32_t encrypt = pdf.Add("<< /Filter /Standard /V 4 /R 4 >>");
+  pdf.Trailer += " /Encrypt " + std::to_string(encrypt) + " 0 R";
+  PdfDocument document(pdf.Build(PdfBuilder::Xref::Stream));
+  ASSERT_TRUE(document.Root());
+  EXPECT_EQ(MessageOf([&] { Contents(document); }), "Could not read the password protected file");
+  document.SetDecryptor(std::make_unique<IdentityDecryptor>());
+  EXPECT_EQ(Contents(document), ThreeContents);
+}
+
 } // namespace
 } // namespace scrivlet::pdf
