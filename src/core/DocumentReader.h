@@ -113,6 +113,10 @@ public:
   ContentItems ParseItems() const { return FParseItems; }
   void SetParseItems(ContentItems items) { FParseItems = items; }
   bool ConvertSysCharacters() const { return FConvertSysCharacters; }
+  // The user or owner password of an encrypted document, set before
+  // loading (the readers of formats without passwords ignore it).
+  const std::string& Password() const { return FPassword; }
+  void SetPassword(std::string password) { FPassword = std::move(password); }
   void SetConvertSysCharacters(bool convert) { FConvertSysCharacters = convert; }
 
   // --- events
@@ -170,6 +174,7 @@ protected:
 private:
   std::string FFileName;
   TextLines FLines;
+  std::string FPassword;
   std::unique_ptr<DocumentSummary> FSummary;
   OutputFormat FTextFormating = OutputFormat::PlainText;
   int32_t FMaxTextLength = 0;

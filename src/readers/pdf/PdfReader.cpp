@@ -30,7 +30,7 @@ OleDate ToOleDate(const std::optional<pdf::PdfDate>& date) {
 
 void PdfReader::Clear() {
   DocumentReader::Clear();
-  FSummaryInformation.Clear();
+  Summary().Clear();
   FEncrypted = false;
   FPageCount = 0;
 }
@@ -61,14 +61,14 @@ void PdfReader::ParseStream(Stream& stream) {
       },
       text);
   if (summary)
-    FSummaryInformation.PageCount = static_cast<int32_t>(FPageCount);
+    Summary().PageCount = static_cast<int32_t>(FPageCount);
   if (text)
     AddText(GetFooterText(), OutputLines());
 }
 
 void PdfReader::ReadSummary(const pdf::PdfDocument& document) {
   pdf::DocumentInfo info = pdf::ReadDocumentInfo(document);
-  DocumentSummary& summary = FSummaryInformation;
+  DocumentSummary& summary = Summary();
   summary.Title = WideToAnsi(info.Title);
   summary.Author = WideToAnsi(info.Author);
   summary.Subject = WideToAnsi(info.Subject);

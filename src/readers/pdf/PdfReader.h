@@ -17,21 +17,13 @@ struct PdfPage;
 
 class PdfReader : public DocumentReader {
 public:
+  PdfReader() { KeepSummaryInformation(); }
   const char* ClassName() const override { return "PdfReader"; }
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
   void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
   bool IsEncrypted() override { return FEncrypted; }
-
-  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
-
-  // The user or owner password of an encrypted document, set before loading.
-  const std::string& Password() const { return FPassword; }
-  void SetPassword(std::string password) { FPassword = std::move(password); }
 
   // The number of pages the last document had.
   size_t PageCount() const { return FPageCount; }
@@ -41,8 +33,6 @@ private:
   // The text of one page (added as one output line when not empty).
   std::u16string PageText(const pdf::PdfDocument& document, const pdf::PdfPage& page);
 
-  DocumentSummary FSummaryInformation;
-  std::string FPassword;
   bool FEncrypted = false;
   size_t FPageCount = 0;
 };
