@@ -9,6 +9,8 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE     ?= samples/letter.wri
+# Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
+CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
 PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
@@ -26,7 +28,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -36,7 +38,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
