@@ -1,28 +1,11 @@
 #include "pdf/ObjectText.h"
+#include "core/Ascii.h"
 
 #include <climits>
 
 namespace scrivlet::pdf {
 
 namespace {
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-char LowerChar(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 size_t SkipWhiteSpace(std::string_view text, size_t pos) {
   while (pos < text.size() && IsWhiteSpace(text[pos]))
@@ -66,7 +49,7 @@ bool MatchesKeyAt(std::string_view text, size_t pos, std::string_view key) {
   if (text.size() - pos < key.size())
     return false;
   for (size_t k = 0; k < key.size(); ++k)
-    if (LowerChar(text[pos + k]) != LowerChar(key[k]))
+    if (AsciiLower(text[pos + k]) != AsciiLower(key[k]))
       return false;
   size_t after = pos + key.size();
   return after == text.size() || IsWhiteSpace(text[after]) || IsDelimiter(text[after]);
@@ -146,7 +129,7 @@ void AppendHexBytes(std::string& out, std::string_view hex, bool escape) {
     out += byte;
   };
   for (char c : hex) {
-    int digit = HexDigit(c);
+    int digit = HexDigitValue(c);
     if (digit < 0)
       continue; // white space and stray bytes
     if (high < 0) {
@@ -193,19 +176,11 @@ bool IsDelimiter(char c) {
 }
 
 std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    c = LowerChar(c);
-  return lower;
+  return AsciiLowerCase(std::string(text));
 }
 
 bool NameIs(std::string_view value, std::string_view name) {
-  if (value.size() != name.size())
-    return false;
-  for (size_t i = 0; i < value.size(); ++i)
-    if (LowerChar(value[i]) != LowerChar(name[i]))
-      return false;
-  return true;
+  return EqualsIgnoringAsciiCase(value, name);
 }
 
 std::string_view Trim(std::string_view text) {
@@ -222,10 +197,10 @@ int64_t ToInteger(std::string_view value, int64_t fallback) {
   bool negative = false;
   if (pos < value.size() && (value[pos] == '-' || value[pos] == '+'))
     negative = value[pos++] == '-';
-  if (pos >= value.size() || !IsDigit(value[pos]))
+  if (pos >= value.size() || !IsAsciiDigit(value[pos]))
     return fallback;
   int64_t result = 0;
-  for (; pos < value.size() && IsDigit(value[pos]); ++pos) {
+  for (; pos < value.size() && IsAsciiDigit(value[pos]); ++pos) {
     if (result > (INT64_MAX - 9) / 10)
       return fallback;
     result = result * 10 + (value[pos] - '0');
@@ -319,7 +294,7 @@ std::string_view GetKeyValue(std::string_view key, std::string_view text) {
   if (pos < rest.size() && rest[pos] == '[')
     pos = SkipWhiteSpace(rest, pos + 1);
   // Leading zeros of a number ("007" gives "7"; "0" stays "0").
-  while (pos + 1 < rest.size() && rest[pos] == '0' && IsDigit(rest[pos + 1]))
+  while (pos + 1 < rest.size() && rest[pos] == '0' && IsAsciiDigit(rest[pos + 1]))
     ++pos;
   return CutValue(rest.substr(pos));
 }
@@ -394,7 +369,7 @@ std::string_view GetDictValue(std::string_view key, std::string_view text,
 std::optional<ObjectRef> ReferenceAt(std::string_view text) {
   size_t pos = SkipWhiteSpace(text, 0);
   size_t numberBegin = pos;
-  while (pos < text.size() && IsDigit(text[pos]))
+  while (pos < text.size() && IsAsciiDigit(text[pos]))
     ++pos;
   if (pos == numberBegin || pos - numberBegin > 10 || pos >= text.size() ||
       !IsWhiteSpace(text[pos]))
@@ -402,7 +377,7 @@ std::optional<ObjectRef> ReferenceAt(std::string_view text) {
   int64_t number = ToInteger(text.substr(numberBegin, pos - numberBegin), -1);
   pos = SkipWhiteSpace(text, pos);
   size_t generationBegin = pos;
-  while (pos < text.size() && IsDigit(text[pos]))
+  while (pos < text.size() && IsAsciiDigit(text[pos]))
     ++pos;
   if (pos == generationBegin || pos - generationBegin > 5)
     return std::nullopt;
@@ -423,7 +398,7 @@ std::optional<ObjectRef> TakeReference(std::string_view& text) {
     char c = text[i];
     if (c == '/')
       return std::nullopt;
-    if (!IsDigit(c) || (i > 0 && (IsDigit(text[i - 1]) || text[i - 1] == '.')))
+    if (!IsAsciiDigit(c) || (i > 0 && (IsAsciiDigit(text[i - 1]) || text[i - 1] == '.')))
       continue;
     std::string_view candidate = text.substr(i);
     if (auto ref = ReferenceAt(candidate)) {

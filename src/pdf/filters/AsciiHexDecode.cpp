@@ -1,18 +1,9 @@
 #include "pdf/filters/AsciiHexDecode.h"
+#include "core/Ascii.h"
 
 namespace scrivlet::pdf {
 
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
 
 } // namespace
 
@@ -23,7 +14,7 @@ std::string AsciiHexDecode(std::string_view input) {
   for (char c : input) {
     if (c == '>')
       break;
-    int digit = HexValue(c);
+    int digit = HexDigitValue(c);
     if (digit < 0)
       continue;
     if (high < 0) {
