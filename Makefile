@@ -11,7 +11,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE     ?= samples/letter.wri
 
 # Debian packages the build needs.
-PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
+PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenchmark-dev
 
 .PHONY: run test test-sanitize bench deps build clean
 
