@@ -139,8 +139,9 @@ TEST(CorpusEncryptedFiles, OpenWhereThePeersOpen) {
     int checked = 0;
     EXPECT_EQ(EmptyFlateStreams(*document, checked), 0) << checked << " streams checked";
     const std::string expected = PdfinfoTitle(path, password);
-    if (!expected.empty())
+    if (!expected.empty()) {
       EXPECT_EQ(Title(*document), expected);
+    }
   }
   EXPECT_GT(encrypted, 0);
 }
