@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <zlib.h>
 
 namespace scrivlet::test {
 
@@ -107,8 +108,17 @@ private:
   std::vector<size_t> FOffsets;
 };
 
+std::string Deflate(std::string_view data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  std::string out(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+            reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()), 6);
+  out.resize(size);
+  return out;
+}
+
 std::string BuildFileWith(const std::vector<std::string>& pageTexts, std::string_view title,
-                          const PdfEncryptionBuilder* builder) {
+                          const PdfEncryptionBuilder* builder, bool compress) {
   auto string = [&](std::string_view plain, uint32_t object) {
     return builder ? "<" + PdfHex(builder->EncryptString(plain, object)) + ">"
                    : "(" + EscapeLiteral(plain) + ")";
@@ -141,7 +151,11 @@ std::string BuildFileWith(const std::vector<std::string>& pageTexts, std::string
     file.Object(page, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font "
                       "<< /F1 3 0 R >> >> /Contents " +
                           std::to_string(page + 1) + " 0 R >>");
-    file.Stream(page + 1, "", stream(PageContent(pageTexts[i]), page + 1));
+    const std::string content = PageContent(pageTexts[i]);
+    if (compress)
+      file.Stream(page + 1, " /Filter /FlateDecode", stream(Deflate(content), page + 1));
+    else
+      file.Stream(page + 1, "", stream(content, page + 1));
   }
   std::string trailer = " /Root 1 0 R /Info 4 0 R";
   if (builder) {
@@ -299,13 +313,13 @@ std::string PdfEncryptionBuilder::DictionaryText() const {
 }
 
 std::string PdfEncryptionBuilder::BuildFile(const std::vector<std::string>& pageTexts,
-                                            std::string_view title) const {
-  return BuildFileWith(pageTexts, title, this);
+                                            std::string_view title, bool compress) const {
+  return BuildFileWith(pageTexts, title, this, compress);
 }
 
 std::string PdfEncryptionBuilder::BuildPlainFile(const std::vector<std::string>& pageTexts,
-                                                 std::string_view title) {
-  return BuildFileWith(pageTexts, title, nullptr);
+                                                 std::string_view title, bool compress) {
+  return BuildFileWith(pageTexts, title, nullptr, compress);
 }
 
 } // namespace scrivlet::test

@@ -51,12 +51,13 @@ public:
 
   // A file with one page per text (each line of a text shown on its own
   // line), the title in the Info dictionary, a metadata stream, and this
-  // encryption.
-  std::string BuildFile(const std::vector<std::string>& pageTexts, std::string_view title) const;
+  // encryption; with `compress`, the page contents are Flate streams.
+  std::string BuildFile(const std::vector<std::string>& pageTexts, std::string_view title,
+                        bool compress = false) const;
 
   // The same file without encryption.
   static std::string BuildPlainFile(const std::vector<std::string>& pageTexts,
-                                    std::string_view title);
+                                    std::string_view title, bool compress = false);
 
 private:
   void MakeMd5Values();
