@@ -127,6 +127,18 @@ bool PdfDocument::ReadSection(size_t offset, std::vector<size_t>& prevs) {
   while (at < data.size() && IsWhiteSpace(data[at]))
     ++at;
   std::string_view trailer;
+  uint32_t number = 0;
+  uint16_t generation = 0;
+  size_t bodyStart = 0;
+  if (!data.substr(at).starts_with("xref") &&
+      !ParseObjectHeader(data, at, number, generation, bodyStart)) {
+    // Writers that count the offset from just after "xref", or a few bytes
+    // off: the keyword close by is the section.
+    size_t windowStart = offset >= 16 ? offset - 16 : 0;
+    size_t keyword = data.substr(windowStart, 32).find("xref");
+    if (keyword != std::string_view::npos)
+      at = windowStart + keyword;
+  }
   if (data.substr(at).starts_with("xref")) {
     std::optional<std::string_view> dictionary = ReadClassicSection(data, at, FXref);
     if (!dictionary)
@@ -207,6 +219,9 @@ void PdfDocument::VerifyOffsets() {
     else
       FXref.Set(number, XrefEntry{XrefEntry::Kind::InFile, it->second, 0, 0});
   }
+  // The wrong offsets leave the index; every header found bounds its
+  // neighbours.
+  BuildOffsetIndex();
   for (const auto& [number, offset] : scan.Objects)
     FOffsetIndex.push_back(offset);
   std::sort(FOffsetIndex.begin(), FOffsetIndex.end());
