@@ -205,7 +205,7 @@ void PdfEncryptionBuilder::MakeMd5Values() {
   std::string ownerDigest = Md5::Digest(Pad(FSettings.OwnerPassword));
   if (FSettings.Revision >= 3)
     for (int i = 0; i < 50; ++i)
-      ownerDigest = Md5::Digest(ownerDigest);
+      ownerDigest = Md5::Digest(ownerDigest.substr(0, keyBytes));
   const std::string ownerKey = ownerDigest.substr(0, keyBytes);
   std::string owner = Rc4::Crypt(ownerKey, Pad(FSettings.UserPassword));
   if (FSettings.Revision >= 3)

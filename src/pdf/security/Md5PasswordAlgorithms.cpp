@@ -78,11 +78,12 @@ bool UserValueMatches(std::string_view computed, std::string_view stored, int32_
 }
 
 std::string OwnerPasswordKey(std::string_view ownerPassword, int32_t revision, size_t keyBytes) {
+  const size_t length = revision == 2 ? 5 : std::clamp<size_t>(keyBytes, 1, Md5::DigestSize);
   std::string digest = Md5::Digest(PadPassword(ownerPassword));
   if (revision >= 3)
     for (int round = 0; round < 50; ++round)
-      digest = Md5::Digest(digest);
-  digest.resize(revision == 2 ? 5 : std::clamp<size_t>(keyBytes, 1, Md5::DigestSize));
+      digest = Md5::Digest(std::string_view(digest).substr(0, length));
+  digest.resize(length);
   return digest;
 }
 

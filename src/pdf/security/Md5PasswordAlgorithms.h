@@ -42,8 +42,9 @@ std::string ComputeUserValue(std::string_view fileKey, int32_t revision,
 bool UserValueMatches(std::string_view computed, std::string_view stored, int32_t revision);
 
 // The RC4 key made from the owner password: MD5 of the padded password, from
-// revision 3 on 50 more MD5 rounds of the whole digest, its first KeyBytes
-// bytes (5 at revision 2).
+// revision 3 on 50 more MD5 rounds over the first KeyBytes bytes (as for the
+// file key; qpdf, poppler and MuPDF agree on this for keys below 128 bits),
+// its first KeyBytes bytes (5 at revision 2).
 std::string OwnerPasswordKey(std::string_view ownerPassword, int32_t revision, size_t keyBytes);
 
 // The padded user password hidden in the owner value, recovered with the

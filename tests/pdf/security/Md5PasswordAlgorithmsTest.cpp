@@ -22,15 +22,16 @@ TEST(Md5PasswordAlgorithms, PaddingFillsOrCutsTo32Bytes) {
 }
 
 // Values of a 40-bit revision 3 file (user "user", owner "owner", P -4)
-// computed apart from this code: the 50 extra MD5 rounds hash the first 5
-// bytes of each digest, so a key of the whole 16 bytes would not open it.
+// computed apart from this code: the 50 extra MD5 rounds of the file key
+// and of the owner password key hash the first 5 bytes of each digest, so
+// rounds over the whole 16 bytes would not open it.
 TEST(Md5PasswordAlgorithms, Revision3FortyBitKeysHashTheirOwnLength) {
   const std::string owner =
-      FromHex("3c482162008fafcb228b7db3c43a1090bc5b56e9b1556e89fc0656fd291f4908");
+      FromHex("cf2662e6fb01997cc7651e17056d4dfad2c78dd5f3f4109bdffb50433bb04670");
   Md5KeyInputs inputs{3, 5, owner, -4, Id, true};
   const std::string key = ComputeFileKey("user", inputs);
-  EXPECT_EQ(ToHex(key), "294a1439f3");
-  EXPECT_EQ(ToHex(ComputeUserValue(key, 3, Id)), "4bd318d48700169d58e23ea062df2c07");
+  EXPECT_EQ(ToHex(key), "8f34999627");
+  EXPECT_EQ(ToHex(ComputeUserValue(key, 3, Id)), "dc1130746f86991587e3e7c8d676a07e");
   EXPECT_EQ(RecoverUserPassword("owner", owner, 3, 5), PadPassword("user"));
 
   EncryptionDictionary d;
@@ -40,11 +41,11 @@ TEST(Md5PasswordAlgorithms, Revision3FortyBitKeysHashTheirOwnLength) {
   d.Length = 40;
   d.Permissions = -4;
   d.Owner = owner;
-  d.User = FromHex("4bd318d48700169d58e23ea062df2c07") + std::string(16, '\0');
-  EXPECT_EQ(ToHex(StandardSecurityHandler(d, Id, "user").FileKey()), "294a1439f3");
+  d.User = FromHex("dc1130746f86991587e3e7c8d676a07e") + std::string(16, '\0');
+  EXPECT_EQ(ToHex(StandardSecurityHandler(d, Id, "user").FileKey()), "8f34999627");
   StandardSecurityHandler byOwner(d, Id, "owner");
   EXPECT_TRUE(byOwner.OpenedWithOwnerPassword());
-  EXPECT_EQ(ToHex(byOwner.FileKey()), "294a1439f3");
+  EXPECT_EQ(ToHex(byOwner.FileKey()), "8f34999627");
 }
 
 TEST(Md5PasswordAlgorithms, UserValueComparisonLengthFollowsTheRevision) {

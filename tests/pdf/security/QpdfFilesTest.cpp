@@ -43,6 +43,7 @@ struct QpdfCase {
   const char* bits;
   std::vector<std::string> options;
   int32_t version, revision;
+  bool objectStreams = false; // objects (the Info dictionary among them) in object streams
 };
 
 const QpdfCase Cases[] = {
@@ -54,6 +55,9 @@ const QpdfCase Cases[] = {
     {"AES-256 R5", "256", {"--force-R5"}, 5, 5},
     {"AES-256 R6", "256", {}, 5, 6},
     {"AES-256 R6 clear metadata", "256", {"--cleartext-metadata"}, 5, 6},
+    {"RC4 in object streams", "128", {"--use-aes=n"}, 2, 3, true},
+    {"AES-128 in object streams", "128", {"--use-aes=y"}, 4, 4, true},
+    {"AES-256 in object streams", "256", {}, 5, 6, true},
 };
 
 class QpdfFiles : public ::testing::Test {
@@ -68,7 +72,10 @@ protected:
 
   std::string Encrypt(const QpdfCase& c) {
     const std::string out = Dir.File("encrypted.pdf");
-    std::vector<std::string> args = {"--allow-weak-crypto", "--encrypt", "user", "owner", c.bits};
+    std::vector<std::string> args = {"--allow-weak-crypto"};
+    if (c.objectStreams)
+      args.push_back("--object-streams=generate");
+    args.insert(args.end(), {"--encrypt", "user", "owner", c.bits});
     args.insert(args.end(), c.options.begin(), c.options.end());
     args.insert(args.end(), {"--", Plain, out});
     const test::ChildResult result = test::RunChild(Qpdf, args, {});
@@ -166,6 +173,41 @@ TEST_F(QpdfFiles, BuilderWritesTheSameValues) {
     const size_t compared = c.revision == 2 ? 32 : 16;
     EXPECT_EQ(test::ToHex(builder.Dictionary().User.substr(0, compared)),
               test::ToHex(qpdf.User.substr(0, compared)));
+  }
+}
+
+// The other way round: qpdf decrypts the files of the test builder with
+// either password.
+TEST_F(QpdfFiles, DecryptsTheBuilderFiles) {
+  const std::tuple<int32_t, int32_t, int32_t, const char*> kinds[] = {
+      {1, 2, 40, ""},        {2, 3, 128, ""},       {2, 3, 40, ""},        {4, 4, 128, "/v2"},
+      {4, 4, 128, "/aesv2"}, {5, 5, 256, "/aesv3"}, {5, 6, 256, "/aesv3"},
+  };
+  for (const auto& [version, revision, bits, method] : kinds) {
+    SCOPED_TRACE("V" + std::to_string(version) + " R" + std::to_string(revision) + " " +
+                 std::to_string(bits));
+    test::EncryptionSettings settings;
+    settings.Version = version;
+    settings.Revision = revision;
+    settings.KeyBits = bits;
+    settings.Method = method;
+    settings.UserPassword = "user";
+    settings.OwnerPassword = "owner";
+    const std::string in =
+        Dir.Write("built.pdf", test::PdfEncryptionBuilder(settings).BuildFile({"Built page"}, "T"));
+    for (const char* password : {"user", "owner"}) {
+      const std::string out = Dir.File("decrypted.pdf");
+      const test::ChildResult result =
+          test::RunChild(Qpdf,
+                         {std::string("--password=") + password, "--decrypt", "--qdf",
+                          "--object-streams=disable", in, out},
+                         {});
+      EXPECT_EQ(result.status, 0) << result.err;
+      EXPECT_NE(ReadFile(out).find("(Built page) Tj"), std::string::npos) << password;
+    }
+    const test::ChildResult wrong =
+        test::RunChild(Qpdf, {"--password=nobody", "--decrypt", in, Dir.File("wrong.pdf")}, {});
+    EXPECT_NE(wrong.status, 0);
   }
 }
 
