@@ -64,14 +64,16 @@ CryptMethod CheckedMethod(const CryptFilterEntry& filter) {
   return method;
 }
 
-// Version 4 keys: the dictionary's "/length", else that of the stream
-// filter (in bytes when below 40), else 128 bits.
+// Version 4 keys: the dictionary's "/length", else that of the stream (or
+// string) filter, in bytes when below 40, else 128 bits.
 int32_t Version4KeyBits(const EncryptionDictionary& dictionary) {
   if (dictionary.Length > 0)
     return dictionary.Length;
-  const auto filter = NamedFilter(dictionary, dictionary.StreamFilter);
-  if (filter && filter->Length > 0)
-    return filter->Length < 40 ? filter->Length * 8 : filter->Length;
+  for (const std::string* name : {&dictionary.StreamFilter, &dictionary.StringFilter}) {
+    const auto filter = NamedFilter(dictionary, *name);
+    if (filter && filter->Length > 0)
+      return filter->Length < 40 ? filter->Length * 8 : filter->Length;
+  }
   return 128;
 }
 

@@ -181,6 +181,20 @@ TEST(StandardSecurityHandlerMessages, KeyLengths) {
   EXPECT_EQ(MessageOf(d, QpdfId), "Invalid key length (12) for Standard encryption");
 }
 
+TEST(StandardSecurityHandlerRealFiles, Version4KeyLengthFromTheCryptFilter) {
+  // Without a "/length" of its own the key length is the crypt filter's,
+  // in bytes here (16), or 128 bits when none gives one.
+  EncryptionDictionary d = QpdfVersion4Rc4();
+  d.Length = 0;
+  EXPECT_EQ(StandardSecurityHandler(d, QpdfId, "").FileKey().size(), 16u);
+  d.StreamFilter = "/identity";
+  EXPECT_EQ(StandardSecurityHandler(d, QpdfId, "").FileKey().size(), 16u);
+  d.CryptFilters["/stdcf"].Length = 0;
+  EXPECT_EQ(StandardSecurityHandler(d, QpdfId, "").FileKey().size(), 16u);
+  d.CryptFilters["/stdcf"].Length = 8; // 64 bits: another key, which does not open it
+  EXPECT_EQ(MessageOf(d, QpdfId), "Password is not valid");
+}
+
 TEST(StandardSecurityHandlerMessages, CryptFilterChecksInOrder) {
   EncryptionDictionary d = QpdfVersion4Rc4();
   d.CryptFilters["/stdcf"] = {"/rot13", "/whenever", 16};
