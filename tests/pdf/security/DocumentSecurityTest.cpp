@@ -73,6 +73,18 @@ TEST(DocumentSecurity, BuiltFilesOpenWithUserOrOwnerPassword) {
   }
 }
 
+TEST(DocumentSecurity, InlineEncryptionDictionaryInTheTrailer) {
+  const PdfEncryptionBuilder builder(AllSettings[5]);
+  std::string file = builder.BuildFile(Pages, "Inline");
+  const size_t at = file.find("/Encrypt 6 0 R");
+  ASSERT_NE(at, std::string::npos);
+  file.replace(at, 14, "/Encrypt " + builder.DictionaryText());
+  pdf::PdfDocument document(file);
+  ASSERT_EQ(UnlockMessage(document, "owner"), "opened");
+  EXPECT_EQ(Title(document), "Inline");
+  EXPECT_NE(PageContent(document, 0).find("(Hello page one) Tj"), std::string::npos);
+}
+
 TEST(DocumentSecurity, LockedDocumentsRefuseTheirStreams) {
   const std::string file = PdfEncryptionBuilder(AllSettings[3]).BuildFile(Pages, "T");
   pdf::PdfDocument document(file);
