@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 #include "core/StoryLists.h"
 #include "frontend/ReaderTable.h"
+#include "readers/pdf/PdfReader.h"
 
 #include <charconv>
 #include <cmath>
@@ -181,6 +182,8 @@ ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& ki
   reader.SetParseItems(options.items);
   reader.SetMaxTextLength(options.maxLength);
   reader.SetConvertSysCharacters(!options.rawControlChars);
+  if (auto* pdfReader = dynamic_cast<PdfReader*>(&reader))
+    pdfReader->SetPassword(options.password);
   try {
     reader.LoadFromFile(options.fileName);
   } catch (const std::exception& error) {
