@@ -1,8 +1,8 @@
 // The encrypted files of the shared corpus: those pdftotext opens (with the
 // password their name gives, "..._userpw-foo.pdf", as user or owner
 // password) open here too, their compressed streams decode, and their page
-// counts and Info titles equal pdfinfo's; the others fail with "Password is
-// not valid".
+// counts and Info titles equal pdfinfo's, and the program converts them;
+// the others fail with "Password is not valid".
 // Skips when the corpus or poppler's tools are missing.
 #include "pdf/security/DocumentSecurity.h"
 
@@ -124,6 +124,10 @@ TEST(CorpusEncryptedFiles, OpenWhereThePeersOpen) {
     } catch (const Exception& e) {
       message = e.Message();
     }
+    std::vector<std::string> args = {path};
+    if (!password.empty())
+      args = {"--password", password, path};
+    EXPECT_EQ(test::RunChild(SCRIVLET_CLI_PATH, args, {}).status, peerOpens ? 0 : 1);
     if (!peerOpens) {
       EXPECT_EQ(message, "Password is not valid");
       continue;
