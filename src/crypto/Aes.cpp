@@ -35,13 +35,12 @@ std::string CbcEncrypt(std::string_view key, std::string_view iv, std::string_vi
   if (key.size() == 16) {
     aes128_ctx context;
     aes128_set_encrypt_key(&context, Bytes(key));
-    cbc_encrypt(&context, reinterpret_cast<nettle_cipher_func*>(aes128_encrypt), BlockSize, chain,
-                out.size(), dst, Bytes(data));
+    // The whole-chain functions keep the state in registers between blocks.
+    cbc_aes128_encrypt(&context, chain, out.size(), dst, Bytes(data));
   } else {
     aes256_ctx context;
     aes256_set_encrypt_key(&context, Bytes(key));
-    cbc_encrypt(&context, reinterpret_cast<nettle_cipher_func*>(aes256_encrypt), BlockSize, chain,
-                out.size(), dst, Bytes(data));
+    cbc_aes256_encrypt(&context, chain, out.size(), dst, Bytes(data));
   }
   return out;
 }

@@ -21,10 +21,12 @@ std::string IteratedHash(std::string_view password, std::string_view salt,
                          std::string_view userData) {
   std::string hash =
       Sha2::Sha256(std::string(password) + std::string(salt) + std::string(userData));
+  std::string block, repeated;
   for (int round = 1;; ++round) {
-    std::string block = std::string(password) + hash + std::string(userData);
-    std::string repeated;
-    repeated.reserve(block.size() * 64);
+    block.assign(password);
+    block += hash;
+    block += userData;
+    repeated.clear();
     for (int copy = 0; copy < 64; ++copy)
       repeated += block;
     const std::string encrypted = Aes::CbcEncrypt(std::string_view(hash).substr(0, 16),
