@@ -68,7 +68,9 @@ std::string PageContent(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos)
       end = text.size();
-    content += "(" + EscapeLiteral(text.substr(start, end - start)) + ") Tj T*\n";
+    content += '(';
+    content += EscapeLiteral(text.substr(start, end - start));
+    content += ") Tj T*\n";
     start = end + 1;
   }
   return content + "ET\n";
@@ -120,8 +122,11 @@ std::string Deflate(std::string_view data) {
 std::string BuildFileWith(const std::vector<std::string>& pageTexts, std::string_view title,
                           const PdfEncryptionBuilder* builder, bool compress) {
   auto string = [&](std::string_view plain, uint32_t object) {
-    return builder ? "<" + PdfHex(builder->EncryptString(plain, object)) + ">"
-                   : "(" + EscapeLiteral(plain) + ")";
+    // Hex strings for encrypted bytes, literal strings for plain text.
+    std::string token(1, builder ? '<' : '(');
+    token += builder ? PdfHex(builder->EncryptString(plain, object)) : EscapeLiteral(plain);
+    token += builder ? '>' : ')';
+    return token;
   };
   auto stream = [&](std::string_view plain, uint32_t object) {
     return builder ? builder->EncryptStream(plain, object) : std::string(plain);

@@ -1,5 +1,6 @@
 #include "readers/docx/DocxReader.h"
 #include "core/Ascii.h"
+#include "core/Markup.h"
 #include "core/Numbers.h"
 
 #include "core/CaseFolding.h"
@@ -100,10 +101,18 @@ void DocxReader::ParseStream(Stream& stream) {
   FParagraphTexts.assign(1, std::u16string());
   ZipArchive zip;
   zip.LoadFromStream(stream);
+  // A member is there when GetFileByName finds it: by its name or, as some
+  // Windows zip tools write it, with "\" separators.
+  auto hasMember = [&zip](std::string name) {
+    if (zip.IndexOfFile(name) >= 0)
+      return true;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return zip.IndexOfFile(name) >= 0;
+  };
   if (ParseItems().Contains(ContentItem::Text)) {
-    if (zip.IndexOfFile("word/document.xml") >= 0)
+    if (hasMember("word/document.xml"))
       ParseMember(zip, "word/document.xml", OutputLines());
-    else if (zip.IndexOfFile("word/document2.xml") >= 0)
+    else if (hasMember("word/document2.xml"))
       ParseMember(zip, "word/document2.xml", OutputLines());
     ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
     ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);
@@ -162,7 +171,7 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
-      ParagraphText() += text;
+      ParagraphText() += EscapeText(formating, text);
     }
   } else if (name == u"w:pStyle" || name == u"w:rFonts") {
     accept = formating != OutputFormat::PlainText;

@@ -58,7 +58,7 @@ const EncryptionSettings AllSettings[] = {
 
 TEST(DocumentSecurity, BuiltFilesOpenWithUserOrOwnerPassword) {
   for (const EncryptionSettings& settings : AllSettings) {
-    SCOPED_TRACE("V" + std::to_string(settings.Version) + " R" + std::to_string(settings.Revision));
+    SCOPED_TRACE(testing::Message() << "V" << settings.Version << " R" << settings.Revision);
     const std::string file = PdfEncryptionBuilder(settings).BuildFile(Pages, "Secret (title)");
     for (const char* password : {"user", "owner"}) {
       pdf::PdfDocument document(file);
