@@ -13,7 +13,7 @@ SAMPLE     ?= samples/letter.wri
 CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
-PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
+PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenchmark-dev
 
 .PHONY: run test test-sanitize bench deps build clean
 

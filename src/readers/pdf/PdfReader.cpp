@@ -7,6 +7,7 @@
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageTree.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/security/DocumentSecurity.h"
 
 namespace scrivlet {
 
@@ -39,10 +40,9 @@ void PdfReader::ParseStream(Stream& stream) {
   DocumentReader::ParseStream(stream);
   pdf::PdfDocument document(stream.ReadAllBytes());
   FEncrypted = document.IsEncrypted();
-  // The security handler plugs in here (document.SetDecryptor); until a
-  // document has one, its strings and streams cannot be read.
-  if (FEncrypted && !document.Decryptor())
-    throw Exception("Could not read the password protected file");
+  // An encrypted document opens with its user or owner password; the
+  // security handler raises "Password is not valid" when neither matches.
+  UnlockDocument(document, Password());
   const bool summary = ParseItems().Contains(ContentItem::Summary);
   if (summary)
     ReadSummary(document);
