@@ -18,9 +18,9 @@ class ContentResources;
 
 // A form XObject ready to be run.
 struct FormContent {
-  uint64_t id = 0;     // identifies the form object (for the guard against cycles)
-  std::string content; // decoded content stream
-  Matrix matrix;       // "/Matrix"
+  uint64_t id = 0;          // identifies the form object (for the guard against cycles)
+  std::string_view content; // decoded content stream (held by the resources)
+  Matrix matrix;            // "/Matrix"
   std::unique_ptr<ContentResources> resources; // the form's own; null: the caller's
 };
 
