@@ -12,6 +12,8 @@ Generates
                                       MacRomanEncoding, WinAnsiEncoding,
                                       PDFDocEncoding and the Symbol font's built-in
                                       encoding, as Unicode
+  src/pdf/fonts/CffStandardStrings.cpp  the 391 standard strings of CFF font
+                                      programs (glyph names by string id)
   src/pdf/fonts/StandardFontTables.cpp  advance widths of the standard 14 fonts,
                                       from the metric-compatible URW base 35 AFM
                                       files (Debian package fonts-urw-base35)
@@ -23,6 +25,7 @@ import os
 import sys
 
 from fontTools import agl
+from fontTools.cffLib import cffStandardStrings
 from fontTools.encodings.MacRoman import MacRoman
 from fontTools.encodings.StandardEncoding import StandardEncoding
 
@@ -219,9 +222,18 @@ def standard_fonts():
     write("StandardFontTables.cpp", text)
 
 
+def cff_strings():
+    rows = "".join('    "%s",\n' % name for name in cffStandardStrings)
+    write("CffStandardStrings.cpp",
+          HEADER + '#include "pdf/fonts/CffStandardStrings.h"\n\nnamespace scrivlet::pdf {\n\n'
+          "const char* const kCffStandardStrings[kCffStandardStringCount] = {\n" + rows +
+          "};\n\n} // namespace scrivlet::pdf\n")
+
+
 def main():
     if not os.path.isdir(OUT_DIR):
         sys.exit("run from the repository root")
+    cff_strings()
     count = glyph_list()
     base_encodings()
     standard_fonts()

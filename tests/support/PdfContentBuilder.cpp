@@ -72,7 +72,81 @@ std::string Format12(const CmapSubtable& table) {
          Be32(count) + groups;
 }
 
+// A CFF INDEX with one-byte offsets... or two when the data need them.
+std::string CffIndex(const std::vector<std::string>& items) {
+  if (items.empty())
+    return Be16(0);
+  std::string data;
+  std::vector<uint32_t> offsets{1};
+  for (const std::string& item : items) {
+    data += item;
+    offsets.push_back(static_cast<uint32_t>(data.size() + 1));
+  }
+  std::string index = Be16(static_cast<uint32_t>(items.size())) + std::string(1, '\x02');
+  for (uint32_t offset : offsets)
+    index += Be16(offset);
+  return index + data;
+}
+
+// A DICT integer in the five-byte form, so offsets have a fixed size.
+std::string CffInteger(uint32_t v) {
+  return std::string(1, '\x1D') + Be32(v);
+}
+
+// The standard string id of a few glyph names the tests use.
+int StandardSid(const std::string& name) {
+  static const std::pair<const char*, int> known[] = {{"space", 1}, {"A", 34}, {"B", 35},
+                                                      {"a", 66},    {"b", 67}, {"quoteright", 8}};
+  for (const auto& [n, sid] : known)
+    if (name == n)
+      return sid;
+  return -1;
+}
+
 } // namespace
+
+std::string BuildCffFont(const std::vector<std::string>& glyphNames,
+                         const std::vector<uint8_t>& codes,
+                         const std::vector<std::pair<uint8_t, std::string>>& supplements,
+                         bool standardEncoding) {
+  std::vector<std::string> strings;
+  auto sidOf = [&](const std::string& name) {
+    int sid = StandardSid(name);
+    if (sid >= 0)
+      return static_cast<uint32_t>(sid);
+    strings.push_back(name);
+    return static_cast<uint32_t>(391 + strings.size() - 1);
+  };
+  std::string charset = std::string(1, '\0');
+  for (const std::string& name : glyphNames)
+    charset += Be16(sidOf(name));
+  std::string encoding(1, supplements.empty() ? '\0' : '\x80');
+  encoding += static_cast<char>(codes.size());
+  for (uint8_t code : codes)
+    encoding += static_cast<char>(code);
+  if (!supplements.empty()) {
+    encoding += static_cast<char>(supplements.size());
+    for (const auto& [code, name] : supplements)
+      encoding += static_cast<char>(code) + Be16(sidOf(name));
+  }
+  std::vector<std::string> charStrings(glyphNames.size() + 1, std::string(1, '\x0E'));
+  std::string header = std::string("\x01\x00\x04\x01", 4);
+  std::string names = CffIndex({"F"});
+  // Top DICT: charset (15), encoding (16), CharStrings (17); its size is fixed.
+  auto topDict = [&](uint32_t charsetAt, uint32_t encodingAt, uint32_t charStringsAt) {
+    return CffInteger(charsetAt) + std::string(1, '\x0F') +
+           (standardEncoding ? std::string() : CffInteger(encodingAt) + std::string(1, '\x10')) +
+           CffInteger(charStringsAt) + std::string(1, '\x11');
+  };
+  std::string stringIndex = CffIndex(strings);
+  size_t fixed = header.size() + names.size() + CffIndex({topDict(0, 0, 0)}).size() +
+                 stringIndex.size() + CffIndex({}).size();
+  auto charsetAt = static_cast<uint32_t>(fixed);
+  auto encodingAt = static_cast<uint32_t>(charsetAt + charset.size());
+  auto charStringsAt = static_cast<uint32_t>(encodingAt + encoding.size());
+  return header + names + CffIndex({topDict(charsetAt, encodingAt, charStringsAt)}) + stringIndex +
+         CffIndex({}) + charset + encoding + CffIndex(charStrings);
+}
 
 std::string Be16(uint32_t v) {
   return std::string{static_cast<char>(v >> 8 & 0xFF), static_cast<char>(v & 0xFF)};

@@ -47,6 +47,15 @@ struct CmapSubtable {
 // of the subtables.
 std::string BuildTrueTypeFont(uint16_t glyphCount, const std::vector<CmapSubtable>& subtables);
 
+// A bare CFF font program (as "/FontFile3" of subtype Type1C holds) whose
+// glyphs 1..n are named by glyphNames (standard string ids or custom names)
+// and encoded by codes (format 0), plus supplement (code, glyph name) pairs.
+// With standardEncoding the Top DICT names no encoding of its own.
+std::string BuildCffFont(const std::vector<std::string>& glyphNames,
+                         const std::vector<uint8_t>& codes,
+                         const std::vector<std::pair<uint8_t, std::string>>& supplements = {},
+                         bool standardEncoding = false);
+
 // Big-endian numbers.
 std::string Be16(uint32_t v);
 std::string Be32(uint32_t v);

@@ -2,6 +2,7 @@
 
 #include "core/CodePage.h"
 #include "pdf/fonts/BaseEncoding.h"
+#include "pdf/fonts/CffEncoding.h"
 #include "pdf/fonts/CharacterCollections.h"
 #include "pdf/fonts/GlyphNames.h"
 #include "pdf/fonts/StandardFonts.h"
@@ -105,6 +106,8 @@ void Font::SetUpSimpleText(const FontDescription& description, int legacyCodePag
   std::optional<Type1Encoding> builtIn;
   if (base == BaseEncoding::None && !description.type1Program.empty())
     builtIn = ReadType1Encoding(description.type1Program);
+  if (base == BaseEncoding::None && !builtIn && !description.cffProgram.empty())
+    builtIn = ReadCffEncoding(description.cffProgram);
   if (base == BaseEncoding::None && standard && std::string_view(standard->name) == "Symbol")
     base = BaseEncoding::Symbol;
 

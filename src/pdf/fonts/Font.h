@@ -4,8 +4,8 @@
 // Simple fonts (Type 1, TrueType, Type 3) have one-byte codes.  A code's
 // text comes from, in this order: the ToUnicode map; the glyph name of
 // "/Differences"; the base encoding named by "/Encoding"; and, for a font
-// with no encoding information, the embedded Type 1 program's built-in
-// encoding, else StandardEncoding -- except for a symbolic font, whose codes
+// with no encoding information, the embedded Type 1 or CFF program's
+// built-in encoding, else StandardEncoding -- except for a symbolic font, whose codes
 // are kept (and the Symbol font, which has its own built-in encoding).
 //
 // Composite (Type 0) fonts read codes through their encoding CMap (Identity,

@@ -39,6 +39,7 @@ struct FontDescription {
 
   int flags = 0;               // descriptor "/Flags"
   std::string type1Program;    // decoded "/FontFile" (for its built-in encoding)
+  std::string cffProgram;      // decoded "/FontFile3" of subtype Type1C (likewise)
   std::string trueTypeProgram; // decoded "/FontFile2" or OpenType "/FontFile3"
   std::string cidToGidMap;     // decoded "/CIDToGIDMap" stream; empty: Identity
   std::string collection;      // "/CIDSystemInfo" as "Registry-Ordering"

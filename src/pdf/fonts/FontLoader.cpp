@@ -174,9 +174,15 @@ void ReadDescriptor(const PdfDocument& document, std::string_view dictionary,
   std::string_view descriptor = DictionaryOf(resolved);
   description.flags = static_cast<int>(NumberOf(document, descriptor, "Flags", resolved.holder, 0));
   description.missingWidth = NumberOf(document, descriptor, "MissingWidth", resolved.holder, 0);
-  if (wantType1)
-    if (auto file = Entry(descriptor, "FontFile"))
+  if (wantType1) {
+    if (auto file = Entry(descriptor, "FontFile")) {
       description.type1Program = StreamOf(document, *file);
+    } else if (auto cff = Entry(descriptor, "FontFile3")) {
+      Resolved program = Resolve(document, *cff, resolved.holder);
+      if (NameOf(Entry(DictionaryOf(program), "Subtype").value_or("")) == "Type1C")
+        description.cffProgram = StreamOf(document, *cff);
+    }
+  }
   if (!wantTrueType)
     return;
   if (auto file = Entry(descriptor, "FontFile2")) {
