@@ -1,15 +1,30 @@
 #include "pdf/content/ContentTokenizer.h"
 
+#include <array>
+#include <cstdint>
+
 namespace scrivlet::pdf {
 namespace {
 
-bool IsWhite(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0';
+enum CharClass : uint8_t { kRegular = 0, kWhite = 1, kDelimiter = 2 };
+
+// The class of every byte, looked up once per byte of the content.
+constexpr std::array<uint8_t, 256> MakeClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (char c : {' ', '\t', '\r', '\n', '\f', '\0'})
+    classes[static_cast<uint8_t>(c)] = kWhite;
+  for (char c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'})
+    classes[static_cast<uint8_t>(c)] = kDelimiter;
+  return classes;
 }
 
-bool IsDelimiterByte(char c) {
-  return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
-         c == '}' || c == '/' || c == '%';
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
+
+bool IsWhite(char c) {
+  return kClasses[static_cast<uint8_t>(c)] == kWhite;
+}
+bool IsRegular(char c) {
+  return kClasses[static_cast<uint8_t>(c)] == kRegular;
 }
 
 int HexDigit(char c) {
@@ -69,7 +84,7 @@ void ContentTokenizer::SkipWhiteAndComments() {
 
 std::string_view ContentTokenizer::ReadRegular() {
   size_t start = FPos;
-  while (FPos < FContent.size() && !IsWhite(FContent[FPos]) && !IsDelimiterByte(FContent[FPos]))
+  while (FPos < FContent.size() && IsRegular(FContent[FPos]))
     ++FPos;
   return FContent.substr(start, FPos - start);
 }

@@ -8,6 +8,7 @@
 #include "pdf/fonts/FontLoader.h"
 
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace scrivlet::pdf {
@@ -71,6 +72,16 @@ public:
   }
 
   const Font* FindFont(std::string_view name) override {
+    // Content streams select the same few fonts over and over.
+    auto cached = FFontCache.find(name);
+    if (cached != FFontCache.end())
+      return cached->second;
+    const Font* font = LookUpFont(name);
+    FFontCache.emplace(std::string(name), font);
+    return font;
+  }
+
+  const Font* LookUpFont(std::string_view name) {
     std::optional<std::string_view> value = EntryValue(FFonts, name);
     if (!value) // names that differ only in letter case are the same font
       ForEachEntry(FFonts, [&](std::string_view key, std::string_view entry) {
@@ -122,6 +133,7 @@ private:
   ContentResources* FOuter;
   std::string_view FFonts, FXObjects;
   IndirectObject FFontsHolder, FXObjectsHolder;
+  std::map<std::string, const Font*, std::less<>> FFontCache;
 };
 
 DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage) : FDocument(document) {
@@ -132,6 +144,9 @@ DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage) : FD
 DocumentText::~DocumentText() = default;
 
 const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& holder) {
+  if (std::optional<ObjectRef> ref = ReferenceAt(value))
+    if (auto it = FFonts.find(ref->Number); it != FFonts.end())
+      return it->second.get();
   Resolved resolved = ResolveDictionary(FDocument, value, holder);
   if (resolved.dictionary.empty())
     return nullptr;
