@@ -52,6 +52,12 @@ size_t SkipHexString(std::string_view text, size_t pos) {
   return end == std::string_view::npos ? text.size() : end + 1;
 }
 
+// Position of the line end after a comment that starts at `pos` with "%".
+size_t SkipComment(std::string_view text, size_t pos) {
+  size_t end = text.find_first_of("\r\n", pos);
+  return end == std::string_view::npos ? text.size() : end;
+}
+
 bool StartsWith(std::string_view text, size_t pos, std::string_view what) {
   return text.size() - pos >= what.size() && text.substr(pos, what.size()) == what;
 }
@@ -104,6 +110,10 @@ size_t SkipBalanced(std::string_view text, size_t pos) {
       if (--depth == 0)
         return i;
       i += 2;
+      continue;
+    }
+    if (c == '%') {
+      i = SkipComment(text, i);
       continue;
     }
     if (c == '[')
@@ -249,6 +259,7 @@ size_t FindKey(std::string_view text, std::string_view key) {
         continue;
       }
       break;
+    case '%': i = SkipComment(text, i); continue;
     case '[': ++depth; break;
     case ']': --depth; break;
     case '/':
@@ -347,20 +358,13 @@ std::optional<std::string_view> DictionaryAt(std::string_view text) {
 }
 
 std::string_view FirstDictionary(std::string_view objectText) {
-  size_t i = 0;
-  while (i < objectText.size()) {
-    char c = objectText[i];
-    if (c == '(') {
-      i = SkipLiteralString(objectText, i);
-      continue;
-    }
-    if (c == '<' && i + 1 < objectText.size() && objectText[i + 1] == '<')
-      return *DictionaryAt(objectText.substr(i));
-    if (c == 's' && IsStreamKeywordAt(objectText, i))
-      break;
-    ++i;
-  }
-  return {};
+  if (auto dictionary = DictionaryAt(objectText))
+    return *dictionary;
+  // After an "N G obj" header.
+  size_t obj = objectText.substr(0, 32).find("obj");
+  if (obj == std::string_view::npos)
+    return {};
+  return DictionaryAt(objectText.substr(obj + 3)).value_or(std::string_view());
 }
 
 std::string_view GetDictValue(std::string_view key, std::string_view text,

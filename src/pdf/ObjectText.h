@@ -77,8 +77,8 @@ public:
 // found at the start of the text after white space; nullopt when the text
 // does not start with "<<".  An unterminated dictionary runs to the end.
 std::optional<std::string_view> DictionaryAt(std::string_view text);
-// The inside of the first dictionary of an object's text (after "N G obj"
-// or anywhere before its stream data).
+// The inside of the dictionary that an object's text starts with (after its
+// "N G obj" header, if any); empty when the object is no dictionary.
 std::string_view FirstDictionary(std::string_view objectText);
 
 // The dictionary value of the key, without its "<<" and ">>".  A value

@@ -126,6 +126,25 @@ void WalkStack(const PdfDocument& document, std::vector<PendingNode>& stack,
   }
 }
 
+// What a page takes from the chain of its /Parent nodes (a bounded chain:
+// a loop or a very long one ends the climb).
+Inherited InheritedFromParents(const PdfDocument& document, ObjectRef page) {
+  std::vector<std::string_view> ancestors;
+  std::unordered_set<uint32_t> seen{page.Number};
+  std::string_view dictionary = document.Object(page.Number).Dictionary;
+  while (ancestors.size() < 64) {
+    std::optional<ObjectRef> parent = GetKeyReference("/parent", dictionary);
+    if (!parent || !seen.insert(parent->Number).second)
+      break;
+    dictionary = document.Object(parent->Number).Dictionary;
+    ancestors.push_back(dictionary);
+  }
+  Inherited attributes;
+  for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+    attributes = Inherit(document, *it, attributes);
+  return attributes;
+}
+
 // Page objects in object-number order, for a tree that leads to none of
 // them (a /Kids loop, a missing root node): their text is still there.
 std::vector<ObjectRef> OrphanPages(const PdfDocument& document) {
@@ -159,7 +178,7 @@ void WalkPages(const PdfDocument& document, const std::function<void(PdfPage&)>&
     return;
   std::vector<ObjectRef> orphans = OrphanPages(document);
   for (auto it = orphans.rbegin(); it != orphans.rend(); ++it)
-    stack.push_back({*it, {}});
+    stack.push_back({*it, InheritedFromParents(document, *it)});
   visited.clear();
   WalkStack(document, stack, visited, visits, visit, withContents);
 }

@@ -264,9 +264,14 @@ void PdfDocument::Repair() {
 void PdfDocument::FindRoot() {
   FRoot.reset();
   std::string_view trailer = FXref.TrailerWith("/root");
-  if (auto ref = GetKeyReference("/root", trailer))
-    if (Object(ref->Number).Found())
-      FRoot = ref;
+  if (auto ref = GetKeyReference("/root", trailer)) {
+    try {
+      if (Object(ref->Number).Found())
+        FRoot = ref;
+    } catch (const Exception&) {
+      FRoot = ref; // in an object stream that cannot be read yet (encrypted)
+    }
+  }
   if (FRoot || !FRepaired)
     return;
   // No usable trailer: the catalog is the object of type /Catalog.
@@ -331,7 +336,14 @@ const PdfDocument::ObjectStream* PdfDocument::LoadObjectStream(uint32_t number) 
   if (!container.Stream)
     return nullptr;
   auto stream = std::make_unique<ObjectStream>();
-  stream->Data = StreamData(container);
+  try {
+    stream->Data = StreamData(container);
+  } catch (const Exception&) {
+    // Not cached as a failure: an encrypted stream reads once a decryptor
+    // is set.
+    FObjectStreams.erase(number);
+    throw;
+  }
   int64_t count = ToInteger(GetKeyValue("/n", container.Dictionary), 0);
   int64_t first = ToInteger(GetKeyValue("/first", container.Dictionary), -1);
   if (first < 0 || static_cast<uint64_t>(first) > stream->Data.size())

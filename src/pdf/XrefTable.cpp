@@ -103,6 +103,8 @@ std::optional<std::string_view> ReadClassicSection(std::string_view data, size_t
     if (!first || !count)
       break;
     for (uint64_t k = 0; k < *count; ++k) {
+      if (tokens.StartsWith("trailer"))
+        break; // fewer entries than the header counts: keep those read
       std::optional<uint64_t> entryOffset = tokens.Number();
       std::optional<uint64_t> generation = tokens.Number();
       char type = tokens.Letter();

@@ -40,6 +40,14 @@ TEST(PdfObjectTextTest, KeySearchStopsAtStreamData) {
   EXPECT_EQ(GetKeyValue("/length", object), "12");
 }
 
+TEST(PdfObjectTextTest, CommentsAreNotSearched) {
+  std::string_view page = "<< /Type /Page % a comment (with a parenthesis\n/Contents 5 0 R\n"
+                          "% /Rotate 90\n>>";
+  EXPECT_EQ(GetKeyValue("/contents", page), "5");
+  EXPECT_EQ(GetKeyValue("/rotate", page), "");
+  EXPECT_NE(DictionaryAt(page).value_or("").find("/Contents"), std::string_view::npos);
+}
+
 TEST(PdfObjectTextTest, CutValueShapes) {
   EXPECT_EQ(CutValue("/FlateDecode/Length 3"), "/FlateDecode");
   EXPECT_EQ(CutValue("(a b) /Next"), "(a b)");
@@ -87,6 +95,13 @@ TEST(PdfObjectTextTest, IndirectDictionaryIsFollowed) {
   EXPECT_EQ(GetDictValue("/font", "<< /Font 9 0 R >>", &objects), " /F1 9 0 R ");
   EXPECT_EQ(GetDictValue("/font", "<< /Font 10 0 R >>", &objects), "");
   EXPECT_EQ(GetDictValue("/font", "<< /Font 8 0 R >>"), "");
+}
+
+TEST(PdfObjectTextTest, FirstDictionaryIsTheObjectItself) {
+  EXPECT_EQ(FirstDictionary("12 0 obj\n<< /A 1 >>\nstream"), " /A 1 ");
+  EXPECT_EQ(FirstDictionary("<</B 2>>"), "/B 2");
+  EXPECT_EQ(FirstDictionary("12 0 obj [<< /A 1 >>]"), "");
+  EXPECT_EQ(FirstDictionary("(text)"), "");
 }
 
 TEST(PdfObjectTextTest, DictionaryReferenceLoopEnds) {

@@ -115,13 +115,16 @@ namespace {
 TEST(PdfPageTreeTest, PagesOutsideALoopingTreeAreStillRead) {
   PdfBuilder pdf;
   pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.Put(2, "<< /Type /Pages /Kids [2 0 R] /Count 1 >>"); // its own kid
+  pdf.Put(2, "<< /Type /Pages /Kids [2 0 R] /Count 1 /Resources << /Font << /F1 5 0 R >> >> "
+             "/Parent 2 0 R >>"); // its own kid and parent
   pdf.Put(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
   pdf.Put(4, PdfBuilder::Stream("", "(orphan) Tj"));
   pdf.Trailer = "/Root 1 0 R";
   Walked walked = Walk(pdf.Build());
   EXPECT_EQ(walked.Numbers, std::vector<uint32_t>{3});
   EXPECT_EQ(walked.Contents, std::vector<std::string>{"(orphan) Tj"});
+  // Its resources come from its parent all the same.
+  EXPECT_EQ(walked.Resources, std::vector<std::string>{"/Font << /F1 5 0 R >>"});
 }
 
 } // namespace

@@ -193,6 +193,35 @@ TEST(PdfDocumentTest, IndirectLengthAndWrongLength) {
   EXPECT_EQ(document.StreamData(missing), "no length");
 }
 
+TEST(PdfDocumentTest, LineEndBeforeEndstreamFollowsTheLength) {
+  PdfBuilder pdf = ThreePages();
+  uint32_t excluded = pdf.Add("<< /Length 4 >>\nstream\r\nabcd\r\nendstream");
+  uint32_t included = pdf.Add("<< /Length 6 >>\nstream\r\nabcd\r\nendstream");
+  PdfDocument document(pdf.Build());
+  EXPECT_EQ(document.StreamData(excluded), "abcd");
+  EXPECT_EQ(document.StreamData(included), "abcd\r\n");
+}
+
+// Untrusted counts.
+
+TEST(PdfDocumentTest, HugeCountsAllocateNothing) {
+  // A table header that counts far more entries than follow.
+  std::string table = ThreePages().Build();
+  table.replace(table.find("xref\n0 9\n"), 9, "xref\n0 4000000000\n");
+  PdfDocument fromTable(table);
+  EXPECT_FALSE(fromTable.Repaired());
+  EXPECT_EQ(Contents(fromTable), ThreeContents);
+  // A cross-reference stream whose /Size and /Index claim billions.
+  PdfBuilder::StreamOptions options;
+  options.WithIndex = true;
+  std::string stream = ThreePages().Build(PdfBuilder::Xref::Stream, options);
+  stream.replace(stream.find("/Index [1 9 ]"), 13, "/Index [1 4000000000 7 9]");
+  stream.replace(stream.find("/Size 10"), 8, "/Size 4000000000");
+  PdfDocument fromStream(stream);
+  EXPECT_EQ(Contents(fromStream), ThreeContents);
+  EXPECT_LE(fromStream.Xref().Size(), 10u);
+}
+
 // Damage.
 
 TEST(PdfDocumentTest, MissingStartxrefIsRepairedByScanning) {
@@ -355,6 +384,28 @@ TEST(PdfDocumentTest, EncryptedDocumentNeedsADecryptor) {
   document.SetDecryptor(std::make_unique<XorDecryptor>());
   EXPECT_EQ(Contents(document), std::vector<std::string>{"(secret) Tj"});
   EXPECT_EQ(ReadDocumentInfo(document).Title, u"Hidden");
+}
+
+class IdentityDecryptor : public ObjectDecryptor {
+public:
+  std::string DecryptString(std::string_view bytes, uint32_t, uint16_t) const override {
+    return std::string(bytes);
+  }
+  std::string DecryptStream(std::string_view bytes, uint32_t, uint16_t) const override {
+    return std::string(bytes);
+  }
+};
+
+TEST(PdfDocumentTest, EncryptedObjectStreamsReadOnceADecryptorIsSet) {
+  PdfBuilder pdf = ThreePages();
+  pdf.PackIntoObjectStream({1, 2, 4, 6, 8});
+  uint32_t encrypt = pdf.Add("<< /Filter /Standard /V 4 /R 4 >>");
+  pdf.Trailer += " /Encrypt " + std::to_string(encrypt) + " 0 R";
+  PdfDocument document(pdf.Build(PdfBuilder::Xref::Stream));
+  ASSERT_TRUE(document.Root());
+  EXPECT_EQ(MessageOf([&] { Contents(document); }), "Could not read the password protected file");
+  document.SetDecryptor(std::make_unique<IdentityDecryptor>());
+  EXPECT_EQ(Contents(document), ThreeContents);
 }
 
 } // namespace
