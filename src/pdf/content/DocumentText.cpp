@@ -184,6 +184,12 @@ std::u16string DocumentText::PageText(const PdfPage& page) {
   return LayOutPageText(items);
 }
 
+void ForEachPageText(const PdfDocument& document,
+                     const std::function<void(const std::u16string&)>& addPage) {
+  DocumentText text(document, LegacyCodePageFromEnvironment());
+  WalkPages(document, [&](PdfPage& page) { addPage(text.PageText(page)); });
+}
+
 int LegacyCodePageFromEnvironment() {
   const char* value = std::getenv("SCRIVLET_CODEPAGE");
   if (!value || !*value)

@@ -12,6 +12,7 @@
 #include "pdf/fonts/CharacterCollections.h"
 #include "pdf/fonts/Font.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,12 @@ private:
   std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
 };
+
+// The reader's entry point: calls addPage with the text of each page the
+// page-tree walk reaches, in page order (an empty text for a page without
+// text), with the code-page reading SCRIVLET_CODEPAGE asks for.
+void ForEachPageText(const PdfDocument& document,
+                     const std::function<void(const std::u16string&)>& addPage);
 
 // The legacy code page the environment asks for: the number in
 // SCRIVLET_CODEPAGE when it names a single- or double-byte Windows code page
