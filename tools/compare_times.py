@@ -36,7 +36,7 @@ def main():
             print("%-48s skipped (ours fails)" % os.path.basename(path))
             continue
         with tempfile.NamedTemporaryFile(suffix=".json") as report:
-            subprocess.run(["hyperfine", "-N", "-w", "2", "-r", str(args.runs), "--export-json",
+            subprocess.run(["hyperfine", "-N", "-i", "-w", "2", "-r", str(args.runs), "--export-json",
                             report.name, "--output=null",
                             " ".join(args.ours.split() + [path]),
                             "mutool draw -q -F txt -o /dev/null " + path],

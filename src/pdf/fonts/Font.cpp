@@ -185,8 +185,8 @@ void Font::SetUpComposite(const FontDescription& description, CharacterCollectio
   FCidToGid = description.cidToGidMap;
   if (!description.trueTypeProgram.empty())
     FGlyphCharacters = TrueTypeCmap::Read(description.trueTypeProgram);
-  if (collections && !description.collection.empty())
-    FCollection = collections->UnicodeMap(description.collection);
+  FCollections = collections;
+  FCollectionName = description.collection;
 }
 
 void Font::ReadCidWidths(std::string_view array) {
@@ -294,6 +294,11 @@ void Font::AppendCompositeText(CharCode code, std::optional<uint32_t> cid,
       AppendCodePoint(text, c);
       return;
     }
+  }
+  if (!FCollectionRead) {
+    FCollectionRead = true;
+    if (FCollections && !FCollectionName.empty())
+      FCollection = FCollections->UnicodeMap(FCollectionName);
   }
   if (FCollection && *cid <= 0xFFFF)
     if (auto mapped = FCollection->Text({*cid, 2}))

@@ -93,7 +93,11 @@ private:
   double FDefaultWidth = 1;
   std::string FCidToGid;
   TrueTypeCmap FGlyphCharacters;
-  const CMap* FCollection = nullptr;
+  // The collection's map is read only when a code needs it.
+  CharacterCollections* FCollections = nullptr;
+  std::string FCollectionName;
+  mutable const CMap* FCollection = nullptr;
+  mutable bool FCollectionRead = false;
 };
 
 } // namespace scrivlet::pdf
