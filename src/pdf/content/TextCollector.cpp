@@ -138,14 +138,21 @@ void TextCollector::Advance(double textSpaceX) {
 
 void TextCollector::ShowString(const std::string& bytes) {
   ShownText shown;
+  // Character spacing as wide as a word space (a quarter em or more) sets
+  // every glyph apart; less is tracking, which keeps words whole.
+  shown.spaced = FState.fontSize != 0 && FState.charSpacing * FState.horizontalScale >=
+                                             kLetterSpacingGap * std::abs(FState.fontSize);
   if (FState.font) {
     FState.font->Decode(bytes, shown);
   } else {
     // Text shown without a font is read as WinAnsi.
     for (char b : bytes) {
       auto code = static_cast<unsigned char>(b);
-      if (char16_t c = EncodedCharacter(BaseEncoding::WinAnsi, code))
+      if (char16_t c = EncodedCharacter(BaseEncoding::WinAnsi, code)) {
+        if (shown.spaced && !shown.text.empty() && shown.text.back() != u' ' && c != u' ')
+          shown.text += u' ';
         shown.text += c;
+      }
       shown.width += kWidthWithoutFont;
       ++shown.codes;
       shown.spaces += code == 32;
@@ -158,14 +165,24 @@ void TextCollector::ShowString(const std::string& bytes) {
   TextItem item;
   item.text = std::move(shown.text);
   item.start = device.Apply(0, FState.rise);
-  double advance =
-      (shown.width * size + shown.codes * FState.charSpacing + shown.spaces * FState.wordSpacing) *
-      scale;
-  Advance(advance);
+  if (FState.font && FState.font->IsVertical()) {
+    // Each code moves the pen down by one em plus the spacing (no scaling).
+    double advance = shown.codes * (size + FState.charSpacing) + shown.spaces * FState.wordSpacing;
+    if (Finite(advance))
+      FTextMatrix = Matrix::Translation(0, -advance).Then(FTextMatrix);
+    Point down = {-device.c, -device.d};
+    double length = std::hypot(down.x, down.y);
+    if (length > 0)
+      item.direction = {down.x / length, down.y / length};
+  } else {
+    Advance((shown.width * size + shown.codes * FState.charSpacing +
+             shown.spaces * FState.wordSpacing) *
+            scale);
+    double length = std::hypot(device.a, device.b);
+    if (length > 0)
+      item.direction = {device.a / length, device.b / length};
+  }
   item.end = FTextMatrix.Then(FState.ctm).Apply(0, FState.rise);
-  double length = std::hypot(device.a, device.b);
-  if (length > 0)
-    item.direction = {device.a / length, device.b / length};
   item.em = std::abs(size) * std::hypot(device.c, device.d);
   item.startsTextObject = FTextObjectStart;
   FTextObjectStart = false;
@@ -182,6 +199,10 @@ void TextCollector::ShowArray() {
     const Operand& element = FOperands[i];
     if (element.kind == ContentToken::Kind::String)
       ShowString(element.bytes);
+    else if (element.kind == ContentToken::Kind::Number && Finite(element.number) && FState.font &&
+             FState.font->IsVertical())
+      FTextMatrix =
+          Matrix::Translation(0, -element.number / 1000 * FState.fontSize).Then(FTextMatrix);
     else if (element.kind == ContentToken::Kind::Number && Finite(element.number))
       Advance(-element.number / 1000 * FState.fontSize * FState.horizontalScale);
   }

@@ -4,7 +4,8 @@
 // text item for each string shown by "Tj", "TJ", "'" and "\"", with the pen
 // position before and after it.  Each glyph advances the pen by its width,
 // the character spacing and (for the one-byte code 32) the word spacing,
-// all scaled horizontally; numbers in a "TJ" array move it back.  Form
+// all scaled horizontally; numbers in a "TJ" array move it back.  A string
+// whose character spacing is a word space wide has its letters set apart.  Form
 // XObjects shown with "Do" run in place with their own resources and
 // matrix; a form already being run is skipped, and forms nest at most
 // kMaxFormDepth deep.  Inline images are skipped; every other operator
@@ -27,6 +28,9 @@ public:
   static constexpr int kMaxFormDepth = 12;
   static constexpr size_t kMaxOperands = 4096;
   static constexpr size_t kMaxSavedStates = 256;
+  // Character spacing (in ems) from which a string's letters stand apart
+  // as words do: a word space is a quarter to a third of an em.
+  static constexpr double kLetterSpacingGap = 0.25;
 
   // Appends the text items of the content to items.
   static void Collect(std::string_view content, ContentResources& resources,

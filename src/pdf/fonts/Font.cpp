@@ -78,6 +78,15 @@ private:
   size_t FPos = 0;
 };
 
+// Appends a code's text; when the string is spaced, a blank goes before it
+// unless one is already there.
+void AppendCodeText(ShownText& out, std::u16string_view text) {
+  if (out.spaced && !text.empty() && !out.text.empty() && out.text.back() != u' ' &&
+      text.front() != u' ')
+    out.text += u' ';
+  out.text += text;
+}
+
 } // namespace
 
 std::unique_ptr<Font> Font::Create(const FontDescription& description, const FontContext& context) {
@@ -178,6 +187,8 @@ void Font::SetUpComposite(const FontDescription& description, CharacterCollectio
   } else {
     FPredefined = PredefinedCMap::Find(description.encodingCMapText);
   }
+  FVertical = FEncodingCMap ? description.encodingCMapText.find("/WMode 1") != std::string::npos
+                            : FPredefined.IsVertical();
   FDefaultWidth = description.defaultCidWidth / 1000.0;
   if (!std::isfinite(FDefaultWidth) || std::abs(FDefaultWidth) > 100)
     FDefaultWidth = 1;
@@ -235,7 +246,7 @@ void Font::DecodeSimple(std::string_view bytes, ShownText& out) const {
     std::optional<std::u16string> mapped;
     if (FToUnicode)
       mapped = FToUnicode->Text({code, 1});
-    out.text += mapped ? *mapped : FCodeText[code];
+    AppendCodeText(out, mapped ? *mapped : FCodeText[code]);
     out.width += FCodeWidth[code];
     ++out.codes;
     if (code == 32)
@@ -324,7 +335,9 @@ void Font::DecodeComposite(std::string_view bytes, ShownText& out) const {
     CharCode code = ReadCompositeCode(bytes, pos);
     pos += std::max<size_t>(1, code.length);
     std::optional<uint32_t> cid = CidOf(code);
-    AppendCompositeText(code, cid, out.text);
+    std::u16string text;
+    AppendCompositeText(code, cid, text);
+    AppendCodeText(out, text);
     out.width += CidWidth(cid);
     ++out.codes;
     if (code.length == 1 && code.value == 32)

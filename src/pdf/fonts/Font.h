@@ -43,8 +43,11 @@ struct FontContext {
   int legacyCodePage = 0;
 };
 
-// The decoding of one shown string.
+// The decoding of one shown string.  With spaced set before decoding, a
+// blank goes between the texts of two codes (the character spacing sets the
+// glyphs a word space apart).
 struct ShownText {
+  bool spaced = false;
   std::u16string text;
   double width = 0; // sum of the codes' advance widths, in units of the font size
   int codes = 0;    // character codes shown (each gets the character spacing)
@@ -60,6 +63,9 @@ public:
   void Decode(std::string_view bytes, ShownText& out) const;
 
   bool IsComposite() const { return FComposite; }
+  // Vertical writing ("-V" CMaps): the pen moves down by one em a code
+  // (the default vertical metrics), not along the baseline.
+  bool IsVertical() const { return FVertical; }
 
 private:
   struct WidthRange {
@@ -80,6 +86,7 @@ private:
   double CidWidth(std::optional<uint32_t> cid) const;
 
   bool FComposite = false;
+  bool FVertical = false;
   std::optional<CMap> FToUnicode;
 
   // Simple fonts.

@@ -94,6 +94,14 @@ TEST_F(PageTextTest, ExistingBlanksAreNotDoubled) {
   EXPECT_EQ(Text("BT /F1 10 Tf [(Hello )-333(World)] TJ ET"), u"Hello World");
 }
 
+TEST_F(PageTextTest, LetterSpacingOfAWordSpaceSetsLettersApart) {
+  // 10 units of character spacing at 24 points is 0.42 em between letters.
+  EXPECT_EQ(Text("BT /F1 24 Tf 10 Tc (Hello World) Tj ET"), u"H e l l o W o r l d");
+  EXPECT_EQ(Text("BT 24 Tf 10 Tc (ab) Tj ET"), u"a b"); // no font
+  // 3 units is 0.125 em: tracking, not spacing.
+  EXPECT_EQ(Text("BT /F1 24 Tf 3 Tc (Hello World) Tj ET"), u"Hello World");
+}
+
 TEST_F(PageTextTest, JustifiedAndTrackedTextKeepsItsWords) {
   // Word spacing above 1 and character spacing widen the text, and the
   // next string starts where the pen is: no blanks between letters.
@@ -195,6 +203,18 @@ TEST_F(PageTextTest, CompositeFontWithWidthsMakesWordGaps) {
   resources.AddFont("F2", d);
   EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -400 <0003>] TJ ET"), u"ab c");
   EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -100 <0003>] TJ ET"), u"abc");
+}
+
+TEST_F(PageTextTest, VerticalWritingRunsDownInColumns) {
+  FontDescription d;
+  d.subtype = "Type0";
+  d.encodingCMapText = "/Identity-V";
+  d.toUnicode = "1 beginbfrange <0001> <0003> <65E5> endbfrange";
+  resources.AddFont("V", d);
+  // Two columns: each string continues the column below the last one.
+  EXPECT_EQ(Text("BT /V 10 Tf 1 0 0 1 300 700 Tm <0001> Tj <0002> Tj 1 0 0 1 300 680 Tm <0003> "
+                 "Tj 1 0 0 1 280 700 Tm <0001> Tj ET"),
+            u"\u65E5\u65E6\u65E7\r\n\u65E5");
 }
 
 TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {
