@@ -185,6 +185,18 @@ TEST_F(PageTextTest, InlineImagesAndGraphicsDoNotDisturbText) {
             u"ok");
 }
 
+TEST_F(PageTextTest, GraphicsOperatorsOnlyEndTheirOperands) {
+  std::string graphics =
+      "0 0 m 1 1 l 1 2 3 4 5 6 c 1 2 3 4 v 1 2 3 4 y h 0 0 9 9 re S s f F f* B B* b b* n W W* "
+      "1 w 0 J 0 j 10 M [1 2] 0 d /RI ri 1 i /GS1 gs /CS0 CS /CS0 cs 0 SC 0 sc 0 SCN /P0 scn "
+      "0 G 0 g 0 0 0 RG 0 0 0 rg 0 0 0 0 K 0 0 0 0 k /Sh0 sh /Tag MP /Tag <</K 1>> DP "
+      "/Span <</ActualText (zz)>> BDC /Tag BMC EMC EMC 500 0 d0 500 0 0 0 1 1 d1 "
+      "BI /W 1 /H 1 ID \x80\nEI ";
+  EXPECT_EQ(Text(graphics + "BT /F1 10 Tf 72 700 Td (one) Tj ET " + graphics +
+                 "BT /F1 10 Tf 72 680 Td (two) Tj ET"),
+            u"one\r\ntwo");
+}
+
 TEST_F(PageTextTest, UnbalancedAndDamagedContentNeverFails) {
   EXPECT_EQ(Text("Q Q Q ET ET BT /F1 10 Tf (a) Tj Tj TJ ] ] [ [ (b) TJ /Nofont 10 Tf (c) Tj"),
             u"abc");
