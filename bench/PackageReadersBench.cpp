@@ -1,8 +1,8 @@
 // The OpenDocument, EPUB and WordPerfect readers on generated documents.
 #include "core/Stream.h"
-#include "readers/epub/VdWEPub.h"
-#include "readers/opendocument/VdWOO.h"
-#include "readers/wordperfect/VdWPD.h"
+#include "readers/epub/EpubReader.h"
+#include "readers/opendocument/OpenDocumentReader.h"
+#include "readers/wordperfect/WordPerfectReader.h"
 #include "support/WordPerfectBuilder.h"
 #include "support/ZipBuilder.h"
 
@@ -54,22 +54,22 @@ template <class Reader, std::string (*Make)(size_t)> void BM_Reader(benchmark::S
   const std::string file = Make(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
     Reader reader;
-    scrivlet::TMemoryStream stream(file);
+    scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(BM_Reader<scrivlet::TOpenOfficeTextDocument, OpenDocument>)
+BENCHMARK(BM_Reader<scrivlet::OpenDocumentTextReader, OpenDocument>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::TKxWEPub, Epub>)
+BENCHMARK(BM_Reader<scrivlet::EpubReader, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::TWordPerfectFile, WordPerfect>)
+BENCHMARK(BM_Reader<scrivlet::WordPerfectReader, WordPerfect>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);

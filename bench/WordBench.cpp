@@ -1,7 +1,7 @@
 // The Word binary reader on a generated 20 MB document (and 5 MB, to see
 // that the time grows linearly).
 #include "core/Stream.h"
-#include "readers/word/VdWord.h"
+#include "readers/word/DocReader.h"
 #include "support/SampleDocuments.h"
 
 #include <benchmark/benchmark.h>
@@ -12,8 +12,8 @@ void BM_WordDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWordDocument(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::TVdWordDocument reader;
-    scrivlet::TMemoryStream stream(file);
+    scrivlet::DocReader reader;
+    scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());
   }

@@ -2,7 +2,7 @@
 // should stay flat.  Write page numbers are 16-bit, so a file stays below
 // 8 MB.
 #include "core/Stream.h"
-#include "readers/write/VdWRI.h"
+#include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
 
 #include <benchmark/benchmark.h>
@@ -12,22 +12,22 @@ namespace {
 void BM_WriteDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWriteDocument(static_cast<size_t>(state.range(0)));
-  const auto formating = static_cast<scrivlet::TVdTextFormating>(state.range(1));
+  const auto formating = static_cast<scrivlet::OutputFormat>(state.range(1));
   for (auto _ : state) {
-    scrivlet::TWRIFile reader;
+    scrivlet::WriteReader reader;
     reader.SetTextFormating(formating);
-    scrivlet::TMemoryStream stream(file);
+    scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
 }
 BENCHMARK(BM_WriteDocument)
-    ->Args({1 << 20, scrivlet::tfPlainText})
-    ->Args({4 << 20, scrivlet::tfPlainText})
-    ->Args({1 << 20, scrivlet::tfHTML})
-    ->Args({2 << 20, scrivlet::tfHTML})
-    ->Args({4 << 20, scrivlet::tfHTML})
+    ->Args({1 << 20, scrivlet::OutputFormat::PlainText})
+    ->Args({4 << 20, scrivlet::OutputFormat::PlainText})
+    ->Args({1 << 20, scrivlet::OutputFormat::Html})
+    ->Args({2 << 20, scrivlet::OutputFormat::Html})
+    ->Args({4 << 20, scrivlet::OutputFormat::Html})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

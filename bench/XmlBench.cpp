@@ -1,7 +1,7 @@
 // The XML engine on generated FictionBook-like documents of 10 and 50 MB.
 #include "core/Stream.h"
-#include "readers/fictionbook/VdWFB2.h"
-#include "xml/KxWXML.h"
+#include "readers/fictionbook/FictionBookReader.h"
+#include "xml/XmlParser.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,8 +21,8 @@ std::string GeneratedXml(size_t bytes) {
 void BM_XmlEngine(benchmark::State& state) {
   const std::string xml = GeneratedXml(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::TKxXMLEngine engine;
-    scrivlet::TMemoryStream stream(xml);
+    scrivlet::XmlParser engine;
+    scrivlet::MemoryStream stream(xml);
     engine.LoadFromStream(&stream);
     benchmark::DoNotOptimize(engine.RootItem().Items.Count());
   }
@@ -33,8 +33,8 @@ BENCHMARK(BM_XmlEngine)->Arg(10 << 20)->Arg(25 << 20)->Arg(50 << 20)->Unit(bench
 void BM_FictionBook(benchmark::State& state) {
   const std::string xml = GeneratedXml(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::TFictionBook reader;
-    scrivlet::TMemoryStream stream(xml);
+    scrivlet::FictionBookReader reader;
+    scrivlet::MemoryStream stream(xml);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());
   }

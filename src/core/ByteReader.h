@@ -41,7 +41,7 @@ private:
   }
   std::string_view Take(uint64_t count) {
     if (count > Remaining())
-      throw EReadError();
+      throw ReadError();
     std::string_view bytes =
         FData.substr(static_cast<size_t>(FPosition), static_cast<size_t>(count));
     FPosition += count;

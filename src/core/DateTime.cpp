@@ -1,8 +1,11 @@
 #include "core/DateTime.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace scrivlet {
 namespace {
@@ -46,13 +49,13 @@ DateTimeFields NowFields() {
   return FieldsFromTm(local, static_cast<int>(ms.count()));
 }
 
-TDateTime Now() {
-  TDateTime value = 0;
+OleDate Now() {
+  OleDate value = 0;
   TryEncodeDateTime(NowFields(), value);
   return value;
 }
 
-bool TryEncodeDateTime(const DateTimeFields& f, TDateTime& value) {
+bool TryEncodeDateTime(const DateTimeFields& f, OleDate& value) {
   if (f.year < 1 || f.year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
       f.day > DaysInMonth(f.year, f.month) || f.hour < 0 || f.hour > 23 || f.minute < 0 ||
       f.minute > 59 || f.second < 0 || f.second > 59 || f.millisecond < 0 || f.millisecond > 999)
@@ -65,7 +68,7 @@ bool TryEncodeDateTime(const DateTimeFields& f, TDateTime& value) {
   return true;
 }
 
-DateTimeFields DecodeDateTime(TDateTime value) {
+DateTimeFields DecodeDateTime(OleDate value) {
   if (!std::isfinite(value) || std::fabs(value) > 3.0e6)
     return {};
   double whole = std::trunc(value);
@@ -121,7 +124,7 @@ bool FieldsToDosDateTime(const DateTimeFields& f, uint16_t& dosDate, uint16_t& d
   return true;
 }
 
-bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime& value) {
+bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, OleDate& value) {
   DateTimeFields f;
   f.year = (dosDate >> 9) + 1980;
   f.month = dosDate >> 5 & 0x0F;
@@ -130,6 +133,48 @@ bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, TDateTime& value)
   f.minute = dosTime >> 5 & 0x3F;
   f.second = (dosTime & 0x1F) * 2;
   return TryEncodeDateTime(f, value);
+}
+
+namespace {
+
+// A whole number of optional sign and decimal digits.
+std::optional<int> FieldValue(std::u16string_view field) {
+  std::string ascii;
+  for (char16_t c : field) {
+    if (c > 0x7F)
+      return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  std::string_view digits = ascii;
+  if (!digits.empty() && digits.front() == '+')
+    digits.remove_prefix(1);
+  int value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return value;
+}
+
+std::u16string_view Field(std::u16string_view text, size_t start, size_t length) {
+  return start < text.size() ? text.substr(start, length) : std::u16string_view();
+}
+
+} // namespace
+
+OleDate XmlDateToDateTime(std::u16string_view text);
+
+OleDate XmlDateToDateTime(std::u16string_view text) {
+  if (text.empty())
+    return 0;
+  auto year = FieldValue(Field(text, 0, 4)), month = FieldValue(Field(text, 5, 2)),
+       day = FieldValue(Field(text, 8, 2)), hour = FieldValue(Field(text, 11, 2)),
+       minute = FieldValue(Field(text, 14, 2)), second = FieldValue(Field(text, 17, 2));
+  if (!year || !month || !day || !hour || !minute || !second)
+    return 0;
+  OleDate value = 0;
+  if (!TryEncodeDateTime({*year, *month, *day, *hour, *minute, *second, 0}, value))
+    return 0;
+  return value;
 }
 
 } // namespace scrivlet

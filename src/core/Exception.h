@@ -36,40 +36,34 @@ private:
 };
 
 // Reading past the end of a stream, or a failed read.
-class EReadError : public Exception {
+class ReadError : public Exception {
 public:
-  EReadError() : Exception("Stream read error") {}
+  ReadError() : Exception("Stream read error") {}
   using Exception::Exception;
 };
 
 // A file that exists but cannot be opened.
-class EFOpenError : public Exception {
+class FileOpenError : public Exception {
 public:
   using Exception::Exception;
 };
 
 // A text that should have been a whole number.
-class EConvertError : public Exception {
+class ConversionError : public Exception {
 public:
   using Exception::Exception;
 };
 
 // Compound-file (structured storage) failures.
-class EStorageError : public Exception {
+class StorageError : public Exception {
 public:
   using Exception::Exception;
 };
 
 // A list index outside its bounds.
-class EListError : public Exception {
+class ListIndexError : public Exception {
 public:
   using Exception::Exception;
 };
-
-// Parses a decimal whole number ("-12", "+7"); raises EConvertError with
-// "'%s' is not a valid integer value" for anything else or on overflow.
-int32_t StrToInt(std::string_view text);
-// The same with a fallback instead of the error.
-int32_t StrToIntDef(std::string_view text, int32_t fallback);
 
 } // namespace scrivlet

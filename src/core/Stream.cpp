@@ -1,4 +1,5 @@
 #include "core/Stream.h"
+#include "core/ByteReader.h"
 
 #include "core/Exception.h"
 
@@ -9,46 +10,46 @@
 
 namespace scrivlet {
 
-void TStream::ReadBuffer(void* buffer, size_t count) {
+void Stream::ReadBuffer(void* buffer, size_t count) {
   if (count != 0 && Read(buffer, count) != count)
-    throw EReadError();
+    throw ReadError();
 }
 
-std::string TStream::ReadBytes(size_t count) {
+std::string Stream::ReadBytes(size_t count) {
   int64_t left = Size() - Position();
   if (left < 0 || static_cast<uint64_t>(left) < count)
-    throw EReadError();
+    throw ReadError();
   std::string bytes(count, '\0');
   ReadBuffer(bytes.data(), count);
   return bytes;
 }
 
-std::string TStream::ReadRest() {
+std::string Stream::ReadRest() {
   int64_t left = Size() - Position();
   return left > 0 ? ReadBytes(static_cast<size_t>(left)) : std::string();
 }
 
-std::string TStream::ReadAllBytes() {
+std::string Stream::ReadAllBytes() {
   SetPosition(0);
   return ReadRest();
 }
 
-uint8_t TStream::ReadUInt8() {
+uint8_t Stream::ReadUInt8() {
   uint8_t value;
   ReadBuffer(&value, 1);
   return value;
 }
 
-uint16_t TStream::ReadUInt16LE() {
-  uint8_t b[2];
+uint16_t Stream::ReadUInt16LE() {
+  char b[2];
   ReadBuffer(b, 2);
-  return static_cast<uint16_t>(b[0] | b[1] << 8);
+  return ByteReader::Get16({b, 2}, 0);
 }
 
-uint32_t TStream::ReadUInt32LE() {
-  uint8_t b[4];
+uint32_t Stream::ReadUInt32LE() {
+  char b[4];
   ReadBuffer(b, 4);
-  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+  return ByteReader::Get32({b, 4}, 0);
 }
 
 namespace {
@@ -56,13 +57,13 @@ namespace {
 int64_t NewPosition(int64_t current, int64_t size, int64_t offset, SeekOrigin origin) {
   int64_t base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? current : size;
   if ((offset < 0 && base + offset < 0) || (offset > 0 && base > INT64_MAX - offset))
-    throw EReadError();
+    throw ReadError();
   return base + offset;
 }
 
 } // namespace
 
-size_t TMemoryStream::Read(void* buffer, size_t count) {
+size_t MemoryStream::Read(void* buffer, size_t count) {
   if (FPosition >= Size())
     return 0;
   size_t n = std::min<size_t>(count, static_cast<size_t>(Size() - FPosition));
@@ -71,12 +72,12 @@ size_t TMemoryStream::Read(void* buffer, size_t count) {
   return n;
 }
 
-int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
+int64_t MemoryStream::Seek(int64_t offset, SeekOrigin origin) {
   FPosition = NewPosition(FPosition, Size(), offset, origin);
   return FPosition;
 }
 
-void TMemoryStream::Write(std::string_view bytes) {
+void MemoryStream::Write(std::string_view bytes) {
   size_t end = static_cast<size_t>(FPosition) + bytes.size();
   if (end > FData.size())
     FData.resize(end);
@@ -84,7 +85,7 @@ void TMemoryStream::Write(std::string_view bytes) {
   FPosition = static_cast<int64_t>(end);
 }
 
-TFileStream::TFileStream(const std::string& fileName) {
+FileStream::FileStream(const std::string& fileName) {
   struct stat info {};
   errno = 0;
   FFile = std::fopen(fileName.c_str(), "rb");
@@ -94,21 +95,21 @@ TFileStream::TFileStream(const std::string& fileName) {
     errno = EISDIR;
   }
   if (FFile == nullptr)
-    throw EFOpenError("Cannot open file \"%s\". %s", {fileName, std::strerror(errno)});
+    throw FileOpenError("Cannot open file \"%s\". %s", {fileName, std::strerror(errno)});
   FSize = info.st_size;
 }
 
-TFileStream::~TFileStream() {
+FileStream::~FileStream() {
   if (FFile != nullptr)
     std::fclose(FFile);
 }
 
-size_t TFileStream::Read(void* buffer, size_t count) {
+size_t FileStream::Read(void* buffer, size_t count) {
   if (FPosition >= FSize || count == 0)
     return 0;
   if (FFilePosition != FPosition) {
     if (std::fseek(FFile, FPosition, SEEK_SET) != 0)
-      throw EReadError();
+      throw ReadError();
     FFilePosition = FPosition;
   }
   size_t n = std::fread(buffer, 1, count, FFile);
@@ -117,7 +118,7 @@ size_t TFileStream::Read(void* buffer, size_t count) {
   return n;
 }
 
-int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
+int64_t FileStream::Seek(int64_t offset, SeekOrigin origin) {
   FPosition = NewPosition(FPosition, FSize, offset, origin);
   return FPosition;
 }

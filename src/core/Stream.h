@@ -12,23 +12,23 @@ namespace scrivlet {
 
 enum class SeekOrigin { Begin, Current, End };
 
-class TStream {
+class Stream {
 public:
-  virtual ~TStream() = default;
+  virtual ~Stream() = default;
 
   // Reads up to count bytes; returns how many were read (0 at the end).
   virtual size_t Read(void* buffer, size_t count) = 0;
   // Moves the position; returns the new position.  A position before the
-  // start raises EReadError; one past the end is allowed (reads then give 0).
+  // start raises ReadError; one past the end is allowed (reads then give 0).
   virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
   virtual int64_t Size() const = 0;
 
   int64_t Position() { return Seek(0, SeekOrigin::Current); }
   void SetPosition(int64_t position) { Seek(position, SeekOrigin::Begin); }
 
-  // Reads exactly count bytes or raises EReadError ("Stream read error").
+  // Reads exactly count bytes or raises ReadError ("Stream read error").
   void ReadBuffer(void* buffer, size_t count);
-  // Reads exactly count bytes into a byte string, or raises EReadError.  The
+  // Reads exactly count bytes into a byte string, or raises ReadError.  The
   // count is checked against what the stream still holds before allocating.
   std::string ReadBytes(size_t count);
   // Everything from the current position to the end.
@@ -42,10 +42,10 @@ public:
 };
 
 // A stream over a byte string that it owns.
-class TMemoryStream : public TStream {
+class MemoryStream : public Stream {
 public:
-  TMemoryStream() = default;
-  explicit TMemoryStream(std::string data) : FData(std::move(data)) {}
+  MemoryStream() = default;
+  explicit MemoryStream(std::string data) : FData(std::move(data)) {}
 
   size_t Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
@@ -60,13 +60,13 @@ private:
 };
 
 // A read-only stream over a file.  Opening a missing or unreadable file
-// raises EFOpenError with "Cannot open file \"%s\". %s".
-class TFileStream : public TStream {
+// raises FileOpenError with "Cannot open file \"%s\". %s".
+class FileStream : public Stream {
 public:
-  explicit TFileStream(const std::string& fileName);
-  ~TFileStream() override;
-  TFileStream(const TFileStream&) = delete;
-  TFileStream& operator=(const TFileStream&) = delete;
+  explicit FileStream(const std::string& fileName);
+  ~FileStream() override;
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
 
   size_t Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;

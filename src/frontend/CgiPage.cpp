@@ -1,10 +1,11 @@
 #include "frontend/CgiPage.h"
+#include "core/Ascii.h"
 
 #include "core/CodePage.h"
+#include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/Process.h"
-#include "core/VdW_Sum.h"
-#include "frontend/inifiles32.h"
+#include "frontend/ConfigFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,24 +16,6 @@ namespace {
 constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + 32);
-  return lower;
-}
 
 // The decoded file name of a lower-cased query, cut at its first "&" and
 // stripped of one leading and one trailing quote.
@@ -77,11 +60,11 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const ReaderKind& kind, const TVdWBaseDocument& reader,
+std::string HeadingOf(const ReaderKind& kind, const DocumentReader& reader,
                       const std::string& fileName) {
   if (kind.heading == HeadingSource::FileName)
     return fileName;
-  const TKxWordSummaryInformation* summary = reader.SummaryInformation();
+  const DocumentSummary* summary = reader.SummaryInformation();
   return summary != nullptr ? summary->Title : std::string();
 }
 
@@ -122,8 +105,9 @@ std::string UrlDecode(std::string_view text) {
     } else if (i + 1 < text.size() && text[i + 1] == '%') {
       out += '%';
       ++i;
-    } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+    } else if (i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+               HexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += c; // not an escape: kept as written
@@ -152,7 +136,7 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment) {
   for (const auto& entry : environment) {
     if (entry.compare(0, 13, "QUERY_STRING=") != 0)
       continue;
-    std::string query = LowerCase(entry);
+    std::string query = AsciiLowerCase(std::string(entry));
     request.firstPage = query.find("firstpage=1") != std::string::npos ||
                         query.find("firstpage=true") != std::string::npos;
     if (query.find("filename=") != std::string::npos)
@@ -169,7 +153,7 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   PageConfig config;
   if (configFileName.empty() || !FileExists(configFileName))
     return config;
-  TIniFile32 ini(configFileName);
+  ConfigFile ini(configFileName);
   std::vector<std::string> lines;
   ini.ReadSection("Head", lines);
   config.headBlock = JoinLines(lines);
@@ -189,9 +173,9 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
   }
   const ReaderKind& kind = ReaderForFileName(request.fileName);
   try {
-    std::unique_ptr<TVdWBaseDocument> reader = kind.create();
+    std::unique_ptr<DocumentReader> reader = kind.create();
     reader->SetFileName(request.fileName);
-    reader->LoadFromFile(AnsiToWide(request.fileName));
+    reader->LoadFromFile(request.fileName);
     content.heading = HeadingOf(kind, *reader, request.fileName);
     content.lines = SplitLines(reader->Lines().GetText());
   } catch (const std::exception& error) {
@@ -211,8 +195,9 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   page.Line("");
   page.Line("<html>");
   page.Line("<head>");
-  page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet 2.2 conversion\">");
-  std::string title = "<title>Scrivlet 2.2 conversion";
+  page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR
+            " conversion\">");
+  std::string title = "<title>Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
   if (!request.fileName.empty())
     title += ", " + HtmlEscape(TitleDirectory(request.fileName));
   page.Line(title + "</title>");

@@ -1,10 +1,10 @@
 #include "frontend/CommandLine.h"
 
 #include "core/CodePage.h"
+#include "core/DocumentSummary.h"
 #include "core/Exception.h"
-#include "core/VdW_Sum.h"
+#include "core/StoryLists.h"
 #include "frontend/ReaderTable.h"
-#include "readers/word/VdWord.h"
 
 #include <charconv>
 #include <cmath>
@@ -27,31 +27,31 @@ constexpr const char* kUsage =
     "  --json                   print one JSON object instead of the text\n"
     "  --help, --version\n";
 
-std::optional<TVdTextFormating> ParseFormating(std::string_view value) {
+std::optional<OutputFormat> ParseFormating(std::string_view value) {
   if (value == "plain")
-    return tfPlainText;
+    return OutputFormat::PlainText;
   if (value == "rtf")
-    return tfRTF;
+    return OutputFormat::Rtf;
   if (value == "html")
-    return tfHTML;
+    return OutputFormat::Html;
   return std::nullopt;
 }
 
-std::optional<TKxWParseItems> ParseItems(std::string_view list) {
-  TKxWParseItems items;
+std::optional<ContentItems> ParseItems(std::string_view list) {
+  ContentItems items;
   while (true) {
     size_t comma = list.find(',');
     std::string_view name = list.substr(0, comma);
     if (name == "text")
-      items.Include(wpiText);
+      items.Include(ContentItem::Text);
     else if (name == "vba")
-      items.Include(wpiVBA);
+      items.Include(ContentItem::Macros);
     else if (name == "pictures")
-      items.Include(wpiPictures);
+      items.Include(ContentItem::Pictures);
     else if (name == "summary")
-      items.Include(wpiSummaryInformation);
+      items.Include(ContentItem::Summary);
     else if (name == "hidden")
-      items.Include(wpiHiddenText);
+      items.Include(ContentItem::HiddenText);
     else if (!name.empty())
       return std::nullopt;
     if (comma == std::string_view::npos)
@@ -111,7 +111,11 @@ std::string JsonAnsiString(std::string_view bytes) {
   return JsonString(AnsiToWide(bytes));
 }
 
-std::string JsonLines(const TWideStrings& lines) {
+std::u16string AsciiText(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+std::string JsonLines(const TextLines& lines) {
   std::string out = "[";
   for (int i = 0; i < lines.Count(); ++i) {
     if (i > 0)
@@ -123,20 +127,20 @@ std::string JsonLines(const TWideStrings& lines) {
 
 } // namespace
 
-std::string JsonSummary(const TKxWordSummaryInformation* summary) {
+std::string JsonSummary(const DocumentSummary* summary) {
   if (summary == nullptr)
     return "null";
   std::string out = "{";
-  for (const auto& property : TKxWordSummaryInformation::Properties()) {
+  for (const auto& property : DocumentSummary::Properties()) {
     if (out.size() > 1)
       out += ", ";
     out += std::string("\"") + property.name + "\": ";
-    if (auto* text = std::get_if<std::string TKxWordSummaryInformation::*>(&property.field)) {
+    if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field)) {
       out += JsonAnsiString(summary->*(*text));
-    } else if (auto* number = std::get_if<int32_t TKxWordSummaryInformation::*>(&property.field)) {
+    } else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
       out += std::to_string(summary->*(*number));
     } else {
-      double date = summary->*std::get<TDateTime TKxWordSummaryInformation::*>(property.field);
+      double date = summary->*std::get<OleDate DocumentSummary::*>(property.field);
       char buffer[32];
       auto result = std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(date) ? date : 0.0);
       out.append(buffer, result.ptr);
@@ -148,36 +152,37 @@ std::string JsonSummary(const TKxWordSummaryInformation* summary) {
 namespace {
 
 // The story lists of the Word readers; null for the others.
-std::string JsonStories(const TVdWBaseDocument& reader) {
-  const auto* word = dynamic_cast<const TVdCustomWordDocument*>(&reader);
-  if (word == nullptr)
+std::string JsonStories(const DocumentReader& reader) {
+  const StoryLists* stories = reader.Stories();
+  if (stories == nullptr)
     return "null";
-  return "{\"footnotes\": " + JsonLines(word->Footnotes()) +
-         ", \"headers\": " + JsonLines(word->Headers()) +
-         ", \"footers\": " + JsonLines(word->Footers()) +
-         ", \"comments\": " + JsonLines(word->Comments()) +
-         ", \"endnotes\": " + JsonLines(word->Endnotes()) +
-         ", \"textboxes\": " + JsonLines(word->TextBoxes()) +
-         ", \"macros\": " + JsonLines(word->Macros()) + "}";
+  return "{\"footnotes\": " + JsonLines(stories->Footnotes) +
+         ", \"headers\": " + JsonLines(stories->Headers) +
+         ", \"footers\": " + JsonLines(stories->Footers) +
+         ", \"comments\": " + JsonLines(stories->Comments) +
+         ", \"endnotes\": " + JsonLines(stories->Endnotes) +
+         ", \"textboxes\": " + JsonLines(stories->TextBoxes) +
+         ", \"macros\": " + JsonLines(stories->Macros) + "}";
 }
 
 struct ConversionResult {
-  const char* className = "";
+  const char* kind = "";
   std::string error;
   bool failed = false;
   bool encrypted = false;
 };
 
-ConversionResult Convert(const CommandLineOptions& options, TVdWBaseDocument& reader) {
+ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& kind,
+                         DocumentReader& reader) {
   ConversionResult result;
-  result.className = reader.ClassName();
+  result.kind = kind.name;
   reader.SetFileName(options.fileName);
   reader.SetTextFormating(options.formating);
   reader.SetParseItems(options.items);
   reader.SetMaxTextLength(options.maxLength);
   reader.SetConvertSysCharacters(!options.rawControlChars);
   try {
-    reader.LoadFromFile(AnsiToWide(options.fileName));
+    reader.LoadFromFile(options.fileName);
   } catch (const std::exception& error) {
     result.failed = true;
     result.error = error.what();
@@ -190,8 +195,8 @@ ConversionResult Convert(const CommandLineOptions& options, TVdWBaseDocument& re
   return result;
 }
 
-std::string JsonObject(const TVdWBaseDocument& reader, const ConversionResult& result) {
-  std::string out = "{\"reader\": " + JsonAnsiString(result.className);
+std::string JsonObject(const DocumentReader& reader, const ConversionResult& result) {
+  std::string out = "{\"reader\": " + JsonString(AsciiText(result.kind));
   out += ", \"lines\": " + JsonLines(reader.Lines());
   out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
   out += ", \"stories\": " + JsonStories(reader);
@@ -302,13 +307,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     return 0;
   }
   if (options->version) {
-    out += "scrivlet 2.2.0\n";
+    out += "scrivlet " SCRIVLET_VERSION "\n";
     return 0;
   }
   const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
                                                        : *ReaderByName(options->readerName);
-  std::unique_ptr<TVdWBaseDocument> reader = kind.create();
-  ConversionResult result = Convert(*options, *reader);
+  std::unique_ptr<DocumentReader> reader = kind.create();
+  ConversionResult result = Convert(*options, kind, *reader);
   if (options->json) {
     out += JsonObject(*reader, result);
   } else {

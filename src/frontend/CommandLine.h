@@ -2,7 +2,7 @@
 // every reader option and a JSON view for scripts.
 #pragma once
 
-#include "core/VdWBase.h"
+#include "core/DocumentReader.h"
 
 #include <optional>
 #include <string>
@@ -11,8 +11,8 @@
 namespace scrivlet {
 
 struct CommandLineOptions {
-  TVdTextFormating formating = tfPlainText;
-  TKxWParseItems items{wpiText, wpiSummaryInformation};
+  OutputFormat formating = OutputFormat::PlainText;
+  ContentItems items{ContentItem::Text, ContentItem::Summary};
   int32_t maxLength = 0;
   bool rawControlChars = false;
   std::string password;
@@ -33,7 +33,7 @@ std::string JsonString(std::u16string_view text);
 
 // The summary record as a JSON object (each property by its name: strings
 // as text, counts as integers, dates as date-time numbers), or "null".
-std::string JsonSummary(const TKxWordSummaryInformation* summary);
+std::string JsonSummary(const DocumentSummary* summary);
 
 // Runs one conversion; out and err receive what goes to standard output and
 // standard error.  Returns the exit status: 0 converted, 1 the reader

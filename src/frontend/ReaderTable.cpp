@@ -1,14 +1,15 @@
 #include "frontend/ReaderTable.h"
+#include "core/Ascii.h"
 
-#include "core/Exception.h"
 #include "core/Process.h"
-#include "readers/epub/VdWEPub.h"
-#include "readers/fictionbook/VdWFB2.h"
-#include "readers/opendocument/VdWOO.h"
-#include "readers/word/VdWord.h"
-#include "readers/word/VdWordX.h"
-#include "readers/wordperfect/VdWPD.h"
-#include "readers/write/VdWRI.h"
+#include "readers/docx/DocxReader.h"
+#include "readers/epub/EpubReader.h"
+#include "readers/fictionbook/FictionBookReader.h"
+#include "readers/opendocument/OpenDocumentReader.h"
+#include "readers/pdf/PdfReader.h"
+#include "readers/word/DocReader.h"
+#include "readers/wordperfect/WordPerfectReader.h"
+#include "readers/write/WriteReader.h"
 
 #include <algorithm>
 #include <array>
@@ -16,52 +17,23 @@
 namespace scrivlet {
 namespace {
 
-// Stands in for a reader this version does not have yet: it names the
-// reader it stands for and refuses every document with a clear message.
-template <const char* ClassNameText, const char* FormatText>
-class TPendingReader final : public TVdWBaseDocument {
-public:
-  const char* ClassName() const override { return ClassNameText; }
-
-  void ParseStream(TStream& stream) override {
-    TVdWBaseDocument::ParseStream(stream);
-    throw Exception("Reading %s documents is not supported in this version", {FormatText});
-  }
-
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
-};
-
-template <class Reader> std::unique_ptr<TVdWBaseDocument> Create() {
+template <class Reader> std::unique_ptr<DocumentReader> Create() {
   return std::make_unique<Reader>();
 }
 
-template <const char* ClassNameText, const char* FormatText>
-std::unique_ptr<TVdWBaseDocument> CreatePending() {
-  return std::make_unique<TPendingReader<ClassNameText, FormatText>>();
-}
-
-constexpr char kPdf[] = "TKxPDFReader", kPdfFormat[] = "PDF (.pdf)";
-
 const std::array<ReaderKind, 9> kReaders = {{
-    {".DOCX", "docx", "TVdWordXDocument", HeadingSource::SummaryTitle, Create<TVdWordXDocument>},
-    {".WPD", "wpd", "TWordPerfectFile", HeadingSource::FileName, Create<TWordPerfectFile>},
-    {".WRI", "wri", "TWRIFile", HeadingSource::FileName, Create<TWRIFile>},
-    {".ODT", "odt", "TOpenOfficeTextDocument", HeadingSource::SummaryTitle,
-     Create<TOpenOfficeTextDocument>},
-    {".ODP", "odp", "TOpenOfficePresentation", HeadingSource::SummaryTitle,
-     Create<TOpenOfficePresentation>},
-    {".FB2", "fb2", "TFictionBook", HeadingSource::SummaryTitle, Create<TFictionBook>},
-    {".EPUB", "epub", "TKxWEPub", HeadingSource::SummaryTitle, Create<TKxWEPub>},
-    {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
-    {"", "doc", "TVdWordDocument", HeadingSource::SummaryTitle, Create<TVdWordDocument>},
+    {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<DocxReader>},
+    {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName, Create<WordPerfectReader>},
+    {".WRI", "wri", "WriteReader", HeadingSource::FileName, Create<WriteReader>},
+    {".ODT", "odt", "OpenDocumentTextReader", HeadingSource::SummaryTitle,
+     Create<OpenDocumentTextReader>},
+    {".ODP", "odp", "OpenDocumentPresentationReader", HeadingSource::SummaryTitle,
+     Create<OpenDocumentPresentationReader>},
+    {".FB2", "fb2", "FictionBookReader", HeadingSource::SummaryTitle, Create<FictionBookReader>},
+    {".EPUB", "epub", "EpubReader", HeadingSource::SummaryTitle, Create<EpubReader>},
+    {".PDF", "pdf", "PdfReader", HeadingSource::SummaryTitle, Create<PdfReader>},
+    {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
 }};
-
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 32);
-  return text;
-}
 
 } // namespace
 
@@ -70,7 +42,7 @@ std::span<const ReaderKind> ReaderTable() {
 }
 
 const ReaderKind& ReaderForFileName(std::string_view fileName) {
-  std::string extension = UpperCase(ExtractFileExt(fileName));
+  std::string extension = AsciiUpperCase(ExtractFileExt(fileName));
   for (const auto& row : kReaders)
     if (extension == row.extension || row.extension[0] == '\0')
       return row;

@@ -1,6 +1,6 @@
 #include "pdf/TextString.h"
 
-#include "core/CodePage.h"
+#include "core/Utf8.h"
 #include "pdf/PdfDocEncoding.h"
 
 namespace scrivlet::pdf {

@@ -1,4 +1,5 @@
 #include "storage/CompoundFile.h"
+#include "core/CaseFolding.h"
 
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
@@ -21,30 +22,23 @@ constexpr size_t kDirectoryEntrySize = 128;
 enum EntryType : uint8_t { kStorage = 1, kStream = 2, kRootStorage = 5 };
 
 [[noreturn]] void Damaged(std::string_view what) {
-  throw EStorageError("The compound file is damaged: %s", {what});
+  throw StorageError("The compound file is damaged: %s", {what});
 }
 
-char16_t UpperCase(char16_t c) {
-  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-    return static_cast<char16_t>(c - 0x20);
-  return c;
-}
-
+// Element names compare without regard to letter case.
 bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return UpperCase(x) == UpperCase(y); });
+  return EqualsIgnoringCase(a, b);
 }
 
 } // namespace
 
-bool TCompoundFile::HasSignature(std::string_view data) {
+bool CompoundFile::HasSignature(std::string_view data) {
   return data.substr(0, 8) == std::string_view(kSignature, 8);
 }
 
-bool TCompoundFile::IsCompoundFile(const std::u16string& fileName) {
+bool CompoundFile::IsCompoundFile(const std::string& fileName) {
   try {
-    TFileStream file(WideToAnsi(fileName));
+    FileStream file(fileName);
     char head[8];
     return file.Read(head, sizeof head) == sizeof head && HasSignature({head, sizeof head});
   } catch (const Exception&) {
@@ -52,31 +46,31 @@ bool TCompoundFile::IsCompoundFile(const std::u16string& fileName) {
   }
 }
 
-TCompoundFile::TCompoundFile(std::string data) : FData(std::move(data)) {
+CompoundFile::CompoundFile(std::string data) : FData(std::move(data)) {
   ReadHeader();
   ReadFat();
   ReadDirectory();
   ReadMiniStream();
 }
 
-std::unique_ptr<TCompoundFile> TCompoundFile::OpenFile(const std::u16string& fileName) {
-  TFileStream file(WideToAnsi(fileName));
-  return std::make_unique<TCompoundFile>(file.ReadAllBytes());
+std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::string& fileName) {
+  FileStream file(fileName);
+  return std::make_unique<CompoundFile>(file.ReadAllBytes());
 }
 
-std::unique_ptr<TCompoundFile> TCompoundFile::TryOpen(std::string data) {
+std::unique_ptr<CompoundFile> CompoundFile::TryOpen(std::string data) {
   if (!HasSignature(data))
     return nullptr;
   try {
-    return std::make_unique<TCompoundFile>(std::move(data));
-  } catch (const EStorageError&) {
+    return std::make_unique<CompoundFile>(std::move(data));
+  } catch (const StorageError&) {
     return nullptr;
   }
 }
 
-void TCompoundFile::ReadHeader() {
+void CompoundFile::ReadHeader() {
   if (FData.size() < 512 || !HasSignature(FData))
-    throw EStorageError("The file is not a compound file");
+    throw StorageError("The file is not a compound file");
   std::string_view header(FData.data(), 512);
   FMajorVersion = ByteReader::Get16(header, 26);
   uint16_t sectorShift = ByteReader::Get16(header, 30);
@@ -94,14 +88,14 @@ void TCompoundFile::ReadHeader() {
     Damaged("header");
 }
 
-std::string_view TCompoundFile::Sector(uint32_t sector) const {
+std::string_view CompoundFile::Sector(uint32_t sector) const {
   uint64_t offset = (uint64_t{sector} + 1) * FSectorSize;
   if (sector >= kMaxRegularSector || offset >= FData.size())
     Damaged("sector beyond the end of the file");
   return std::string_view(FData).substr(static_cast<size_t>(offset), FSectorSize);
 }
 
-void TCompoundFile::ReadFat() {
+void CompoundFile::ReadFat() {
   const uint64_t sectorsInFile = (FData.size() + FSectorSize - 1) / FSectorSize;
   if (FFatSectors > sectorsInFile)
     Damaged("FAT size");
@@ -131,8 +125,8 @@ void TCompoundFile::ReadFat() {
   }
 }
 
-std::vector<uint32_t> TCompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
-                                           uint64_t limit) const {
+std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
+                                          uint64_t limit) const {
   std::vector<uint32_t> chain;
   std::vector<bool> seen(fat.size(), false);
   for (uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
@@ -145,7 +139,7 @@ std::vector<uint32_t> TCompoundFile::Chain(uint32_t start, const std::vector<uin
   return chain;
 }
 
-std::string TCompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) const {
+std::string CompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) const {
   const uint32_t sectorSize = mini ? kMiniSectorSize : FSectorSize;
   const uint64_t needed = (size + sectorSize - 1) / sectorSize;
   const std::vector<uint32_t>& fat = mini ? FMiniFat : FFat;
@@ -173,7 +167,7 @@ std::string TCompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) c
   return data;
 }
 
-void TCompoundFile::ReadDirectory() {
+void CompoundFile::ReadDirectory() {
   std::vector<uint32_t> chain = Chain(FFirstDirectorySector, FFat, FFat.size());
   for (uint32_t sectorNumber : chain) {
     std::string_view sector = Sector(sectorNumber);
@@ -200,7 +194,7 @@ void TCompoundFile::ReadDirectory() {
     Damaged("no root storage");
 }
 
-void TCompoundFile::ReadMiniStream() {
+void CompoundFile::ReadMiniStream() {
   if (FFirstMiniFatSector != kEndOfChain && FFirstMiniFatSector != kFreeSector) {
     for (uint32_t sectorNumber : Chain(FFirstMiniFatSector, FFat, FFat.size())) {
       std::string_view sector = Sector(sectorNumber);
@@ -213,7 +207,7 @@ void TCompoundFile::ReadMiniStream() {
     FMiniStream = ReadChain(root.start, root.size, false);
 }
 
-std::vector<TCompoundFile::Element> TCompoundFile::Elements(uint32_t storage) const {
+std::vector<CompoundFile::Element> CompoundFile::Elements(uint32_t storage) const {
   std::vector<Element> elements;
   if (storage >= FDirectory.size())
     return elements;
@@ -240,29 +234,29 @@ std::vector<TCompoundFile::Element> TCompoundFile::Elements(uint32_t storage) co
   return elements;
 }
 
-std::optional<uint32_t> TCompoundFile::Find(uint32_t storage, std::u16string_view name,
-                                            ElementKind kind) const {
+std::optional<uint32_t> CompoundFile::Find(uint32_t storage, std::u16string_view name,
+                                           ElementKind kind) const {
   for (const Element& element : Elements(storage))
     if (element.kind == kind && SameName(element.name, name))
       return element.entry;
   return std::nullopt;
 }
 
-std::string TCompoundFile::StreamData(uint32_t entry) const {
+std::string CompoundFile::StreamData(uint32_t entry) const {
   if (entry >= FDirectory.size() || FDirectory[entry].type != kStream)
-    throw EStorageError("No such stream in the compound file");
+    throw StorageError("No such stream in the compound file");
   const DirectoryEntry& stream = FDirectory[entry];
   if (stream.size == 0)
     return {};
   return ReadChain(stream.start, stream.size, stream.size < FMiniCutoff);
 }
 
-std::unique_ptr<TMemoryStream> TCompoundFile::OpenStream(uint32_t storage,
-                                                         std::u16string_view name) const {
+std::unique_ptr<MemoryStream> CompoundFile::OpenStream(uint32_t storage,
+                                                       std::u16string_view name) const {
   std::optional<uint32_t> entry = Find(storage, name, ElementKind::Stream);
   if (!entry)
     return nullptr;
-  return std::make_unique<TMemoryStream>(StreamData(*entry));
+  return std::make_unique<MemoryStream>(StreamData(*entry));
 }
 
 } // namespace scrivlet

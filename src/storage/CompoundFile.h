@@ -6,7 +6,7 @@
 // FAT (with the DIFAT beyond the header), the directory and the mini FAT;
 // streams are cut out of their sector chains on demand.  Every chain is
 // checked against the file: a sector outside it, a chain that loops or ends
-// too early, or a size beyond what the chain holds raises EStorageError.
+// too early, or a size beyond what the chain holds raises StorageError.
 #pragma once
 
 #include "core/Stream.h"
@@ -20,7 +20,7 @@
 
 namespace scrivlet {
 
-class TCompoundFile {
+class CompoundFile {
 public:
   enum class ElementKind { Storage, Stream };
 
@@ -36,22 +36,22 @@ public:
   // Whether the bytes start with the compound-file signature.
   static bool HasSignature(std::string_view data);
   // Whether the named file is a compound file (its signature).
-  static bool IsCompoundFile(const std::u16string& fileName);
+  static bool IsCompoundFile(const std::string& fileName);
 
-  // Opens the compound file held in data; raises EStorageError when the
+  // Opens the compound file held in data; raises StorageError when the
   // data is no compound file or is damaged.
-  explicit TCompoundFile(std::string data);
+  explicit CompoundFile(std::string data);
   // Opens a named compound file for reading.
-  static std::unique_ptr<TCompoundFile> OpenFile(const std::u16string& fileName);
+  static std::unique_ptr<CompoundFile> OpenFile(const std::string& fileName);
   // The compound file in data, or nullptr when the data is none.
-  static std::unique_ptr<TCompoundFile> TryOpen(std::string data);
+  static std::unique_ptr<CompoundFile> TryOpen(std::string data);
 
   // The elements of a storage in the directory's order (its tree in order).
   std::vector<Element> Elements(uint32_t storage) const;
   // The child of a storage with this name (letter case ignored), or nothing.
   std::optional<uint32_t> Find(uint32_t storage, std::u16string_view name, ElementKind kind) const;
   // A child stream's bytes as a stream, or nullptr when there is none.
-  std::unique_ptr<TMemoryStream> OpenStream(uint32_t storage, std::u16string_view name) const;
+  std::unique_ptr<MemoryStream> OpenStream(uint32_t storage, std::u16string_view name) const;
   // The bytes of a stream element.
   std::string StreamData(uint32_t entry) const;
 

@@ -2,6 +2,7 @@
 #include "core/CodePage.h"
 #include "core/DateTime.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
 #include "core/Process.h"
 #include "core/Stream.h"
 #include "support/TempDir.h"
@@ -13,11 +14,46 @@
 namespace scrivlet {
 namespace {
 
-TEST(CodePage, SystemCodePageDefaultsTo1252) {
-  EXPECT_EQ(SystemCodePage(), 1252);
+TEST(CodePage, SystemCodePageSetting) {
+  EXPECT_EQ(SystemCodePage(), kDefaultSystemCodePage);
   EXPECT_FALSE(SetSystemCodePage(12345));
-  EXPECT_FALSE(SetSystemCodePage(CP_UTF8));
-  EXPECT_EQ(SystemCodePage(), 1252);
+  EXPECT_EQ(SystemCodePage(), kDefaultSystemCodePage);
+  EXPECT_TRUE(SetSystemCodePage(CP_UTF8));
+  EXPECT_EQ(SystemCodePage(), CP_UTF8);
+  EXPECT_EQ(LegacyTextCodePage(), 1252);
+  EXPECT_TRUE(SetSystemCodePage(1251));
+  EXPECT_EQ(LegacyTextCodePage(), 1251);
+  SetSystemCodePage(kDefaultSystemCodePage);
+}
+
+TEST(CodePage, SettingNamesAndCharsets) {
+  EXPECT_EQ(ParseCodePageSetting("utf-8"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("UTF8"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("65001"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("1251"), 1251);
+  EXPECT_EQ(ParseCodePageSetting("932"), 932);
+  EXPECT_EQ(ParseCodePageSetting("1200"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting("12345"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting("koi8"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting(""), std::nullopt);
+  EXPECT_STREQ(CharsetName(CP_UTF8), "utf-8");
+  EXPECT_STREQ(CharsetName(1251), "windows-1251");
+  EXPECT_STREQ(CharsetName(932), "shift_jis");
+}
+
+TEST(CodePage, BuiltInTablesAgreeWithIconvBothWays) {
+  for (int codePage :
+       {437, 850, 852, 866, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 10000}) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+      all += static_cast<char>(b);
+    std::u16string wide = AnsiToWide(all, codePage);
+    ASSERT_EQ(wide.size(), 256u) << codePage;
+    EXPECT_EQ(WideToAnsi(wide, codePage), all) << codePage;
+  }
+  EXPECT_EQ(AnsiToWide("\xC0\xFF", 1251), u"\u0410\u044F");
+  EXPECT_EQ(WideToAnsi(u"\u0410\u20AC\u4E00", 1251), "\xC0\x88?");
+  EXPECT_EQ(AnsiToWide("\xA5", 10000), u"\u2022");
 }
 
 TEST(CodePage, SingleByteCodePages) {
@@ -86,31 +122,31 @@ TEST(Exceptions, FormatAndMessages) {
   EXPECT_EQ(Format("File %s is not found.", {"a.doc"}), "File a.doc is not found.");
   EXPECT_EQ(Format("%d%% of %s", {int64_t{50}, "x"}), "50% of x");
   EXPECT_EQ(Format("missing %s and %d", {"one"}), "missing one and %d");
-  EXPECT_STREQ(EReadError().what(), "Stream read error");
+  EXPECT_STREQ(ReadError().what(), "Stream read error");
   EXPECT_EQ(StrToInt("-12"), -12);
   EXPECT_EQ(StrToInt("+7"), 7);
   for (const char* bad : {"", "1x", "99999999999", "+-1", " 1"}) {
     try {
       StrToInt(bad);
       ADD_FAILURE() << bad;
-    } catch (const EConvertError& e) {
+    } catch (const ConversionError& e) {
       EXPECT_EQ(e.Message(), "'" + std::string(bad) + "' is not a valid integer value");
     }
   }
 }
 
 TEST(Streams, MemoryStreamReadsAndRefusesToReadPastTheEnd) {
-  TMemoryStream stream(std::string("\x01\x02\x03\x04\x05\x06\x07", 7));
+  MemoryStream stream(std::string("\x01\x02\x03\x04\x05\x06\x07", 7));
   EXPECT_EQ(stream.ReadUInt16LE(), 0x0201);
   EXPECT_EQ(stream.ReadUInt32LE(), 0x06050403u);
-  EXPECT_THROW(stream.ReadUInt16LE(), EReadError);
+  EXPECT_THROW(stream.ReadUInt16LE(), ReadError);
   stream.SetPosition(100);
   char byte;
   EXPECT_EQ(stream.Read(&byte, 1), 0u);
-  EXPECT_THROW(stream.ReadBytes(1), EReadError);
-  EXPECT_THROW(stream.Seek(-1, SeekOrigin::Begin), EReadError);
+  EXPECT_THROW(stream.ReadBytes(1), ReadError);
+  EXPECT_THROW(stream.Seek(-1, SeekOrigin::Begin), ReadError);
   stream.SetPosition(2);
-  EXPECT_THROW(stream.ReadBytes(SIZE_MAX), EReadError); // no huge allocation
+  EXPECT_THROW(stream.ReadBytes(SIZE_MAX), ReadError); // no huge allocation
   EXPECT_EQ(stream.ReadRest(), std::string("\x03\x04\x05\x06\x07", 5));
   EXPECT_EQ(stream.ReadAllBytes().size(), 7u);
 }
@@ -118,23 +154,23 @@ TEST(Streams, MemoryStreamReadsAndRefusesToReadPastTheEnd) {
 TEST(Streams, FileStream) {
   test::TempDir dir;
   std::string path = dir.Write("data.bin", "0123456789");
-  TFileStream file(path);
+  FileStream file(path);
   EXPECT_EQ(file.Size(), 10);
   file.SetPosition(8);
   EXPECT_EQ(file.ReadRest(), "89");
   file.SetPosition(3);
   EXPECT_EQ(file.ReadBytes(2), "34");
-  EXPECT_THROW(file.ReadBytes(6), EReadError);
-  EXPECT_THROW(TFileStream(dir.File("none")), EFOpenError);
-  EXPECT_THROW(TFileStream(dir.Path()), EFOpenError);
+  EXPECT_THROW(file.ReadBytes(6), ReadError);
+  EXPECT_THROW(FileStream(dir.File("none")), FileOpenError);
+  EXPECT_THROW(FileStream(dir.Path()), FileOpenError);
   if (geteuid() != 0) { // root reads everything
     chmod(path.c_str(), 0);
-    EXPECT_THROW(TFileStream{path}, EFOpenError);
+    EXPECT_THROW(FileStream{path}, FileOpenError);
   }
 }
 
 TEST(DateTimes, EncodeAndDecode) {
-  TDateTime value = 0;
+  OleDate value = 0;
   ASSERT_TRUE(TryEncodeDateTime({1899, 12, 30}, value));
   EXPECT_EQ(value, 0.0);
   ASSERT_TRUE(TryEncodeDateTime({2009, 5, 14, 10, 20, 30}, value));
@@ -154,7 +190,7 @@ TEST(DateTimes, EncodeAndDecode) {
 TEST(DateTimes, DosDateAndTime) {
   uint16_t date = 0, time = 0;
   ASSERT_TRUE(FieldsToDosDateTime({2009, 5, 14, 10, 20, 31}, date, time));
-  TDateTime value = 0;
+  OleDate value = 0;
   ASSERT_TRUE(DosDateTimeToDateTime(date, time, value));
   DateTimeFields f = DecodeDateTime(value);
   EXPECT_EQ(f.second, 30); // two-second resolution

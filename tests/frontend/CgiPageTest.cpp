@@ -23,7 +23,7 @@ TEST(RequestScan, FileNameAndFirstPage) {
   CgiRequest r = Scan("filename=C%3A%5Cdocs%5CReport.DOC&firstpage=1");
   EXPECT_EQ(r.fileName, "c:\\docs\\report.doc");
   EXPECT_TRUE(r.firstPage);
-  EXPECT_EQ(ReaderForFileName(r.fileName).className, std::string("TVdWordDocument"));
+  EXPECT_EQ(ReaderForFileName(r.fileName).className, std::string("DocReader"));
 
   EXPECT_EQ(Scan("FileName=%22a.doc%22").fileName, "a.doc");
   EXPECT_EQ(Scan("filename='a.doc").fileName, "a.doc");
@@ -45,17 +45,17 @@ TEST(RequestScan, EntriesAndKeys) {
 
 TEST(ReaderSelection, ByUpperCasedExtension) {
   auto name = [](const char* file) { return std::string(ReaderForFileName(file).className); };
-  EXPECT_EQ(name("book.Epub"), "TKxWEPub");
-  EXPECT_EQ(name("a.docx"), "TVdWordXDocument");
-  EXPECT_EQ(name("a.wpd"), "TWordPerfectFile");
-  EXPECT_EQ(name("a.wri"), "TWRIFile");
-  EXPECT_EQ(name("a.odt"), "TOpenOfficeTextDocument");
-  EXPECT_EQ(name("a.odp"), "TOpenOfficePresentation");
-  EXPECT_EQ(name("a.fb2"), "TFictionBook");
-  EXPECT_EQ(name("a.pdf"), "TKxPDFReader");
-  EXPECT_EQ(name("a.dot"), "TVdWordDocument");
-  EXPECT_EQ(name("noextension"), "TVdWordDocument");
-  EXPECT_EQ(name("dir.pdf/file"), "TVdWordDocument");
+  EXPECT_EQ(name("book.Epub"), "EpubReader");
+  EXPECT_EQ(name("a.docx"), "DocxReader");
+  EXPECT_EQ(name("a.wpd"), "WordPerfectReader");
+  EXPECT_EQ(name("a.wri"), "WriteReader");
+  EXPECT_EQ(name("a.odt"), "OpenDocumentTextReader");
+  EXPECT_EQ(name("a.odp"), "OpenDocumentPresentationReader");
+  EXPECT_EQ(name("a.fb2"), "FictionBookReader");
+  EXPECT_EQ(name("a.pdf"), "PdfReader");
+  EXPECT_EQ(name("a.dot"), "DocReader");
+  EXPECT_EQ(name("noextension"), "DocReader");
+  EXPECT_EQ(name("dir.pdf/file"), "DocReader");
   ASSERT_NE(ReaderByName("wri"), nullptr);
   EXPECT_EQ(ReaderByName("bogus"), nullptr);
 }

@@ -13,7 +13,7 @@ std::optional<CommandLineOptions> Parse(std::vector<std::string> args) {
 TEST(CommandLineOptions, ValuesAndDefaults) {
   auto defaults = Parse({"a.doc"});
   ASSERT_TRUE(defaults);
-  EXPECT_EQ(defaults->formating, tfPlainText);
+  EXPECT_EQ(defaults->formating, OutputFormat::PlainText);
   EXPECT_EQ(defaults->items.Bits(), 9);
   EXPECT_EQ(defaults->maxLength, 0);
   EXPECT_FALSE(defaults->json);
@@ -22,8 +22,8 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
       Parse({"--format", "html", "--items=text,vba,hidden", "--max-length", "20",
              "--raw-control-chars", "--password", "pw", "--reader", "pdf", "--json", "x.bin"});
   ASSERT_TRUE(all);
-  EXPECT_EQ(all->formating, tfHTML);
-  EXPECT_EQ(all->items, (TKxWParseItems{wpiText, wpiVBA, wpiHiddenText}));
+  EXPECT_EQ(all->formating, OutputFormat::Html);
+  EXPECT_EQ(all->items, (ContentItems{ContentItem::Text, ContentItem::Macros, ContentItem::HiddenText}));
   EXPECT_EQ(all->maxLength, 20);
   EXPECT_TRUE(all->rawControlChars);
   EXPECT_EQ(all->password, "pw");

@@ -1,4 +1,4 @@
-#include "core/CodePage.h"
+#include "core/Utf8.h"
 #include "core/Exception.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageTree.h"
@@ -124,8 +124,9 @@ TEST(PdfCorpus, DamagedFilesGiveAMessageOrTheirPages) {
       EXPECT_FALSE(error.Message().empty()) << name;
     }
     auto expected = readable.find(name);
-    if (expected != readable.end())
+    if (expected != readable.end()) {
       EXPECT_EQ(pages, expected->second) << name;
+    }
   }
 }
 

@@ -3,13 +3,13 @@
 // hang or let another kind of error escape.
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "readers/epub/VdWEPub.h"
-#include "readers/fictionbook/VdWFB2.h"
-#include "readers/opendocument/VdWOO.h"
-#include "readers/word/VdWord.h"
-#include "readers/word/VdWordX.h"
-#include "readers/wordperfect/VdWPD.h"
-#include "readers/write/VdWRI.h"
+#include "readers/epub/EpubReader.h"
+#include "readers/fictionbook/FictionBookReader.h"
+#include "readers/opendocument/OpenDocumentReader.h"
+#include "readers/word/DocReader.h"
+#include "readers/docx/DocxReader.h"
+#include "readers/wordperfect/WordPerfectReader.h"
+#include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
 #include "support/WordBuilder.h"
 #include "support/WordPerfectBuilder.h"
@@ -33,10 +33,10 @@ void ConvertDamagedCopies(const std::string& original, int copies, uint32_t seed
       for (int f = 0; f < flips; ++f)
         damaged[random() % damaged.size()] ^= static_cast<char>(1 << (random() % 8));
     }
-    for (TVdTextFormating formating : {tfPlainText, tfHTML}) {
+    for (OutputFormat formating : {OutputFormat::PlainText, OutputFormat::Html}) {
       Reader reader;
       reader.SetTextFormating(formating);
-      TMemoryStream stream(damaged);
+      MemoryStream stream(damaged);
       try {
         reader.LoadFromStream(stream);
       } catch (const Exception&) {
@@ -47,7 +47,7 @@ void ConvertDamagedCopies(const std::string& original, int copies, uint32_t seed
 }
 
 TEST(DamagedInput, WriteDocuments) {
-  ConvertDamagedCopies<TWRIFile>(test::SampleWriteLetter(), 3000, 1);
+  ConvertDamagedCopies<WriteReader>(test::SampleWriteLetter(), 3000, 1);
 }
 
 TEST(DamagedInput, WordDocuments) {
@@ -60,16 +60,16 @@ TEST(DamagedInput, WordDocuments) {
   b.ccpFtn = 9;
   b.summaryInformation =
       test::PropertySet({test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
-  ConvertDamagedCopies<TVdWordDocument>(b.Build(), 3000, 2);
+  ConvertDamagedCopies<DocReader>(b.Build(), 3000, 2);
   b.nFib = 104;
-  ConvertDamagedCopies<TVdWordDocument>(b.Build(), 1000, 3);
+  ConvertDamagedCopies<DocReader>(b.Build(), 1000, 3);
   b.nFib = 45;
   b.wIdent = 0xA59B;
-  ConvertDamagedCopies<TVdWordDocument>(b.MainStream(), 1000, 4);
+  ConvertDamagedCopies<DocReader>(b.MainStream(), 1000, 4);
 }
 
 TEST(DamagedInput, WordXmlPackages) {
-  ConvertDamagedCopies<TVdWordXDocument>(test::GeneratedWordXDocument(3000), 2000, 5);
+  ConvertDamagedCopies<DocxReader>(test::GeneratedWordXDocument(3000), 2000, 5);
 }
 
 TEST(DamagedInput, FictionBooks) {
@@ -78,7 +78,7 @@ TEST(DamagedInput, FictionBooks) {
                      "</book-title></title-info></description><body><section><p>One <emphasis>two"
                      "</emphasis></p><empty-line/><![CDATA[x]]><!-- c --><p>&amp;&#x41;</p>"
                      "</section></body></FictionBook>";
-  ConvertDamagedCopies<TFictionBook>(book, 3000, 6);
+  ConvertDamagedCopies<FictionBookReader>(book, 3000, 6);
 }
 
 // Stored members, so that damage reaches the XML rather than the deflate
@@ -97,7 +97,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
           "<office:meta><meta:editing-duration>PT1H2M3S</meta:editing-duration>"
           "</office:meta>",
           0);
-  ConvertDamagedCopies<TOpenOfficeTextDocument>(odt.Build(), 2000, 7);
+  ConvertDamagedCopies<OpenDocumentTextReader>(odt.Build(), 2000, 7);
   test::ZipBuilder epub;
   epub.Add("META-INF/container.xml",
            "<container><rootfiles><rootfile full-path=\"o/c.opf\"/></rootfiles></container>", 0);
@@ -111,7 +111,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
            "<html><body><h1>T</h1><div>poem <em>line</em></div><p>x</p>"
            "<ul><li>item</li></ul></body></html>",
            0);
-  ConvertDamagedCopies<TKxWEPub>(epub.Build(), 2000, 8);
+  ConvertDamagedCopies<EpubReader>(epub.Build(), 2000, 8);
 }
 
 TEST(DamagedInput, WordPerfectDocuments) {
@@ -119,7 +119,7 @@ TEST(DamagedInput, WordPerfectDocuments) {
   b.body = "Text " + b.Attribute(12, true) + "bold" + b.Attribute(12, false) + "\xCC" +
            b.FontChange(1, 12) + b.Alignment(2) + b.Extended(28, 4) + b.Suppress(true) + "x" +
            b.Suppress(false) + b.Group(0xE0, 0x41, "", false);
-  ConvertDamagedCopies<TWordPerfectFile>(b.Build(), 3000, 9);
+  ConvertDamagedCopies<WordPerfectReader>(b.Build(), 3000, 9);
 }
 
 } // namespace

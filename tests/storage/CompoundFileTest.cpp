@@ -10,7 +10,7 @@ namespace scrivlet {
 namespace {
 
 using test::CompoundFileBuilder;
-using Kind = TCompoundFile::ElementKind;
+using Kind = CompoundFile::ElementKind;
 
 void Put32(std::string& s, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i)
@@ -24,7 +24,7 @@ std::string Pattern(size_t size) {
   return data;
 }
 
-std::vector<std::u16string> Names(const TCompoundFile& file, uint32_t storage) {
+std::vector<std::u16string> Names(const CompoundFile& file, uint32_t storage) {
   std::vector<std::u16string> names;
   for (const auto& element : file.Elements(storage))
     names.push_back(element.name);
@@ -38,12 +38,12 @@ TEST(CompoundFile, SmallAndLargeStreamsInBothVersions) {
     b.AddStream(u"edge", Pattern(4095));
     b.AddStream(u"WordDocument", Pattern(70000));
     b.AddStream(u"empty", "");
-    TCompoundFile file(b.Build());
-    EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"small")->Data(), "tiny data");
-    EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"edge")->Data(), Pattern(4095));
-    EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"worddocument")->Data(), Pattern(70000));
-    EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"empty")->Data(), "");
-    EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"missing"), nullptr);
+    CompoundFile file(b.Build());
+    EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"small")->Data(), "tiny data");
+    EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"edge")->Data(), Pattern(4095));
+    EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"worddocument")->Data(), Pattern(70000));
+    EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"empty")->Data(), "");
+    EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"missing"), nullptr);
   }
 }
 
@@ -54,19 +54,19 @@ TEST(CompoundFile, EnumerationFollowsTheDirectoryTree) {
                                u"CompObj",
                                u"Data", u"ObjectPool/_1234", u"Macros/VBA/dir"})
     b.AddStream(name, "x");
-  TCompoundFile file(b.Build());
+  CompoundFile file(b.Build());
   EXPECT_EQ(
-      Names(file, TCompoundFile::kRoot),
+      Names(file, CompoundFile::kRoot),
       (std::vector<std::u16string>{u"Data", u"1Table", u"Macros",
                                    u"\x01"
                                    u"CompObj",
                                    u"ObjectPool", u"WordDocument", u"\x05SummaryInformation"}));
-  auto macros = file.Find(TCompoundFile::kRoot, u"MACROS", Kind::Storage);
+  auto macros = file.Find(CompoundFile::kRoot, u"MACROS", Kind::Storage);
   ASSERT_TRUE(macros);
   auto vba = file.Find(*macros, u"VBA", Kind::Storage);
   ASSERT_TRUE(vba);
   EXPECT_EQ(Names(file, *vba), std::vector<std::u16string>{u"dir"});
-  EXPECT_FALSE(file.Find(TCompoundFile::kRoot, u"Macros", Kind::Stream));
+  EXPECT_FALSE(file.Find(CompoundFile::kRoot, u"Macros", Kind::Stream));
 }
 
 TEST(CompoundFile, FatBeyondTheHeaderThroughDifatSectors) {
@@ -76,9 +76,9 @@ TEST(CompoundFile, FatBeyondTheHeaderThroughDifatSectors) {
   b.AddStream(u"small", "s");
   std::string bytes = b.Build();
   ASSERT_GT(b.LastLayout().fatSectors, 109u);
-  TCompoundFile file(bytes);
-  EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"big")->Data(), big);
-  EXPECT_EQ(file.OpenStream(TCompoundFile::kRoot, u"small")->Data(), "s");
+  CompoundFile file(bytes);
+  EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"big")->Data(), big);
+  EXPECT_EQ(file.OpenStream(CompoundFile::kRoot, u"small")->Data(), "s");
 }
 
 TEST(CompoundFile, SignatureAndFiles) {
@@ -86,15 +86,14 @@ TEST(CompoundFile, SignatureAndFiles) {
   b.AddStream(u"s", "data");
   std::string bytes = b.Build();
   test::TempDir dir;
-  EXPECT_TRUE(TCompoundFile::IsCompoundFile(AnsiToWide(dir.Write("a.doc", bytes))));
-  EXPECT_FALSE(TCompoundFile::IsCompoundFile(AnsiToWide(dir.Write("b.doc", "PK\x03\x04"))));
-  EXPECT_FALSE(TCompoundFile::IsCompoundFile(AnsiToWide(dir.File("none"))));
-  EXPECT_EQ(TCompoundFile::OpenFile(AnsiToWide(dir.File("a.doc")))
-                ->OpenStream(TCompoundFile::kRoot, u"s")
-                ->Data(),
-            "data");
-  EXPECT_EQ(TCompoundFile::TryOpen("not a compound file at all"), nullptr);
-  EXPECT_THROW(TCompoundFile("not a compound file"), EStorageError);
+  EXPECT_TRUE(CompoundFile::IsCompoundFile(dir.Write("a.doc", bytes)));
+  EXPECT_FALSE(CompoundFile::IsCompoundFile(dir.Write("b.doc", "PK\x03\x04")));
+  EXPECT_FALSE(CompoundFile::IsCompoundFile(dir.File("none")));
+  EXPECT_EQ(
+      CompoundFile::OpenFile(dir.File("a.doc"))->OpenStream(CompoundFile::kRoot, u"s")->Data(),
+      "data");
+  EXPECT_EQ(CompoundFile::TryOpen("not a compound file at all"), nullptr);
+  EXPECT_THROW(CompoundFile("not a compound file"), StorageError);
 }
 
 class DamagedCompoundFile : public ::testing::Test {
@@ -111,11 +110,11 @@ protected:
   }
   void ExpectStreamFails(const std::string& damaged) {
     try {
-      TCompoundFile file(damaged);
-      file.OpenStream(TCompoundFile::kRoot, u"WordDocument");
-      file.OpenStream(TCompoundFile::kRoot, u"small");
+      CompoundFile file(damaged);
+      file.OpenStream(CompoundFile::kRoot, u"WordDocument");
+      file.OpenStream(CompoundFile::kRoot, u"small");
       FAIL() << "no error";
-    } catch (const EStorageError& e) {
+    } catch (const StorageError& e) {
       EXPECT_FALSE(e.Message().empty());
     }
   }
@@ -128,18 +127,18 @@ TEST_F(DamagedCompoundFile, ChainThatLoops) {
   uint32_t directory = layout.firstDirectorySector;
   std::string damaged = bytes;
   Put32(damaged, FatEntry(directory), directory); // the directory's chain points at itself
-  EXPECT_THROW(TCompoundFile{damaged}, EStorageError);
+  EXPECT_THROW(CompoundFile{damaged}, StorageError);
 }
 
 TEST_F(DamagedCompoundFile, SectorsOutsideTheFile) {
   std::string damaged = bytes;
   Put32(damaged, 48, 0x00FFFFFF); // first directory sector far away
-  EXPECT_THROW(TCompoundFile{damaged}, EStorageError);
+  EXPECT_THROW(CompoundFile{damaged}, StorageError);
   damaged = bytes;
   Put32(damaged, 44, 0x7FFFFFFF); // FAT size beyond the file
-  EXPECT_THROW(TCompoundFile{damaged}, EStorageError);
+  EXPECT_THROW(CompoundFile{damaged}, StorageError);
   ExpectStreamFails(bytes.substr(0, bytes.size() / 2)); // data sectors cut off
-  EXPECT_THROW(TCompoundFile{bytes.substr(0, 300)}, EStorageError);
+  EXPECT_THROW(CompoundFile{bytes.substr(0, 300)}, StorageError);
 }
 
 TEST_F(DamagedCompoundFile, StreamSizeBeyondItsChain) {
@@ -156,11 +155,11 @@ TEST_F(DamagedCompoundFile, DirectoryTreeThatLoops) {
   std::string damaged = bytes;
   uint32_t child = static_cast<uint8_t>(damaged[DirectoryEntry(0) + 76]);
   Put32(damaged, DirectoryEntry(child) + 68, child); // its left sibling is itself
-  TCompoundFile file(damaged);
-  EXPECT_THROW(file.Elements(TCompoundFile::kRoot), EStorageError);
+  CompoundFile file(damaged);
+  EXPECT_THROW(file.Elements(CompoundFile::kRoot), StorageError);
   Put32(damaged, DirectoryEntry(child) + 68, 5000); // beyond the directory
-  TCompoundFile outside(damaged);
-  EXPECT_THROW(outside.Elements(TCompoundFile::kRoot), EStorageError);
+  CompoundFile outside(damaged);
+  EXPECT_THROW(outside.Elements(CompoundFile::kRoot), StorageError);
 }
 
 } // namespace

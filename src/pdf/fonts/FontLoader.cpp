@@ -3,7 +3,6 @@
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/fonts/DictionaryEntries.h"
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -36,23 +35,38 @@ std::optional<std::string_view> Entry(std::string_view dictionary, std::string_v
   return EntryValue(dictionary, key);
 }
 
-// A name value without its "/", "#xx" escapes decoded.
+int HexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
+}
+
+// The characters of a name after its "/", "#xx" escapes decoded.
+std::string DecodeName(std::string_view body) {
+  std::string name;
+  name.reserve(body.size());
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] == '#' && i + 2 < body.size() && HexValue(body[i + 1]) >= 0 &&
+        HexValue(body[i + 2]) >= 0) {
+      name += static_cast<char>(HexValue(body[i + 1]) * 16 + HexValue(body[i + 2]));
+      i += 2;
+    } else {
+      name += body[i];
+    }
+  }
+  return name;
+}
+
+// A name value without its "/"; empty for any other value.
 std::string NameOf(std::string_view value) {
   value = Trim(value);
   if (value.empty() || value[0] != '/')
     return {};
-  std::string name;
-  for (size_t i = 1; i < value.size(); ++i) {
-    char c = value[i];
-    if (c == '#' && i + 2 < value.size() &&
-        std::isxdigit(static_cast<unsigned char>(value[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(value[i + 2]))) {
-      c = static_cast<char>(std::stoi(std::string(value.substr(i + 1, 2)), nullptr, 16));
-      i += 2;
-    }
-    name += c;
-  }
-  return name;
+  return DecodeName(value.substr(1));
 }
 
 std::string_view DictionaryOf(const Resolved& resolved) {
@@ -114,7 +128,7 @@ void ReadDifferences(std::string_view arrayText, FontDescription& description) {
       code = token.number >= 0 && token.number < 256 ? static_cast<int>(token.number) : 256;
     } else if (token.kind == ContentToken::Kind::Name) {
       if (code < 256)
-        description.differences.emplace_back(code, NameOf("/" + std::string(token.text)));
+        description.differences.emplace_back(code, DecodeName(token.text));
       ++code;
     }
   }

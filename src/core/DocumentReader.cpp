@@ -1,0 +1,85 @@
+#include "core/DocumentReader.h"
+
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Process.h"
+#include "core/Stream.h"
+
+namespace scrivlet {
+
+// ------------------------------------------------------------ DocumentReader
+
+void DocumentReader::Clear() {
+  FLines.Clear();
+  FTextLimited = false;
+}
+
+void DocumentReader::AddText(std::u16string text, TextLines& list) {
+  list.Add(std::move(text));
+  if (FMaxTextLength <= 0)
+    return;
+  FTextLimited = true;
+  // The joined list cut to the limit becomes the only entry.  The cut is
+  // made on the wide text, so characters outside the system code page
+  // survive it.
+  std::u16string joined = list.GetTextW();
+  if (joined.size() > static_cast<size_t>(FMaxTextLength))
+    joined.resize(static_cast<size_t>(FMaxTextLength));
+  list.Clear();
+  list.Add(std::move(joined));
+}
+
+void DocumentReader::LoadFromStream(Stream& stream) {
+  ParseStream(stream);
+}
+
+void DocumentReader::ParseStream(Stream& /*stream*/) {
+  Clear();
+}
+
+void DocumentReader::LoadFromBlobStream(Stream& stream) {
+  char signature[12];
+  stream.ReadBuffer(signature, sizeof signature);
+  if (std::string_view(signature, 4) != "BDOC")
+    stream.Seek(-12, SeekOrigin::Current);
+  LoadFromStream(stream);
+}
+
+void DocumentReader::LoadFromFile(const std::string& fileName) {
+  if (!FileExists(fileName))
+    throw Exception("File %s is not found.", {fileName});
+}
+
+std::string DocumentReader::ReadWholeFile(const std::string& fileName) {
+  DocumentReader::LoadFromFile(fileName);
+  FileStream file(fileName);
+  return file.ReadAllBytes();
+}
+
+void DocumentReader::ParseFile(const std::string& fileName) {
+  MemoryStream bytes(ReadWholeFile(fileName));
+  ParseStream(bytes);
+}
+
+std::u16string DocumentReader::ConvertSysChar(SpecialChar kind, const std::u16string& value,
+                                              std::u16string result) {
+  if (OnConvertSysChar)
+    OnConvertSysChar(*this, kind, value, result);
+  return result;
+}
+
+std::u16string DocumentReader::GetHeaderText() {
+  std::u16string text = PrologueText(FTextFormating, SystemCodePage(), NowFields());
+  if (OnBeforeText)
+    OnBeforeText(*this, text);
+  return text;
+}
+
+std::u16string DocumentReader::GetFooterText() {
+  std::u16string text = EpilogueText(FTextFormating);
+  if (OnAfterText)
+    OnAfterText(*this, text);
+  return text;
+}
+
+} // namespace scrivlet

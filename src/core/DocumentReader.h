@@ -1,0 +1,169 @@
+// The reader base class and its output list.
+//
+// Every document reader is a DocumentReader: the host sets the published
+// settings, calls one of the Load operations, and reads the output list
+// (and the summary record where the reader has one).  Readers put text into
+// the list only through AddText, wrapped by the prologue and epilogue of the
+// chosen formatting.
+#pragma once
+
+#include "core/DateTime.h"
+#include "core/Markup.h"
+#include "core/TextLines.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+
+class DocumentSummary;
+struct StoryLists;
+class Stream;
+class DocumentReader;
+
+enum class ContentItem : uint8_t {
+  Text = 0,
+  Macros = 1,
+  Pictures = 2,
+  Summary = 3,
+  HiddenText = 4
+};
+
+// A set of ContentItem, one bit per member.
+class ContentItems {
+public:
+  constexpr ContentItems() = default;
+  constexpr ContentItems(std::initializer_list<ContentItem> items) {
+    for (auto item : items)
+      FBits |= Bit(item);
+  }
+  static constexpr ContentItems FromBits(uint8_t bits) {
+    ContentItems set;
+    set.FBits = bits & 0x1F;
+    return set;
+  }
+
+  constexpr bool Contains(ContentItem item) const { return (FBits & Bit(item)) != 0; }
+  constexpr void Include(ContentItem item) { FBits |= Bit(item); }
+  constexpr void Exclude(ContentItem item) { FBits &= static_cast<uint8_t>(~Bit(item)); }
+  constexpr uint8_t Bits() const { return FBits; }
+  constexpr bool operator==(const ContentItems&) const = default;
+
+private:
+  static constexpr uint8_t Bit(ContentItem item) {
+    return static_cast<uint8_t>(1u << static_cast<unsigned>(item));
+  }
+  uint8_t FBits = 0;
+};
+
+// The kind of special character offered to OnConvertSysChar.
+enum class SpecialChar : uint8_t {
+  None = 0,
+  RowEnd,
+  CellEnd,
+  Paragraph,
+  FieldBegin,
+  FieldSeparator,
+  FieldEnd,
+  Time,
+  DateFormat,
+  Hyperlink,
+  TOC,
+  TOCSwitch,
+  Page,
+  NumPages,
+  Embed,
+  EditTime,
+  SaveDate,
+  FileName,
+  TextBox,
+  Advance,
+  IncludePicture,
+  PageEnd
+};
+
+using NotifyEvent = std::function<void(DocumentReader& sender)>;
+using TextChangeEvent = std::function<void(DocumentReader& sender, std::u16string& text)>;
+// value: the raw character or field instruction; result: the proposed
+// replacement, which the handler may change.
+using SpecialCharEvent = std::function<void(DocumentReader& sender, SpecialChar sysChar,
+                                            const std::u16string& value, std::u16string& result)>;
+
+class DocumentReader {
+public:
+  DocumentReader() = default;
+  virtual ~DocumentReader() = default;
+  DocumentReader(const DocumentReader&) = delete;
+  DocumentReader& operator=(const DocumentReader&) = delete;
+
+  // The reader's class name, as hosts report it.
+  virtual const char* ClassName() const { return "DocumentReader"; }
+
+  // --- published settings
+  static std::string About() { return "1.5 (b34)"; }
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(std::string fileName) { FFileName = std::move(fileName); }
+  OutputFormat TextFormating() const { return FTextFormating; }
+  void SetTextFormating(OutputFormat formating) { FTextFormating = formating; }
+  int32_t MaxTextLength() const { return FMaxTextLength; }
+  void SetMaxTextLength(int32_t length) { FMaxTextLength = length; }
+  ContentItems ParseItems() const { return FParseItems; }
+  void SetParseItems(ContentItems items) { FParseItems = items; }
+  bool ConvertSysCharacters() const { return FConvertSysCharacters; }
+  void SetConvertSysCharacters(bool convert) { FConvertSysCharacters = convert; }
+
+  // --- events
+  SpecialCharEvent OnConvertSysChar;
+  NotifyEvent OnBeforeExecute; // declared for hosts; no reader raises them
+  NotifyEvent OnAfterExecute;
+  TextChangeEvent OnBeforeText;
+  TextChangeEvent OnAfterText;
+
+  // --- the output
+  const TextLines& Lines() const { return FLines; }
+  // The summary record of readers that have one; nullptr for the others.
+  virtual const DocumentSummary* SummaryInformation() const { return nullptr; }
+  // The stories beside the main text (notes, headers, macros, ...) of readers
+  // that keep them apart; nullptr for the others.
+  virtual const StoryLists* Stories() const { return nullptr; }
+  bool TextLimited() const { return FTextLimited; }
+
+  // --- the reader contract, in slot order
+  virtual void Clear();
+  virtual void AddText(std::u16string text, TextLines& list);
+  virtual void LoadFromStream(Stream& stream);
+  virtual void ParseStream(Stream& stream);
+  virtual void LoadFromBlobStream(Stream& stream);
+  // Base: raises "File %s is not found." for a missing file, nothing else.
+  virtual void LoadFromFile(const std::string& fileName);
+  virtual bool IsEncrypted() { return false; }
+
+  std::u16string GetHeaderText();
+  std::u16string GetFooterText();
+
+protected:
+  TextLines& OutputLines() { return FLines; }
+  // Offers a replacement to OnConvertSysChar; returns what the handler made
+  // of it (the proposal itself without a handler).
+  std::u16string ConvertSysChar(SpecialChar kind, const std::u16string& value,
+                                std::u16string result = {});
+  // The usual LoadFromFile of a reader: the existence check, then the file's
+  // bytes, read once, handed to ParseStream from position 0.
+  void ParseFile(const std::string& fileName);
+  // The existence check, then the whole file in memory.
+  std::string ReadWholeFile(const std::string& fileName);
+
+  bool FTextLimited = false;
+
+private:
+  std::string FFileName;
+  TextLines FLines;
+  OutputFormat FTextFormating = OutputFormat::PlainText;
+  int32_t FMaxTextLength = 0;
+  ContentItems FParseItems{ContentItem::Text, ContentItem::Summary};
+  bool FConvertSysCharacters = true;
+};
+
+} // namespace scrivlet

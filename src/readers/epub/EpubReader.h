@@ -1,0 +1,49 @@
+// EPUB e-books (.epub): a ZIP package whose container names the package
+// documents; their metadata fill the summary record and their spine gives
+// the XHTML content documents in reading order.  The cover image's bytes
+// are kept as they are.
+#pragma once
+
+#include "core/DocumentReader.h"
+#include "core/DocumentSummary.h"
+#include "core/Stream.h"
+
+#include <string>
+
+namespace scrivlet {
+
+class XmlParser;
+class XmlNode;
+class ZipArchive;
+
+class EpubReader : public DocumentReader {
+public:
+  const char* ClassName() const override { return "EpubReader"; }
+
+  void Clear() override;
+  void ParseStream(Stream& stream) override;
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
+
+  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
+  void SetSummaryInformation(const DocumentSummary& summary) {
+    FSummaryInformation.Assign(summary);
+  }
+  // The cover image's bytes (empty when the book has none).
+  MemoryStream& CoverImage() { return FCoverImage; }
+
+  // A member path: href percent-decoded and resolved against the
+  // directory ("." and ".." segments; nothing climbs above the root).
+  static std::string ResolveMemberPath(const std::string& directory, const std::string& href);
+
+private:
+  void ParseContainer(const ZipArchive& zip, const std::string& path);
+  void ParsePackage(const ZipArchive& zip, const std::string& path);
+  void ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId);
+  void ConvertContentDocument(const ZipArchive& zip, const std::string& path);
+  void ConvertXhtmlItem(XmlNode& body, TextLines& lines);
+
+  DocumentSummary FSummaryInformation;
+  MemoryStream FCoverImage;
+};
+
+} // namespace scrivlet

@@ -1,0 +1,89 @@
+// Word documents in the binary formats of Word 2 to Word 2003: the Word
+// 97-2003 compound file, the Word 6/95 compound file and the older
+// single-stream files.
+//
+// The File Information Block (FIB) at the start of the main stream gives
+// the version, the text's place and the piece table's place; the piece
+// table (in the table stream) lists where each run of characters lies in
+// the main stream, 8 or 16 bits per character.  The text keeps Word's
+// control characters until AddText turns them into line breaks and reduces
+// fields to their results.
+#pragma once
+
+#include "readers/common/WordReaderBase.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+
+class CompoundFile;
+
+using DefaultLanguageEvent = std::function<void(DocumentReader& sender, uint16_t& docLang)>;
+
+class DocReader : public WordReaderBase {
+public:
+  const char* ClassName() const override { return "DocReader"; }
+
+  void Clear() override;
+  // Converts Word's control characters and fields for the formatting.
+  void AddText(std::u16string text, TextLines& list) override;
+  void ParseStream(Stream& stream) override;
+  void LoadFromFile(const std::string& fileName) override;
+  bool IsEncrypted() override;
+
+  // 2, 5, 6, 7, 8, or 0 (nFib 103), as the FIB tells.
+  int32_t DocVersion() const { return FDocVersion; }
+  // The code page of the document's 8-bit text; 0 for the system's.
+  int DocumentCodePage();
+
+  // May change the language that selects the code page.
+  DefaultLanguageEvent OnGetDefaultLanguage;
+
+  // The code page of a Windows language identifier; 0 for the system's.
+  static int CodePageOfLanguage(uint16_t languageId);
+
+private:
+  // A stretch of characters in the main stream: the piece table's pieces,
+  // or the whole text when there is no table.
+  struct Segment {
+    uint32_t cpStart = 0, cpEnd = 0;
+    uint64_t offset = 0;       // byte offset in the main stream
+    uint32_t bytesPerChar = 1; // 1 or 2
+    bool utf16 = false;        // 16-bit units of UTF-16, else code-page bytes
+    bool zeros = false;        // characters never read: NULs
+    int codePage = 0;
+    uint32_t Length() const { return cpEnd - cpStart; }
+  };
+
+  void WalkStorage(const CompoundFile& storage);
+  void ParseMainStream(const std::string& main, const CompoundFile* storage);
+  void ReadFib(const std::string& main);
+  static int PropertySetCodePage(const std::string& data);
+  bool ReadPropertySet(const std::string& data, bool documentSummary);
+  std::vector<Segment> ReadPieceTable(const std::string& main, const std::string* table);
+  static std::vector<Segment> LonePiece(Segment piece, uint32_t fcMac, size_t streamSize);
+  std::u16string DecodeRange(const std::string& main, uint32_t cpStart, uint32_t cpEnd) const;
+  void ReadText(const std::string& main, const std::string* table);
+  void ReadStories(const std::string& main);
+  uint16_t Fib16(size_t offset) const;
+  uint32_t Fib32(size_t offset) const;
+
+  // Field conversion (AddText).
+  std::u16string ConvertCharacter(char16_t c, char16_t next, bool& nextIsLineFeed);
+  std::u16string FieldEndResult();
+  void FlushField(std::u16string& out);
+
+  std::array<uint8_t, 738> FFib{};
+  int32_t FDocVersion = 0;
+  int FCodePage = -1; // computed once per document
+  int FPropertySetCodePage = 0;
+  std::vector<Segment> FSegments;
+  std::u16string FField;    // the open field's text, empty when none
+  int32_t FFieldPieces = 0; // non-empty pieces appended to it
+};
+
+} // namespace scrivlet

@@ -1,0 +1,208 @@
+// The text of Word binary documents: the piece table, the pieces' bytes in
+// the main stream, and the stories after the main text.
+#include "core/ByteReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "readers/word/DocReader.h"
+
+#include <algorithm>
+
+namespace scrivlet {
+namespace {
+
+constexpr size_t kFlags = 10;
+constexpr uint16_t kFlagExtendedCharacters = 0x1000;
+constexpr size_t kFcMin = 24, kFcMac = 28, kCcpText = 76, kFcClx = 418, kLcbClx = 422;
+constexpr uint32_t kCompressedFlag = 0x40000000;
+constexpr int kCompressedCodePage = 1252;
+constexpr uint8_t kClxPropertyModifiers = 1, kClxPieceTable = 2;
+constexpr size_t kPieceDescriptorSize = 8;
+
+// The stories after the main text, in the order of their character
+// positions, with the list each one goes to (nullptr: skipped).
+struct Story {
+  size_t countOffset;
+  TextLines* list;
+};
+
+} // namespace
+
+// The CLX: property-modifier entries (type 1), then the piece table (type 2)
+// with n + 1 character positions and n piece descriptors.  Without a table
+// the text is one piece from fcMin.
+std::vector<DocReader::Segment> DocReader::ReadPieceTable(const std::string& main,
+                                                          const std::string* table) {
+  const uint32_t fcMin = Fib32(kFcMin), fcMac = Fib32(kFcMac);
+  const int codePage = DocumentCodePage();
+  const bool extendedCharacters = (Fib16(kFlags) & kFlagExtendedCharacters) != 0;
+  std::vector<Segment> segments;
+  if (table != nullptr && Fib32(kLcbClx) > 0) {
+    ByteReader reader(*table, Fib32(kFcClx));
+    uint8_t type = reader.U8();
+    while (type == kClxPropertyModifiers && reader.Remaining() > 0) {
+      reader.Bytes(reader.U16());
+      type = reader.U8();
+    }
+    uint32_t lcb = type == kClxPieceTable ? reader.U32() : 0;
+    if (lcb >= 4) {
+      // Every table that fits its size and the stream is read.
+      uint64_t count = (lcb - 4) / 12;
+      if (count * 12 + 4 > reader.Remaining())
+        throw ReadError();
+      std::string_view cps = reader.Bytes((count + 1) * 4);
+      std::string_view descriptors = reader.Bytes(count * kPieceDescriptorSize);
+      segments.reserve(static_cast<size_t>(count));
+      for (size_t k = 0; k < count; ++k) {
+        uint32_t fc = ByteReader::Get32(descriptors, k * kPieceDescriptorSize + 2);
+        Segment piece;
+        piece.cpStart = ByteReader::Get32(cps, 4 * k);
+        piece.cpEnd = ByteReader::Get32(cps, 4 * (k + 1));
+        // Word 6/95 pieces are text at fc: 8-bit, or UTF-16 when the FIB
+        // says the file uses the extended character set (the Far East
+        // editions of Word 95).  From Word 97 on, bit 30 marks 8-bit text at
+        // fc / 2 and 16-bit text is at fc.
+        bool word6 = FDocVersion >= 5 && FDocVersion <= 7;
+        bool compressed = word6 ? !extendedCharacters : (fc & kCompressedFlag) != 0;
+        piece.offset = word6 ? fc : compressed ? (fc & ~kCompressedFlag) / 2 : fc;
+        piece.bytesPerChar = compressed ? 1 : 2;
+        piece.utf16 = !compressed && (FDocVersion == 8 || word6);
+        // Word 97 compresses only text that Windows-1252 holds; the
+        // document's language decides the code page of older 8-bit text.
+        piece.codePage = word6 ? codePage : kCompressedCodePage;
+        segments.push_back(piece);
+      }
+    }
+  }
+  if (segments.empty()) {
+    Segment whole;
+    whole.cpEnd = fcMac - fcMin;
+    whole.offset = fcMin;
+    whole.bytesPerChar = 2;
+    whole.utf16 = FDocVersion == 8;
+    whole.codePage = codePage;
+    segments.push_back(whole);
+  }
+  // Pieces with their ends crossed hold nothing.
+  for (Segment& piece : segments)
+    piece.cpEnd = std::max(piece.cpEnd, piece.cpStart);
+  uint64_t totalBytes = 0;
+  for (const Segment& piece : segments) {
+    uint64_t end = piece.offset + piece.Length();
+    if (piece.offset > main.size() || end > main.size())
+      throw Exception("Piece Bounds out of range");
+    totalBytes += uint64_t{piece.Length()} * piece.bytesPerChar;
+  }
+  // Word never lets two pieces share their bytes: pieces that add up to
+  // more than the stream are damage, not text to repeat.
+  if (totalBytes > main.size() + 2)
+    throw Exception("Piece Bounds out of range");
+  if (segments.size() == 1)
+    return LonePiece(segments.front(), fcMac, main.size());
+  for (const Segment& piece : segments)
+    if (piece.offset + uint64_t{piece.Length()} * piece.bytesPerChar > main.size())
+      throw ReadError(); // the stream ends inside the piece
+  return segments;
+}
+
+// A lone piece is read in its units no further than fcMac: one or two bytes
+// past it in 16-bit units, and not past the stream.  Bytes that are not
+// UTF-16 land one by one; the buffer's unread rest stays zero.
+std::vector<DocReader::Segment> DocReader::LonePiece(Segment piece, uint32_t fcMac,
+                                                     size_t streamSize) {
+  uint64_t count = piece.Length();
+  uint64_t units = fcMac < piece.offset ? 0 : (fcMac - piece.offset) / piece.bytesPerChar + 1;
+  units = std::min({units, count, (streamSize - piece.offset) / piece.bytesPerChar});
+  Segment rest;
+  rest.zeros = true;
+  if (!piece.utf16 && piece.bytesPerChar == 2) {
+    piece.bytesPerChar = 1;
+    piece.cpEnd = piece.cpStart + static_cast<uint32_t>(units * 2);
+    rest.cpEnd = static_cast<uint32_t>((count - units) * 2);
+  } else {
+    piece.cpEnd = piece.cpStart + static_cast<uint32_t>(units);
+    rest.cpEnd = static_cast<uint32_t>(count - units);
+  }
+  return {piece, rest};
+}
+
+// The characters from cpStart to cpEnd of the pieces laid end to end,
+// decoded.
+std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
+                                      uint32_t cpEnd) const {
+  std::u16string text;
+  uint32_t cp = 0;
+  for (const Segment& piece : FSegments) {
+    uint32_t from = std::max(cpStart, cp), to = std::min(cpEnd, cp + piece.Length());
+    if (from < to && piece.zeros) {
+      text.append(to - from, u'\0');
+    } else if (from < to) {
+      std::string_view bytes = std::string_view(main).substr(
+          static_cast<size_t>(piece.offset + uint64_t{from - cp} * piece.bytesPerChar),
+          size_t{to - from} * piece.bytesPerChar);
+      if (piece.utf16) {
+        size_t at = text.size();
+        text.resize(at + bytes.size() / 2);
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+          text[at + i / 2] = static_cast<char16_t>(ByteReader::Get16(bytes, i));
+      } else {
+        text += AnsiToWide(bytes, piece.codePage);
+      }
+    }
+    cp += piece.Length();
+    if (cp >= cpEnd)
+      break;
+  }
+  return text;
+}
+
+void DocReader::ReadText(const std::string& main, const std::string* table) {
+  Clear();
+  if (FDocVersion == 0 || FDocVersion == 2) {
+    // Word 2 and its kin: the bytes from fcMin to fcMac in the system code
+    // page, without a piece table.
+    uint32_t fcMin = Fib32(kFcMin), fcMac = Fib32(kFcMac);
+    if (fcMac < fcMin || fcMac > main.size())
+      throw ReadError();
+    Segment whole;
+    whole.cpEnd = fcMac - fcMin;
+    whole.offset = fcMin;
+    FSegments.push_back(whole);
+  } else {
+    FSegments = ReadPieceTable(main, table);
+  }
+  uint32_t total = 0;
+  for (const Segment& piece : FSegments)
+    total += piece.Length();
+  if (!FTextLimited)
+    AddText(DecodeRange(main, 0, total), OutputLines());
+  OutputLines().Insert(0, GetHeaderText());
+  OutputLines().Add(GetFooterText());
+}
+
+// The stories follow the main text in the document's character positions:
+// footnotes, headers, macros, annotations, endnotes, text boxes and header
+// text boxes, each after the one before.
+void DocReader::ReadStories(const std::string& main) {
+  const Story stories[] = {
+      {80, &FStories.Footnotes}, {84, &FStories.Headers},  {88, nullptr},
+      {92, &FStories.Comments},  {96, &FStories.Endnotes}, {100, &FStories.TextBoxes},
+      {104, &FStories.TextBoxes}};
+  uint32_t textEnd = 0;
+  for (const Segment& piece : FSegments)
+    textEnd += piece.Length();
+  int32_t ccpText = static_cast<int32_t>(Fib32(kCcpText));
+  uint64_t cp = ccpText > 0 ? static_cast<uint32_t>(ccpText) : Fib32(kFcMac) - Fib32(kFcMin);
+  for (const Story& story : stories) {
+    int32_t count = static_cast<int32_t>(Fib32(story.countOffset));
+    if (count <= 0)
+      continue;
+    uint64_t end = cp + static_cast<uint32_t>(count);
+    if (story.list != nullptr && cp < textEnd)
+      AddText(DecodeRange(main, static_cast<uint32_t>(cp),
+                          static_cast<uint32_t>(std::min<uint64_t>(end, textEnd))),
+              *story.list);
+    cp = end;
+  }
+}
+
+} // namespace scrivlet

@@ -1,0 +1,192 @@
+// The lenient XML engine of the package readers.
+//
+// One forward pass over the document's bytes builds a tree of items under
+// RootItem.  OnTag is raised before an element is added (refusing it skips
+// its whole subtree) and OnAfterTag after an element is closed (it may stop
+// the parse).  The engine never reports a syntax error: end tags close
+// whatever is open, unclosed elements stay open, and text that belongs
+// nowhere is dropped.
+//
+// Besides each element's own Value (its text and the tails after its
+// children, each trimmed, joined without blanks), the engine keeps all text
+// in document order, so an element can also give its whole text with inline
+// children and blanks in place (WholeText).
+#pragma once
+
+#include "core/Stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scrivlet {
+
+class XmlParser;
+class XmlNode;
+
+enum class XmlNodeKind : uint8_t { Element = 0, Attribute = 1, Comment = 2, CData = 3 };
+
+// An ordered list of items that owns them.
+class XmlNodeList {
+public:
+  explicit XmlNodeList(XmlNode* owner) : FOwner(owner) {}
+  ~XmlNodeList() { Clear(); }
+  XmlNodeList(const XmlNodeList&) = delete;
+  XmlNodeList& operator=(const XmlNodeList&) = delete;
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  XmlNode* operator[](int index) const { return FItems[static_cast<size_t>(index)].get(); }
+  XmlNode* Item(int index) const { return (*this)[index]; }
+
+  // A new item under the owner, one level below it.
+  XmlNode* AddItem();
+  // Frees the item and its subtree and takes it out of the list.
+  void Remove(XmlNode* item);
+  // Frees every item, last to first, without recursion.
+  void Clear();
+
+private:
+  friend class XmlNode;
+  XmlNode* FOwner;
+  std::vector<std::unique_ptr<XmlNode>> FItems;
+};
+
+class XmlNode {
+public:
+  explicit XmlNode(XmlNode* parent = nullptr);
+
+  XmlNodeKind Kind = XmlNodeKind::Element;
+  std::string Name;          // as written, with its namespace prefix
+  std::string AttributeText; // the start tag's raw attributes until parsed
+  int Level = 0;
+  XmlNodeList Items;
+  XmlNode* Parent = nullptr;
+
+  // The value: element text, attribute value (with its quotes), comment or
+  // CDATA content.  An unset value reads as empty.
+  const std::u16string& Value() const { return FValue; }
+  bool HasValue() const { return FHasValue; }
+  void SetValue(std::u16string value) {
+    FValue = std::move(value);
+    FHasValue = true;
+  }
+  // Appends without a separator; nothing for an empty text.
+  void AppendValue(std::u16string_view text);
+  void AppendValue(std::u16string&& text);
+
+  // The value without its surrounding quotes.
+  std::u16string GetRawValue() const;
+  // GetRawValue with character entities decoded.
+  std::u16string GetValue() const;
+  // The element's whole text in document order: its own text, the texts of
+  // its descendants and the tails between them, entities decoded, runs of
+  // white space made one blank, the ends trimmed.
+  std::u16string WholeText() const;
+
+  // Splits AttributeText into attribute items and empties it.
+  void ParseAttributes();
+  // The first item of this subtree (this item first, depth first, document
+  // order) whose name is name, letter case counting.
+  XmlNode* ItemByName(std::string_view name);
+
+private:
+  friend class XmlParser;
+  std::u16string FValue;
+  bool FHasValue = false;
+  const XmlParser* FEngine = nullptr; // decodes attribute values
+  // This element's stretch of the engine's document-order text.
+  const std::u16string* FDocumentText = nullptr;
+  size_t FTextBegin = 0, FTextEnd = 0;
+  bool FTextOpen = false;
+};
+
+using XmlTagEvent = std::function<void(
+    XmlParser& sender, XmlNode* parentNode, const std::u16string& tagName,
+    const std::u16string& tagValue, const std::u16string& tagAttributes, bool& accept)>;
+// The handler may free the node (XmlParser::FreeItem), which leaves it
+// null.
+using XmlAfterTagEvent =
+    std::function<void(XmlParser& sender, XmlNode*& node, bool& cancel)>;
+
+class XmlParser {
+public:
+  XmlParser();
+  XmlParser(const XmlParser&) = delete;
+  XmlParser& operator=(const XmlParser&) = delete;
+
+  XmlNode& RootItem() { return FRoot; }
+  bool AttributesAutoProcess = false;
+  XmlTagEvent OnTag;
+  XmlAfterTagEvent OnAfterTag;
+
+  // The encoding the XML declaration names ("" when none).
+  const std::string& Encoding() const { return FEncoding; }
+  // Whether the last load found a UTF-16 byte-order mark.
+  bool UnicodeSource() const { return FUnicodeSource; }
+
+  // Empties the root's children and parses the stream from its position to
+  // endPosition (0: to the end, with a UTF-16 byte-order mark recognised).
+  void LoadFromStream(Stream* stream, int64_t endPosition = 0);
+  // LoadFromStream on a whole document held in memory (a package member).
+  void LoadFromBytes(std::string bytes);
+  // Parses a byte text.
+  void ParseText(std::string_view text);
+
+  // The first item of startItem's subtree (the root's when null), depth
+  // first in document order, whose name is name ignoring letter case.
+  XmlNode* FindItem(XmlNode* startItem, std::string_view name);
+
+  // Frees an item (from an OnAfterTag handler) and nulls the pointer.
+  void FreeItem(XmlNode*& item);
+
+  // Puts text into the whole-text view at the current place (from an OnTag
+  // handler: before the element being opened).  It is kept as it is: not
+  // decoded, its blanks and line ends not collapsed.
+  void AppendLiteralText(std::u16string_view text);
+
+  // Bytes of the document as text: UTF-8 when the document is UTF-16 or
+  // declared (or, undeclared, well-formed) UTF-8, the declared code page,
+  // else the system code page.
+  std::u16string ConvertText(std::string_view bytes) const;
+
+private:
+  class Parser;
+
+  XmlNode FRoot;
+  std::string FEncoding;
+  bool FUnicodeSource = false;
+  bool FTextIsUtf8 = false;
+  std::u16string FDocumentText;
+};
+
+// Visits root's subtree in document order without recursion, so that any
+// depth of nesting is safe.  enter(item, state) runs before an item's
+// children and returns the state they get; leave(item) runs after them.
+template <class State, class Enter, class Leave>
+void WalkItems(XmlNode& root, State rootState, Enter enter, Leave leave) {
+  struct Frame {
+    XmlNode* item;
+    int nextChild;
+    State state;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({&root, 0, enter(root, rootState)});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.nextChild < top.item->Items.Count()) {
+      XmlNode& child = *top.item->Items[top.nextChild++];
+      State childState = enter(child, top.state);
+      stack.push_back({&child, 0, childState});
+      continue;
+    }
+    XmlNode& done = *top.item;
+    stack.pop_back();
+    leave(done);
+  }
+}
+
+} // namespace scrivlet

@@ -1,0 +1,77 @@
+// ZIP archives, as the XML-based formats package their parts.
+//
+// The archive is held in memory; the central directory lists the members,
+// each member's local header leads to its data.  Members come out stored or
+// inflated, checked against their CRC-32.
+#pragma once
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scrivlet {
+
+// A member whose data does not match its CRC-32.
+class ZipCrcError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// One member: its central-directory entry and local header.
+struct ZipEntry {
+  // Local header.
+  uint32_t LocalSignature = 0;
+  uint16_t LocalFlags = 0, LocalMethod = 0;
+  uint32_t LocalCrc32 = 0, LocalCompressedSize = 0, LocalUncompressedSize = 0;
+  std::string FileName; // the local header's name
+  std::string LocalExtra;
+  // Where the member's compressed data lies in the archive.
+  uint64_t DataOffset = 0, DataSize = 0;
+  bool LocalHeaderRead = false;
+  // Central directory entry.
+  uint32_t CentralSignature = 0;
+  uint16_t VersionMadeBy = 0, CentralFlags = 0, CentralMethod = 0;
+  uint32_t CentralCrc32 = 0, CentralCompressedSize = 0, CentralUncompressedSize = 0;
+  uint16_t DiskNumber = 0, InternalAttributes = 0;
+  uint32_t ExternalAttributes = 0, LocalHeaderOffset = 0;
+  std::string CentralFileName, CentralExtra, FileComment;
+};
+
+using ZipEntries = std::vector<ZipEntry>;
+
+// Whether the bytes start with the ZIP local-header signature "PK\3\4".
+bool HasZipSignature(std::string_view bytes);
+// The same for the start of a file; raises FileOpenError when the file cannot
+// be opened.
+bool IsZipFile(const std::string& fileName);
+
+class ZipArchive {
+public:
+  // Reads the archive from the stream's position to its end.  A stream that
+  // is no ZIP archive gives no members.
+  void LoadFromStream(Stream& stream);
+  void LoadFromBytes(std::string bytes);
+
+  const ZipEntries& Files() const { return FFiles; }
+  // The first member whose name equals name ignoring letter case, or -1.
+  int IndexOfFile(std::string_view name) const;
+  // A member's uncompressed bytes.
+  std::string GetFileData(int index) const;
+  // By name ("/" may stand for "\"); empty bytes for a missing member.
+  std::string GetFileByName(std::string_view name) const;
+
+  static uint32_t ZipCRC32(std::string_view bytes);
+
+private:
+  void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
+  std::string Inflate(const ZipEntry& file, uint64_t expected) const;
+
+  std::string FData;
+  ZipEntries FFiles;
+};
+
+} // namespace scrivlet

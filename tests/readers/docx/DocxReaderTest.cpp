@@ -1,0 +1,258 @@
+#include "readers/docx/DocxReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "support/CompoundFileBuilder.h"
+#include "support/TempDir.h"
+#include "support/ZipBuilder.h"
+#include "zip/ZipArchive.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+const std::string kDeclaration =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+
+std::string DocumentXml(const std::string& body) {
+  return kDeclaration +
+         "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+         "<w:body>" +
+         body + "</w:body></w:document>";
+}
+
+std::string Package(const std::string& body,
+                    std::vector<std::pair<std::string, std::string>> more = {}) {
+  test::ZipBuilder zip;
+  zip.Add("[Content_Types].xml", kDeclaration + "<Types/>");
+  zip.Add("word/document.xml", DocumentXml(body));
+  for (auto& [name, data] : more)
+    zip.Add(name, data);
+  return zip.Build();
+}
+
+std::vector<std::u16string> Lines(const TextLines& list) {
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < list.Count(); ++i)
+    lines.push_back(list.Get(i));
+  return lines;
+}
+
+std::unique_ptr<DocxReader> Load(const std::string& package,
+                                 OutputFormat formating = OutputFormat::PlainText,
+                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+  auto reader = std::make_unique<DocxReader>();
+  reader->SetTextFormating(formating);
+  reader->SetParseItems(items);
+  MemoryStream stream(package);
+  reader->LoadFromStream(stream);
+  return reader;
+}
+
+using L = std::vector<std::u16string>;
+
+std::string WRun(const std::string& text, const std::string& properties = "") {
+  return "<w:r>" + properties + "<w:t>" + text + "</w:t></w:r>";
+}
+
+TEST(WordXBody, RunsAndPreserve) {
+  EXPECT_EQ(Lines(Load(Package("<w:p><w:r><w:t xml:space=\"preserve\">Hello </w:t></w:r>" +
+                               WRun("world") + "</w:p>"))
+                      ->Lines()),
+            L{u"Hello world"});
+  EXPECT_EQ(Lines(Load(Package("<w:p>" + WRun("Hello ") + WRun("world") + "</w:p>"))->Lines()),
+            L{u"Helloworld"});
+  EXPECT_EQ(Lines(Load(Package("<w:p>" + WRun("a &amp; b") + "</w:p>"))->Lines()), L{u"a & b"});
+}
+
+TEST(WordXBody, EmptyParagraphsInEachFormatting) {
+  std::string package = Package("<w:p/><w:p></w:p>");
+  EXPECT_EQ(Lines(Load(package)->Lines()), (L{u"", u""}));
+  L html = Lines(Load(package, OutputFormat::Html)->Lines());
+  EXPECT_EQ(L(html.begin() + 1, html.end() - 1), (L{u"<p></p>", u"<p></p>"}));
+  L rtf = Lines(Load(package, OutputFormat::Rtf)->Lines());
+  EXPECT_EQ(rtf.size(), 4u);
+  EXPECT_EQ(rtf[1], u"");
+}
+
+TEST(WordXBody, DeletionsAndInsertions) {
+  std::string body = "<w:p>" + WRun("keep ") +
+                     "<w:del><w:r><w:delText>old</w:delText></w:r></w:del>"
+                     "<w:ins>" +
+                     WRun("new") + "</w:ins></w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"keep-old+new"});
+  EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1),
+            u"<p>keep<s>old</s><u>new</u></p>");
+}
+
+TEST(WordXBody, HiddenRuns) {
+  std::string body = "<w:p>" + WRun("shown") + WRun("hidden", "<w:rPr><w:vanish/></w:rPr>") +
+                     WRun("again") + "</w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"shownagain"});
+  EXPECT_EQ(Lines(Load(Package(body), OutputFormat::PlainText,
+                       {ContentItem::Text, ContentItem::HiddenText})
+                      ->Lines()),
+            L{u"shownhiddenagain"});
+}
+
+TEST(WordXBody, TabsAndBreaks) {
+  std::string body = "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr>"
+                     "<w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t></w:r></w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"a\tb\r\nc"});
+  EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1), u"<p>a&#9;b<br/>c</p>");
+  EXPECT_EQ(Load(Package(body), OutputFormat::Rtf)->Lines().Get(1), u"a\\tab b\r\n\\par c");
+}
+
+TEST(WordXBody, TablesInHtml) {
+  std::string body = "<w:tbl><w:tr><w:tc><w:p>" + WRun("one") + "</w:p></w:tc><w:tc><w:p>" +
+                     WRun("two") + "</w:p></w:tc></w:tr></w:tbl>";
+  L html = Lines(Load(Package(body), OutputFormat::Html)->Lines());
+  EXPECT_EQ(L(html.begin() + 1, html.end() - 1),
+            (L{u"<table border=\"1\">", u"  <tr>", u"    <td>", u"<p>one</p>", u"    </td>",
+               u"    <td>", u"<p>two</p>", u"    </td>", u"  </tr>", u"</table>"}));
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"one", u"two"}));
+}
+
+TEST(WordXBody, TextBoxInsideAParagraphKeepsTheOuterText) {
+  std::string body = "<w:p>" + WRun("before ") +
+                     "<w:r><mc:AlternateContent><mc:Choice><w:drawing><wp:anchor><a:graphic>"
+                     "<a:graphicData><wps:wsp><wps:txbx><w:txbxContent><w:p>" +
+                     WRun("boxed") +
+                     "</w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic>"
+                     "</wp:anchor></w:drawing></mc:Choice><mc:Fallback><w:p>" +
+                     WRun("fallback") + "</w:p></mc:Fallback></mc:AlternateContent></w:r>" +
+                     WRun("after") + "</w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"boxed", u"beforeafter"}));
+}
+
+TEST(WordXBody, ContentControlsSimpleFieldsAndEquations) {
+  std::string body = "<w:sdt><w:sdtPr><w:alias w:val=\"x\"/><w:placeholder><w:docPart>hidden"
+                     "</w:docPart></w:placeholder></w:sdtPr><w:sdtContent><w:p>" +
+                     WRun("controlled") + "</w:p></w:sdtContent></w:sdt><w:p>Page <w:fldSimple " +
+                     "w:instr=\"PAGE\">" + WRun("3") + "</w:fldSimple></w:p><w:p><m:oMathPara>" +
+                     "<m:oMath><m:f><m:fPr><m:type m:val=\"bar\"/></m:fPr><m:num><m:r><m:t>a" +
+                     "</m:t></m:r></m:num><m:den><m:r><m:t>b</m:t></m:r></m:den></m:f></m:oMath>" +
+                     "</m:oMathPara></w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"controlled", u"3", u"ab"}));
+}
+
+TEST(WordXBody, StyleMarkupFromAValElement) {
+  std::string body = "<w:p><w:pPr><w:pStyle><w:val>BoldItalic</w:val></w:pStyle></w:pPr>" +
+                     WRun("styled") + "</w:p><w:p><w:pPr><w:pStyle w:val=\"Bold\"/></w:pPr>" +
+                     WRun("attribute") + "</w:p>";
+  L html = Lines(Load(Package(body), OutputFormat::Html)->Lines());
+  EXPECT_EQ(html[1], u"<p><font><b><i>styled</b></i></font></p>");
+  EXPECT_EQ(html[2], u"<p>attribute</p>");
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"styled", u"attribute"}));
+}
+
+TEST(WordXStories, HeadersFootersAndNotes) {
+  std::string rels =
+      kDeclaration +
+      "<Relationships><Relationship Id=\"rId7\" Type=\"header\" Target=\"header1.xml\"/>"
+      "<Relationship Id=\"rId8\" Type=\"footer\" Target=\"/word/../word/footer1.xml\"/>"
+      "</Relationships>";
+  std::string body = "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rId7\"/>"
+                     "<w:footerReference r:id=\"rId8\"/></w:sectPr></w:pPr>" +
+                     WRun("section one") +
+                     "</w:p><w:sectPr><w:headerReference r:id=\"rId9\"/>"
+                     "</w:sectPr>";
+  std::string header = kDeclaration + "<w:hdr><w:p>" + WRun("Page head") + "</w:p></w:hdr>";
+  std::string footer = kDeclaration + "<w:ftr><w:p>" + WRun("Page foot") + "</w:p></w:ftr>";
+  std::string notes = kDeclaration + "<w:footnotes><w:footnote w:id=\"1\"><w:p>" + WRun("A note") +
+                      "</w:p></w:footnote></w:footnotes>";
+  auto reader = Load(Package(body, {{"word/_rels/document.xml.rels", rels},
+                                    {"word/header1.xml", header},
+                                    {"word/footer1.xml", footer},
+                                    {"word/footnotes.xml", notes}}));
+  EXPECT_EQ(Lines(reader->Lines()), L{u"section one"});
+  EXPECT_EQ(Lines(reader->Headers()), L{u"Page head"});
+  EXPECT_EQ(Lines(reader->Footnotes()), L{u"A note"});
+  // "/word/../word/footer1.xml" is no member name: nothing.
+  EXPECT_EQ(reader->Footers().Count(), 0);
+}
+
+TEST(WordXSummary, PropertiesParts) {
+  std::string core =
+      kDeclaration +
+      "<cp:coreProperties><dc:title>The &amp; Title</dc:title><dc:creator>Ann</dc:creator>"
+      "<cp:revision>4</cp:revision><dcterms:created>2009-05-14T10:20:30Z"
+      "</dcterms:created></cp:coreProperties>";
+  std::string app =
+      kDeclaration +
+      "<Properties><Pages>3</Pages><Words>bad</Words><Application>Writer</Application>"
+      "<Company>Firm</Company></Properties>";
+  auto reader = Load(Package("<w:p/>", {{"docProps/core.xml", core}, {"docProps/app.xml", app}}));
+  const auto* s = reader->SummaryInformation();
+  EXPECT_EQ(s->Title, "The & Title");
+  EXPECT_EQ(s->Author, "Ann");
+  EXPECT_EQ(s->RevNumber, "4");
+  EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
+  EXPECT_EQ(s->PageCount, 3);
+  EXPECT_EQ(s->WordCount, 0);
+  EXPECT_EQ(s->AppName, "Writer");
+  EXPECT_EQ(s->Company, "Firm");
+  auto summaryOnly = Load(Package("<w:p>" + WRun("x") + "</w:p>", {{"docProps/core.xml", core}}),
+                          OutputFormat::PlainText, {ContentItem::Summary});
+  EXPECT_EQ(summaryOnly->Lines().Count(), 0);
+  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "The & Title");
+}
+
+TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
+  test::TempDir dir;
+  test::CompoundFileBuilder encrypted;
+  encrypted.AddStream(u"EncryptedPackage", std::string(100, 'x'));
+  encrypted.AddStream(u"EncryptionInfo", "info");
+  DocxReader reader;
+  auto failure = [&](const std::string& path) {
+    try {
+      reader.LoadFromFile(path);
+    } catch (const Exception& e) {
+      return e.Message();
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(failure(dir.Write("secret.docx", encrypted.Build())),
+            "Could not read the password protected file");
+  std::string text = dir.Write("text.docx", "plain text");
+  EXPECT_EQ(failure(text), "File " + text + " is not valid MS Word document");
+
+  test::CompoundFileBuilder wrapped;
+  wrapped.AddStream(u"Package", Package("<w:p>" + WRun("wrapped") + "</w:p>"));
+  EXPECT_EQ(Lines(Load(wrapped.Build())->Lines()), L{u"wrapped"});
+  EXPECT_EQ(Lines(Load(Package("<w:p>" + WRun("file") + "</w:p>"))->Lines()), L{u"file"});
+  reader.LoadFromFile(dir.Write("real.docx", Package("<w:p>" + WRun("x") + "</w:p>")));
+  EXPECT_EQ(Lines(reader.Lines()), L{u"x"});
+}
+
+TEST(WordXFiles, DamagedMembers) {
+  test::ZipBuilder zip;
+  zip.members.push_back({"word/document.xml", DocumentXml("<w:p/>"), 8, false, 5});
+  EXPECT_THROW(Load(zip.Build()), ZipCrcError);
+  EXPECT_EQ(Load(test::ZipBuilder().Build())->Lines().Count(), 0);
+}
+
+TEST(WordXCorpus, RealDocumentsConvert) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "docx";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".docx")
+      continue; // the folder also holds reference texts
+    DocxReader reader;
+    try {
+      reader.LoadFromFile(entry.path().string());
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), "Could not read the password protected file") << name;
+    }
+  }
+  DocxReader greek;
+  greek.LoadFromFile((dir / "cos_greek_alphabet.docx").string());
+  EXPECT_NE(greek.Lines().GetTextW().find(u"\u0391\u03b1 Alpha"), std::u16string::npos);
+}
+
+} // namespace
+} // namespace scrivlet

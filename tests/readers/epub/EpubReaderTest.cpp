@@ -1,0 +1,172 @@
+#include "readers/epub/EpubReader.h"
+#include "core/CodePage.h"
+#include "core/Stream.h"
+#include "support/ZipBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+using L = std::vector<std::u16string>;
+
+std::string Xhtml(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\">"
+         "<head><title>t</title></head><body>" +
+         body + "</body></html>";
+}
+
+struct Book {
+  std::string opfPath = "OEBPS/content.opf";
+  std::string metadata = "<dc:title>Book</dc:title>";
+  std::string manifest;
+  std::string spine; // empty: no spine element
+  std::vector<std::pair<std::string, std::string>> files;
+
+  std::string Build() const {
+    test::ZipBuilder zip;
+    zip.Add("mimetype", "application/epub+zip", 0);
+    zip.Add("META-INF/container.xml",
+            "<?xml version=\"1.0\"?><container><rootfiles><rootfile full-path=\"" + opfPath +
+                "\" media-type=\"application/oebps-package+xml\"/></rootfiles></container>");
+    zip.Add(opfPath, "<?xml version=\"1.0\"?><package><metadata>" + metadata +
+                         "</metadata><manifest>" + manifest + "</manifest>" +
+                         (spine.empty() ? "" : "<spine>" + spine + "</spine>") + "</package>");
+    for (const auto& [name, data] : files)
+      zip.Add(name, data);
+    return zip.Build();
+  }
+};
+
+std::string Item(const std::string& id, const std::string& href,
+                 const std::string& type = "application/xhtml+xml") {
+  return "<item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>";
+}
+
+std::unique_ptr<EpubReader> Load(const std::string& bytes,
+                                 OutputFormat formating = OutputFormat::PlainText,
+                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+  auto reader = std::make_unique<EpubReader>();
+  reader->SetTextFormating(formating);
+  reader->SetParseItems(items);
+  MemoryStream stream(bytes);
+  reader->LoadFromStream(stream);
+  return reader;
+}
+
+L Body(const EpubReader& reader) {
+  L lines;
+  for (int i = 1; i + 1 < reader.Lines().Count(); ++i)
+    lines.push_back(reader.Lines().Get(i));
+  return lines;
+}
+
+TEST(EpubReader, SpineOrderPathsAndInlineText) {
+  Book book;
+  book.manifest = Item("c2", "Text/ch%202.xhtml") + Item("c1", "Text/../Text/./ch1.xhtml") +
+                  Item("css", "style.css", "text/css");
+  book.spine = "<itemref idref=\"c1\"/><itemref idref=\"c2\"/><itemref idref=\"css\"/>";
+  book.files = {
+      {"OEBPS/Text/ch1.xhtml", Xhtml("<h1>Chapter <em>One</em></h1><p>Hello <b>big</b> world</p>")},
+      {"OEBPS/Text/ch 2.xhtml", Xhtml("<div><p>Second</p></div>")}};
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"Chapter One", u"Hello big world", u"Second"}));
+  L html = Body(*Load(book.Build(), OutputFormat::Html));
+  EXPECT_EQ(html[0], u"<h1>Chapter One</h1>");
+  EXPECT_EQ(html[1], u"<p>Hello big world</p>");
+  EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Rtf))[2], u"Second\\par ");
+  book.spine.clear(); // manifest order
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"Second", u"Chapter One", u"Hello big world"}));
+}
+
+TEST(EpubReader, TextInOtherBlocks) {
+  Book book;
+  book.manifest = Item("c", "c.xhtml");
+  book.files = {{"OEBPS/c.xhtml",
+                 Xhtml("<div class=\"poem\"><div>April is the <em>cruellest</em> month</div>"
+                       "<div>Lilacs</div><div> </div></div><ul><li>item</li><li><p>para</p></li>"
+                       "</ul><table><tr><td>cell</td></tr></table><div>intro<p>kept</p></div>")}};
+  EXPECT_EQ(Body(*Load(book.Build())),
+            (L{u"April is the cruellest month", u"Lilacs", u"item", u"para", u"cell", u"kept"}));
+  EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Html))[0],
+            u"<p>April is the cruellest month</p>");
+}
+
+TEST(EpubReader, MetadataTimestampAndCover) {
+  Book book;
+  book.metadata = "<dc:title>One</dc:title><dc:title>Two</dc:title><dc:creator>Ann</dc:creator>"
+                  "<dc:creator>Bob</dc:creator><dc:publisher>Pub</dc:publisher>"
+                  "<meta name=\"calibre:timestamp\" content=\"2009-05-14T10:20:30+00:00\"/>"
+                  "<meta name=\"cover\" content=\"cover-id\"/>";
+  book.manifest = Item("cover-id", "Images/cover.png", "image/png") + Item("c", "c.xhtml");
+  book.files = {{"OEBPS/Images/cover.png", "PNGBYTES"}, {"OEBPS/c.xhtml", Xhtml("<p>x</p>")}};
+  auto reader = Load(book.Build());
+  const auto* s = reader->SummaryInformation();
+  EXPECT_EQ(s->Title, "One; Two");
+  EXPECT_EQ(s->Author, "Ann; Bob");
+  EXPECT_EQ(s->Company, "Pub");
+  EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
+  EXPECT_EQ(reader->CoverImage().Data(), "PNGBYTES");
+  EXPECT_EQ(Body(*reader), L{u"x"});
+}
+
+TEST(EpubReader, ParseItemsAndDefaultCover) {
+  Book book;
+  book.manifest = Item("c", "c.xhtml");
+  book.files = {{"OEBPS/images/cover.jpg", "JPEG"}, {"OEBPS/c.xhtml", Xhtml("<p>x</p>")}};
+  auto summaryOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Summary});
+  EXPECT_EQ(summaryOnly->Lines().Count(), 0);
+  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "Book");
+  EXPECT_EQ(summaryOnly->CoverImage().Data(), "JPEG");
+  auto textOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Text});
+  EXPECT_EQ(textOnly->SummaryInformation()->Title, "");
+  EXPECT_EQ(Body(*textOnly), L{u"x"});
+}
+
+TEST(EpubReader, SectionsEmptyLinesAndEvents) {
+  Book book;
+  book.opfPath = "content.opf"; // at the archive root
+  book.manifest = Item("c", "c.xhtml");
+  book.files = {{"c.xhtml", Xhtml("<section><p>a</p><empty-line/></section>")}};
+  EpubReader reader;
+  std::vector<SpecialChar> kinds;
+  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string&,
+                                std::u16string& result) {
+    kinds.push_back(kind);
+    result = u"end";
+  };
+  MemoryStream stream(book.Build());
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(Body(reader), (L{u"a", u"\r\n", u"end"}));
+  EXPECT_EQ(kinds, (std::vector<SpecialChar>{SpecialChar::None, SpecialChar::Paragraph}));
+}
+
+TEST(EpubReader, DamagedPackages) {
+  EXPECT_EQ(Load("not a zip")->Lines().Count(), 2);
+  test::ZipBuilder noRootfiles;
+  noRootfiles.Add("META-INF/container.xml", "<container/>");
+  EXPECT_EQ(Load(noRootfiles.Build())->Lines().Count(), 2);
+  Book book;
+  book.manifest = Item("self", "content.opf") + Item("out", "../../../../etc/passwd") +
+                  Item("twice", "c.xhtml");
+  book.spine = "<itemref idref=\"twice\"/><itemref idref=\"twice\"/><itemref idref=\"self\"/>"
+               "<itemref idref=\"out\"/><itemref idref=\"missing\"/>";
+  book.files = {{"OEBPS/c.xhtml", Xhtml("<p>x</p>")}};
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"x", u"x"}));
+  EXPECT_EQ(EpubReader::ResolveMemberPath("OEBPS/", "../../a/./b%20c.xhtml#frag"), "a/b c.xhtml");
+  EXPECT_EQ(EpubReader::ResolveMemberPath("", "/abs.xhtml"), "abs.xhtml");
+}
+
+TEST(EpubCorpus, RealBooksConvert) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "epub";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    EpubReader reader;
+    EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
+    EXPECT_GT(reader.Lines().Count(), 2) << entry.path();
+  }
+}
+
+} // namespace
+} // namespace scrivlet

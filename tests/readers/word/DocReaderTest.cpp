@@ -1,0 +1,449 @@
+#include "readers/word/DocReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "support/CompoundFileBuilder.h"
+#include "support/TempDir.h"
+#include "support/WordBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+namespace scrivlet {
+namespace {
+
+using test::PropertyValue;
+using test::WordBuilder;
+
+std::unique_ptr<DocReader> Load(const std::string& bytes,
+                                OutputFormat formating = OutputFormat::PlainText) {
+  auto reader = std::make_unique<DocReader>();
+  reader->SetTextFormating(formating);
+  MemoryStream stream(bytes);
+  reader->LoadFromStream(stream);
+  return reader;
+}
+
+// The converted text entry (between prologue and epilogue).
+std::u16string Text(const std::string& bytes) {
+  return Load(bytes)->Lines().Get(1);
+}
+
+WordBuilder Document(std::u16string text, bool compressed = true) {
+  WordBuilder b;
+  b.pieces = {{std::move(text), compressed}};
+  return b;
+}
+
+std::string Failure(const std::string& bytes) {
+  try {
+    Load(bytes);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
+// ------------------------------------------------------------ pieces
+
+TEST(WordPieces, EightAndSixteenBitPieces) {
+  WordBuilder b;
+  b.pieces = {{u"Hello ", true}, {u"\u0416\u4e2d world\r", false}, {u"caf\u00e9\r", true}};
+  auto reader = Load(b.Build());
+  ASSERT_EQ(reader->Lines().Count(), 3);
+  EXPECT_EQ(reader->Lines().Get(0), u"");
+  EXPECT_EQ(reader->Lines().Get(1), u"Hello \u0416\u4e2d world\r\ncaf\u00e9\r\n");
+  EXPECT_EQ(reader->Lines().Get(2), u"");
+  EXPECT_EQ(reader->DocVersion(), 8);
+}
+
+TEST(WordPieces, TableStreamNamedByTheFib) {
+  WordBuilder b = Document(u"Zero table\r");
+  b.whichTable = false; // "0Table"
+  EXPECT_EQ(Text(b.Build()), u"Zero table\r\n");
+  b.modifierEntries = 3; // property modifiers before the piece table
+  EXPECT_EQ(Text(b.Build()), u"Zero table\r\n");
+}
+
+TEST(WordPieces, ManyPieces) {
+  WordBuilder b;
+  std::u16string expected;
+  for (int i = 0; i < 600; ++i) {
+    std::u16string word = u"w";
+    word += AnsiToWide(std::to_string(i));
+    word += u" ";
+    b.pieces.push_back({word, i % 2 == 0});
+    expected += word;
+  }
+  EXPECT_EQ(Text(b.Build()), expected);
+}
+
+TEST(WordPieces, WithoutPieceTableOnePieceFromFcMin) {
+  WordBuilder b = Document(u"Unicode text", false);
+  b.writeClx = false;
+  EXPECT_EQ(Text(b.Build()), u"Unicode text");
+  b.writeTable = false;
+  EXPECT_EQ(Text(b.Build()), u"Unicode text");
+}
+
+TEST(WordPieces, PieceOutsideTheStream) {
+  WordBuilder b = Document(u"text");
+  std::string table = b.TableStream();
+  // The descriptor's fc is the last 6 bytes but 2: point it far away.
+  size_t fcAt = table.size() - 6;
+  table[fcAt + 2] = '\x7F';
+  test::CompoundFileBuilder file;
+  file.AddStream(u"WordDocument", b.MainStream());
+  file.AddStream(u"1Table", table);
+  EXPECT_EQ(Failure(file.Build()), "Piece Bounds out of range");
+}
+
+TEST(WordPieces, CompressedWord97TextIsWindows1252) {
+  WordBuilder b = Document(u"caf\u00e9 \x93q\x94\r");
+  b.lid = 0x0411; // Japanese: its code page would take 0x93 for a lead byte
+  EXPECT_EQ(Text(b.Build()), u"caf\u00e9 \u201cq\u201d\r\n");
+}
+
+TEST(WordPieces, CodePageOfTheLanguage) {
+  // Word 6/95 8-bit text is in the code page of the document's language.
+  WordBuilder cyrillic =
+      Document(u"\u00cf\u00f0\u00e8\u00e2\u00e5\u00f2\r"); // bytes CF F0 E8 E2 E5 F2
+  cyrillic.nFib = 104;
+  cyrillic.lid = 0x0419;
+  EXPECT_EQ(Text(cyrillic.Build()), u"\u041f\u0440\u0438\u0432\u0435\u0442\r\n");
+  WordBuilder japanese = Document(u"\u0082\u00a0");
+  japanese.nFib = 104;
+  japanese.lid = 0x0411;
+  EXPECT_EQ(Text(japanese.Build()), u"\u3042");
+  // Word 97 documents name their Far East language apart.
+  japanese.nFib = 193;
+  japanese.lid = 0x0409;
+  japanese.farEast = true;
+  japanese.lidFE = 0x0411;
+  EXPECT_EQ(Load(japanese.Build())->DocumentCodePage(), 932);
+  DocReader reader;
+  reader.OnGetDefaultLanguage = [](DocumentReader&, uint16_t& language) { language = 0x0419; };
+  MemoryStream stream(japanese.Build());
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.DocumentCodePage(), 1251);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0804), 936);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0C04), 950);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0412), 949);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0812), 1361);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x041E), 874);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x041F), 1254);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0401), 1256);
+  EXPECT_EQ(DocReader::CodePageOfLanguage(0x0000), 0);
+}
+
+// ------------------------------------------------------------ versions
+
+TEST(WordVersions, DetectionAndHeaders) {
+  const std::map<uint16_t, int> versions = {{45, 2}, {101, 6}, {103, 0}, {104, 7}, {105, 8}};
+  for (auto [nFib, version] : versions) {
+    WordBuilder b = Document(u"Some text\r");
+    b.nFib = nFib;
+    auto reader = Load(b.Build());
+    EXPECT_EQ(reader->DocVersion(), version) << nFib;
+    EXPECT_EQ(reader->Lines().Get(1), u"Some text\r\n") << nFib;
+  }
+  WordBuilder mac = Document(u"Mac text\r");
+  mac.wIdent = 0x37FE;
+  mac.nFib = 101;
+  EXPECT_EQ(Load(mac.Build())->DocVersion(), 5);
+}
+
+TEST(WordVersions, Word6PieceTableInTheMainStream) {
+  WordBuilder b;
+  b.nFib = 104;
+  b.pieces = {{u"second ", true}, {u"first ", true}};
+  EXPECT_EQ(Text(b.Build()), u"second first ");
+}
+
+TEST(WordVersions, Word95FarEastTextIsUtf16) {
+  WordBuilder b;
+  b.nFib = 104;
+  b.extendedCharacters = true;
+  b.pieces = {{u"\u4e2d\u6587 and ", false}, {u"English\r", false}};
+  EXPECT_EQ(Text(b.Build()), u"\u4e2d\u6587 and English\r\n");
+}
+
+TEST(WordVersions, Word6TextInThePropertySetsCodePage) {
+  WordBuilder b = Document(u"\u00cf\u00f0\u00e8\r");
+  b.nFib = 104;
+  b.summaryInformation = test::PropertySet({PropertyValue::CodePage(1251)});
+  EXPECT_EQ(Text(b.Build()), u"\u041f\u0440\u0438\r\n");
+}
+
+TEST(WordVersions, SingleStreamFiles) {
+  test::TempDir dir;
+  WordBuilder word2 = Document(u"Word 2 text\r");
+  word2.nFib = 45;
+  word2.wIdent = 0xA59B;
+  DocReader reader;
+  reader.LoadFromFile(dir.Write("old.doc", word2.MainStream()));
+  EXPECT_EQ(reader.DocVersion(), 2);
+  EXPECT_EQ(reader.Lines().Get(1), u"Word 2 text\r\n");
+  std::string zip = dir.Write("zip.doc", "PK\x03\x04 not a word file");
+  try {
+    reader.LoadFromFile(zip);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "File " + zip + " is not valid MS Word document");
+  }
+  EXPECT_THROW(reader.LoadFromFile(dir.Write("short.doc", "\x31\xBE")), Exception);
+}
+
+TEST(WordVersions, EncryptedDocuments) {
+  WordBuilder b = Document(u"secret");
+  b.encrypted = true;
+  EXPECT_EQ(Failure(b.Build()), "Could not read the password protected file");
+  DocReader reader;
+  MemoryStream stream(b.Build());
+  EXPECT_THROW(reader.LoadFromStream(stream), Exception);
+  EXPECT_TRUE(reader.IsEncrypted());
+}
+
+// ------------------------------------------------------------ property sets
+
+TEST(WordSummary, PropertySets) {
+  WordBuilder b = Document(u"text");
+  b.summaryInformation =
+      test::PropertySet({PropertyValue::String(2, "The Title"),
+                         PropertyValue::String(4, "Ann Author"), PropertyValue::Int(14, 3)});
+  b.documentSummaryInformation =
+      test::PropertySet({PropertyValue::String(2, "Category"), PropertyValue::String(15, "Firm")});
+  auto reader = Load(b.Build());
+  const auto* summary = reader->SummaryInformation();
+  EXPECT_EQ(summary->Title, "The Title");
+  EXPECT_EQ(summary->Author, "Ann Author");
+  EXPECT_EQ(summary->PageCount, 3);
+  EXPECT_EQ(summary->Category, "Category");
+  EXPECT_EQ(summary->Company, "Firm");
+}
+
+TEST(WordSummary, StringsInAnotherCodePage) {
+  WordBuilder b = Document(u"text");
+  b.summaryInformation =
+      test::PropertySet({PropertyValue::CodePage(1251), PropertyValue::String(2, "\xcf\xf0\xe8")});
+  SetSystemCodePage(1252);
+  EXPECT_EQ(Load(b.Build())->SummaryInformation()->Title, "???");
+  SetSystemCodePage(1251);
+  EXPECT_EQ(Load(b.Build())->SummaryInformation()->Title, "\xcf\xf0\xe8");
+  SetSystemCodePage(1252);
+}
+
+TEST(WordSummary, CountBeyondTheDataStopsQuietly) {
+  WordBuilder b = Document(u"text");
+  std::string set = test::PropertySet({PropertyValue::String(2, "Kept")});
+  set[48 + 4] = '\x50'; // 80 properties declared
+  b.summaryInformation = set;
+  auto reader = Load(b.Build());
+  EXPECT_EQ(reader->SummaryInformation()->Title, "Kept");
+}
+
+TEST(WordSummary, SummaryOnlyAndNoWordDocument) {
+  WordBuilder b = Document(u"text");
+  b.summaryInformation = test::PropertySet({PropertyValue::String(2, "Only")});
+  DocReader reader;
+  reader.SetParseItems({ContentItem::Summary});
+  MemoryStream stream(b.Build());
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.Lines().Count(), 0);
+  EXPECT_EQ(reader.SummaryInformation()->Title, "Only");
+
+  test::CompoundFileBuilder file;
+  file.AddStream(u"\x05SummaryInformation", b.summaryInformation);
+  auto empty = Load(file.Build());
+  EXPECT_EQ(empty->Lines().Count(), 0);
+  EXPECT_EQ(empty->SummaryInformation()->Title, "Only");
+}
+
+// ------------------------------------------------------------ stories
+
+TEST(WordStories, ByCharacterPosition) {
+  WordBuilder b;
+  b.pieces = {{u"Main\r", true}, {u"Foot\u00e9\r\u0416", false}, {u"Head\rNote\rEnd\rBox\r", true}};
+  b.ccpFtn = 7;
+  b.ccpHdd = 5;
+  b.ccpAtn = 5;
+  b.ccpEdn = 4;
+  b.ccpTxbx = 4;
+  auto reader = Load(b.Build());
+  EXPECT_EQ(reader->Footnotes().Get(0), u"Foot\u00e9\r\n\u0416");
+  EXPECT_EQ(reader->Headers().Get(0), u"Head\r\n");
+  EXPECT_EQ(reader->Comments().Get(0), u"Note\r\n");
+  EXPECT_EQ(reader->Endnotes().Get(0), u"End\r\n");
+  EXPECT_EQ(reader->TextBoxes().Get(0), u"Box\r\n");
+  EXPECT_EQ(reader->Footers().Count(), 0);
+}
+
+// ------------------------------------------------------------ control characters
+
+std::u16string Converted(std::u16string text, OutputFormat formating = OutputFormat::PlainText,
+                         DocReader* with = nullptr) {
+  DocReader own;
+  DocReader& reader = with ? *with : own;
+  reader.SetTextFormating(formating);
+  TextLines list;
+  reader.AddText(std::move(text), list);
+  return list.Get(0);
+}
+
+TEST(WordControlCharacters, LineAndCellMarks) {
+  EXPECT_EQ(Converted(u"one\rtwo"), u"one\r\ntwo");
+  EXPECT_EQ(Converted(u"one\rtwo", OutputFormat::Html), u"one<p></p>\r\ntwo");
+  EXPECT_EQ(Converted(u"one\rtwo", OutputFormat::Rtf), u"one\r\n\\par two");
+  EXPECT_EQ(Converted(u"a\vb", OutputFormat::Html), u"a<br>\r\nb");
+  EXPECT_EQ(Converted(u"a\x07"
+                      u"b"),
+            u"a b");
+  EXPECT_EQ(Converted(u"a\x07\x07"
+                      u"b"),
+            u"a\r\nb");
+  EXPECT_EQ(Converted(u"a\x07\x07"
+                      u"b",
+                      OutputFormat::Html),
+            u"a<br>\r\n\nb");
+  EXPECT_EQ(Converted(u"a\tb\x01\x02\x03\x05\x06\x08\x0c\x1f"
+                      u"c\x04\n"),
+            u"a\tbc\x04\n");
+  EXPECT_EQ(Converted(std::u16string(u"x\0y", 3)), u"xy");
+}
+
+TEST(WordControlCharacters, Fields) {
+  EXPECT_EQ(Converted(u"p\x13PAGE\x14"
+                      u"3\x15."),
+            u"p3.");
+  EXPECT_EQ(Converted(u"\x13 HYPERLINK \"http://x\" \x14"
+                      u"Click\x15"),
+            u"Click");
+  EXPECT_EQ(Converted(u"a\x13 EMBED Word.Document.8 \\s \x15"
+                      u"b"),
+            u"ab");
+  EXPECT_EQ(Converted(u"a\x13 EMBED Pic\x14result\x15"
+                      u"b"),
+            u"ab");
+  EXPECT_EQ(Converted(u"a\x13NOSEPARATOR\x15"
+                      u"b"),
+            u"ab");
+  EXPECT_EQ(Converted(u"a\x13 DATE \\@ x\x15"
+                      u"b"),
+            u"a \\@ xb");
+  EXPECT_EQ(Converted(u"\x13 PAGE \x14"
+                      u"line\rnext\x15",
+                      OutputFormat::Html),
+            u"line<p></p>\r\nnext");
+  // A field begin inside an open field ends the open one.
+  EXPECT_EQ(Converted(u"\x13 REF a \x14"
+                      u"outer\x13 PAGE \x14"
+                      u"7\x15\x15"),
+            u"outer7");
+}
+
+TEST(WordControlCharacters, LongFieldsAreWrittenRaw) {
+  std::u16string field = u"\x13 QUOTE \x14";
+  for (int i = 0; i < 210; ++i)
+    field += u"x";
+  std::u16string converted = Converted(field + u"\x15"
+                                               u"after");
+  EXPECT_EQ(converted.substr(0, 11), u"\u0096 QUOTE \x14xx");
+  EXPECT_TRUE(converted.ends_with(u"xafter"));
+  EXPECT_EQ(Converted(u"open\x13 PAGE \x14"
+                      u"5"),
+            u"open\u0096 PAGE \x14"
+            u"5");
+}
+
+TEST(WordControlCharacters, EventsAndRawMode) {
+  DocReader reader;
+  std::vector<std::pair<SpecialChar, std::u16string>> offered;
+  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string& value,
+                                std::u16string& result) {
+    offered.push_back({kind, value});
+    if (kind == SpecialChar::CellEnd)
+      result = u" | ";
+  };
+  EXPECT_EQ(Converted(u"a\x07"
+                      u"b\x13 PAGE \x14"
+                      u"3\x15",
+                      OutputFormat::PlainText, &reader),
+            u"a | b3");
+  ASSERT_EQ(offered.size(), 5u);
+  EXPECT_EQ(offered[0].first, SpecialChar::CellEnd);
+  EXPECT_EQ(offered[1].first, SpecialChar::FieldBegin);
+  EXPECT_EQ(offered[2].first, SpecialChar::FieldSeparator);
+  EXPECT_EQ(offered[3].first, SpecialChar::FieldEnd);
+  EXPECT_EQ(offered[4], std::make_pair(SpecialChar::Page, std::u16string(u"PAGE")));
+
+  DocReader raw;
+  raw.SetConvertSysCharacters(false);
+  raw.SetMaxTextLength(2);
+  EXPECT_EQ(Converted(u"a\rb\x07", OutputFormat::PlainText, &raw), u"a\rb\x07");
+}
+
+TEST(WordControlCharacters, MaxTextLengthCutsTheTextBeforeThePrologue) {
+  WordBuilder b = Document(u"A long document text\r");
+  DocReader reader;
+  reader.SetMaxTextLength(6);
+  reader.SetTextFormating(OutputFormat::Html);
+  MemoryStream stream(b.Build());
+  reader.LoadFromStream(stream);
+  ASSERT_EQ(reader.Lines().Count(), 3);
+  EXPECT_TRUE(reader.Lines().Get(0).starts_with(u"<html>"));
+  EXPECT_EQ(reader.Lines().Get(1), u"A long");
+}
+
+// ------------------------------------------------------------ real documents
+
+TEST(WordCorpus, RealDocumentsConvert) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "doc";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  const std::map<std::string, std::u16string> passages = {
+      {"poi_simple.doc", u"This is a simple file created with Word 97-SR2."},
+      {"poi_word95err.doc", u"\u041a\u043e\u043c\u043f\u0430\u043d\u0438\u044f"},
+      {"poi_Bug50955.doc", u"\u041f\u043e\u043b \u0410\u041d\u0414\u0415\u0420\u0421\u041e\u041d"},
+      {"nwe_test11.doc", u"\u8fd9\u662f\u4e00\u4e2a"},
+      {"fc_NEWSSLID.DOC", u"Introduction to NEWS"},
+      {"poi_Word6.doc", u"The quick brown fox jumps over the lazy dog"},
+      {"nwe_test01.doc", u"\U0001F600"},
+  };
+  const std::set<std::string> encrypted = {"poi_PasswordProtected.doc",
+                                           "poi_password_password_cryptoapi.doc"};
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::string name = entry.path().filename().string();
+    DocReader reader;
+    try {
+      reader.LoadFromFile(entry.path().string());
+      EXPECT_FALSE(encrypted.count(name)) << name;
+      EXPECT_GE(reader.Lines().Count(), 3) << name;
+    } catch (const Exception& e) {
+      EXPECT_TRUE(encrypted.count(name)) << name << ": " << e.Message();
+      EXPECT_EQ(e.Message(), "Could not read the password protected file");
+    }
+    auto passage = passages.find(name);
+    if (passage != passages.end()) {
+      EXPECT_NE(reader.Lines().GetTextW().find(passage->second), std::u16string::npos) << name;
+    }
+  }
+}
+
+TEST(WordCorpus, DamagedDocumentsFailCleanly) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "broken";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    DocReader reader;
+    try {
+      reader.LoadFromFile(entry.path().string());
+    } catch (const Exception& e) {
+      EXPECT_FALSE(e.Message().empty()) << entry.path();
+    }
+  }
+}
+
+} // namespace
+} // namespace scrivlet

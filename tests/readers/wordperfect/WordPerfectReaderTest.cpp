@@ -1,0 +1,196 @@
+#include "readers/wordperfect/WordPerfectReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "support/CompoundFileBuilder.h"
+#include "support/TempDir.h"
+#include "support/WordPerfectBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+using test::WordPerfectBuilder;
+
+std::u16string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText) {
+  WordPerfectReader reader;
+  reader.SetTextFormating(formating);
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.Lines().Count(), 1);
+  return reader.Lines().Get(0);
+}
+
+// The body between prologue and epilogue.
+std::u16string Body(const std::string& body, OutputFormat formating) {
+  WordPerfectBuilder b;
+  b.body = body;
+  std::u16string all = Convert(b.Build(), formating);
+  WordPerfectReader reader;
+  reader.SetTextFormating(formating);
+  std::u16string head = reader.GetHeaderText(), foot = reader.GetFooterText();
+  size_t headEnd = formating == OutputFormat::Html  ? all.find(u"#FFFFFF\">\r\n") + 11
+                   : formating == OutputFormat::Rtf ? all.find(u"}}\r\n") + 4
+                                                    : 0;
+  return all.substr(headEnd, all.size() - headEnd - foot.size());
+}
+
+std::string Failure(const std::string& file) {
+  try {
+    Convert(file);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
+TEST(WordPerfectText, ParagraphsAndAccentedLetters) {
+  std::string body = "First\xCC"
+                     "caf\x10\x80"
+                     "ok\xCCSecond\x87"
+                     "a\x20"
+                     "b\xCF"
+                     "c\x84";
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"First\r\ncaf\u00e9 ok\r\nSecond\r\nab\r\nc-");
+  EXPECT_EQ(Body("a\xCC"
+                 "b",
+                 OutputFormat::Html),
+            u"a<p></p>\r\nb");
+  EXPECT_EQ(Body("a\xCC"
+                 "b",
+                 OutputFormat::Rtf),
+            u"a\r\n\\par b");
+}
+
+TEST(WordPerfectText, AttributesInEachFormatting) {
+  std::string body = "x " + WordPerfectBuilder::Attribute(12, true) + "bold" +
+                     WordPerfectBuilder::Attribute(12, false) +
+                     WordPerfectBuilder::Attribute(5, true) + "2" +
+                     WordPerfectBuilder::Attribute(5, false);
+  EXPECT_EQ(Body(body, OutputFormat::Html), u"x<b>bold</b><sup>2</sup>");
+  EXPECT_EQ(Body(body, OutputFormat::Rtf), u"x\\b bold\\b0 2");
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"xbold2");
+}
+
+TEST(WordPerfectText, SuppressionKeepsBreaksAndFonts) {
+  std::string body = "shown" + WordPerfectBuilder::Suppress(true) + "hidden\xCC" +
+                     WordPerfectBuilder::Group(0xDB, 0, "") +
+                     WordPerfectBuilder::FontChange(1, 12) +
+                     WordPerfectBuilder::Attribute(12, true) + "\xCF" +
+                     WordPerfectBuilder::Suppress(false) + "again";
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"shown\r\n\r\nagain");
+  EXPECT_EQ(Body(body, OutputFormat::Html), u"shown<p></p>\r\n<br>\r\n<font size=\"-1\">again");
+}
+
+TEST(WordPerfectText, FontChangesAndAlignment) {
+  std::string fonts =
+      WordPerfectBuilder::FontChange(3, 12) + "a" + WordPerfectBuilder::FontChange(4, 14) + "b";
+  EXPECT_EQ(Body(fonts, OutputFormat::Html), u"<font size=\"-1\">a</font><font size=\"4\">b");
+  EXPECT_EQ(Body(fonts, OutputFormat::Rtf), u"\\pard\\f3\\fs24 a\\pard\\f4\\fs28 b");
+  std::string aligned =
+      WordPerfectBuilder::Alignment(2) + "mid" + WordPerfectBuilder::Alignment(3) + "end";
+  EXPECT_EQ(Body(aligned, OutputFormat::Html), u"<center><br>\r\nmid</center><right><br>\r\nend");
+  EXPECT_EQ(Body(aligned, OutputFormat::Rtf), u"\\pard\\qc \r\nmid\\pard\\qr \r\nend");
+  EXPECT_EQ(Body(aligned, OutputFormat::PlainText), u"\r\nmid\r\nend");
+}
+
+TEST(WordPerfectText, TabGroupsAndExtendedCharacters) {
+  std::string body = "a" + WordPerfectBuilder::Group(0xE0, 0x11, "", false) + "b" +
+                     WordPerfectBuilder::Group(0xE0, 0x41, "", false) + "c" +
+                     WordPerfectBuilder::Group(0xE0, 0xD9, "", false) + "d" +
+                     WordPerfectBuilder::Extended(28, 4) + WordPerfectBuilder::Extended(31, 4) +
+                     WordPerfectBuilder::Extended(52, 1) + WordPerfectBuilder::Extended(9, 9);
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"a\tb\tcd'\"\u00cf");
+  EXPECT_EQ(Body(body, OutputFormat::Rtf), u"a\\pard\\tab b\\pard\\qc cd'\"\u00cf");
+}
+
+TEST(WordPerfectFiles, HeaderChecks) {
+  WordPerfectBuilder encrypted;
+  encrypted.encryption = 1;
+  encrypted.identification = "XXXX";
+  EXPECT_EQ(Failure(encrypted.Build()), "Could not read the password protected file");
+  WordPerfectBuilder wrong;
+  wrong.majorVersion = 0;
+  EXPECT_EQ(Failure(wrong.Build()), "File stream is not valid WordPerfect 6/7/8/9 document.");
+  wrong.majorVersion = 2;
+  wrong.identification = "\xFFWPX";
+  EXPECT_EQ(Failure(wrong.Build()), "File stream is not valid WordPerfect 6/7/8/9 document.");
+  WordPerfectReader reader;
+  MemoryStream stream(encrypted.Build());
+  EXPECT_THROW(reader.LoadFromStream(stream), Exception);
+  EXPECT_TRUE(reader.IsEncrypted());
+}
+
+TEST(WordPerfectFiles, IndexAndFontDescriptors) {
+  WordPerfectBuilder b;
+  b.body = "text";
+  WordPerfectReader reader;
+  MemoryStream stream(b.Build());
+  reader.LoadFromStream(stream);
+  ASSERT_EQ(reader.Packets().size(), 1u);
+  EXPECT_EQ(reader.Packets()[0].PacketType, 0x55);
+  EXPECT_TRUE(reader.Packets()[0].FlagSet);
+  ASSERT_EQ(reader.Fonts().size(), 1u);
+  EXPECT_EQ(reader.Fonts()[0].FontName, "Arial");
+}
+
+TEST(WordPerfectFiles, DamagedDocuments) {
+  EXPECT_EQ(Failure(WordPerfectBuilder{.body = "a\xF0\x01\x02X"}.Build()),
+            "Incorrect character instead WP_TOP_EXTENDED_CHARACTER");
+  EXPECT_EQ(
+      Failure(WordPerfectBuilder{.body = WordPerfectBuilder::Group(0xDF, 0, std::string(1, '\0'))}
+                  .Build()),
+      "Incorrect value for numPIDs");
+  std::string cut = WordPerfectBuilder{.body = "text\xF2"}.Build();
+  EXPECT_EQ(Failure(cut), "Stream read error");
+  EXPECT_EQ(Failure(cut.substr(0, 10)), "Stream read error");
+  // A group whose size points back into its own header still moves forward:
+  // the header's bytes are read again as codes.
+  std::string backwards = std::string("a\xD1\x00\x01\x00", 5) + "b";
+  EXPECT_EQ(Body(backwards, OutputFormat::PlainText), u"a\u00c5b");
+  WordPerfectBuilder longer{.body = "short"};
+  longer.documentSizeDelta = 1000000; // the document size past the end of the file
+  EXPECT_EQ(Convert(longer.Build()), u"short");
+  std::string index = WordPerfectBuilder{.body = "x"}.Build();
+  index[24 + 14 + 10] = '\x7F'; // the font packet's data far away
+  EXPECT_EQ(Failure(index), "Stream read error");
+}
+
+TEST(WordPerfectFiles, CompoundFileWrapper) {
+  WordPerfectBuilder b;
+  b.body = "Wrapped\xCC";
+  test::CompoundFileBuilder wrapper;
+  wrapper.AddStream(u"PerfectOffice_MAIN", b.Build());
+  wrapper.AddStream(u"Other", "x");
+  EXPECT_EQ(Convert(wrapper.Build()), Convert(b.Build()));
+  test::TempDir dir;
+  WordPerfectReader reader;
+  reader.LoadFromFile(dir.Write("doc.wpd", wrapper.Build()));
+  EXPECT_EQ(reader.Lines().Get(0), u"Wrapped\r\n");
+  test::CompoundFileBuilder without;
+  without.AddStream(u"perfectoffice_main", b.Build()); // the name is exact
+  reader.LoadFromFile(dir.Write("none.wpd", without.Build()));
+  EXPECT_EQ(reader.Lines().Count(), 0);
+}
+
+TEST(WordPerfectCorpus, RealDocumentsConvert) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "wpd";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    WordPerfectReader reader;
+    try {
+      reader.LoadFromFile(entry.path().string());
+      EXPECT_EQ(reader.Lines().Count(), 1);
+    } catch (const Exception& e) {
+      // WordPerfect 5 files are older than this reader's format.
+      EXPECT_EQ(e.Message(), "File stream is not valid WordPerfect 6/7/8/9 document.")
+          << entry.path();
+    }
+  }
+}
+
+} // namespace
+} // namespace scrivlet

@@ -1,0 +1,348 @@
+#include "readers/write/WriteReader.h"
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "support/TempDir.h"
+#include "support/WriteBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace scrivlet {
+namespace {
+
+using test::WriteBuilder;
+using test::WriteCharProps;
+
+std::string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText,
+                    int* entries = nullptr) {
+  WriteReader reader;
+  reader.SetTextFormating(formating);
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  if (entries)
+    *entries = reader.Lines().Count();
+  return WideToAnsi(reader.Lines().Get(0));
+}
+
+// The body of an RTF or HTML conversion, without prologue and epilogue.
+std::string Body(const std::string& file, OutputFormat formating) {
+  WriteReader reader;
+  reader.SetTextFormating(formating);
+  std::string all = Convert(file, formating);
+  std::string head = WideToAnsi(reader.GetHeaderText());
+  std::string foot = WideToAnsi(reader.GetFooterText());
+  size_t headEnd =
+      formating == OutputFormat::Html ? all.find("#FFFFFF\">\r\n") + 11 : all.find("}}\r\n") + 4;
+  EXPECT_TRUE(all.ends_with(foot));
+  return all.substr(headEnd, all.size() - headEnd - foot.size());
+}
+
+WriteBuilder HelloDocument() {
+  WriteBuilder b;
+  b.text = "Hello\r\n";
+  b.AddRun(7);
+  b.AddParagraph(7);
+  b.AddFont(0x10, "Arial");
+  return b;
+}
+
+TEST(HtmlFontSizes, PointsToSizeValues) {
+  EXPECT_EQ(HtmlFontSize(5), "-1");
+  EXPECT_EQ(HtmlFontSize(6), "1");
+  EXPECT_EQ(HtmlFontSize(9), "2");
+  EXPECT_EQ(HtmlFontSize(12), "-1");
+  EXPECT_EQ(HtmlFontSize(14), "4");
+  EXPECT_EQ(HtmlFontSize(23), "5");
+  EXPECT_EQ(HtmlFontSize(35), "6");
+  EXPECT_EQ(HtmlFontSize(36), "-1");
+}
+
+TEST(WriteReader, DefaultPropertiesInEachFormatting) {
+  std::string file = HelloDocument().Build();
+  int entries = 0;
+  EXPECT_EQ(Convert(file, OutputFormat::PlainText, &entries), "Hello\r");
+  EXPECT_EQ(entries, 1);
+  EXPECT_EQ(Body(file, OutputFormat::Html),
+            "<p><font face=\"Arial\" size=\"-1\">Hello\r</font></p>");
+  EXPECT_EQ(Body(file, OutputFormat::Rtf), "\\par \\pard\\f0\\fs24 \\fs24 Hello\r\r\n");
+}
+
+TEST(WriteReader, BoldRunBetweenPlainRuns) {
+  WriteBuilder b;
+  b.text = "one two three\r\n";
+  WriteCharProps bold;
+  bold.bold = true;
+  b.AddRun(4);
+  b.AddRun(7, bold.Bytes());
+  b.AddRun(15);
+  b.AddParagraph(15);
+  b.AddFont(0, "Times");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"Times\" size=\"-1\">one </font>"
+            "<font face=\"Times\" size=\"-1\"><b>two</b></font>"
+            "<font face=\"Times\" size=\"-1\"> three\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f0\\fs24 \\fs24 one "
+                                                "\\pard\\f0\\fs24 \\fs24 \\b two\\b0 "
+                                                "\\pard\\f0\\fs24 \\fs24  three\r\r\n");
+  EXPECT_EQ(Convert(b.Build()), "one two three\r");
+}
+
+TEST(WriteReader, AttributesSizesAndPositions) {
+  WriteBuilder b;
+  b.text = "ab\r\n";
+  WriteCharProps sub, sup;
+  sub.position = 6;
+  sub.italic = sub.underline = true;
+  sub.halfPoints = 28;
+  sup.position = 250;
+  sup.halfPoints = 0;
+  b.AddRun(1, sub.Bytes());
+  b.AddRun(4, sup.Bytes());
+  b.AddParagraph(4);
+  b.AddFont(0, "F");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"F\" size=\"4\"><i><u><sub>a</i></u></sub></font>"
+            "<font face=\"F\"><sup>b\r</sup></font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf),
+            "\\par \\pard\\f0\\fs28 \\fs28 \\i \\ul a\\i0 \\ul0 "
+            "\\pard\\f0\\fs0 b\r\r\n");
+  EXPECT_EQ(Convert(b.Build()), "ab\r");
+}
+
+TEST(WriteReader, RunningHeadsAndPicturesGiveNoText) {
+  WriteBuilder b;
+  b.text = "head\r\npic\r\nbody\r\n";
+  b.AddRun(17);
+  b.AddParagraph(6, WriteBuilder::ParagraphFlags(0x02));
+  b.AddParagraph(11, WriteBuilder::ParagraphFlags(0x10));
+  b.AddParagraph(17, WriteBuilder::ParagraphFlags(0x01));
+  b.AddFont(0, "F");
+  EXPECT_EQ(Convert(b.Build()), "body\r");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p></p><p></p><p><font face=\"F\" size=\"-1\">body\r</font></p>");
+}
+
+TEST(WriteReader, RunEndingAtTheParagraphStartIsEmittedEmpty) {
+  WriteBuilder b;
+  b.text = "a\r\nb\r\n";
+  b.AddRun(3);
+  b.AddRun(6);
+  b.AddParagraph(3);
+  b.AddParagraph(6);
+  b.AddFont(0, "F");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"F\" size=\"-1\">a\r</font></p>"
+            "<p><font face=\"F\" size=\"-1\"></font><font face=\"F\" size=\"-1\">b\r</font></p>");
+  EXPECT_EQ(Convert(b.Build()), "a\rb\r");
+}
+
+TEST(WriteReader, FontIndexIsClampedToTheList) {
+  WriteBuilder b;
+  b.text = "x\r\n";
+  WriteCharProps nine;
+  nine.font = 9;
+  b.AddRun(3, nine.Bytes());
+  b.AddParagraph(3);
+  b.AddFont(0, "A");
+  b.AddFont(0, "B");
+  b.AddFont(0, "C");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html), "<p><font face=\"C\" size=\"-1\">x\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f2\\fs24 \\fs24 x\r\r\n");
+
+  WriteCharProps high;
+  high.font = 200; // bits 6-7 from property byte 5
+  b.runs.clear();
+  b.AddRun(3, high.Bytes());
+  for (int i = 3; i < 201; ++i)
+    b.AddFont(0, std::string("N").append(std::to_string(i)));
+  b.entriesPerPage = 4;
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"N200\" size=\"-1\">x\r</font></p>");
+}
+
+TEST(WriteReader, NoFontsGivesAnEmptyFace) {
+  WriteBuilder b = HelloDocument();
+  b.fonts.clear();
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"\" size=\"-1\">Hello\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f-1\\fs24 \\fs24 Hello\r\r\n");
+  b.withFontTable = false;
+  EXPECT_EQ(Convert(b.Build()), "Hello\r");
+}
+
+TEST(WriteReader, FontTableContinuesOnTheNextPage) {
+  WriteBuilder b = HelloDocument();
+  b.AddFont(0x20, "Courier");
+  b.continueFontTableAfterFirst = true;
+  WriteReader reader;
+  MemoryStream stream(b.Build());
+  reader.LoadFromStream(stream);
+  ASSERT_EQ(reader.Fonts().size(), 2u);
+  EXPECT_EQ(reader.Fonts()[0].FontName, "Arial");
+  EXPECT_EQ(reader.Fonts()[1].FontName, "Courier");
+  EXPECT_EQ(reader.Fonts()[1].FontFamily, 0x20);
+}
+
+TEST(WriteReader, FontEntryReachingTheEndStopsTheTable) {
+  std::string file = HelloDocument().Build();
+  file.resize(file.size() - 128); // the entry of "Arial" now ends at the last byte
+  WriteReader reader;
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.Fonts().size(), 1u);
+  file.resize(file.size() - 120);
+  MemoryStream shorter(file);
+  reader.LoadFromStream(shorter);
+  EXPECT_TRUE(reader.Fonts().empty());
+}
+
+TEST(WriteReader, ParagraphCutInsideALineKeepsItsLastByte) {
+  WriteBuilder b;
+  b.text = "the debugger\r\n";
+  b.AddRun(14);
+  b.AddParagraph(5); // ends after "the d"
+  b.AddParagraph(14);
+  EXPECT_EQ(Convert(b.Build()), "the debugger\r");
+}
+
+TEST(WriteReader, FormFeedsBecomeLineFeeds) {
+  WriteBuilder b;
+  b.text = "a\fb\r\n";
+  b.AddRun(5);
+  b.AddParagraph(5);
+  EXPECT_EQ(Convert(b.Build()), "a\nb\r");
+}
+
+TEST(WriteReader, ManyParagraphsAcrossPages) {
+  WriteBuilder b;
+  std::string expected;
+  for (int i = 0; i < 100; ++i) {
+    std::string line = "line " + std::to_string(i) + "\r\n";
+    b.text += line;
+    expected += line.substr(0, line.size() - 1);
+    if (i % 3 == 0) {
+      WriteCharProps bold;
+      bold.bold = true;
+      b.AddRun(b.text.size() - 3, bold.Bytes());
+    }
+    b.AddRun(b.text.size());
+    b.AddParagraph(b.text.size());
+  }
+  b.entriesPerPage = 7;
+  EXPECT_EQ(Convert(b.Build()), expected);
+}
+
+TEST(WriteReader, WithoutTextItemTheListStaysEmpty) {
+  WriteReader reader;
+  reader.SetParseItems({ContentItem::Summary});
+  MemoryStream stream(HelloDocument().Build());
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.Lines().Count(), 0);
+}
+
+TEST(WriteReader, MisplacedPagesFailWithFcFirstWrong) {
+  WriteBuilder b = HelloDocument();
+  std::string file = b.Build();
+  file[b.FirstCharPage() * 128] += 1; // character page's fcFirst off by one
+  try {
+    Convert(file);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "fcFirst wrong");
+  }
+  file = b.Build();
+  file[(b.FirstCharPage() + 1) * 128] += 1; // paragraph page
+  EXPECT_THROW(Convert(file), Exception);
+
+  // A paragraph limit that goes backwards is damage of the same kind.
+  WriteBuilder back = HelloDocument();
+  back.paragraphs = {{130, std::nullopt}, {129, std::nullopt}, {135, std::nullopt}};
+  EXPECT_THROW(Convert(back.Build()), Exception);
+}
+
+TEST(WriteReader, DamagedFilesRaiseReadErrors) {
+  std::string file = HelloDocument().Build();
+  EXPECT_THROW(Convert(file.substr(0, 100)), ReadError);      // no whole header page
+  EXPECT_THROW(Convert(file.substr(0, 130)), ReadError);      // text cut off
+  EXPECT_THROW(Convert(file.substr(0, 256 + 64)), ReadError); // property pages cut
+  std::string farText = file;
+  farText[17] = 0x7F; // text end far past the file end
+  EXPECT_THROW(Convert(farText), ReadError);
+  std::string farPages = file;
+  farPages[18] = '\xFF'; // paragraph page beyond the file
+  farPages[19] = '\xFF';
+  EXPECT_THROW(Convert(farPages), ReadError);
+}
+
+TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
+  WriteBuilder b = HelloDocument();
+  std::string file = b.Build();
+  file[b.FirstCharPage() * 128 + 127] = '\xFF'; // 255 runs claimed
+  file[(b.FirstCharPage() + 1) * 128 + 127] = '\xFF';
+  EXPECT_NO_FATAL_FAILURE({
+    try {
+      Convert(file);
+    } catch (const Exception&) {
+    }
+  });
+}
+
+TEST(WriteReader, LoadsFromFile) {
+  test::TempDir dir;
+  WriteReader reader;
+  reader.LoadFromFile(dir.Write("a.wri", HelloDocument().Build()));
+  EXPECT_EQ(reader.Lines().Get(0), u"Hello\r");
+  EXPECT_THROW(reader.LoadFromFile(dir.File("none.wri")), Exception);
+}
+
+// Real Write files from the shared corpus, when it is there: every file
+// converts in each formatting, and known passages come out whole.
+TEST(WriteCorpus, RealFilesConvert) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "wri";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  const std::map<std::string, std::string> passages = {
+      {"DOS-CODE_Readme.wri", "the debugger not displaying program source code correctly"},
+      {"fc_testWindowsWrite.wri", "\rSluwe Sjaantje sloeg de slome slager."},
+      {"IPARTY_LICENSE.WRI", "INTEL SOFTWARE LICENSE AGREEMENT"},
+      {"poi_MSWriteOld.wri", "Security Related Network Functions"},
+      {"tika_testMSWriteFile.wri", "ISO/IEC JTC1/SC18/WG8 Document Register"},
+  };
+  int converted = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    WriteReader reader;
+    for (OutputFormat f : {OutputFormat::Html, OutputFormat::Rtf, OutputFormat::PlainText}) {
+      reader.SetTextFormating(f);
+      EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
+      EXPECT_EQ(reader.Lines().Count(), 1) << entry.path();
+    }
+    auto passage = passages.find(entry.path().filename().string());
+    if (passage != passages.end()) {
+      EXPECT_NE(WideToAnsi(reader.Lines().Get(0)).find(passage->second), std::string::npos)
+          << entry.path();
+    }
+    ++converted;
+  }
+  EXPECT_GT(converted, 0);
+}
+
+// Damaged files of the corpus fail with a message, never a crash.
+TEST(WriteCorpus, BrokenFilesFailCleanly) {
+  std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "broken";
+  if (!std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no corpus at " << dir;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    WriteReader reader;
+    reader.SetTextFormating(OutputFormat::Html);
+    try {
+      reader.LoadFromFile(entry.path().string());
+    } catch (const Exception& e) {
+      EXPECT_FALSE(e.Message().empty());
+    }
+  }
+}
+
+} // namespace
+} // namespace scrivlet
