@@ -19,7 +19,7 @@ import tempfile
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--ours", default="build/tests/scrivlet_pdf_text")
+    parser.add_argument("--ours", default="build/scrivlet")
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("paths", nargs="*", default=["../shared/corpus/pdf"])
     args = parser.parse_args()

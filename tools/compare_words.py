@@ -3,8 +3,8 @@
 
     tools/compare_words.py [--ours COMMAND] [DIR_OR_FILES...]
 
-For each PDF file, the text of scrivlet (by default build/tests/scrivlet_pdf_text
-FILE), of `pdftotext -q -enc UTF-8 FILE -` (poppler-utils) and of
+For each PDF file, the text of scrivlet (by default `build/scrivlet FILE`, the
+command-line converter; build/tests/scrivlet_pdf_text gives the PDF layer alone), of `pdftotext -q -enc UTF-8 FILE -` (poppler-utils) and of
 `mutool draw -q -F txt -o - FILE` (mupdf-tools) is cut into words at white
 space (after NFKC normalisation, so ligature characters count as their
 letters), and the word multisets are compared: F1 = 2 * common / (ours + theirs).
@@ -44,7 +44,7 @@ def f1(a, b):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--ours", default="build/tests/scrivlet_pdf_text")
+    parser.add_argument("--ours", default="build/scrivlet")
     parser.add_argument("paths", nargs="*", default=["../shared/corpus/pdf"])
     args = parser.parse_args()
     files = []
