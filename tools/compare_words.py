@@ -4,7 +4,8 @@
     tools/compare_words.py [--ours COMMAND] [DIR_OR_FILES...]
 
 For each PDF file, the text of scrivlet (by default `build/scrivlet FILE`, the
-command-line converter; build/tests/scrivlet_pdf_text gives the PDF layer alone), of `pdftotext -q -enc UTF-8 FILE -` (poppler-utils) and of
+command-line converter; build/tests/scrivlet_pdf_text gives the PDF layer
+alone), of `pdftotext -q -enc UTF-8 FILE -` (poppler-utils) and of
 `mutool draw -q -F txt -o - FILE` (mupdf-tools) is cut into words at white
 space (after NFKC normalisation, so ligature characters count as their
 letters), and the word multisets are compared: F1 = 2 * common / (ours + theirs).
