@@ -15,16 +15,35 @@ void DocumentReader::Clear() {
 }
 
 void DocumentReader::AddText(std::u16string text, TextLines& list) {
-  list.Add(std::move(text));
-  if (FMaxTextLength <= 0)
+  if (FMaxTextLength <= 0) {
+    list.Add(std::move(text));
     return;
+  }
   FTextLimited = true;
   // The joined list cut to the limit becomes the only entry.  The cut is
   // made on the wide text, so characters outside the system code page
   // survive it.
+  const size_t limit = static_cast<size_t>(FMaxTextLength);
+  if (list.Count() == 1) {
+    // The usual case: the list already is one joined entry, which the new
+    // text extends in place (joining it again on every call would make a
+    // long document quadratic).
+    std::u16string& joined = list.Entry(0);
+    if (joined.size() >= limit) {
+      joined.resize(limit);
+      return;
+    }
+    joined += u"\r\n";
+    joined += text;
+    joined += u"\r\n";
+    if (joined.size() > limit)
+      joined.resize(limit);
+    return;
+  }
+  list.Add(std::move(text));
   std::u16string joined = list.GetTextW();
-  if (joined.size() > static_cast<size_t>(FMaxTextLength))
-    joined.resize(static_cast<size_t>(FMaxTextLength));
+  if (joined.size() > limit)
+    joined.resize(limit);
   list.Clear();
   list.Add(std::move(joined));
 }

@@ -18,6 +18,8 @@ public:
   // The entry, or an empty string outside 0..Count-1.
   std::u16string Get(int index) const;
   int Count() const { return static_cast<int>(FItems.size()); }
+  // The entry itself, for changing it in place; index must be 0..Count-1.
+  std::u16string& Entry(int index) { return FItems.at(static_cast<size_t>(index)); }
   void Clear() { FItems.clear(); }
 
   // All entries, each followed by CR LF.

@@ -165,6 +165,15 @@ std::string JsonStories(const DocumentReader& reader) {
          ", \"macros\": " + JsonLines(stories->Macros) + "}";
 }
 
+// The macro listing that follows the text when macros were asked for: the
+// Word readers' macro list; empty for the other readers.
+std::u16string MacroListing(const CommandLineOptions& options, const DocumentReader& reader) {
+  const StoryLists* stories = reader.Stories();
+  if (stories == nullptr || !options.items.Contains(ContentItem::Macros))
+    return {};
+  return stories->Macros.GetTextW();
+}
+
 struct ConversionResult {
   const char* kind = "";
   std::string error;
@@ -318,6 +327,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     out += JsonObject(*reader, result);
   } else {
     out += WideToUtf8(reader->Lines().GetTextW());
+    out += WideToUtf8(MacroListing(*options, *reader));
     if (result.failed)
       err += WideToUtf8(AnsiToWide(result.error)) + "\n";
   }

@@ -90,6 +90,39 @@ TEST(ReaderBase, MaxTextLengthShortTextKeepsItsLineEnd) {
   EXPECT_EQ(list.Get(0), u"abc\r\n\r\ndef");
 }
 
+TEST(ReaderBase, MaxTextLengthAgreesWithJoiningTheWholeListEachTime) {
+  // The joined entry is extended in place; it must give what joining the
+  // whole list again on every call gives, at every limit.
+  const std::u16string texts[] = {u"a", u"", u"longer line", u"\u0416\u4e2d", u"x\r\ny", u"end"};
+  for (int limit = 1; limit < 40; ++limit) {
+    EchoReader reader;
+    reader.SetMaxTextLength(limit);
+    TextLines list, reference;
+    for (const auto& text : texts) {
+      reader.AddText(text, list);
+      reference.Add(text);
+      std::u16string joined = reference.GetTextW();
+      joined.resize(std::min<size_t>(joined.size(), static_cast<size_t>(limit)));
+      reference.Clear();
+      reference.Add(joined);
+      ASSERT_EQ(list.Count(), 1);
+      EXPECT_EQ(list.Get(0), reference.Get(0)) << limit;
+    }
+  }
+}
+
+TEST(ReaderBase, MaxTextLengthStaysLinearOnALongDocument) {
+  // 200,000 paragraphs under a limit far above the text: joining the list
+  // again on every call would copy about 2 * 10^11 characters.
+  EchoReader reader;
+  reader.SetMaxTextLength(100000000);
+  TextLines list;
+  for (int i = 0; i < 200000; ++i)
+    reader.AddText(u"paragraph text", list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Get(0).size(), 16u + 199999u * 18); // each entry and its CR LF, then CR LF
+}
+
 TEST(ReaderBase, MaxTextLengthKeepsCharactersOutsideTheCodePage) {
   EchoReader reader;
   reader.SetMaxTextLength(3);

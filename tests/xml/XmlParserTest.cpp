@@ -67,7 +67,7 @@ TEST(XmlTree, EmptyRootMismatchedEndAndSlashInAttribute) {
   engine.LoadFromStream(&mismatch);
   EXPECT_EQ(closed, 1);
   Parsed slash = Parse("<r><x title='a/b'>t</x></r>");
-  EXPECT_EQ(slash.Root().Items[0]->AttributeText, " title='a");
+  EXPECT_EQ(slash.Root().Items[0]->AttributeText, " title='a/b'");
 }
 
 TEST(XmlTree, Utf8AndWhatStaysUndecoded) {
@@ -157,11 +157,13 @@ TEST(XmlTree, AttributesAndQuotes) {
   XmlNode item;
   item.AttributeText = " a=\"1 2\" b = \"x\" c d=\"q\"?";
   item.ParseAttributes();
-  ASSERT_EQ(item.Items.Count(), 2);
+  ASSERT_EQ(item.Items.Count(), 3); // blanks around "=" keep the attribute
   EXPECT_EQ(item.Items[0]->Name, "a");
   EXPECT_EQ(item.Items[0]->Value(), u"\"1 2\" ");
-  EXPECT_EQ(item.Items[1]->Name, "d");
-  EXPECT_EQ(item.Items[1]->GetRawValue(), u"q");
+  EXPECT_EQ(item.Items[1]->Name, "b");
+  EXPECT_EQ(item.Items[1]->GetValue(), u"x");
+  EXPECT_EQ(item.Items[2]->Name, "d");
+  EXPECT_EQ(item.Items[2]->GetRawValue(), u"q");
   EXPECT_TRUE(item.AttributeText.empty());
   XmlNode quoted;
   quoted.SetValue(u"'it''s' ?\r\n");

@@ -100,10 +100,18 @@ void DocxReader::ParseStream(Stream& stream) {
   FParagraphTexts.assign(1, std::u16string());
   ZipArchive zip;
   zip.LoadFromStream(stream);
+  // A member is there when GetFileByName finds it: by its name or, as some
+  // Windows zip tools write it, with "\" separators.
+  auto hasMember = [&zip](std::string name) {
+    if (zip.IndexOfFile(name) >= 0)
+      return true;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return zip.IndexOfFile(name) >= 0;
+  };
   if (ParseItems().Contains(ContentItem::Text)) {
-    if (zip.IndexOfFile("word/document.xml") >= 0)
+    if (hasMember("word/document.xml"))
       ParseMember(zip, "word/document.xml", OutputLines());
-    else if (zip.IndexOfFile("word/document2.xml") >= 0)
+    else if (hasMember("word/document2.xml"))
       ParseMember(zip, "word/document2.xml", OutputLines());
     ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
     ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);

@@ -39,11 +39,10 @@ constexpr FieldKeyword kFieldKeywords[] = {
     {u"INCLUDEPICTURE", SpecialChar::IncludePicture},
 };
 
-// The characters below 32 that Word gives a meaning: 0-3, 5-9, 11-13,
-// 19-21 and 31.  The others, line feed among them, pass unchanged.
+// The characters below 32 are Word's marks and are converted; only the line
+// feed (the second half of a row end) passes unchanged.
 bool IsControl(char16_t c) {
-  constexpr uint32_t kControls = 0b1000'0000'0011'1000'0011'1011'1110'1111u;
-  return c < 32 && (kControls >> c & 1) != 0;
+  return c < 32 && c != u'\n';
 }
 
 SpecialChar FieldKind(std::u16string_view instruction) {
@@ -77,7 +76,7 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
     char16_t c = nextIsLineFeed ? u'\n' : text[i];
     nextIsLineFeed = false;
     if (!IsControl(c)) {
-      // Characters without a meaning of their own pass unchanged.
+      // Text characters, and the line feed of a row end, pass unchanged.
       if (FField.empty()) {
         out += c;
       } else {
@@ -128,7 +127,10 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
     }
     break;
   case 9: result = u"\t"; break;
-  case 11: result = lineBreak; break;
+  case 11: // line break
+  case 14: // column break: a line break in text
+    result = lineBreak;
+    break;
   case 13:
     result = formating == OutputFormat::Html ? u"<p></p>\r\n" : lineBreak;
     kind = SpecialChar::Paragraph;
@@ -144,7 +146,10 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
     kind = SpecialChar::FieldSeparator;
     break;
   case kFieldEnd: return FieldEndResult();
-  default: // 1, 2, 3, 5, 6, 8, 12, 31: dropped
+  case 30: // non-breaking hyphen
+    result = u"-";
+    break;
+  default: // 1-6, 8, 12, 15-18, 22-29, 31: marks without text, dropped
     break;
   }
   result = ConvertSysChar(kind, std::u16string(1, c), std::move(result));
@@ -162,10 +167,11 @@ std::u16string DocReader::FieldEndResult() {
   std::u16string field;
   field.swap(FField);
   FFieldPieces = 0;
-  if (!field.empty() && field.front() == kFieldBegin)
-    field.erase(0, 1);
-  if (!field.empty() && field.front() == u' ')
-    field.erase(0, 1);
+  // One field begin, then one blank, before the instruction.
+  size_t skip = !field.empty() && field[0] == kFieldBegin ? 1 : 0;
+  if (skip < field.size() && field[skip] == u' ')
+    ++skip;
+  field.erase(0, skip);
   // b: 1-based position of the separator, or of the last character before
   // " \" (the first switch) when there is no separator; 0 when neither.
   size_t b;

@@ -8,8 +8,11 @@
 #include "core/Process.h"
 #include "core/Stream.h"
 #include "storage/CompoundFile.h"
+#include "vba/VbaListing.h"
+#include "vba/VbaProject.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace scrivlet {
 namespace {
@@ -121,13 +124,30 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
     FPropertySetCodePage = PropertySetCodePage(summary->Data());
+  WalkElements(storage);
+  // The macros come after the text, which starts by clearing every list,
+  // whatever the order of the storage's elements.
+  if (ParseItems().Contains(ContentItem::Macros))
+    ListMacros(storage);
+}
+
+void DocReader::ListMacros(const CompoundFile& storage) {
+  FStories.Macros.Clear();
+  std::optional<uint32_t> macros =
+      storage.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
+  if (!macros)
+    return;
+  // A damaged project ends the listing where the damage starts; it never
+  // ends the conversion.
+  for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros)))
+    FStories.Macros.Add(std::move(entry));
+}
+
+void DocReader::WalkElements(const CompoundFile& storage) {
   for (const auto& element : storage.Elements(CompoundFile::kRoot)) {
     const std::u16string& name = element.name;
-    if (element.kind == CompoundFile::ElementKind::Storage) {
-      // The "Macros" storage holds the VBA project; its source is not
-      // extracted by this version.
-      continue;
-    }
+    if (element.kind == CompoundFile::ElementKind::Storage)
+      continue; // "Macros" is read after the walk
     if (name == u"WordDocument") {
       std::string main = storage.StreamData(element.entry);
       if (!main.empty())

@@ -60,6 +60,9 @@ private:
   };
 
   void WalkStorage(const CompoundFile& storage);
+  void WalkElements(const CompoundFile& storage);
+  // Fills the macro list from the VBA project in the "Macros" storage.
+  void ListMacros(const CompoundFile& storage);
   void ParseMainStream(const std::string& main, const CompoundFile* storage);
   void ReadFib(const std::string& main);
   static int PropertySetCodePage(const std::string& data);
