@@ -90,7 +90,9 @@ std::string CffIndex(const std::vector<std::string>& items) {
 
 // A DICT integer in the five-byte form, so offsets have a fixed size.
 std::string CffInteger(uint32_t v) {
-  return std::string(1, '\x1D') + Be32(v);
+  std::string bytes = "\x1D";
+  bytes += Be32(v);
+  return bytes;
 }
 
 // The standard string id of a few glyph names the tests use.

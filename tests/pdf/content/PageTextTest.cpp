@@ -173,9 +173,14 @@ TEST_F(PageTextTest, FormThatShowsItselfIsReadOnce) {
 }
 
 TEST_F(PageTextTest, DeepFormNestingStops) {
-  for (int i = 0; i < 40; ++i)
-    resources.AddForm("N" + std::to_string(i),
-                      "BT /F1 10 Tf (n) Tj ET /N" + std::to_string(i + 1) + " Do");
+  for (int i = 0; i < 40; ++i) {
+    std::string content = "BT /F1 10 Tf (n) Tj ET /N";
+    content += std::to_string(i + 1);
+    content += " Do";
+    std::string name = "N";
+    name += std::to_string(i);
+    resources.AddForm(name, content);
+  }
   EXPECT_EQ(Text("/N0 Do").size(), static_cast<size_t>(TextCollector::kMaxFormDepth));
 }
 
