@@ -192,13 +192,10 @@ void ForEachPageText(const PdfDocument& document,
 
 int LegacyCodePageFromEnvironment() {
   const char* value = std::getenv("SCRIVLET_CODEPAGE");
-  if (!value || !*value)
+  if (!value)
     return 0;
-  char* end = nullptr;
-  long number = std::strtol(value, &end, 10);
-  if (*end != '\0' || number == CP_UTF8 || !IsSupportedCodePage(static_cast<int>(number)))
-    return 0;
-  return static_cast<int>(number);
+  std::optional<int> codePage = ParseCodePageSetting(value);
+  return codePage && *codePage != CP_UTF8 ? *codePage : 0;
 }
 
 } // namespace scrivlet::pdf
