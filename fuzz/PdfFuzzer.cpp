@@ -5,8 +5,9 @@
 // Build by hand (from the repository root):
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
 //     fuzz/PdfFuzzer.cpp src/pdf/*.cpp src/pdf/filters/*.cpp \
-//     src/compress/Inflate.cpp src/core/Exception.cpp src/core/CodePage.cpp -lz \
+//     src/compress/Inflate.cpp src/core/Exception.cpp src/core/Utf8.cpp -lz \
 //     -o pdf_fuzzer
+//   ./pdf_fuzzer -max_len=200000 -timeout=10 CORPUS_DIR
 #include "core/Exception.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageTree.h"
