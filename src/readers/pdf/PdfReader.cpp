@@ -7,6 +7,7 @@
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageTree.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/content/DocumentText.h"
 #include "pdf/security/DocumentSecurity.h"
 
 namespace scrivlet {
@@ -49,15 +50,14 @@ void PdfReader::ParseStream(Stream& stream) {
   const bool text = ParseItems().Contains(ContentItem::Text);
   if (text)
     AddText(GetHeaderText(), OutputLines());
+  // Each page's text is one entry, an empty one for a page without text.
+  pdf::DocumentText pageText(document, pdf::LegacyCodePageFromEnvironment());
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
         ++FPageCount;
-        if (!text)
-          return;
-        std::u16string pageText = PageText(document, page);
-        if (!pageText.empty())
-          AddText(std::move(pageText), OutputLines());
+        if (text)
+          AddText(pageText.PageText(page), OutputLines());
       },
       text);
   if (summary)
@@ -76,12 +76,6 @@ void PdfReader::ReadSummary(const pdf::PdfDocument& document) {
   summary.AppName = WideToAnsi(info.Producer);
   summary.Created = ToOleDate(info.Created);
   summary.LastSaved = ToOleDate(info.Modified);
-}
-
-std::u16string PdfReader::PageText(const pdf::PdfDocument&, const pdf::PdfPage&) {
-  // Page text (fonts, content streams, layout) comes with the page-text
-  // layer; until then pages are walked and counted only.
-  return {};
 }
 
 } // namespace scrivlet

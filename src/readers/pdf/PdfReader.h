@@ -1,6 +1,8 @@
 // PDF documents (.pdf): the reader over the PDF engine of src/pdf.  It opens
 // the document from memory, fills the summary record from the Info
-// dictionary and walks the pages in order.
+// dictionary and walks the pages in order, adding each page's text (fonts,
+// content stream and line layout of src/pdf/fonts and src/pdf/content) as
+// one entry.
 #pragma once
 
 #include "core/DocumentReader.h"
@@ -12,7 +14,6 @@ namespace scrivlet {
 
 namespace pdf {
 class PdfDocument;
-struct PdfPage;
 } // namespace pdf
 
 class PdfReader : public DocumentReader {
@@ -30,8 +31,6 @@ public:
 
 private:
   void ReadSummary(const pdf::PdfDocument& document);
-  // The text of one page (added as one output line when not empty).
-  std::u16string PageText(const pdf::PdfDocument& document, const pdf::PdfPage& page);
 
   bool FEncrypted = false;
   size_t FPageCount = 0;

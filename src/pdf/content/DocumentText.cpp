@@ -1,0 +1,201 @@
+#include "pdf/content/DocumentText.h"
+
+#include "core/CodePage.h"
+#include "pdf/content/ContentResources.h"
+#include "pdf/content/PageText.h"
+#include "pdf/content/TextCollector.h"
+#include "pdf/fonts/DictionaryEntries.h"
+#include "pdf/fonts/FontLoader.h"
+
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace scrivlet::pdf {
+namespace {
+
+constexpr int kMaxReferenceSteps = 8;
+
+struct Resolved {
+  std::string_view dictionary; // the inside, empty when not a dictionary
+  IndirectObject holder;
+  uint32_t objectNumber = 0; // of the object the value refers to, 0 for inline
+};
+
+Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
+                           const IndirectObject& holder) {
+  Resolved resolved{{}, holder, 0};
+  value = Trim(value);
+  for (int step = 0; step < kMaxReferenceSteps; ++step) {
+    std::optional<ObjectRef> ref = ReferenceAt(value);
+    if (!ref)
+      break;
+    resolved.objectNumber = ref->Number;
+    resolved.holder = document.Object(ref->Number);
+    value = Trim(resolved.holder.Body());
+  }
+  if (auto inside = DictionaryAt(value))
+    resolved.dictionary = *inside;
+  return resolved;
+}
+
+std::vector<double> MatrixNumbers(std::string_view text) {
+  std::vector<double> numbers;
+  ContentTokenizer tokenizer(text);
+  ContentToken token;
+  while (tokenizer.Next(token) && token.kind != ContentToken::Kind::ArrayClose)
+    if (token.kind == ContentToken::Kind::Number)
+      numbers.push_back(token.number);
+  return numbers;
+}
+
+} // namespace
+
+// The fonts and forms of one resources dictionary, in front of the
+// resources of whatever shows it.
+class DocumentText::Resources final : public ContentResources {
+public:
+  Resources(DocumentText& owner, std::string_view dictionary, IndirectObject holder,
+            ContentResources* outer)
+      : FOwner(owner), FHolder(std::move(holder)), FOuter(outer) {
+    const PdfDocument& document = owner.FDocument;
+    if (auto fonts = EntryValue(dictionary, "Font")) {
+      Resolved resolved = ResolveDictionary(document, *fonts, FHolder);
+      FFonts = resolved.dictionary;
+      FFontsHolder = resolved.holder;
+    }
+    if (auto forms = EntryValue(dictionary, "XObject")) {
+      Resolved resolved = ResolveDictionary(document, *forms, FHolder);
+      FXObjects = resolved.dictionary;
+      FXObjectsHolder = resolved.holder;
+    }
+  }
+
+  const Font* FindFont(std::string_view name) override {
+    // Content streams select the same few fonts over and over.
+    auto cached = FFontCache.find(name);
+    if (cached != FFontCache.end())
+      return cached->second;
+    const Font* font = LookUpFont(name);
+    FFontCache.emplace(std::string(name), font);
+    return font;
+  }
+
+  const Font* LookUpFont(std::string_view name) {
+    std::optional<std::string_view> value = EntryValue(FFonts, name);
+    if (!value) // names that differ only in letter case are the same font
+      ForEachEntry(FFonts, [&](std::string_view key, std::string_view entry) {
+        if (LowerAscii(key) != LowerAscii(name))
+          return true;
+        value = entry;
+        return false;
+      });
+    if (value)
+      if (const Font* font = FOwner.FontOf(*value, FFontsHolder))
+        return font;
+    return FOuter ? FOuter->FindFont(name) : nullptr;
+  }
+
+  bool FindForm(std::string_view name, FormContent& form) override {
+    auto value = EntryValue(FXObjects, name);
+    if (!value)
+      return FOuter ? FOuter->FindForm(name, form) : false;
+    std::optional<ObjectRef> ref = ReferenceAt(*value);
+    if (!ref)
+      return false;
+    const PdfDocument& document = FOwner.FDocument;
+    IndirectObject object = document.Object(ref->Number);
+    std::string_view dictionary = object.Dictionary;
+    auto subtype = EntryValue(dictionary, "Subtype");
+    if (!subtype || !NameIs(*subtype, "/Form"))
+      return false;
+    const std::string* content = FOwner.FormContentOf(ref->Number);
+    if (!content)
+      return false;
+    form.id = ref->Number;
+    form.content = *content;
+    if (auto matrix = EntryValue(dictionary, "Matrix")) {
+      std::vector<double> m = MatrixNumbers(*matrix);
+      if (m.size() == 6)
+        form.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
+    }
+    if (auto resources = EntryValue(dictionary, "Resources")) {
+      Resolved resolved = ResolveDictionary(document, *resources, object);
+      form.resources =
+          std::make_unique<Resources>(FOwner, resolved.dictionary, resolved.holder, this);
+    }
+    return true;
+  }
+
+private:
+  DocumentText& FOwner;
+  IndirectObject FHolder;
+  ContentResources* FOuter;
+  std::string_view FFonts, FXObjects;
+  IndirectObject FFontsHolder, FXObjectsHolder;
+  std::map<std::string, const Font*, std::less<>> FFontCache;
+};
+
+DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage) : FDocument(document) {
+  FContext.collections = &FCollections;
+  FContext.legacyCodePage = legacyCodePage;
+}
+
+DocumentText::~DocumentText() = default;
+
+const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& holder) {
+  if (std::optional<ObjectRef> ref = ReferenceAt(value))
+    if (auto it = FFonts.find(ref->Number); it != FFonts.end())
+      return it->second.get();
+  Resolved resolved = ResolveDictionary(FDocument, value, holder);
+  if (resolved.dictionary.empty())
+    return nullptr;
+  // Fonts written inline are keyed by where their text lies in memory.
+  uint64_t key =
+      resolved.objectNumber
+          ? resolved.objectNumber
+          : (uint64_t{1} << 63) | reinterpret_cast<uintptr_t>(resolved.dictionary.data());
+  auto& slot = FFonts[key];
+  if (!slot)
+    slot = Font::Create(ReadFontDescription(FDocument, resolved.dictionary, resolved.holder),
+                        FContext);
+  return slot.get();
+}
+
+const std::string* DocumentText::FormContentOf(uint32_t objectNumber) {
+  auto it = FForms.find(objectNumber);
+  if (it == FForms.end())
+    it = FForms.emplace(objectNumber, FDocument.StreamData(objectNumber)).first;
+  return &it->second;
+}
+
+std::u16string DocumentText::ContentText(std::string_view content, std::string_view resources) {
+  Resources pageResources(*this, resources, IndirectObject{}, nullptr);
+  std::vector<TextItem> items;
+  TextCollector::Collect(content, pageResources, items);
+  return LayOutPageText(items);
+}
+
+std::u16string DocumentText::PageText(const PdfPage& page) {
+  IndirectObject holder = FDocument.Object(page.ObjectNumber);
+  Resources pageResources(*this, page.Resources, holder, nullptr);
+  std::vector<TextItem> items;
+  TextCollector::Collect(page.Contents, pageResources, items);
+  return LayOutPageText(items);
+}
+
+void ForEachPageText(const PdfDocument& document,
+                     const std::function<void(const std::u16string&)>& addPage) {
+  DocumentText text(document, LegacyCodePageFromEnvironment());
+  WalkPages(document, [&](PdfPage& page) { addPage(text.PageText(page)); });
+}
+
+int LegacyCodePageFromEnvironment() {
+  const char* value = std::getenv("SCRIVLET_CODEPAGE");
+  if (!value)
+    return 0;
+  std::optional<int> codePage = ParseCodePageSetting(value);
+  return codePage && *codePage != CP_UTF8 ? *codePage : 0;
+}
+
+} // namespace scrivlet::pdf

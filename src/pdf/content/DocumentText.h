@@ -1,0 +1,62 @@
+// The text of a document's pages: runs each page's content stream with the
+// fonts and forms of its resources and lays the text items out in lines.
+//
+// Fonts are read once per font object and kept for the document; form
+// contents are decoded once.  A form's "/Resources" stand in front of the
+// ones of whatever shows the form (fonts missing there are looked up in the
+// caller's resources, as older writers rely on).
+#pragma once
+
+#include "pdf/PageTree.h"
+#include "pdf/PdfDocument.h"
+#include "pdf/fonts/CharacterCollections.h"
+#include "pdf/fonts/Font.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace scrivlet::pdf {
+
+class DocumentText {
+public:
+  // legacyCodePage: see FontContext (0 for the UTF-8 system code page).
+  explicit DocumentText(const PdfDocument& document, int legacyCodePage = 0);
+  ~DocumentText();
+  DocumentText(const DocumentText&) = delete;
+  DocumentText& operator=(const DocumentText&) = delete;
+
+  // The text of a page whose Contents the page-tree walk has filled: lines
+  // separated by CR LF.
+  std::u16string PageText(const PdfPage& page);
+
+  // The text of a content stream under a resources dictionary's inside.
+  std::u16string ContentText(std::string_view content, std::string_view resources);
+
+private:
+  class Resources;
+
+  const Font* FontOf(std::string_view value, const IndirectObject& holder);
+  const std::string* FormContentOf(uint32_t objectNumber);
+
+  const PdfDocument& FDocument;
+  CharacterCollections FCollections;
+  FontContext FContext;
+  std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
+  std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
+};
+
+// The reader's entry point: calls addPage with the text of each page the
+// page-tree walk reaches, in page order (an empty text for a page without
+// text), with the code-page reading SCRIVLET_CODEPAGE asks for.
+void ForEachPageText(const PdfDocument& document,
+                     const std::function<void(const std::u16string&)>& addPage);
+
+// The legacy code page the environment asks for: the number in
+// SCRIVLET_CODEPAGE when it names a single- or double-byte Windows code page
+// this build converts, else 0 (unset, "65001" or "utf-8": the UTF-8 default).
+int LegacyCodePageFromEnvironment();
+
+} // namespace scrivlet::pdf

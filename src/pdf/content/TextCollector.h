@@ -1,0 +1,82 @@
+// Runs a page's content stream for its text: follows the graphics state
+// ("q", "Q", "cm"), the text state ("Tc", "Tw", "Tz", "TL", "Tf", "Ts") and
+// the text and line matrices ("BT", "Td", "TD", "Tm", "T*"), and makes one
+// text item for each string shown by "Tj", "TJ", "'" and "\"", with the pen
+// position before and after it.  Each glyph advances the pen by its width,
+// the character spacing and (for the one-byte code 32) the word spacing,
+// all scaled horizontally; numbers in a "TJ" array move it back.  A string
+// whose character spacing is a word space wide has its letters set apart.  Form
+// XObjects shown with "Do" run in place with their own resources and
+// matrix; a form already being run is skipped, and forms nest at most
+// kMaxFormDepth deep.  Inline images are skipped; every other operator
+// only ends its operands.
+#pragma once
+
+#include "pdf/content/ContentResources.h"
+#include "pdf/content/ContentTokenizer.h"
+#include "pdf/content/TextItem.h"
+
+#include <string_view>
+#include <vector>
+
+namespace scrivlet::pdf {
+
+class Font;
+
+class TextCollector {
+public:
+  static constexpr int kMaxFormDepth = 12;
+  static constexpr size_t kMaxOperands = 4096;
+  static constexpr size_t kMaxSavedStates = 256;
+  // Character spacing (in ems) from which a string's letters stand apart
+  // as words do: a word space is a quarter to a third of an em.
+  static constexpr double kLetterSpacingGap = 0.25;
+
+  // Appends the text items of the content to items.
+  static void Collect(std::string_view content, ContentResources& resources,
+                      std::vector<TextItem>& items);
+
+private:
+  struct GraphicsState {
+    Matrix ctm;
+    double charSpacing = 0;
+    double wordSpacing = 0;
+    double horizontalScale = 1;
+    double leading = 0;
+    double rise = 0;
+    double fontSize = 0;
+    const Font* font = nullptr;
+  };
+
+  struct Operand {
+    ContentToken::Kind kind;
+    double number;
+    std::string bytes; // a string's bytes, or a name
+  };
+
+  TextCollector(ContentResources& resources, std::vector<TextItem>& items)
+      : FResources(&resources), FItems(items) {}
+
+  void Run(std::string_view content, int depth);
+  void Execute(std::string_view op, ContentTokenizer& tokenizer, int depth);
+  void ExecuteTextOperator(std::string_view op);
+  void RunForm(std::string_view name, int depth);
+
+  double Number(size_t fromEnd) const; // operand fromEnd places before the operator
+  void MoveLine(double tx, double ty);
+  void NextLine() { MoveLine(0, -FState.leading); }
+  void ShowString(const std::string& bytes);
+  void ShowArray();
+  void Advance(double textSpaceX);
+
+  ContentResources* FResources;
+  std::vector<TextItem>& FItems;
+  GraphicsState FState;
+  std::vector<GraphicsState> FSaved;
+  Matrix FTextMatrix, FLineMatrix;
+  bool FTextObjectStart = false;
+  std::vector<Operand> FOperands;
+  std::vector<uint64_t> FActiveForms;
+};
+
+} // namespace scrivlet::pdf

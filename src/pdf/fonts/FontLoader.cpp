@@ -1,0 +1,275 @@
+#include "pdf/fonts/FontLoader.h"
+
+#include "pdf/content/ContentTokenizer.h"
+#include "pdf/fonts/DictionaryEntries.h"
+
+#include <string>
+#include <vector>
+
+namespace scrivlet::pdf {
+namespace {
+
+constexpr int kMaxReferenceSteps = 8;
+
+// A value with indirect references followed: the text of the value and the
+// object that holds it.
+struct Resolved {
+  std::string_view text;
+  IndirectObject holder;
+};
+
+Resolved Resolve(const PdfDocument& document, std::string_view value,
+                 const IndirectObject& holder) {
+  Resolved resolved{Trim(value), holder};
+  for (int step = 0; step < kMaxReferenceSteps; ++step) {
+    std::optional<ObjectRef> ref = ReferenceAt(resolved.text);
+    if (!ref)
+      break;
+    resolved.holder = document.Object(ref->Number);
+    resolved.text = Trim(resolved.holder.Body());
+  }
+  return resolved;
+}
+
+std::optional<std::string_view> Entry(std::string_view dictionary, std::string_view key) {
+  return EntryValue(dictionary, key);
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  return -1;
+}
+
+// The characters of a name after its "/", "#xx" escapes decoded.
+std::string DecodeName(std::string_view body) {
+  std::string name;
+  name.reserve(body.size());
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] == '#' && i + 2 < body.size() && HexValue(body[i + 1]) >= 0 &&
+        HexValue(body[i + 2]) >= 0) {
+      name += static_cast<char>(HexValue(body[i + 1]) * 16 + HexValue(body[i + 2]));
+      i += 2;
+    } else {
+      name += body[i];
+    }
+  }
+  return name;
+}
+
+// A name value without its "/"; empty for any other value.
+std::string NameOf(std::string_view value) {
+  value = Trim(value);
+  if (value.empty() || value[0] != '/')
+    return {};
+  return DecodeName(value.substr(1));
+}
+
+std::string_view DictionaryOf(const Resolved& resolved) {
+  if (auto inside = DictionaryAt(resolved.text))
+    return *inside;
+  return {};
+}
+
+// The decoded stream of a value that refers to a stream object.
+std::string StreamOf(const PdfDocument& document, std::string_view value) {
+  std::optional<ObjectRef> ref = ReferenceAt(value);
+  if (!ref)
+    return {};
+  IndirectObject object = document.Object(ref->Number);
+  if (!object.Found() || !object.Stream)
+    return {};
+  return document.StreamData(object);
+}
+
+// The tokens of an array value, in order.
+std::vector<ContentToken> ArrayTokens(std::string_view arrayText) {
+  std::vector<ContentToken> tokens;
+  ContentTokenizer tokenizer(arrayText);
+  ContentToken token;
+  int depth = 0;
+  while (tokenizer.Next(token)) {
+    if (token.kind == ContentToken::Kind::ArrayOpen) {
+      ++depth;
+    } else if (token.kind == ContentToken::Kind::ArrayClose) {
+      if (--depth <= 0)
+        break;
+    }
+    tokens.push_back(token);
+  }
+  return tokens;
+}
+
+std::vector<double> Numbers(std::string_view arrayText) {
+  std::vector<double> numbers;
+  for (const ContentToken& token : ArrayTokens(arrayText))
+    if (token.kind == ContentToken::Kind::Number)
+      numbers.push_back(token.number);
+  return numbers;
+}
+
+double NumberOf(const PdfDocument& document, std::string_view dictionary, std::string_view key,
+                const IndirectObject& holder, double fallback) {
+  auto value = Entry(dictionary, key);
+  if (!value)
+    return fallback;
+  std::vector<double> numbers = Numbers(Resolve(document, *value, holder).text);
+  return numbers.empty() ? fallback : numbers.front();
+}
+
+void ReadDifferences(std::string_view arrayText, FontDescription& description) {
+  int code = 0;
+  for (const ContentToken& token : ArrayTokens(arrayText)) {
+    if (token.kind == ContentToken::Kind::Number) {
+      code = token.number >= 0 && token.number < 256 ? static_cast<int>(token.number) : 256;
+    } else if (token.kind == ContentToken::Kind::Name) {
+      if (code < 256)
+        description.differences.emplace_back(code, DecodeName(token.text));
+      ++code;
+    }
+  }
+}
+
+void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
+                  const IndirectObject& holder, FontDescription& description) {
+  auto value = Entry(dictionary, "Encoding");
+  if (!value)
+    return;
+  if (description.subtype == "Type0") {
+    std::string name = NameOf(*value);
+    description.encodingCMapText = !name.empty() ? "/" + name : StreamOf(document, *value);
+    return;
+  }
+  Resolved resolved = Resolve(document, *value, holder);
+  if (std::string name = NameOf(resolved.text); !name.empty()) {
+    description.encodingName = name;
+    return;
+  }
+  std::string_view encoding = DictionaryOf(resolved);
+  if (encoding.empty())
+    return;
+  description.hasEncodingDictionary = true;
+  if (auto base = Entry(encoding, "BaseEncoding"))
+    description.encodingName = NameOf(Resolve(document, *base, resolved.holder).text);
+  if (auto differences = Entry(encoding, "Differences"))
+    ReadDifferences(Resolve(document, *differences, resolved.holder).text, description);
+}
+
+void ReadSimpleWidths(const PdfDocument& document, std::string_view dictionary,
+                      const IndirectObject& holder, FontDescription& description) {
+  auto widths = Entry(dictionary, "Widths");
+  if (!widths)
+    return;
+  description.widths = Numbers(Resolve(document, *widths, holder).text);
+  description.hasWidths = !description.widths.empty();
+  description.firstChar = static_cast<int>(NumberOf(document, dictionary, "FirstChar", holder, 0));
+}
+
+void ReadFontMatrix(const PdfDocument& document, std::string_view dictionary,
+                    const IndirectObject& holder, FontDescription& description) {
+  if (auto matrix = Entry(dictionary, "FontMatrix")) {
+    std::vector<double> numbers = Numbers(Resolve(document, *matrix, holder).text);
+    if (!numbers.empty())
+      description.fontMatrixA = numbers.front();
+  }
+}
+
+void ReadDescriptor(const PdfDocument& document, std::string_view dictionary,
+                    const IndirectObject& holder, bool wantType1, bool wantTrueType,
+                    FontDescription& description) {
+  auto value = Entry(dictionary, "FontDescriptor");
+  if (!value)
+    return;
+  Resolved resolved = Resolve(document, *value, holder);
+  std::string_view descriptor = DictionaryOf(resolved);
+  description.flags = static_cast<int>(NumberOf(document, descriptor, "Flags", resolved.holder, 0));
+  description.missingWidth = NumberOf(document, descriptor, "MissingWidth", resolved.holder, 0);
+  if (wantType1) {
+    if (auto file = Entry(descriptor, "FontFile")) {
+      description.type1Program = StreamOf(document, *file);
+    } else if (auto cff = Entry(descriptor, "FontFile3")) {
+      Resolved program = Resolve(document, *cff, resolved.holder);
+      if (NameOf(Entry(DictionaryOf(program), "Subtype").value_or("")) == "Type1C")
+        description.cffProgram = StreamOf(document, *cff);
+    }
+  }
+  if (!wantTrueType)
+    return;
+  if (auto file = Entry(descriptor, "FontFile2")) {
+    description.trueTypeProgram = StreamOf(document, *file);
+  } else if (auto file3 = Entry(descriptor, "FontFile3")) {
+    // Only OpenType programs have a cmap table; bare CFF programs do not.
+    Resolved program = Resolve(document, *file3, resolved.holder);
+    if (NameOf(Entry(DictionaryOf(program), "Subtype").value_or("")) == "OpenType")
+      description.trueTypeProgram = StreamOf(document, *file3);
+  }
+}
+
+std::string StringOf(const PdfDocument& document, const Resolved& resolved, std::string_view key) {
+  auto value = Entry(DictionaryOf(resolved), key);
+  if (!value)
+    return {};
+  std::optional<std::string> bytes = DecodeStringToken(*value);
+  if (!bytes)
+    return NameOf(*value); // some writers give names
+  if (document.IsEncrypted() && !resolved.holder.InObjectStream)
+    return document.DecryptString(*bytes, resolved.holder);
+  return *bytes;
+}
+
+void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
+                    const IndirectObject& holder, FontDescription& description) {
+  auto value = Entry(dictionary, "DescendantFonts");
+  if (!value)
+    return;
+  Resolved array = Resolve(document, *value, holder);
+  std::string_view first = array.text;
+  if (!first.empty() && first[0] == '[')
+    first = Trim(first.substr(1));
+  Resolved descendant = Resolve(document, first, array.holder);
+  std::string_view font = DictionaryOf(descendant);
+  if (font.empty())
+    return;
+  const IndirectObject& fontHolder = descendant.holder;
+  if (auto widths = Entry(font, "W"))
+    description.cidWidths = std::string(Resolve(document, *widths, fontHolder).text);
+  description.defaultCidWidth = NumberOf(document, font, "DW", fontHolder, 1000);
+  if (auto map = Entry(font, "CIDToGIDMap"); map && NameOf(*map).empty())
+    description.cidToGidMap = StreamOf(document, *map);
+  if (auto info = Entry(font, "CIDSystemInfo")) {
+    Resolved system = Resolve(document, *info, fontHolder);
+    std::string registry = StringOf(document, system, "Registry");
+    std::string ordering = StringOf(document, system, "Ordering");
+    if (!registry.empty() && !ordering.empty())
+      description.collection = registry + "-" + ordering;
+  }
+  ReadDescriptor(document, font, fontHolder, false, description.toUnicode.empty(), description);
+}
+
+} // namespace
+
+FontDescription ReadFontDescription(const PdfDocument& document, std::string_view dictionary,
+                                    const IndirectObject& holder) {
+  FontDescription description;
+  description.subtype = NameOf(Entry(dictionary, "Subtype").value_or(""));
+  description.baseFont = NameOf(Entry(dictionary, "BaseFont").value_or(""));
+  if (auto toUnicode = Entry(dictionary, "ToUnicode"))
+    description.toUnicode = StreamOf(document, *toUnicode);
+  ReadEncoding(document, dictionary, holder, description);
+  if (description.subtype == "Type0") {
+    ReadDescendant(document, dictionary, holder, description);
+    return description;
+  }
+  ReadSimpleWidths(document, dictionary, holder, description);
+  if (description.subtype == "Type3")
+    ReadFontMatrix(document, dictionary, holder, description);
+  bool needsBuiltIn = description.encodingName.empty();
+  ReadDescriptor(document, dictionary, holder, needsBuiltIn, false, description);
+  return description;
+}
+
+} // namespace scrivlet::pdf

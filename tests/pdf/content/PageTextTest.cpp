@@ -1,0 +1,256 @@
+#include "pdf/content/PageText.h"
+
+#include "pdf/content/TextCollector.h"
+#include "pdf/fonts/Font.h"
+#include "support/PdfContentBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace scrivlet::pdf {
+namespace {
+
+using test::ContentBuilder;
+
+// Fonts and forms of plain data.
+class TestResources : public ContentResources {
+public:
+  void AddFont(const std::string& name, const FontDescription& description) {
+    FFonts[name] = Font::Create(description, {});
+  }
+  void AddForm(const std::string& name, std::string content, Matrix matrix = {}) {
+    FForms[name] = {std::move(content), matrix};
+  }
+
+  const Font* FindFont(std::string_view name) override {
+    auto it = FFonts.find(std::string(name));
+    return it == FFonts.end() ? nullptr : it->second.get();
+  }
+  bool FindForm(std::string_view name, FormContent& form) override {
+    auto it = FForms.find(std::string(name));
+    if (it == FForms.end())
+      return false;
+    form.id = std::hash<std::string>()(it->first);
+    form.content = it->second.first;
+    form.matrix = it->second.second;
+    ++FormsRun;
+    return true;
+  }
+  int FormsRun = 0;
+
+private:
+  std::map<std::string, std::unique_ptr<Font>> FFonts;
+  std::map<std::string, std::pair<std::string, Matrix>> FForms;
+};
+
+FontDescription Helvetica() {
+  FontDescription d;
+  d.subtype = "Type1";
+  d.baseFont = "Helvetica";
+  d.encodingName = "/WinAnsiEncoding";
+  return d;
+}
+
+class PageTextTest : public ::testing::Test {
+protected:
+  PageTextTest() { resources.AddFont("F1", Helvetica()); }
+
+  std::u16string Text(const std::string& content) {
+    std::vector<TextItem> items;
+    TextCollector::Collect(content, resources, items);
+    return LayOutPageText(items);
+  }
+
+  TestResources resources;
+};
+
+TEST_F(PageTextTest, LinesFromVerticalMoves) {
+  EXPECT_EQ(Text("BT /F1 12 Tf 100 700 Td (Hello) Tj 0 -20 Td (World) Tj ET"), u"Hello\r\nWorld");
+}
+
+TEST_F(PageTextTest, ExactlyFiveUnitsStaysOnTheLine) {
+  EXPECT_EQ(Text("BT /F1 12 Tf 100 700 Td (a) Tj 0 -5 Td (b) Tj ET"), u"ab");
+  EXPECT_EQ(Text("BT /F1 12 Tf 100 700 Td (a) Tj 0 -5.5 Td (b) Tj ET"), u"a\r\nb");
+}
+
+TEST_F(PageTextTest, WordsPositionedOneByOneGetABlank) {
+  // "Hello" in Helvetica 12 is 27.336 wide: the next word starts 2.664 after it.
+  EXPECT_EQ(Text("BT /F1 12 Tf 100 700 Td (Hello) Tj 30 0 Td (World) Tj ET"), u"Hello World");
+}
+
+TEST_F(PageTextTest, StringsWithoutMovementStayJoined) {
+  EXPECT_EQ(Text("BT /F1 12 Tf 100 700 Td (Hel) Tj (lo) Tj ET"), u"Hello");
+}
+
+TEST_F(PageTextTest, TjDisplacementsMakeWordSpacesButKerningJoins) {
+  EXPECT_EQ(Text("BT /F1 10 Tf [(Hello)-333(World)] TJ ET"), u"Hello World");
+  EXPECT_EQ(Text("BT /F1 10 Tf [(Hel) -120 (lo)] TJ ET"), u"Hello");
+  // Large kerning that pulls the pen back joins too.
+  EXPECT_EQ(Text("BT /F1 10 Tf [(W) 500 (orld)] TJ ET"), u"World");
+}
+
+TEST_F(PageTextTest, ExistingBlanksAreNotDoubled) {
+  EXPECT_EQ(Text("BT /F1 10 Tf [(Hello )-333(World)] TJ ET"), u"Hello World");
+}
+
+TEST_F(PageTextTest, LetterSpacingOfAWordSpaceSetsLettersApart) {
+  // 10 units of character spacing at 24 points is 0.42 em between letters.
+  EXPECT_EQ(Text("BT /F1 24 Tf 10 Tc (Hello World) Tj ET"), u"H e l l o W o r l d");
+  EXPECT_EQ(Text("BT 24 Tf 10 Tc (ab) Tj ET"), u"a b"); // no font
+  // 3 units is 0.125 em: tracking, not spacing.
+  EXPECT_EQ(Text("BT /F1 24 Tf 3 Tc (Hello World) Tj ET"), u"Hello World");
+}
+
+TEST_F(PageTextTest, JustifiedAndTrackedTextKeepsItsWords) {
+  // Word spacing above 1 and character spacing widen the text, and the
+  // next string starts where the pen is: no blanks between letters.
+  EXPECT_EQ(Text("BT /F1 10 Tf 3 Tw 2 Tc (Big news) Tj (!) Tj ET"), u"Big news!");
+  // Word spacing moves the pen: the next string starts after the widened text.
+  // "a b" is 13.9 wide plus 20 of word spacing.
+  EXPECT_EQ(Text("BT /F1 10 Tf 20 Tw (a b) Tj 36 0 Td (c) Tj ET"), u"a b c");
+  EXPECT_EQ(Text("BT /F1 10 Tf 20 Tw (a b) Tj 33 0 Td (c) Tj ET"), u"a bc");
+}
+
+TEST_F(PageTextTest, HorizontalScalingScalesTheAdvance) {
+  // At 50 % "Hello" is 11.39 wide: a string 12 further on is 0.06 em after it.
+  EXPECT_EQ(Text("BT /F1 10 Tf 50 Tz (Hello) Tj 12 0 Td (World) Tj ET"), u"HelloWorld");
+  EXPECT_EQ(Text("BT /F1 10 Tf 50 Tz (Hello) Tj 14.5 0 Td (World) Tj ET"), u"Hello World");
+}
+
+TEST_F(PageTextTest, LineMoveOperatorsUseTheLeading) {
+  EXPECT_EQ(Text("BT /F1 10 Tf 14 TL 72 700 Td (one) Tj T* (two) Tj (three) ' ET"),
+            u"one\r\ntwo\r\nthree");
+  // A quote operator's string is shown after its move, with its spacing.
+  EXPECT_EQ(Text("BT /F1 10 Tf 72 700 Td (a) Tj 0 -12 TD 1 0 (b) \" (c) ' ET"), u"a\r\nb\r\nc");
+  // A small leading stays on the line.
+  EXPECT_EQ(Text("BT /F1 10 Tf 4 TL (x) Tj T* (y) Tj ET"), u"xy");
+}
+
+TEST_F(PageTextTest, TextAfterTheLastShowOperatorIsKept) {
+  EXPECT_EQ(Text("BT /F1 10 Tf 14 TL (first) Tj (last) '"), u"first\r\nlast");
+}
+
+TEST_F(PageTextTest, TextMatrixAndTransformation) {
+  EXPECT_EQ(Text("BT /F1 1 Tf 12 0 0 12 100 700 Tm (a) Tj 12 0 0 12 100 680 Tm (b) Tj ET"),
+            u"a\r\nb");
+  // Scaled by cm: 2 units of text space are 20 on the page.
+  EXPECT_EQ(Text("10 0 0 10 0 0 cm BT /F1 1 Tf 0 70 Td (a) Tj 0 -2 Td (b) Tj ET"), u"a\r\nb");
+  EXPECT_EQ(Text("q 10 0 0 10 0 0 cm Q BT /F1 1 Tf 0 70 Td (a) Tj 0 -2 Td (b) Tj ET"), u"ab");
+}
+
+TEST_F(PageTextTest, TextObjectsOnOneLine) {
+  EXPECT_EQ(Text("BT /F1 10 Tf 100 700 Td (left) Tj ET BT /F1 10 Tf 200 700 Td (right) Tj ET"),
+            u"left right");
+  // A new text object that continues where the last ended joins it.
+  EXPECT_EQ(Text("BT /F1 10 Tf 100 700 Td (bo) Tj ET BT /F1 10 Tf 111.12 700 Td (ld) Tj ET"),
+            u"bold");
+}
+
+TEST_F(PageTextTest, TextWithoutFontIsWinAnsi) {
+  EXPECT_EQ(Text("BT (caf\\351 \\200) Tj ET"), u"caf\u00E9 \u20AC");
+}
+
+TEST_F(PageTextTest, FormsShownTwiceGiveTheirTextTwice) {
+  resources.AddForm("Fm1", "BT /F1 10 Tf 0 0 Td (stamp) Tj ET");
+  EXPECT_EQ(Text("q 1 0 0 1 100 700 cm /Fm1 Do Q q 1 0 0 1 100 600 cm /Fm1 Do Q"),
+            u"stamp\r\nstamp");
+  EXPECT_EQ(resources.FormsRun, 2);
+}
+
+TEST_F(PageTextTest, FormMatrixPlacesItsText) {
+  resources.AddForm("Fm1", "BT /F1 10 Tf (inside) Tj ET", Matrix::Translation(0, -50));
+  EXPECT_EQ(Text("BT /F1 10 Tf 0 700 Td (before) Tj ET q 1 0 0 1 0 700 cm /Fm1 Do Q"),
+            u"before\r\ninside");
+}
+
+TEST_F(PageTextTest, FormThatShowsItselfIsReadOnce) {
+  resources.AddForm("Loop", "BT /F1 10 Tf (x) Tj ET /Loop Do");
+  resources.AddForm("A", "/B Do");
+  resources.AddForm("B", "/A Do BT /F1 10 Tf (y) Tj ET");
+  EXPECT_EQ(Text("/Loop Do"), u"x");
+  EXPECT_EQ(Text("/A Do"), u"y");
+}
+
+TEST_F(PageTextTest, DeepFormNestingStops) {
+  for (int i = 0; i < 40; ++i) {
+    std::string content = "BT /F1 10 Tf (n) Tj ET /N";
+    content += std::to_string(i + 1);
+    content += " Do";
+    std::string name = "N";
+    name += std::to_string(i);
+    resources.AddForm(name, content);
+  }
+  EXPECT_EQ(Text("/N0 Do").size(), static_cast<size_t>(TextCollector::kMaxFormDepth));
+}
+
+TEST_F(PageTextTest, InlineImagesAndGraphicsDoNotDisturbText) {
+  EXPECT_EQ(Text("q 0 0 1 rg 10 10 100 100 re f BI /W 1 /H 1 /BPC 8 /CS /G ID \xFF"
+                 "\nEI Q BT /F1 10 Tf (ok) Tj ET"),
+            u"ok");
+}
+
+TEST_F(PageTextTest, GraphicsOperatorsOnlyEndTheirOperands) {
+  std::string graphics =
+      "0 0 m 1 1 l 1 2 3 4 5 6 c 1 2 3 4 v 1 2 3 4 y h 0 0 9 9 re S s f F f* B B* b b* n W W* "
+      "1 w 0 J 0 j 10 M [1 2] 0 d /RI ri 1 i /GS1 gs /CS0 CS /CS0 cs 0 SC 0 sc 0 SCN /P0 scn "
+      "0 G 0 g 0 0 0 RG 0 0 0 rg 0 0 0 0 K 0 0 0 0 k /Sh0 sh /Tag MP /Tag <</K 1>> DP "
+      "/Span <</ActualText (zz)>> BDC /Tag BMC EMC EMC 500 0 d0 500 0 0 0 1 1 d1 "
+      "BI /W 1 /H 1 ID \x80\nEI ";
+  EXPECT_EQ(Text(graphics + "BT /F1 10 Tf 72 700 Td (one) Tj ET " + graphics +
+                 "BT /F1 10 Tf 72 680 Td (two) Tj ET"),
+            u"one\r\ntwo");
+}
+
+TEST_F(PageTextTest, UnbalancedAndDamagedContentNeverFails) {
+  EXPECT_EQ(Text("Q Q Q ET ET BT /F1 10 Tf (a) Tj Tj TJ ] ] [ [ (b) TJ /Nofont 10 Tf (c) Tj"),
+            u"abc");
+  std::string deep(20000, 'q');
+  for (size_t i = 1; i < deep.size(); i += 2)
+    deep[i] = ' ';
+  EXPECT_EQ(Text(deep + " BT /F1 10 Tf (z) Tj ET"), u"z");
+}
+
+TEST_F(PageTextTest, CompositeFontWithWidthsMakesWordGaps) {
+  FontDescription d;
+  d.subtype = "Type0";
+  d.encodingCMapText = "/Identity-H";
+  d.toUnicode = "1 beginbfrange <0001> <0003> <0061> endbfrange";
+  d.cidWidths = "[1 3 500]";
+  resources.AddFont("F2", d);
+  EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -400 <0003>] TJ ET"), u"ab c");
+  EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -100 <0003>] TJ ET"), u"abc");
+}
+
+TEST_F(PageTextTest, VerticalWritingRunsDownInColumns) {
+  FontDescription d;
+  d.subtype = "Type0";
+  d.encodingCMapText = "/Identity-V";
+  d.toUnicode = "1 beginbfrange <0001> <0003> <65E5> endbfrange";
+  resources.AddFont("V", d);
+  // Two columns: each string continues the column below the last one.
+  EXPECT_EQ(Text("BT /V 10 Tf 1 0 0 1 300 700 Tm <0001> Tj <0002> Tj 1 0 0 1 300 680 Tm <0003> "
+                 "Tj 1 0 0 1 280 700 Tm <0001> Tj ET"),
+            u"\u65E5\u65E6\u65E7\r\n\u65E5");
+}
+
+TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {
+  std::vector<TextItem> items(3);
+  items[0] = {u"a", {0, 700}, {5, 700}, {1, 0}, 10, true};
+  items[1] = {u"", {0, 600}, {5, 600}, {1, 0}, 10, false};
+  items[2] = {u"b", {5, 700}, {10, 700}, {1, 0}, 10, false};
+  EXPECT_EQ(LayOutPageText(items), u"ab");
+  EXPECT_EQ(LayOutPageText({}), u"");
+}
+
+TEST(LayOutPageTextTest, VerticalBaselinesMeasureAcrossTheirDirection) {
+  // Text running upwards: lines are side by side in X.
+  std::vector<TextItem> items(3);
+  items[0] = {u"up", {100, 100}, {100, 110}, {0, 1}, 10, true};
+  items[1] = {u"ward", {100, 110}, {100, 130}, {0, 1}, 10, false};
+  items[2] = {u"next", {120, 100}, {120, 120}, {0, 1}, 10, true};
+  EXPECT_EQ(LayOutPageText(items), u"upward\r\nnext");
+}
+
+} // namespace
+} // namespace scrivlet::pdf

@@ -1,0 +1,71 @@
+// The PDF reader's text: one entry per page, in page order, between the
+// prologue and epilogue of the output format.
+#include "readers/pdf/PdfReader.h"
+
+#include "core/Stream.h"
+#include "support/ChildProcess.h"
+#include "support/PdfBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace scrivlet {
+namespace {
+
+using test::PdfBuilder;
+
+// A document whose pages show the texts in Helvetica.
+std::string Document(const std::vector<std::string>& pageContents) {
+  PdfBuilder pdf;
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  std::string kids;
+  uint32_t next = 10;
+  for (const std::string& content : pageContents) {
+    uint32_t page = next++, stream = next++;
+    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(stream) + " 0 R >>");
+    pdf.Put(stream, PdfBuilder::Stream("", content));
+    kids += std::to_string(page) + " 0 R ";
+  }
+  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageContents.size()) +
+                 " /Resources << /Font << /F1 3 0 R >> >> >>");
+  pdf.Trailer = "/Root 1 0 R";
+  return pdf.Build();
+}
+
+std::vector<std::u16string> EntriesOf(const std::string& file) {
+  PdfReader reader;
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < reader.Lines().Count(); ++i)
+    entries.push_back(reader.Lines().Get(i));
+  return entries;
+}
+
+TEST(PdfReaderTextTest, OneEntryPerPageEmptyPagesIncluded) {
+  std::string file = Document({"BT /F1 10 Tf 72 700 Td (Caf\\351) Tj 0 -20 Td (line two) Tj ET", "",
+                               "BT /F1 10 Tf [(Hello)-333(World)] TJ ET"});
+  // The pages' entries follow the prologue's, if the format has any.
+  std::vector<std::u16string> pages = EntriesOf(file);
+  ASSERT_GE(pages.size(), 3u);
+  auto first = std::find(pages.begin(), pages.end(), u"Caf\u00E9\r\nline two");
+  ASSERT_NE(first, pages.end());
+  ASSERT_LT(first + 2, pages.end());
+  EXPECT_EQ(first[1], u"");
+  EXPECT_EQ(first[2], u"Hello World");
+}
+
+TEST(PdfReaderTextTest, CommandLinePrintsThePageText) {
+  test::TempDir dir;
+  std::string file =
+      dir.Write("words.pdf", Document({"BT /F1 10 Tf 72 700 Td (Hello) Tj 30 0 Td (World) Tj ET"}));
+  test::ChildResult run = test::RunChild(SCRIVLET_CLI_PATH, {file}, {});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Hello World"), std::string::npos) << run.out;
+}
+
+} // namespace
+} // namespace scrivlet
