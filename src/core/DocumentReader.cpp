@@ -94,9 +94,17 @@ std::u16string EpilogueText(OutputFormat formating) {
 void DocumentReader::Clear() {
   FLines.Clear();
   FTextLimited = false;
+  FOutputCharacters = 0;
+}
+
+void DocumentReader::CountOutput(size_t characters) {
+  FOutputCharacters += characters;
+  if (FOutputCharacters > FLimits.outputCharacters)
+    throw LimitExceeded("output characters", FLimits.outputCharacters);
 }
 
 void DocumentReader::AddText(std::u16string text, TextLines& list) {
+  CountOutput(text.size());
   list.Add(std::move(text));
   if (FMaxTextLength <= 0)
     return;

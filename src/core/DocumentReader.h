@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/DateTime.h"
+#include "core/Limits.h"
 
 #include <cstdint>
 #include <functional>
@@ -141,6 +142,9 @@ public:
   void SetParseItems(ContentItems items) { FParseItems = items; }
   bool ConvertSysCharacters() const { return FConvertSysCharacters; }
   void SetConvertSysCharacters(bool convert) { FConvertSysCharacters = convert; }
+  // The bounds of a conversion: decoded bytes, output size (core/Limits.h).
+  const Limits& ResourceLimits() const { return FLimits; }
+  void SetResourceLimits(const Limits& limits) { FLimits = limits; }
 
   // --- events
   SpecialCharEvent OnConvertSysChar;
@@ -177,6 +181,9 @@ protected:
   // The usual LoadFromFile of a reader: the existence check, then the file
   // opened for reading and handed to ParseStream from position 0.
   void ParseFile(const std::u16string& fileName);
+  // Counts characters put into any output list; raises LimitExceeded past
+  // the output limit.  AddText counts what it adds.
+  void CountOutput(size_t characters);
 
   bool FTextLimited = false;
 
@@ -187,6 +194,8 @@ private:
   int32_t FMaxTextLength = 0;
   ContentItems FParseItems{ContentItem::Text, ContentItem::Summary};
   bool FConvertSysCharacters = true;
+  Limits FLimits;
+  uint64_t FOutputCharacters = 0;
 };
 
 } // namespace scrivlet

@@ -34,8 +34,8 @@ std::string LowerCase(std::string_view text) {
   return lower;
 }
 
-// The decoded file name of a lower-cased query, cut at its first "&" and
-// stripped of one leading and one trailing quote.
+// The decoded file name of a lower-cased query, cut at its first "&",
+// stripped of one leading and one trailing quote, and cut at a NUL.
 std::string FileNameOfQuery(std::string_view query) {
   size_t key = query.find("filename=");
   std::string name = UrlDecode(query.substr(key + std::strlen("filename=")));
@@ -46,6 +46,10 @@ std::string FileNameOfQuery(std::string_view query) {
     name.erase(0, 1);
   if (!name.empty() && isQuote(name.back()))
     name.pop_back();
+  // The file system takes the name up to a NUL ("%00"): so does everything
+  // else, the reader chosen by the extension included.
+  if (size_t nul = name.find('\0'); nul != std::string::npos)
+    name.resize(nul);
   return name;
 }
 

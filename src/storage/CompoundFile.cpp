@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace scrivlet {
 namespace {
@@ -30,10 +31,13 @@ char16_t UpperCase(char16_t c) {
   return c;
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return UpperCase(x) == UpperCase(y); });
+// Names compare ignoring letter case: the name with every letter in upper
+// case is the key of a name.
+std::u16string FoldedName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded)
+    c = UpperCase(c);
+  return folded;
 }
 
 } // namespace
@@ -131,15 +135,17 @@ void CompoundFile::ReadFat() {
   }
 }
 
+// The sectors of a chain, at most limit of them.  The set of sectors seen
+// grows with the chain, not with the FAT, so that reading many short
+// streams stays linear.
 std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
-                                           uint64_t limit) const {
+                                          uint64_t limit) const {
   std::vector<uint32_t> chain;
-  std::vector<bool> seen(fat.size(), false);
+  std::unordered_set<uint32_t> seen;
   for (uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
        sector = fat[sector]) {
-    if (sector >= fat.size() || seen[sector])
+    if (sector >= fat.size() || !seen.insert(sector).second)
       Damaged(sector >= fat.size() ? "sector chain leaves the FAT" : "sector chain loops");
-    seen[sector] = true;
     chain.push_back(sector);
   }
   return chain;
@@ -240,12 +246,28 @@ std::vector<CompoundFile::Element> CompoundFile::Elements(uint32_t storage) cons
   return elements;
 }
 
+const CompoundFile::StorageIndex& CompoundFile::IndexOf(uint32_t storage) const {
+  auto cached = FIndexes.find(storage);
+  if (cached != FIndexes.end())
+    return cached->second;
+  StorageIndex index;
+  for (const Element& element : Elements(storage)) {
+    std::u16string key = FoldedName(element.name);
+    key += element.kind == ElementKind::Storage ? u'S' : u'F'; // after the name: kinds apart
+    index.byName.emplace(std::move(key), element.entry);       // the first of a name stands
+  }
+  return FIndexes.emplace(storage, std::move(index)).first->second;
+}
+
 std::optional<uint32_t> CompoundFile::Find(uint32_t storage, std::u16string_view name,
-                                            ElementKind kind) const {
-  for (const Element& element : Elements(storage))
-    if (element.kind == kind && SameName(element.name, name))
-      return element.entry;
-  return std::nullopt;
+                                           ElementKind kind) const {
+  std::u16string key = FoldedName(name);
+  key += kind == ElementKind::Storage ? u'S' : u'F';
+  const StorageIndex& index = IndexOf(storage);
+  auto found = index.byName.find(key);
+  if (found == index.byName.end())
+    return std::nullopt;
+  return found->second;
 }
 
 std::string CompoundFile::StreamData(uint32_t entry) const {
@@ -258,7 +280,7 @@ std::string CompoundFile::StreamData(uint32_t entry) const {
 }
 
 std::unique_ptr<MemoryStream> CompoundFile::OpenStream(uint32_t storage,
-                                                         std::u16string_view name) const {
+                                                       std::u16string_view name) const {
   std::optional<uint32_t> entry = Find(storage, name, ElementKind::Stream);
   if (!entry)
     return nullptr;

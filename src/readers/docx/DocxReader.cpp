@@ -2,13 +2,14 @@
 
 #include "core/CodePage.h"
 #include "core/Exception.h"
-#include "core/TextHelpers.h"
 #include "core/Process.h"
+#include "core/TextHelpers.h"
 #include "storage/CompoundFile.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
 #include <algorithm>
+#include <set>
 
 namespace scrivlet {
 namespace {
@@ -63,6 +64,15 @@ std::u16string ReferenceId(const std::u16string& attributes) {
   return attributes.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
 }
 
+// Letter case folded for the ASCII letters: the key of names that compare
+// ignoring case.
+template <class Text> Text FoldAscii(Text text) {
+  for (auto& c : text)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<typename Text::value_type>(c + 32);
+  return text;
+}
+
 int32_t IntegerOf(const std::u16string& text) {
   return StrToIntDef(WideToAnsi(text), 0);
 }
@@ -102,7 +112,7 @@ void DocxReader::ParseStream(Stream& stream) {
   FHeaderIds.Clear();
   FFooterIds.Clear();
   FParagraphTexts.assign(1, std::u16string());
-  ZipArchive zip;
+  ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
   if (ParseItems().Contains(ContentItem::Text)) {
     if (zip.IndexOfFile("word/document.xml") >= 0)
@@ -111,10 +121,9 @@ void DocxReader::ParseStream(Stream& stream) {
       ParseMember(zip, "word/document2.xml", OutputLines());
     ParseMember(zip, "word/endnotes.xml", FEndnotes);
     ParseMember(zip, "word/footnotes.xml", FFootnotes);
-    for (int i = 0, count = FHeaderIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FHeaderIds.Get(i)), FHeaders);
-    for (int i = 0, count = FFooterIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FFooterIds.Get(i)), FFooters);
+    const Relationships relationships = ReadRelationships(zip);
+    ParseReferencedParts(zip, relationships, FHeaderIds, FHeaders);
+    ParseReferencedParts(zip, relationships, FFooterIds, FFooters);
   }
   if (ParseItems().Contains(ContentItem::Summary)) {
     ReadPropertiesPart(zip, "docProps/core.xml");
@@ -122,8 +131,7 @@ void DocxReader::ParseStream(Stream& stream) {
   }
 }
 
-void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member,
-                                   TextLines& list) {
+void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list) {
   MemoryStream stream(zip.GetFileByName(member));
   ParseXmlPart(stream, list);
 }
@@ -151,8 +159,8 @@ void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
 }
 
 void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
-                             const std::u16string& value, const std::u16string& attributes,
-                             bool& accept) {
+                       const std::u16string& value, const std::u16string& attributes,
+                       bool& accept) {
   const OutputFormat formating = TextFormating();
   const bool html = formating == OutputFormat::Html;
   auto parentIs = [&](std::string_view parentName) {
@@ -247,28 +255,45 @@ void DocxReader::FlushParagraph() {
     FParagraphTexts.back().clear();
 }
 
-std::string DocxReader::ResolveRelationship(const ZipArchive& zip,
-                                                  const std::u16string& id) {
+// The document's relationships, read once: identifier (ASCII letters in
+// lower case) to target, the first of equal identifiers standing.
+DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) {
+  Relationships relationships;
   XmlParser engine;
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
-  XmlNode* relationships = engine.FindItem(nullptr, "Relationships");
-  if (relationships == nullptr)
-    return {};
-  for (int i = 0; i < relationships->Items.Count(); ++i) {
-    XmlNode* relationship = relationships->Items[i];
+  XmlNode* list = engine.FindItem(nullptr, "Relationships");
+  if (list == nullptr)
+    return relationships;
+  for (int i = 0; i < list->Items.Count(); ++i) {
+    XmlNode* relationship = list->Items[i];
     if (!SameIgnoringCase(relationship->Name, "Relationship"))
       continue;
     relationship->ParseAttributes();
     XmlNode* idItem = relationship->ItemByName("Id");
-    if (idItem == nullptr || !SameNameText(false, idItem->GetValue(), id))
+    if (idItem == nullptr)
       continue;
     XmlNode* target = relationship->ItemByName("Target");
     std::string path = target ? WideToUtf8(target->GetValue()) : std::string();
     if (!path.empty() && path.front() == '/')
       path.erase(0, 1);
-    return path;
+    relationships.emplace(FoldAscii(idItem->GetValue()), std::move(path));
   }
-  return {};
+  return relationships;
+}
+
+// The parts that header or footer references name, in the order of their
+// first reference; a part named again is not read again.
+void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,
+                                      const TextLines& ids, TextLines& list) {
+  std::set<std::string> parsed; // member names, ASCII letters folded
+  for (int i = 0, count = ids.Count(); i < count; ++i) {
+    auto found = relationships.find(FoldAscii(ids.Get(i)));
+    std::string member = "word/" + (found == relationships.end() ? std::string() : found->second);
+    std::string key = FoldAscii(member);
+    std::replace(key.begin(), key.end(), '\\', '/'); // "\\" finds the same member
+    if (parsed.insert(std::move(key)).second)
+      ParseMember(zip, member, list);
+  }
 }
 
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {

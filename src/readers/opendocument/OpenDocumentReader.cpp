@@ -42,7 +42,7 @@ void OpenDocumentReader::ParseStream(Stream& stream) {
   const bool text = ParseItems().Contains(ContentItem::Text);
   if (text)
     AddText(GetHeaderText(), OutputLines());
-  ZipArchive zip;
+  ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
   // A password-protected package keeps its parts encrypted, as its manifest
   // says; read as they are they would give an empty document.

@@ -10,6 +10,7 @@
 #include "storage/CompoundFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace scrivlet {
 namespace {
@@ -129,6 +130,10 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
     FPropertySetCodePage = PropertySetCodePage(summary->Data());
+  // Each of the main stream and the property sets is read once, from the
+  // first entry of its name: a directory that repeats a name must not make
+  // the document be read again for every copy.
+  bool mainRead = false, summaryRead = false, documentSummaryRead = false;
   for (const auto& element : storage.Elements(CompoundFile::kRoot)) {
     const std::u16string& name = element.name;
     if (element.kind == CompoundFile::ElementKind::Storage) {
@@ -137,6 +142,8 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
       continue;
     }
     if (name == u"WordDocument") {
+      if (std::exchange(mainRead, true))
+        continue;
       std::string main = storage.StreamData(element.entry);
       if (!main.empty())
         ParseMainStream(main, &storage);
@@ -145,7 +152,11 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
     std::u16string_view bare = std::u16string_view(name).substr(name.empty() ? 0 : 1);
     bool summary = bare == u"SummaryInformation";
     bool documentSummary = bare == u"DocumentSummaryInformation";
-    if ((summary || documentSummary) && ParseItems().Contains(ContentItem::Summary) &&
+    if (!summary && !documentSummary)
+      continue;
+    if (std::exchange(summary ? summaryRead : documentSummaryRead, true))
+      continue;
+    if (ParseItems().Contains(ContentItem::Summary) &&
         !ReadPropertySet(storage.StreamData(element.entry), documentSummary))
       return; // a property set that runs past its stream ends the walk
   }
