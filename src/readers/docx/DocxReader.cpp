@@ -144,8 +144,13 @@ void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
     DocxReader& reader;
     TextLines& list;
     ~FooterOnExit() {
-      if (std::u16string footer = reader.GetFooterText(); !footer.empty())
-        reader.AddText(std::move(footer), list);
+      // Also after a failure; one of its own (the output limit) must not
+      // leave a destructor.
+      try {
+        if (std::u16string footer = reader.GetFooterText(); !footer.empty())
+          reader.AddText(std::move(footer), list);
+      } catch (const Exception&) {
+      }
     }
   } footer{*this, list};
   XmlParser engine;
@@ -256,7 +261,7 @@ void DocxReader::FlushParagraph() {
 }
 
 // The document's relationships, read once: identifier (ASCII letters in
-// lower case) to target, the first of equal identifiers standing.
+// lower case) to target member, the first of equal identifiers standing.
 DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) {
   Relationships relationships;
   XmlParser engine;
@@ -273,9 +278,10 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) {
     if (idItem == nullptr)
       continue;
     XmlNode* target = relationship->ItemByName("Target");
+    // A target is relative to the document part's folder, or, starting
+    // with "/", to the package's root.
     std::string path = target ? WideToUtf8(target->GetValue()) : std::string();
-    if (!path.empty() && path.front() == '/')
-      path.erase(0, 1);
+    path = !path.empty() && path.front() == '/' ? path.substr(1) : "word/" + path;
     relationships.emplace(FoldAscii(idItem->GetValue()), std::move(path));
   }
   return relationships;
@@ -288,7 +294,7 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships
   std::set<std::string> parsed; // member names, ASCII letters folded
   for (int i = 0, count = ids.Count(); i < count; ++i) {
     auto found = relationships.find(FoldAscii(ids.Get(i)));
-    std::string member = "word/" + (found == relationships.end() ? std::string() : found->second);
+    std::string member = found == relationships.end() ? "word/" : found->second;
     std::string key = FoldAscii(member);
     std::replace(key.begin(), key.end(), '\\', '/'); // "\\" finds the same member
     if (parsed.insert(std::move(key)).second)
