@@ -1,5 +1,6 @@
-// The bounds a hostile document could otherwise push: how much compressed
-// data may expand to and how much text a conversion may produce.
+// The bounds a hostile document could otherwise push: how many elements an
+// XML document may have, how much compressed data may expand to, and how
+// much text a conversion may produce.
 //
 // Every reader takes its limits from DocumentReader (Limits(), SetLimits);
 // the command line may raise them.  With these bounds a conversion takes
@@ -16,6 +17,11 @@
 namespace scrivlet {
 
 struct Limits {
+  // Elements of one XML document (a package part).  An element's item
+  // takes some 250 bytes: this bounds the memory of an XML document whatever
+  // its text.  Nesting needs no limit of its own: the XML engine and every
+  // walk over its tree keep explicit stacks, one small frame per level.
+  uint64_t elements = uint64_t{2} << 20;
   // What one compressed member or stream (a package part) may inflate to.
   uint64_t decodedBytesPerStream = uint64_t{64} << 20;
   // What all members of one document together may inflate to.

@@ -153,15 +153,19 @@ std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint
 
 std::string CompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) const {
   const uint32_t sectorSize = mini ? kMiniSectorSize : FSectorSize;
-  const uint64_t needed = (size + sectorSize - 1) / sectorSize;
+  // A 64-bit size near its maximum must not wrap around here.
+  const uint64_t needed = size / sectorSize + (size % sectorSize != 0 ? 1 : 0);
   const std::vector<uint32_t>& fat = mini ? FMiniFat : FFat;
   if (needed > fat.size())
     Damaged("stream size beyond the file");
   std::vector<uint32_t> chain = Chain(start, fat, needed);
   if (chain.size() < needed)
     Damaged("stream shorter than its size");
+  // The chain's sectors are distinct and each is checked to lie in the
+  // file (or mini stream) as it is read: the data never outgrow that.
   std::string data;
-  data.reserve(static_cast<size_t>(size));
+  data.reserve(
+      static_cast<size_t>(std::min<uint64_t>(size, mini ? FMiniStream.size() : FData.size())));
   for (uint32_t sector : chain) {
     size_t part = static_cast<size_t>(std::min<uint64_t>(sectorSize, size - data.size()));
     if (mini) {

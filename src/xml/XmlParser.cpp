@@ -413,6 +413,7 @@ private:
           node = Current->Items.AddItem();
       }
       if (node != nullptr) {
+        CountElement();
         Current = node;
         OpenText(node);
       }
@@ -433,6 +434,11 @@ private:
         FinishNode(tag.name, tag.attributes);
     }
     return CloseTags();
+  }
+
+  void CountElement() {
+    if (++Elements > E.FLimits.elements)
+      throw LimitExceeded("elements", E.FLimits.elements);
   }
 
   void FinishNode(const std::string& name, const std::string& attributes) {
@@ -586,6 +592,7 @@ private:
   size_t N;
   size_t P = 0;
   XmlNode* Current = nullptr;
+  uint64_t Elements = 0; // created in this load, for the limit
 };
 
 void XmlParser::ParseText(std::string_view text) {

@@ -6,8 +6,10 @@
 #include "core/Stream.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
+#include "readers/opendocument/OpenDocumentReader.h"
 #include "support/Bytes.h"
 #include "support/ZipBuilder.h"
+#include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +135,44 @@ TEST(OutputLimit, ReachedInsideADocxPartWithItsFooterToWrite) {
     EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),
               "The document exceeds the limit of 1000 output characters");
   }
+}
+
+TEST(XmlLimits, ElementsOfOneDocument) {
+  Limits limits;
+  limits.elements = 100;
+  XmlParser engine;
+  engine.SetLimits(limits);
+  std::string flat = "<r>";
+  for (int i = 0; i < 99; ++i)
+    flat += "<a/>";
+  for (int i = 0; i < 3; ++i) { // each load counts afresh
+    engine.LoadFromBytes(flat + "</r>");
+    EXPECT_EQ(engine.RootItem().Items.Count(), 99); // the root and 99 children
+  }
+  EXPECT_EQ(LimitMessage([&] { engine.LoadFromBytes(flat + "<a/></r>"); }),
+            "The document exceeds the limit of 100 elements");
+  // Nesting counts its elements like any others, at any depth.
+  std::string deep;
+  for (int i = 0; i < 101; ++i)
+    deep += "<d>";
+  EXPECT_EQ(LimitMessage([&] { engine.LoadFromBytes(deep); }),
+            "The document exceeds the limit of 100 elements");
+}
+
+TEST(XmlLimits, AnOpenDocumentPartPastTheElementLimitFailsNamingIt) {
+  std::string paragraphs;
+  for (int i = 0; i < 200; ++i)
+    paragraphs += "<text:p>p</text:p>";
+  test::ZipBuilder builder;
+  builder.Add("content.xml", "<office:document-content><office:body><office:text>" + paragraphs +
+                                 "</office:text></office:body></office:document-content>");
+  Limits limits;
+  limits.elements = 150;
+  OpenDocumentTextReader reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(builder.Build());
+  EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),
+            "The document exceeds the limit of 150 elements");
 }
 
 TEST(DecodeBudget, CapsTheNextStreamByWhatIsLeft) {

@@ -48,9 +48,9 @@ TEST(NestedFictionBookParagraphs, GiveOneLineWithTheirWholeText) {
 }
 
 TEST(NestedFictionBookParagraphs, OutputGrowsWithTheInput) {
-  // 20,000 levels: each level used to repeat the whole text below it,
-  // some 200 million characters.
-  const std::string book = NestedParagraphs(20000);
+  // 100,000 levels (700 KB): each level used to repeat the whole text
+  // below it, some 5 billion characters.
+  const std::string book = NestedParagraphs(100000);
   auto reader = Load<FictionBookReader>(book);
   EXPECT_LT(OutputSize(reader->Lines()), book.size());
   EXPECT_EQ(reader->Lines().Get(1).substr(0, 5), u"wwwww");

@@ -154,6 +154,7 @@ void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
     }
   } footer{*this, list};
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool& accept) { DoTag(sender, parent, name, value, attributes, accept); };
@@ -262,9 +263,10 @@ void DocxReader::FlushParagraph() {
 
 // The document's relationships, read once: identifier (ASCII letters in
 // lower case) to target member, the first of equal identifiers standing.
-DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) {
+DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) const {
   Relationships relationships;
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
   XmlNode* list = engine.FindItem(nullptr, "Relationships");
   if (list == nullptr)
@@ -304,6 +306,7 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships
 
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(member));
   DocumentSummary& s = FSummaryInformation;
   auto text = [&](XmlNode* root, std::string_view name) {

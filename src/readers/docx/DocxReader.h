@@ -29,7 +29,7 @@ private:
   void ParseXmlPart(Stream& stream, TextLines& list);
   // Relationship identifier (ASCII letters folded) to target part.
   using Relationships = std::map<std::u16string, std::string>;
-  static Relationships ReadRelationships(const ZipArchive& zip);
+  Relationships ReadRelationships(const ZipArchive& zip) const;
   void ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,
                             const TextLines& ids, TextLines& list);
   void ReadPropertiesPart(const ZipArchive& zip, const std::string& member);

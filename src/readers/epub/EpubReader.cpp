@@ -143,6 +143,7 @@ void EpubReader::ParseStream(Stream& stream) {
 
 void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
   if (rootfiles == nullptr)
@@ -161,6 +162,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   std::string coverPath = "images/cover.jpg";
   {
     XmlParser engine;
+    engine.SetLimits(ResourceLimits());
     engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(ContentItem::Summary))
       if (XmlNode* metadata = engine.FindItem(nullptr, "metadata"))
@@ -248,6 +250,7 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
 
 void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(path));
   if (XmlNode* body = engine.FindItem(nullptr, "body"))
     ConvertXhtmlItem(*body, OutputLines());

@@ -21,6 +21,7 @@ void FictionBookReader::ParseStream(Stream& stream) {
 
 void FictionBookReader::ParseFictionBook(Stream& stream, TextLines& lines) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromStream(&stream);
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");
   if (book == nullptr)

@@ -64,6 +64,7 @@ void OpenDocumentReader::ParseContentMember(const ZipArchive& zip,
 
 void OpenDocumentReader::ParseContent(Stream& stream, TextLines& list) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool&) { DoTag(sender, parent, name, value, attributes); };
@@ -180,6 +181,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, TextLines& list) {
 
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(member));
   XmlNode* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)
