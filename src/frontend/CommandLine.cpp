@@ -1,8 +1,8 @@
 #include "frontend/CommandLine.h"
 
 #include "core/CodePage.h"
-#include "core/Exception.h"
 #include "core/DocumentSummary.h"
+#include "core/Exception.h"
 #include "frontend/ReaderTable.h"
 #include "readers/word/DocReader.h"
 
@@ -30,6 +30,8 @@ constexpr const char* kUsage =
     "  --reader KIND            force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"
     "  --json                   print one JSON object instead of the text\n"
     "  --help, --version\n";
+
+constexpr const char* kOutOfMemory = "Out of memory";
 
 std::optional<OutputFormat> ParseFormating(std::string_view value) {
   if (value == "plain")
@@ -204,6 +206,9 @@ ConversionResult Convert(const CommandLineOptions& options, DocumentReader& read
   reader.SetConvertSysCharacters(!options.rawControlChars);
   try {
     reader.LoadFromFile(AnsiToWide(options.fileName));
+  } catch (const std::bad_alloc&) {
+    result.failed = true;
+    result.error = kOutOfMemory;
   } catch (const std::exception& error) {
     result.failed = true;
     result.error = error.what();
@@ -350,7 +355,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
   } catch (const std::bad_alloc&) {
     out.clear();
     out.shrink_to_fit();
-    err += "scrivlet: out of memory\n";
+    err += std::string("scrivlet: ") + kOutOfMemory + "\n";
   } catch (const std::exception& error) {
     err += std::string("scrivlet: ") + error.what() + "\n";
   }
