@@ -1,34 +1,52 @@
 // Code pages: byte strings of Windows code pages <-> UTF-16 text.
 //
 // Documents of every era store 8-bit text in a Windows code page; the library
-// works in UTF-16 inside the readers and in the "system ANSI code page" at its
-// edges (file names, summary strings, the page it writes).  The system code
-// page is Windows-1252 unless the environment variable SCRIVLET_CODEPAGE names
-// another Windows code page number.
+// works in UTF-16 inside the readers and in the "system code page" at its
+// edges (summary strings, the page it writes, the text of GetText).  The
+// system code page is kDefaultSystemCodePage unless the environment variable
+// SCRIVLET_CODEPAGE names another.
 //
-// Single-byte code pages convert through 256-entry tables built once from
-// iconv; the multi-byte East Asian ones (932, 936, 949, 950, 1361) go through
-// a cached iconv descriptor.  Characters a code page cannot hold become "?".
-// Bytes that a single-byte code page leaves undefined map to U+0080..U+00FF
-// of the same value and back, so any byte string survives a round trip.
+// Single-byte code pages convert through built-in 128-entry tables; only the
+// multi-byte East Asian ones (932, 936, 949, 950, 1361) go through iconv.
+// Characters a code page cannot hold become "?".  Bytes that a single-byte
+// code page leaves undefined map to U+0080..U+00FF of the same value and
+// back, so any byte string survives a round trip.
 #pragma once
 
+#include "core/Utf8.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace scrivlet {
 
-// Code page number meaning "the system ANSI code page".
+// Code page number meaning "the system code page".
 inline constexpr int CP_ACP = 0;
 inline constexpr int CP_UTF8 = 65001;
+inline constexpr int kDefaultSystemCodePage = 1252;
 
-// The system ANSI code page number (1252 by default).
+// The system code page number.
 int SystemCodePage();
 
 // Replaces the system code page for the rest of the process (the programs
 // call it at start-up from SCRIVLET_CODEPAGE; tests use it directly).  An
 // unsupported number is refused and leaves the setting unchanged.
 bool SetSystemCodePage(int codePage);
+
+// The code page a SCRIVLET_CODEPAGE value names: a supported number, or
+// "utf-8" for 65001; nullopt for anything else.
+std::optional<int> ParseCodePageSetting(std::string_view value);
+
+// The code page of document bytes that a format stores "in the system code
+// page" (Write, WordPerfect, old Word, PDF strings without an encoding):
+// such bytes are never UTF-8, so with the UTF-8 system code page they are
+// read as Windows-1252, what a Western system gives them.
+int LegacyTextCodePage();
+
+// The IANA charset name of a code page ("utf-8", "windows-1251", ...), as
+// HTML and HTTP declare it.
+const char* CharsetName(int codePage = CP_ACP);
 
 // Whether the number names a code page this build can convert.
 bool IsSupportedCodePage(int codePage);
@@ -39,17 +57,5 @@ std::u16string AnsiToWide(std::string_view bytes, int codePage = CP_ACP);
 
 // UTF-16 -> byte string in the code page; unmappable characters become "?".
 std::string WideToAnsi(std::u16string_view text, int codePage = CP_ACP);
-
-// UTF-16 -> UTF-8.  Unpaired surrogates become U+FFFD.
-std::string WideToUtf8(std::u16string_view text);
-
-// UTF-8 -> UTF-16.  Characters above U+FFFF become surrogate pairs; a stray
-// continuation byte, a cut-off sequence or a code point past U+10FFFF gives
-// one U+FFFD and decoding goes on; overlong forms are taken at their value.
-std::u16string Utf8ToUtf16(std::string_view bytes);
-
-// The same into a buffer of maxUnits units; returns the units written.  A
-// character that does not fit whole ends the decoding.
-size_t DecodeUtf8(std::string_view bytes, char16_t* dest, size_t maxUnits);
 
 } // namespace scrivlet

@@ -1,8 +1,11 @@
 #include "core/DateTime.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace scrivlet {
 namespace {
@@ -130,6 +133,48 @@ bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, OleDate& value) {
   f.minute = dosTime >> 5 & 0x3F;
   f.second = (dosTime & 0x1F) * 2;
   return TryEncodeDateTime(f, value);
+}
+
+namespace {
+
+// A whole number of optional sign and decimal digits.
+std::optional<int> FieldValue(std::u16string_view field) {
+  std::string ascii;
+  for (char16_t c : field) {
+    if (c > 0x7F)
+      return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  std::string_view digits = ascii;
+  if (!digits.empty() && digits.front() == '+')
+    digits.remove_prefix(1);
+  int value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return value;
+}
+
+std::u16string_view Field(std::u16string_view text, size_t start, size_t length) {
+  return start < text.size() ? text.substr(start, length) : std::u16string_view();
+}
+
+} // namespace
+
+OleDate XmlDateToDateTime(std::u16string_view text);
+
+OleDate XmlDateToDateTime(std::u16string_view text) {
+  if (text.empty())
+    return 0;
+  auto year = FieldValue(Field(text, 0, 4)), month = FieldValue(Field(text, 5, 2)),
+       day = FieldValue(Field(text, 8, 2)), hour = FieldValue(Field(text, 11, 2)),
+       minute = FieldValue(Field(text, 14, 2)), second = FieldValue(Field(text, 17, 2));
+  if (!year || !month || !day || !hour || !minute || !second)
+    return 0;
+  OleDate value = 0;
+  if (!TryEncodeDateTime({*year, *month, *day, *hour, *minute, *second, 0}, value))
+    return 0;
+  return value;
 }
 
 } // namespace scrivlet

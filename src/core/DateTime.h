@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace scrivlet {
 
@@ -34,5 +35,9 @@ bool FileTimeToLocalFields(uint64_t fileTime, DateTimeFields& local);
 // years outside 1980..2107; unpacking fails for an invalid packed value.
 bool FieldsToDosDateTime(const DateTimeFields& fields, uint16_t& dosDate, uint16_t& dosTime);
 bool DosDateTimeToDateTime(uint16_t dosDate, uint16_t dosTime, OleDate& value);
+
+// "YYYY-MM-DDTHH:MM:SS" (anything after the seconds ignored) as a date-time
+// value; 0 for an empty or invalid stamp.
+OleDate XmlDateToDateTime(std::u16string_view text);
 
 } // namespace scrivlet

@@ -9,6 +9,8 @@
 
 #include "core/DateTime.h"
 #include "core/Limits.h"
+#include "core/Markup.h"
+#include "core/TextLines.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,33 +20,9 @@
 namespace scrivlet {
 
 class DocumentSummary;
+struct StoryLists;
 class Stream;
 class DocumentReader;
-
-// An ordered list of UTF-16 lines.
-class TextLines {
-public:
-  virtual ~TextLines() = default;
-
-  int Add(std::u16string text);
-  // Index 0..Count; Count appends.  Any other index raises ListIndexError
-  // "WideStrings index out of bounds".
-  void Insert(int index, std::u16string text);
-  // The entry, or an empty string outside 0..Count-1.
-  std::u16string Get(int index) const;
-  int Count() const { return static_cast<int>(FItems.size()); }
-  void Clear() { FItems.clear(); }
-
-  // All entries, each followed by CR LF.
-  virtual std::u16string GetTextW() const;
-  // The same in the system code page.
-  std::string GetText() const;
-
-private:
-  std::vector<std::u16string> FItems;
-};
-
-enum class OutputFormat : uint8_t { PlainText = 0, Rtf = 1, Html = 2 };
 
 enum class ContentItem : uint8_t {
   Text = 0,
@@ -75,7 +53,9 @@ public:
   constexpr bool operator==(const ContentItems&) const = default;
 
 private:
-  static constexpr uint8_t Bit(ContentItem item) { return static_cast<uint8_t>(1u << static_cast<unsigned>(item)); }
+  static constexpr uint8_t Bit(ContentItem item) {
+    return static_cast<uint8_t>(1u << static_cast<unsigned>(item));
+  }
   uint8_t FBits = 0;
 };
 
@@ -109,16 +89,8 @@ using NotifyEvent = std::function<void(DocumentReader& sender)>;
 using TextChangeEvent = std::function<void(DocumentReader& sender, std::u16string& text)>;
 // value: the raw character or field instruction; result: the proposed
 // replacement, which the handler may change.
-using SpecialCharEvent =
-    std::function<void(DocumentReader& sender, SpecialChar sysChar,
-                       const std::u16string& value, std::u16string& result)>;
-
-// The RTF or HTML prologue for a formatting, code page and local time; empty
-// for plain text.
-std::u16string PrologueText(OutputFormat formating, int codePage,
-                            const DateTimeFields& created);
-// The matching epilogue.
-std::u16string EpilogueText(OutputFormat formating);
+using SpecialCharEvent = std::function<void(DocumentReader& sender, SpecialChar sysChar,
+                                            const std::u16string& value, std::u16string& result)>;
 
 class DocumentReader {
 public:
@@ -157,6 +129,9 @@ public:
   const TextLines& Lines() const { return FLines; }
   // The summary record of readers that have one; nullptr for the others.
   virtual const DocumentSummary* SummaryInformation() const { return nullptr; }
+  // The stories beside the main text (notes, headers, macros, ...) of readers
+  // that keep them apart; nullptr for the others.
+  virtual const StoryLists* Stories() const { return nullptr; }
   bool TextLimited() const { return FTextLimited; }
 
   // --- the reader contract, in slot order
@@ -166,7 +141,7 @@ public:
   virtual void ParseStream(Stream& stream);
   virtual void LoadFromBlobStream(Stream& stream);
   // Base: raises "File %s is not found." for a missing file, nothing else.
-  virtual void LoadFromFile(const std::u16string& fileName);
+  virtual void LoadFromFile(const std::string& fileName);
   virtual bool IsEncrypted() { return false; }
 
   std::u16string GetHeaderText();
@@ -178,9 +153,11 @@ protected:
   // of it (the proposal itself without a handler).
   std::u16string ConvertSysChar(SpecialChar kind, const std::u16string& value,
                                 std::u16string result = {});
-  // The usual LoadFromFile of a reader: the existence check, then the file
-  // opened for reading and handed to ParseStream from position 0.
-  void ParseFile(const std::u16string& fileName);
+  // The usual LoadFromFile of a reader: the existence check, then the file's
+  // bytes, read once, handed to ParseStream from position 0.
+  void ParseFile(const std::string& fileName);
+  // The existence check, then the whole file in memory.
+  std::string ReadWholeFile(const std::string& fileName);
   // Counts characters put into any output list; raises LimitExceeded past
   // the output limit.  AddText counts what it adds.
   void CountOutput(size_t characters);

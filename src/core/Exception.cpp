@@ -32,26 +32,4 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
   return out;
 }
 
-int32_t StrToInt(std::string_view text) {
-  std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+') {
-    digits.remove_prefix(1);
-    if (!digits.empty() && digits.front() == '-')
-      throw ConversionError("'%s' is not a valid integer value", {text});
-  }
-  int32_t value = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-    throw ConversionError("'%s' is not a valid integer value", {text});
-  return value;
-}
-
-int32_t StrToIntDef(std::string_view text, int32_t fallback) {
-  try {
-    return StrToInt(text);
-  } catch (const ConversionError&) {
-    return fallback;
-  }
-}
-
 } // namespace scrivlet

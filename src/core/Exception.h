@@ -66,10 +66,4 @@ public:
   using Exception::Exception;
 };
 
-// Parses a decimal whole number ("-12", "+7"); raises ConversionError with
-// "'%s' is not a valid integer value" for anything else or on overflow.
-int32_t StrToInt(std::string_view text);
-// The same with a fallback instead of the error.
-int32_t StrToIntDef(std::string_view text, int32_t fallback);
-
 } // namespace scrivlet

@@ -1,4 +1,5 @@
 #include "core/Stream.h"
+#include "core/ByteReader.h"
 
 #include "core/Exception.h"
 
@@ -40,15 +41,15 @@ uint8_t Stream::ReadUInt8() {
 }
 
 uint16_t Stream::ReadUInt16LE() {
-  uint8_t b[2];
+  char b[2];
   ReadBuffer(b, 2);
-  return static_cast<uint16_t>(b[0] | b[1] << 8);
+  return ByteReader::Get16({b, 2}, 0);
 }
 
 uint32_t Stream::ReadUInt32LE() {
-  uint8_t b[4];
+  char b[4];
   ReadBuffer(b, 4);
-  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+  return ByteReader::Get32({b, 4}, 0);
 }
 
 namespace {

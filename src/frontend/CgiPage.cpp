@@ -1,9 +1,10 @@
 #include "frontend/CgiPage.h"
+#include "core/Ascii.h"
 
 #include "core/CodePage.h"
+#include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/Process.h"
-#include "core/DocumentSummary.h"
 #include "frontend/ConfigFile.h"
 
 #include <cstdio>
@@ -15,24 +16,6 @@ namespace {
 constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + 32);
-  return lower;
-}
 
 // The decoded file name of a lower-cased query, cut at its first "&",
 // stripped of one leading and one trailing quote, and cut at a NUL.
@@ -126,8 +109,9 @@ std::string UrlDecode(std::string_view text) {
     } else if (i + 1 < text.size() && text[i + 1] == '%') {
       out += '%';
       ++i;
-    } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+    } else if (i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+               HexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += c; // not an escape: kept as written
@@ -156,7 +140,7 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment) {
   for (const auto& entry : environment) {
     if (entry.compare(0, 13, "QUERY_STRING=") != 0)
       continue;
-    std::string query = LowerCase(entry);
+    std::string query = AsciiLowerCase(std::string(entry));
     request.firstPage = query.find("firstpage=1") != std::string::npos ||
                         query.find("firstpage=true") != std::string::npos;
     if (query.find("filename=") != std::string::npos)
@@ -195,7 +179,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
   try {
     std::unique_ptr<DocumentReader> reader = kind.create();
     reader->SetFileName(request.fileName);
-    reader->LoadFromFile(AnsiToWide(request.fileName));
+    reader->LoadFromFile(request.fileName);
     content.heading = HeadingOf(kind, *reader, request.fileName);
     content.lines = SplitLines(reader->Lines().GetText());
   } catch (const std::exception& error) {
@@ -215,8 +199,9 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   page.Line("");
   page.Line("<html>");
   page.Line("<head>");
-  page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet 2.2 conversion\">");
-  std::string title = "<title>Scrivlet 2.2 conversion";
+  page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR
+            " conversion\">");
+  std::string title = "<title>Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
   if (!request.fileName.empty())
     title += ", " + HtmlEscape(TitleDirectory(request.fileName));
   page.Line(title + "</title>");

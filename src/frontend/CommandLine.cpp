@@ -3,8 +3,8 @@
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
+#include "core/StoryLists.h"
 #include "frontend/ReaderTable.h"
-#include "readers/word/DocReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -139,6 +139,10 @@ std::string JsonAnsiString(std::string_view bytes) {
   return JsonString(AnsiToWide(bytes));
 }
 
+std::u16string AsciiText(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
 std::string JsonLines(const TextLines& lines) {
   std::string out = "[";
   for (int i = 0; i < lines.Count(); ++i) {
@@ -177,35 +181,45 @@ namespace {
 
 // The story lists of the Word readers; null for the others.
 std::string JsonStories(const DocumentReader& reader) {
-  const auto* word = dynamic_cast<const WordReaderBase*>(&reader);
-  if (word == nullptr)
+  const StoryLists* stories = reader.Stories();
+  if (stories == nullptr)
     return "null";
-  return "{\"footnotes\": " + JsonLines(word->Footnotes()) +
-         ", \"headers\": " + JsonLines(word->Headers()) +
-         ", \"footers\": " + JsonLines(word->Footers()) +
-         ", \"comments\": " + JsonLines(word->Comments()) +
-         ", \"endnotes\": " + JsonLines(word->Endnotes()) +
-         ", \"textboxes\": " + JsonLines(word->TextBoxes()) +
-         ", \"macros\": " + JsonLines(word->Macros()) + "}";
+  return "{\"footnotes\": " + JsonLines(stories->Footnotes) +
+         ", \"headers\": " + JsonLines(stories->Headers) +
+         ", \"footers\": " + JsonLines(stories->Footers) +
+         ", \"comments\": " + JsonLines(stories->Comments) +
+         ", \"endnotes\": " + JsonLines(stories->Endnotes) +
+         ", \"textboxes\": " + JsonLines(stories->TextBoxes) +
+         ", \"macros\": " + JsonLines(stories->Macros) + "}";
+}
+
+// The macro listing that follows the text when macros were asked for: the
+// Word readers' macro list; empty for the other readers.
+std::u16string MacroListing(const CommandLineOptions& options, const DocumentReader& reader) {
+  const StoryLists* stories = reader.Stories();
+  if (stories == nullptr || !options.items.Contains(ContentItem::Macros))
+    return {};
+  return stories->Macros.GetTextW();
 }
 
 struct ConversionResult {
-  const char* className = "";
+  const char* kind = "";
   std::string error;
   bool failed = false;
   bool encrypted = false;
 };
 
-ConversionResult Convert(const CommandLineOptions& options, DocumentReader& reader) {
+ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& kind,
+                         DocumentReader& reader) {
   ConversionResult result;
-  result.className = reader.ClassName();
+  result.kind = kind.name;
   reader.SetFileName(options.fileName);
   reader.SetTextFormating(options.formating);
   reader.SetParseItems(options.items);
   reader.SetMaxTextLength(options.maxLength);
   reader.SetConvertSysCharacters(!options.rawControlChars);
   try {
-    reader.LoadFromFile(AnsiToWide(options.fileName));
+    reader.LoadFromFile(options.fileName);
   } catch (const std::bad_alloc&) {
     result.failed = true;
     result.error = kOutOfMemory;
@@ -222,7 +236,7 @@ ConversionResult Convert(const CommandLineOptions& options, DocumentReader& read
 }
 
 std::string JsonObject(const DocumentReader& reader, const ConversionResult& result) {
-  std::string out = "{\"reader\": " + JsonAnsiString(result.className);
+  std::string out = "{\"reader\": " + JsonString(AsciiText(result.kind));
   out += ", \"lines\": " + JsonLines(reader.Lines());
   out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
   out += ", \"stories\": " + JsonStories(reader);
@@ -333,7 +347,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     return 0;
   }
   if (options->version) {
-    out += "scrivlet 2.2.0\n";
+    out += "scrivlet " SCRIVLET_VERSION "\n";
     return 0;
   }
   // Every failure, running out of memory included, is a message and exit
@@ -343,11 +357,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
                                                          : *ReaderByName(options->readerName);
     std::unique_ptr<DocumentReader> reader = kind.create();
     reader->SetResourceLimits(options->limits);
-    ConversionResult result = Convert(*options, *reader);
+    ConversionResult result = Convert(*options, kind, *reader);
     if (options->json) {
       out += JsonObject(*reader, result);
     } else {
       out += WideToUtf8(reader->Lines().GetTextW());
+      out += WideToUtf8(MacroListing(*options, *reader));
       if (result.failed)
         err += WideToUtf8(AnsiToWide(result.error)) + "\n";
     }

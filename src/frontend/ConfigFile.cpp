@@ -1,4 +1,5 @@
 #include "frontend/ConfigFile.h"
+#include "core/Ascii.h"
 
 #include "core/Process.h"
 #include "core/Stream.h"
@@ -16,13 +17,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && isSpace(text.back()))
     text.remove_suffix(1);
   return text;
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
 }
 
 } // namespace
@@ -51,9 +45,11 @@ ConfigFile::ConfigFile(std::string fileName) : FFileName(std::move(fileName)) {
 }
 
 int ConfigFile::IndexOfSection(std::string_view section) const {
-  std::string header = "[" + std::string(section) + "]";
+  std::string header;
+  header.reserve(section.size() + 2);
+  header.append("[").append(section).append("]");
   for (size_t i = 0; i < FLines.size(); ++i)
-    if (SameTextIgnoringCase(FLines[i], header))
+    if (EqualsIgnoringAsciiCase(FLines[i], header))
       return static_cast<int>(i);
   return -1;
 }

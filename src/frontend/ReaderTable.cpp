@@ -1,12 +1,13 @@
 #include "frontend/ReaderTable.h"
+#include "core/Ascii.h"
 
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/word/DocReader.h"
-#include "readers/docx/DocxReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
 
@@ -28,7 +29,7 @@ public:
     throw Exception("Reading %s documents is not supported in this version", {FormatText});
   }
 
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 };
 
 template <class Reader> std::unique_ptr<DocumentReader> Create() {
@@ -56,13 +57,6 @@ const std::array<ReaderKind, 9> kReaders = {{
     {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
 }};
 
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 32);
-  return text;
-}
-
 } // namespace
 
 std::span<const ReaderKind> ReaderTable() {
@@ -70,7 +64,7 @@ std::span<const ReaderKind> ReaderTable() {
 }
 
 const ReaderKind& ReaderForFileName(std::string_view fileName) {
-  std::string extension = UpperCase(ExtractFileExt(fileName));
+  std::string extension = AsciiUpperCase(ExtractFileExt(fileName));
   for (const auto& row : kReaders)
     if (extension == row.extension || row.extension[0] == '\0')
       return row;

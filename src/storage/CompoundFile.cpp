@@ -1,4 +1,5 @@
 #include "storage/CompoundFile.h"
+#include "core/CaseFolding.h"
 
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
@@ -25,18 +26,12 @@ enum EntryType : uint8_t { kStorage = 1, kStream = 2, kRootStorage = 5 };
   throw StorageError("The compound file is damaged: %s", {what});
 }
 
-char16_t UpperCase(char16_t c) {
-  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-    return static_cast<char16_t>(c - 0x20);
-  return c;
-}
-
-// Names compare ignoring letter case: the name with every letter in upper
-// case is the key of a name.
+// Element names compare without regard to letter case: the folded name is
+// the key of a name.
 std::u16string FoldedName(std::u16string_view name) {
   std::u16string folded(name);
   for (char16_t& c : folded)
-    c = UpperCase(c);
+    c = FoldCase(c);
   return folded;
 }
 
@@ -46,9 +41,9 @@ bool CompoundFile::HasSignature(std::string_view data) {
   return data.substr(0, 8) == std::string_view(kSignature, 8);
 }
 
-bool CompoundFile::IsCompoundFile(const std::u16string& fileName) {
+bool CompoundFile::IsCompoundFile(const std::string& fileName) {
   try {
-    FileStream file(WideToAnsi(fileName));
+    FileStream file(fileName);
     char head[8];
     return file.Read(head, sizeof head) == sizeof head && HasSignature({head, sizeof head});
   } catch (const Exception&) {
@@ -63,8 +58,8 @@ CompoundFile::CompoundFile(std::string data) : FData(std::move(data)) {
   ReadMiniStream();
 }
 
-std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::u16string& fileName) {
-  FileStream file(WideToAnsi(fileName));
+std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::string& fileName) {
+  FileStream file(fileName);
   return std::make_unique<CompoundFile>(file.ReadAllBytes());
 }
 

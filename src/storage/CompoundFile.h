@@ -37,13 +37,13 @@ public:
   // Whether the bytes start with the compound-file signature.
   static bool HasSignature(std::string_view data);
   // Whether the named file is a compound file (its signature).
-  static bool IsCompoundFile(const std::u16string& fileName);
+  static bool IsCompoundFile(const std::string& fileName);
 
   // Opens the compound file held in data; raises StorageError when the
   // data is no compound file or is damaged.
   explicit CompoundFile(std::string data);
   // Opens a named compound file for reading.
-  static std::unique_ptr<CompoundFile> OpenFile(const std::u16string& fileName);
+  static std::unique_ptr<CompoundFile> OpenFile(const std::string& fileName);
   // The compound file in data, or nullptr when the data is none.
   static std::unique_ptr<CompoundFile> TryOpen(std::string data);
 

@@ -1,7 +1,9 @@
 #include "xml/XmlParser.h"
+#include "core/Ascii.h"
 
 #include "core/CodePage.h"
-#include "core/TextHelpers.h"
+#include "core/Utf8.h"
+#include "xml/Entities.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,6 +16,13 @@ bool IsNameChar(char c) {
          (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z');
 }
 
+// Letters beyond ASCII (UTF-8 or code-page bytes) may begin and continue a
+// name, a dot may continue one: an element named so is an element, and its
+// end tag closes it, not its parent.
+bool IsNameByte(char c, bool first) {
+  return IsNameChar(c) || static_cast<uint8_t>(c) >= 0x80 || (!first && c == '.');
+}
+
 // Around literal text in the document-order text: two noncharacters, which
 // no document may carry.
 constexpr char16_t kLiteralBegin = 0xFDD0, kLiteralEnd = 0xFDD1;
@@ -22,19 +31,20 @@ bool IsXmlSpace(char c) {
   return c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
-}
-
 std::u16string_view TrimWide(std::u16string_view text) {
   while (!text.empty() && text.front() <= u' ')
     text.remove_prefix(1);
   while (!text.empty() && text.back() <= u' ')
     text.remove_suffix(1);
   return text;
+}
+
+// Whether an encoding declaration names UTF-16.
+bool NamesUtf16(std::string_view encoding) {
+  for (std::string_view name : {"utf-16", "utf-16le", "utf-16be", "unicode", "ucs-2"})
+    if (EqualsIgnoringAsciiCase(encoding, name))
+      return true;
+  return false;
 }
 
 // Whether the bytes are well-formed UTF-8 (plain ASCII included).
@@ -63,10 +73,7 @@ bool IsValidUtf8(std::string_view bytes) {
 // The code page an encoding declaration names, when it is one this build
 // converts: "windows-1251", "cp1251", "iso-8859-1", "koi8-r" and the like.
 int DeclaredCodePage(std::string_view encoding) {
-  std::string lower(encoding);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c + 32);
+  std::string lower = AsciiLowerCase(std::string(encoding));
   int number = 0;
   for (std::string_view prefix : {"windows-", "cp", "x-cp"})
     if (lower.starts_with(prefix) && lower.size() > prefix.size() &&
@@ -82,6 +89,29 @@ int DeclaredCodePage(std::string_view encoding) {
     number = 950;
   return number != 0 && number != 1200 && IsSupportedCodePage(number) ? number : 0;
 }
+
+// Finds, for a quote at a position of a tag, the quote that closes it: the
+// next same quote when it comes before the next "<" (no attribute value may
+// hold one).  The next "<" and the next quote of each kind are found once
+// and reused while the cursor moves forward, so that a run of quotes that
+// never close is not searched again and again.
+class QuoteFinder {
+public:
+  size_t ClosingQuote(std::string_view text, size_t at) {
+    size_t close = NextOf(text, text[at], at, text[at] == '"' ? FNextDouble : FNextSingle);
+    return close < NextOf(text, '<', at, FNextLt) ? close : std::string_view::npos;
+  }
+
+private:
+  static size_t NextOf(std::string_view text, char wanted, size_t at, size_t& found) {
+    if (found <= at) {
+      size_t next = text.find(wanted, at + 1);
+      found = next == std::string_view::npos ? text.size() : next;
+    }
+    return found;
+  }
+  size_t FNextLt = 0, FNextDouble = 0, FNextSingle = 0;
+};
 
 } // namespace
 
@@ -147,6 +177,14 @@ std::u16string XmlNode::GetRawValue() const {
   if (value.empty() || (value.front() != u'"' && value.front() != u'\''))
     return value;
   const char16_t quote = value.front();
+  // A value closed by its quote is what lies between the quotes; what
+  // follows the closing quote (the "?" of a declaration, blanks) is not
+  // part of it, while blanks and "?" inside it are.
+  if (size_t close = value.rfind(quote); close > 0 && close != std::u16string::npos) {
+    std::u16string_view after = std::u16string_view(value).substr(close + 1);
+    if (after.find_first_not_of(u" ?\r\n\t") == std::u16string_view::npos)
+      return value.substr(1, close - 1);
+  }
   while (!value.empty()) {
     char16_t last = value.back();
     if (last != u' ' && last != u'?' && last != quote && last != u'\r' && last != u'\n' &&
@@ -215,7 +253,8 @@ void XmlParser::AppendLiteralText(std::u16string_view text) {
 
 void XmlNode::ParseAttributes() {
   std::string name, value;
-  bool quoted = false, inName = true;
+  char quote = 0; // the quote of the value being read, 0 outside quotes
+  bool inName = true;
   const std::string text = std::move(AttributeText);
   AttributeText.clear();
   auto flush = [&] {
@@ -230,16 +269,33 @@ void XmlNode::ParseAttributes() {
     value.clear();
     inName = true;
   };
+  // Blanks around "=" belong to neither side: a name followed by blanks and
+  // "=" is still waiting for its value.
+  auto nextNonBlank = [&](size_t i) {
+    while (i < text.size() && IsXmlSpace(text[i]))
+      ++i;
+    return i;
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    if (c == '"')
-      quoted = !quoted;
-    if (!quoted && c == '=') {
+    // Either quote opens a value that only the same quote closes; a single
+    // quote does so where a value begins, after "=".
+    if (quote == 0 && (c == '"' || (c == '\'' && !inName && value.empty())))
+      quote = c;
+    else if (c == quote)
+      quote = 0;
+    if (quote == 0 && c == '=') {
       inName = false;
+    } else if (quote == 0 && IsXmlSpace(c) && !name.empty() && !inName && value.empty()) {
+      continue; // a blank after "="
+    } else if (quote == 0 && IsXmlSpace(c) && !name.empty() && inName &&
+               nextNonBlank(i + 1) < text.size() && text[nextNonBlank(i + 1)] == '=') {
+      i = nextNonBlank(i + 1) - 1; // blanks before "="
+      continue;
     } else {
       (inName ? name : value) += c;
     }
-    if ((!quoted && IsXmlSpace(c)) || i + 1 == text.size())
+    if ((quote == 0 && IsXmlSpace(c)) || i + 1 == text.size())
       flush();
   }
 }
@@ -262,8 +318,10 @@ XmlNode* XmlNode::ItemByName(std::string_view name) {
 XmlParser::XmlParser() = default;
 
 std::u16string XmlParser::ConvertText(std::string_view bytes) const {
-  if (FUnicodeSource || SameTextIgnoringCase(FEncoding, "utf-8") ||
-      (FEncoding.empty() && FTextIsUtf8))
+  // A text read byte by byte cannot be UTF-16, whatever its declaration
+  // says: well-formed UTF-8 under such a declaration is UTF-8.
+  if (FUnicodeSource || EqualsIgnoringAsciiCase(FEncoding, "utf-8") ||
+      ((FEncoding.empty() || NamesUtf16(FEncoding)) && FTextIsUtf8))
     return DecodeUtf8Text(bytes);
   if (int codePage = DeclaredCodePage(FEncoding))
     return AnsiToWide(bytes, codePage);
@@ -275,7 +333,7 @@ XmlNode* XmlParser::FindItem(XmlNode* startItem, std::string_view name) {
   while (!stack.empty()) {
     XmlNode* item = stack.back();
     stack.pop_back();
-    if (SameTextIgnoringCase(item->Name, name))
+    if (EqualsIgnoringAsciiCase(item->Name, name))
       return item;
     for (int i = item->Items.Count(); i-- > 0;)
       stack.push_back(item->Items[i]);
@@ -302,13 +360,21 @@ void XmlParser::LoadFromStream(Stream* stream, int64_t endPosition) {
   std::string text;
   if (endPosition == 0) {
     text = stream->ReadRest();
-    // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.
+    // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.  So
+    // is one without the mark that begins with its declaration ("<?" in
+    // 16-bit units), which would otherwise end at its first zero byte.
+    using namespace std::string_view_literals;
     bool little = text.starts_with("\xFF\xFE"), big = text.starts_with("\xFE\xFF");
+    size_t skip = 2;
+    if (!little && !big && text.starts_with("<\0?\0"sv))
+      little = true, skip = 0;
+    else if (!little && !big && text.starts_with("\0<\0?"sv))
+      big = true, skip = 0;
     if (little || big) {
-      std::u16string units((text.size() - 2) / 2, u'\0');
+      std::u16string units((text.size() - skip) / 2, u'\0');
       for (size_t i = 0; i < units.size(); ++i) {
-        auto lo = static_cast<uint8_t>(text[2 + 2 * i + (big ? 1 : 0)]);
-        auto hi = static_cast<uint8_t>(text[2 + 2 * i + (big ? 0 : 1)]);
+        auto lo = static_cast<uint8_t>(text[skip + 2 * i + (big ? 1 : 0)]);
+        auto hi = static_cast<uint8_t>(text[skip + 2 * i + (big ? 0 : 1)]);
         units[i] = static_cast<char16_t>(lo | hi << 8);
       }
       text = WideToUtf8(units);
@@ -362,13 +428,21 @@ private:
     std::u16string rawText; // untrimmed and decoded, for the whole-text view
     std::string attributes; // raw
     std::u16string attributesWide;
+    // A comment, a CDATA section or an instruction inside an element: read
+    // whole, closed at once, holding no items.
+    bool selfContained = false;
   };
 
   Tag ReadTag() {
     Tag tag;
     if (P + 8 < N && UpperEquals(T.substr(P, 8), "![CDATA[")) {
       tag.name = "![CDATA[";
-      size_t end = T.find("]]", P + 8);
+      tag.selfContained = true;
+      // The section ends at "]]>"; "]]" alone is content.  Without any
+      // "]]>" the first "]]" (or the end) ends it.
+      size_t end = T.find("]]>", P + 8);
+      if (end == std::string_view::npos)
+        end = T.find("]]", P + 8);
       std::string_view content =
           T.substr(P + 8, (end == std::string_view::npos ? N : end) - (P + 8));
       tag.value = AnsiToWide(content, 1252); // the value keeps the bytes as they are
@@ -377,25 +451,57 @@ private:
       return tag;
     }
     size_t nameStart = P;
-    while (P < N && IsNameChar(T[P]))
+    if (P < N && IsNameByte(T[P], true))
+      ++P;
+    while (P < N && IsNameByte(T[P], false))
       ++P;
     tag.name = std::string(T.substr(nameStart, P - nameStart));
     if (tag.name.starts_with("!--")) {
+      tag.selfContained = true;
       size_t end = T.find("-->", nameStart + 3);
       size_t stop = end == std::string_view::npos ? N : end + 2; // the ">"
       tag.value = AnsiToWide(T.substr(nameStart, stop - nameStart), 1252);
       P = end == std::string_view::npos ? N : end + 3;
-      SkipSpace();
-      if (P < N && T[P] == '<')
-        ++P;
+      size_t next = P;
+      while (next < N && IsXmlSpace(T[next]))
+        ++next;
+      if (next < N && T[next] != '<')
+        P = stop; // text follows: read from the ">" like the text after a CDATA section
+      else
+        P = next < N ? next + 1 : next;
       return tag;
+    }
+    if (tag.name.starts_with('?') && InsideElement()) {
+      // A processing instruction inside an element ends at its "?>" and
+      // holds nothing; the text after it belongs to the element.
+      // The name may have taken the "?" of "?>" along ("<?pi?>").
+      size_t end = T.find("?>", nameStart + 1);
+      if (end != std::string_view::npos) {
+        tag.selfContained = true;
+        tag.attributes = end > P ? std::string(T.substr(P, end - P)) : std::string();
+        tag.attributesWide = E.ConvertText(tag.attributes);
+        P = end + 1; // onto the ">"
+        return tag;
+      }
     }
     tag.attributes = AttributeTextScan();
     tag.attributesWide = E.ConvertText(tag.attributes);
-    tag.rawText = E.ConvertText(TextScan());
-    bool preserve = tag.attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos;
+    // "/>" right after the name or the attributes makes an empty element;
+    // anywhere in the text it is text.
+    if (!(P + 1 < N && T[P] == '/' && T[P + 1] == '>'))
+      tag.rawText = E.ConvertText(TextScan());
+    bool preserve = tag.attributesWide.find(u"xml:space=\"preserve\"") != std::u16string::npos ||
+                    tag.attributesWide.find(u"xml:space='preserve'") != std::u16string::npos;
     tag.value = preserve ? tag.rawText : std::u16string(TrimWide(tag.rawText));
     return tag;
+  }
+
+  // Whether the open item is an element of the document, not the XML
+  // declaration, a document-type declaration or an instruction of the
+  // prolog (which stay open and hold the rest of the document).
+  bool InsideElement() const {
+    return Current != nullptr && !Current->Name.empty() && Current->Name[0] != '?' &&
+           Current->Name[0] != '!';
   }
 
   // One tag and the end tags after it; false when a handler cancelled.
@@ -419,7 +525,10 @@ private:
       }
     }
     if (!accept) {
-      SkipRefused();
+      // A refused comment, CDATA section or instruction was read whole:
+      // there is nothing more to skip.
+      if (!tag.selfContained)
+        SkipRefused();
       return CloseTags();
     }
     // Text after a CDATA section (a tag without a name) joins the element
@@ -431,7 +540,7 @@ private:
         E.FDocumentText += tag.rawText;
       Current->AppendValue(std::move(tag.value));
       if (!tag.name.empty())
-        FinishNode(tag.name, tag.attributes);
+        FinishNode(tag);
     }
     return CloseTags();
   }
@@ -441,7 +550,9 @@ private:
       throw LimitExceeded("elements", E.FLimits.elements);
   }
 
-  void FinishNode(const std::string& name, const std::string& attributes) {
+  void FinishNode(const Tag& tag) {
+    const std::string& name = tag.name;
+    const std::string& attributes = tag.attributes;
     if (name.starts_with("!--") || name == "![CDATA[") {
       Current->Kind = name == "![CDATA[" ? XmlNodeKind::CData : XmlNodeKind::Comment;
       CloseText(Current);
@@ -449,11 +560,17 @@ private:
       return;
     }
     Current->Kind = XmlNodeKind::Element;
+    if (tag.selfContained) { // an instruction inside an element
+      Current->AttributeText = attributes;
+      CloseText(Current);
+      Current = Current->Parent;
+      return;
+    }
     if (!attributes.empty())
       Current->AttributeText = attributes;
     if (E.AttributesAutoProcess && !Current->AttributeText.empty())
       Current->ParseAttributes();
-    if (SameTextIgnoringCase(name, "?xml")) {
+    if (EqualsIgnoringAsciiCase(name, "?xml")) {
       if (!Current->AttributeText.empty())
         Current->ParseAttributes();
       if (XmlNode* encoding = E.FindItem(Current, "encoding")) {
@@ -490,25 +607,40 @@ private:
     return true;
   }
 
-  // The refused element's subtree and tail are passed over.
+  // The refused element's subtree and tail are passed over: counting the
+  // start tags ("<" and a name) against their end tags ("</") and empty
+  // ends ("/>" closing a start tag).  Comments, CDATA sections and
+  // instructions are passed over whole, and a "/>" in text is text.
   void SkipRefused() {
     if (!(P + 1 < N && T[P] == '/' && T[P + 1] == '>')) {
       size_t gt = P == 0 ? std::string_view::npos : T.rfind('>', P - 1);
       P = gt == std::string_view::npos ? 0 : gt;
     }
     int depth = 1;
+    bool inStartTag = P + 1 < N && T[P] == '/' && T[P + 1] == '>';
+    QuoteFinder quotes;
     while (P < N && depth > 0) {
-      if (T[P] == '/' && P + 1 < N && T[P + 1] == '>') {
-        --depth;
-        P += 2;
-      } else if (T[P] == '<' && P + 1 < N && T[P + 1] == '/') {
+      if (inStartTag) {
+        SkipInStartTag(quotes, depth, inStartTag);
+      } else if (T[P] != '<') {
+        size_t lt = T.find('<', P);
+        P = lt == std::string_view::npos ? N : lt;
+      } else if (P + 1 < N && T[P + 1] == '/') {
         --depth;
         P += 2;
         EndTagScan(true, false);
+      } else if (T.substr(P).starts_with("<!--")) {
+        PassOver("-->", P + 4);
+      } else if (P + 9 <= N && UpperEquals(T.substr(P + 1, 8), "![CDATA[")) {
+        PassOver("]]>", P + 9);
+      } else if (T.substr(P).starts_with("<?")) {
+        PassOver("?>", P + 2);
+      } else if (T.substr(P).starts_with("<!")) {
+        PassOver(">", P + 2);
       } else {
-        if (T[P] == '<')
-          ++depth;
+        ++depth;
         ++P;
+        inStartTag = true;
       }
     }
     SkipSpace();
@@ -516,27 +648,75 @@ private:
       ++P;
   }
 
-  // From after the name to the first ">" or, outside double quotes, "/".
+  // Inside a start tag: its quoted values, then ">" (its content follows)
+  // or "/>" (it is empty).
+  void SkipInStartTag(QuoteFinder& quotes, int& depth, bool& inStartTag) {
+    char c = T[P];
+    if (c == '/' && P + 1 < N && T[P + 1] == '>') {
+      --depth;
+      P += 2;
+      inStartTag = false;
+    } else if (c == '>') {
+      ++P;
+      inStartTag = false;
+    } else if (c == '"' || (c == '\'' && FollowsEquals(P))) {
+      size_t close = quotes.ClosingQuote(T, P);
+      P = close != std::string_view::npos ? close + 1 : P + 1;
+    } else {
+      ++P;
+    }
+  }
+
+  // Whether the byte at "at" comes right after "=" (blanks between): where
+  // an attribute value begins.  Only a run of blanks right before a quote is
+  // passed over, so the scans stay linear.
+  bool FollowsEquals(size_t at) const {
+    while (at > 0 && IsXmlSpace(T[at - 1]))
+      --at;
+    return at > 0 && T[at - 1] == '=';
+  }
+
+  // Moves past the first end mark at or after from (to the end without one).
+  void PassOver(std::string_view endMark, size_t from) {
+    size_t end = T.find(endMark, std::min(from, N));
+    P = end == std::string_view::npos ? N : end + endMark.size();
+  }
+
+  // From after the name to the first ">" or "/" outside quotes.  A double
+  // quote, or a single quote where a value begins (after "="), opens a value
+  // that only the same quote closes; a value is quoted only when its closing
+  // quote comes before the next "<" (no value may hold a "<"), otherwise its
+  // quote is passed over as before: a lone double quote still hides the
+  // "/"s after it, not the ">".
   std::string AttributeTextScan() {
     size_t start = P;
-    bool quoted = false;
-    while (P < N && T[P] != '>' && (quoted || T[P] != '/')) {
-      if (T[P] == '"')
-        quoted = !quoted;
+    bool unbalanced = false;
+    QuoteFinder quotes;
+    while (P < N && T[P] != '>' && (unbalanced || T[P] != '/')) {
+      char c = T[P];
+      if ((c == '"' || (c == '\'' && FollowsEquals(P))) && !unbalanced) {
+        if (size_t close = quotes.ClosingQuote(T, P); close != std::string_view::npos) {
+          P = close + 1;
+          continue;
+        }
+      }
+      if (c == '"')
+        unbalanced = !unbalanced;
       ++P;
     }
     return std::string(T.substr(start, P - start));
   }
 
-  // Skips ">"s, then takes the text up to "<" (passed over) or "/>".
+  // Steps over the ">" that ends a tag, then takes the text up to "<"
+  // (passed over).  A ">" or "/>" inside the text is text.
   std::string_view TextScan() {
-    while (P < N && T[P] == '>')
+    if (P < N && T[P] == '>')
       ++P;
     size_t start = P;
-    while (P < N && T[P] != '<' && !(T[P] == '/' && P + 1 < N && T[P + 1] == '>'))
-      ++P;
+    size_t lt = T.find('<', P);
+    P = lt == std::string_view::npos ? N : lt;
     std::string_view text = T.substr(start, P - start);
-    if (P < N && T[P] == '<')
+    if (P < N)
       ++P;
     return text;
   }
@@ -565,10 +745,7 @@ private:
 
   static bool UpperEquals(std::string_view bytes, std::string_view upper) {
     for (size_t i = 0; i < upper.size(); ++i) {
-      char c = bytes[i];
-      if (c >= 'a' && c <= 'z')
-        c = static_cast<char>(c - 32);
-      if (c != upper[i])
+      if (AsciiUpper(bytes[i]) != upper[i])
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
 #include "zip/ZipArchive.h"
+#include "core/Ascii.h"
 
 #include "compress/Inflate.h"
 #include "core/ByteReader.h"
@@ -17,16 +18,18 @@ constexpr size_t kEndRecordSize = 22;
 constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
 constexpr uint16_t kStored = 0, kDeflated = 8;
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 } // namespace
+
+bool HasZipSignature(std::string_view bytes) {
+  return bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+bool IsZipFile(const std::string& fileName) {
+  FileStream file(fileName);
+  char head[4];
+  size_t n = file.Read(head, sizeof head);
+  return HasZipSignature(std::string_view(head, n));
+}
 
 uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
   // zlib's CRC-32 is the same reflected 0xEDB88320 checksum, computed
@@ -119,7 +122,7 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
 
 int ZipArchive::IndexOfFile(std::string_view name) const {
   for (size_t i = 0; i < FFiles.size(); ++i)
-    if (SameNameIgnoringCase(FFiles[i].FileName, name))
+    if (EqualsIgnoringAsciiCase(FFiles[i].FileName, name))
       return static_cast<int>(i);
   return -1;
 }

@@ -46,6 +46,12 @@ struct ZipEntry {
 
 using ZipEntries = std::vector<ZipEntry>;
 
+// Whether the bytes start with the ZIP local-header signature "PK\3\4".
+bool HasZipSignature(std::string_view bytes);
+// The same for the start of a file; raises FileOpenError when the file cannot
+// be opened.
+bool IsZipFile(const std::string& fileName);
+
 class ZipArchive {
 public:
   explicit ZipArchive(const Limits& limits = Limits()) : FBudget(limits) {}

@@ -20,7 +20,7 @@ public:
     DocumentReader::ParseStream(stream);
     AddText(AnsiToWide(stream.ReadRest()), OutputLines());
   }
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
   using DocumentReader::AddText;
 };
 
@@ -90,6 +90,39 @@ TEST(ReaderBase, MaxTextLengthShortTextKeepsItsLineEnd) {
   EXPECT_EQ(list.Get(0), u"abc\r\n\r\ndef");
 }
 
+TEST(ReaderBase, MaxTextLengthAgreesWithJoiningTheWholeListEachTime) {
+  // The joined entry is extended in place; it must give what joining the
+  // whole list again on every call gives, at every limit.
+  const std::u16string texts[] = {u"a", u"", u"longer line", u"\u0416\u4e2d", u"x\r\ny", u"end"};
+  for (int limit = 1; limit < 40; ++limit) {
+    EchoReader reader;
+    reader.SetMaxTextLength(limit);
+    TextLines list, reference;
+    for (const auto& text : texts) {
+      reader.AddText(text, list);
+      reference.Add(text);
+      std::u16string joined = reference.GetTextW();
+      joined.resize(std::min<size_t>(joined.size(), static_cast<size_t>(limit)));
+      reference.Clear();
+      reference.Add(joined);
+      ASSERT_EQ(list.Count(), 1);
+      EXPECT_EQ(list.Get(0), reference.Get(0)) << limit;
+    }
+  }
+}
+
+TEST(ReaderBase, MaxTextLengthStaysLinearOnALongDocument) {
+  // 200,000 paragraphs under a limit far above the text: joining the list
+  // again on every call would copy about 2 * 10^11 characters.
+  EchoReader reader;
+  reader.SetMaxTextLength(100000000);
+  TextLines list;
+  for (int i = 0; i < 200000; ++i)
+    reader.AddText(u"paragraph text", list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Get(0).size(), 16u + 199999u * 18); // each entry and its CR LF, then CR LF
+}
+
 TEST(ReaderBase, MaxTextLengthKeepsCharactersOutsideTheCodePage) {
   EchoReader reader;
   reader.SetMaxTextLength(3);
@@ -101,12 +134,13 @@ TEST(ReaderBase, MaxTextLengthKeepsCharactersOutsideTheCodePage) {
 TEST(ReaderBase, PrologueAndEpilogueBytes) {
   DateTimeFields t{2026, 3, 4, 5, 6, 7, 0};
   EXPECT_EQ(PrologueText(OutputFormat::PlainText, 1252, t), u"");
-  EXPECT_EQ(Ascii(PrologueText(OutputFormat::Rtf, 1252, t)), "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
-                                                 "{\\*\\generator Quorvane Word Document Parser;}"
-                                                 "{\\info{\\operator Quorvane Word Document Parser}"
-                                                 "{\\*\\company Quorvane Software}"
-                                                 "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
-                                                 "{\\title Quorvane Word Document Parser}}\r\n");
+  EXPECT_EQ(Ascii(PrologueText(OutputFormat::Rtf, 1252, t)),
+            "{\\rtf1\\ansi\\ansicpg1252\\uc1\r\n"
+            "{\\*\\generator Quorvane Word Document Parser;}"
+            "{\\info{\\operator Quorvane Word Document Parser}"
+            "{\\*\\company Quorvane Software}"
+            "{\\creatim\\yr2026\\mo3\\dy4\\hr5\\min6}"
+            "{\\title Quorvane Word Document Parser}}\r\n");
   EXPECT_EQ(Ascii(PrologueText(OutputFormat::Html, 1251, t)),
             "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
             "content=\"text/html; charset=windows-1251\">\r\n"
@@ -119,7 +153,8 @@ TEST(ReaderBase, PrologueAndEpilogueBytes) {
 }
 
 TEST(ReaderBase, RtfCreationTimeAtMidnightHasNoHourAndMinute) {
-  std::string rtf = Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 0, 0}));
+  std::string rtf =
+      Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 0, 0}));
   EXPECT_NE(rtf.find("{\\creatim\\yr2001\\mo12\\dy31}"), std::string::npos);
   rtf = Ascii(PrologueText(OutputFormat::Rtf, 1252, DateTimeFields{2001, 12, 31, 0, 0, 1, 0}));
   EXPECT_NE(rtf.find("{\\creatim\\yr2001\\mo12\\dy31\\hr0\\min0}"), std::string::npos);
@@ -155,15 +190,15 @@ TEST(ReaderBase, LoadFromFileChecksExistence) {
   EchoReader reader;
   std::string missing = dir.File("missing.doc");
   try {
-    reader.LoadFromFile(AnsiToWide(missing));
+    reader.LoadFromFile(missing);
     FAIL() << "no exception";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "File " + missing + " is not found.");
   }
   // A directory is not a document file.
-  EXPECT_THROW(reader.LoadFromFile(AnsiToWide(dir.Path())), Exception);
+  EXPECT_THROW(reader.LoadFromFile(dir.Path()), Exception);
 
-  reader.LoadFromFile(AnsiToWide(dir.Write("here.txt", "contents")));
+  reader.LoadFromFile(dir.Write("here.txt", "contents"));
   EXPECT_EQ(reader.Lines().Get(0), u"contents");
 }
 

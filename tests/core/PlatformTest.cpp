@@ -2,6 +2,7 @@
 #include "core/CodePage.h"
 #include "core/DateTime.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
 #include "core/Process.h"
 #include "core/Stream.h"
 #include "support/TempDir.h"
@@ -13,11 +14,46 @@
 namespace scrivlet {
 namespace {
 
-TEST(CodePage, SystemCodePageDefaultsTo1252) {
-  EXPECT_EQ(SystemCodePage(), 1252);
+TEST(CodePage, SystemCodePageSetting) {
+  EXPECT_EQ(SystemCodePage(), kDefaultSystemCodePage);
   EXPECT_FALSE(SetSystemCodePage(12345));
-  EXPECT_FALSE(SetSystemCodePage(CP_UTF8));
-  EXPECT_EQ(SystemCodePage(), 1252);
+  EXPECT_EQ(SystemCodePage(), kDefaultSystemCodePage);
+  EXPECT_TRUE(SetSystemCodePage(CP_UTF8));
+  EXPECT_EQ(SystemCodePage(), CP_UTF8);
+  EXPECT_EQ(LegacyTextCodePage(), 1252);
+  EXPECT_TRUE(SetSystemCodePage(1251));
+  EXPECT_EQ(LegacyTextCodePage(), 1251);
+  SetSystemCodePage(kDefaultSystemCodePage);
+}
+
+TEST(CodePage, SettingNamesAndCharsets) {
+  EXPECT_EQ(ParseCodePageSetting("utf-8"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("UTF8"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("65001"), CP_UTF8);
+  EXPECT_EQ(ParseCodePageSetting("1251"), 1251);
+  EXPECT_EQ(ParseCodePageSetting("932"), 932);
+  EXPECT_EQ(ParseCodePageSetting("1200"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting("12345"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting("koi8"), std::nullopt);
+  EXPECT_EQ(ParseCodePageSetting(""), std::nullopt);
+  EXPECT_STREQ(CharsetName(CP_UTF8), "utf-8");
+  EXPECT_STREQ(CharsetName(1251), "windows-1251");
+  EXPECT_STREQ(CharsetName(932), "shift_jis");
+}
+
+TEST(CodePage, BuiltInTablesAgreeWithIconvBothWays) {
+  for (int codePage :
+       {437, 850, 852, 866, 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 10000}) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+      all += static_cast<char>(b);
+    std::u16string wide = AnsiToWide(all, codePage);
+    ASSERT_EQ(wide.size(), 256u) << codePage;
+    EXPECT_EQ(WideToAnsi(wide, codePage), all) << codePage;
+  }
+  EXPECT_EQ(AnsiToWide("\xC0\xFF", 1251), u"\u0410\u044F");
+  EXPECT_EQ(WideToAnsi(u"\u0410\u20AC\u4E00", 1251), "\xC0\x88?");
+  EXPECT_EQ(AnsiToWide("\xA5", 10000), u"\u2022");
 }
 
 TEST(CodePage, SingleByteCodePages) {

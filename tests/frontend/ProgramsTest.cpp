@@ -196,7 +196,9 @@ TEST(Programs, SystemCodePageFromTheEnvironment) {
             std::string::npos)
       << page.out;
   auto latin = cgi.Request("filename=" + file);
-  EXPECT_NE(latin.out.find("<h1 align=\"center\">?</h1>\r\n<BR>\r\n??????<BR>"), std::string::npos);
+  EXPECT_NE(
+      latin.out.find("<h1 align=\"center\">?</h1>\r\n<BR>\r\n" + std::string(6, '?') + "<BR>"),
+      std::string::npos);
   auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", file}, {"SCRIVLET_CODEPAGE=1251"});
   EXPECT_NE(json.out.find("\"Title\": \"\xd0\x9f\""), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\xd0\x9f\xd1\x80\xd0\xb8"), std::string::npos); // the text in UTF-8
@@ -241,10 +243,10 @@ TEST(CommandLineProgram, ConvertsAndReportsJson) {
   EXPECT_NE(html.out.find("<font face=\"Arial\" size=\"4\"><b>A letter"), std::string::npos);
   auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", "--max-length", "8", file}, {});
   EXPECT_EQ(json.status, 0);
-  EXPECT_EQ(json.out, "{\"reader\": \"WriteReader\", \"lines\": [\"A letter\"], \"summary\": null, "
+  EXPECT_EQ(json.out, "{\"reader\": \"wri\", \"lines\": [\"A letter\"], \"summary\": null, "
                       "\"stories\": null, \"encrypted\": false, \"error\": null}\n");
   auto forced = RunChild(SCRIVLET_CLI_PATH, {"--reader", "wri", "--json", file}, {});
-  EXPECT_NE(forced.out.find("\"reader\": \"WriteReader\""), std::string::npos);
+  EXPECT_NE(forced.out.find("\"reader\": \"wri\""), std::string::npos);
   auto damaged = RunChild(SCRIVLET_CLI_PATH, {"--json", dir.Write("x.wri", "short")}, {});
   EXPECT_EQ(damaged.status, 1);
   EXPECT_NE(damaged.out.find("\"error\": \"Stream read error\"}"), std::string::npos);
@@ -265,7 +267,7 @@ TEST(CommandLineProgram, UsageAndExitStatus) {
 
   auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", "--reader", "pdf", "/nonexistent.x"}, {});
   EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.out, "{\"reader\": \"PdfReader\", \"lines\": [], \"summary\": null, "
+  EXPECT_EQ(json.out, "{\"reader\": \"pdf\", \"lines\": [], \"summary\": null, "
                       "\"stories\": null, \"encrypted\": false, "
                       "\"error\": \"File /nonexistent.x is not found.\"}\n");
   auto word = RunChild(SCRIVLET_CLI_PATH, {"--json", "--reader", "docx", "/nonexistent.x"}, {});

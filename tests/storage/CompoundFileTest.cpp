@@ -86,13 +86,12 @@ TEST(CompoundFile, SignatureAndFiles) {
   b.AddStream(u"s", "data");
   std::string bytes = b.Build();
   test::TempDir dir;
-  EXPECT_TRUE(CompoundFile::IsCompoundFile(AnsiToWide(dir.Write("a.doc", bytes))));
-  EXPECT_FALSE(CompoundFile::IsCompoundFile(AnsiToWide(dir.Write("b.doc", "PK\x03\x04"))));
-  EXPECT_FALSE(CompoundFile::IsCompoundFile(AnsiToWide(dir.File("none"))));
-  EXPECT_EQ(CompoundFile::OpenFile(AnsiToWide(dir.File("a.doc")))
-                ->OpenStream(CompoundFile::kRoot, u"s")
-                ->Data(),
-            "data");
+  EXPECT_TRUE(CompoundFile::IsCompoundFile(dir.Write("a.doc", bytes)));
+  EXPECT_FALSE(CompoundFile::IsCompoundFile(dir.Write("b.doc", "PK\x03\x04")));
+  EXPECT_FALSE(CompoundFile::IsCompoundFile(dir.File("none")));
+  EXPECT_EQ(
+      CompoundFile::OpenFile(dir.File("a.doc"))->OpenStream(CompoundFile::kRoot, u"s")->Data(),
+      "data");
   EXPECT_EQ(CompoundFile::TryOpen("not a compound file at all"), nullptr);
   EXPECT_THROW(CompoundFile("not a compound file"), StorageError);
 }

@@ -1,6 +1,8 @@
 #include "zip/ZipArchive.h"
 #include "support/ZipBuilder.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace scrivlet {
@@ -106,6 +108,14 @@ TEST(ZipArchive, DamagedArchives) {
     huge[local + 22 + i] = '\xFF';
   ZipArchive claims = Open(huge);
   EXPECT_THROW(claims.GetFileData(0), ZipCrcError);
+}
+
+TEST(ZipSignature, FirstFourBytes) {
+  test::TempDir dir;
+  EXPECT_TRUE(IsZipFile(dir.Write("a.zip", std::string("PK\x03\x04", 4))));
+  EXPECT_FALSE(IsZipFile(dir.Write("b.zip", "PK\x05\x06xxxx")));
+  EXPECT_FALSE(IsZipFile(dir.Write("c.zip", "PK")));
+  EXPECT_THROW(IsZipFile(dir.File("none")), FileOpenError);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "readers/docx/DocxReader.h"
+#include "core/Ascii.h"
+#include "core/Numbers.h"
 
+#include "core/CaseFolding.h"
 #include "core/CodePage.h"
+#include "core/DateTime.h"
 #include "core/Exception.h"
 #include "core/Process.h"
-#include "core/TextHelpers.h"
 #include "storage/CompoundFile.h"
+#include "xml/Entities.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -29,13 +33,6 @@ constexpr std::u16string_view kPassThrough[] = {
 bool IsPassThrough(std::u16string_view name) {
   return std::find(std::begin(kPassThrough), std::end(kPassThrough), name) !=
          std::end(kPassThrough);
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-           return lower(x) == lower(y);
-         });
 }
 
 // "<font><b><i>" for a style whose name says Bold and Italic; "" for
@@ -64,13 +61,12 @@ std::u16string ReferenceId(const std::u16string& attributes) {
   return attributes.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
 }
 
-// Letter case folded for the ASCII letters: the key of names that compare
-// ignoring case.
-template <class Text> Text FoldAscii(Text text) {
-  for (auto& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<typename Text::value_type>(c + 32);
-  return text;
+// Relationship identifiers compare ignoring letter case: the folded
+// identifier is the key of one.
+std::u16string FoldedId(std::u16string id) {
+  for (char16_t& c : id)
+    c = FoldCase(c);
+  return id;
 }
 
 int32_t IntegerOf(const std::u16string& text) {
@@ -79,18 +75,17 @@ int32_t IntegerOf(const std::u16string& text) {
 
 } // namespace
 
-void DocxReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
-  if (!IsZipFile(fileName)) {
-    if (CompoundFile::IsCompoundFile(fileName)) {
-      auto storage = CompoundFile::TryOpen(FileStream(WideToAnsi(fileName)).ReadAllBytes());
-      if (storage && storage->Find(CompoundFile::kRoot, u"EncryptedPackage",
-                                   CompoundFile::ElementKind::Stream))
-        throw Exception("Could not read the password protected file");
-    }
-    throw Exception("File %s is not valid MS Word document", {WideToAnsi(fileName)});
+void DocxReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
+  if (!HasZipSignature(bytes)) {
+    auto storage = CompoundFile::TryOpen(std::move(bytes));
+    if (storage &&
+        storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
+      throw Exception("Could not read the password protected file");
+    throw Exception("File %s is not valid MS Word document", {fileName});
   }
-  ParseFile(fileName);
+  MemoryStream stream(std::move(bytes));
+  ParseStream(stream);
 }
 
 void DocxReader::LoadFromStream(Stream& stream) {
@@ -114,16 +109,24 @@ void DocxReader::ParseStream(Stream& stream) {
   FParagraphTexts.assign(1, std::u16string());
   ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
+  // A member is there when GetFileByName finds it: by its name or, as some
+  // Windows zip tools write it, with "\" separators.
+  auto hasMember = [&zip](std::string name) {
+    if (zip.IndexOfFile(name) >= 0)
+      return true;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return zip.IndexOfFile(name) >= 0;
+  };
   if (ParseItems().Contains(ContentItem::Text)) {
-    if (zip.IndexOfFile("word/document.xml") >= 0)
+    if (hasMember("word/document.xml"))
       ParseMember(zip, "word/document.xml", OutputLines());
-    else if (zip.IndexOfFile("word/document2.xml") >= 0)
+    else if (hasMember("word/document2.xml"))
       ParseMember(zip, "word/document2.xml", OutputLines());
-    ParseMember(zip, "word/endnotes.xml", FEndnotes);
-    ParseMember(zip, "word/footnotes.xml", FFootnotes);
+    ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
+    ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);
     const Relationships relationships = ReadRelationships(zip);
-    ParseReferencedParts(zip, relationships, FHeaderIds, FHeaders);
-    ParseReferencedParts(zip, relationships, FFooterIds, FFooters);
+    ParseReferencedParts(zip, relationships, FHeaderIds, FStories.Headers);
+    ParseReferencedParts(zip, relationships, FFooterIds, FStories.Footers);
   }
   if (ParseItems().Contains(ContentItem::Summary)) {
     ReadPropertiesPart(zip, "docProps/core.xml");
@@ -217,7 +220,7 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
   } else if (name == u"w:sectPr" && parentIs("w:pPr")) {
     // section properties inside a paragraph: their references are read
   } else {
-    accept = parent != nullptr && SameIgnoringCase(parent->Name, "?xml");
+    accept = parent != nullptr && EqualsIgnoringAsciiCase(parent->Name, "?xml");
   }
 }
 
@@ -261,8 +264,8 @@ void DocxReader::FlushParagraph() {
     FParagraphTexts.back().clear();
 }
 
-// The document's relationships, read once: identifier (ASCII letters in
-// lower case) to target member, the first of equal identifiers standing.
+// The document's relationships, read once: folded identifier to target
+// member, the first of equal identifiers standing.
 DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) const {
   Relationships relationships;
   XmlParser engine;
@@ -273,7 +276,7 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) c
     return relationships;
   for (int i = 0; i < list->Items.Count(); ++i) {
     XmlNode* relationship = list->Items[i];
-    if (!SameIgnoringCase(relationship->Name, "Relationship"))
+    if (!EqualsIgnoringAsciiCase(relationship->Name, "Relationship"))
       continue;
     relationship->ParseAttributes();
     XmlNode* idItem = relationship->ItemByName("Id");
@@ -284,7 +287,7 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) c
     // with "/", to the package's root.
     std::string path = target ? WideToUtf8(target->GetValue()) : std::string();
     path = !path.empty() && path.front() == '/' ? path.substr(1) : "word/" + path;
-    relationships.emplace(FoldAscii(idItem->GetValue()), std::move(path));
+    relationships.emplace(FoldedId(idItem->GetValue()), std::move(path));
   }
   return relationships;
 }
@@ -295,9 +298,9 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships
                                       const TextLines& ids, TextLines& list) {
   std::set<std::string> parsed; // member names, ASCII letters folded
   for (int i = 0, count = ids.Count(); i < count; ++i) {
-    auto found = relationships.find(FoldAscii(ids.Get(i)));
+    auto found = relationships.find(FoldedId(ids.Get(i)));
     std::string member = found == relationships.end() ? "word/" : found->second;
-    std::string key = FoldAscii(member);
+    std::string key = AsciiLowerCase(member);
     std::replace(key.begin(), key.end(), '\\', '/'); // "\\" finds the same member
     if (parsed.insert(std::move(key)).second)
       ParseMember(zip, member, list);

@@ -4,7 +4,7 @@
 // and the properties parts to the summary record.
 #pragma once
 
-#include "readers/word/DocReader.h"
+#include "readers/common/WordReaderBase.h"
 
 #include <map>
 #include <string>
@@ -20,14 +20,14 @@ class DocxReader : public WordReaderBase {
 public:
   const char* ClassName() const override { return "DocxReader"; }
 
-  void LoadFromFile(const std::u16string& fileName) override;
+  void LoadFromFile(const std::string& fileName) override;
   void LoadFromStream(Stream& stream) override;
   void ParseStream(Stream& stream) override;
 
 private:
   void ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list);
   void ParseXmlPart(Stream& stream, TextLines& list);
-  // Relationship identifier (ASCII letters folded) to target part.
+  // Relationship identifier (letter case folded) to target part.
   using Relationships = std::map<std::u16string, std::string>;
   Relationships ReadRelationships(const ZipArchive& zip) const;
   void ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,

@@ -1,7 +1,9 @@
 #include "readers/epub/EpubReader.h"
+#include "core/Ascii.h"
 
+#include "core/CaseFolding.h"
 #include "core/CodePage.h"
-#include "core/TextHelpers.h"
+#include "core/DateTime.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -28,19 +30,12 @@ std::u16string AttributeValue(XmlParser& engine, XmlNode& item, std::string_view
   return attribute ? attribute->GetValue() : std::u16string();
 }
 
-int HexDigit(char c) {
-  return c >= '0' && c <= '9'   ? c - '0'
-         : c >= 'a' && c <= 'f' ? c - 'a' + 10
-         : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                : -1;
-}
-
 std::string PercentDecode(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
-        HexDigit(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+    if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+        HexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += text[i];
@@ -284,7 +279,7 @@ void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
     else if (name == "empty-line")
       AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                    : u"\r\n",
+                                                : u"\r\n",
               lines);
     return insideLine || givesLine;
   };

@@ -4,9 +4,9 @@
 // are kept as they are.
 #pragma once
 
-#include "core/Stream.h"
 #include "core/DocumentReader.h"
 #include "core/DocumentSummary.h"
+#include "core/Stream.h"
 
 #include <string>
 
@@ -22,11 +22,9 @@ public:
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 
-  const DocumentSummary* SummaryInformation() const override {
-    return &FSummaryInformation;
-  }
+  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
   void SetSummaryInformation(const DocumentSummary& summary) {
     FSummaryInformation.Assign(summary);
   }

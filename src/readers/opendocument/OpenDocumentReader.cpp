@@ -1,9 +1,10 @@
 // OpenDocument content and metadata.
 #include "readers/opendocument/OpenDocumentReader.h"
+#include "core/Numbers.h"
 
 #include "core/CodePage.h"
+#include "core/DateTime.h"
 #include "core/Exception.h"
-#include "core/TextHelpers.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -56,8 +57,8 @@ void OpenDocumentReader::ParseStream(Stream& stream) {
     AddText(GetFooterText(), OutputLines());
 }
 
-void OpenDocumentReader::ParseContentMember(const ZipArchive& zip,
-                                                   const std::string& member, TextLines& list) {
+void OpenDocumentReader::ParseContentMember(const ZipArchive& zip, const std::string& member,
+                                            TextLines& list) {
   MemoryStream stream(zip.GetFileByName(member));
   ParseContent(stream, list);
 }
@@ -82,16 +83,15 @@ void OpenDocumentReader::ParseContent(Stream& stream, TextLines& list) {
 
 // Line breaks, spaces and tabs inside paragraph text: put at their place in
 // the paragraph's text.
-void OpenDocumentReader::DoTag(XmlParser& sender, XmlNode* parent,
-                                      const std::u16string& name, const std::u16string& value,
-                                      const std::u16string& attributes) {
+void OpenDocumentReader::DoTag(XmlParser& sender, XmlNode* parent, const std::u16string& name,
+                               const std::u16string& value, const std::u16string& attributes) {
   if (parent == nullptr)
     return;
   std::u16string markup;
   if (name == u"text:line-break") {
     markup = TextFormating() == OutputFormat::Rtf    ? u"\r\n\\par "
              : TextFormating() == OutputFormat::Html ? u"<br/>"
-                                         : u"\r\n";
+                                                     : u"\r\n";
   } else if (name == u"text:s") {
     markup.assign(SpaceCount(attributes), u' ');
   } else if (name == u"text:tab") {

@@ -83,11 +83,9 @@ public:
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 
-  const DocumentSummary* SummaryInformation() const override {
-    return &FSummaryInformation;
-  }
+  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
   void SetSummaryInformation(const DocumentSummary& summary) {
     FSummaryInformation.Assign(summary);
   }

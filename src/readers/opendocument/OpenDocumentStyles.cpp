@@ -1,7 +1,9 @@
 // OpenDocument automatic styles and their CSS, with the small value parsers
 // they use.
+#include "core/Ascii.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "xml/XmlParser.h"
 
@@ -14,16 +16,13 @@ int HexPair(std::u16string_view pair) {
   int value = 0;
   bool valid = !pair.empty();
   for (char16_t c : pair) {
-    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                         : -1;
+    int digit = HexDigitValue(c);
     valid = valid && digit >= 0;
     value = value * 16 + std::max(digit, 0);
   }
   if (!valid)
     throw ConversionError("'%s' is not a valid integer value",
-                        {"$" + WideToAnsi(std::u16string(pair))});
+                          {"$" + WideToAnsi(std::u16string(pair))});
   return value;
 }
 

@@ -2,6 +2,7 @@
 // formatting.  A field is 19 (begin), its instruction, 20 (separator), its
 // result and 21 (end); it is reduced to its result, and every replacement is
 // offered to OnConvertSysChar.
+#include "core/Ascii.h"
 #include "readers/word/DocReader.h"
 
 #include <algorithm>
@@ -38,18 +39,14 @@ constexpr FieldKeyword kFieldKeywords[] = {
     {u"INCLUDEPICTURE", SpecialChar::IncludePicture},
 };
 
-// The characters below 32 that Word gives a meaning: 0-3, 5-9, 11-13,
-// 19-21 and 31.  The others, line feed among them, pass unchanged.
+// The characters below 32 are Word's marks and are converted; only the line
+// feed (the second half of a row end) passes unchanged.
 bool IsControl(char16_t c) {
-  constexpr uint32_t kControls = 0b1000'0000'0011'1000'0011'1011'1110'1111u;
-  return c < 32 && (kControls >> c & 1) != 0;
+  return c < 32 && c != u'\n';
 }
 
 SpecialChar FieldKind(std::u16string_view instruction) {
-  std::u16string upper(instruction);
-  for (char16_t& c : upper)
-    if (c >= u'a' && c <= u'z')
-      c = static_cast<char16_t>(c - 32);
+  std::u16string upper = AsciiUpperCase(std::u16string(instruction));
   for (const FieldKeyword& entry : kFieldKeywords)
     if (std::u16string_view(upper).starts_with(entry.keyword))
       return entry.kind;
@@ -80,7 +77,7 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
     char16_t c = nextIsLineFeed ? u'\n' : text[i];
     nextIsLineFeed = false;
     if (!IsControl(c)) {
-      // Characters without a meaning of their own pass unchanged.
+      // Text characters, and the line feed of a row end, pass unchanged.
       if (FField.empty()) {
         out += c;
       } else {
@@ -115,7 +112,7 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
   const OutputFormat formating = TextFormating();
   const char16_t* lineBreak = formating == OutputFormat::Rtf    ? u"\r\n\\par "
                               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                                    : u"\r\n";
+                                                                : u"\r\n";
   std::u16string result;
   SpecialChar kind = SpecialChar::None;
   switch (c) {
@@ -131,7 +128,10 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
     }
     break;
   case 9: result = u"\t"; break;
-  case 11: result = lineBreak; break;
+  case 11: // line break
+  case 14: // column break: a line break in text
+    result = lineBreak;
+    break;
   case 13:
     result = formating == OutputFormat::Html ? u"<p></p>\r\n" : lineBreak;
     kind = SpecialChar::Paragraph;
@@ -147,7 +147,10 @@ std::u16string DocReader::ConvertCharacter(char16_t c, char16_t next, bool& next
     kind = SpecialChar::FieldSeparator;
     break;
   case kFieldEnd: return FieldEndResult();
-  default: // 1, 2, 3, 5, 6, 8, 12, 31: dropped
+  case 30: // non-breaking hyphen
+    result = u"-";
+    break;
+  default: // 1-6, 8, 12, 15-18, 22-29, 31: marks without text, dropped
     break;
   }
   result = ConvertSysChar(kind, std::u16string(1, c), std::move(result));
@@ -162,13 +165,14 @@ std::u16string DocReader::FieldEndResult() {
   result = ConvertSysChar(SpecialChar::FieldEnd, std::u16string(1, kFieldEnd), std::move(result));
   if (FField.empty())
     return result;
-  std::u16string field = std::move(FField);
-  FField.clear();
+  std::u16string field;
+  field.swap(FField);
   FFieldPieces = 0;
-  if (!field.empty() && field.front() == kFieldBegin)
-    field.erase(0, 1);
-  if (!field.empty() && field.front() == u' ')
-    field.erase(0, 1);
+  // One field begin, then one blank, before the instruction.
+  size_t skip = !field.empty() && field[0] == kFieldBegin ? 1 : 0;
+  if (skip < field.size() && field[skip] == u' ')
+    ++skip;
+  field.erase(0, skip);
   // b: 1-based position of the separator, or of the last character before
   // " \" (the first switch) when there is no separator; 0 when neither.
   size_t b;

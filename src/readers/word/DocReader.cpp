@@ -8,8 +8,11 @@
 #include "core/Process.h"
 #include "core/Stream.h"
 #include "storage/CompoundFile.h"
+#include "vba/VbaListing.h"
+#include "vba/VbaProject.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace scrivlet {
@@ -41,13 +44,6 @@ bool In(int value, std::initializer_list<int> set) {
 
 // ------------------------------------------------------ WordReaderBase
 
-void WordReaderBase::Clear() {
-  DocumentReader::Clear();
-  for (TextLines* list :
-       {&FMacros, &FFootnotes, &FHeaders, &FFooters, &FComments, &FEndnotes, &FTextBoxes})
-    list->Clear();
-}
-
 // ------------------------------------------------------------ DocReader
 
 void DocReader::Clear() {
@@ -62,28 +58,27 @@ bool DocReader::IsEncrypted() {
 }
 
 uint16_t DocReader::Fib16(size_t offset) const {
-  return static_cast<uint16_t>(FFib[offset] | FFib[offset + 1] << 8);
+  return ByteReader::Get16(
+      std::string_view(reinterpret_cast<const char*>(FFib.data()), FFib.size()), offset);
 }
 
 uint32_t DocReader::Fib32(size_t offset) const {
   return Fib16(offset) | static_cast<uint32_t>(Fib16(offset + 2)) << 16;
 }
 
-void DocReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
+void DocReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
   Clear();
   FCodePage = -1;
   FPropertySetCodePage = 0;
   FFib.fill(0);
-  if (CompoundFile::IsCompoundFile(fileName)) {
-    WalkStorage(*CompoundFile::OpenFile(fileName));
+  if (CompoundFile::HasSignature(bytes)) {
+    WalkStorage(CompoundFile(std::move(bytes)));
     return;
   }
-  FileStream file(WideToAnsi(fileName));
-  std::string main = file.ReadAllBytes();
-  if (main.size() < 4 || !IsMagicNumber(ByteReader::Get16(main, 0)))
-    throw Exception("File %s is not valid MS Word document", {WideToAnsi(fileName)});
-  ParseMainStream(main, nullptr);
+  if (bytes.size() < 4 || !IsMagicNumber(ByteReader::Get16(bytes, 0)))
+    throw Exception("File %s is not valid MS Word document", {fileName});
+  ParseMainStream(bytes, nullptr);
 }
 
 void DocReader::ParseStream(Stream& stream) {
@@ -130,17 +125,34 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
     FPropertySetCodePage = PropertySetCodePage(summary->Data());
+  WalkElements(storage);
+  // The macros come after the text, which starts by clearing every list,
+  // whatever the order of the storage's elements.
+  if (ParseItems().Contains(ContentItem::Macros))
+    ListMacros(storage);
+}
+
+void DocReader::ListMacros(const CompoundFile& storage) {
+  FStories.Macros.Clear();
+  std::optional<uint32_t> macros =
+      storage.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
+  if (!macros)
+    return;
+  // A damaged project ends the listing where the damage starts; it never
+  // ends the conversion.
+  for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros)))
+    FStories.Macros.Add(std::move(entry));
+}
+
+void DocReader::WalkElements(const CompoundFile& storage) {
   // Each of the main stream and the property sets is read once, from the
   // first entry of its name: a directory that repeats a name must not make
   // the document be read again for every copy.
   bool mainRead = false, summaryRead = false, documentSummaryRead = false;
   for (const auto& element : storage.Elements(CompoundFile::kRoot)) {
     const std::u16string& name = element.name;
-    if (element.kind == CompoundFile::ElementKind::Storage) {
-      // The "Macros" storage holds the VBA project; its source is not
-      // extracted by this version.
-      continue;
-    }
+    if (element.kind == CompoundFile::ElementKind::Storage)
+      continue; // "Macros" is read after the walk
     if (name == u"WordDocument") {
       if (std::exchange(mainRead, true))
         continue;

@@ -10,8 +10,7 @@
 // fields to their results.
 #pragma once
 
-#include "core/DocumentReader.h"
-#include "core/DocumentSummary.h"
+#include "readers/common/WordReaderBase.h"
 
 #include <array>
 #include <cstdint>
@@ -23,31 +22,6 @@ namespace scrivlet {
 
 class CompoundFile;
 
-// What the two Word readers share: the story lists and the summary record.
-class WordReaderBase : public DocumentReader {
-public:
-  void Clear() override;
-
-  const DocumentSummary* SummaryInformation() const override {
-    return &FSummaryInformation;
-  }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
-
-  const TextLines& Macros() const { return FMacros; }
-  const TextLines& Footnotes() const { return FFootnotes; }
-  const TextLines& Headers() const { return FHeaders; }
-  const TextLines& Footers() const { return FFooters; }
-  const TextLines& Comments() const { return FComments; }
-  const TextLines& Endnotes() const { return FEndnotes; }
-  const TextLines& TextBoxes() const { return FTextBoxes; }
-
-protected:
-  TextLines FMacros, FFootnotes, FHeaders, FFooters, FComments, FEndnotes, FTextBoxes;
-  DocumentSummary FSummaryInformation;
-};
-
 using DefaultLanguageEvent = std::function<void(DocumentReader& sender, uint16_t& docLang)>;
 
 class DocReader : public WordReaderBase {
@@ -58,7 +32,7 @@ public:
   // Converts Word's control characters and fields for the formatting.
   void AddText(std::u16string text, TextLines& list) override;
   void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::u16string& fileName) override;
+  void LoadFromFile(const std::string& fileName) override;
   bool IsEncrypted() override;
 
   // 2, 5, 6, 7, 8, or 0 (nFib 103), as the FIB tells.
@@ -86,6 +60,9 @@ private:
   };
 
   void WalkStorage(const CompoundFile& storage);
+  void WalkElements(const CompoundFile& storage);
+  // Fills the macro list from the VBA project in the "Macros" storage.
+  void ListMacros(const CompoundFile& storage);
   void ParseMainStream(const std::string& main, const CompoundFile* storage);
   void ReadFib(const std::string& main);
   static int PropertySetCodePage(const std::string& data);

@@ -31,7 +31,7 @@ struct Story {
 // with n + 1 character positions and n piece descriptors.  Without a table
 // the text is one piece from fcMin.
 std::vector<DocReader::Segment> DocReader::ReadPieceTable(const std::string& main,
-                                                                      const std::string* table) {
+                                                          const std::string* table) {
   const uint32_t fcMin = Fib32(kFcMin), fcMac = Fib32(kFcMac);
   const int codePage = DocumentCodePage();
   const bool extendedCharacters = (Fib16(kFlags) & kFlagExtendedCharacters) != 0;
@@ -108,7 +108,7 @@ std::vector<DocReader::Segment> DocReader::ReadPieceTable(const std::string& mai
 // past it in 16-bit units, and not past the stream.  Bytes that are not
 // UTF-16 land one by one; the buffer's unread rest stays zero.
 std::vector<DocReader::Segment> DocReader::LonePiece(Segment piece, uint32_t fcMac,
-                                                                 size_t streamSize) {
+                                                     size_t streamSize) {
   uint64_t count = piece.Length();
   uint64_t units = fcMac < piece.offset ? 0 : (fcMac - piece.offset) / piece.bytesPerChar + 1;
   units = std::min({units, count, (streamSize - piece.offset) / piece.bytesPerChar});
@@ -128,7 +128,7 @@ std::vector<DocReader::Segment> DocReader::LonePiece(Segment piece, uint32_t fcM
 // The characters from cpStart to cpEnd of the pieces laid end to end,
 // decoded.
 std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
-                                            uint32_t cpEnd) const {
+                                      uint32_t cpEnd) const {
   std::u16string text;
   uint32_t cp = 0;
   for (const Segment& piece : FSegments) {
@@ -143,8 +143,7 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
         size_t at = text.size();
         text.resize(at + bytes.size() / 2);
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-          text[at + i / 2] = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
-                                                   static_cast<uint8_t>(bytes[i + 1]) << 8);
+          text[at + i / 2] = static_cast<char16_t>(ByteReader::Get16(bytes, i));
       } else {
         text += AnsiToWide(bytes, piece.codePage);
       }
@@ -184,9 +183,10 @@ void DocReader::ReadText(const std::string& main, const std::string* table) {
 // footnotes, headers, macros, annotations, endnotes, text boxes and header
 // text boxes, each after the one before.
 void DocReader::ReadStories(const std::string& main) {
-  const Story stories[] = {{80, &FFootnotes}, {84, &FHeaders},  {88, nullptr},
-                           {92, &FComments},  {96, &FEndnotes}, {100, &FTextBoxes},
-                           {104, &FTextBoxes}};
+  const Story stories[] = {
+      {80, &FStories.Footnotes}, {84, &FStories.Headers},  {88, nullptr},
+      {92, &FStories.Comments},  {96, &FStories.Endnotes}, {100, &FStories.TextBoxes},
+      {104, &FStories.TextBoxes}};
   uint32_t textEnd = 0;
   for (const Segment& piece : FSegments)
     textEnd += piece.Length();

@@ -3,7 +3,7 @@
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
-#include "readers/write/WriteReader.h"
+#include "core/Markup.h"
 #include "storage/CompoundFile.h"
 
 namespace scrivlet {
@@ -54,15 +54,14 @@ void WordPerfectReader::Clear() {
   FAlignment.clear();
 }
 
-void WordPerfectReader::LoadFromFile(const std::u16string& fileName) {
-  DocumentReader::LoadFromFile(fileName);
+void WordPerfectReader::LoadFromFile(const std::string& fileName) {
+  std::string bytes = ReadWholeFile(fileName);
   Clear();
-  if (CompoundFile::IsCompoundFile(fileName)) {
-    ReadStorage(*CompoundFile::OpenFile(fileName));
+  if (CompoundFile::HasSignature(bytes)) {
+    ReadStorage(CompoundFile(std::move(bytes)));
     return;
   }
-  FileStream file(WideToAnsi(fileName));
-  ParseDocument(file.ReadAllBytes());
+  ParseDocument(bytes);
 }
 
 void WordPerfectReader::ParseStream(Stream& stream) {
@@ -337,11 +336,15 @@ std::string WordPerfectReader::TabGroup(uint8_t subfunction) {
   case 0x40:
     if (formating == OutputFormat::Html)
       FAlignment = "center";
-    return formating == OutputFormat::Rtf ? "\\pard\\qc " : formating == OutputFormat::Html ? "" : "\t";
+    return formating == OutputFormat::Rtf    ? "\\pard\\qc "
+           : formating == OutputFormat::Html ? ""
+                                             : "\t";
   case 0x80:
     if (formating == OutputFormat::Html)
       FAlignment = "right";
-    return formating == OutputFormat::Rtf ? "\\pard\\qr " : formating == OutputFormat::Html ? "" : "\t";
+    return formating == OutputFormat::Rtf    ? "\\pard\\qr "
+           : formating == OutputFormat::Html ? ""
+                                             : "\t";
   default: return "";
   }
 }

@@ -41,7 +41,7 @@ public:
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::u16string& fileName) override;
+  void LoadFromFile(const std::string& fileName) override;
   bool IsEncrypted() override { return FEncryption != 0; }
 
   const WordPerfectPacketList& Packets() const { return FPackets; }

@@ -60,20 +60,6 @@ private:
 
 } // namespace
 
-std::string HtmlFontSize(int points) {
-  if (points >= 6 && points <= 7)
-    return "1";
-  if (points >= 8 && points <= 9)
-    return "2";
-  if (points >= 14 && points <= 17)
-    return "4";
-  if (points >= 18 && points <= 23)
-    return "5";
-  if (points >= 24 && points <= 35)
-    return "6";
-  return "-1";
-}
-
 // The character runs of the document, read page by page as far as the
 // paragraphs need them.  Runs must move forward through the text; one that
 // ends before it starts is damage, reported like a misplaced page.
@@ -209,13 +195,17 @@ std::string WriteReader::ReadParagraphs() {
       PageEntry entry = Entry(page, k);
       if (entry.limit < start)
         FcFirstWrong(); // paragraphs must move forward through the text
-      body += formating == OutputFormat::Rtf ? "\\par " : formating == OutputFormat::Html ? "<p>" : "";
+      body += formating == OutputFormat::Rtf    ? "\\par "
+              : formating == OutputFormat::Html ? "<p>"
+                                                : "";
       int flags = PropertyBlock(page, entry.propertyOffset).Get(17, 0);
       bool runningHeadOrFoot = flags & 0x06;
       bool picture = flags & 0x10;
       if (!runningHeadOrFoot && !picture)
         WriteParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), body);
-      body += formating == OutputFormat::Rtf ? "\r\n" : formating == OutputFormat::Html ? "</p>" : "";
+      body += formating == OutputFormat::Rtf    ? "\r\n"
+              : formating == OutputFormat::Html ? "</p>"
+                                                : "";
       start = entry.limit;
       if (start >= FTextEnd)
         return body;
@@ -238,7 +228,7 @@ uint32_t WriteReader::ParagraphTextEnd(uint32_t limit) const {
 // that ends exactly at start is emitted with empty text.  The runs after the
 // one that reaches past end, or that ends the text, are not looked at.
 void WriteReader::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end,
-                                  std::string& out) {
+                                     std::string& out) {
   size_t& first = runs.First();
   while (runs.At(first).limit < start)
     ++first;

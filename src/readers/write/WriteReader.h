@@ -17,10 +17,6 @@
 
 namespace scrivlet {
 
-// A size in whole points as the value of an HTML font "size" attribute;
-// "-1" for the sizes that keep the browser's normal size.
-std::string HtmlFontSize(int points);
-
 struct WriteFont {
   uint8_t FontFamily = 0;
   std::string FontName; // up to its first zero byte
@@ -34,7 +30,7 @@ public:
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::u16string& fileName) override { ParseFile(fileName); }
+  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 
   const WriteFontList& Fonts() const { return FFonts; }
 

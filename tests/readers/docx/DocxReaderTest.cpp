@@ -41,8 +41,8 @@ std::vector<std::u16string> Lines(const TextLines& list) {
 }
 
 std::unique_ptr<DocxReader> Load(const std::string& package,
-                                       OutputFormat formating = OutputFormat::PlainText,
-                                       ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+                                 OutputFormat formating = OutputFormat::PlainText,
+                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
   auto reader = std::make_unique<DocxReader>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
@@ -83,14 +83,17 @@ TEST(WordXBody, DeletionsAndInsertions) {
                      "<w:ins>" +
                      WRun("new") + "</w:ins></w:p>";
   EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"keep-old+new"});
-  EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1), u"<p>keep<s>old</s><u>new</u></p>");
+  EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1),
+            u"<p>keep<s>old</s><u>new</u></p>");
 }
 
 TEST(WordXBody, HiddenRuns) {
   std::string body = "<w:p>" + WRun("shown") + WRun("hidden", "<w:rPr><w:vanish/></w:rPr>") +
                      WRun("again") + "</w:p>";
   EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"shownagain"});
-  EXPECT_EQ(Lines(Load(Package(body), OutputFormat::PlainText, {ContentItem::Text, ContentItem::HiddenText})->Lines()),
+  EXPECT_EQ(Lines(Load(Package(body), OutputFormat::PlainText,
+                       {ContentItem::Text, ContentItem::HiddenText})
+                      ->Lines()),
             L{u"shownhiddenagain"});
 }
 
@@ -205,7 +208,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   DocxReader reader;
   auto failure = [&](const std::string& path) {
     try {
-      reader.LoadFromFile(AnsiToWide(path));
+      reader.LoadFromFile(path);
     } catch (const Exception& e) {
       return e.Message();
     }
@@ -220,7 +223,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   wrapped.AddStream(u"Package", Package("<w:p>" + WRun("wrapped") + "</w:p>"));
   EXPECT_EQ(Lines(Load(wrapped.Build())->Lines()), L{u"wrapped"});
   EXPECT_EQ(Lines(Load(Package("<w:p>" + WRun("file") + "</w:p>"))->Lines()), L{u"file"});
-  reader.LoadFromFile(AnsiToWide(dir.Write("real.docx", Package("<w:p>" + WRun("x") + "</w:p>"))));
+  reader.LoadFromFile(dir.Write("real.docx", Package("<w:p>" + WRun("x") + "</w:p>")));
   EXPECT_EQ(Lines(reader.Lines()), L{u"x"});
 }
 
@@ -241,13 +244,13 @@ TEST(WordXCorpus, RealDocumentsConvert) {
       continue; // the folder also holds reference texts
     DocxReader reader;
     try {
-      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+      reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file") << name;
     }
   }
   DocxReader greek;
-  greek.LoadFromFile(AnsiToWide((dir / "cos_greek_alphabet.docx").string()));
+  greek.LoadFromFile((dir / "cos_greek_alphabet.docx").string());
   EXPECT_NE(greek.Lines().GetTextW().find(u"\u0391\u03b1 Alpha"), std::u16string::npos);
 }
 

@@ -44,8 +44,9 @@ std::string Item(const std::string& id, const std::string& href,
   return "<item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>";
 }
 
-std::unique_ptr<EpubReader> Load(const std::string& bytes, OutputFormat formating = OutputFormat::PlainText,
-                               ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+std::unique_ptr<EpubReader> Load(const std::string& bytes,
+                                 OutputFormat formating = OutputFormat::PlainText,
+                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
   auto reader = std::make_unique<EpubReader>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
@@ -87,7 +88,8 @@ TEST(EpubReader, TextInOtherBlocks) {
                        "</ul><table><tr><td>cell</td></tr></table><div>intro<p>kept</p></div>")}};
   EXPECT_EQ(Body(*Load(book.Build())),
             (L{u"April is the cruellest month", u"Lilacs", u"item", u"para", u"cell", u"kept"}));
-  EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Html))[0], u"<p>April is the cruellest month</p>");
+  EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Html))[0],
+            u"<p>April is the cruellest month</p>");
 }
 
 TEST(EpubReader, MetadataTimestampAndCover) {
@@ -162,7 +164,7 @@ TEST(EpubCorpus, RealBooksConvert) {
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     EpubReader reader;
-    EXPECT_NO_THROW(reader.LoadFromFile(AnsiToWide(entry.path().string()))) << entry.path();
+    EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GT(reader.Lines().Count(), 2) << entry.path();
   }
 }

@@ -9,8 +9,9 @@
 namespace scrivlet {
 namespace {
 
-std::unique_ptr<FictionBookReader> Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
-                                   ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+std::unique_ptr<FictionBookReader>
+Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
+     ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
   auto reader = std::make_unique<FictionBookReader>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
@@ -149,11 +150,11 @@ TEST(FictionBookCorpus, RealBooksConvert) {
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     FictionBookReader reader;
-    EXPECT_NO_THROW(reader.LoadFromFile(AnsiToWide(entry.path().string()))) << entry.path();
+    EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GE(reader.Lines().Count(), 2) << entry.path();
   }
   FictionBookReader book;
-  book.LoadFromFile(AnsiToWide((dir / "seb_book1.fb2").string()));
+  book.LoadFromFile((dir / "seb_book1.fb2").string());
   EXPECT_NE(book.Lines().GetTextW().find(u"\u0420\u043e\u0431\u0438\u043d\u0437\u043e\u043d\u044b"),
             std::u16string::npos);
 }

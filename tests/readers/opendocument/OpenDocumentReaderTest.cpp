@@ -30,7 +30,8 @@ std::string Package(const std::string& content, const std::string& meta = "") {
 }
 
 template <class Reader = OpenDocumentTextReader>
-std::unique_ptr<Reader> Load(const std::string& package, OutputFormat formating = OutputFormat::PlainText) {
+std::unique_ptr<Reader> Load(const std::string& package,
+                             OutputFormat formating = OutputFormat::PlainText) {
   auto reader = std::make_unique<Reader>();
   reader->SetTextFormating(formating);
   MemoryStream stream(package);
@@ -219,7 +220,7 @@ TEST(OpenDocumentCorpus, RealDocumentsConvert) {
       for (OutputFormat f : {OutputFormat::PlainText, OutputFormat::Html}) {
         reader->SetTextFormating(f);
         try {
-          reader->LoadFromFile(AnsiToWide(entry.path().string()));
+          reader->LoadFromFile(entry.path().string());
         } catch (const Exception& e) {
           EXPECT_EQ(e.Message(), "Could not read the password protected file") << entry.path();
         }

@@ -33,7 +33,7 @@ std::u16string Body(const std::string& body, OutputFormat formating) {
   std::u16string head = reader.GetHeaderText(), foot = reader.GetFooterText();
   size_t headEnd = formating == OutputFormat::Html  ? all.find(u"#FFFFFF\">\r\n") + 11
                    : formating == OutputFormat::Rtf ? all.find(u"}}\r\n") + 4
-                                        : 0;
+                                                    : 0;
   return all.substr(headEnd, all.size() - headEnd - foot.size());
 }
 
@@ -167,11 +167,11 @@ TEST(WordPerfectFiles, CompoundFileWrapper) {
   EXPECT_EQ(Convert(wrapper.Build()), Convert(b.Build()));
   test::TempDir dir;
   WordPerfectReader reader;
-  reader.LoadFromFile(AnsiToWide(dir.Write("doc.wpd", wrapper.Build())));
+  reader.LoadFromFile(dir.Write("doc.wpd", wrapper.Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Wrapped\r\n");
   test::CompoundFileBuilder without;
   without.AddStream(u"perfectoffice_main", b.Build()); // the name is exact
-  reader.LoadFromFile(AnsiToWide(dir.Write("none.wpd", without.Build())));
+  reader.LoadFromFile(dir.Write("none.wpd", without.Build()));
   EXPECT_EQ(reader.Lines().Count(), 0);
 }
 
@@ -182,7 +182,7 @@ TEST(WordPerfectCorpus, RealDocumentsConvert) {
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     WordPerfectReader reader;
     try {
-      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+      reader.LoadFromFile(entry.path().string());
       EXPECT_EQ(reader.Lines().Count(), 1);
     } catch (const Exception& e) {
       // WordPerfect 5 files are older than this reader's format.

@@ -33,7 +33,8 @@ std::string Body(const std::string& file, OutputFormat formating) {
   std::string all = Convert(file, formating);
   std::string head = WideToAnsi(reader.GetHeaderText());
   std::string foot = WideToAnsi(reader.GetFooterText());
-  size_t headEnd = formating == OutputFormat::Html ? all.find("#FFFFFF\">\r\n") + 11 : all.find("}}\r\n") + 4;
+  size_t headEnd =
+      formating == OutputFormat::Html ? all.find("#FFFFFF\">\r\n") + 11 : all.find("}}\r\n") + 4;
   EXPECT_TRUE(all.ends_with(foot));
   return all.substr(headEnd, all.size() - headEnd - foot.size());
 }
@@ -63,7 +64,8 @@ TEST(WriteReader, DefaultPropertiesInEachFormatting) {
   int entries = 0;
   EXPECT_EQ(Convert(file, OutputFormat::PlainText, &entries), "Hello\r");
   EXPECT_EQ(entries, 1);
-  EXPECT_EQ(Body(file, OutputFormat::Html), "<p><font face=\"Arial\" size=\"-1\">Hello\r</font></p>");
+  EXPECT_EQ(Body(file, OutputFormat::Html),
+            "<p><font face=\"Arial\" size=\"-1\">Hello\r</font></p>");
   EXPECT_EQ(Body(file, OutputFormat::Rtf), "\\par \\pard\\f0\\fs24 \\fs24 Hello\r\r\n");
 }
 
@@ -77,12 +79,13 @@ TEST(WriteReader, BoldRunBetweenPlainRuns) {
   b.AddRun(15);
   b.AddParagraph(15);
   b.AddFont(0, "Times");
-  EXPECT_EQ(Body(b.Build(), OutputFormat::Html), "<p><font face=\"Times\" size=\"-1\">one </font>"
-                                     "<font face=\"Times\" size=\"-1\"><b>two</b></font>"
-                                     "<font face=\"Times\" size=\"-1\"> three\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"Times\" size=\"-1\">one </font>"
+            "<font face=\"Times\" size=\"-1\"><b>two</b></font>"
+            "<font face=\"Times\" size=\"-1\"> three\r</font></p>");
   EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f0\\fs24 \\fs24 one "
-                                    "\\pard\\f0\\fs24 \\fs24 \\b two\\b0 "
-                                    "\\pard\\f0\\fs24 \\fs24  three\r\r\n");
+                                                "\\pard\\f0\\fs24 \\fs24 \\b two\\b0 "
+                                                "\\pard\\f0\\fs24 \\fs24  three\r\r\n");
   EXPECT_EQ(Convert(b.Build()), "one two three\r");
 }
 
@@ -102,8 +105,9 @@ TEST(WriteReader, AttributesSizesAndPositions) {
   EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
             "<p><font face=\"F\" size=\"4\"><i><u><sub>a</i></u></sub></font>"
             "<font face=\"F\"><sup>b\r</sup></font></p>");
-  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f0\\fs28 \\fs28 \\i \\ul a\\i0 \\ul0 "
-                                    "\\pard\\f0\\fs0 b\r\r\n");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf),
+            "\\par \\pard\\f0\\fs28 \\fs28 \\i \\ul a\\i0 \\ul0 "
+            "\\pard\\f0\\fs0 b\r\r\n");
   EXPECT_EQ(Convert(b.Build()), "ab\r");
 }
 
@@ -152,15 +156,17 @@ TEST(WriteReader, FontIndexIsClampedToTheList) {
   b.runs.clear();
   b.AddRun(3, high.Bytes());
   for (int i = 3; i < 201; ++i)
-    b.AddFont(0, "N" + std::to_string(i));
+    b.AddFont(0, std::string("N").append(std::to_string(i)));
   b.entriesPerPage = 4;
-  EXPECT_EQ(Body(b.Build(), OutputFormat::Html), "<p><font face=\"N200\" size=\"-1\">x\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"N200\" size=\"-1\">x\r</font></p>");
 }
 
 TEST(WriteReader, NoFontsGivesAnEmptyFace) {
   WriteBuilder b = HelloDocument();
   b.fonts.clear();
-  EXPECT_EQ(Body(b.Build(), OutputFormat::Html), "<p><font face=\"\" size=\"-1\">Hello\r</font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"\" size=\"-1\">Hello\r</font></p>");
   EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf), "\\par \\pard\\f-1\\fs24 \\fs24 Hello\r\r\n");
   b.withFontTable = false;
   EXPECT_EQ(Convert(b.Build()), "Hello\r");
@@ -286,9 +292,9 @@ TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
 TEST(WriteReader, LoadsFromFile) {
   test::TempDir dir;
   WriteReader reader;
-  reader.LoadFromFile(AnsiToWide(dir.Write("a.wri", HelloDocument().Build())));
+  reader.LoadFromFile(dir.Write("a.wri", HelloDocument().Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Hello\r");
-  EXPECT_THROW(reader.LoadFromFile(AnsiToWide(dir.File("none.wri"))), Exception);
+  EXPECT_THROW(reader.LoadFromFile(dir.File("none.wri")), Exception);
 }
 
 // Real Write files from the shared corpus, when it is there: every file
@@ -309,13 +315,14 @@ TEST(WriteCorpus, RealFilesConvert) {
     WriteReader reader;
     for (OutputFormat f : {OutputFormat::Html, OutputFormat::Rtf, OutputFormat::PlainText}) {
       reader.SetTextFormating(f);
-      EXPECT_NO_THROW(reader.LoadFromFile(AnsiToWide(entry.path().string()))) << entry.path();
+      EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
       EXPECT_EQ(reader.Lines().Count(), 1) << entry.path();
     }
     auto passage = passages.find(entry.path().filename().string());
-    if (passage != passages.end())
+    if (passage != passages.end()) {
       EXPECT_NE(WideToAnsi(reader.Lines().Get(0)).find(passage->second), std::string::npos)
           << entry.path();
+    }
     ++converted;
   }
   EXPECT_GT(converted, 0);
@@ -330,7 +337,7 @@ TEST(WriteCorpus, BrokenFilesFailCleanly) {
     WriteReader reader;
     reader.SetTextFormating(OutputFormat::Html);
     try {
-      reader.LoadFromFile(AnsiToWide(entry.path().string()));
+      reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_FALSE(e.Message().empty());
     }

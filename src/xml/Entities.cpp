@@ -1,10 +1,9 @@
-#include "core/TextHelpers.h"
+#include "xml/Entities.h"
 
-#include "core/CodePage.h"
-#include "core/Stream.h"
+#include "core/Ascii.h"
+#include "core/Utf8.h"
 
-#include <charconv>
-#include <optional>
+#include <cstdint>
 
 namespace scrivlet {
 namespace {
@@ -23,11 +22,6 @@ constexpr Entity kEntities[] = {
     {u"&nbsp", u""},       {u"&car", u"\n"},     {u"&ret", u"\r"},
 };
 
-bool IsDigit(char16_t c, bool hex) {
-  return (c >= u'0' && c <= u'9') ||
-         (hex && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
-}
-
 // The value of a digit string, or -1 when it is empty or too large to be a
 // character.
 int64_t DigitValue(std::u16string_view digits, bool hex) {
@@ -35,7 +29,7 @@ int64_t DigitValue(std::u16string_view digits, bool hex) {
     return -1;
   int64_t value = 0;
   for (char16_t c : digits) {
-    int digit = c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10;
+    int digit = HexDigitValue(c);
     value = value * (hex ? 16 : 10) + digit;
     if (value > 0x10FFFF)
       return -1;
@@ -43,66 +37,7 @@ int64_t DigitValue(std::u16string_view digits, bool hex) {
   return value;
 }
 
-void AppendCodePoint(std::u16string& out, uint32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 | c >> 10);
-    out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
-  }
-}
-
-// A whole number of optional sign and decimal digits.
-std::optional<int> FieldValue(std::u16string_view field) {
-  std::string ascii;
-  for (char16_t c : field) {
-    if (c > 0x7F)
-      return std::nullopt;
-    ascii += static_cast<char>(c);
-  }
-  std::string_view digits = ascii;
-  if (!digits.empty() && digits.front() == '+')
-    digits.remove_prefix(1);
-  int value = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-    return std::nullopt;
-  return value;
-}
-
-std::u16string_view Field(std::u16string_view text, size_t start, size_t length) {
-  return start < text.size() ? text.substr(start, length) : std::u16string_view();
-}
-
-char16_t FoldCase(char16_t c) {
-  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-    return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x410 && c <= 0x42F)
-    return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x400 && c <= 0x40F)
-    return static_cast<char16_t>(c + 0x50);
-  return c;
-}
-
 } // namespace
-
-int64_t Utf8ToWide(char16_t* dest, size_t maxDestChars, const char* source, size_t sourceBytes) {
-  if (source == nullptr)
-    return 0;
-  std::string_view bytes(source, sourceBytes);
-  if (dest == nullptr)
-    return static_cast<int64_t>(Utf8ToUtf16(bytes).size()) + 1;
-  if (maxDestChars == 0)
-    return 0;
-  size_t written = DecodeUtf8(bytes, dest, maxDestChars - 1);
-  dest[written] = u'\0';
-  return static_cast<int64_t>(written) + 1;
-}
-
-std::u16string DecodeUtf8Text(std::string_view bytes) {
-  return Utf8ToUtf16(bytes);
-}
 
 // The text is rebuilt in one pass.  Every character goes to the output;
 // when the output then ends with the entity, that occurrence is the first
@@ -184,7 +119,7 @@ void DecodeNumericEntities(std::u16string& text) {
     if (hex)
       ++digits;
     size_t end = digits;
-    while (end < text.size() && IsDigit(text[end], hex))
+    while (end < text.size() && (hex ? HexDigitValue(text[end]) >= 0 : IsAsciiDigit(text[end])))
       ++end;
     int64_t value = DigitValue(std::u16string_view(text).substr(digits, end - digits), hex);
     bool valid = (value >= 0 && value <= 0xFFFE) || (value >= 0x10000 && value <= 0x10FFFF);
@@ -214,64 +149,6 @@ void DecodeEntities(std::u16string& text) {
   for (const Entity& entity : kEntities)
     ReplaceEntity(entity.text, entity.replacement, text);
   DecodeNumericEntities(text);
-}
-
-OleDate XmlDateToDateTime(std::u16string_view text) {
-  if (text.empty())
-    return 0;
-  auto year = FieldValue(Field(text, 0, 4)), month = FieldValue(Field(text, 5, 2)),
-       day = FieldValue(Field(text, 8, 2)), hour = FieldValue(Field(text, 11, 2)),
-       minute = FieldValue(Field(text, 14, 2)), second = FieldValue(Field(text, 17, 2));
-  if (!year || !month || !day || !hour || !minute || !second)
-    return 0;
-  OleDate value = 0;
-  if (!TryEncodeDateTime({*year, *month, *day, *hour, *minute, *second, 0}, value))
-    return 0;
-  return value;
-}
-
-double DotStrToFloat(std::u16string_view text, double defaultValue) {
-  std::string ascii;
-  for (char16_t c : text) {
-    if (c > 0x7F)
-      return defaultValue;
-    ascii += static_cast<char>(c);
-  }
-  size_t i = 0;
-  while (i < ascii.size() && ascii[i] == ' ')
-    ++i;
-  std::string_view number = std::string_view(ascii).substr(i);
-  if (!number.empty() && number.front() == '+') {
-    number.remove_prefix(1);
-    if (!number.empty() && number.front() == '-')
-      return defaultValue;
-  }
-  // Only sign, digits, ".", digits and exponent: from_chars would also take
-  // "inf", "nan" and hexadecimal forms.
-  if (number.empty() || number.find_first_of("nNiIxXpP") != std::string_view::npos)
-    return defaultValue;
-  double value = 0;
-  auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                      std::chars_format::general);
-  if (error != std::errc() || end != number.data() + number.size())
-    return defaultValue;
-  return value;
-}
-
-bool IsZipFile(const std::u16string& fileName) {
-  FileStream file(WideToAnsi(fileName));
-  char head[8];
-  size_t n = file.Read(head, sizeof head);
-  return n >= 4 && head[0] == 'P' && head[1] == 'K' && head[2] == '\x03' && head[3] == '\x04';
-}
-
-bool SameNameText(bool caseSensitive, std::u16string_view a, std::u16string_view b) {
-  if (caseSensitive || a.size() != b.size())
-    return a == b;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i]))
-      return false;
-  return true;
 }
 
 } // namespace scrivlet

@@ -1,0 +1,60 @@
+#include "core/Numbers.h"
+
+#include "core/Exception.h"
+
+#include <charconv>
+#include <string>
+
+namespace scrivlet {
+
+int32_t StrToInt(std::string_view text) {
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (!digits.empty() && digits.front() == '-')
+      throw ConversionError("'%s' is not a valid integer value", {text});
+  }
+  int32_t value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    throw ConversionError("'%s' is not a valid integer value", {text});
+  return value;
+}
+
+int32_t StrToIntDef(std::string_view text, int32_t fallback) {
+  try {
+    return StrToInt(text);
+  } catch (const ConversionError&) {
+    return fallback;
+  }
+}
+
+double DotStrToFloat(std::u16string_view text, double defaultValue) {
+  std::string ascii;
+  for (char16_t c : text) {
+    if (c > 0x7F)
+      return defaultValue;
+    ascii += static_cast<char>(c);
+  }
+  size_t i = 0;
+  while (i < ascii.size() && ascii[i] == ' ')
+    ++i;
+  std::string_view number = std::string_view(ascii).substr(i);
+  if (!number.empty() && number.front() == '+') {
+    number.remove_prefix(1);
+    if (!number.empty() && number.front() == '-')
+      return defaultValue;
+  }
+  // Only sign, digits, ".", digits and exponent: from_chars would also take
+  // "inf", "nan" and hexadecimal forms.
+  if (number.empty() || number.find_first_of("nNiIxXpP") != std::string_view::npos)
+    return defaultValue;
+  double value = 0;
+  auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                      std::chars_format::general);
+  if (error != std::errc() || end != number.data() + number.size())
+    return defaultValue;
+  return value;
+}
+
+} // namespace scrivlet

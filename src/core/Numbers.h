@@ -1,0 +1,19 @@
+// Numbers written as text in documents and settings.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace scrivlet {
+
+// Parses a decimal whole number ("-12", "+7"); raises ConversionError with
+// "'%s' is not a valid integer value" for anything else or on overflow.
+int32_t StrToInt(std::string_view text);
+// The same with a fallback instead of the error.
+int32_t StrToIntDef(std::string_view text, int32_t fallback);
+
+// A decimal number with "." as decimal point; defaultValue when the text is
+// not one.
+double DotStrToFloat(std::u16string_view text, double defaultValue);
+
+} // namespace scrivlet

@@ -1,0 +1,49 @@
+// A VBA project stored in a compound file: the modules and their source.
+//
+// Word keeps the project in its "Macros" storage, a macro-enabled package
+// in the root of its vbaProject.bin member; either way the project's
+// streams sit in a storage ("VBA") below that.  The module list comes from
+// the "dir" stream (module names, stream names, source offsets and the code
+// page of the source); when a project has no readable "dir" stream, from
+// the module table of its "_VBA_PROJECT" stream.  Each module's stream
+// holds a cache first and the compressed source from the module's offset to
+// the stream's end.
+#pragma once
+
+#include "core/CodePage.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+
+class CompoundFile;
+
+struct VbaModule {
+  std::u16string name;
+  std::u16string streamName;
+  uint32_t sourceOffset = 0;
+  std::u16string source; // empty when the module's stream is missing
+};
+
+struct VbaProject {
+  enum class ModuleTable { None, Dir, PerformanceCache };
+
+  // Where the module list came from; None when the storage holds no
+  // project.
+  ModuleTable moduleTable = ModuleTable::None;
+  // The code page the source was decoded in (CP_ACP without a "dir").
+  int codePage = CP_ACP;
+  std::vector<VbaModule> modules;
+  // Whether reading stopped at damaged data (a stream that cannot be read,
+  // an offset past its stream, a container that does not decompress); the
+  // modules before the damage are kept, the rest dropped.
+  bool damaged = false;
+
+  // Reads the project below a storage of the file.  Damaged data never
+  // raises an error: reading stops there.
+  static VbaProject Read(const CompoundFile& file, uint32_t storage);
+};
+
+} // namespace scrivlet

@@ -1,0 +1,21 @@
+#include "core/Numbers.h"
+
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+TEST(DecimalNumbers, DotAsDecimalPoint) {
+  EXPECT_EQ(DotStrToFloat(u"1.5", 7), 1.5);
+  EXPECT_EQ(DotStrToFloat(u"  -2.25e2", 7), -225);
+  EXPECT_EQ(DotStrToFloat(u"+3", 7), 3);
+  EXPECT_EQ(DotStrToFloat(u"abc", 7), 7);
+  EXPECT_EQ(DotStrToFloat(u"", 7), 7);
+  EXPECT_EQ(DotStrToFloat(u"1.5cm", 7), 7);
+  EXPECT_EQ(DotStrToFloat(u"inf", 7), 7);
+  EXPECT_EQ(DotStrToFloat(u"0x10", 7), 7);
+  EXPECT_EQ(DotStrToFloat(u"+-1", 7), 7);
+}
+
+} // namespace
+} // namespace scrivlet

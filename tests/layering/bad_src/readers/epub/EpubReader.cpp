@@ -1,0 +1,1 @@
+#include "readers/write/WriteReader.h"
