@@ -49,6 +49,7 @@ void ZipArchive::LoadFromStream(Stream& stream) {
 
 void ZipArchive::LoadFromBytes(std::string bytes) {
   FFiles.clear();
+  FIndex.clear();
   FData = std::move(bytes);
   // The end record: searched backwards, since an archive comment may follow.
   if (FData.size() < kEndRecordSize)
@@ -116,15 +117,16 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
     }
     if (!file.LocalHeaderRead)
       file.FileName = file.CentralFileName;
+    FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
     FFiles.push_back(std::move(file));
   }
 }
 
+// Names are looked up in an index of the lower-cased names, so that a
+// package with many members and many references to them stays linear.
 int ZipArchive::IndexOfFile(std::string_view name) const {
-  for (size_t i = 0; i < FFiles.size(); ++i)
-    if (EqualsIgnoringAsciiCase(FFiles[i].FileName, name))
-      return static_cast<int>(i);
-  return -1;
+  auto found = FIndex.find(AsciiLowerCase(std::string(name)));
+  return found == FIndex.end() ? -1 : found->second;
 }
 
 std::string ZipArchive::GetFileByName(std::string_view name) const {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace scrivlet {
@@ -78,6 +79,7 @@ private:
 
   std::string FData;
   ZipEntries FFiles;
+  std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
   // Every member read counts, also one read again.
   mutable DecodeBudget FBudget;
 };

@@ -10,6 +10,7 @@
 #include "support/CompoundFileBuilder.h"
 #include "support/WordBuilder.h"
 #include "support/ZipBuilder.h"
+#include "zip/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,25 @@ TEST(RepeatedDocxHeaders, HeadersOfDifferentPartsKeepTheirOrder) {
   ASSERT_EQ(reader->Headers().Count(), 2);
   EXPECT_EQ(reader->Headers().Get(0), u"two");
   EXPECT_EQ(reader->Headers().Get(1), u"one");
+}
+
+// -------------------------------------------------------------- ZIP names
+
+TEST(ZipNameLookup, FirstOfEqualNamesIgnoringCaseThroughAnIndex) {
+  test::ZipBuilder builder;
+  for (int i = 0; i < 5000; ++i)
+    builder.Add("OPS/c" + std::to_string(i) + ".xhtml", std::to_string(i), 0);
+  builder.Add("ops/C7.XHTML", "later copy", 0);
+  builder.Add("dir\\back.xml", "backslashed", 0);
+  ZipArchive zip;
+  zip.LoadFromBytes(builder.Build());
+  EXPECT_EQ(zip.IndexOfFile("OPS/c0.xhtml"), 0);
+  EXPECT_EQ(zip.IndexOfFile("ops/c4999.XHTML"), 4999);
+  EXPECT_EQ(zip.GetFileByName("Ops/C7.xhtml"), "7");
+  EXPECT_EQ(zip.GetFileByName("DIR/back.xml"), "backslashed");
+  EXPECT_EQ(zip.IndexOfFile("OPS/c5000.xhtml"), -1);
+  zip.LoadFromBytes("not an archive");
+  EXPECT_EQ(zip.IndexOfFile("OPS/c0.xhtml"), -1);
 }
 
 // --------------------------------------------------------- compound files
