@@ -23,11 +23,11 @@ void BM_WriteDocument(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
 }
 BENCHMARK(BM_WriteDocument)
-    ->Args({1 << 20, scrivlet::OutputFormat::PlainText})
-    ->Args({4 << 20, scrivlet::OutputFormat::PlainText})
-    ->Args({1 << 20, scrivlet::OutputFormat::Html})
-    ->Args({2 << 20, scrivlet::OutputFormat::Html})
-    ->Args({4 << 20, scrivlet::OutputFormat::Html})
+    ->Args({1 << 20, static_cast<int64_t>(scrivlet::OutputFormat::PlainText)})
+    ->Args({4 << 20, static_cast<int64_t>(scrivlet::OutputFormat::PlainText)})
+    ->Args({1 << 20, static_cast<int64_t>(scrivlet::OutputFormat::Html)})
+    ->Args({2 << 20, static_cast<int64_t>(scrivlet::OutputFormat::Html)})
+    ->Args({4 << 20, static_cast<int64_t>(scrivlet::OutputFormat::Html)})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -36,6 +36,11 @@ void AppendEscaped(OutputFormat format, char16_t c, std::u16string& out);
 // The same for byte strings of the system code page.
 std::string EscapeText(OutputFormat format, std::string_view text);
 
+// RTF text as bytes: ASCII as it stands, every other character as "\uN?"
+// (N the signed 16-bit UTF-16 unit, a surrogate pair as two escapes, "?"
+// the one fallback character the prologue's \uc1 announces).
+std::string RtfUnicodeText(std::u16string_view text);
+
 // A size in whole points as the value of an HTML font "size" attribute;
 // "-1" for the sizes that keep the browser's normal size.
 std::string HtmlFontSize(int points);

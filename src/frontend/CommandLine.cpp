@@ -1,6 +1,7 @@
 #include "frontend/CommandLine.h"
 
 #include "core/CodePage.h"
+#include "core/Markup.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/StoryLists.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 namespace scrivlet {
@@ -350,6 +352,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     out += "scrivlet " SCRIVLET_VERSION "\n";
     return 0;
   }
+  if (const char* setting = std::getenv("SCRIVLET_CODEPAGE");
+      setting != nullptr && !ParseCodePageSetting(setting)) {
+    err += std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
+           " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, 950, "
+           "1361)\n";
+    return 2;
+  }
   // Every failure, running out of memory included, is a message and exit
   // status 1: also the output's joining and encoding can fail.
   try {
@@ -361,8 +370,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
     if (options->json) {
       out += JsonObject(*reader, result);
     } else {
-      out += WideToUtf8(reader->Lines().GetTextW());
-      out += WideToUtf8(MacroListing(*options, *reader));
+      // The bytes of the system code page, so that an HTML prologue's charset
+      // matches them; RTF is ASCII with \uN escapes whatever the code page.
+      std::u16string text = reader->Lines().GetTextW() + MacroListing(*options, *reader);
+      out += options->formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
       if (result.failed)
         err += WideToUtf8(AnsiToWide(result.error)) + "\n";
     }

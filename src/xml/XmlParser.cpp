@@ -263,7 +263,8 @@ void XmlNode::ParseAttributes() {
       attribute->FEngine = FEngine;
       attribute->Kind = XmlNodeKind::Attribute;
       attribute->Name = name;
-      attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value));
+      attribute->SetValue(FEngine ? FEngine->ConvertText(value)
+                                         : AnsiToWide(value, LegacyTextCodePage()));
     }
     name.clear();
     value.clear();
@@ -325,7 +326,8 @@ std::u16string XmlParser::ConvertText(std::string_view bytes) const {
     return DecodeUtf8Text(bytes);
   if (int codePage = DeclaredCodePage(FEncoding))
     return AnsiToWide(bytes, codePage);
-  return AnsiToWide(bytes);
+  // Neither declared nor UTF-8: the bytes of an 8-bit code page.
+  return AnsiToWide(bytes, LegacyTextCodePage());
 }
 
 XmlNode* XmlParser::FindItem(XmlNode* startItem, std::string_view name) {

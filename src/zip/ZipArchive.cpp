@@ -167,8 +167,13 @@ std::string ZipArchive::GetFileData(int index) const {
 // refuses them.
 std::string ZipArchive::InflateMember(std::string_view data, uint64_t expected) const {
   const uint64_t cap = FBudget.NextStreamCap();
+  // The declared size guides the first allocation only as far as a usual
+  // compression ratio makes it likely: members that share their data, or
+  // declare sizes their data never reach, must not each zero-fill a buffer
+  // of the size they declare.
+  const uint64_t likely = std::min<uint64_t>({expected, cap, uint64_t{data.size()} * 8 + 256});
   InflateResult result = Inflate(data, DeflateWrapper::Raw, static_cast<size_t>(cap),
-                                 static_cast<size_t>(std::min(expected, cap)));
+                                 static_cast<size_t>(std::max<uint64_t>(likely, 1)));
   if (result.Status == InflateStatus::CapExceeded)
     FBudget.Exceeded();
   FBudget.Spend(result.Data.size());

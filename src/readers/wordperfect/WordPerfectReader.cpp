@@ -100,7 +100,7 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   if (!ParseItems().Contains(ContentItem::Text))
     return;
 
-  std::string output = WideToAnsi(GetHeaderText());
+  std::string output = WideToAnsi(GetHeaderText(), LegacyTextCodePage());
   output.reserve(output.size() + data.size());
   const uint64_t limit = std::min<uint64_t>(FDocumentSize, data.size());
   reader.Seek(FDocumentOffset);
@@ -113,7 +113,7 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
     else
       output += ConvertFunction(reader, c);
   }
-  std::u16string text = AnsiToWide(output);
+  std::u16string text = AnsiToWide(output, LegacyTextCodePage());
   text += GetFooterText();
   AddText(std::move(text), OutputLines());
 }

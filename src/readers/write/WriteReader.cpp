@@ -141,7 +141,7 @@ void WriteReader::ParseStream(Stream& stream) {
     if (ParseItems().Contains(ContentItem::Text)) {
       ReadFontTable();
       std::u16string output = GetHeaderText();
-      output += AnsiToWide(ReadParagraphs());
+      output += AnsiToWide(ReadParagraphs(), LegacyTextCodePage());
       output += GetFooterText();
       AddText(std::move(output), OutputLines());
     }
@@ -203,6 +203,8 @@ std::string WriteReader::ReadParagraphs() {
       bool picture = flags & 0x10;
       if (!runningHeadOrFoot && !picture)
         WriteParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), body);
+      if (formating == OutputFormat::PlainText && !body.empty() && body.back() == '\r')
+        body += '\n'; // plain lines end with CR LF, as everywhere else
       body += formating == OutputFormat::Rtf    ? "\r\n"
               : formating == OutputFormat::Html ? "</p>"
                                                 : "";

@@ -1,0 +1,28 @@
+// The output list under a length limit far above the text: each paragraph
+// extends the one joined entry, so the time stays linear in the paragraphs.
+#include "core/DocumentReader.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_AddTextUnderLengthLimit(benchmark::State& state) {
+  const auto paragraphs = static_cast<int>(state.range(0));
+  const std::u16string text(80, u'x');
+  for (auto _ : state) {
+    scrivlet::DocumentReader reader;
+    reader.SetMaxTextLength(100000000);
+    scrivlet::TextLines lines;
+    for (int i = 0; i < paragraphs; ++i)
+      reader.AddText(text, lines);
+    benchmark::DoNotOptimize(lines.Get(0).size());
+  }
+  state.SetItemsProcessed(state.iterations() * paragraphs);
+}
+BENCHMARK(BM_AddTextUnderLengthLimit)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(160000)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
