@@ -14,6 +14,8 @@ FUZZ_WORK  ?= fuzz-work
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE     ?= samples/letter.wri
+# Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
+CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
 PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
@@ -39,7 +41,7 @@ install-packages:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -49,7 +51,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)

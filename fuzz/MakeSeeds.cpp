@@ -191,7 +191,8 @@ void WriteCorpusSeeds(SeedWriter& seeds, const fs::path& corpus) {
       {"odt", {"OpenDocumentFuzzer"}},
       {"odp", {"OpenDocumentFuzzer"}},
       {"fb2", {"FictionBookFuzzer", "XmlParserFuzzer"}},
-      {"epub", {"EpubFuzzer"}}};
+      {"epub", {"EpubFuzzer"}},
+      {"pdf", {"PdfFuzzer"}}};
   std::error_code error;
   for (const auto& entry : fs::recursive_directory_iterator(corpus, error)) {
     if (!entry.is_regular_file() || entry.file_size() > 64 * 1024)
@@ -207,7 +208,8 @@ void WriteCorpusSeeds(SeedWriter& seeds, const fs::path& corpus) {
     std::ifstream file(entry.path(), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     for (const std::string& target : found->second) {
-      bool reader = target != "CompoundFileFuzzer" && target != "ZipArchiveFuzzer";
+      bool reader = target != "CompoundFileFuzzer" && target != "ZipArchiveFuzzer" &&
+                    target != "PdfFuzzer";
       if (target == "XmlParserFuzzer" || reader)
         seeds.Add(target, std::string(1, '\x00') + bytes);
       else

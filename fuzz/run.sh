@@ -23,7 +23,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(DocFuzzer DocxFuzzer WordPerfectFuzzer WriteFuzzer OpenDocumentFuzzer
            FictionBookFuzzer EpubFuzzer CompoundFileFuzzer ZipArchiveFuzzer XmlParserFuzzer
-           CgiRequestFuzzer ConfigFileFuzzer)
+           CgiRequestFuzzer ConfigFileFuzzer PdfFuzzer)
 fi
 
 # The dictionaries each target gets (libFuzzer takes one file: joined).
@@ -38,6 +38,7 @@ dictionaries() {
     ZipArchiveFuzzer) echo zip ;;
     CgiRequestFuzzer) echo cgi ;;
     ConfigFileFuzzer) echo config ;;
+    PdfFuzzer) echo pdf ;;
   esac
 }
 

@@ -34,8 +34,9 @@ std::u16string PrologueText(OutputFormat formating, int codePage, const DateTime
   case OutputFormat::Html:
     text = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
            "content=\"text/html; charset=" +
-           std::string(CharsetName(codePage)) + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" + name + "\">\r\n" + "<title>" +
-           name + "</title>\r\n" + "</head>\r\n\r\n" + "<body bgcolor=\"#FFFFFF\">\r\n";
+           std::string(CharsetName(codePage)) + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" +
+           name + "\">\r\n" + "<title>" + name + "</title>\r\n" + "</head>\r\n\r\n" +
+           "<body bgcolor=\"#FFFFFF\">\r\n";
     break;
   }
   return std::u16string(text.begin(), text.end()); // ASCII throughout
@@ -106,6 +107,10 @@ std::string RtfUnicodeText(std::u16string_view text) {
 }
 
 void AppendEscaped(OutputFormat format, char16_t c, std::u16string& out) {
+  AppendEscapedChar(format, c, out);
+}
+
+void AppendEscaped(OutputFormat format, char c, std::string& out) {
   AppendEscapedChar(format, c, out);
 }
 

@@ -33,6 +33,7 @@ std::u16string_view LineBreak(OutputFormat format, BreakStyle style = BreakStyle
 std::u16string EscapeText(OutputFormat format, std::u16string_view text);
 // Appends one escaped character.
 void AppendEscaped(OutputFormat format, char16_t c, std::u16string& out);
+void AppendEscaped(OutputFormat format, char c, std::string& out);
 // The same for byte strings of the system code page.
 std::string EscapeText(OutputFormat format, std::string_view text);
 

@@ -220,6 +220,7 @@ ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& ki
   reader.SetParseItems(options.items);
   reader.SetMaxTextLength(options.maxLength);
   reader.SetConvertSysCharacters(!options.rawControlChars);
+  reader.SetPassword(options.password);
   try {
     reader.LoadFromFile(options.fileName);
   } catch (const std::bad_alloc&) {

@@ -204,9 +204,9 @@ std::u16string XmlNode::GetValue() const {
   return value;
 }
 
-std::u16string XmlNode::WholeText() const {
+std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
   if (FDocumentText == nullptr)
-    return std::u16string(TrimWide(GetValue()));
+    return EscapeText(escapeFor, TrimWide(GetValue()));
   size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
   std::u16string_view raw(*FDocumentText);
   raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
@@ -224,7 +224,7 @@ std::u16string XmlNode::WholeText() const {
       if (blank && !text.empty())
         text += u' ';
       blank = false;
-      text += c;
+      AppendEscaped(escapeFor, c, text);
     }
   };
   // Document text is decoded and its white space collapsed; literal pieces
@@ -264,7 +264,7 @@ void XmlNode::ParseAttributes() {
       attribute->Kind = XmlNodeKind::Attribute;
       attribute->Name = name;
       attribute->SetValue(FEngine ? FEngine->ConvertText(value)
-                                         : AnsiToWide(value, LegacyTextCodePage()));
+                                  : AnsiToWide(value, LegacyTextCodePage()));
     }
     name.clear();
     value.clear();

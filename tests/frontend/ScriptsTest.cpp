@@ -122,8 +122,8 @@ TEST_F(Scripts, LegacyCodePageKeepsItsBytes) {
   auto legacy = RunChild(SCRIVLET_CLI_PATH, {file}, {"SCRIVLET_CODEPAGE=1251"});
   EXPECT_EQ(legacy.status, 0);
   EXPECT_EQ(legacy.out, WideToAnsi(Utf8ToUtf16(utf8.out), 1251));
-  auto page = RunChild(SCRIVLET_CGI_PATH, {},
-                       {"QUERY_STRING=filename=" + file, "SCRIVLET_CODEPAGE=1251"});
+  auto page =
+      RunChild(SCRIVLET_CGI_PATH, {}, {"QUERY_STRING=filename=" + file, "SCRIVLET_CODEPAGE=1251"});
   EXPECT_EQ(page.out.rfind("Content-Type: text/html; charset=windows-1251\r\n", 0), 0u);
   EXPECT_NE(page.out.find(WideToAnsi(Utf8ToUtf16(kCases[0].passage), 1251)), std::string::npos);
 }
@@ -148,8 +148,8 @@ TEST(ScriptsSetting, UnknownCodePageIsAUsageError) {
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("SCRIVLET_CODEPAGE=koi8"), std::string::npos);
   // The web page never fails for it: the default applies.
-  auto page = RunChild(SCRIVLET_CGI_PATH, {}, {"QUERY_STRING=filename=" + file,
-                                               "SCRIVLET_CODEPAGE=koi8"});
+  auto page =
+      RunChild(SCRIVLET_CGI_PATH, {}, {"QUERY_STRING=filename=" + file, "SCRIVLET_CODEPAGE=koi8"});
   EXPECT_EQ(page.out.rfind("Content-Type: text/html; charset=utf-8\r\n", 0), 0u);
 }
 

@@ -1,5 +1,6 @@
 #include "readers/docx/DocxReader.h"
 #include "core/Ascii.h"
+#include "core/Markup.h"
 #include "core/Numbers.h"
 
 #include "core/CaseFolding.h"
@@ -184,7 +185,7 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
-      ParagraphText() += text;
+      ParagraphText() += EscapeText(formating, text);
     }
   } else if (name == u"w:pStyle" || name == u"w:rFonts") {
     accept = formating != OutputFormat::PlainText;
@@ -311,7 +312,7 @@ void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& me
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(member));
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   auto text = [&](XmlNode* root, std::string_view name) {
     XmlNode* item = engine.FindItem(root, name);
     return item ? item->GetValue() : std::u16string();

@@ -95,7 +95,7 @@ void AppendField(std::string& field, const std::u16string& value) {
 
 void EpubReader::Clear() {
   DocumentReader::Clear();
-  FSummaryInformation.Clear();
+  Summary().Clear();
   FCoverImage = MemoryStream();
 }
 
@@ -213,7 +213,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
 }
 
 void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId) {
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   for (int i = 0; i < metadata.Items.Count(); ++i) {
     XmlNode& item = *metadata.Items[i];
     if (item.Kind != XmlNodeKind::Element)
@@ -257,7 +257,7 @@ void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
   const OutputFormat formating = TextFormating();
   const std::unordered_set<const XmlNode*> withBlocks = ItemsWithBlocksInside(body);
   auto line = [&](XmlNode& item) {
-    std::u16string text = item.WholeText();
+    std::u16string text = item.WholeText(formating);
     ConvertSysChar(SpecialChar::None, text);
     std::u16string tag = IsParagraphOrHeading(item.Name) ? AnsiToWide(item.Name, 1252) : u"p";
     if (formating == OutputFormat::Rtf)

@@ -9,7 +9,7 @@ namespace scrivlet {
 
 void FictionBookReader::Clear() {
   DocumentReader::Clear();
-  FSummaryInformation.Clear();
+  Summary().Clear();
 }
 
 void FictionBookReader::ParseStream(Stream& stream) {
@@ -57,7 +57,7 @@ std::u16string FictionBookReader::GetAuthorName(XmlNode* item) {
 }
 
 void FictionBookReader::ReadDescription(XmlNode& description) {
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   if (XmlNode* title = description.ItemByName("title-info")) {
     s.Keywords = WideToAnsi(GetChildValue(title, "keywords"));
     s.Category = WideToAnsi(GetChildValue(title, "gentre"));
@@ -95,7 +95,7 @@ void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
     if (insideLine)
       return true;
     if (IsTextLine(item.Name)) {
-      std::u16string text = item.WholeText();
+      std::u16string text = item.WholeText(formating);
       ConvertSysChar(SpecialChar::None, text);
       if (formating == OutputFormat::Rtf)
         text += u"\\par ";
@@ -107,7 +107,7 @@ void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
     if (item.Name == "empty-line") {
       AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                    : u"\r\n",
+                                                : u"\r\n",
               lines);
     }
     return false;

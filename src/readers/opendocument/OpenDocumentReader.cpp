@@ -117,7 +117,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, TextLines& list) {
   auto enter = [&](XmlNode& n, int paragraphDepth) {
     const std::string& name = n.Name;
     if ((IsParagraph(name) || name == "text:a" || name == "text:span") && paragraphDepth == 0) {
-      std::u16string text = n.WholeText();
+      std::u16string text = n.WholeText(formating);
       std::u16string style = styleName(n);
       ConvertSysChar(SpecialChar::None, text);
       if (formating == OutputFormat::Rtf)
@@ -191,7 +191,7 @@ void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& memb
     XmlNode* item = engine.FindItem(from, name);
     return item ? item->GetValue() : std::u16string();
   };
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   s.AppName = WideToAnsi(value(meta, "meta:generator"));
   s.Title = WideToAnsi(value(meta, "dc:title"));
   s.Subject = WideToAnsi(value(meta, "dc:subject"));

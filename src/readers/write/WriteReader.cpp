@@ -1,5 +1,7 @@
 #include "readers/write/WriteReader.h"
 
+#include "core/Markup.h"
+
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
@@ -242,7 +244,7 @@ void WriteReader::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32
       if (position >= run.start) {
         uint32_t stop = std::min({run.limit, end, FTextEnd});
         for (; position < stop; ++position)
-          out += ConvertChar(FData[position]);
+          AppendEscaped(TextFormating(), ConvertChar(FData[position]), out);
       }
       CloseRun(run.props, out);
     }
@@ -266,7 +268,7 @@ void WriteReader::OpenRun(const CharProps& p, std::string& out) const {
   case OutputFormat::Html:
     out += "<font face=\"";
     if (font >= 0)
-      out += FFonts[static_cast<size_t>(font)].FontName;
+      out += EscapeText(OutputFormat::Html, FFonts[static_cast<size_t>(font)].FontName);
     out += "\"";
     if (p.size > 0)
       out += " size=\"" + HtmlFontSize(p.size / 2) + "\"";
