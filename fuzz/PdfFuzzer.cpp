@@ -2,12 +2,7 @@
 // its pages with their content streams and reads its Info dictionary.
 // Failures must be clean exceptions; crashes, hangs and leaks are findings.
 //
-// Build by hand (from the repository root):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//     fuzz/PdfFuzzer.cpp src/pdf/*.cpp src/pdf/filters/*.cpp \
-//     src/compress/Inflate.cpp src/core/Exception.cpp src/core/Utf8.cpp -lz \
-//     -o pdf_fuzzer
-//   ./pdf_fuzzer -max_len=200000 -timeout=10 CORPUS_DIR
+// Built with the other targets (fuzz/CMakeLists.txt, make fuzz).
 #include "core/Exception.h"
 #include "pdf/DocumentInfo.h"
 #include "pdf/PageTree.h"

@@ -9,6 +9,9 @@ namespace {
 // Deflate expands at most about 1032 to 1.
 constexpr size_t kMaxDeflateRatio = 1032;
 constexpr size_t kFirstBlock = 64 * 1024;
+// The least a full buffer grows by: small enough that a stream given a
+// small size hint never zero-fills much more than it produces.
+constexpr size_t kLeastGrowth = 4 * 1024;
 // zlib counts in 32 bits: feed and drain in blocks below that.
 constexpr size_t kZlibBlock = size_t{1} << 30;
 
@@ -64,7 +67,7 @@ InflateResult Inflate(std::string_view input, DeflateWrapper wrapper, size_t out
         result.Status = InflateStatus::CapExceeded;
         break;
       }
-      out.resize(std::min(outputCap, std::max(out.size() * 2, kFirstBlock)));
+      out.resize(std::min(outputCap, std::max(out.size() * 2, kLeastGrowth)));
     }
     uInt inChunk = static_cast<uInt>(std::min(inputLeft, kZlibBlock));
     uInt outChunk = static_cast<uInt>(std::min(out.size() - produced, kZlibBlock));

@@ -12,9 +12,17 @@ namespace scrivlet {
 void DocumentReader::Clear() {
   FLines.Clear();
   FTextLimited = false;
+  FOutputCharacters = 0;
+}
+
+void DocumentReader::CountOutput(size_t characters) {
+  FOutputCharacters += characters;
+  if (FOutputCharacters > FLimits.outputCharacters)
+    throw LimitExceeded("output characters", FLimits.outputCharacters);
 }
 
 void DocumentReader::AddText(std::u16string text, TextLines& list) {
+  CountOutput(text.size());
   if (FMaxTextLength <= 0) {
     list.Add(std::move(text));
     return;

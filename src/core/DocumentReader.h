@@ -9,6 +9,7 @@
 
 #include "core/DateTime.h"
 #include "core/DocumentSummary.h"
+#include "core/Limits.h"
 #include "core/Markup.h"
 #include "core/TextLines.h"
 
@@ -118,6 +119,9 @@ public:
   const std::string& Password() const { return FPassword; }
   void SetPassword(std::string password) { FPassword = std::move(password); }
   void SetConvertSysCharacters(bool convert) { FConvertSysCharacters = convert; }
+  // The bounds of a conversion: decoded bytes, output size (core/Limits.h).
+  const Limits& ResourceLimits() const { return FLimits; }
+  void SetResourceLimits(const Limits& limits) { FLimits = limits; }
 
   // --- events
   SpecialCharEvent OnConvertSysChar;
@@ -164,6 +168,9 @@ protected:
   void ParseFile(const std::string& fileName);
   // The existence check, then the whole file in memory.
   std::string ReadWholeFile(const std::string& fileName);
+  // Counts characters put into any output list; raises LimitExceeded past
+  // the output limit.  AddText counts what it adds.
+  void CountOutput(size_t characters);
 
   // Called by the constructor of a reader whose format carries metadata.
   void KeepSummaryInformation() { FSummary = std::make_unique<DocumentSummary>(); }
@@ -180,6 +187,8 @@ private:
   int32_t FMaxTextLength = 0;
   ContentItems FParseItems{ContentItem::Text, ContentItem::Summary};
   bool FConvertSysCharacters = true;
+  Limits FLimits;
+  uint64_t FOutputCharacters = 0;
 };
 
 } // namespace scrivlet

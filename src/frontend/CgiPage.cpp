@@ -18,8 +18,8 @@ constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
 
-// The decoded file name of a lower-cased query, cut at its first "&" and
-// stripped of one leading and one trailing quote.
+// The decoded file name of a lower-cased query, cut at its first "&",
+// stripped of one leading and one trailing quote, and cut at a NUL.
 std::string FileNameOfQuery(std::string_view query) {
   size_t key = query.find("filename=");
   std::string name = UrlDecode(query.substr(key + std::strlen("filename=")));
@@ -30,6 +30,10 @@ std::string FileNameOfQuery(std::string_view query) {
     name.erase(0, 1);
   if (!name.empty() && isQuote(name.back()))
     name.pop_back();
+  // The file system takes the name up to a NUL ("%00"): so does everything
+  // else, the reader chosen by the extension included.
+  if (size_t nul = name.find('\0'); nul != std::string::npos)
+    name.resize(nul);
   return name;
 }
 

@@ -7,6 +7,7 @@
 #include "core/StoryLists.h"
 #include "frontend/ReaderTable.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -23,11 +24,16 @@ constexpr const char* kUsage =
     "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden\n"
     "                           (default text,summary)\n"
     "  --max-length N           keep at most N characters (default 0: no limit)\n"
+    "  --max-decoded-bytes N    let one compressed part inflate to N bytes (default 64 MiB;\n"
+    "                           a document's parts together to 256 MiB or N)\n"
+    "  --max-output N           stop with an error past N output characters (default 64 Mi)\n"
     "  --raw-control-chars      keep the format's control characters as they are\n"
     "  --password PW            password of an encrypted PDF\n"
     "  --reader KIND            force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"
     "  --json                   print one JSON object instead of the text\n"
     "  --help, --version\n";
+
+constexpr const char* kOutOfMemory = "Out of memory";
 
 std::optional<OutputFormat> ParseFormating(std::string_view value) {
   if (value == "plain")
@@ -70,6 +76,15 @@ std::optional<int32_t> ParseInt(std::string_view text) {
   return value;
 }
 
+// A count of at least 1.
+std::optional<uint64_t> ParseCount(std::string_view text) {
+  uint64_t value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0)
+    return std::nullopt;
+  return value;
+}
+
 // Applies one option that takes a value; returns an error text or "".
 std::string ApplyValueOption(const std::string& name, const std::string& value,
                              CommandLineOptions& options) {
@@ -88,6 +103,18 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
     if (!length)
       return "--max-length takes a whole number";
     options.maxLength = *length;
+  } else if (name == "--max-decoded-bytes") {
+    auto bytes = ParseCount(value);
+    if (!bytes)
+      return "--max-decoded-bytes takes a positive whole number";
+    options.limits.decodedBytesPerStream = *bytes;
+    options.limits.decodedBytesPerDocument =
+        std::max(*bytes, options.limits.decodedBytesPerDocument);
+  } else if (name == "--max-output") {
+    auto characters = ParseCount(value);
+    if (!characters)
+      return "--max-output takes a positive whole number";
+    options.limits.outputCharacters = *characters;
   } else if (name == "--password") {
     options.password = value;
   } else if (name == "--reader") {
@@ -100,7 +127,8 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
 
 bool TakesValue(const std::string& name) {
   return name == "--format" || name == "--items" || name == "--max-length" ||
-         name == "--password" || name == "--reader";
+         name == "--max-decoded-bytes" || name == "--max-output" || name == "--password" ||
+         name == "--reader";
 }
 
 void AppendEscape(std::string& out, unsigned value) {
@@ -195,6 +223,9 @@ ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& ki
   reader.SetPassword(options.password);
   try {
     reader.LoadFromFile(options.fileName);
+  } catch (const std::bad_alloc&) {
+    result.failed = true;
+    result.error = kOutOfMemory;
   } catch (const std::exception& error) {
     result.failed = true;
     result.error = error.what();
@@ -329,21 +360,33 @@ int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::
            "1361)\n";
     return 2;
   }
-  const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
-                                                       : *ReaderByName(options->readerName);
-  std::unique_ptr<DocumentReader> reader = kind.create();
-  ConversionResult result = Convert(*options, kind, *reader);
-  if (options->json) {
-    out += JsonObject(*reader, result);
-  } else {
-    // The bytes of the system code page, so that an HTML prologue's charset
-    // matches them; RTF is ASCII with \uN escapes whatever the code page.
-    std::u16string text = reader->Lines().GetTextW() + MacroListing(*options, *reader);
-    out += options->formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
-    if (result.failed)
-      err += WideToUtf8(AnsiToWide(result.error)) + "\n";
+  // Every failure, running out of memory included, is a message and exit
+  // status 1: also the output's joining and encoding can fail.
+  try {
+    const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
+                                                         : *ReaderByName(options->readerName);
+    std::unique_ptr<DocumentReader> reader = kind.create();
+    reader->SetResourceLimits(options->limits);
+    ConversionResult result = Convert(*options, kind, *reader);
+    if (options->json) {
+      out += JsonObject(*reader, result);
+    } else {
+      // The bytes of the system code page, so that an HTML prologue's charset
+      // matches them; RTF is ASCII with \uN escapes whatever the code page.
+      std::u16string text = reader->Lines().GetTextW() + MacroListing(*options, *reader);
+      out += options->formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
+      if (result.failed)
+        err += WideToUtf8(AnsiToWide(result.error)) + "\n";
+    }
+    return result.failed ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    out.shrink_to_fit();
+    err += std::string("scrivlet: ") + kOutOfMemory + "\n";
+  } catch (const std::exception& error) {
+    err += std::string("scrivlet: ") + error.what() + "\n";
   }
-  return result.failed ? 1 : 0;
+  return 1;
 }
 
 } // namespace scrivlet

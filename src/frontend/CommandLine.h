@@ -14,6 +14,7 @@ struct CommandLineOptions {
   OutputFormat formating = OutputFormat::PlainText;
   ContentItems items{ContentItem::Text, ContentItem::Summary};
   int32_t maxLength = 0;
+  Limits limits; // the reader's resource limits, as raised by options
   bool rawControlChars = false;
   std::string password;
   std::string readerName; // empty: chosen by extension

@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace scrivlet {
 namespace {
@@ -25,9 +26,13 @@ enum EntryType : uint8_t { kStorage = 1, kStream = 2, kRootStorage = 5 };
   throw StorageError("The compound file is damaged: %s", {what});
 }
 
-// Element names compare without regard to letter case.
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  return EqualsIgnoringCase(a, b);
+// Element names compare without regard to letter case: the folded name is
+// the key of a name.
+std::u16string FoldedName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded)
+    c = FoldCase(c);
+  return folded;
 }
 
 } // namespace
@@ -125,15 +130,17 @@ void CompoundFile::ReadFat() {
   }
 }
 
+// The sectors of a chain, at most limit of them.  The set of sectors seen
+// grows with the chain, not with the FAT, so that reading many short
+// streams stays linear.
 std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint32_t>& fat,
                                           uint64_t limit) const {
   std::vector<uint32_t> chain;
-  std::vector<bool> seen(fat.size(), false);
+  std::unordered_set<uint32_t> seen;
   for (uint32_t sector = start; sector != kEndOfChain && chain.size() < limit;
        sector = fat[sector]) {
-    if (sector >= fat.size() || seen[sector])
+    if (sector >= fat.size() || !seen.insert(sector).second)
       Damaged(sector >= fat.size() ? "sector chain leaves the FAT" : "sector chain loops");
-    seen[sector] = true;
     chain.push_back(sector);
   }
   return chain;
@@ -141,15 +148,19 @@ std::vector<uint32_t> CompoundFile::Chain(uint32_t start, const std::vector<uint
 
 std::string CompoundFile::ReadChain(uint32_t start, uint64_t size, bool mini) const {
   const uint32_t sectorSize = mini ? kMiniSectorSize : FSectorSize;
-  const uint64_t needed = (size + sectorSize - 1) / sectorSize;
+  // A 64-bit size near its maximum must not wrap around here.
+  const uint64_t needed = size / sectorSize + (size % sectorSize != 0 ? 1 : 0);
   const std::vector<uint32_t>& fat = mini ? FMiniFat : FFat;
   if (needed > fat.size())
     Damaged("stream size beyond the file");
   std::vector<uint32_t> chain = Chain(start, fat, needed);
   if (chain.size() < needed)
     Damaged("stream shorter than its size");
+  // The chain's sectors are distinct and each is checked to lie in the
+  // file (or mini stream) as it is read: the data never outgrow that.
   std::string data;
-  data.reserve(static_cast<size_t>(size));
+  data.reserve(
+      static_cast<size_t>(std::min<uint64_t>(size, mini ? FMiniStream.size() : FData.size())));
   for (uint32_t sector : chain) {
     size_t part = static_cast<size_t>(std::min<uint64_t>(sectorSize, size - data.size()));
     if (mini) {
@@ -234,12 +245,28 @@ std::vector<CompoundFile::Element> CompoundFile::Elements(uint32_t storage) cons
   return elements;
 }
 
+const CompoundFile::StorageIndex& CompoundFile::IndexOf(uint32_t storage) const {
+  auto cached = FIndexes.find(storage);
+  if (cached != FIndexes.end())
+    return cached->second;
+  StorageIndex index;
+  for (const Element& element : Elements(storage)) {
+    std::u16string key = FoldedName(element.name);
+    key += element.kind == ElementKind::Storage ? u'S' : u'F'; // after the name: kinds apart
+    index.byName.emplace(std::move(key), element.entry);       // the first of a name stands
+  }
+  return FIndexes.emplace(storage, std::move(index)).first->second;
+}
+
 std::optional<uint32_t> CompoundFile::Find(uint32_t storage, std::u16string_view name,
                                            ElementKind kind) const {
-  for (const Element& element : Elements(storage))
-    if (element.kind == kind && SameName(element.name, name))
-      return element.entry;
-  return std::nullopt;
+  std::u16string key = FoldedName(name);
+  key += kind == ElementKind::Storage ? u'S' : u'F';
+  const StorageIndex& index = IndexOf(storage);
+  auto found = index.byName.find(key);
+  if (found == index.byName.end())
+    return std::nullopt;
+  return found->second;
 }
 
 std::string CompoundFile::StreamData(uint32_t entry) const {

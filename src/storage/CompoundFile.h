@@ -12,6 +12,7 @@
 #include "core/Stream.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,7 +49,9 @@ public:
 
   // The elements of a storage in the directory's order (its tree in order).
   std::vector<Element> Elements(uint32_t storage) const;
-  // The child of a storage with this name (letter case ignored), or nothing.
+  // The child of a storage with this name (letter case ignored; the first
+  // of equal names), or nothing.  The lookup goes through an index of the
+  // storage made once.
   std::optional<uint32_t> Find(uint32_t storage, std::u16string_view name, ElementKind kind) const;
   // A child stream's bytes as a stream, or nullptr when there is none.
   std::unique_ptr<MemoryStream> OpenStream(uint32_t storage, std::u16string_view name) const;
@@ -63,6 +66,12 @@ private:
     uint32_t start = 0;
     uint64_t size = 0;
   };
+
+  // A storage's children by name, made on first use.
+  struct StorageIndex {
+    std::map<std::u16string, uint32_t> byName; // folded name and kind
+  };
+  const StorageIndex& IndexOf(uint32_t storage) const;
 
   void ReadHeader();
   void ReadFat();
@@ -87,6 +96,7 @@ private:
   std::vector<uint32_t> FMiniFat;
   std::vector<DirectoryEntry> FDirectory;
   std::string FMiniStream;
+  mutable std::map<uint32_t, StorageIndex> FIndexes;
 };
 
 } // namespace scrivlet

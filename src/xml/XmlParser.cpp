@@ -521,6 +521,7 @@ private:
           node = Current->Items.AddItem();
       }
       if (node != nullptr) {
+        CountElement();
         Current = node;
         OpenText(node);
       }
@@ -544,6 +545,11 @@ private:
         FinishNode(tag);
     }
     return CloseTags();
+  }
+
+  void CountElement() {
+    if (++Elements > E.FLimits.elements)
+      throw LimitExceeded("elements", E.FLimits.elements);
   }
 
   void FinishNode(const Tag& tag) {
@@ -765,6 +771,7 @@ private:
   size_t N;
   size_t P = 0;
   XmlNode* Current = nullptr;
+  uint64_t Elements = 0; // created in this load, for the limit
 };
 
 void XmlParser::ParseText(std::string_view text) {

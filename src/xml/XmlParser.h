@@ -13,6 +13,7 @@
 // children and blanks in place (WholeText).
 #pragma once
 
+#include "core/Limits.h"
 #include "core/Markup.h"
 #include "core/Stream.h"
 
@@ -123,6 +124,9 @@ public:
   bool AttributesAutoProcess = false;
   XmlTagEvent OnTag;
   XmlAfterTagEvent OnAfterTag;
+  // The elements a document may have; past them a load raises
+  // LimitExceeded.
+  void SetLimits(const Limits& limits) { FLimits = limits; }
 
   // The encoding the XML declaration names ("" when none).
   const std::string& Encoding() const { return FEncoding; }
@@ -162,6 +166,7 @@ private:
   bool FUnicodeSource = false;
   bool FTextIsUtf8 = false;
   std::u16string FDocumentText;
+  Limits FLimits;
 };
 
 // Visits root's subtree in document order without recursion, so that any

@@ -1,6 +1,7 @@
 #include "zip/ZipArchive.h"
 #include "core/Ascii.h"
 
+#include "compress/Inflate.h"
 #include "core/ByteReader.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@ constexpr uint32_t kLocalSignature = 0x04034B50;
 constexpr size_t kEndRecordSize = 22;
 // The end record may be followed by a comment of up to 65,535 bytes.
 constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
-// Deflate expands at most 1032 to 1.
-constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint16_t kStored = 0, kDeflated = 8;
 
 } // namespace
@@ -50,6 +49,7 @@ void ZipArchive::LoadFromStream(Stream& stream) {
 
 void ZipArchive::LoadFromBytes(std::string bytes) {
   FFiles.clear();
+  FIndex.clear();
   FData = std::move(bytes);
   // The end record: searched backwards, since an archive comment may follow.
   if (FData.size() < kEndRecordSize)
@@ -117,15 +117,16 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
     }
     if (!file.LocalHeaderRead)
       file.FileName = file.CentralFileName;
+    FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
     FFiles.push_back(std::move(file));
   }
 }
 
+// Names are looked up in an index of the lower-cased names, so that a
+// package with many members and many references to them stays linear.
 int ZipArchive::IndexOfFile(std::string_view name) const {
-  for (size_t i = 0; i < FFiles.size(); ++i)
-    if (EqualsIgnoringAsciiCase(FFiles[i].FileName, name))
-      return static_cast<int>(i);
-  return -1;
+  auto found = FIndex.find(AsciiLowerCase(std::string(name)));
+  return found == FIndex.end() ? -1 : found->second;
 }
 
 std::string ZipArchive::GetFileByName(std::string_view name) const {
@@ -153,50 +154,30 @@ std::string ZipArchive::GetFileData(int index) const {
   if (method != kDeflated)
     throw Exception("Unsupported compression method %d in \"%s\".",
                     {int64_t{method}, file.FileName});
-  std::string result = Inflate(file, expected);
+  std::string result = InflateMember(data, expected);
   uint32_t crc = ZipCRC32(result);
   if (result.size() != expected || (crc != file.LocalCrc32 && crc != file.CentralCrc32))
     throw ZipCrcError("CRC Error in \"%s\".", {file.FileName});
   return result;
 }
 
-// Raw deflate data inflated to exactly the expected size; fewer bytes than
-// that come back short, and the CRC check refuses them.
-std::string ZipArchive::Inflate(const ZipEntry& file, uint64_t expected) const {
-  if (expected > file.DataSize * kMaxDeflateRatio + 64)
-    throw ZipCrcError("CRC Error in \"%s\".", {file.FileName});
-  std::string out(static_cast<size_t>(expected), '\0');
-  if (expected == 0)
-    return out;
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-    throw Exception("error");
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(FData.data() + file.DataOffset));
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  size_t inputLeft = static_cast<size_t>(file.DataSize);
-  size_t produced = 0;
-  int status = Z_OK;
-  while (produced < out.size()) {
-    // zlib counts in 32 bits: feed and drain in blocks.
-    uInt inChunk = static_cast<uInt>(std::min<size_t>(inputLeft, 1u << 30));
-    z.avail_in = inChunk;
-    z.avail_out = static_cast<uInt>(std::min<size_t>(out.size() - produced, 1u << 30));
-    uInt outBefore = z.avail_out;
-    status = inflate(&z, Z_NO_FLUSH);
-    inputLeft -= inChunk - z.avail_in;
-    produced += outBefore - z.avail_out;
-    if (status == Z_STREAM_END)
-      break;
-    if (status != Z_OK && status != Z_BUF_ERROR) {
-      inflateEnd(&z);
-      throw Exception("error");
-    }
-    if (status == Z_BUF_ERROR && inputLeft == 0)
-      break; // the data ended before the expected size
-  }
-  inflateEnd(&z);
-  out.resize(produced);
-  return out;
+// Raw deflate data inflated into a buffer that grows with the output, under
+// the decoded-bytes limits; the declared size only guides the first
+// allocation.  Data that end early come back short, and the CRC check
+// refuses them.
+std::string ZipArchive::InflateMember(std::string_view data, uint64_t expected) const {
+  const uint64_t cap = FBudget.NextStreamCap();
+  // The declared size guides the first allocation only as far as a usual
+  // compression ratio makes it likely: members that share their data, or
+  // declare sizes their data never reach, must not each zero-fill a buffer
+  // of the size they declare.
+  const uint64_t likely = std::min<uint64_t>({expected, cap, uint64_t{data.size()} * 8 + 256});
+  InflateResult result = Inflate(data, DeflateWrapper::Raw, static_cast<size_t>(cap),
+                                 static_cast<size_t>(std::max<uint64_t>(likely, 1)));
+  if (result.Status == InflateStatus::CapExceeded)
+    FBudget.Exceeded();
+  FBudget.Spend(result.Data.size());
+  return std::move(result.Data);
 }
 
 } // namespace scrivlet

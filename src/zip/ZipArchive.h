@@ -2,15 +2,19 @@
 //
 // The archive is held in memory; the central directory lists the members,
 // each member's local header leads to its data.  Members come out stored or
-// inflated, checked against their CRC-32.
+// inflated, checked against their CRC-32.  Inflating is capped by the
+// limits the archive is made with: what one member and what all members
+// read from the archive may expand to.
 #pragma once
 
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "core/Stream.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace scrivlet {
@@ -51,6 +55,8 @@ bool IsZipFile(const std::string& fileName);
 
 class ZipArchive {
 public:
+  explicit ZipArchive(const Limits& limits = Limits()) : FBudget(limits) {}
+
   // Reads the archive from the stream's position to its end.  A stream that
   // is no ZIP archive gives no members.
   void LoadFromStream(Stream& stream);
@@ -59,7 +65,8 @@ public:
   const ZipEntries& Files() const { return FFiles; }
   // The first member whose name equals name ignoring letter case, or -1.
   int IndexOfFile(std::string_view name) const;
-  // A member's uncompressed bytes.
+  // A member's uncompressed bytes.  Raises LimitExceeded when the member
+  // would inflate past the decoded-bytes limits.
   std::string GetFileData(int index) const;
   // By name ("/" may stand for "\"); empty bytes for a missing member.
   std::string GetFileByName(std::string_view name) const;
@@ -68,10 +75,13 @@ public:
 
 private:
   void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
-  std::string Inflate(const ZipEntry& file, uint64_t expected) const;
+  std::string InflateMember(std::string_view data, uint64_t expected) const;
 
   std::string FData;
   ZipEntries FFiles;
+  std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
+  // Every member read counts, also one read again.
+  mutable DecodeBudget FBudget;
 };
 
 } // namespace scrivlet

@@ -14,6 +14,7 @@
 #include "zip/ZipArchive.h"
 
 #include <algorithm>
+#include <set>
 
 namespace scrivlet {
 namespace {
@@ -61,6 +62,14 @@ std::u16string ReferenceId(const std::u16string& attributes) {
   return attributes.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
 }
 
+// Relationship identifiers compare ignoring letter case: the folded
+// identifier is the key of one.
+std::u16string FoldedId(std::u16string id) {
+  for (char16_t& c : id)
+    c = FoldCase(c);
+  return id;
+}
+
 int32_t IntegerOf(const std::u16string& text) {
   return StrToIntDef(WideToAnsi(text), 0);
 }
@@ -99,7 +108,7 @@ void DocxReader::ParseStream(Stream& stream) {
   FHeaderIds.Clear();
   FFooterIds.Clear();
   FParagraphTexts.assign(1, std::u16string());
-  ZipArchive zip;
+  ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
   // A member is there when GetFileByName finds it: by its name or, as some
   // Windows zip tools write it, with "\" separators.
@@ -116,10 +125,9 @@ void DocxReader::ParseStream(Stream& stream) {
       ParseMember(zip, "word/document2.xml", OutputLines());
     ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
     ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);
-    for (int i = 0, count = FHeaderIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FHeaderIds.Get(i)), FStories.Headers);
-    for (int i = 0, count = FFooterIds.Count(); i < count; ++i)
-      ParseMember(zip, "word/" + ResolveRelationship(zip, FFooterIds.Get(i)), FStories.Footers);
+    const Relationships relationships = ReadRelationships(zip);
+    ParseReferencedParts(zip, relationships, FHeaderIds, FStories.Headers);
+    ParseReferencedParts(zip, relationships, FFooterIds, FStories.Footers);
   }
   if (ParseItems().Contains(ContentItem::Summary)) {
     ReadPropertiesPart(zip, "docProps/core.xml");
@@ -140,11 +148,17 @@ void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
     DocxReader& reader;
     TextLines& list;
     ~FooterOnExit() {
-      if (std::u16string footer = reader.GetFooterText(); !footer.empty())
-        reader.AddText(std::move(footer), list);
+      // Also after a failure; one of its own (the output limit) must not
+      // leave a destructor.
+      try {
+        if (std::u16string footer = reader.GetFooterText(); !footer.empty())
+          reader.AddText(std::move(footer), list);
+      } catch (const Exception&) {
+      }
     }
   } footer{*this, list};
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool& accept) { DoTag(sender, parent, name, value, attributes, accept); };
@@ -251,31 +265,52 @@ void DocxReader::FlushParagraph() {
     FParagraphTexts.back().clear();
 }
 
-std::string DocxReader::ResolveRelationship(const ZipArchive& zip, const std::u16string& id) {
+// The document's relationships, read once: folded identifier to target
+// member, the first of equal identifiers standing.
+DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) const {
+  Relationships relationships;
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
-  XmlNode* relationships = engine.FindItem(nullptr, "Relationships");
-  if (relationships == nullptr)
-    return {};
-  for (int i = 0; i < relationships->Items.Count(); ++i) {
-    XmlNode* relationship = relationships->Items[i];
+  XmlNode* list = engine.FindItem(nullptr, "Relationships");
+  if (list == nullptr)
+    return relationships;
+  for (int i = 0; i < list->Items.Count(); ++i) {
+    XmlNode* relationship = list->Items[i];
     if (!EqualsIgnoringAsciiCase(relationship->Name, "Relationship"))
       continue;
     relationship->ParseAttributes();
     XmlNode* idItem = relationship->ItemByName("Id");
-    if (idItem == nullptr || !SameNameText(false, idItem->GetValue(), id))
+    if (idItem == nullptr)
       continue;
     XmlNode* target = relationship->ItemByName("Target");
+    // A target is relative to the document part's folder, or, starting
+    // with "/", to the package's root.
     std::string path = target ? WideToUtf8(target->GetValue()) : std::string();
-    if (!path.empty() && path.front() == '/')
-      path.erase(0, 1);
-    return path;
+    path = !path.empty() && path.front() == '/' ? path.substr(1) : "word/" + path;
+    relationships.emplace(FoldedId(idItem->GetValue()), std::move(path));
   }
-  return {};
+  return relationships;
+}
+
+// The parts that header or footer references name, in the order of their
+// first reference; a part named again is not read again.
+void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,
+                                      const TextLines& ids, TextLines& list) {
+  std::set<std::string> parsed; // member names, ASCII letters folded
+  for (int i = 0, count = ids.Count(); i < count; ++i) {
+    auto found = relationships.find(FoldedId(ids.Get(i)));
+    std::string member = found == relationships.end() ? "word/" : found->second;
+    std::string key = AsciiLowerCase(member);
+    std::replace(key.begin(), key.end(), '\\', '/'); // "\\" finds the same member
+    if (parsed.insert(std::move(key)).second)
+      ParseMember(zip, member, list);
+  }
 }
 
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(member));
   DocumentSummary& s = Summary();
   auto text = [&](XmlNode* root, std::string_view name) {

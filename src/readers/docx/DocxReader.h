@@ -6,6 +6,7 @@
 
 #include "readers/common/WordReaderBase.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,11 @@ public:
 private:
   void ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list);
   void ParseXmlPart(Stream& stream, TextLines& list);
-  std::string ResolveRelationship(const ZipArchive& zip, const std::u16string& id);
+  // Relationship identifier (letter case folded) to target part.
+  using Relationships = std::map<std::u16string, std::string>;
+  Relationships ReadRelationships(const ZipArchive& zip) const;
+  void ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,
+                            const TextLines& ids, TextLines& list);
   void ReadPropertiesPart(const ZipArchive& zip, const std::string& member);
   void DoTag(XmlParser& sender, XmlNode* parent, const std::u16string& name,
              const std::u16string& value, const std::u16string& attributes, bool& accept);

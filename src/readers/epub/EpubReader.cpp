@@ -74,6 +74,15 @@ std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root) {
   return result;
 }
 
+// What names one ZIP member: members are found ignoring letter case, and
+// with "\\" standing for "/".
+std::string MemberKey(std::string_view path) {
+  std::string key(path);
+  for (char& c : key)
+    c = c == '\\' ? '/' : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return key;
+}
+
 // Joins repeated metadata with "; ".
 void AppendField(std::string& field, const std::u16string& value) {
   std::string text = WideToAnsi(value);
@@ -120,7 +129,7 @@ void EpubReader::ParseStream(Stream& stream) {
   const bool text = ParseItems().Contains(ContentItem::Text);
   if (text)
     AddText(GetHeaderText(), OutputLines());
-  ZipArchive zip;
+  ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
   ParseContainer(zip, "META-INF/container.xml");
   if (text)
@@ -129,6 +138,7 @@ void EpubReader::ParseStream(Stream& stream) {
 
 void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
   if (rootfiles == nullptr)
@@ -147,6 +157,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   std::string coverPath = "images/cover.jpg";
   {
     XmlParser engine;
+    engine.SetLimits(ResourceLimits());
     engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(ContentItem::Summary))
       if (XmlNode* metadata = engine.FindItem(nullptr, "metadata"))
@@ -174,7 +185,14 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
           }
         }
         // Reading order: the spine's item references; the manifest's order
-        // only when there is no spine.
+        // only when there is no spine.  A document listed again is not read
+        // again: it keeps the place of its first mention.
+        std::set<std::string> converted;
+        auto convertOnce = [&](const std::string& href) {
+          std::string member = ResolveMemberPath(directory, href);
+          if (converted.insert(MemberKey(member)).second)
+            ConvertContentDocument(zip, member);
+        };
         if (XmlNode* spine = engine.FindItem(nullptr, "spine")) {
           for (int i = 0; i < spine->Items.Count(); ++i) {
             XmlNode& itemref = *spine->Items[i];
@@ -182,11 +200,11 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
               continue;
             auto document = documents.find(AttributeValue(engine, itemref, "idref"));
             if (document != documents.end())
-              ConvertContentDocument(zip, ResolveMemberPath(directory, document->second));
+              convertOnce(document->second);
           }
         } else {
           for (const std::string& href : manifestOrder)
-            ConvertContentDocument(zip, ResolveMemberPath(directory, href));
+            convertOnce(href);
         }
       }
     }
@@ -227,6 +245,7 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
 
 void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(path));
   if (XmlNode* body = engine.FindItem(nullptr, "body"))
     ConvertXhtmlItem(*body, OutputLines());

@@ -21,6 +21,7 @@ void FictionBookReader::ParseStream(Stream& stream) {
 
 void FictionBookReader::ParseFictionBook(Stream& stream, TextLines& lines) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromStream(&stream);
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");
   if (book == nullptr)
@@ -84,10 +85,15 @@ bool IsTextLine(const std::string& name) {
 
 // Walks the body in document order: a paragraph gives a line of its whole
 // text, an empty line a line break, and each section one more line after
-// its content.
+// its content.  A paragraph inside another one is part of the outer line
+// and gives none of its own, so that nested paragraphs cost their text once
+// rather than once per level.
 void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
   const OutputFormat formating = TextFormating();
-  auto enter = [&](XmlNode& item, bool) {
+  // The state: an ancestor already gave this text its line.
+  auto enter = [&](XmlNode& item, bool insideLine) {
+    if (insideLine)
+      return true;
     if (IsTextLine(item.Name)) {
       std::u16string text = item.WholeText(formating);
       ConvertSysChar(SpecialChar::None, text);
@@ -96,7 +102,9 @@ void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
       else if (formating == OutputFormat::Html)
         text = u"<p>" + text + u"</p>";
       AddText(std::move(text), lines);
-    } else if (item.Name == "empty-line") {
+      return true;
+    }
+    if (item.Name == "empty-line") {
       AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
               : formating == OutputFormat::Html ? u"<br>\r\n"
                                                 : u"\r\n",

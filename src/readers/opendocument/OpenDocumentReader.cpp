@@ -43,7 +43,7 @@ void OpenDocumentReader::ParseStream(Stream& stream) {
   const bool text = ParseItems().Contains(ContentItem::Text);
   if (text)
     AddText(GetHeaderText(), OutputLines());
-  ZipArchive zip;
+  ZipArchive zip(ResourceLimits());
   zip.LoadFromStream(stream);
   // A password-protected package keeps its parts encrypted, as its manifest
   // says; read as they are they would give an empty document.
@@ -65,6 +65,7 @@ void OpenDocumentReader::ParseContentMember(const ZipArchive& zip, const std::st
 
 void OpenDocumentReader::ParseContent(Stream& stream, TextLines& list) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool&) { DoTag(sender, parent, name, value, attributes); };
@@ -180,6 +181,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, TextLines& list) {
 
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
+  engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(member));
   XmlNode* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)

@@ -66,6 +66,7 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
 
 void DocReader::AddText(std::u16string text, TextLines& list) {
   if (!ConvertSysCharacters()) {
+    CountOutput(text.size());
     list.Add(std::move(text)); // as it stands, and without the length limit
     return;
   }

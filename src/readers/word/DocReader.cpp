@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace scrivlet {
 namespace {
@@ -144,11 +145,17 @@ void DocReader::ListMacros(const CompoundFile& storage) {
 }
 
 void DocReader::WalkElements(const CompoundFile& storage) {
+  // Each of the main stream and the property sets is read once, from the
+  // first entry of its name: a directory that repeats a name must not make
+  // the document be read again for every copy.
+  bool mainRead = false, summaryRead = false, documentSummaryRead = false;
   for (const auto& element : storage.Elements(CompoundFile::kRoot)) {
     const std::u16string& name = element.name;
     if (element.kind == CompoundFile::ElementKind::Storage)
       continue; // "Macros" is read after the walk
     if (name == u"WordDocument") {
+      if (std::exchange(mainRead, true))
+        continue;
       std::string main = storage.StreamData(element.entry);
       if (!main.empty())
         ParseMainStream(main, &storage);
@@ -157,7 +164,11 @@ void DocReader::WalkElements(const CompoundFile& storage) {
     std::u16string_view bare = std::u16string_view(name).substr(name.empty() ? 0 : 1);
     bool summary = bare == u"SummaryInformation";
     bool documentSummary = bare == u"DocumentSummaryInformation";
-    if ((summary || documentSummary) && ParseItems().Contains(ContentItem::Summary) &&
+    if (!summary && !documentSummary)
+      continue;
+    if (std::exchange(summary ? summaryRead : documentSummaryRead, true))
+      continue;
+    if (ParseItems().Contains(ContentItem::Summary) &&
         !ReadPropertySet(storage.StreamData(element.entry), documentSummary))
       return; // a property set that runs past its stream ends the walk
   }
