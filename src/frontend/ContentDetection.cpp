@@ -14,7 +14,8 @@ constexpr std::string_view kZipLocalHeader = "PK\x03\x04";
 constexpr std::string_view kPdfHeader = "%PDF-";
 constexpr std::string_view kWordPerfectHeader = "\xFFWPC";
 constexpr size_t kWordPerfectProductOffset = 8;
-constexpr uint8_t kWordPerfectProduct = 1;
+constexpr uint8_t kWordPerfectProduct = 1;   // WordPerfect itself
+constexpr uint8_t kWordPerfectDocument = 10; // file type: a document
 constexpr size_t kWriteHeaderSize = 128;
 constexpr size_t kWordHeaderSize = 32;
 // How far into the file a FictionBook's root element may start (after the
@@ -36,6 +37,11 @@ void CompoundFileReaders(std::string_view data, std::vector<std::string_view>& n
     names.push_back("doc");
   if (storage->Find(CompoundFile::kRoot, u"PerfectOffice_MAIN", Kind::Stream))
     names.push_back("wpd");
+  // A password-protected Word XML package travels inside a compound file,
+  // often beside a WordDocument stream that only says so: the Word XML
+  // reader reports it as protected.
+  if (storage->Find(CompoundFile::kRoot, u"EncryptedPackage", Kind::Stream))
+    names.push_back("docx");
 }
 
 void ZipPackageReaders(std::string_view data, std::vector<std::string_view>& names) {
@@ -88,9 +94,12 @@ bool IsWriteHeader(std::string_view data) {
   return true;
 }
 
+// A WordPerfect 6-9 document: its identifier, the pointer to the document
+// area, then the product and file type bytes.
 bool IsWordPerfectHeader(std::string_view data) {
   return data.size() > kWordPerfectProductOffset + 1 && StartsWith(data, kWordPerfectHeader) &&
-         static_cast<uint8_t>(data[kWordPerfectProductOffset]) == kWordPerfectProduct;
+         static_cast<uint8_t>(data[kWordPerfectProductOffset]) == kWordPerfectProduct &&
+         static_cast<uint8_t>(data[kWordPerfectProductOffset + 1]) == kWordPerfectDocument;
 }
 
 // A FictionBook: the first element of the XML text is <FictionBook (after

@@ -11,7 +11,8 @@ namespace scrivlet {
 
 // The readers whose whole signature the data carries (each at most once,
 // in the reader table's order): a compound file with a WordDocument or a
-// PerfectOffice_MAIN stream, a Word 1/2 file header, a ZIP package with
+// PerfectOffice_MAIN stream (or the EncryptedPackage stream of a
+// protected Word XML package), a Word 1/2 file header, a ZIP package with
 // word/document.xml or the mimetype of OpenDocument or EPUB, "%PDF-", a
 // WordPerfect or Write file header, a FictionBook root element.
 std::vector<const ReaderKind*> ReadersBySignature(std::string_view data);
