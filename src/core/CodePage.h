@@ -2,9 +2,10 @@
 //
 // Documents of every era store 8-bit text in a Windows code page; the library
 // works in UTF-16 inside the readers and in the "system code page" at its
-// edges (summary strings, the page it writes, the text of GetText).  The
-// system code page is kDefaultSystemCodePage unless the environment variable
-// SCRIVLET_CODEPAGE names another.
+// edges (summary strings, the page it writes, the text of GetText).  As the
+// locale's character set on a Linux system, the system code page is UTF-8
+// unless the environment variable SCRIVLET_CODEPAGE names a Windows code
+// page for hosts that need single-byte text.
 //
 // Single-byte code pages convert through built-in 128-entry tables; only the
 // multi-byte East Asian ones (932, 936, 949, 950, 1361) go through iconv.
@@ -24,7 +25,7 @@ namespace scrivlet {
 // Code page number meaning "the system code page".
 inline constexpr int CP_ACP = 0;
 inline constexpr int CP_UTF8 = 65001;
-inline constexpr int kDefaultSystemCodePage = 1252;
+inline constexpr int kDefaultSystemCodePage = CP_UTF8;
 
 // The system code page number.
 int SystemCodePage();

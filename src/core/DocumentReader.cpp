@@ -88,7 +88,10 @@ std::u16string DocumentReader::ConvertSysChar(SpecialChar kind, const std::u16st
 }
 
 std::u16string DocumentReader::GetHeaderText() {
-  std::u16string text = PrologueText(FTextFormating, SystemCodePage(), NowFields());
+  // Only the RTF prologue carries a time: plain text and HTML never read the
+  // clock or the time zone.
+  DateTimeFields created = FTextFormating == OutputFormat::Rtf ? NowFields() : DateTimeFields{};
+  std::u16string text = PrologueText(FTextFormating, SystemCodePage(), created);
   if (OnBeforeText)
     OnBeforeText(*this, text);
   return text;

@@ -1,5 +1,7 @@
 #include "core/Markup.h"
 
+#include "core/CodePage.h"
+
 namespace scrivlet {
 
 namespace {
@@ -17,7 +19,9 @@ std::string RtfCreationTime(const DateTimeFields& t) {
 } // namespace
 
 std::u16string PrologueText(OutputFormat formating, int codePage, const DateTimeFields& created) {
-  const std::string acp = std::to_string(codePage);
+  // RTF has no UTF-8 code page: with UTF-8 its text is ASCII with \uN
+  // escapes under the Western code page.
+  const std::string acp = std::to_string(codePage == 65001 ? 1252 : codePage);
   const std::string name = kParserName;
   std::string text;
   switch (formating) {
@@ -29,9 +33,10 @@ std::u16string PrologueText(OutputFormat formating, int codePage, const DateTime
     break;
   case OutputFormat::Html:
     text = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\"\r\n"
-           "content=\"text/html; charset=windows-" +
-           acp + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" + name + "\">\r\n" + "<title>" +
-           name + "</title>\r\n" + "</head>\r\n\r\n" + "<body bgcolor=\"#FFFFFF\">\r\n";
+           "content=\"text/html; charset=" +
+           std::string(CharsetName(codePage)) + "\">\r\n" + "<meta name=\"GENERATOR\" content=\"" +
+           name + "\">\r\n" + "<title>" + name + "</title>\r\n" + "</head>\r\n\r\n" +
+           "<body bgcolor=\"#FFFFFF\">\r\n";
     break;
   }
   return std::u16string(text.begin(), text.end()); // ASCII throughout
@@ -86,7 +91,26 @@ template <class String, class View> String Escape(OutputFormat format, View text
 
 } // namespace
 
+std::string RtfUnicodeText(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\u";
+      out += std::to_string(static_cast<int16_t>(c));
+      out += '?';
+    }
+  }
+  return out;
+}
+
 void AppendEscaped(OutputFormat format, char16_t c, std::u16string& out) {
+  AppendEscapedChar(format, c, out);
+}
+
+void AppendEscaped(OutputFormat format, char c, std::string& out) {
   AppendEscapedChar(format, c, out);
 }
 

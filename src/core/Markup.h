@@ -33,8 +33,14 @@ std::u16string_view LineBreak(OutputFormat format, BreakStyle style = BreakStyle
 std::u16string EscapeText(OutputFormat format, std::u16string_view text);
 // Appends one escaped character.
 void AppendEscaped(OutputFormat format, char16_t c, std::u16string& out);
+void AppendEscaped(OutputFormat format, char c, std::string& out);
 // The same for byte strings of the system code page.
 std::string EscapeText(OutputFormat format, std::string_view text);
+
+// RTF text as bytes: ASCII as it stands, every other character as "\uN?"
+// (N the signed 16-bit UTF-16 unit, a surrogate pair as two escapes, "?"
+// the one fallback character the prologue's \uc1 announces).
+std::string RtfUnicodeText(std::u16string_view text);
 
 // A size in whole points as the value of an HTML font "size" attribute;
 // "-1" for the sizes that keep the browser's normal size.

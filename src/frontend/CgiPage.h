@@ -19,9 +19,6 @@ namespace scrivlet {
 // hexadecimal digits is copied as it stands.
 std::string UrlDecode(std::string_view text);
 
-// Escapes "&", "<", ">" and "\"" for HTML text.
-std::string HtmlEscape(std::string_view text);
-
 struct CgiRequest {
   bool firstPage = false;
   std::string fileName; // decoded, letters as written

@@ -1,5 +1,6 @@
 #include "frontend/CommandLine.h"
 
+#include "core/CodePage.h"
 #include "frontend/BatchRunner.h"
 #include "frontend/DocumentConversion.h"
 #include "frontend/ReaderTable.h"
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -394,6 +396,13 @@ int RunCommandLine(const std::vector<std::string>& args, const CommandLineStream
   if (options->version) {
     streams.out("scrivlet " SCRIVLET_VERSION "\n");
     return 0;
+  }
+  if (const char* setting = std::getenv("SCRIVLET_CODEPAGE");
+      setting != nullptr && !ParseCodePageSetting(setting)) {
+    streams.err(std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
+                " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, "
+                "950, 1361)\n");
+    return 2;
   }
   return RunConversions(*options, streams);
 }

@@ -2,6 +2,7 @@
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
+#include "core/Markup.h"
 #include "core/StoryLists.h"
 #include "core/Stream.h"
 #include "core/Utf8.h"
@@ -59,7 +60,9 @@ std::string PlainOutput(const CommandLineOptions& options, const DocumentReader&
   text += MacroListing(options, reader);
   if (options.formating == OutputFormat::PlainText && !options.crlf)
     text = TextWithLineFeeds(text);
-  return WideToUtf8(text);
+  // The bytes of the system code page, so that an HTML prologue's charset
+  // matches them; RTF is ASCII with \uN escapes whatever the code page.
+  return options.formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
 }
 
 } // namespace

@@ -204,9 +204,9 @@ std::u16string XmlNode::GetValue() const {
   return value;
 }
 
-std::u16string XmlNode::WholeText() const {
+std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
   if (FDocumentText == nullptr)
-    return std::u16string(TrimWide(GetValue()));
+    return EscapeText(escapeFor, TrimWide(GetValue()));
   size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
   std::u16string_view raw(*FDocumentText);
   raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
@@ -224,7 +224,7 @@ std::u16string XmlNode::WholeText() const {
       if (blank && !text.empty())
         text += u' ';
       blank = false;
-      text += c;
+      AppendEscaped(escapeFor, c, text);
     }
   };
   // Document text is decoded and its white space collapsed; literal pieces
@@ -263,7 +263,8 @@ void XmlNode::ParseAttributes() {
       attribute->FEngine = FEngine;
       attribute->Kind = XmlNodeKind::Attribute;
       attribute->Name = name;
-      attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value));
+      attribute->SetValue(FEngine ? FEngine->ConvertText(value)
+                                  : AnsiToWide(value, LegacyTextCodePage()));
     }
     name.clear();
     value.clear();
@@ -325,7 +326,8 @@ std::u16string XmlParser::ConvertText(std::string_view bytes) const {
     return DecodeUtf8Text(bytes);
   if (int codePage = DeclaredCodePage(FEncoding))
     return AnsiToWide(bytes, codePage);
-  return AnsiToWide(bytes);
+  // Neither declared nor UTF-8: the bytes of an 8-bit code page.
+  return AnsiToWide(bytes, LegacyTextCodePage());
 }
 
 XmlNode* XmlParser::FindItem(XmlNode* startItem, std::string_view name) {

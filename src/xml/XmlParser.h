@@ -13,6 +13,7 @@
 // children and blanks in place (WholeText).
 #pragma once
 
+#include "core/Markup.h"
 #include "core/Stream.h"
 
 #include <cstdint>
@@ -84,8 +85,9 @@ public:
   std::u16string GetValue() const;
   // The element's whole text in document order: its own text, the texts of
   // its descendants and the tails between them, entities decoded, runs of
-  // white space made one blank, the ends trimmed.
-  std::u16string WholeText() const;
+  // white space made one blank, the ends trimmed.  The document's characters
+  // are escaped for the output format (literal pieces stand as they are).
+  std::u16string WholeText(OutputFormat escapeFor = OutputFormat::PlainText) const;
 
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();
@@ -109,8 +111,7 @@ using XmlTagEvent = std::function<void(
     const std::u16string& tagValue, const std::u16string& tagAttributes, bool& accept)>;
 // The handler may free the node (XmlParser::FreeItem), which leaves it
 // null.
-using XmlAfterTagEvent =
-    std::function<void(XmlParser& sender, XmlNode*& node, bool& cancel)>;
+using XmlAfterTagEvent = std::function<void(XmlParser& sender, XmlNode*& node, bool& cancel)>;
 
 class XmlParser {
 public:

@@ -48,7 +48,10 @@ TEST(WideStrings, BoundsAndJoinedText) {
 TEST(WideStrings, GetTextUsesTheSystemCodePage) {
   TextLines list;
   list.Add(u"caf\u00e9 \u0416");
+  EXPECT_EQ(list.GetText(), "caf\xc3\xa9 \xd0\x96\r\n"); // UTF-8 by default
+  SetSystemCodePage(1252);
   EXPECT_EQ(list.GetText(), "caf\xe9 ?\r\n");
+  SetSystemCodePage(kDefaultSystemCodePage);
 }
 
 TEST(ReaderBase, Defaults) {

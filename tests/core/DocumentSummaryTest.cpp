@@ -73,7 +73,7 @@ TEST_F(SummaryTest, DatesAndEditingTime) {
 
 TEST_F(SummaryTest, ClearAssignAndJson) {
   DocumentSummary s;
-  s.Title = "T\xe9tre \"x\"";
+  s.Title = "T\xc3\xa9tre \"x\""; // strings of the system code page, UTF-8
   s.WordCount = 5;
   s.Created = 39947.5;
   DocumentSummary copy;

@@ -75,7 +75,8 @@ TEST(PageRendering, CompletePageWithEscapedText) {
   PageConfig config{"<link a>\r\n<link b>\r\n", "<script>site()</script>\r\n", ""};
   PageContent content{"Title & Co", {"", "a<b", "\"q\""}, ""};
   EXPECT_EQ(RenderPage(request, config, content),
-            "Content-Type: text/html\r\n\r\n<html>\r\n<head>\r\n"
+            "Content-Type: text/html; charset=utf-8\r\n\r\n<html>\r\n<head>\r\n"
+            "<meta charset=\"utf-8\">\r\n"
             "<meta name=\"GENERATOR\" content=\"Scrivlet 2.2 conversion\">\r\n"
             "<title>Scrivlet 2.2 conversion, c:\\docs\\</title>\r\n"
             "<link a>\r\n<link b>\r\n\r\n"

@@ -1,5 +1,6 @@
 #include "readers/docx/DocxReader.h"
 #include "core/Ascii.h"
+#include "core/Markup.h"
 #include "core/Numbers.h"
 
 #include "core/CaseFolding.h"
@@ -170,7 +171,7 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
-      ParagraphText() += text;
+      ParagraphText() += EscapeText(formating, text);
     }
   } else if (name == u"w:pStyle" || name == u"w:rFonts") {
     accept = formating != OutputFormat::PlainText;

@@ -238,7 +238,7 @@ void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
   const OutputFormat formating = TextFormating();
   const std::unordered_set<const XmlNode*> withBlocks = ItemsWithBlocksInside(body);
   auto line = [&](XmlNode& item) {
-    std::u16string text = item.WholeText();
+    std::u16string text = item.WholeText(formating);
     ConvertSysChar(SpecialChar::None, text);
     std::u16string tag = IsParagraphOrHeading(item.Name) ? AnsiToWide(item.Name, 1252) : u"p";
     if (formating == OutputFormat::Rtf)

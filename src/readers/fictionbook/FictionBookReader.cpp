@@ -89,7 +89,7 @@ void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
   const OutputFormat formating = TextFormating();
   auto enter = [&](XmlNode& item, bool) {
     if (IsTextLine(item.Name)) {
-      std::u16string text = item.WholeText();
+      std::u16string text = item.WholeText(formating);
       ConvertSysChar(SpecialChar::None, text);
       if (formating == OutputFormat::Rtf)
         text += u"\\par ";
@@ -99,7 +99,7 @@ void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
     } else if (item.Name == "empty-line") {
       AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
               : formating == OutputFormat::Html ? u"<br>\r\n"
-                                    : u"\r\n",
+                                                : u"\r\n",
               lines);
     }
     return false;

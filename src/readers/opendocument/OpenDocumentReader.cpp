@@ -116,7 +116,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, TextLines& list) {
   auto enter = [&](XmlNode& n, int paragraphDepth) {
     const std::string& name = n.Name;
     if ((IsParagraph(name) || name == "text:a" || name == "text:span") && paragraphDepth == 0) {
-      std::u16string text = n.WholeText();
+      std::u16string text = n.WholeText(formating);
       std::u16string style = styleName(n);
       ConvertSysChar(SpecialChar::None, text);
       if (formating == OutputFormat::Rtf)

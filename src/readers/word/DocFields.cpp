@@ -69,6 +69,7 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
     list.Add(std::move(text)); // as it stands, and without the length limit
     return;
   }
+  const OutputFormat format = TextFormating();
   std::u16string out;
   out.reserve(text.size() + text.size() / 8);
   bool nextIsLineFeed = false;
@@ -76,11 +77,12 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
     char16_t c = nextIsLineFeed ? u'\n' : text[i];
     nextIsLineFeed = false;
     if (!IsControl(c)) {
-      // Text characters, and the line feed of a row end, pass unchanged.
+      // Text characters, and the line feed of a row end, pass as text of
+      // the output format (escaped in RTF and HTML).
       if (FField.empty()) {
-        out += c;
+        AppendEscaped(format, c, out);
       } else {
-        FField += c;
+        AppendEscaped(format, c, FField);
         ++FFieldPieces;
       }
       continue;

@@ -296,8 +296,11 @@ bool DocReader::ReadPropertySet(const std::string& data, bool documentSummary) {
       } else if (type == kVtLpstr) {
         std::string_view bytes = reader.Bytes(reader.U32());
         std::string text(bytes);
-        if (codePage != 0 && codePage != SystemCodePage() && IsSupportedCodePage(codePage)) {
-          std::u16string wide = AnsiToWide(text, codePage);
+        // Without a code page of its own the set's strings are 8-bit text.
+        int textCodePage =
+            codePage != 0 && IsSupportedCodePage(codePage) ? codePage : LegacyTextCodePage();
+        if (textCodePage != SystemCodePage()) {
+          std::u16string wide = AnsiToWide(text, textCodePage);
           text = WideToAnsi(wide.substr(0, wide.find(u'\0')));
         }
         FSummaryInformation.SetProperty(id, text, documentSummary);

@@ -145,7 +145,7 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
           text[at + i / 2] = static_cast<char16_t>(ByteReader::Get16(bytes, i));
       } else {
-        text += AnsiToWide(bytes, piece.codePage);
+        text += AnsiToWide(bytes, piece.codePage ? piece.codePage : LegacyTextCodePage());
       }
     }
     cp += piece.Length();

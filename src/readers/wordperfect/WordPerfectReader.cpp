@@ -100,20 +100,21 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   if (!ParseItems().Contains(ContentItem::Text))
     return;
 
-  std::string output = WideToAnsi(GetHeaderText());
+  const OutputFormat format = TextFormating();
+  std::string output = WideToAnsi(GetHeaderText(), LegacyTextCodePage());
   output.reserve(output.size() + data.size());
   const uint64_t limit = std::min<uint64_t>(FDocumentSize, data.size());
   reader.Seek(FDocumentOffset);
   while (reader.Position() < limit && !FTextLimited) {
     uint8_t c = reader.U8();
     if (c >= 0x21 && c <= 0x7E && !FSuppressed)
-      output += static_cast<char>(c);
+      AppendEscaped(format, static_cast<char>(c), output);
     else if (c >= 1 && c <= 31 && !FSuppressed)
       output += static_cast<char>(kControlCodes[c]);
     else
       output += ConvertFunction(reader, c);
   }
-  std::u16string text = AnsiToWide(output);
+  std::u16string text = AnsiToWide(output, LegacyTextCodePage());
   text += GetFooterText();
   AddText(std::move(text), OutputLines());
 }
@@ -251,7 +252,7 @@ std::string WordPerfectReader::ConvertFunction(ByteReader& reader, uint8_t code)
     if (set == 4 && number == 28)
       return "'";
     if (set == 4 && (number == 31 || number == 32))
-      return "\"";
+      return EscapeText(TextFormating(), std::string_view("\""));
     if (set == 1 && number == 52)
       return "\xCF";
     if (set == 1 && number == 53)

@@ -1,5 +1,7 @@
 #include "readers/write/WriteReader.h"
 
+#include "core/Markup.h"
+
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
@@ -141,7 +143,7 @@ void WriteReader::ParseStream(Stream& stream) {
     if (ParseItems().Contains(ContentItem::Text)) {
       ReadFontTable();
       std::u16string output = GetHeaderText();
-      output += AnsiToWide(ReadParagraphs());
+      output += AnsiToWide(ReadParagraphs(), LegacyTextCodePage());
       output += GetFooterText();
       AddText(std::move(output), OutputLines());
     }
@@ -203,6 +205,8 @@ std::string WriteReader::ReadParagraphs() {
       bool picture = flags & 0x10;
       if (!runningHeadOrFoot && !picture)
         WriteParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), body);
+      if (formating == OutputFormat::PlainText && !body.empty() && body.back() == '\r')
+        body += '\n'; // plain lines end with CR LF, as everywhere else
       body += formating == OutputFormat::Rtf    ? "\r\n"
               : formating == OutputFormat::Html ? "</p>"
                                                 : "";
@@ -240,7 +244,7 @@ void WriteReader::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32
       if (position >= run.start) {
         uint32_t stop = std::min({run.limit, end, FTextEnd});
         for (; position < stop; ++position)
-          out += ConvertChar(FData[position]);
+          AppendEscaped(TextFormating(), ConvertChar(FData[position]), out);
       }
       CloseRun(run.props, out);
     }
@@ -264,7 +268,7 @@ void WriteReader::OpenRun(const CharProps& p, std::string& out) const {
   case OutputFormat::Html:
     out += "<font face=\"";
     if (font >= 0)
-      out += FFonts[static_cast<size_t>(font)].FontName;
+      out += EscapeText(OutputFormat::Html, FFonts[static_cast<size_t>(font)].FontName);
     out += "\"";
     if (p.size > 0)
       out += " size=\"" + HtmlFontSize(p.size / 2) + "\"";
