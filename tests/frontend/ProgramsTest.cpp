@@ -297,6 +297,19 @@ TEST(Samples, LetterIsTheBuildersLetter) {
       << "run build/tests/scrivlet_make_samples samples";
 }
 
+TEST(Samples, RussianBookIsTheBuildersBookAndConverts) {
+  std::string path = std::string(SCRIVLET_SAMPLES_DIR) + "/Pismo.fb2";
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  EXPECT_EQ(bytes.str(), test::SampleRussianBook())
+      << "run build/tests/scrivlet_make_samples samples";
+  auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", path}, {});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"Title\": \"Письмо из Скривлета\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("Здравствуй, читатель!"), std::string::npos);
+}
+
 TEST(CommandLineProgram, ConvertsAndReportsJson) {
   TempDir dir;
   std::string file = dir.Write("letter.wri", test::SampleWriteLetter());
