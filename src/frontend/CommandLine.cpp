@@ -3,6 +3,7 @@
 #include "core/CodePage.h"
 #include "frontend/BatchRunner.h"
 #include "frontend/DocumentConversion.h"
+#include "frontend/JsonOutput.h"
 #include "frontend/ReaderTable.h"
 
 #include <algorithm>
@@ -303,7 +304,10 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
   ProgressLine progress(streams, total, many && streams.progressOnErr);
   bool first = true;
   size_t writeFailures = 0;
-  auto sink = [&](const std::string& input, const ConvertedDocument& result) {
+  auto sink = [&](const std::string& input, const ConvertedDocument& converted) {
+    ConvertedDocument result = converted;
+    if (options.json && result.failed && result.output.empty())
+      result.output = JsonFailure(input, result.error); // one line for every input
     bool written = true;
     if (!options.outputDir.empty()) {
       if (!result.failed || options.json)

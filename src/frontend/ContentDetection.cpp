@@ -29,19 +29,24 @@ bool StartsWith(std::string_view data, std::string_view prefix) {
 void CompoundFileReaders(std::string_view data, std::vector<std::string_view>& names) {
   if (!CompoundFile::HasSignature(data))
     return;
-  auto storage = CompoundFile::TryOpen(std::string(data));
-  if (!storage)
-    return;
-  using Kind = CompoundFile::ElementKind;
-  if (storage->Find(CompoundFile::kRoot, u"WordDocument", Kind::Stream))
-    names.push_back("doc");
-  if (storage->Find(CompoundFile::kRoot, u"PerfectOffice_MAIN", Kind::Stream))
-    names.push_back("wpd");
-  // A password-protected Word XML package travels inside a compound file,
-  // often beside a WordDocument stream that only says so: the Word XML
-  // reader reports it as protected.
-  if (storage->Find(CompoundFile::kRoot, u"EncryptedPackage", Kind::Stream))
-    names.push_back("docx");
+  try {
+    auto storage = CompoundFile::TryOpen(std::string(data));
+    if (!storage)
+      return;
+    using Kind = CompoundFile::ElementKind;
+    if (storage->Find(CompoundFile::kRoot, u"WordDocument", Kind::Stream))
+      names.push_back("doc");
+    if (storage->Find(CompoundFile::kRoot, u"PerfectOffice_MAIN", Kind::Stream))
+      names.push_back("wpd");
+    // A password-protected Word XML package travels inside a compound
+    // file, often beside a WordDocument stream that only says so: the Word
+    // XML reader reports it as protected.
+    if (storage->Find(CompoundFile::kRoot, u"EncryptedPackage", Kind::Stream))
+      names.push_back("docx");
+  } catch (const std::exception&) {
+    // A damaged compound file matches nothing; the extension decides, and
+    // the reader reports the damage.
+  }
 }
 
 void ZipPackageReaders(std::string_view data, std::vector<std::string_view>& names) {

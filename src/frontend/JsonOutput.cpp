@@ -3,6 +3,7 @@
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/StoryLists.h"
+#include "core/Utf8.h"
 
 #include <cmath>
 #include <cstdio>
@@ -128,6 +129,13 @@ std::string JsonDocument(const DocumentReader& reader, const JsonConversion& con
   out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
   out += ", \"error\": " + (conversion.failed ? JsonAnsiString(conversion.error) : "null");
   return out + "}\n";
+}
+
+std::string JsonFailure(std::string_view file, std::string_view utf8Error) {
+  return "{\"file\": " + JsonString(AnsiToWide(file)) +
+         ", \"reader\": null, \"text\": \"\", \"lines\": [], \"summary\": null, "
+         "\"stories\": null, \"encrypted\": false, \"error\": " +
+         JsonString(Utf8ToUtf16(utf8Error)) + "}\n";
 }
 
 } // namespace scrivlet

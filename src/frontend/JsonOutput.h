@@ -37,4 +37,8 @@ struct JsonConversion {
 // The object of one document, on one line, ending with LF.
 std::string JsonDocument(const DocumentReader& reader, const JsonConversion& conversion);
 
+// The object of a document whose conversion ended without a reader to
+// describe (its process died, or it could not start): reader null, no text.
+std::string JsonFailure(std::string_view file, std::string_view utf8Error);
+
 } // namespace scrivlet

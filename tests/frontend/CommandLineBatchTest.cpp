@@ -2,9 +2,12 @@
 // the summary view.
 #include "frontend/CommandLine.h"
 #include "frontend/DocumentConversion.h"
+#include "frontend/JsonOutput.h"
 
+#include "core/ByteReader.h"
 #include "core/DocumentSummary.h"
 #include "support/ChildProcess.h"
+#include "support/CompoundFileBuilder.h"
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
 #include "support/WordBuilder.h"
@@ -91,6 +94,30 @@ TEST(CommandLineBatch, JsonLinesWithTheirFile) {
   EXPECT_NE(second.find("\"Title\": \"Quarterly report\""), std::string::npos);
   EXPECT_NE(second.find("\"LastPrinted\": null"), std::string::npos);
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2);
+}
+
+TEST(CommandLineBatch, EveryInputGetsItsJsonLine) {
+  TempDir dir;
+  // A compound file whose directory tree points past its end.
+  test::CompoundFileBuilder builder;
+  builder.AddStream(u"WordDocument", "x");
+  std::string damaged = builder.Build();
+  size_t rootChild = 512 * (size_t{ByteReader::Get32(damaged, 0x30)} + 1) + 76;
+  damaged.replace(rootChild, 4, std::string("\xE8\x03\0\0", 4)); // entry 1000
+  std::string bad = dir.Write("bad.doc", damaged);
+  std::string empty = dir.Write("empty.doc", "");
+  CliRun run = RunCli({"--json", "--jobs", "2", bad, empty, bad});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3) << run.out;
+  EXPECT_TRUE(run.out.starts_with("{\"file\": \"" + bad + "\", \"reader\": \"doc\""));
+}
+
+TEST(JsonOutput, FailureWithoutReader) {
+  EXPECT_EQ(JsonFailure("a.doc", "stopped by signal 11"),
+            "{\"file\": \"a.doc\", \"reader\": null, \"text\": \"\", \"lines\": [], "
+            "\"summary\": null, \"stories\": null, \"encrypted\": false, "
+            "\"error\": \"stopped by signal 11\"}\n");
+  EXPECT_EQ(TextWithLineFeeds(u"a\r\nb\rc\n\r\r\n"), u"a\nb\nc\n\n\n");
 }
 
 TEST(CommandLineBatch, SummaryWithoutTextPrintsItsFields) {

@@ -1,5 +1,6 @@
 #include "frontend/ContentDetection.h"
 
+#include "core/ByteReader.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/SampleDocuments.h"
 #include "support/WordBuilder.h"
@@ -88,6 +89,24 @@ TEST(ContentDetection, PartialSignaturesDoNotMatch) {
   other.AddStream(u"Workbook", "cells");
   EXPECT_EQ(Names(other.Build()), "");
   EXPECT_EQ(Names(""), "");
+}
+
+// The root entry's child made an entry past the directory's end: damage
+// found only when the storage is searched.
+std::string CompoundFileWithCyclicDirectory() {
+  test::CompoundFileBuilder builder;
+  builder.AddStream(u"WordDocument", "x");
+  std::string file = builder.Build();
+  uint32_t directorySector = ByteReader::Get32(file, 0x30);
+  size_t rootChild = 512 * (size_t{directorySector} + 1) + 76;
+  file.replace(rootChild, 4, std::string("\xE8\x03\0\0", 4)); // entry 1000
+  return file;
+}
+
+TEST(ContentDetection, DamagedCompoundFilesMatchNothing) {
+  std::string damaged = CompoundFileWithCyclicDirectory();
+  EXPECT_EQ(Names(damaged), "");
+  EXPECT_EQ(Detected(damaged, "x.wpd"), "wpd");
 }
 
 TEST(ContentDetection, TheExtensionDecidesWhenNothingOrTwoFormatsMatch) {
