@@ -193,6 +193,26 @@ TEST(CommandLineBatch, FilesFromAListOrStandardInput) {
   EXPECT_NE(missingList.err.find("cannot read the list"), std::string::npos);
 }
 
+TEST(CommandLineBatch, ProgressLineOnATerminal) {
+  TempDir dir;
+  std::string a = dir.Write("a.wri", test::SampleWriteLetter());
+  std::string bad = dir.Write("bad.wri", "short");
+  std::string out, err;
+  CommandLineStreams streams;
+  streams.out = [&](std::string_view text) { out += text; };
+  streams.err = [&](std::string_view text) { err += text; };
+  streams.progressOnErr = true;
+  EXPECT_EQ(RunCommandLine({a, bad, a}, streams), 1);
+  EXPECT_NE(err.find("\r\x1b[K1/3 done, 0 failed, "), std::string::npos) << err;
+  EXPECT_NE(err.find("\r\x1b[Kscrivlet: " + bad + ": Stream read error\n"), std::string::npos);
+  EXPECT_NE(err.find("3/3 done, 1 failed, "), std::string::npos);
+  EXPECT_TRUE(err.ends_with(" files/s\n"));
+  EXPECT_EQ(out.find('\x1b'), std::string::npos); // never on standard output
+  err.clear();
+  RunCommandLine({a}, streams);
+  EXPECT_EQ(err, ""); // one file: no progress
+}
+
 TEST(CommandLineBatch, ProgramStreamsAndShowsNoProgressOffATerminal) {
   TempDir dir;
   std::string a = dir.Write("a.wri", test::SampleWriteLetter());
