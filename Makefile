@@ -18,6 +18,8 @@ DOCS       ?= samples
 PORT       ?= 8080
 PREFIX     ?= /usr/local
 DESTDIR    ?=
+# Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
+CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
 PACKAGES := cmake make g++ zlib1g-dev libgtest-dev libbenchmark-dev
@@ -53,11 +55,11 @@ web-test-deps:
 
 # The two programs only, without the test suite.
 programs: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target scrivlet_cgi scrivlet_cli
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: programs
@@ -78,7 +80,7 @@ install: programs
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)

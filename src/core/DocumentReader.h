@@ -8,17 +8,18 @@
 #pragma once
 
 #include "core/DateTime.h"
+#include "core/DocumentSummary.h"
 #include "core/Markup.h"
 #include "core/TextLines.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace scrivlet {
 
-class DocumentSummary;
 struct StoryLists;
 class Stream;
 class DocumentReader;
@@ -112,6 +113,10 @@ public:
   ContentItems ParseItems() const { return FParseItems; }
   void SetParseItems(ContentItems items) { FParseItems = items; }
   bool ConvertSysCharacters() const { return FConvertSysCharacters; }
+  // The user or owner password of an encrypted document, set before
+  // loading (the readers of formats without passwords ignore it).
+  const std::string& Password() const { return FPassword; }
+  void SetPassword(std::string password) { FPassword = std::move(password); }
   void SetConvertSysCharacters(bool convert) { FConvertSysCharacters = convert; }
 
   // --- events
@@ -124,7 +129,12 @@ public:
   // --- the output
   const TextLines& Lines() const { return FLines; }
   // The summary record of readers that have one; nullptr for the others.
-  virtual const DocumentSummary* SummaryInformation() const { return nullptr; }
+  const DocumentSummary* SummaryInformation() const { return FSummary.get(); }
+  // Copies a record into the reader's own (a reader without one ignores it).
+  void SetSummaryInformation(const DocumentSummary& summary) {
+    if (FSummary)
+      FSummary->Assign(summary);
+  }
   // The stories beside the main text (notes, headers, macros, ...) of readers
   // that keep them apart; nullptr for the others.
   virtual const StoryLists* Stories() const { return nullptr; }
@@ -155,11 +165,17 @@ protected:
   // The existence check, then the whole file in memory.
   std::string ReadWholeFile(const std::string& fileName);
 
+  // Called by the constructor of a reader whose format carries metadata.
+  void KeepSummaryInformation() { FSummary = std::make_unique<DocumentSummary>(); }
+  DocumentSummary& Summary() { return *FSummary; }
+
   bool FTextLimited = false;
 
 private:
   std::string FFileName;
   TextLines FLines;
+  std::string FPassword;
+  std::unique_ptr<DocumentSummary> FSummary;
   OutputFormat FTextFormating = OutputFormat::PlainText;
   int32_t FMaxTextLength = 0;
   ContentItems FParseItems{ContentItem::Text, ContentItem::Summary};

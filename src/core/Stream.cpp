@@ -72,6 +72,14 @@ size_t MemoryStream::Read(void* buffer, size_t count) {
   return n;
 }
 
+std::string MemoryStream::ReadBytes(size_t count) {
+  if (FPosition > Size() || static_cast<uint64_t>(Size() - FPosition) < count)
+    throw ReadError();
+  std::string bytes(FData, static_cast<size_t>(FPosition), count);
+  FPosition += static_cast<int64_t>(count);
+  return bytes;
+}
+
 int64_t MemoryStream::Seek(int64_t offset, SeekOrigin origin) {
   FPosition = NewPosition(FPosition, Size(), offset, origin);
   return FPosition;

@@ -30,7 +30,7 @@ public:
   void ReadBuffer(void* buffer, size_t count);
   // Reads exactly count bytes into a byte string, or raises ReadError.  The
   // count is checked against what the stream still holds before allocating.
-  std::string ReadBytes(size_t count);
+  virtual std::string ReadBytes(size_t count);
   // Everything from the current position to the end.
   std::string ReadRest();
   // The whole stream, from position 0; leaves the position at the end.
@@ -50,6 +50,7 @@ public:
   size_t Read(void* buffer, size_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
   int64_t Size() const override { return static_cast<int64_t>(FData.size()); }
+  std::string ReadBytes(size_t count) override;
 
   const std::string& Data() const { return FData; }
   void Write(std::string_view bytes); // at the position, growing the data

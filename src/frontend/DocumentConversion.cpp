@@ -106,6 +106,7 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   reader->SetParseItems(options.items);
   reader->SetMaxTextLength(options.maxLength);
   reader->SetConvertSysCharacters(!options.rawControlChars);
+  reader->SetPassword(options.password);
 
   ConvertedDocument result;
   std::string message; // system code page

@@ -1,12 +1,12 @@
 #include "frontend/ReaderTable.h"
 #include "core/Ascii.h"
 
-#include "core/Exception.h"
 #include "core/Process.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
+#include "readers/pdf/PdfReader.h"
 #include "readers/word/DocReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
@@ -17,31 +17,9 @@
 namespace scrivlet {
 namespace {
 
-// Stands in for a reader this version does not have yet: it names the
-// reader it stands for and refuses every document with a clear message.
-template <const char* ClassNameText, const char* FormatText>
-class PendingReader final : public DocumentReader {
-public:
-  const char* ClassName() const override { return ClassNameText; }
-
-  void ParseStream(Stream& stream) override {
-    DocumentReader::ParseStream(stream);
-    throw Exception("Reading %s documents is not supported in this version", {FormatText});
-  }
-
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-};
-
 template <class Reader> std::unique_ptr<DocumentReader> Create() {
   return std::make_unique<Reader>();
 }
-
-template <const char* ClassNameText, const char* FormatText>
-std::unique_ptr<DocumentReader> CreatePending() {
-  return std::make_unique<PendingReader<ClassNameText, FormatText>>();
-}
-
-constexpr char kPdf[] = "PdfReader", kPdfFormat[] = "PDF (.pdf)";
 
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<DocxReader>},
@@ -53,7 +31,7 @@ const std::array<ReaderKind, 9> kReaders = {{
      Create<OpenDocumentPresentationReader>},
     {".FB2", "fb2", "FictionBookReader", HeadingSource::SummaryTitle, Create<FictionBookReader>},
     {".EPUB", "epub", "EpubReader", HeadingSource::SummaryTitle, Create<EpubReader>},
-    {".PDF", "pdf", kPdf, HeadingSource::SummaryTitle, CreatePending<kPdf, kPdfFormat>},
+    {".PDF", "pdf", "PdfReader", HeadingSource::SummaryTitle, Create<PdfReader>},
     {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
 }};
 

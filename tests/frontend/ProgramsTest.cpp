@@ -358,9 +358,9 @@ TEST(CommandLineProgram, UsageAndExitStatus) {
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(missing.err, "File /nonexistent.doc is not found.\n");
 
-  auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", "--reader", "pdf", "/nonexistent.x"}, {});
+  auto json = RunChild(SCRIVLET_CLI_PATH, {"--json", "--reader", "wri", "/nonexistent.x"}, {});
   EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.out, "{\"file\": \"/nonexistent.x\", \"reader\": \"pdf\", \"text\": \"\", "
+  EXPECT_EQ(json.out, "{\"file\": \"/nonexistent.x\", \"reader\": \"wri\", \"text\": \"\", "
                       "\"lines\": [], \"summary\": null, "
                       "\"stories\": null, \"encrypted\": false, "
                       "\"error\": \"File /nonexistent.x is not found.\"}\n");

@@ -10,15 +10,12 @@ namespace scrivlet {
 
 class WordReaderBase : public DocumentReader {
 public:
+  WordReaderBase() { KeepSummaryInformation(); }
   void Clear() override {
     DocumentReader::Clear();
     FStories.Clear();
   }
 
-  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
   const StoryLists* Stories() const override { return &FStories; }
 
   const TextLines& Macros() const { return FStories.Macros; }
@@ -31,7 +28,6 @@ public:
 
 protected:
   StoryLists FStories;
-  DocumentSummary FSummaryInformation;
 };
 
 } // namespace scrivlet

@@ -277,7 +277,7 @@ std::string DocxReader::ResolveRelationship(const ZipArchive& zip, const std::u1
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.LoadFromBytes(zip.GetFileByName(member));
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   auto text = [&](XmlNode* root, std::string_view name) {
     XmlNode* item = engine.FindItem(root, name);
     return item ? item->GetValue() : std::u16string();

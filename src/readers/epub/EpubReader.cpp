@@ -86,7 +86,7 @@ void AppendField(std::string& field, const std::u16string& value) {
 
 void EpubReader::Clear() {
   DocumentReader::Clear();
-  FSummaryInformation.Clear();
+  Summary().Clear();
   FCoverImage = MemoryStream();
 }
 
@@ -195,7 +195,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
 }
 
 void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId) {
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   for (int i = 0; i < metadata.Items.Count(); ++i) {
     XmlNode& item = *metadata.Items[i];
     if (item.Kind != XmlNodeKind::Element)

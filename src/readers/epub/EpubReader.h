@@ -18,16 +18,13 @@ class ZipArchive;
 
 class EpubReader : public DocumentReader {
 public:
+  EpubReader() { KeepSummaryInformation(); }
   const char* ClassName() const override { return "EpubReader"; }
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
   void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 
-  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
   // The cover image's bytes (empty when the book has none).
   MemoryStream& CoverImage() { return FCoverImage; }
 
@@ -42,7 +39,6 @@ private:
   void ConvertContentDocument(const ZipArchive& zip, const std::string& path);
   void ConvertXhtmlItem(XmlNode& body, TextLines& lines);
 
-  DocumentSummary FSummaryInformation;
   MemoryStream FCoverImage;
 };
 

@@ -9,7 +9,7 @@ namespace scrivlet {
 
 void FictionBookReader::Clear() {
   DocumentReader::Clear();
-  FSummaryInformation.Clear();
+  Summary().Clear();
 }
 
 void FictionBookReader::ParseStream(Stream& stream) {
@@ -56,7 +56,7 @@ std::u16string FictionBookReader::GetAuthorName(XmlNode* item) {
 }
 
 void FictionBookReader::ReadDescription(XmlNode& description) {
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   if (XmlNode* title = description.ItemByName("title-info")) {
     s.Keywords = WideToAnsi(GetChildValue(title, "keywords"));
     s.Category = WideToAnsi(GetChildValue(title, "gentre"));

@@ -12,16 +12,12 @@ class XmlNode;
 
 class FictionBookReader : public DocumentReader {
 public:
+  FictionBookReader() { KeepSummaryInformation(); }
   const char* ClassName() const override { return "FictionBookReader"; }
 
   void Clear() override;
   void ParseStream(Stream& stream) override;
   void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-
-  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
 
   // The value of the first element named name in item's subtree; "" when
   // there is none.
@@ -33,8 +29,6 @@ private:
   void ParseFictionBook(Stream& stream, TextLines& lines);
   void ReadDescription(XmlNode& description);
   void ConvertBodyItem(XmlNode& body, TextLines& lines);
-
-  DocumentSummary FSummaryInformation;
 };
 
 } // namespace scrivlet

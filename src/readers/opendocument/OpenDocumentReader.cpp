@@ -189,7 +189,7 @@ void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& memb
     XmlNode* item = engine.FindItem(from, name);
     return item ? item->GetValue() : std::u16string();
   };
-  DocumentSummary& s = FSummaryInformation;
+  DocumentSummary& s = Summary();
   s.AppName = WideToAnsi(value(meta, "meta:generator"));
   s.Title = WideToAnsi(value(meta, "dc:title"));
   s.Subject = WideToAnsi(value(meta, "dc:subject"));

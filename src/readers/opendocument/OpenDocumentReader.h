@@ -85,10 +85,6 @@ public:
   void ParseStream(Stream& stream) override;
   void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
 
-  const DocumentSummary* SummaryInformation() const override { return &FSummaryInformation; }
-  void SetSummaryInformation(const DocumentSummary& summary) {
-    FSummaryInformation.Assign(summary);
-  }
   const OpenDocumentStyles& Styles() const { return FStyles; }
 
   // Appends one style per child of the automatic-styles node.
@@ -98,7 +94,9 @@ public:
 
 protected:
   OpenDocumentReader(std::string bodyName, std::string contentName)
-      : FBodyName(std::move(bodyName)), FContentName(std::move(contentName)) {}
+      : FBodyName(std::move(bodyName)), FContentName(std::move(contentName)) {
+    KeepSummaryInformation();
+  }
 
 private:
   void ParseContentMember(const ZipArchive& zip, const std::string& member, TextLines& list);
@@ -108,7 +106,6 @@ private:
   void WalkContent(XmlNode& content, TextLines& list);
   void ReadMeta(const ZipArchive& zip, const std::string& member);
 
-  DocumentSummary FSummaryInformation;
   OpenDocumentStyles FStyles;
   std::string FBodyName, FContentName;
 };

@@ -119,7 +119,7 @@ int DocReader::PropertySetCodePage(const std::string& data) {
 }
 
 void DocReader::WalkStorage(const CompoundFile& storage) {
-  FSummaryInformation.Clear();
+  Summary().Clear();
   // Word 6/95 stores 8-bit text in the code page of the system that wrote
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
@@ -290,9 +290,9 @@ bool DocReader::ReadPropertySet(const std::string& data, bool documentSummary) {
       if (type == kVtI2 && id == kCodePageProperty) {
         codePage = reader.U16();
       } else if (type == kVtI4) {
-        FSummaryInformation.SetProperty(id, reader.Bytes(4), documentSummary);
+        Summary().SetProperty(id, reader.Bytes(4), documentSummary);
       } else if (type == kVtFiletime) {
-        FSummaryInformation.SetProperty(id, reader.Bytes(8), documentSummary);
+        Summary().SetProperty(id, reader.Bytes(8), documentSummary);
       } else if (type == kVtLpstr) {
         std::string_view bytes = reader.Bytes(reader.U32());
         std::string text(bytes);
@@ -303,7 +303,7 @@ bool DocReader::ReadPropertySet(const std::string& data, bool documentSummary) {
           std::u16string wide = AnsiToWide(text, textCodePage);
           text = WideToAnsi(wide.substr(0, wide.find(u'\0')));
         }
-        FSummaryInformation.SetProperty(id, text, documentSummary);
+        Summary().SetProperty(id, text, documentSummary);
       }
       reader.Seek(next);
     }

@@ -1,0 +1,442 @@
+#include "pdf/PdfDocument.h"
+
+#include "core/Exception.h"
+#include "pdf/ObjectScan.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace scrivlet::pdf {
+
+namespace {
+
+// Deeper nesting of object look-ups (a /Length inside an object stream
+// whose /Length is inside another ...) than any sound file needs.
+constexpr int MaxLookupDepth = 12;
+// More cross-reference sections than any sound file has.
+constexpr size_t MaxSections = 4096;
+
+class DepthGuard {
+public:
+  explicit DepthGuard(int& depth) : FDepth(depth) { ++FDepth; }
+  ~DepthGuard() { --FDepth; }
+  bool TooDeep() const { return FDepth > MaxLookupDepth; }
+
+private:
+  int& FDepth;
+};
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && NameIs(text.substr(0, prefix.size()), prefix);
+}
+
+// The value of the last "startxref" that starts a line; npos when none.
+size_t FindStartXref(std::string_view data) {
+  size_t pos = data.rfind("startxref");
+  while (pos != std::string_view::npos) {
+    if (pos == 0 || data[pos - 1] == '\r' || data[pos - 1] == '\n') {
+      int64_t value = ToInteger(Trim(data.substr(pos + 9, 32)), -1);
+      if (value >= 0 && static_cast<uint64_t>(value) < data.size())
+        return static_cast<size_t>(value);
+      return std::string_view::npos;
+    }
+    if (pos == 0)
+      break;
+    pos = data.rfind("startxref", pos - 1);
+  }
+  return std::string_view::npos;
+}
+
+} // namespace
+
+// The decoded data of an object stream and where each of its objects is.
+struct PdfDocument::ObjectStream {
+  std::string Data;
+  std::unordered_map<uint32_t, size_t> Starts; // object number -> start in Data
+  std::vector<size_t> SortedStarts;
+
+  std::string_view Body(uint32_t number) const {
+    auto it = Starts.find(number);
+    if (it == Starts.end())
+      return {};
+    size_t start = it->second;
+    auto next = std::upper_bound(SortedStarts.begin(), SortedStarts.end(), start);
+    size_t end = next == SortedStarts.end() ? Data.size() : *next;
+    return std::string_view(Data).substr(start, end - start);
+  }
+};
+
+PdfDocument::PdfDocument(std::string data) : PdfDocument(std::move(data), Limits()) {}
+
+PdfDocument::PdfDocument(std::string data, const Limits& limits)
+    : FData(std::move(data)), FLimits(limits) {
+  ReadHeader();
+  ReadCrossReferences();
+}
+
+PdfDocument::~PdfDocument() = default;
+
+void PdfDocument::ReadHeader() {
+  if (!StartsWithNoCase(FData, "%PDF-"))
+    throw Exception("This is not valid PDF-document");
+  size_t end = 5;
+  while (end < FData.size() && end < 9 &&
+         ((FData[end] >= '0' && FData[end] <= '9') || FData[end] == '.'))
+    ++end;
+  if (end > 5)
+    FVersion = FData.substr(5, end - 5);
+}
+
+void PdfDocument::ReadCrossReferences() {
+  size_t offset = FindStartXref(FData);
+  std::unordered_set<size_t> visited;
+  std::vector<size_t> pending;
+  if (offset != std::string_view::npos)
+    pending.push_back(offset);
+  bool damaged = pending.empty();
+  while (!pending.empty() && visited.size() < MaxSections) {
+    size_t next = pending.back();
+    pending.pop_back();
+    if (!visited.insert(next).second)
+      continue; // a /Prev chain that leads back: stop there
+    if (!ReadSection(next, pending)) {
+      damaged = true;
+      break;
+    }
+  }
+  BuildOffsetIndex();
+  if (damaged || FXref.Size() == 0)
+    Repair();
+  else
+    VerifyOffsets();
+  FindRoot();
+  if (!FRoot && !FRepaired) {
+    Repair();
+    FindRoot();
+  }
+  if (!FRoot && !FXrefError.empty())
+    throw Exception(FXrefError);
+}
+
+// Reads one section (a classic table with its trailer, or a cross-reference
+// stream) and queues the sections it names.  False when nothing usable is
+// at the offset.
+bool PdfDocument::ReadSection(size_t offset, std::vector<size_t>& prevs) {
+  std::string_view data = FData;
+  size_t at = offset;
+  while (at < data.size() && IsWhiteSpace(data[at]))
+    ++at;
+  std::string_view trailer;
+  uint32_t number = 0;
+  uint16_t generation = 0;
+  size_t bodyStart = 0;
+  if (!data.substr(at).starts_with("xref") &&
+      !ParseObjectHeader(data, at, number, generation, bodyStart)) {
+    // Writers that count the offset from just after "xref", or a few bytes
+    // off: the keyword close by is the section.
+    size_t windowStart = offset >= 16 ? offset - 16 : 0;
+    size_t keyword = data.substr(windowStart, 32).find("xref");
+    if (keyword != std::string_view::npos)
+      at = windowStart + keyword;
+  }
+  if (data.substr(at).starts_with("xref")) {
+    std::optional<std::string_view> dictionary = ReadClassicSection(data, at, FXref);
+    if (!dictionary)
+      return false;
+    trailer = *dictionary;
+    FSectionOffsets.push_back(at);
+    // Hybrid file: the objects of object streams are listed by a stream.
+    int64_t xrefStm = ToInteger(GetKeyValue("/xrefstm", trailer), -1);
+    if (xrefStm > 0 && static_cast<uint64_t>(xrefStm) < data.size()) {
+      std::string_view streamDictionary;
+      ReadXrefStreamAt(static_cast<size_t>(xrefStm), streamDictionary);
+    }
+  } else if (!ReadXrefStreamAt(at, trailer)) {
+    return false;
+  }
+  FXref.AddTrailer(trailer);
+  int64_t prev = ToInteger(GetKeyValue("/prev", trailer), -1);
+  if (prev >= 0 && static_cast<uint64_t>(prev) < data.size())
+    prevs.push_back(static_cast<size_t>(prev));
+  return true;
+}
+
+bool PdfDocument::ReadXrefStreamAt(size_t offset, std::string_view& dictionary) {
+  IndirectObject object = ParseIndirectObject(FData, offset, FData.size(),
+                                              [this](ObjectRef ref) { return ResolveLength(ref); });
+  if (!object.Found() || !object.Stream ||
+      !NameIs(GetKeyValue("/type", object.Dictionary), "/xref"))
+    return false;
+  dictionary = object.Dictionary;
+  FSectionOffsets.push_back(offset);
+  try {
+    // Cross-reference streams are never encrypted.
+    std::string data = DecodeCapped(std::string(*object.Stream), object.Dictionary);
+    ReadXrefStreamEntries(object.Dictionary, data, FData.size(), FXref);
+  } catch (const Exception& error) {
+    FXrefError = error.Message();
+    return false;
+  }
+  return true;
+}
+
+void PdfDocument::BuildOffsetIndex() {
+  FOffsetIndex.clear();
+  FOffsetIndex.reserve(FXref.Size() + FSectionOffsets.size());
+  for (const auto& [number, entry] : FXref.Entries())
+    if (entry.Type == XrefEntry::Kind::InFile)
+      FOffsetIndex.push_back(entry.Offset);
+  FOffsetIndex.insert(FOffsetIndex.end(), FSectionOffsets.begin(), FSectionOffsets.end());
+  std::sort(FOffsetIndex.begin(), FOffsetIndex.end());
+  FOffsetIndex.erase(std::unique(FOffsetIndex.begin(), FOffsetIndex.end()), FOffsetIndex.end());
+}
+
+size_t PdfDocument::NextOffset(uint64_t offset) const {
+  auto next = std::upper_bound(FOffsetIndex.begin(), FOffsetIndex.end(), offset);
+  return next == FOffsetIndex.end() ? FData.size() : static_cast<size_t>(*next);
+}
+
+// Every in-file entry must point at its own object's header; entries that
+// do not are taken from a scan of the file (or dropped).
+void PdfDocument::VerifyOffsets() {
+  std::vector<uint32_t> wrong;
+  for (const auto& [number, entry] : FXref.Entries()) {
+    if (entry.Type != XrefEntry::Kind::InFile)
+      continue;
+    uint32_t found = 0;
+    uint16_t generation = 0;
+    size_t bodyStart = 0;
+    if (!ParseObjectHeader(FData, entry.Offset, found, generation, bodyStart) || found != number)
+      wrong.push_back(number);
+  }
+  if (wrong.empty())
+    return;
+  ObjectScan scan = ScanObjects(FData);
+  for (uint32_t number : wrong) {
+    auto it = scan.Objects.find(number);
+    if (it == scan.Objects.end())
+      FXref.Remove(number);
+    else
+      FXref.Set(number, XrefEntry{XrefEntry::Kind::InFile, it->second, 0, 0});
+  }
+  // The wrong offsets leave the index; every header found bounds its
+  // neighbours.
+  BuildOffsetIndex();
+  for (const auto& [number, offset] : scan.Objects)
+    FOffsetIndex.push_back(offset);
+  std::sort(FOffsetIndex.begin(), FOffsetIndex.end());
+  FOffsetIndex.erase(std::unique(FOffsetIndex.begin(), FOffsetIndex.end()), FOffsetIndex.end());
+}
+
+// Rebuilds the table from a scan of the file: every object header found,
+// the objects of the object streams among them, and the trailers.
+void PdfDocument::Repair() {
+  FRepaired = true;
+  ObjectScan scan = ScanObjects(FData);
+  for (const auto& [number, offset] : scan.Objects)
+    FXref.Set(number, XrefEntry{XrefEntry::Kind::InFile, offset, 0, 0});
+  BuildOffsetIndex();
+  for (auto it = scan.Trailers.rbegin(); it != scan.Trailers.rend(); ++it)
+    if (auto dictionary = DictionaryAt(std::string_view(FData).substr(*it + 7)))
+      FXref.AddTrailer(*dictionary);
+  // Objects stored in object streams.
+  std::vector<uint32_t> containers;
+  for (const auto& [number, offset] : scan.Objects) {
+    IndirectObject object = Object(number);
+    if (object.Stream && NameIs(GetKeyValue("/type", object.Dictionary), "/objstm"))
+      containers.push_back(number);
+  }
+  std::sort(containers.begin(), containers.end());
+  for (uint32_t container : containers) {
+    const ObjectStream* stream = nullptr;
+    try {
+      stream = LoadObjectStream(container);
+    } catch (const Exception&) {
+      continue; // past the decoding limits: its objects stay unknown
+    }
+    if (!stream)
+      continue;
+    for (const auto& [number, start] : stream->Starts)
+      FXref.Add(number, XrefEntry{XrefEntry::Kind::InObjectStream, 0, container, 0});
+  }
+}
+
+void PdfDocument::FindRoot() {
+  FRoot.reset();
+  std::string_view trailer = FXref.TrailerWith("/root");
+  if (auto ref = GetKeyReference("/root", trailer)) {
+    try {
+      if (Object(ref->Number).Found())
+        FRoot = ref;
+    } catch (const Exception&) {
+      FRoot = ref; // in an object stream that cannot be read yet (encrypted)
+    }
+  }
+  if (FRoot || !FRepaired)
+    return;
+  // No usable trailer: the catalog is the object of type /Catalog.
+  std::vector<uint32_t> numbers;
+  for (const auto& [number, entry] : FXref.Entries())
+    numbers.push_back(number);
+  std::sort(numbers.begin(), numbers.end());
+  for (uint32_t number : numbers) {
+    IndirectObject object = Object(number);
+    if (NameIs(GetKeyValue("/type", object.Dictionary), "/catalog") &&
+        HasKey(object.Dictionary, "/pages")) {
+      FRoot = ObjectRef{number, object.Generation};
+      return;
+    }
+  }
+}
+
+int64_t PdfDocument::ResolveLength(ObjectRef ref) const {
+  IndirectObject object = Object(ref.Number);
+  if (!object.Found())
+    return -1;
+  return ToInteger(Trim(object.Body()), -1);
+}
+
+IndirectObject PdfDocument::Object(uint32_t number) const {
+  DepthGuard guard(FDepth);
+  const XrefEntry* entry = FXref.Find(number);
+  if (!entry || guard.TooDeep())
+    return {};
+  if (entry->Type == XrefEntry::Kind::InFile) {
+    IndirectObject object =
+        ParseIndirectObject(FData, static_cast<size_t>(entry->Offset), NextOffset(entry->Offset),
+                            [this](ObjectRef ref) { return ResolveLength(ref); });
+    return object.Number == number ? object : IndirectObject();
+  }
+  if (entry->StreamNumber == number)
+    return {};
+  const ObjectStream* stream = LoadObjectStream(entry->StreamNumber);
+  if (!stream)
+    return {};
+  std::string_view body = stream->Body(number);
+  if (body.empty())
+    return {};
+  return ObjectFromBody(body, number);
+}
+
+std::string_view PdfDocument::ObjectText(uint32_t number) const {
+  return Object(number).Text;
+}
+
+const PdfDocument::ObjectStream* PdfDocument::LoadObjectStream(uint32_t number) const {
+  auto cached = FObjectStreams.find(number);
+  if (cached != FObjectStreams.end())
+    return cached->second.get();
+  // A placeholder first: a stream that (through its /Length) needs itself
+  // finds nothing instead of recursing.
+  FObjectStreams[number] = nullptr;
+  const XrefEntry* entry = FXref.Find(number);
+  if (!entry || entry->Type != XrefEntry::Kind::InFile)
+    return nullptr;
+  IndirectObject container = Object(number);
+  if (!container.Stream)
+    return nullptr;
+  auto stream = std::make_unique<ObjectStream>();
+  try {
+    stream->Data = StreamData(container);
+  } catch (const Exception&) {
+    // Not cached as a failure: an encrypted stream reads once a decryptor
+    // is set.
+    FObjectStreams.erase(number);
+    throw;
+  }
+  int64_t count = ToInteger(GetKeyValue("/n", container.Dictionary), 0);
+  int64_t first = ToInteger(GetKeyValue("/first", container.Dictionary), -1);
+  if (first < 0 || static_cast<uint64_t>(first) > stream->Data.size())
+    return nullptr;
+  // The header: pairs of object number and offset (relative to /First).
+  std::string_view header = std::string_view(stream->Data).substr(0, static_cast<size_t>(first));
+  for (int64_t k = 0; k < count && !header.empty(); ++k) {
+    header = Trim(header);
+    size_t split = 0;
+    while (split < header.size() && !IsWhiteSpace(header[split]))
+      ++split;
+    int64_t objectNumber = ToInteger(header.substr(0, split), -1);
+    header = Trim(header.substr(split));
+    split = 0;
+    while (split < header.size() && !IsWhiteSpace(header[split]))
+      ++split;
+    int64_t offset = ToInteger(header.substr(0, split), -1);
+    header = header.substr(split);
+    if (objectNumber < 0 || objectNumber > UINT32_MAX || offset < 0 ||
+        static_cast<uint64_t>(offset) > stream->Data.size() - static_cast<uint64_t>(first))
+      break;
+    size_t start = static_cast<size_t>(first + offset);
+    stream->Starts.emplace(static_cast<uint32_t>(objectNumber), start);
+    stream->SortedStarts.push_back(start);
+  }
+  std::sort(stream->SortedStarts.begin(), stream->SortedStarts.end());
+  const ObjectStream* result = stream.get();
+  FObjectStreams[number] = std::move(stream);
+  return result;
+}
+
+std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary) const {
+  if (FDecodedBytes >= FLimits.DocumentBudget)
+    throw Exception("PDF-document exceeds the decoding limit of %d bytes",
+                    {static_cast<int64_t>(FLimits.DocumentBudget)});
+  size_t cap = static_cast<size_t>(
+      std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes));
+  std::string data = DecodeStream(std::move(raw), dictionary, cap);
+  FDecodedBytes += data.size();
+  return data;
+}
+
+std::string PdfDocument::StreamData(const IndirectObject& object) const {
+  if (!object.Stream)
+    return {};
+  std::string raw(*object.Stream);
+  bool decrypt = IsEncrypted() && !object.InObjectStream &&
+                 !NameIs(GetKeyValue("/type", object.Dictionary), "/xref") &&
+                 !HasCryptFilter(object.Dictionary);
+  if (decrypt) {
+    if (!FDecryptor)
+      throw Exception("Could not read the password protected file");
+    raw = FDecryptor->DecryptStream(raw, object.Number, object.Generation);
+  }
+  return DecodeCapped(std::move(raw), object.Dictionary);
+}
+
+std::string_view PdfDocument::Trailer() const {
+  return FXref.Trailers().empty() ? std::string_view() : FXref.Trailers().front();
+}
+
+std::optional<ObjectRef> PdfDocument::Info() const {
+  return GetKeyReference("/info", FXref.TrailerWith("/info"));
+}
+
+bool PdfDocument::IsEncrypted() const {
+  return !TrailerWith("/encrypt").empty();
+}
+
+std::string PdfDocument::EncryptDictionary() const {
+  std::string_view trailer = TrailerWith("/encrypt");
+  if (trailer.empty())
+    return {};
+  return std::string(GetDictValue("/encrypt", trailer, this));
+}
+
+std::string PdfDocument::FirstId() const {
+  std::string_view ids = GetKeyList("/id", TrailerWith("/id"));
+  if (auto first = DecodeStringToken(ids))
+    return *first;
+  return {};
+}
+
+void PdfDocument::SetDecryptor(std::unique_ptr<ObjectDecryptor> decryptor) {
+  FDecryptor = std::move(decryptor);
+}
+
+std::string PdfDocument::DecryptString(std::string_view bytes, const IndirectObject& holder) const {
+  if (!IsEncrypted() || holder.InObjectStream)
+    return std::string(bytes);
+  if (!FDecryptor)
+    throw Exception("Could not read the password protected file");
+  return FDecryptor->DecryptString(bytes, holder.Number, holder.Generation);
+}
+
+} // namespace scrivlet::pdf

@@ -1,0 +1,121 @@
+// A PDF document held in memory: its cross-reference data, access to each
+// object's text by number, and the decoded data of its streams.
+//
+// Opening reads the header and the cross-reference sections (tables and
+// streams, newest first through /Prev, hybrid /XRefStm included).  Offsets
+// are checked against the object headers they point at; when the sections
+// are missing or damaged, the objects are found by one scan of the file
+// instead.  Objects stored in object streams give their own text.  Object
+// texts are views into the document's buffers and live as long as it does.
+//
+// An encrypted document (a trailer with /Encrypt) needs a decryptor before
+// any stream or string is read; without one, reading a stream raises "Could
+// not read the password protected file".
+//
+// Stable interface: the page-text and security code build on it.
+#pragma once
+
+#include "pdf/IndirectObject.h"
+#include "pdf/ObjectDecryptor.h"
+#include "pdf/ObjectText.h"
+#include "pdf/XrefTable.h"
+#include "pdf/filters/StreamFilters.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace scrivlet::pdf {
+
+class PdfDocument final : public ObjectResolver {
+public:
+  // Bounds of the decoding work one document may ask for.
+  struct Limits {
+    size_t StreamCap = DefaultStreamCap;         // one decoded stream
+    uint64_t DocumentBudget = uint64_t{1} << 30; // all decoded streams together
+  };
+
+  // Opens the document; raises "This is not valid PDF-document" when the
+  // data do not start with "%PDF-", and the "/TYPE/XREF" messages for a
+  // cross-reference stream that is damaged past repair.
+  explicit PdfDocument(std::string data);
+  PdfDocument(std::string data, const Limits& limits);
+  ~PdfDocument() override;
+  PdfDocument(const PdfDocument&) = delete;
+  PdfDocument& operator=(const PdfDocument&) = delete;
+
+  // The header's version ("1.4").
+  const std::string& Version() const { return FVersion; }
+  std::string_view Data() const { return FData; }
+
+  // One object by number (Found() false when unknown or unreadable).
+  IndirectObject Object(uint32_t number) const;
+  // Its text (header and body, without "endobj"; the body for objects of an
+  // object stream); empty when unknown.
+  std::string_view ObjectText(uint32_t number) const override;
+  // The decoded (decrypted, filtered) data of a stream object; empty for an
+  // object without a stream.
+  std::string StreamData(const IndirectObject& object) const;
+  std::string StreamData(uint32_t number) const { return StreamData(Object(number)); }
+
+  // The trailer: the newest trailer dictionary (its inside), and the newest
+  // trailer that has a given key (older sections fill keys the newer lack).
+  std::string_view Trailer() const;
+  std::string_view TrailerWith(std::string_view key) const { return FXref.TrailerWith(key); }
+  // The catalog (/Root) and Info dictionary references.
+  std::optional<ObjectRef> Root() const { return FRoot; }
+  std::optional<ObjectRef> Info() const;
+
+  // Encryption: the trailer's /Encrypt dictionary (its inside, following a
+  // reference), the first /ID string's bytes, and the decryptor.
+  bool IsEncrypted() const;
+  std::string EncryptDictionary() const;
+  std::string FirstId() const;
+  void SetDecryptor(std::unique_ptr<ObjectDecryptor> decryptor);
+  const ObjectDecryptor* Decryptor() const { return FDecryptor.get(); }
+  // A string of the given object, decrypted when the document is
+  // encrypted (strings inside object streams are not encrypted by
+  // themselves: the stream was).
+  std::string DecryptString(std::string_view bytes, const IndirectObject& holder) const;
+
+  // Whether the objects were found by scanning because the
+  // cross-reference data were missing or damaged.
+  bool Repaired() const { return FRepaired; }
+  const XrefTable& Xref() const { return FXref; }
+
+private:
+  struct ObjectStream;
+
+  void ReadHeader();
+  void ReadCrossReferences();
+  bool ReadSection(size_t offset, std::vector<size_t>& prevs);
+  bool ReadXrefStreamAt(size_t offset, std::string_view& dictionary);
+  void VerifyOffsets();
+  void Repair();
+  void FindRoot();
+  void BuildOffsetIndex();
+  size_t NextOffset(uint64_t offset) const;
+  int64_t ResolveLength(ObjectRef ref) const;
+  const ObjectStream* LoadObjectStream(uint32_t number) const;
+  std::string DecodeCapped(std::string raw, std::string_view dictionary) const;
+
+  std::string FData;
+  Limits FLimits;
+  std::string FVersion = "1.0";
+  XrefTable FXref;
+  std::vector<size_t> FSectionOffsets;
+  std::vector<uint64_t> FOffsetIndex; // sorted starts of objects and sections
+  std::optional<ObjectRef> FRoot;
+  bool FRepaired = false;
+  std::string FXrefError;
+  std::unique_ptr<ObjectDecryptor> FDecryptor;
+  mutable std::unordered_map<uint32_t, std::unique_ptr<ObjectStream>> FObjectStreams;
+  mutable uint64_t FDecodedBytes = 0;
+  mutable int FDepth = 0;
+};
+
+} // namespace scrivlet::pdf

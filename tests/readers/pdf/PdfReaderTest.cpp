@@ -1,0 +1,118 @@
+#include "readers/pdf/PdfReader.h"
+
+#include "core/CodePage.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "frontend/ReaderTable.h"
+#include "support/ChildProcess.h"
+#include "support/PdfBuilder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+using test::PdfBuilder;
+
+std::string MessageOf(PdfReader& reader, const std::string& bytes) {
+  MemoryStream stream(bytes);
+  try {
+    reader.LoadFromStream(stream);
+  } catch (const Exception& error) {
+    return error.Message();
+  }
+  return "";
+}
+
+const char* const InfoEntries =
+    "/Title (Quarterly report) /Author (Ann Smith) /Subject (Sales) /Keywords (q3, sales) "
+    "/Producer (Report Maker 2.1) /Creator (Writer) /CreationDate (D:20090512102030+02'00') "
+    "/ModDate (D:2009)";
+
+TEST(PdfReaderTest, InfoFillsTheSummary) {
+  PdfReader reader;
+  ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b"}, InfoEntries).Build()), "");
+  const DocumentSummary& summary = *reader.SummaryInformation();
+  EXPECT_EQ(summary.Title, "Quarterly report");
+  EXPECT_EQ(summary.Author, "Ann Smith");
+  EXPECT_EQ(summary.Subject, "Sales");
+  EXPECT_EQ(summary.Keywords, "q3, sales");
+  EXPECT_EQ(summary.AppName, "Report Maker 2.1");
+  EXPECT_EQ(summary.PageCount, 2);
+  DateTimeFields created = DecodeDateTime(summary.Created);
+  EXPECT_EQ(created.year, 2009);
+  EXPECT_EQ(created.month, 5);
+  EXPECT_EQ(created.day, 12);
+  EXPECT_EQ(created.hour, 10);
+  EXPECT_EQ(created.minute, 20);
+  EXPECT_EQ(created.second, 30);
+  // A date of only a year is not a date.
+  EXPECT_EQ(summary.LastSaved, 0);
+  EXPECT_FALSE(reader.IsEncrypted());
+  EXPECT_EQ(reader.PageCount(), 2u);
+}
+
+TEST(PdfReaderTest, WideTitlesReachTheSystemCodePage) {
+  PdfReader reader;
+  ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, "/Title <FEFF041F04400438>").Build()),
+            "");
+  EXPECT_EQ(reader.SummaryInformation()->Title, WideToAnsi(u"\u041f\u0440\u0438"));
+}
+
+TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
+  PdfReader reader;
+  reader.SetParseItems({ContentItem::Text});
+  ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
+  EXPECT_EQ(reader.SummaryInformation()->Title, "");
+  EXPECT_EQ(reader.PageCount(), 1u);
+}
+
+TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
+  PdfReader reader;
+  EXPECT_EQ(MessageOf(reader, "GIF89a"), "This is not valid PDF-document");
+  EXPECT_EQ(MessageOf(reader, ""), "This is not valid PDF-document");
+  PdfBuilder pdf = PdfBuilder::WithPages({"a"});
+  uint32_t encrypt = pdf.Add("<< /Filter /Standard /V 1 /R 2 >>");
+  pdf.Trailer += " /Encrypt " + std::to_string(encrypt) + " 0 R";
+  EXPECT_EQ(MessageOf(reader, pdf.Build()), "Could not read the password protected file");
+  EXPECT_TRUE(reader.IsEncrypted());
+}
+
+TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
+  PdfReader reader;
+  ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
+  ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b", "c"}).Build()), "");
+  EXPECT_EQ(reader.SummaryInformation()->Title, "");
+  EXPECT_EQ(reader.PageCount(), 3u);
+}
+
+TEST(PdfReaderTest, TheReaderTableSelectsItForPdfFiles) {
+  const ReaderKind& kind = ReaderForFileName("report.PDF");
+  EXPECT_STREQ(kind.name, "pdf");
+  std::unique_ptr<DocumentReader> reader = kind.create();
+  EXPECT_STREQ(reader->ClassName(), "PdfReader");
+  MemoryStream stream(PdfBuilder::WithPages({"a"}, InfoEntries).Build());
+  reader->LoadFromStream(stream);
+  EXPECT_EQ(reader->SummaryInformation()->Title, "Quarterly report");
+  EXPECT_EQ(ReaderByName("pdf"), &kind);
+}
+
+TEST(PdfReaderTest, CommandLineReadsPdfFiles) {
+  test::TempDir dir;
+  std::string file =
+      dir.Write("report.pdf", PdfBuilder::WithPages({"a", "b"}, InfoEntries).Build());
+  test::ChildResult json = test::RunChild(SCRIVLET_CLI_PATH, {"--json", file}, {});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(json.out.find("\"reader\": \"pdf\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"Title\": \"Quarterly report\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"PageCount\": 2"), std::string::npos) << json.out;
+  test::ChildResult forced = test::RunChild(
+      SCRIVLET_CLI_PATH, {"--json", "--reader", "pdf", dir.Write("x.bin", "no")}, {});
+  EXPECT_EQ(forced.status, 1);
+  EXPECT_NE(forced.out.find("\"error\": \"This is not valid PDF-document\""), std::string::npos)
+      << forced.out;
+}
+
+} // namespace
+} // namespace scrivlet
