@@ -1,10 +1,13 @@
 #include "frontend/BatchRunner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <optional>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -48,23 +51,66 @@ ConvertedDocument Deserialize(const std::string& bytes) {
   return result;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+// Writes all of bytes to a socket; false when the other end is gone.
+bool SendAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
-      return;
-    written += static_cast<size_t>(n);
+      return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// A frame on a worker's socket: eight bytes of length, then the bytes.
+std::string Frame(std::string_view bytes) {
+  std::string frame;
+  uint64_t size = bytes.size();
+  for (int i = 0; i < 8; ++i)
+    frame += static_cast<char>(size >> (8 * i) & 0xFF);
+  frame += bytes;
+  return frame;
+}
+
+// Takes one whole frame from the front of buffer, if there is one.
+std::optional<std::string> TakeFrame(std::string& buffer) {
+  if (buffer.size() < 8)
+    return std::nullopt;
+  uint64_t size = 0;
+  for (int i = 0; i < 8; ++i)
+    size |= static_cast<uint64_t>(static_cast<uint8_t>(buffer[i])) << (8 * i);
+  if (size > buffer.size() - 8)
+    return std::nullopt;
+  std::string frame = buffer.substr(8, size);
+  buffer.erase(0, 8 + size);
+  return frame;
+}
+
+// Reads one frame (blocking); nothing at the end of the input.
+std::optional<std::string> ReadFrame(int fd, std::string& buffer) {
+  char chunk[65536];
+  while (true) {
+    if (auto frame = TakeFrame(buffer))
+      return frame;
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return std::nullopt;
+    buffer.append(chunk, static_cast<size_t>(n));
   }
 }
 
-struct RunningConversion {
-  size_t index;
+// A worker process: converts the inputs it is sent, one at a time, and
+// keeps what its conversions built up (code page tables and the like).
+struct Worker {
+  pid_t pid = -1;
+  int fd = -1; // the parent's end of the socket pair
+  bool busy = false;
+  size_t index = 0;
   std::string input;
-  pid_t pid;
-  int fd;
   std::string received;
 };
 
@@ -75,95 +121,149 @@ public:
       : FSource(source), FJobs(static_cast<size_t>(jobs)), FConvert(convert), FSink(sink),
         FProgress(progress) {}
 
+  ~ProcessPool() {
+    for (auto& worker : FWorkers)
+      Stop(worker);
+  }
+
   BatchCounts Run() {
     while (true) {
-      StartConversions();
+      AssignInputs();
       HandFinishedOn();
-      if (FRunning.empty()) {
+      if (BusyWorkers() == 0) {
         if (FInputDone)
           return FCounts;
         continue;
       }
-      WaitForOutput();
+      WaitForResults();
       HandFinishedOn();
     }
   }
 
 private:
-  void StartConversions() {
-    while (!FInputDone && FRunning.size() < FJobs &&
-           FNextIndex - FNextToHand < FJobs * kResultsWaitingPerJob) {
+  size_t BusyWorkers() const {
+    return static_cast<size_t>(
+        std::count_if(FWorkers.begin(), FWorkers.end(), [](const Worker& w) { return w.busy; }));
+  }
+
+  void AssignInputs() {
+    while (!FInputDone && FNextIndex - FNextToHand < FJobs * kResultsWaitingPerJob) {
+      Worker* idle = IdleWorker();
+      if (idle == nullptr)
+        return;
       std::optional<std::string> input = FSource();
       if (!input) {
         FInputDone = true;
         return;
       }
-      Start(FNextIndex++, std::move(*input));
+      size_t index = FNextIndex++;
+      if (idle->pid < 0 || !SendAll(idle->fd, Frame(*input))) {
+        Finish(index, *input, {{}, "cannot start a conversion: " + FStartError, true});
+        continue;
+      }
+      idle->busy = true;
+      idle->index = index;
+      idle->input = std::move(*input);
     }
   }
 
-  void Start(size_t index, std::string input) {
+  // An idle worker, started when there are fewer than jobs; nullptr when
+  // all are busy.
+  Worker* IdleWorker() {
+    for (auto& worker : FWorkers)
+      if (!worker.busy)
+        return &worker;
+    if (FWorkers.size() >= FJobs)
+      return nullptr;
+    FWorkers.push_back(StartWorker());
+    return &FWorkers.back();
+  }
+
+  Worker StartWorker() {
+    Worker worker;
     int fds[2];
-    if (pipe(fds) != 0) {
-      Finish(index, input,
-             {{}, std::string("cannot start a conversion: ") + std::strerror(errno), true});
-      return;
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) {
+      FStartError = std::strerror(errno);
+      return worker;
     }
     pid_t pid = fork();
     if (pid < 0) {
+      FStartError = std::strerror(errno);
       close(fds[0]);
       close(fds[1]);
-      Finish(index, input,
-             {{}, std::string("cannot start a conversion: ") + std::strerror(errno), true});
-      return;
+      return worker;
     }
     if (pid == 0) {
       close(fds[0]);
-      WriteAll(fds[1], Serialize(ConvertGuarded(FConvert, input)));
+      for (const auto& other : FWorkers) // their sockets must close when the parent's do
+        if (other.fd >= 0)
+          close(other.fd);
+      ServeConversions(fds[1]);
       _exit(0);
     }
     close(fds[1]);
-    FRunning.push_back({index, std::move(input), pid, fds[0], {}});
+    worker.pid = pid;
+    worker.fd = fds[0];
+    return worker;
   }
 
-  void WaitForOutput() {
+  void ServeConversions(int fd) {
+    std::string buffer;
+    while (std::optional<std::string> input = ReadFrame(fd, buffer))
+      if (!SendAll(fd, Frame(Serialize(ConvertGuarded(FConvert, *input)))))
+        return;
+  }
+
+  void WaitForResults() {
     std::vector<pollfd> fds;
-    for (const auto& running : FRunning)
-      fds.push_back({running.fd, POLLIN, 0});
+    std::vector<Worker*> polled;
+    for (auto& worker : FWorkers)
+      if (worker.busy) {
+        fds.push_back({worker.fd, POLLIN, 0});
+        polled.push_back(&worker);
+      }
     if (poll(fds.data(), fds.size(), -1) < 0)
       return; // interrupted: look again
-    std::vector<RunningConversion> stillRunning;
-    for (size_t i = 0; i < FRunning.size(); ++i) {
-      RunningConversion& running = FRunning[i];
-      if (fds[i].revents == 0 || ReadSome(running)) {
-        stillRunning.push_back(std::move(running));
-        continue;
-      }
-      close(running.fd);
-      Finish(running.index, running.input, Reap(running));
-    }
-    FRunning = std::move(stillRunning);
+    for (size_t i = 0; i < fds.size(); ++i)
+      if (fds[i].revents != 0)
+        ReadFromWorker(*polled[i]);
+    // Workers that died are replaced when there is work for them.
+    std::erase_if(FWorkers, [](const Worker& w) { return w.pid < 0 && !w.busy; });
   }
 
-  // Reads what the child sent; false at the end of its output.
-  static bool ReadSome(RunningConversion& running) {
-    char buffer[65536];
-    ssize_t n = read(running.fd, buffer, sizeof buffer);
+  void ReadFromWorker(Worker& worker) {
+    char chunk[65536];
+    ssize_t n = read(worker.fd, chunk, sizeof chunk);
     if (n < 0 && (errno == EINTR || errno == EAGAIN))
-      return true;
-    if (n <= 0)
-      return false;
-    running.received.append(buffer, static_cast<size_t>(n));
-    return true;
+      return;
+    if (n > 0) {
+      worker.received.append(chunk, static_cast<size_t>(n));
+      if (std::optional<std::string> frame = TakeFrame(worker.received)) {
+        worker.busy = false;
+        Finish(worker.index, worker.input, Deserialize(*frame));
+      }
+      return;
+    }
+    // The worker is gone in the middle of a conversion.
+    int status = Stop(worker);
+    worker.busy = false;
+    std::string error = WIFSIGNALED(status) ? "the conversion was stopped by signal " +
+                                                  std::to_string(WTERMSIG(status))
+                                            : std::string("the conversion ended without a result");
+    Finish(worker.index, worker.input, {{}, error, true});
   }
 
-  static ConvertedDocument Reap(const RunningConversion& running) {
+  // Closes the worker's socket (which ends its loop) and waits for it.
+  static int Stop(Worker& worker) {
     int status = 0;
-    while (waitpid(running.pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFSIGNALED(status))
-      return {{}, "the conversion was stopped by signal " + std::to_string(WTERMSIG(status)), true};
-    return Deserialize(running.received);
+    if (worker.fd >= 0)
+      close(worker.fd);
+    if (worker.pid > 0)
+      while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    worker.fd = -1;
+    worker.pid = -1;
+    return status;
   }
 
   void Finish(size_t index, const std::string& input, ConvertedDocument result) {
@@ -189,8 +289,9 @@ private:
   const Converter& FConvert;
   const ResultSink& FSink;
   const std::function<void(const BatchCounts&)>& FProgress;
-  std::vector<RunningConversion> FRunning;
+  std::vector<Worker> FWorkers;
   std::map<size_t, std::pair<std::string, ConvertedDocument>> FFinished;
+  std::string FStartError = "no process";
   size_t FNextIndex = 0;
   size_t FNextToHand = 0;
   bool FInputDone = false;

@@ -23,9 +23,10 @@ struct BatchCounts {
 
 // Runs every input of the source through convert and gives each result to
 // sink, in the order of the source; after each, progress (if set) sees the
-// counts so far.  With jobs above 1, each conversion runs in a child
-// process of its own, at most jobs at a time: conversions share no state,
-// and a document that brings its reader down fails alone.
+// counts so far.  With jobs above 1, the conversions run in jobs worker
+// processes, one document at a time each: conversions share no state, and
+// a document that brings its reader down fails alone (its worker is
+// replaced).
 BatchCounts RunBatch(const InputSource& source, int jobs, const Converter& convert,
                      const ResultSink& sink,
                      const std::function<void(const BatchCounts&)>& progress = nullptr);
