@@ -86,6 +86,26 @@ TEST(BatchRunner, AConversionThatDiesFailsAlone) {
   EXPECT_EQ(failed, std::vector<std::string>{"crash"});
 }
 
+TEST(BatchRunner, DeadWorkersAreReplaced) {
+  std::vector<std::string> outputs;
+  BatchCounts counts = RunBatch(
+      ListOf({"crash", "crash", "crash", "a", "crash", "b", "c"}), 2,
+      [](const std::string& input) -> ConvertedDocument {
+        if (input == "crash")
+          _exit(3);
+        return {input, "", false};
+      },
+      [&](const std::string&, const ConvertedDocument& result) {
+        outputs.push_back(result.failed ? "failed: " + result.error : result.output);
+      });
+  EXPECT_EQ(counts.done, 7u);
+  EXPECT_EQ(counts.failed, 4u);
+  EXPECT_EQ(outputs[0], "failed: the conversion ended without a result");
+  EXPECT_EQ(outputs[3], "a");
+  EXPECT_EQ(outputs[5], "b");
+  EXPECT_EQ(outputs[6], "c");
+}
+
 TEST(BatchRunner, ExceptionsFailTheDocument) {
   for (int jobs : {1, 3}) {
     BatchCounts counts = RunBatch(
