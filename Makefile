@@ -1,10 +1,15 @@
-# The two set-up commands of the README, and a few more.
-#   make run    installs what is missing, builds, converts the sample on the CGI
-#   make test   installs what is missing, builds, runs the test suite
+# The set-up commands of the README, and a few more.
+#   make run     installs what is missing, builds the two programs, converts the sample
+#   make serve   the same, then serves DOCS (default samples/) through lighttpd and
+#                scrivlet.cgi on http://127.0.0.1:PORT/ (default 8080); Ctrl-C stops it
+#   make test    installs what is missing, builds, runs the test suite (with the web
+#                end-to-end test: lighttpd, curl and chromium are installed for it)
+#   make install the programs and the manual page under PREFIX (default /usr/local),
+#                staged under DESTDIR when given
 #   make test-sanitize   the suite under AddressSanitizer and UndefinedBehaviorSanitizer
-#   make bench  builds and runs the micro-benchmarks
-#   make fuzz   builds the libFuzzer targets (clang) and runs each for
-#               FUZZ_SECONDS; findings go to $(FUZZ_WORK)/findings/TARGET
+#   make bench   builds and runs the micro-benchmarks
+#   make fuzz    builds the libFuzzer targets (clang) and runs each for
+#                FUZZ_SECONDS; findings go to $(FUZZ_WORK)/findings/TARGET
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -14,6 +19,10 @@ FUZZ_WORK  ?= fuzz-work
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE     ?= samples/letter.wri
+DOCS       ?= samples
+PORT       ?= 8080
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 # Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
 CMAKE_FLAGS ?=
 
@@ -21,17 +30,17 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenchmark-dev
 # And what the fuzz targets need besides.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# Debian packages of the web server and of the web end-to-end test.
+SERVE_PACKAGES := lighttpd
+WEB_TEST_PACKAGES := lighttpd curl chromium
 
-.PHONY: run test test-sanitize bench fuzz deps fuzz-deps install-packages build clean
+.PHONY: run serve test test-sanitize bench fuzz deps fuzz-deps serve-deps web-test-deps build \
+        programs install clean
 
-deps:
-	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES)"
-
-fuzz-deps:
-	@$(MAKE) --no-print-directory install-packages WANTED="$(PACKAGES) $(FUZZ_PACKAGES)"
-
-install-packages:
-	@missing=""; for p in $(WANTED); do \
+# Installs the Debian packages named in $(1) that are missing (as root, or
+# through sudo).
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -39,16 +48,46 @@ install-packages:
 	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
 	  $$SUDO apt-get update -q && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
+
+serve-deps:
+	$(call install_missing,$(SERVE_PACKAGES))
+
+# The web test skips itself, with a message, when these cannot be installed.
+web-test-deps:
+	-$(call install_missing,$(WEB_TEST_PACKAGES))
+
+# The two programs only, without the test suite.
+programs: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target scrivlet_cgi scrivlet_cli
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: programs
+	@echo
+	@echo "== What a web server receives from scrivlet.cgi for $(SAMPLE): the CGI header, a blank line, the HTML page. (make serve shows it in a browser; build/scrivlet converts on the command line.) =="
 	@cd $(BUILD) && QUERY_STRING='filename=../$(SAMPLE)' ./scrivlet.cgi
 
-test: build
+serve: serve-deps programs
+	tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
+	@echo
+	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
+	@PATH="$$PATH:/usr/sbin"; exec lighttpd -D -f $(BUILD)/web/lighttpd.conf
+
+test: build web-test-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: programs
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON $(CMAKE_FLAGS)
@@ -57,7 +96,7 @@ test-sanitize: deps
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCRIVLET_BENCH=ON -DSCRIVLET_TESTS=OFF
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCRIVLET_BENCH=ON -DSCRIVLET_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scrivlet_bench
 	$(BENCH_BUILD)/bench/scrivlet_bench
 

@@ -6,12 +6,20 @@
 #include <fstream>
 #include <string>
 
-int main(int argc, char** argv) {
-  std::string dir = argc > 1 ? argv[1] : "samples";
-  std::string path = dir + "/letter.wri";
-  std::string bytes = scrivlet::test::SampleWriteLetter();
+namespace {
+
+void WriteSample(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   std::printf("wrote %s\n", path.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::string dir = argc > 1 ? argv[1] : "samples";
+  WriteSample(dir + "/letter.wri", scrivlet::test::SampleWriteLetter());
+  // A capital letter in the name: the web pages reach it as written.
+  WriteSample(dir + "/Pismo.fb2", scrivlet::test::SampleRussianBook());
   return 0;
 }

@@ -2,9 +2,9 @@
 #include "core/Ascii.h"
 
 #include "core/CodePage.h"
-#include "core/Markup.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
+#include "core/Markup.h"
 #include "core/Process.h"
 #include "frontend/ConfigFile.h"
 
@@ -18,10 +18,12 @@ constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
 
-// The decoded file name of a lower-cased query, cut at its first "&",
-// stripped of one leading and one trailing quote, and cut at a NUL.
-std::string FileNameOfQuery(std::string_view query) {
-  size_t key = query.find("filename=");
+// The decoded file name of a query, cut at its first "&", stripped of one
+// leading and one trailing quote, and cut at a NUL.  The key is looked for
+// in the lower-cased query; the value is taken, as written, from the query
+// itself (lower-casing ASCII letters keeps every offset).
+std::string FileNameOfQuery(std::string_view query, std::string_view lowerCaseQuery) {
+  size_t key = lowerCaseQuery.find("filename=");
   std::string name = UrlDecode(query.substr(key + std::strlen("filename=")));
   if (size_t ampersand = name.find('&'); ampersand != std::string::npos)
     name.resize(ampersand);
@@ -130,7 +132,7 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment) {
     request.firstPage = query.find("firstpage=1") != std::string::npos ||
                         query.find("firstpage=true") != std::string::npos;
     if (query.find("filename=") != std::string::npos)
-      request.fileName = FileNameOfQuery(query);
+      request.fileName = FileNameOfQuery(entry, query);
   }
   return request;
 }
@@ -155,17 +157,42 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   return config;
 }
 
+std::string LocateRequestedFile(const std::string& fileName, const std::string& documentRoot) {
+  auto underRoot = [&](const std::string& name) {
+    if (documentRoot.empty() || name.empty() || name.front() == '/')
+      return name;
+    return documentRoot.back() == '/' ? documentRoot + name : documentRoot + "/" + name;
+  };
+  std::string asWritten = underRoot(fileName);
+  if (FileExists(asWritten))
+    return asWritten;
+  std::string lowerCase = underRoot(AsciiLowerCase(std::string(fileName)));
+  return FileExists(lowerCase) ? lowerCase : asWritten;
+}
+
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) {
   PageContent content;
-  if (request.fileName.empty() || !InsideDocumentRoot(request.fileName, config.documentRoot)) {
+  if (request.fileName.empty()) {
     content.error = kNoFileMessage;
+    content.notFound = true;
+    return content;
+  }
+  std::string path = LocateRequestedFile(request.fileName, config.documentRoot);
+  if (!InsideDocumentRoot(path, config.documentRoot)) {
+    content.error = kNoFileMessage;
+    content.notFound = true;
+    return content;
+  }
+  if (!FileExists(path)) {
+    content.error = "File " + request.fileName + " is not found.";
+    content.notFound = true;
     return content;
   }
   const ReaderKind& kind = ReaderForFileName(request.fileName);
   try {
     std::unique_ptr<DocumentReader> reader = kind.create();
-    reader->SetFileName(request.fileName);
-    reader->LoadFromFile(request.fileName);
+    reader->SetFileName(path);
+    reader->LoadFromFile(path);
     content.heading = HeadingOf(kind, *reader, request.fileName);
     content.lines = SplitLines(reader->Lines().GetText());
   } catch (const std::exception& error) {
@@ -181,6 +208,8 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
                        const PageContent& content) {
   PageWriter page;
+  if (content.notFound)
+    page.Line("Status: 404 Not Found");
   page.Line(std::string("Content-Type: text/html; charset=") + CharsetName());
   page.Line("");
   page.Line("<html>");

@@ -19,10 +19,9 @@ namespace scrivlet {
 // hexadecimal digits is copied as it stands.
 std::string UrlDecode(std::string_view text);
 
-
 struct CgiRequest {
   bool firstPage = false;
-  std::string fileName; // decoded, lower case
+  std::string fileName; // decoded, letters as written
 };
 
 // Reads the request from the environment entries ("NAME=value"); each
@@ -46,7 +45,14 @@ struct PageContent {
   std::string heading;            // title or file name; empty on error
   std::vector<std::string> lines; // text lines, system code page
   std::string error;              // set when no text can be shown
+  bool notFound = false;          // no file name, no such file, or outside the root
 };
+
+// The file a request names: a relative name resolves against the document
+// root when there is one; when no file has the name as written, the
+// lower-cased name is tried.  Returns the first that exists, or the name as
+// written (under the root).
+std::string LocateRequestedFile(const std::string& fileName, const std::string& documentRoot);
 
 // Converts the requested file with the reader its extension selects.
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config);

@@ -1,28 +1,34 @@
 #include "frontend/CommandLine.h"
 
 #include "core/CodePage.h"
-#include "core/Markup.h"
-#include "core/DocumentSummary.h"
-#include "core/Exception.h"
-#include "core/StoryLists.h"
+#include "frontend/BatchRunner.h"
+#include "frontend/DocumentConversion.h"
+#include "frontend/JsonOutput.h"
 #include "frontend/ReaderTable.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <cstdlib>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 
 namespace scrivlet {
 namespace {
 
+constexpr int kMaxJobs = 256;
+
 constexpr const char* kUsage =
-    "Usage: scrivlet [options] FILE\n"
-    "Converts a document to text, RTF or HTML.\n"
+    "Usage: scrivlet [options] FILE...\n"
+    "Converts documents (Word, Word XML, WordPerfect, Write, OpenDocument, FictionBook,\n"
+    "EPUB) to text, RTF or HTML.  FILE \"-\" reads standard input.\n"
     "\n"
     "  --format plain|rtf|html  output formatting (default plain)\n"
     "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden\n"
-    "                           (default text,summary)\n"
+    "                           (default text,summary); summary without text prints\n"
+    "                           the summary fields as \"Name: value\" lines\n"
     "  --max-length N           keep at most N characters (default 0: no limit)\n"
     "  --max-decoded-bytes N    let one compressed part inflate to N bytes (default 64 MiB;\n"
     "                           a document's parts together to 256 MiB or N)\n"
@@ -30,10 +36,26 @@ constexpr const char* kUsage =
     "  --raw-control-chars      keep the format's control characters as they are\n"
     "  --password PW            password of an encrypted PDF\n"
     "  --reader KIND            force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"
-    "  --json                   print one JSON object instead of the text\n"
-    "  --help, --version\n";
+    "                           (default: told from the content, else from the extension)\n"
+    "  --crlf                   plain text keeps CR LF line breaks (default LF)\n"
+    "  --json                   one JSON object per document (JSON Lines)\n"
+    "  --output-dir DIR         write one file per input into DIR (made when missing),\n"
+    "                           named after the input plus .txt, .rtf, .html or .json\n"
+    "  --jobs N                 convert N files at once (default 1)\n"
+    "  --files-from FILE        also convert the paths listed in FILE, one per line\n"
+    "                           (\"-\": standard input), writing each result as it is done\n"
+    "  --help, --version\n"
+    "\n"
+    "With several files, plain output puts a line \"==> FILE <==\" before each document.\n"
+    "\n"
+    "Output encoding: text, RTF and HTML in the system code page, UTF-8 unless the\n"
+    "environment variable SCRIVLET_CODEPAGE names a Windows code page (1250-1258, 874,\n"
+    "932, 936, 949, 950, 1361; 65001 or utf-8 name the default); JSON is always UTF-8.\n"
+    "\n"
+    "Exit status: 0 every document converted, 1 a document failed (its message goes\n"
+    "to standard error, or into its JSON object), 2 usage error.\n";
 
-constexpr const char* kOutOfMemory = "Out of memory";
+constexpr const char* kHelpPointer = "Try 'scrivlet --help' for more information.\n";
 
 std::optional<OutputFormat> ParseFormating(std::string_view value) {
   if (value == "plain")
@@ -121,6 +143,19 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
     if (ReaderByName(value) == nullptr)
       return "--reader must be one of doc, docx, wpd, wri, odt, odp, fb2, epub, pdf";
     options.readerName = value;
+  } else if (name == "--output-dir") {
+    if (value.empty())
+      return "--output-dir needs a directory name";
+    options.outputDir = value;
+  } else if (name == "--jobs") {
+    auto jobs = ParseInt(value);
+    if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
+      return "--jobs takes a number from 1 to " + std::to_string(kMaxJobs);
+    options.jobs = *jobs;
+  } else if (name == "--files-from") {
+    if (value.empty())
+      return "--files-from needs a file name or \"-\"";
+    options.filesFrom = value;
   }
   return {};
 }
@@ -128,124 +163,203 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
 bool TakesValue(const std::string& name) {
   return name == "--format" || name == "--items" || name == "--max-length" ||
          name == "--max-decoded-bytes" || name == "--max-output" || name == "--password" ||
-         name == "--reader";
+         name == "--reader" || name == "--output-dir" || name == "--jobs" || name == "--files-from";
 }
 
-void AppendEscape(std::string& out, unsigned value) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "\\u%04x", value);
-  out += buffer;
+// Options without a value; false for an unknown name.
+bool ApplyFlag(const std::string& name, CommandLineOptions& options) {
+  if (name == "--raw-control-chars")
+    options.rawControlChars = true;
+  else if (name == "--json")
+    options.json = true;
+  else if (name == "--crlf")
+    options.crlf = true;
+  else if (name == "--help" || name == "-h")
+    options.help = true;
+  else if (name == "--version")
+    options.version = true;
+  else
+    return false;
+  return true;
 }
 
-std::string JsonAnsiString(std::string_view bytes) {
-  return JsonString(AnsiToWide(bytes));
-}
-
-std::u16string AsciiText(std::string_view text) {
-  return std::u16string(text.begin(), text.end());
-}
-
-std::string JsonLines(const TextLines& lines) {
-  std::string out = "[";
-  for (int i = 0; i < lines.Count(); ++i) {
-    if (i > 0)
-      out += ", ";
-    out += JsonString(lines.Get(i));
-  }
-  return out + "]";
-}
-
-} // namespace
-
-std::string JsonSummary(const DocumentSummary* summary) {
-  if (summary == nullptr)
-    return "null";
-  std::string out = "{";
-  for (const auto& property : DocumentSummary::Properties()) {
-    if (out.size() > 1)
-      out += ", ";
-    out += std::string("\"") + property.name + "\": ";
-    if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field)) {
-      out += JsonAnsiString(summary->*(*text));
-    } else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
-      out += std::to_string(summary->*(*number));
-    } else {
-      double date = summary->*std::get<OleDate DocumentSummary::*>(property.field);
-      char buffer[32];
-      auto result = std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(date) ? date : 0.0);
-      out.append(buffer, result.ptr);
-    }
-  }
-  return out + "}";
-}
-
-namespace {
-
-// The story lists of the Word readers; null for the others.
-std::string JsonStories(const DocumentReader& reader) {
-  const StoryLists* stories = reader.Stories();
-  if (stories == nullptr)
-    return "null";
-  return "{\"footnotes\": " + JsonLines(stories->Footnotes) +
-         ", \"headers\": " + JsonLines(stories->Headers) +
-         ", \"footers\": " + JsonLines(stories->Footers) +
-         ", \"comments\": " + JsonLines(stories->Comments) +
-         ", \"endnotes\": " + JsonLines(stories->Endnotes) +
-         ", \"textboxes\": " + JsonLines(stories->TextBoxes) +
-         ", \"macros\": " + JsonLines(stories->Macros) + "}";
-}
-
-// The macro listing that follows the text when macros were asked for: the
-// Word readers' macro list; empty for the other readers.
-std::u16string MacroListing(const CommandLineOptions& options, const DocumentReader& reader) {
-  const StoryLists* stories = reader.Stories();
-  if (stories == nullptr || !options.items.Contains(ContentItem::Macros))
+// Checks what only the whole command line shows; returns an error or "".
+std::string CheckCombination(const CommandLineOptions& options) {
+  if (options.help || options.version)
     return {};
-  return stories->Macros.GetTextW();
+  if (options.files.empty() && options.filesFrom.empty())
+    return "no FILE given";
+  size_t standardInputs = std::count(options.files.begin(), options.files.end(), "-");
+  if (options.filesFrom == "-")
+    ++standardInputs;
+  if (standardInputs > 1)
+    return "standard input (\"-\") can be read only once";
+  return {};
 }
 
-struct ConversionResult {
-  const char* kind = "";
-  std::string error;
-  bool failed = false;
-  bool encrypted = false;
+// The name of an input's output file in the output directory.
+std::string OutputFileName(const CommandLineOptions& options, const std::string& input) {
+  std::string name =
+      input == "-" ? std::string("stdin") : std::filesystem::path(input).filename().string();
+  if (name.empty() || name == "." || name == "..")
+    name = "output";
+  return (std::filesystem::path(options.outputDir) / (name + OutputExtension(options))).string();
+}
+
+bool WriteOutputFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return static_cast<bool>(file);
+}
+
+// The inputs: the files named on the command line, then the lines of the
+// --files-from list as they come (empty lines skipped, a CR before the LF
+// dropped).
+class InputList {
+public:
+  InputList(const CommandLineOptions& options, const CommandLineStreams& streams)
+      : FFiles(options.files) {
+    if (options.filesFrom.empty())
+      return;
+    if (options.filesFrom == "-") {
+      FReadLine = streams.readInputLine;
+      return;
+    }
+    FList = std::make_unique<std::ifstream>(options.filesFrom);
+    FListOpened = static_cast<bool>(*FList);
+    FReadLine = [this]() -> std::optional<std::string> {
+      std::string line;
+      if (!std::getline(*FList, line))
+        return std::nullopt;
+      return line;
+    };
+  }
+
+  bool ListUnreadable() const { return FList && !FListOpened; }
+
+  std::optional<std::string> Next() {
+    if (FNextFile < FFiles.size())
+      return FFiles[FNextFile++];
+    while (FReadLine) {
+      std::optional<std::string> line = FReadLine();
+      if (!line)
+        return std::nullopt;
+      if (!line->empty() && line->back() == '\r')
+        line->pop_back();
+      if (!line->empty())
+        return line;
+    }
+    return std::nullopt;
+  }
+
+private:
+  const std::vector<std::string>& FFiles;
+  size_t FNextFile = 0;
+  std::unique_ptr<std::ifstream> FList;
+  bool FListOpened = false;
+  std::function<std::optional<std::string>()> FReadLine;
 };
 
-ConversionResult Convert(const CommandLineOptions& options, const ReaderKind& kind,
-                         DocumentReader& reader) {
-  ConversionResult result;
-  result.kind = kind.name;
-  reader.SetFileName(options.fileName);
-  reader.SetTextFormating(options.formating);
-  reader.SetParseItems(options.items);
-  reader.SetMaxTextLength(options.maxLength);
-  reader.SetConvertSysCharacters(!options.rawControlChars);
-  reader.SetPassword(options.password);
-  try {
-    reader.LoadFromFile(options.fileName);
-  } catch (const std::bad_alloc&) {
-    result.failed = true;
-    result.error = kOutOfMemory;
-  } catch (const std::exception& error) {
-    result.failed = true;
-    result.error = error.what();
-  }
-  try {
-    result.encrypted = reader.IsEncrypted();
-  } catch (const std::exception&) {
-    result.encrypted = false;
-  }
-  return result;
-}
+// The "done/total, failures, rate" line on a terminal's standard error.
+class ProgressLine {
+public:
+  ProgressLine(const CommandLineStreams& streams, std::optional<size_t> total, bool shown)
+      : FStreams(streams), FTotal(total), FShown(shown), FStart(std::chrono::steady_clock::now()) {}
 
-std::string JsonObject(const DocumentReader& reader, const ConversionResult& result) {
-  std::string out = "{\"reader\": " + JsonString(AsciiText(result.kind));
-  out += ", \"lines\": " + JsonLines(reader.Lines());
-  out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
-  out += ", \"stories\": " + JsonStories(reader);
-  out += std::string(", \"encrypted\": ") + (result.encrypted ? "true" : "false");
-  out += ", \"error\": " + (result.failed ? JsonAnsiString(result.error) : "null");
-  return out + "}\n";
+  void Update(const BatchCounts& counts) {
+    if (!FShown)
+      return;
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
+    char line[160];
+    std::snprintf(line, sizeof line, "\r\x1b[K%zu/%s done, %zu failed, %.1f files/s", counts.done,
+                  FTotal ? std::to_string(*FTotal).c_str() : "?", counts.failed,
+                  seconds > 0 ? static_cast<double>(counts.done) / seconds : 0.0);
+    FStreams.err(line);
+    FVisible = true;
+  }
+
+  // Clears the line before other text goes to standard error.
+  void Clear() {
+    if (FVisible)
+      FStreams.err("\r\x1b[K");
+    FVisible = false;
+  }
+
+  void Finish() {
+    if (FVisible)
+      FStreams.err("\n");
+    FVisible = false;
+  }
+
+private:
+  const CommandLineStreams& FStreams;
+  std::optional<size_t> FTotal;
+  bool FShown;
+  bool FVisible = false;
+  std::chrono::steady_clock::time_point FStart;
+};
+
+int RunConversions(const CommandLineOptions& options, const CommandLineStreams& streams) {
+  if (!options.outputDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.outputDir, error);
+    if (error || !std::filesystem::is_directory(options.outputDir)) {
+      streams.err("scrivlet: cannot create the directory " + options.outputDir + "\n");
+      return 1;
+    }
+  }
+  InputList inputs(options, streams);
+  if (inputs.ListUnreadable()) {
+    streams.err("scrivlet: cannot read the list " + options.filesFrom + "\n");
+    return 1;
+  }
+  bool many = options.files.size() > 1 || !options.filesFrom.empty();
+  std::string standardInput;
+  bool readsStandardInput =
+      std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+  if (readsStandardInput)
+    standardInput = streams.readStandardInput();
+
+  std::optional<size_t> total;
+  if (options.filesFrom.empty())
+    total = options.files.size();
+  ProgressLine progress(streams, total, many && streams.progressOnErr);
+  bool first = true;
+  size_t writeFailures = 0;
+  auto sink = [&](const std::string& input, const ConvertedDocument& converted) {
+    ConvertedDocument result = converted;
+    if (options.json && result.failed && result.output.empty())
+      result.output = JsonFailure(input, result.error); // one line for every input
+    bool written = true;
+    if (!options.outputDir.empty()) {
+      if (!result.failed || options.json)
+        written = WriteOutputFile(OutputFileName(options, input), result.output);
+    } else if (many && !options.json) {
+      streams.out((first ? "==> " : "\n==> ") + input + " <==\n");
+      streams.out(result.output);
+    } else {
+      streams.out(result.output);
+    }
+    first = false;
+    if (!written)
+      ++writeFailures;
+    if (result.failed || !written) {
+      progress.Clear();
+      std::string message =
+          written ? result.error : "cannot write " + OutputFileName(options, input);
+      streams.err(many ? "scrivlet: " + input + ": " + message + "\n" : message + "\n");
+    }
+  };
+  auto convert = [&](const std::string& input) {
+    return ConvertDocument(options, input, standardInput);
+  };
+  auto next = [&]() { return inputs.Next(); };
+  BatchCounts counts = RunBatch(next, options.jobs, convert, sink,
+                                [&](const BatchCounts& soFar) { progress.Update(soFar); });
+  progress.Finish();
+  return counts.failed > 0 || writeFailures > 0 ? 1 : 0;
 }
 
 } // namespace
@@ -253,16 +367,11 @@ std::string JsonObject(const DocumentReader& reader, const ConversionResult& res
 std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
                                                    std::string& error) {
   CommandLineOptions options;
-  bool fileSeen = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
+    const std::string& arg = args[i];
     if (arg == "--") {
-      if (i + 2 != args.size() || fileSeen) {
-        error = "exactly one FILE is expected";
-        return std::nullopt;
-      }
-      options.fileName = args[i + 1];
-      fileSeen = true;
+      options.files.insert(options.files.end(), args.begin() + static_cast<ptrdiff_t>(i) + 1,
+                           args.end());
       break;
     }
     if (arg.size() > 1 && arg[0] == '-') {
@@ -284,109 +393,75 @@ std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string
         error = ApplyValueOption(name, value, options);
         if (!error.empty())
           return std::nullopt;
-      } else if (inlineValue) {
+      } else if (inlineValue && ApplyFlag(name, options)) {
         error = name + " takes no value";
         return std::nullopt;
-      } else if (name == "--raw-control-chars") {
-        options.rawControlChars = true;
-      } else if (name == "--json") {
-        options.json = true;
-      } else if (name == "--help" || name == "-h") {
-        options.help = true;
-      } else if (name == "--version") {
-        options.version = true;
-      } else {
+      } else if (inlineValue || !ApplyFlag(name, options)) {
         error = "unknown option " + name;
         return std::nullopt;
       }
       continue;
     }
-    if (fileSeen) {
-      error = "exactly one FILE is expected";
-      return std::nullopt;
-    }
-    options.fileName = arg;
-    fileSeen = true;
+    options.files.push_back(arg);
   }
-  if (!fileSeen && !options.help && !options.version) {
-    error = "no FILE given";
+  error = CheckCombination(options);
+  if (!error.empty())
     return std::nullopt;
-  }
   return options;
 }
 
-std::string JsonString(std::u16string_view text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
-    bool paired =
-        highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-    if (c == u'"') {
-      out += "\\\"";
-    } else if (c == u'\\') {
-      out += "\\\\";
-    } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !paired)) {
-      AppendEscape(out, c);
-    } else if (paired) {
-      out += WideToUtf8(text.substr(i, 2));
-      ++i;
-    } else {
-      out += WideToUtf8(text.substr(i, 1));
-    }
-  }
-  return out + "\"";
-}
-
-int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err) {
+int RunCommandLine(const std::vector<std::string>& args, const CommandLineStreams& streams) {
   std::string error;
   auto options = ParseCommandLine(args, error);
   if (!options) {
-    err += "scrivlet: " + error + "\n" + kUsage;
+    streams.err("scrivlet: " + error + "\n" + kHelpPointer);
     return 2;
   }
   if (options->help) {
-    out += kUsage;
+    streams.out(kUsage);
     return 0;
   }
   if (options->version) {
-    out += "scrivlet " SCRIVLET_VERSION "\n";
+    streams.out("scrivlet " SCRIVLET_VERSION "\n");
     return 0;
   }
   if (const char* setting = std::getenv("SCRIVLET_CODEPAGE");
       setting != nullptr && !ParseCodePageSetting(setting)) {
-    err += std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
-           " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, 950, "
-           "1361)\n";
+    streams.err(std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
+                " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, "
+                "950, 1361)\n");
     return 2;
   }
   // Every failure, running out of memory included, is a message and exit
-  // status 1: also the output's joining and encoding can fail.
+  // status 1, never an abort.
   try {
-    const ReaderKind& kind = options->readerName.empty() ? ReaderForFileName(options->fileName)
-                                                         : *ReaderByName(options->readerName);
-    std::unique_ptr<DocumentReader> reader = kind.create();
-    reader->SetResourceLimits(options->limits);
-    ConversionResult result = Convert(*options, kind, *reader);
-    if (options->json) {
-      out += JsonObject(*reader, result);
-    } else {
-      // The bytes of the system code page, so that an HTML prologue's charset
-      // matches them; RTF is ASCII with \uN escapes whatever the code page.
-      std::u16string text = reader->Lines().GetTextW() + MacroListing(*options, *reader);
-      out += options->formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
-      if (result.failed)
-        err += WideToUtf8(AnsiToWide(result.error)) + "\n";
-    }
-    return result.failed ? 1 : 0;
+    return RunConversions(*options, streams);
   } catch (const std::bad_alloc&) {
-    out.clear();
-    out.shrink_to_fit();
-    err += std::string("scrivlet: ") + kOutOfMemory + "\n";
+    streams.err("scrivlet: Out of memory\n");
   } catch (const std::exception& error) {
-    err += std::string("scrivlet: ") + error.what() + "\n";
+    streams.err(std::string("scrivlet: ") + error.what() + "\n");
   }
   return 1;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err,
+                   const std::string& standardInput) {
+  size_t lineStart = 0;
+  CommandLineStreams streams;
+  streams.out = [&](std::string_view text) { out += text; };
+  streams.err = [&](std::string_view text) { err += text; };
+  streams.readStandardInput = [&]() { return standardInput; };
+  streams.readInputLine = [&]() -> std::optional<std::string> {
+    if (lineStart >= standardInput.size())
+      return std::nullopt;
+    size_t end = standardInput.find('\n', lineStart);
+    if (end == std::string::npos)
+      end = standardInput.size();
+    std::string line = standardInput.substr(lineStart, end - lineStart);
+    lineStart = end + 1;
+    return line;
+  };
+  return RunCommandLine(args, streams);
 }
 
 } // namespace scrivlet

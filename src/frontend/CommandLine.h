@@ -1,11 +1,13 @@
 // The command-line converter: the same conversions as the CGI page, with
-// every reader option and a JSON view for scripts.
+// every reader option, a JSON view for scripts and batches of files.
 #pragma once
 
 #include "core/DocumentReader.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scrivlet {
@@ -17,28 +19,38 @@ struct CommandLineOptions {
   Limits limits; // the reader's resource limits, as raised by options
   bool rawControlChars = false;
   std::string password;
-  std::string readerName; // empty: chosen by extension
+  std::string readerName; // empty: told from the content
   bool json = false;
+  bool crlf = false;     // plain text keeps the list's CR LF line breaks
+  std::string outputDir; // empty: standard output
+  int jobs = 1;
+  std::string filesFrom; // a list of paths, one per line ("-": standard input)
   bool help = false;
   bool version = false;
-  std::string fileName;
+  std::vector<std::string> files; // "-": standard input
 };
 
 // Parses the arguments after the program name.  On a usage error returns
-// nothing and sets error.
+// nothing and sets error (one line, no line break).
 std::optional<CommandLineOptions> ParseCommandLine(const std::vector<std::string>& args,
                                                    std::string& error);
 
-// Writes a UTF-16 text as a JSON string literal in UTF-8.
-std::string JsonString(std::u16string_view text);
+// Where the program's input and output go.
+struct CommandLineStreams {
+  std::function<void(std::string_view)> out;
+  std::function<void(std::string_view)> err;
+  std::function<std::string()> readStandardInput;            // all of it
+  std::function<std::optional<std::string>()> readInputLine; // one line, without its LF
+  bool progressOnErr = false;                                // standard error is a terminal
+};
 
-// The summary record as a JSON object (each property by its name: strings
-// as text, counts as integers, dates as date-time numbers), or "null".
-std::string JsonSummary(const DocumentSummary* summary);
+// Runs the program; returns the exit status: 0 every document converted,
+// 1 a document failed, 2 usage error.
+int RunCommandLine(const std::vector<std::string>& args, const CommandLineStreams& streams);
 
-// Runs one conversion; out and err receive what goes to standard output and
-// standard error.  Returns the exit status: 0 converted, 1 the reader
-// failed, 2 usage error.
-int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err);
+// The same with standard output and error collected in strings and
+// standardInput as standard input.
+int RunCommandLine(const std::vector<std::string>& args, std::string& out, std::string& err,
+                   const std::string& standardInput = {});
 
 } // namespace scrivlet

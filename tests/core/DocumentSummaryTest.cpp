@@ -1,5 +1,5 @@
 #include "core/DocumentSummary.h"
-#include "frontend/CommandLine.h"
+#include "frontend/JsonOutput.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -82,7 +82,8 @@ TEST_F(SummaryTest, ClearAssignAndJson) {
   EXPECT_EQ(copy.WordCount, 5);
   std::string json = JsonSummary(&copy);
   EXPECT_TRUE(json.starts_with("{\"AppName\": \"\", \"Author\": \"\", \"CharCount\": 0, "));
-  EXPECT_NE(json.find("\"Created\": 39947.5, "), std::string::npos);
+  EXPECT_NE(json.find("\"Created\": \"2009-05-14T12:00:00\", "), std::string::npos);
+  EXPECT_NE(json.find("\"LastPrinted\": null, "), std::string::npos);
   EXPECT_NE(json.find("\"Title\": \"T\xc3\xa9tre \\\"x\\\"\", \"WordCount\": 5, "),
             std::string::npos);
   EXPECT_TRUE(json.ends_with("\"CharCount2\": 0}"));

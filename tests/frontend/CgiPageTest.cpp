@@ -21,7 +21,7 @@ TEST(UrlDecoding, Escapes) {
 
 TEST(RequestScan, FileNameAndFirstPage) {
   CgiRequest r = Scan("filename=C%3A%5Cdocs%5CReport.DOC&firstpage=1");
-  EXPECT_EQ(r.fileName, "c:\\docs\\report.doc");
+  EXPECT_EQ(r.fileName, "C:\\docs\\Report.DOC"); // keys in any case, the name as written
   EXPECT_TRUE(r.firstPage);
   EXPECT_EQ(ReaderForFileName(r.fileName).className, std::string("DocReader"));
 
@@ -33,6 +33,16 @@ TEST(RequestScan, FileNameAndFirstPage) {
   EXPECT_TRUE(Scan("x=firstpage=true&filename=a").firstPage);
   EXPECT_FALSE(Scan("filename=a&firstpage=0").firstPage);
   EXPECT_FALSE(Scan("filename=a").firstPage);
+  EXPECT_EQ(Scan("FIRSTPAGE=1&FILENAME=%2FDocs%2FÄ.Doc").fileName, "/Docs/Ä.Doc");
+  EXPECT_TRUE(Scan("FIRSTPAGE=1&FILENAME=x").firstPage);
+}
+
+TEST(RequestScan, LocatesTheFileUnderTheRoot) {
+  // Names that exist nowhere come back as written, joined to the root.
+  EXPECT_EQ(LocateRequestedFile("a/B.doc", "/nonexistent-root"), "/nonexistent-root/a/B.doc");
+  EXPECT_EQ(LocateRequestedFile("a/B.doc", "/nonexistent-root/"), "/nonexistent-root/a/B.doc");
+  EXPECT_EQ(LocateRequestedFile("/abs/B.doc", "/nonexistent-root"), "/abs/B.doc");
+  EXPECT_EQ(LocateRequestedFile("a/B.doc", ""), "a/B.doc");
 }
 
 TEST(RequestScan, EntriesAndKeys) {
@@ -66,7 +76,7 @@ TEST(PageRendering, CompletePageWithEscapedText) {
   PageContent content{"Title & Co", {"", "a<b", "\"q\""}, ""};
   EXPECT_EQ(RenderPage(request, config, content),
             "Content-Type: text/html; charset=utf-8\r\n\r\n<html>\r\n<head>\r\n"
-      "<meta charset=\"utf-8\">\r\n"
+            "<meta charset=\"utf-8\">\r\n"
             "<meta name=\"GENERATOR\" content=\"Scrivlet 2.2 conversion\">\r\n"
             "<title>Scrivlet 2.2 conversion, c:\\docs\\</title>\r\n"
             "<link a>\r\n<link b>\r\n\r\n"
@@ -115,6 +125,18 @@ TEST(Conversion, MissingNamesAndFiles) {
   EXPECT_EQ(missing.error, "File /nonexistent/x.doc is not found.");
   PageContent directory = ConvertForPage({false, "/tmp"}, {});
   EXPECT_EQ(directory.error, "File /tmp is not found.");
+  EXPECT_TRUE(missing.notFound);
+  EXPECT_TRUE(directory.notFound);
+}
+
+TEST(PageRendering, NotFoundPagesCarryTheStatus) {
+  PageContent missing;
+  missing.error = "File x is not found.";
+  missing.notFound = true;
+  EXPECT_TRUE(RenderPage({}, {}, missing).starts_with("Status: 404 Not Found\r\nContent-Type: "));
+  PageContent failed;
+  failed.error = "File x is not valid MS Word document";
+  EXPECT_TRUE(RenderPage({}, {}, failed).starts_with("Content-Type: "));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "frontend/CommandLine.h"
+#include "frontend/JsonOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +24,26 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
              "--raw-control-chars", "--password", "pw", "--reader", "pdf", "--json", "x.bin"});
   ASSERT_TRUE(all);
   EXPECT_EQ(all->formating, OutputFormat::Html);
-  EXPECT_EQ(all->items, (ContentItems{ContentItem::Text, ContentItem::Macros, ContentItem::HiddenText}));
+  EXPECT_EQ(all->items,
+            (ContentItems{ContentItem::Text, ContentItem::Macros, ContentItem::HiddenText}));
   EXPECT_EQ(all->maxLength, 20);
   EXPECT_TRUE(all->rawControlChars);
   EXPECT_EQ(all->password, "pw");
   EXPECT_EQ(all->readerName, "pdf");
   EXPECT_TRUE(all->json);
-  EXPECT_EQ(all->fileName, "x.bin");
-  EXPECT_EQ(Parse({"--", "-dash.doc"})->fileName, "-dash.doc");
+  EXPECT_EQ(all->files, std::vector<std::string>{"x.bin"});
+  EXPECT_EQ(Parse({"--", "-dash.doc", "--json"})->files,
+            (std::vector<std::string>{"-dash.doc", "--json"}));
 }
 
 TEST(CommandLineOptions, UsageErrors) {
   for (std::vector<std::string> bad : {std::vector<std::string>{},
-                                       {"a", "b"},
+                                       {"-", "-"},
+                                       {"--files-from", "-", "-"},
+                                       {"--jobs", "0", "a"},
+                                       {"--jobs", "x", "a"},
+                                       {"--output-dir=", "a"},
+                                       {"--crlf=yes", "a"},
                                        {"--format"},
                                        {"--format", "txt", "a"},
                                        {"--items", "text,bogus", "a"},

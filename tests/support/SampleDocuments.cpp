@@ -36,6 +36,22 @@ std::string SampleWriteLetter() {
   return b.Build();
 }
 
+std::string SampleRussianBook() {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+         "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">\n"
+         "<description><title-info><genre>prose</genre>"
+         "<author><first-name>Команда</first-name><last-name>Scrivlet</last-name></author>"
+         "<book-title>Письмо из Скривлета</book-title><lang>ru</lang></title-info>"
+         "</description>\n"
+         "<body><section>\n"
+         "<p>Здравствуй, читатель!</p>\n"
+         "<p>Эта страница написана в формате FictionBook и преобразована программой "
+         "scrivlet.cgi: каждый абзац документа здесь одна строка.</p>\n"
+         "<p>С уважением, команда Scrivlet</p>\n"
+         "</section></body>\n"
+         "</FictionBook>\n";
+}
+
 std::string GeneratedWriteDocument(size_t bytes) {
   WriteBuilder b;
   b.entriesPerPage = 16;

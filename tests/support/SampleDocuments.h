@@ -9,6 +9,10 @@ namespace scrivlet::test {
 // A two-paragraph Write letter with a bold and an italic run.
 std::string SampleWriteLetter();
 
+// A FictionBook in Russian: a title and three paragraphs of Cyrillic text
+// (UTF-8 XML), for the pages that must show text of another script.
+std::string SampleRussianBook();
+
 // A Write document of about the given size: paragraphs of mixed runs.
 std::string GeneratedWriteDocument(size_t bytes);
 

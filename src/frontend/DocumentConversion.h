@@ -1,0 +1,31 @@
+// One document through the command line's settings: the reader chosen,
+// the text or JSON it gives, and whether it failed.  Each conversion stands
+// alone, so that a batch can run any number of them side by side.
+#pragma once
+
+#include "frontend/CommandLine.h"
+
+#include <string>
+
+namespace scrivlet {
+
+struct ConvertedDocument {
+  std::string output; // what goes to standard output or the output file
+  std::string error;  // the reader's message (UTF-8), empty when converted
+  bool failed = false;
+};
+
+// Converts the file input ("-": the bytes of standard input, given in
+// standardInput) as the options say.
+ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::string& input,
+                                  const std::string& standardInput);
+
+// The summary fields that are not empty, one "Name: value" line each (LF),
+// as plain output shows them when the text is not asked for.
+std::u16string SummaryText(const DocumentSummary& summary);
+
+// The extension an output file gets for these options (".txt", ".rtf",
+// ".html" or ".json").
+const char* OutputExtension(const CommandLineOptions& options);
+
+} // namespace scrivlet

@@ -1,0 +1,141 @@
+#include "frontend/JsonOutput.h"
+
+#include "core/CodePage.h"
+#include "core/DocumentSummary.h"
+#include "core/StoryLists.h"
+#include "core/Utf8.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace scrivlet {
+namespace {
+
+void AppendEscape(std::string& out, unsigned value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "\\u%04x", value);
+  out += buffer;
+}
+
+std::string JsonAnsiString(std::string_view bytes) {
+  return JsonString(AnsiToWide(bytes));
+}
+
+std::u16string AsciiText(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+std::string JsonLines(const TextLines& lines) {
+  std::string out = "[";
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0)
+      out += ", ";
+    out += JsonString(lines.Get(i));
+  }
+  return out + "]";
+}
+
+// The story lists of the Word readers; null for the others.
+std::string JsonStories(const DocumentReader& reader) {
+  const StoryLists* stories = reader.Stories();
+  if (stories == nullptr)
+    return "null";
+  return "{\"footnotes\": " + JsonLines(stories->Footnotes) +
+         ", \"headers\": " + JsonLines(stories->Headers) +
+         ", \"footers\": " + JsonLines(stories->Footers) +
+         ", \"comments\": " + JsonLines(stories->Comments) +
+         ", \"endnotes\": " + JsonLines(stories->Endnotes) +
+         ", \"textboxes\": " + JsonLines(stories->TextBoxes) +
+         ", \"macros\": " + JsonLines(stories->Macros) + "}";
+}
+
+} // namespace
+
+std::string JsonString(std::u16string_view text) {
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
+    bool paired =
+        highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (c == u'"') {
+      out += "\\\"";
+    } else if (c == u'\\') {
+      out += "\\\\";
+    } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !paired)) {
+      AppendEscape(out, c);
+    } else if (paired) {
+      out += WideToUtf8(text.substr(i, 2));
+      ++i;
+    } else {
+      out += WideToUtf8(text.substr(i, 1));
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonDate(OleDate date) {
+  if (!std::isfinite(date) || date == 0)
+    return "null";
+  DateTimeFields fields = DecodeDateTime(date);
+  if (fields.year < 1 || fields.year > 9999)
+    return "null";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", fields.year,
+                fields.month, fields.day, fields.hour, fields.minute, fields.second);
+  return buffer;
+}
+
+std::string JsonSummary(const DocumentSummary* summary) {
+  if (summary == nullptr)
+    return "null";
+  std::string out = "{";
+  for (const auto& property : DocumentSummary::Properties()) {
+    if (out.size() > 1)
+      out += ", ";
+    out += std::string("\"") + property.name + "\": ";
+    if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
+      out += JsonAnsiString(summary->*(*text));
+    else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field))
+      out += std::to_string(summary->*(*number));
+    else
+      out += JsonDate(summary->*std::get<OleDate DocumentSummary::*>(property.field));
+  }
+  return out + "}";
+}
+
+std::u16string TextWithLineFeeds(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r') {
+      out += text[i];
+      continue;
+    }
+    out += u'\n';
+    if (i + 1 < text.size() && text[i + 1] == u'\n')
+      ++i;
+  }
+  return out;
+}
+
+std::string JsonDocument(const DocumentReader& reader, const JsonConversion& conversion) {
+  std::string out = "{\"file\": " + JsonString(AnsiToWide(conversion.file));
+  out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
+  out += ", \"text\": " + JsonString(TextWithLineFeeds(reader.Lines().GetTextW()));
+  out += ", \"lines\": " + JsonLines(reader.Lines());
+  out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
+  out += ", \"stories\": " + JsonStories(reader);
+  out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
+  out += ", \"error\": " + (conversion.failed ? JsonAnsiString(conversion.error) : "null");
+  return out + "}\n";
+}
+
+std::string JsonFailure(std::string_view file, std::string_view utf8Error) {
+  return "{\"file\": " + JsonString(AnsiToWide(file)) +
+         ", \"reader\": null, \"text\": \"\", \"lines\": [], \"summary\": null, "
+         "\"stories\": null, \"encrypted\": false, \"error\": " +
+         JsonString(Utf8ToUtf16(utf8Error)) + "}\n";
+}
+
+} // namespace scrivlet

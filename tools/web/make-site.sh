@@ -1,0 +1,85 @@
+#!/bin/sh
+# Writes a small lighttpd site that serves scrivlet.cgi over a folder of
+# documents:
+#
+#   tools/web/make-site.sh SITE_DIR DOCS_DIR PORT CGI_PROGRAM [HEAD_LINE END_LINE]
+#
+# SITE_DIR/lighttpd.conf        the server's configuration (127.0.0.1:PORT)
+# SITE_DIR/htdocs/index.html    a page linking every document of DOCS_DIR
+# SITE_DIR/cgi-bin/scrivlet.cgi a copy of the program, and beside it
+# SITE_DIR/cgi-bin/scrivlet.cfg its configuration: DocumentRoot is DOCS_DIR
+#
+# Run the server with: lighttpd -D -f SITE_DIR/lighttpd.conf
+set -eu
+
+if [ $# -lt 4 ]; then
+  echo "usage: $0 SITE_DIR DOCS_DIR PORT CGI_PROGRAM [HEAD_LINE END_LINE]" >&2
+  exit 2
+fi
+site=$1 docs=$2 port=$3 cgi=$4
+head_line=${5:-'<style>body { font-family: sans-serif; max-width: 50em; margin: auto; }</style>'}
+end_line=${6:-'<p><a href="/">Back to the document list</a></p>'}
+
+[ -d "$docs" ] || { echo "$0: $docs is not a folder" >&2; exit 2; }
+[ -x "$cgi" ] || { echo "$0: $cgi is not a program" >&2; exit 2; }
+mkdir -p "$site/htdocs" "$site/cgi-bin"
+site=$(cd "$site" && pwd)
+docs=$(cd "$docs" && pwd)
+
+# The CGI reads the configuration beside its own (resolved) path: a copy,
+# not a link.
+cp "$cgi" "$site/cgi-bin/scrivlet.cgi"
+cat > "$site/cgi-bin/scrivlet.cfg" <<CFG
+[Head]
+$head_line
+[EndOfBody]
+$end_line
+[DocumentRoot]
+$docs
+CFG
+
+cat > "$site/lighttpd.conf" <<CONF
+server.modules        = ("mod_alias", "mod_cgi")
+server.bind           = "127.0.0.1"
+server.port           = $port
+server.document-root  = "$site/htdocs"
+server.errorlog       = "$site/error.log"
+index-file.names      = ("index.html")
+mimetype.assign       = (".html" => "text/html; charset=utf-8")
+alias.url             = ("/cgi-bin/" => "$site/cgi-bin/")
+\$HTTP["url"] =~ "^/cgi-bin/" {
+  cgi.assign = (".cgi" => "")
+}
+CONF
+
+# Percent-encodes a query value byte by byte (letters, digits and -._~/
+# stay as they are).
+url_encode() {
+  printf '%s' "$1" | od -An -v -tx1 | tr -s ' \n' '\n\n' | while read -r byte; do
+    [ -n "$byte" ] || continue
+    case $byte in
+      2d|2e|2f|5f|7e|3[0-9]|4[1-9a-f]|5[0-9a]|6[1-9a-f]|7[0-9a])
+        printf "\\$(printf '%03o' "0x$byte")" ;;
+      *) printf '%%%s' "$(echo "$byte" | tr 'a-f' 'A-F')" ;;
+    esac
+  done
+}
+
+html_escape() {
+  printf '%s' "$1" | sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' -e 's/"/\&quot;/g'
+}
+
+{
+  echo '<!DOCTYPE html>'
+  echo '<html><head><meta charset="utf-8"><title>Scrivlet documents</title></head><body>'
+  echo "<h1>Documents of $(html_escape "$docs")</h1>"
+  echo '<ul>'
+  (cd "$docs" && find . -type f ! -name '.*' | sed 's|^\./||' | LC_ALL=C sort) | while IFS= read -r name; do
+    query="filename=$(url_encode "$name")"
+    text=$(html_escape "$name")
+    echo "<li><a href=\"/cgi-bin/scrivlet.cgi?$query\">$text</a>" \
+         "(<a href=\"/cgi-bin/scrivlet.cgi?$query&amp;firstpage=1\">first page</a>)</li>"
+  done
+  echo '</ul>'
+  echo '</body></html>'
+} > "$site/htdocs/index.html"
