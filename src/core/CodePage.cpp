@@ -1,5 +1,6 @@
 #include "core/CodePage.h"
 
+#include "core/Ascii.h"
 #include "core/CodePageTables.h"
 
 #include <algorithm>
@@ -243,9 +244,7 @@ bool SetSystemCodePage(int codePage) {
 }
 
 std::optional<int> ParseCodePageSetting(std::string_view value) {
-  std::string lower;
-  for (char c : value)
-    lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  std::string lower = AsciiLowerCase(std::string(value));
   if (lower == "utf-8" || lower == "utf8")
     return CP_UTF8;
   if (lower.empty() || lower.size() > 5 ||

@@ -1,4 +1,5 @@
 #include "pdf/content/ContentTokenizer.h"
+#include "core/Ascii.h"
 
 #include <array>
 #include <cstdint>
@@ -25,16 +26,6 @@ bool IsWhite(char c) {
 }
 bool IsRegular(char c) {
   return kClasses[static_cast<uint8_t>(c)] == kRegular;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
 }
 
 bool StartsNumber(std::string_view text) {
@@ -135,7 +126,7 @@ void ContentTokenizer::ReadHex(std::string& bytes) {
   ++FPos; // "<"
   int high = -1;
   while (FPos < FContent.size() && FContent[FPos] != '>') {
-    int d = HexDigit(FContent[FPos++]);
+    int d = HexDigitValue(FContent[FPos++]);
     if (d < 0)
       continue;
     if (high < 0) {

@@ -1,4 +1,5 @@
 #include "pdf/fonts/CMap.h"
+#include "core/Ascii.h"
 
 #include "pdf/fonts/GlyphNames.h"
 
@@ -14,16 +15,6 @@ bool IsWhite(char c) {
 bool IsDelimiter(char c) {
   return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
          c == '}' || c == '/' || c == '%';
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
 }
 
 struct Token {
@@ -108,7 +99,7 @@ private:
     token.kind = Token::Hex;
     int high = -1;
     while (FPos < FText.size() && FText[FPos] != '>') {
-      int d = HexDigit(FText[FPos++]);
+      int d = HexDigitValue(FText[FPos++]);
       if (d < 0)
         continue;
       if (high < 0) {

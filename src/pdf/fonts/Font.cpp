@@ -1,4 +1,5 @@
 #include "pdf/fonts/Font.h"
+#include "core/Utf8.h"
 
 #include "core/CodePage.h"
 #include "pdf/fonts/BaseEncoding.h"
@@ -22,16 +23,6 @@ bool IsSymbolic(const FontDescription& description, const StandardFontMetrics* s
   if (description.flags & kSymbolicFlag)
     return true;
   return description.flags == 0 && standard && IsSymbolicStandardFont(*standard);
-}
-
-void AppendCodePoint(std::u16string& text, char32_t cp) {
-  if (cp > 0xFFFF) {
-    cp -= 0x10000;
-    text += static_cast<char16_t>(0xD800 + (cp >> 10));
-    text += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    text += static_cast<char16_t>(cp);
-  }
 }
 
 // Numbers and brackets of a "/W" array.

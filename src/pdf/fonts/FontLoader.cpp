@@ -1,4 +1,5 @@
 #include "pdf/fonts/FontLoader.h"
+#include "core/Ascii.h"
 
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/fonts/DictionaryEntries.h"
@@ -35,24 +36,14 @@ std::optional<std::string_view> Entry(std::string_view dictionary, std::string_v
   return EntryValue(dictionary, key);
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
-
 // The characters of a name after its "/", "#xx" escapes decoded.
 std::string DecodeName(std::string_view body) {
   std::string name;
   name.reserve(body.size());
   for (size_t i = 0; i < body.size(); ++i) {
-    if (body[i] == '#' && i + 2 < body.size() && HexValue(body[i + 1]) >= 0 &&
-        HexValue(body[i + 2]) >= 0) {
-      name += static_cast<char>(HexValue(body[i + 1]) * 16 + HexValue(body[i + 2]));
+    if (body[i] == '#' && i + 2 < body.size() && HexDigitValue(body[i + 1]) >= 0 &&
+        HexDigitValue(body[i + 2]) >= 0) {
+      name += static_cast<char>(HexDigitValue(body[i + 1]) * 16 + HexDigitValue(body[i + 2]));
       i += 2;
     } else {
       name += body[i];

@@ -1,4 +1,6 @@
 #include "pdf/fonts/GlyphNames.h"
+#include "core/Ascii.h"
+#include "core/Utf8.h"
 
 #include "pdf/fonts/GlyphListTable.h"
 
@@ -19,23 +21,13 @@ std::optional<std::u16string_view> FindInGlyphList(std::string_view name) {
   return std::u16string_view(it->text);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
-
 // The hexadecimal value of all of digits, or nothing when one is no digit.
 std::optional<uint32_t> HexValue(std::string_view digits) {
   if (digits.empty() || digits.size() > 8)
     return std::nullopt;
   uint32_t value = 0;
   for (char c : digits) {
-    int d = HexDigit(c);
+    int d = HexDigitValue(c);
     if (d < 0)
       return std::nullopt;
     value = value << 4 | static_cast<uint32_t>(d);
@@ -46,16 +38,6 @@ std::optional<uint32_t> HexValue(std::string_view digits) {
 bool IsCharacter(uint32_t cp) {
   return cp >= 0x20 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF) && cp != 0x7F &&
          !(cp >= 0x80 && cp < 0xA0);
-}
-
-void AppendCodePoint(std::u16string& text, uint32_t cp) {
-  if (cp > 0xFFFF) {
-    cp -= 0x10000;
-    text += static_cast<char16_t>(0xD800 + (cp >> 10));
-    text += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    text += static_cast<char16_t>(cp);
-  }
 }
 
 // "uni" followed by groups of four hexadecimal digits.

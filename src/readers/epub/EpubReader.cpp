@@ -79,7 +79,7 @@ std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root) {
 std::string MemberKey(std::string_view path) {
   std::string key(path);
   for (char& c : key)
-    c = c == '\\' ? '/' : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    c = c == '\\' ? '/' : AsciiLower(c);
   return key;
 }
 
