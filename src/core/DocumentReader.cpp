@@ -78,6 +78,11 @@ void DocumentReader::LoadFromFile(const std::string& fileName) {
 }
 
 std::string DocumentReader::ReadWholeFile(const std::string& fileName) {
+  if (FFileBytes && FFileBytes->first == fileName) {
+    std::string bytes = std::move(FFileBytes->second);
+    FFileBytes.reset();
+    return bytes;
+  }
   DocumentReader::LoadFromFile(fileName);
   FileStream file(fileName);
   return file.ReadAllBytes();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,13 @@ public:
   const Limits& ResourceLimits() const { return FLimits; }
   void SetResourceLimits(const Limits& limits) { FLimits = limits; }
 
+  // The bytes of a file the host has read already (to tell its format): the
+  // next LoadFromFile of that name takes them instead of reading the file
+  // again.
+  void SetFileBytes(std::string fileName, std::string bytes) {
+    FFileBytes.emplace(std::move(fileName), std::move(bytes));
+  }
+
   // --- events
   SpecialCharEvent OnConvertSysChar;
   NotifyEvent OnBeforeExecute; // declared for hosts; no reader raises them
@@ -182,6 +190,7 @@ private:
   std::string FFileName;
   TextLines FLines;
   std::string FPassword;
+  std::optional<std::pair<std::string, std::string>> FFileBytes;
   std::unique_ptr<DocumentSummary> FSummary;
   OutputFormat FTextFormating = OutputFormat::PlainText;
   int32_t FMaxTextLength = 0;

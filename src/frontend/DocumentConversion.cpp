@@ -1,5 +1,9 @@
 #include "frontend/DocumentConversion.h"
 
+#include "core/Exception.h"
+
+#include "core/Process.h"
+
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Markup.h"
@@ -16,13 +20,17 @@
 namespace scrivlet {
 namespace {
 
-// The whole file, or nothing when it cannot be read (the reader then
-// reports the failure in its own words).
+// The whole regular file, or nothing when it cannot be read (the reader
+// then reports the failure in its own words; a FIFO is never opened).
 std::string ReadFileBytes(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file)
+  if (!FileExists(fileName))
     return {};
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  try {
+    FileStream file(fileName);
+    return file.ReadAllBytes();
+  } catch (const Exception&) {
+    return {};
+  }
 }
 
 // The macro listing that follows the text when macros were asked for: the
@@ -109,7 +117,8 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   reader->SetConvertSysCharacters(!options.rawControlChars);
   reader->SetPassword(options.password);
   reader->SetResourceLimits(options.limits);
-
+  if (!fileBytes.empty())
+    reader->SetFileBytes(input, std::move(fileBytes)); // the file is read once
   ConvertedDocument result;
   std::string message; // system code page
   try {
