@@ -2,7 +2,7 @@
 //
 // Simple fonts name their glyphs ("/Differences", built-in encodings); the
 // name is how a reader learns which character a code shows.  Names are read
-// the way the Adobe Glyph List specification says: a suffix after "." is
+// as PDF readers have long read them: a suffix after "." is
 // dropped, "_" joins the names of a ligature's parts, a part is a name of the
 // list, "uniXXXX[XXXX...]" (UTF-16 code units), "uXXXX" to "uXXXXXX" (a code
 // point), or, as some older writers do, "G" or "g" followed by two to four

@@ -4,6 +4,7 @@
 // counts and Info titles equal pdfinfo's, and the program converts them;
 // the others fail with "Password is not valid".
 // Skips when the corpus or poppler's tools are missing.
+#include "core/Utf8.h"
 #include "pdf/security/DocumentSecurity.h"
 
 #include "pdf/DocumentInfo.h"
@@ -33,31 +34,6 @@ std::string PasswordFromName(const std::string& name) {
     return {};
   const size_t start = at + 8;
   return name.substr(start, name.rfind(".pdf") - start);
-}
-
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) // a surrogate pair
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 // A field of pdfinfo's report ("Title", "Pages"); empty when absent.
@@ -138,7 +114,7 @@ TEST(CorpusEncryptedFiles, OpenWhereThePeersOpen) {
     EXPECT_EQ(std::to_string(pdf::CountPages(*document)), PdfinfoField(path, password, "Pages"));
     const std::string title = PdfinfoField(path, password, "Title");
     if (!title.empty()) {
-      EXPECT_EQ(Utf8(pdf::ReadDocumentInfo(*document).Title), title);
+      EXPECT_EQ(WideToUtf8(pdf::ReadDocumentInfo(*document).Title), title);
     }
   }
   EXPECT_GT(encrypted, 0);
