@@ -6,6 +6,7 @@
 //   scrivlet_fuzz_seeds OUTPUT_DIR [CORPUS_DIR]
 #include "support/CompoundFileBuilder.h"
 #include "support/SampleDocuments.h"
+#include "support/VbaBuilder.h"
 #include "support/WordBuilder.h"
 #include "support/WordPerfectBuilder.h"
 #include "support/ZipBuilder.h"
@@ -159,6 +160,20 @@ void WriteBuilderSeeds(SeedWriter& seeds) {
   seeds.Add("CompoundFileFuzzer", doc97);
   seeds.Add("CompoundFileFuzzer", CompoundFileBuilder(4).Build());
 
+  // The VBA target's first byte: 0 a container, 1 "dir", 2 "_VBA_PROJECT",
+  // 3 and up a compound file.
+  VbaProjectBuilder project;
+  project.AddModule("ThisDocument", "Attribute VB_Name = \"ThisDocument\"\r\n").cacheSize = 775;
+  project.AddModule("Module1", "Attribute VB_Name = \"Module1\"\r\nSub M()\r\n"
+                               "    MsgBox \"Hello Hello Hello\"\r\nEnd Sub\r\n");
+  CompoundFileBuilder macros;
+  macros.AddStream(u"WordDocument", std::string(600, 'w'));
+  project.AddTo(macros, u"Macros");
+  seeds.Add("VbaFuzzer", "\x03" + macros.Build());
+  seeds.Add("VbaFuzzer", std::string(1, '\x00') + CompressVba(project.modules[1].source));
+  seeds.Add("VbaFuzzer", "\x01" + project.DirStream());
+  seeds.Add("VbaFuzzer", "\x02" + project.PerformanceCache());
+
   for (const std::string& zip : {Docx(), OpenDocument(), Epub()})
     seeds.Add("ZipArchiveFuzzer", zip);
   ZipBuilder zip;
@@ -184,7 +199,7 @@ void WriteBuilderSeeds(SeedWriter& seeds) {
 // Corpus documents by the folder (or extension) that names their format.
 void WriteCorpusSeeds(SeedWriter& seeds, const fs::path& corpus) {
   const std::map<std::string, std::vector<std::string>> targets = {
-      {"doc", {"DocFuzzer", "CompoundFileFuzzer"}},
+      {"doc", {"DocFuzzer", "CompoundFileFuzzer", "VbaFuzzer"}},
       {"docx", {"DocxFuzzer", "ZipArchiveFuzzer"}},
       {"wpd", {"WordPerfectFuzzer"}},
       {"wri", {"WriteFuzzer"}},
@@ -209,8 +224,10 @@ void WriteCorpusSeeds(SeedWriter& seeds, const fs::path& corpus) {
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     for (const std::string& target : found->second) {
       bool reader = target != "CompoundFileFuzzer" && target != "ZipArchiveFuzzer" &&
-                    target != "PdfFuzzer";
-      if (target == "XmlParserFuzzer" || reader)
+                    target != "PdfFuzzer" && target != "VbaFuzzer";
+      if (target == "VbaFuzzer")
+        seeds.Add(target, "\x03" + bytes);
+      else if (target == "XmlParserFuzzer" || reader)
         seeds.Add(target, std::string(1, '\x00') + bytes);
       else
         seeds.Add(target, bytes);

@@ -23,7 +23,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(DocFuzzer DocxFuzzer WordPerfectFuzzer WriteFuzzer OpenDocumentFuzzer
            FictionBookFuzzer EpubFuzzer CompoundFileFuzzer ZipArchiveFuzzer XmlParserFuzzer
-           CgiRequestFuzzer ConfigFileFuzzer PdfFuzzer)
+           CgiRequestFuzzer ConfigFileFuzzer PdfFuzzer VbaFuzzer)
 fi
 
 # The dictionaries each target gets (libFuzzer takes one file: joined).
@@ -39,6 +39,7 @@ dictionaries() {
     CgiRequestFuzzer) echo cgi ;;
     ConfigFileFuzzer) echo config ;;
     PdfFuzzer) echo pdf ;;
+    VbaFuzzer) echo vba compound ;;
   esac
 }
 

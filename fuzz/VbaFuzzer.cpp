@@ -1,0 +1,77 @@
+// libFuzzer target: the VBA layer.  The first byte chooses what the rest is:
+//   0  a compressed container, decompressed under a small cap;
+//   1  a decompressed "dir" stream;
+//   2  a decompressed "_VBA_PROJECT" stream;
+//   else  a compound file, whose every storage is read as a project and
+//         listed.
+// A container or stream may be refused with a VbaError; a project never
+// raises one (damage stops the read).
+#include "core/Exception.h"
+#include "storage/CompoundFile.h"
+#include "vba/VbaCompression.h"
+#include "vba/VbaDirectory.h"
+#include "vba/VbaListing.h"
+#include "vba/VbaPerformanceCache.h"
+#include "vba/VbaProject.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace scrivlet;
+
+size_t ReadEveryProject(std::string bytes) {
+  std::unique_ptr<CompoundFile> file;
+  try {
+    file = std::make_unique<CompoundFile>(std::move(bytes));
+  } catch (const StorageError&) {
+    return 0;
+  }
+  size_t total = 0;
+  std::set<uint32_t> visited{CompoundFile::kRoot};
+  std::vector<uint32_t> storages{CompoundFile::kRoot};
+  while (!storages.empty()) {
+    uint32_t storage = storages.back();
+    storages.pop_back();
+    VbaProject project = VbaProject::Read(*file, storage);
+    for (const std::u16string& line : VbaListing(project))
+      total += line.size();
+    try {
+      for (const CompoundFile::Element& element : file->Elements(storage))
+        if (element.kind == CompoundFile::ElementKind::Storage &&
+            visited.insert(element.entry).second)
+          storages.push_back(element.entry);
+    } catch (const StorageError&) {
+    }
+  }
+  return total;
+}
+
+size_t ReadPart(uint8_t kind, std::string_view bytes) {
+  try {
+    switch (kind) {
+    case 0: return DecompressVba(bytes, 1u << 20).size();
+    case 1: return VbaDirectory::Parse(bytes).modules.size();
+    case 2: return VbaPerformanceCache::Parse(bytes).modules.size();
+    }
+  } catch (const VbaError&) {
+  }
+  return 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0)
+    return 0;
+  std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  volatile size_t sink =
+      data[0] <= 2 ? ReadPart(data[0], bytes) : ReadEveryProject(std::string(bytes));
+  (void)sink;
+  return 0;
+}
