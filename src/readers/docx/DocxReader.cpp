@@ -78,29 +78,41 @@ int32_t IntegerOf(const std::u16string& text) {
 
 void DocxReader::LoadFromFile(const std::string& fileName) {
   std::string bytes = ReadWholeFile(fileName);
-  if (!HasZipSignature(bytes)) {
-    auto storage = CompoundFile::TryOpen(std::move(bytes));
-    if (storage &&
-        storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
-      throw Exception("Could not read the password protected file");
-    throw Exception("File %s is not valid MS Word document", {fileName});
-  }
+  if (!HasZipSignature(bytes))
+    RefuseNonPackage(CompoundFile::TryOpen(std::move(bytes)).get(), fileName);
   MemoryStream stream(std::move(bytes));
   ParseStream(stream);
 }
 
+// A stream holds a package (a ZIP archive), or a compound file whose
+// "Package" stream holds one, as Office embeds a document in another.
+// Anything else is refused as a file would be, rather than read as an empty
+// archive.
 void DocxReader::LoadFromStream(Stream& stream) {
   int64_t saved = stream.Position();
   std::string data = stream.ReadRest();
-  auto storage =
-      CompoundFile::HasSignature(data) ? CompoundFile::TryOpen(std::move(data)) : nullptr;
-  if (!storage) {
+  if (HasZipSignature(data)) {
     stream.SetPosition(saved);
     DocumentReader::LoadFromStream(stream);
     return;
   }
-  if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package"))
-    ParseStream(*package);
+  auto storage =
+      CompoundFile::HasSignature(data) ? CompoundFile::TryOpen(std::move(data)) : nullptr;
+  if (storage) {
+    if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package")) {
+      ParseStream(*package);
+      return;
+    }
+  }
+  RefuseNonPackage(storage.get(), FileName());
+}
+
+void DocxReader::RefuseNonPackage(const CompoundFile* storage, const std::string& name) {
+  // Office keeps a password-protected package encrypted in a compound file.
+  if (storage &&
+      storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
+    throw Exception("Could not read the password protected file");
+  throw Exception("File %s is not valid MS Word document", {name});
 }
 
 void DocxReader::ParseStream(Stream& stream) {

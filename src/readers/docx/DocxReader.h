@@ -12,6 +12,7 @@
 
 namespace scrivlet {
 
+class CompoundFile;
 class XmlParser;
 class XmlNode;
 class ZipArchive;
@@ -25,6 +26,9 @@ public:
   void ParseStream(Stream& stream) override;
 
 private:
+  // Raises the error for bytes that are not a package: an encrypted one in
+  // a compound file, or not a Word document at all.
+  [[noreturn]] static void RefuseNonPackage(const CompoundFile* storage, const std::string& name);
   void ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list);
   void ParseXmlPart(Stream& stream, TextLines& list);
   // Relationship identifier (letter case folded) to target part.

@@ -227,11 +227,37 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   EXPECT_EQ(Lines(reader.Lines()), L{u"x"});
 }
 
+// Bytes from a stream (standard input) are refused as the same bytes in a
+// file are, instead of reading as an empty document.
+TEST(WordXFiles, StreamsThatHoldNoPackageAreRefused) {
+  auto failure = [](const std::string& bytes) {
+    DocxReader reader;
+    reader.SetFileName("-");
+    MemoryStream stream(bytes);
+    try {
+      reader.LoadFromStream(stream);
+    } catch (const Exception& e) {
+      return e.Message();
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(failure("plain text"), "File - is not valid MS Word document");
+  EXPECT_EQ(failure(""), "File - is not valid MS Word document");
+  test::CompoundFileBuilder encrypted;
+  encrypted.AddStream(u"EncryptedPackage", std::string(100, 'x'));
+  EXPECT_EQ(failure(encrypted.Build()), "Could not read the password protected file");
+  test::CompoundFileBuilder other;
+  other.AddStream(u"WordDocument", std::string(600, 'w'));
+  EXPECT_EQ(failure(other.Build()), "File - is not valid MS Word document");
+}
+
 TEST(WordXFiles, DamagedMembers) {
   test::ZipBuilder zip;
   zip.members.push_back({"word/document.xml", DocumentXml("<w:p/>"), 8, false, 5});
   EXPECT_THROW(Load(zip.Build()), ZipCrcError);
-  EXPECT_EQ(Load(test::ZipBuilder().Build())->Lines().Count(), 0);
+  // An archive without members has no local header to start with: not a
+  // package, from a stream as from a file.
+  EXPECT_THROW(Load(test::ZipBuilder().Build()), Exception);
 }
 
 TEST(WordXCorpus, RealDocumentsConvert) {
