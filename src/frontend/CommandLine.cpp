@@ -4,6 +4,7 @@
 #include "frontend/BatchRunner.h"
 #include "frontend/DocumentConversion.h"
 #include "frontend/JsonOutput.h"
+#include "frontend/OutputNames.h"
 #include "frontend/ReaderTable.h"
 
 #include <algorithm>
@@ -41,6 +42,7 @@ constexpr const char* kUsage =
     "  --json                   one JSON object per document (JSON Lines)\n"
     "  --output-dir DIR         write one file per input into DIR (made when missing),\n"
     "                           named after the input plus .txt, .rtf, .html or .json\n"
+    "                           (.2, .3, ... before it when inputs share a name)\n"
     "  --jobs N                 convert N files at once (default 1)\n"
     "  --files-from FILE        also convert the paths listed in FILE, one per line\n"
     "                           (\"-\": standard input), writing each result as it is done\n"
@@ -197,15 +199,6 @@ std::string CheckCombination(const CommandLineOptions& options) {
   return {};
 }
 
-// The name of an input's output file in the output directory.
-std::string OutputFileName(const CommandLineOptions& options, const std::string& input) {
-  std::string name =
-      input == "-" ? std::string("stdin") : std::filesystem::path(input).filename().string();
-  if (name.empty() || name == "." || name == "..")
-    name = "output";
-  return (std::filesystem::path(options.outputDir) / (name + OutputExtension(options))).string();
-}
-
 bool WriteOutputFile(const std::string& path, const std::string& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -328,6 +321,7 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
   ProgressLine progress(streams, total, many && streams.progressOnErr);
   bool first = true;
   size_t writeFailures = 0;
+  OutputNames outputNames(options.outputDir, OutputExtension(options));
   auto sink = [&](const std::string& input, const ConvertedDocument& converted) {
     ConvertedDocument result = converted;
     if (options.json && result.failed && result.output.empty())
@@ -335,7 +329,7 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
     bool written = true;
     if (!options.outputDir.empty()) {
       if (!result.failed || options.json)
-        written = WriteOutputFile(OutputFileName(options, input), result.output);
+        written = WriteOutputFile(outputNames.PathFor(input), result.output);
     } else if (many && !options.json) {
       streams.out((first ? "==> " : "\n==> ") + input + " <==\n");
       streams.out(result.output);
@@ -347,15 +341,19 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
       ++writeFailures;
     if (result.failed || !written) {
       progress.Clear();
-      std::string message =
-          written ? result.error : "cannot write " + OutputFileName(options, input);
+      std::string message = written ? result.error : "cannot write " + outputNames.PathFor(input);
       streams.err(many ? "scrivlet: " + input + ": " + message + "\n" : message + "\n");
     }
   };
   auto convert = [&](const std::string& input) {
     return ConvertDocument(options, input, standardInput);
   };
-  auto next = [&]() { return inputs.Next(); };
+  auto next = [&]() {
+    std::optional<std::string> input = inputs.Next();
+    if (input && !options.outputDir.empty())
+      outputNames.PathFor(*input); // named in the order given
+    return input;
+  };
   BatchCounts counts = RunBatch(next, options.jobs, convert, sink,
                                 [&](const BatchCounts& soFar) { progress.Update(soFar); });
   progress.Finish();

@@ -176,6 +176,22 @@ TEST(CommandLineBatch, OutputDirectory) {
   EXPECT_NE(blocked.err.find("cannot create the directory"), std::string::npos);
 }
 
+// Two inputs named alike in different folders each keep their text; which
+// one gets the plain name follows the order of the inputs, not of the jobs.
+TEST(CommandLineBatch, OutputDirectoryKeepsInputsThatShareAName) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("a"));
+  std::filesystem::create_directories(dir.File("b"));
+  std::string first = dir.Write("a/same.wri", test::SampleWriteLetter());
+  std::string second = dir.Write("b/same.wri", test::GeneratedWriteDocument(2000));
+  std::string out = dir.File("out");
+  CliRun run = RunCli({"--output-dir", out, "--jobs", "2", second, first, second});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(out + "/same.wri.txt"), RunCli({second}).out);
+  EXPECT_EQ(ReadFile(out + "/same.wri.2.txt"), RunCli({first}).out);
+  EXPECT_FALSE(std::filesystem::exists(out + "/same.wri.3.txt"));
+}
+
 TEST(CommandLineBatch, FilesFromAListOrStandardInput) {
   TempDir dir;
   std::string a = dir.Write("a.wri", test::SampleWriteLetter());
