@@ -10,6 +10,7 @@
 #include "core/Process.h"
 #include "storage/CompoundFile.h"
 #include "xml/Entities.h"
+#include "xml/RawAttribute.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -51,15 +52,9 @@ std::u16string StyleMarkup(std::u16string_view style, bool closing) {
   return markup;
 }
 
-// The relationship identifier of a header or footer reference: the text
-// after r:id=" up to the next quote.
+// The relationship identifier of a header or footer reference.
 std::u16string ReferenceId(const std::u16string& attributes) {
-  size_t at = attributes.find(u"r:id=\"");
-  if (at == std::u16string::npos)
-    return {};
-  at += 6;
-  size_t end = attributes.find(u'"', at);
-  return attributes.substr(at, end == std::u16string::npos ? std::u16string::npos : end - at);
+  return std::u16string(RawAttributeValue(attributes, u"r:id").value_or(u""));
 }
 
 // Relationship identifiers compare ignoring letter case: the folded

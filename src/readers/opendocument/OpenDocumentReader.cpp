@@ -5,6 +5,7 @@
 #include "core/CodePage.h"
 #include "core/DateTime.h"
 #include "core/Exception.h"
+#include "xml/RawAttribute.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -17,13 +18,10 @@ bool IsParagraph(const std::string& name) {
 
 // The number of a "text:c" attribute, 1 when there is none.
 size_t SpaceCount(const std::u16string& attributes) {
-  size_t at = attributes.find(u"text:c=\"");
-  if (at == std::u16string::npos)
-    return 1;
+  std::u16string_view digits = RawAttributeValue(attributes, u"text:c").value_or(u"");
   size_t count = 0;
-  for (size_t i = at + 8; i < attributes.size() && attributes[i] >= u'0' && attributes[i] <= u'9';
-       ++i)
-    count = std::min<size_t>(count * 10 + (attributes[i] - u'0'), 10000);
+  for (size_t i = 0; i < digits.size() && digits[i] >= u'0' && digits[i] <= u'9'; ++i)
+    count = std::min<size_t>(count * 10 + (digits[i] - u'0'), 10000);
   return std::max<size_t>(count, 1);
 }
 

@@ -172,6 +172,14 @@ TEST(WordXStories, HeadersFootersAndNotes) {
   EXPECT_EQ(Lines(reader->Footnotes()), L{u"A note"});
   // "/word/../word/footer1.xml" is no member name: nothing.
   EXPECT_EQ(reader->Footers().Count(), 0);
+
+  // A reference quoted with single quotes, with blanks around "=".
+  std::string singleQuoted =
+      "<w:p><w:pPr><w:sectPr><w:headerReference r:id = 'rId7'/></w:sectPr></w:pPr>" +
+      WRun("text") + "</w:p>";
+  auto quoted = Load(Package(
+      singleQuoted, {{"word/_rels/document.xml.rels", rels}, {"word/header1.xml", header}}));
+  EXPECT_EQ(Lines(quoted->Headers()), L{u"Page head"});
 }
 
 TEST(WordXSummary, PropertiesParts) {

@@ -63,6 +63,10 @@ TEST(OpenDocumentText, LineBreaksSpacesAndTabs) {
   EXPECT_EQ(Body(*Load(Package(Content(body)))), (L{u"Hello\r\nworld", u"a b   c\td", u"in span"}));
   L html = Body(*Load(Package(Content(body)), OutputFormat::Html));
   EXPECT_EQ(html[2], u"<p>Hello<br/>world</p>"); // after the two style lines
+  // Either quote, and blanks around "=", as XML allows.
+  EXPECT_EQ(Body(*Load(Package(Content("<text:p>a<text:s text:c='2'/>b<text:s text:c = \"3\"/>c"
+                                       "</text:p>")))),
+            L{u"a  b   c"});
 }
 
 TEST(OpenDocumentText, TablesAndListsInPlainAndHtml) {
