@@ -6,7 +6,6 @@
 #include "pdf/content/Matrix.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,7 +20,9 @@ struct FormContent {
   uint64_t id = 0;          // identifies the form object (for the guard against cycles)
   std::string_view content; // decoded content stream (held by the resources)
   Matrix matrix;            // "/Matrix"
-  std::unique_ptr<ContentResources> resources; // the form's own; null: the caller's
+  // The form's own resources, held by the resources that found the form
+  // (null: the caller's).
+  ContentResources* resources = nullptr;
 };
 
 class ContentResources {

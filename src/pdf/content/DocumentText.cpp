@@ -1,6 +1,7 @@
 #include "pdf/content/DocumentText.h"
 
 #include "core/CodePage.h"
+#include "core/Limits.h"
 #include "pdf/content/ContentResources.h"
 #include "pdf/content/PageText.h"
 #include "pdf/content/TextCollector.h"
@@ -100,18 +101,45 @@ public:
     auto value = EntryValue(FXObjects, name);
     if (!value)
       return FOuter ? FOuter->FindForm(name, form) : false;
-    std::optional<ObjectRef> ref = ReferenceAt(*value);
-    if (!ref)
+    // A form is looked up once per name: a content stream may show it
+    // again and again.
+    auto cached = FFormCache.find(name);
+    if (cached == FFormCache.end())
+      cached = FFormCache.emplace(std::string(name), LookUpForm(*value)).first;
+    const CachedForm& found = cached->second;
+    if (!found.isForm)
       return false;
+    form.id = found.id;
+    form.content = found.content;
+    form.matrix = found.matrix;
+    form.resources = found.resources.get();
+    return true;
+  }
+
+private:
+  struct CachedForm {
+    bool isForm = false;
+    uint64_t id = 0;
+    std::string_view content;
+    Matrix matrix;
+    std::unique_ptr<Resources> resources; // the form's own, in front of these
+  };
+
+  CachedForm LookUpForm(std::string_view value) {
+    CachedForm form;
+    std::optional<ObjectRef> ref = ReferenceAt(value);
+    if (!ref)
+      return form;
     const PdfDocument& document = FOwner.FDocument;
     IndirectObject object = document.Object(ref->Number);
     std::string_view dictionary = object.Dictionary;
     auto subtype = EntryValue(dictionary, "Subtype");
     if (!subtype || !NameIs(*subtype, "/Form"))
-      return false;
+      return form;
     const std::string* content = FOwner.FormContentOf(ref->Number);
     if (!content)
-      return false;
+      return form;
+    form.isForm = true;
     form.id = ref->Number;
     form.content = *content;
     if (auto matrix = EntryValue(dictionary, "Matrix")) {
@@ -124,19 +152,20 @@ public:
       form.resources =
           std::make_unique<Resources>(FOwner, resolved.dictionary, resolved.holder, this);
     }
-    return true;
+    return form;
   }
 
-private:
   DocumentText& FOwner;
   IndirectObject FHolder;
   ContentResources* FOuter;
   std::string_view FFonts, FXObjects;
   IndirectObject FFontsHolder, FXObjectsHolder;
   std::map<std::string, const Font*, std::less<>> FFontCache;
+  std::map<std::string, CachedForm, std::less<>> FFormCache;
 };
 
-DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage) : FDocument(document) {
+DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage)
+    : FDocument(document), FFormBytesLeft(Limits{}.decodedBytesPerDocument) {
   FContext.collections = &FCollections;
   FContext.legacyCodePage = legacyCodePage;
 }
@@ -172,7 +201,7 @@ const std::string* DocumentText::FormContentOf(uint32_t objectNumber) {
 std::u16string DocumentText::ContentText(std::string_view content, std::string_view resources) {
   Resources pageResources(*this, resources, IndirectObject{}, nullptr);
   std::vector<TextItem> items;
-  TextCollector::Collect(content, pageResources, items);
+  TextCollector::Collect(content, pageResources, items, FFormBytesLeft);
   return LayOutPageText(items);
 }
 
@@ -180,7 +209,7 @@ std::u16string DocumentText::PageText(const PdfPage& page) {
   IndirectObject holder = FDocument.Object(page.ObjectNumber);
   Resources pageResources(*this, page.Resources, holder, nullptr);
   std::vector<TextItem> items;
-  TextCollector::Collect(page.Contents, pageResources, items);
+  TextCollector::Collect(page.Contents, pageResources, items, FFormBytesLeft);
   return LayOutPageText(items);
 }
 

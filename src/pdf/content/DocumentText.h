@@ -46,6 +46,7 @@ private:
   FontContext FContext;
   std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
+  uint64_t FFormBytesLeft;                                    // content of forms run, all pages
 };
 
 // The reader's entry point: calls addPage with the text of each page the

@@ -1,5 +1,7 @@
 #include "pdf/content/TextCollector.h"
 
+#include "core/Limits.h"
+
 #include "pdf/fonts/BaseEncoding.h"
 #include "pdf/fonts/Font.h"
 
@@ -22,9 +24,15 @@ bool FiniteMatrix(const Matrix& m) {
 } // namespace
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,
-                            std::vector<TextItem>& items) {
-  TextCollector collector(resources, items);
+                            std::vector<TextItem>& items, uint64_t& formBytesLeft) {
+  TextCollector collector(resources, items, formBytesLeft);
   collector.Run(content, 0);
+}
+
+void TextCollector::Collect(std::string_view content, ContentResources& resources,
+                            std::vector<TextItem>& items) {
+  uint64_t formBytesLeft = Limits{}.decodedBytesPerDocument;
+  Collect(content, resources, items, formBytesLeft);
 }
 
 double TextCollector::Number(size_t fromEnd) const {
@@ -208,6 +216,15 @@ void TextCollector::ShowArray() {
   }
 }
 
+// Forms that show forms many times over: ten forms, each showing the next
+// ten times, run the last one ten billion times.
+void TextCollector::SpendFormBudget(const FormContent& form) {
+  uint64_t cost = form.content.size() + kFormRunCost;
+  if (cost > FFormBytesLeft)
+    throw LimitExceeded("decoded bytes per document", Limits{}.decodedBytesPerDocument);
+  FFormBytesLeft -= cost;
+}
+
 void TextCollector::RunForm(std::string_view name, int depth) {
   if (depth >= kMaxFormDepth)
     return;
@@ -216,6 +233,7 @@ void TextCollector::RunForm(std::string_view name, int depth) {
     return;
   if (std::find(FActiveForms.begin(), FActiveForms.end(), form.id) != FActiveForms.end())
     return; // a form that shows itself
+  SpendFormBudget(form);
   FActiveForms.push_back(form.id);
   GraphicsState saved = FState;
   std::vector<GraphicsState> savedStack;
@@ -225,7 +243,7 @@ void TextCollector::RunForm(std::string_view name, int depth) {
   if (FiniteMatrix(form.matrix))
     FState.ctm = form.matrix.Then(FState.ctm);
   if (form.resources)
-    FResources = form.resources.get();
+    FResources = form.resources;
   std::vector<Operand> operands;
   operands.swap(FOperands);
 

@@ -8,14 +8,18 @@
 // whose character spacing is a word space wide has its letters set apart.  Form
 // XObjects shown with "Do" run in place with their own resources and
 // matrix; a form already being run is skipped, and forms nest at most
-// kMaxFormDepth deep.  Inline images are skipped; every other operator
-// only ends its operands.
+// kMaxFormDepth deep.  A form may show another many times, so the work of
+// nested forms grows as a power of their depth: every run of a form spends
+// its content's size (and kFormRunCost) from a budget of the document, and
+// a document that runs out of it fails with LimitExceeded.  Inline images
+// are skipped; every other operator only ends its operands.
 #pragma once
 
 #include "pdf/content/ContentResources.h"
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/content/TextItem.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -31,8 +35,14 @@ public:
   // Character spacing (in ems) from which a string's letters stand apart
   // as words do: a word space is a quarter to a third of an em.
   static constexpr double kLetterSpacingGap = 0.25;
+  // What running a form costs besides its content, in bytes of content.
+  static constexpr uint64_t kFormRunCost = 256;
 
-  // Appends the text items of the content to items.
+  // Appends the text items of the content to items.  formBytesLeft is the
+  // document's budget for the content of forms run (shared by its pages).
+  static void Collect(std::string_view content, ContentResources& resources,
+                      std::vector<TextItem>& items, uint64_t& formBytesLeft);
+  // The same with a budget of its own: the decoded bytes of one document.
   static void Collect(std::string_view content, ContentResources& resources,
                       std::vector<TextItem>& items);
 
@@ -54,13 +64,14 @@ private:
     std::string bytes; // a string's bytes, or a name
   };
 
-  TextCollector(ContentResources& resources, std::vector<TextItem>& items)
-      : FResources(&resources), FItems(items) {}
+  TextCollector(ContentResources& resources, std::vector<TextItem>& items, uint64_t& formBytesLeft)
+      : FResources(&resources), FItems(items), FFormBytesLeft(formBytesLeft) {}
 
   void Run(std::string_view content, int depth);
   void Execute(std::string_view op, ContentTokenizer& tokenizer, int depth);
   void ExecuteTextOperator(std::string_view op);
   void RunForm(std::string_view name, int depth);
+  void SpendFormBudget(const FormContent& form);
 
   double Number(size_t fromEnd) const; // operand fromEnd places before the operator
   void MoveLine(double tx, double ty);
@@ -71,6 +82,7 @@ private:
 
   ContentResources* FResources;
   std::vector<TextItem>& FItems;
+  uint64_t& FFormBytesLeft;
   GraphicsState FState;
   std::vector<GraphicsState> FSaved;
   Matrix FTextMatrix, FLineMatrix;

@@ -1,0 +1,99 @@
+// PDF inputs that made the page-text code do the same work again and again:
+// forms that show forms many times over, and resources, content streams and
+// font programs that many pages or fonts share.  Each now costs work that
+// grows with the file (or stops at a limit that the message names).
+#include "core/Exception.h"
+#include "core/Limits.h"
+#include "core/Stream.h"
+#include "readers/pdf/PdfReader.h"
+#include "support/PdfBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace scrivlet {
+namespace {
+
+using test::PdfBuilder;
+
+struct Outcome {
+  std::string message; // empty when the document converted
+  std::u16string text;
+  double seconds = 0;
+};
+
+Outcome Convert(const std::string& bytes) {
+  Outcome outcome;
+  PdfReader reader;
+  MemoryStream stream(bytes);
+  auto start = std::chrono::steady_clock::now();
+  try {
+    reader.LoadFromStream(stream);
+    outcome.text = reader.Lines().GetTextW();
+  } catch (const Exception& error) {
+    outcome.message = error.Message();
+  }
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return outcome;
+}
+
+std::string Ref(uint32_t number) {
+  return std::to_string(number) + " 0 R";
+}
+
+// A page that shows form 1 of `depth` forms; each form shows the next one
+// `fanOut` times, and the last one shows `leafContent`.
+std::string NestedForms(int fanOut, int depth, const std::string& leafContent) {
+  PdfBuilder pdf;
+  uint32_t catalog = pdf.Reserve();
+  uint32_t pages = pdf.Reserve();
+  uint32_t font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  std::vector<uint32_t> forms;
+  for (int i = 0; i < depth; ++i)
+    forms.push_back(pdf.Reserve());
+  for (int i = 0; i < depth; ++i) {
+    std::string content, resources;
+    if (i + 1 < depth) {
+      for (int k = 0; k < fanOut; ++k)
+        content += "/X Do\n";
+      resources = "<< /XObject << /X " + Ref(forms[i + 1]) + " >> >>";
+    } else {
+      content = leafContent;
+      resources = "<< /Font << /F1 " + Ref(font) + " >> >>";
+    }
+    pdf.Put(forms[i], PdfBuilder::Stream("/Type /XObject /Subtype /Form /BBox [0 0 9 9] "
+                                         "/Resources " +
+                                             resources,
+                                         content));
+  }
+  uint32_t contents = pdf.Add(PdfBuilder::Stream("", "/X Do"));
+  uint32_t page =
+      pdf.Add("<< /Type /Page /Parent " + Ref(pages) + " /Resources << /XObject << /X " +
+              Ref(forms[0]) + " >> >> /Contents " + Ref(contents) + " >>");
+  pdf.Put(pages, "<< /Type /Pages /Kids [" + Ref(page) + "] /Count 1 >>");
+  pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(pages) + " >>");
+  pdf.Trailer = "/Root " + Ref(catalog);
+  return pdf.Build();
+}
+
+TEST(PdfNestedFormFanOut, FormsShownSeveralTimesGiveTheirTextEachTime) {
+  Outcome outcome = Convert(NestedForms(3, 3, "BT /F1 10 Tf 0 0 Td (x) Tj ET"));
+  ASSERT_EQ(outcome.message, "");
+  EXPECT_NE(outcome.text.find(u"xxxxxxxxx"), std::u16string::npos);
+  EXPECT_EQ(outcome.text.find(u"xxxxxxxxxx"), std::u16string::npos);
+}
+
+TEST(PdfNestedFormFanOut, StopsAtTheDecodedBytesLimit) {
+  // Nine forms, each showing the next ten times: 100 million runs of the
+  // last one from a file of 2 KB; they ran for minutes (with a text leaf,
+  // until memory ran out).
+  Outcome outcome = Convert(NestedForms(10, 9, " "));
+  EXPECT_EQ(outcome.message, "The document exceeds the limit of " +
+                                 std::to_string(Limits{}.decodedBytesPerDocument) +
+                                 " decoded bytes per document");
+  EXPECT_LT(outcome.seconds, 10);
+}
+
+} // namespace
+} // namespace scrivlet
