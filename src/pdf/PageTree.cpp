@@ -20,9 +20,21 @@ struct PendingNode {
   Inherited Attributes;
 };
 
+// The resources of a node.  Many pages refer to one resources object: its
+// dictionary comes from the object as the document read it once, not from a
+// new scan of its text for each page.
+std::string_view ResourcesOf(const PdfDocument& document, std::string_view dictionary) {
+  if (std::optional<ObjectRef> ref = GetKeyReference("/resources", dictionary)) {
+    std::string_view inside = document.Object(ref->Number).Dictionary;
+    if (!inside.empty())
+      return inside;
+  }
+  return GetDictValue("/resources", dictionary, &document);
+}
+
 Inherited Inherit(const PdfDocument& document, std::string_view dictionary, Inherited from) {
   if (HasKey(dictionary, "/resources"))
-    from.Resources = GetDictValue("/resources", dictionary, &document);
+    from.Resources = ResourcesOf(document, dictionary);
   if (HasKey(dictionary, "/mediabox"))
     from.MediaBox = GetKeyList("/mediabox", dictionary);
   if (HasKey(dictionary, "/rotate"))

@@ -116,6 +116,7 @@ void PdfDocument::ReadCrossReferences() {
   }
   if (!FRoot && !FXrefError.empty())
     throw Exception(FXrefError);
+  FObjectsFinal = true;
 }
 
 // Reads one section (a classic table with its trailer, or a cross-reference
@@ -296,9 +297,28 @@ int64_t PdfDocument::ResolveLength(ObjectRef ref) const {
   return ToInteger(Trim(object.Body()), -1);
 }
 
+// Once the cross-reference data are final, each object is read once: pages
+// refer to the same resources, fonts and streams again and again, and an
+// object read anew each time costs its size each time.  A reading cut short
+// by the look-up depth is not kept.
 IndirectObject PdfDocument::Object(uint32_t number) const {
+  if (!FObjectsFinal)
+    return ReadObject(number);
+  auto cached = FObjects.find(number);
+  if (cached != FObjects.end())
+    return cached->second;
+  uint64_t cutsBefore = FDepthCuts;
+  IndirectObject object = ReadObject(number);
+  if (FDepthCuts == cutsBefore)
+    FObjects.emplace(number, object);
+  return object;
+}
+
+IndirectObject PdfDocument::ReadObject(uint32_t number) const {
   DepthGuard guard(FDepth);
   const XrefEntry* entry = FXref.Find(number);
+  if (guard.TooDeep())
+    ++FDepthCuts;
   if (!entry || guard.TooDeep())
     return {};
   if (entry->Type == XrefEntry::Kind::InFile) {

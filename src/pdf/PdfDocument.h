@@ -99,6 +99,7 @@ private:
   void FindRoot();
   void BuildOffsetIndex();
   size_t NextOffset(uint64_t offset) const;
+  IndirectObject ReadObject(uint32_t number) const;
   int64_t ResolveLength(ObjectRef ref) const;
   const ObjectStream* LoadObjectStream(uint32_t number) const;
   std::string DecodeCapped(std::string raw, std::string_view dictionary) const;
@@ -116,6 +117,10 @@ private:
   mutable std::unordered_map<uint32_t, std::unique_ptr<ObjectStream>> FObjectStreams;
   mutable uint64_t FDecodedBytes = 0;
   mutable int FDepth = 0;
+  mutable uint64_t FDepthCuts = 0; // look-ups cut short by the depth limit
+  // Objects as read, once the cross-reference data no longer change.
+  bool FObjectsFinal = false;
+  mutable std::unordered_map<uint32_t, IndirectObject> FObjects;
 };
 
 } // namespace scrivlet::pdf

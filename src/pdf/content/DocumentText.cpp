@@ -40,6 +40,44 @@ Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
   return resolved;
 }
 
+// The entries of a resources subdictionary by name, read in one pass when
+// first asked: a content stream may name each of thousands of fonts or
+// forms, and looking each name up by a scan of the dictionary took time of
+// names times entries.  The first entry of a name stands.
+class EntryIndex {
+public:
+  void Reset(std::string_view dictionary) {
+    FDictionary = dictionary;
+    FBuilt = false;
+  }
+  std::optional<std::string_view> Find(std::string_view name) {
+    Build();
+    auto it = FExact.find(name);
+    return it == FExact.end() ? std::nullopt : std::optional(it->second);
+  }
+  std::optional<std::string_view> FindIgnoringCase(std::string_view name) {
+    Build();
+    auto it = FFolded.find(LowerAscii(name));
+    return it == FFolded.end() ? std::nullopt : std::optional(it->second);
+  }
+
+private:
+  void Build() {
+    if (FBuilt)
+      return;
+    FBuilt = true;
+    ForEachEntry(FDictionary, [this](std::string_view key, std::string_view value) {
+      FExact.emplace(std::string(key), value);
+      FFolded.emplace(LowerAscii(key), value);
+      return true;
+    });
+  }
+
+  std::string_view FDictionary;
+  bool FBuilt = false;
+  std::map<std::string, std::string_view, std::less<>> FExact, FFolded;
+};
+
 std::vector<double> MatrixNumbers(std::string_view text) {
   std::vector<double> numbers;
   ContentTokenizer tokenizer(text);
@@ -62,12 +100,12 @@ public:
     const PdfDocument& document = owner.FDocument;
     if (auto fonts = EntryValue(dictionary, "Font")) {
       Resolved resolved = ResolveDictionary(document, *fonts, FHolder);
-      FFonts = resolved.dictionary;
+      FFonts.Reset(resolved.dictionary);
       FFontsHolder = resolved.holder;
     }
     if (auto forms = EntryValue(dictionary, "XObject")) {
       Resolved resolved = ResolveDictionary(document, *forms, FHolder);
-      FXObjects = resolved.dictionary;
+      FXObjects.Reset(resolved.dictionary);
       FXObjectsHolder = resolved.holder;
     }
   }
@@ -83,14 +121,9 @@ public:
   }
 
   const Font* LookUpFont(std::string_view name) {
-    std::optional<std::string_view> value = EntryValue(FFonts, name);
+    std::optional<std::string_view> value = FFonts.Find(name);
     if (!value) // names that differ only in letter case are the same font
-      ForEachEntry(FFonts, [&](std::string_view key, std::string_view entry) {
-        if (LowerAscii(key) != LowerAscii(name))
-          return true;
-        value = entry;
-        return false;
-      });
+      value = FFonts.FindIgnoringCase(name);
     if (value)
       if (const Font* font = FOwner.FontOf(*value, FFontsHolder))
         return font;
@@ -98,7 +131,7 @@ public:
   }
 
   bool FindForm(std::string_view name, FormContent& form) override {
-    auto value = EntryValue(FXObjects, name);
+    auto value = FXObjects.Find(name);
     if (!value)
       return FOuter ? FOuter->FindForm(name, form) : false;
     // A form is looked up once per name: a content stream may show it
@@ -158,7 +191,7 @@ private:
   DocumentText& FOwner;
   IndirectObject FHolder;
   ContentResources* FOuter;
-  std::string_view FFonts, FXObjects;
+  EntryIndex FFonts, FXObjects;
   IndirectObject FFontsHolder, FXObjectsHolder;
   std::map<std::string, const Font*, std::less<>> FFontCache;
   std::map<std::string, CachedForm, std::less<>> FFormCache;
@@ -205,9 +238,20 @@ std::u16string DocumentText::ContentText(std::string_view content, std::string_v
   return LayOutPageText(items);
 }
 
+// Pages that inherit their resources, or refer to one resources object,
+// share one Resources (and its looked-up fonts and forms): every page
+// looking its fonts up in a dictionary of all the document's fonts took
+// time of pages times fonts.
+DocumentText::Resources& DocumentText::PageResources(const PdfPage& page) {
+  auto& slot = FPageResources[{page.Resources.data(), page.Resources.size()}];
+  if (!slot)
+    slot = std::make_unique<Resources>(*this, page.Resources, FDocument.Object(page.ObjectNumber),
+                                       nullptr);
+  return *slot;
+}
+
 std::u16string DocumentText::PageText(const PdfPage& page) {
-  IndirectObject holder = FDocument.Object(page.ObjectNumber);
-  Resources pageResources(*this, page.Resources, holder, nullptr);
+  Resources& pageResources = PageResources(page);
   std::vector<TextItem> items;
   TextCollector::Collect(page.Contents, pageResources, items, FFormBytesLeft);
   return LayOutPageText(items);

@@ -13,6 +13,7 @@
 #include "pdf/fonts/Font.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,7 @@ public:
 private:
   class Resources;
 
+  Resources& PageResources(const PdfPage& page);
   const Font* FontOf(std::string_view value, const IndirectObject& holder);
   const std::string* FormContentOf(uint32_t objectNumber);
 
@@ -46,7 +48,9 @@ private:
   FontContext FContext;
   std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
-  uint64_t FFormBytesLeft;                                    // content of forms run, all pages
+  // Page resources by where their dictionary's text lies in memory.
+  std::map<std::pair<const char*, size_t>, std::unique_ptr<Resources>> FPageResources;
+  uint64_t FFormBytesLeft; // content of forms run, all pages
 };
 
 // The reader's entry point: calls addPage with the text of each page the
