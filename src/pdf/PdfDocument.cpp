@@ -401,8 +401,12 @@ std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictiona
                     {static_cast<int64_t>(FLimits.DocumentBudget)});
   size_t cap = static_cast<size_t>(
       std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes));
+  const uint64_t read = raw.size();
   std::string data = DecodeStream(std::move(raw), dictionary, cap);
-  FDecodedBytes += data.size();
+  // Decoding costs the larger of what it reads and what it writes: a stream
+  // that decodes to little (white space under ASCIIHexDecode, damaged
+  // data), read again for each of many pages, costs its raw size each time.
+  FDecodedBytes += std::max<uint64_t>(read, data.size());
   return data;
 }
 

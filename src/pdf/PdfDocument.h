@@ -36,7 +36,7 @@ public:
   // Bounds of the decoding work one document may ask for.
   struct Limits {
     size_t StreamCap = DefaultStreamCap;         // one decoded stream
-    uint64_t DocumentBudget = uint64_t{1} << 30; // all decoded streams together
+    uint64_t DocumentBudget = uint64_t{1} << 30; // all decoding together (bytes read or written)
   };
 
   // Opens the document; raises "This is not valid PDF-document" when the

@@ -131,5 +131,37 @@ TEST(PdfSharedResources, ManyPagesAndFontsTakeTimeOfTheFile) {
   EXPECT_LT(outcome.seconds, 5);
 }
 
+// `pages` pages that all show one content stream: `spaces` bytes of white
+// space under ASCIIHexDecode, which decode to nothing.
+std::string PagesSharingBlankContent(int pages, int spaces) {
+  PdfBuilder pdf;
+  uint32_t catalog = pdf.Reserve();
+  uint32_t tree = pdf.Reserve();
+  uint32_t contents =
+      pdf.Add(PdfBuilder::Stream("/Filter /ASCIIHexDecode", std::string(spaces, ' ') + ">"));
+  std::string kids;
+  for (int i = 0; i < pages; ++i)
+    kids += Ref(pdf.Add("<< /Type /Page /Parent " + Ref(tree) + " /Contents " + Ref(contents) +
+                        " >>")) +
+            " ";
+  pdf.Put(tree, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+  pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(tree) + " >>");
+  pdf.Trailer = "/Root " + Ref(catalog);
+  return pdf.Build();
+}
+
+TEST(PdfSharedContent, AStreamThatDecodesToNothingSpendsTheBudgetOnEachReading) {
+  // 100,000 pages share 100 KB that decode to nothing: a 6 MB file whose
+  // 10 GB of decoding the budget of decoded bytes never saw.
+  Outcome outcome = Convert(PagesSharingBlankContent(100000, 100000));
+  EXPECT_EQ(outcome.message, "PDF-document exceeds the decoding limit of 1073741824 bytes");
+  EXPECT_LT(outcome.seconds, 10);
+}
+
+TEST(PdfSharedContent, FewReadingsStillConvert) {
+  Outcome outcome = Convert(PagesSharingBlankContent(100, 100000));
+  EXPECT_EQ(outcome.message, "");
+}
+
 } // namespace
 } // namespace scrivlet
