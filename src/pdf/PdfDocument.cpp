@@ -433,8 +433,13 @@ std::optional<ObjectRef> PdfDocument::Info() const {
   return GetKeyReference("/info", FXref.TrailerWith("/info"));
 }
 
+// Asked for every stream and string: each trailer is searched for /Encrypt
+// once (a trailer may be megabytes long), not at each question.
 bool PdfDocument::IsEncrypted() const {
-  return !TrailerWith("/encrypt").empty();
+  const std::vector<std::string_view>& trailers = FXref.Trailers();
+  for (; FTrailersSearched < trailers.size(); ++FTrailersSearched)
+    FEncrypted = FEncrypted || HasKey(trailers[FTrailersSearched], "/encrypt");
+  return FEncrypted;
 }
 
 std::string PdfDocument::EncryptDictionary() const {

@@ -121,6 +121,9 @@ private:
   // Objects as read, once the cross-reference data no longer change.
   bool FObjectsFinal = false;
   mutable std::unordered_map<uint32_t, IndirectObject> FObjects;
+  // Whether one of the first FTrailersSearched trailers has /Encrypt.
+  mutable size_t FTrailersSearched = 0;
+  mutable bool FEncrypted = false;
 };
 
 } // namespace scrivlet::pdf

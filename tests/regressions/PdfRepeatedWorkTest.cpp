@@ -163,5 +163,20 @@ TEST(PdfSharedContent, FewReadingsStillConvert) {
   EXPECT_EQ(outcome.message, "");
 }
 
+TEST(PdfLongTrailer, IsSearchedForEncryptionOnce) {
+  // 8,000 pages and a trailer of 2.4 MB: every stream read searched the
+  // trailer for /Encrypt again, 40 seconds in all.
+  std::vector<std::string> contents;
+  for (int i = 0; i < 8000; ++i)
+    contents.push_back("BT (page " + std::to_string(i) + ") Tj ET");
+  PdfBuilder pdf = PdfBuilder::WithPages(contents);
+  for (int i = 0; i < 800000; ++i)
+    pdf.Trailer += " /A";
+  Outcome outcome = Convert(pdf.Build());
+  ASSERT_EQ(outcome.message, "");
+  EXPECT_NE(outcome.text.find(u"page 7999"), std::u16string::npos);
+  EXPECT_LT(outcome.seconds, 5);
+}
+
 } // namespace
 } // namespace scrivlet
