@@ -1,6 +1,7 @@
 #include "pdf/PageTree.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -139,21 +140,31 @@ void WalkStack(const PdfDocument& document, std::vector<PendingNode>& stack,
 }
 
 // What a page takes from the chain of its /Parent nodes (a bounded chain:
-// a loop or a very long one ends the climb).
-Inherited InheritedFromParents(const PdfDocument& document, ObjectRef page) {
-  std::vector<std::string_view> ancestors;
+// a loop or a very long one ends the climb).  What each node passes on is
+// kept in `known`: orphan pages share their ancestors, and reading a large
+// ancestor's dictionary again for each page took time of pages times its
+// size.  A climb stops at the first node already known.
+Inherited InheritedFromParents(const PdfDocument& document, ObjectRef page,
+                               std::unordered_map<uint32_t, Inherited>& known) {
+  std::vector<std::pair<uint32_t, std::string_view>> ancestors;
   std::unordered_set<uint32_t> seen{page.Number};
   std::string_view dictionary = document.Object(page.Number).Dictionary;
+  Inherited attributes;
   while (ancestors.size() < 64) {
     std::optional<ObjectRef> parent = GetKeyReference("/parent", dictionary);
     if (!parent || !seen.insert(parent->Number).second)
       break;
+    if (auto it = known.find(parent->Number); it != known.end()) {
+      attributes = it->second;
+      break;
+    }
     dictionary = document.Object(parent->Number).Dictionary;
-    ancestors.push_back(dictionary);
+    ancestors.emplace_back(parent->Number, dictionary);
   }
-  Inherited attributes;
-  for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
-    attributes = Inherit(document, *it, attributes);
+  for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+    attributes = Inherit(document, it->second, attributes);
+    known.emplace(it->first, attributes);
+  }
   return attributes;
 }
 
@@ -189,8 +200,9 @@ void WalkPages(const PdfDocument& document, const std::function<void(PdfPage&)>&
   if (visits > 0)
     return;
   std::vector<ObjectRef> orphans = OrphanPages(document);
+  std::unordered_map<uint32_t, Inherited> known;
   for (auto it = orphans.rbegin(); it != orphans.rend(); ++it)
-    stack.push_back({*it, InheritedFromParents(document, *it)});
+    stack.push_back({*it, InheritedFromParents(document, *it, known)});
   visited.clear();
   WalkStack(document, stack, visited, visits, visit, withContents);
 }

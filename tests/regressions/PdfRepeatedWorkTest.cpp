@@ -178,5 +178,38 @@ TEST(PdfLongTrailer, IsSearchedForEncryptionOnce) {
   EXPECT_LT(outcome.seconds, 5);
 }
 
+// `pages` pages that the page tree does not reach, whose common parent is
+// a large node with the resources: a font that shows code "a" as "z".
+std::string OrphanPagesOfALargeParent(int pages) {
+  PdfBuilder pdf;
+  uint32_t catalog = pdf.Reserve();
+  uint32_t parent = pdf.Reserve();
+  uint32_t font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding "
+                          "<< /Differences [97 /z] >> >>");
+  std::string junk;
+  for (int i = 0; i < pages * 50; ++i)
+    junk += "1 ";
+  pdf.Put(parent, "<< /Type /Pages /Kids [] /Junk [" + junk + "] /Resources << /Font << /F1 " +
+                      Ref(font) + " >> >> >>");
+  for (int i = 0; i < pages; ++i) {
+    uint32_t contents =
+        pdf.Add(PdfBuilder::Stream("", "BT /F1 10 Tf (a page " + std::to_string(i) + ") Tj ET"));
+    pdf.Add("<< /Type /Page /Parent " + Ref(parent) + " /Contents " + Ref(contents) + " >>");
+  }
+  pdf.Put(catalog, "<< /Type /Catalog /Pages 999999 0 R >>");
+  pdf.Trailer = "/Root " + Ref(catalog);
+  return pdf.Build();
+}
+
+TEST(PdfOrphanPages, ReadTheirCommonParentOnce) {
+  // 6,000 orphan pages under a 600 KB parent: the parent's dictionary was
+  // read again for each page, 16 seconds in all.
+  Outcome outcome = Convert(OrphanPagesOfALargeParent(6000));
+  ASSERT_EQ(outcome.message, "");
+  EXPECT_NE(outcome.text.find(u"z pzge 0"), std::u16string::npos);
+  EXPECT_NE(outcome.text.find(u"z pzge 5999"), std::u16string::npos);
+  EXPECT_LT(outcome.seconds, 5);
+}
+
 } // namespace
 } // namespace scrivlet
