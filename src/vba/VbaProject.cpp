@@ -1,5 +1,6 @@
 #include "vba/VbaProject.h"
 #include "core/CaseFolding.h"
+#include "core/Limits.h"
 #include "storage/CompoundFile.h"
 #include "vba/VbaCompression.h"
 #include "vba/VbaDirectory.h"
@@ -53,11 +54,12 @@ std::u16string FoldedName(std::u16string_view name) {
   return folded;
 }
 
-std::optional<uint32_t> FindStream(const Storage& storage, std::u16string_view name) {
-  for (const auto& element : storage.elements)
-    if (element.kind == Kind::Stream && EqualsIgnoringCase(element.name, name))
-      return element.entry;
-  return std::nullopt;
+// The first stream of the storage with the name (letter case ignored),
+// through the compound file's index of the storage: a project may list
+// thousands of modules in a storage of thousands of streams.
+std::optional<uint32_t> FindStream(const CompoundFile& file, const Storage& storage,
+                                   std::u16string_view name) {
+  return file.Find(storage.entry, name, Kind::Stream);
 }
 
 // Where a module's compressed source begins, found by its content: every
@@ -99,7 +101,7 @@ private:
   // is none.
   bool ReadFromDir() {
     for (const Storage& storage : storages) {
-      std::optional<uint32_t> dirStream = FindStream(storage, u"dir");
+      std::optional<uint32_t> dirStream = FindStream(file, storage, u"dir");
       if (!dirStream)
         continue;
       std::optional<VbaDirectory> dir = ReadDir(*dirStream);
@@ -136,7 +138,7 @@ private:
                             ? AnsiToWide(record.streamName, project.codePage)
                             : record.unicodeStreamName;
     module.sourceOffset = *record.sourceOffset;
-    if (auto stream = FindStream(storage, module.streamName))
+    if (auto stream = FindStream(file, storage, module.streamName))
       if (!ReadSource(*stream, module))
         return false;
     project.modules.push_back(std::move(module));
@@ -147,7 +149,7 @@ private:
   // the streams that bear the modules' names.
   void ReadFromPerformanceCache() {
     for (const Storage& storage : storages) {
-      std::optional<uint32_t> cacheStream = FindStream(storage, u"_VBA_PROJECT");
+      std::optional<uint32_t> cacheStream = FindStream(file, storage, u"_VBA_PROJECT");
       if (!cacheStream)
         continue;
       VbaPerformanceCache cache = VbaPerformanceCache::Parse(file.StreamData(*cacheStream));
@@ -182,7 +184,7 @@ private:
   // Decompresses a module's source from its stream; false (and the project
   // marked damaged) when the source cannot be read.
   bool ReadSource(uint32_t stream, VbaModule& module) {
-    std::string data = file.StreamData(stream);
+    const std::string& data = StreamBytes(stream);
     std::optional<std::string> source = DecompressAt(data, module.sourceOffset);
     if (!source) {
       // Some projects carry an offset that points into zero-filled space
@@ -200,6 +202,23 @@ private:
     return true;
   }
 
+  // A module stream's bytes.  Modules listed one after another often share
+  // their stream: the last one read is kept.  What is read from the file
+  // is counted against the decoded-bytes limit, so that module records
+  // naming many large streams (or entries that share one large chain) cannot
+  // copy the file again for each record.
+  const std::string& StreamBytes(uint32_t entry) {
+    if (lastStream && lastStream->first == entry)
+      return lastStream->second;
+    lastStream.reset();
+    std::string data = file.StreamData(entry);
+    if (data.size() > readBudget)
+      throw LimitExceeded("decoded bytes per document", Limits{}.decodedBytesPerDocument);
+    readBudget -= data.size();
+    lastStream.emplace(entry, std::move(data));
+    return lastStream->second;
+  }
+
   std::optional<std::string> DecompressAt(std::string_view data, size_t offset) const {
     if (offset >= data.size())
       return std::nullopt;
@@ -215,6 +234,9 @@ private:
   std::vector<Storage> storages;
   // What the whole project may still decompress to.
   size_t budget = kVbaMaxDecompressed;
+  // What module streams may still give, and the one read last.
+  uint64_t readBudget = Limits{}.decodedBytesPerDocument;
+  std::optional<std::pair<uint32_t, std::string>> lastStream;
   VbaProject project;
 };
 
