@@ -402,11 +402,13 @@ std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictiona
   size_t cap = static_cast<size_t>(
       std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes));
   const uint64_t read = raw.size();
-  std::string data = DecodeStream(std::move(raw), dictionary, cap);
-  // Decoding costs the larger of what it reads and what it writes: a stream
-  // that decodes to little (white space under ASCIIHexDecode, damaged
-  // data), read again for each of many pages, costs its raw size each time.
-  FDecodedBytes += std::max<uint64_t>(read, data.size());
+  uint64_t produced = 0;
+  std::string data = DecodeStream(std::move(raw), dictionary, cap, &produced);
+  // Decoding costs the larger of what it reads and what its filters write:
+  // a stream that decodes to little (white space under ASCIIHexDecode,
+  // FlateDecode output that ASCIIHexDecode drops, damaged data), read again
+  // for each of many pages, costs that work each time.
+  FDecodedBytes += std::max(read, produced);
   return data;
 }
 

@@ -1,10 +1,13 @@
 // PDF inputs that made the page-text code do the same work again and again:
 // forms that show forms many times over, and resources, content streams and
-// font programs that many pages or fonts share.  Each now costs work that
+// font programs that many pages or fonts share, filter chains whose work
+// the decoded bytes did not show.  Each now costs work that
 // grows with the file (or stops at a limit that the message names).
 #include "core/Exception.h"
 #include "core/Limits.h"
 #include "core/Stream.h"
+#include "pdf/PageTree.h"
+#include "pdf/PdfDocument.h"
 #include "readers/pdf/PdfReader.h"
 #include "support/PdfBuilder.h"
 
@@ -209,6 +212,36 @@ TEST(PdfOrphanPages, ReadTheirCommonParentOnce) {
   EXPECT_NE(outcome.text.find(u"z pzge 0"), std::u16string::npos);
   EXPECT_NE(outcome.text.find(u"z pzge 5999"), std::u16string::npos);
   EXPECT_LT(outcome.seconds, 5);
+}
+
+TEST(PdfSharedContent, FilterOutputThatALaterFilterDropsSpendsTheBudget) {
+  // FlateDecode writes 4 MB of white space that ASCIIHexDecode then drops:
+  // 50 pages showing it inflated 200 MB while the budget counted 4 KB.
+  PdfBuilder pdf;
+  uint32_t catalog = pdf.Reserve();
+  uint32_t tree = pdf.Reserve();
+  uint32_t contents = pdf.Add(PdfBuilder::Stream("/Filter [/FlateDecode /ASCIIHexDecode]",
+                                                 PdfBuilder::Zlib(std::string(4 << 20, ' '))));
+  std::string kids;
+  for (int i = 0; i < 50; ++i)
+    kids += Ref(pdf.Add("<< /Type /Page /Parent " + Ref(tree) + " /Contents " + Ref(contents) +
+                        " >>")) +
+            " ";
+  pdf.Put(tree, "<< /Type /Pages /Kids [" + kids + "] /Count 50 >>");
+  pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(tree) + " >>");
+  pdf.Trailer = "/Root " + Ref(catalog);
+  pdf::PdfDocument::Limits limits;
+  limits.DocumentBudget = 10000000;
+  pdf::PdfDocument document(pdf.Build(), limits);
+  int pagesRead = 0;
+  std::string message;
+  try {
+    pdf::WalkPages(document, [&](pdf::PdfPage&) { ++pagesRead; });
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_NE(message.find("exceeds the decoding limit"), std::string::npos) << message;
+  EXPECT_EQ(pagesRead, 2);
 }
 
 } // namespace

@@ -99,13 +99,19 @@ std::string DecodeFilter(std::string_view name, std::string data, std::string_vi
   return data;
 }
 
-std::string DecodeStream(std::string data, std::string_view dictionary, size_t cap) {
+std::string DecodeStream(std::string data, std::string_view dictionary, size_t cap,
+                         uint64_t* produced) {
   std::vector<std::string> names = FilterNames(dictionary);
+  if (produced)
+    *produced = names.empty() ? data.size() : 0;
   if (names.empty())
     return data;
   std::vector<std::string_view> parms = DecodeParmsList(dictionary, names.size());
-  for (size_t i = 0; i < names.size(); ++i)
+  for (size_t i = 0; i < names.size(); ++i) {
     data = DecodeFilter(names[i], std::move(data), parms[i], cap);
+    if (produced)
+      *produced += data.size();
+  }
   return data;
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,8 +31,10 @@ bool HasCryptFilter(std::string_view dictionary);
 std::string DecodeFilter(std::string_view name, std::string data, std::string_view decodeParms,
                          size_t cap = DefaultStreamCap);
 
-// The whole chain of the dictionary over the raw data.
+// The whole chain of the dictionary over the raw data.  `produced`, when
+// given, receives what every filter of the chain wrote, added up (a chain
+// may expand data that a later filter drops).
 std::string DecodeStream(std::string data, std::string_view dictionary,
-                         size_t cap = DefaultStreamCap);
+                         size_t cap = DefaultStreamCap, uint64_t* produced = nullptr);
 
 } // namespace scrivlet::pdf
