@@ -4,6 +4,7 @@
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/fonts/DictionaryEntries.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -95,11 +96,22 @@ std::vector<ContentToken> ArrayTokens(std::string_view arrayText) {
   return tokens;
 }
 
-std::vector<double> Numbers(std::string_view arrayText) {
+// The numbers of an array value, in order; at most maxCount of them.
+std::vector<double> Numbers(std::string_view arrayText, size_t maxCount = SIZE_MAX) {
   std::vector<double> numbers;
-  for (const ContentToken& token : ArrayTokens(arrayText))
-    if (token.kind == ContentToken::Kind::Number)
+  ContentTokenizer tokenizer(arrayText);
+  ContentToken token;
+  int depth = 0;
+  while (numbers.size() < maxCount && tokenizer.Next(token)) {
+    if (token.kind == ContentToken::Kind::ArrayOpen) {
+      ++depth;
+    } else if (token.kind == ContentToken::Kind::ArrayClose) {
+      if (--depth <= 0)
+        break;
+    } else if (token.kind == ContentToken::Kind::Number) {
       numbers.push_back(token.number);
+    }
+  }
   return numbers;
 }
 
@@ -155,9 +167,15 @@ void ReadSimpleWidths(const PdfDocument& document, std::string_view dictionary,
   auto widths = Entry(dictionary, "Widths");
   if (!widths)
     return;
-  description.widths = Numbers(Resolve(document, *widths, holder).text);
-  description.hasWidths = !description.widths.empty();
   description.firstChar = static_cast<int>(NumberOf(document, dictionary, "FirstChar", holder, 0));
+  // One-byte codes use the widths from /FirstChar to code 255, no more: many
+  // fonts may share one long /Widths array, which each font read whole.
+  // (A negative /FirstChar, which no code reaches, is read as 0.)
+  if (description.firstChar < 0)
+    description.firstChar = 0;
+  size_t used = description.firstChar < 256 ? 256 - static_cast<size_t>(description.firstChar) : 1;
+  description.widths = Numbers(Resolve(document, *widths, holder).text, used);
+  description.hasWidths = !description.widths.empty();
 }
 
 void ReadFontMatrix(const PdfDocument& document, std::string_view dictionary,
