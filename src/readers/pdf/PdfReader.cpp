@@ -10,6 +10,9 @@
 #include "pdf/content/DocumentText.h"
 #include "pdf/security/DocumentSecurity.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace scrivlet {
 
 namespace {
@@ -37,9 +40,18 @@ void PdfReader::Clear() {
   FPageCount = 0;
 }
 
+pdf::PdfDocument::Limits PdfReader::DecodingLimits(const Limits& limits) {
+  pdf::PdfDocument::Limits decoding;
+  if (limits.decodedBytesPerStream > decoding.StreamCap)
+    decoding.StreamCap = static_cast<size_t>(
+        std::min<uint64_t>(limits.decodedBytesPerStream, std::numeric_limits<size_t>::max()));
+  decoding.DocumentBudget = std::max(decoding.DocumentBudget, limits.decodedBytesPerDocument);
+  return decoding;
+}
+
 void PdfReader::ParseStream(Stream& stream) {
   DocumentReader::ParseStream(stream);
-  pdf::PdfDocument document(stream.ReadAllBytes());
+  pdf::PdfDocument document(stream.ReadAllBytes(), DecodingLimits(ResourceLimits()));
   FEncrypted = document.IsEncrypted();
   // An encrypted document opens with its user or owner password; the
   // security handler raises "Password is not valid" when neither matches.

@@ -7,14 +7,11 @@
 
 #include "core/DocumentReader.h"
 #include "core/DocumentSummary.h"
+#include "pdf/PdfDocument.h"
 
 #include <string>
 
 namespace scrivlet {
-
-namespace pdf {
-class PdfDocument;
-} // namespace pdf
 
 class PdfReader : public DocumentReader {
 public:
@@ -28,6 +25,11 @@ public:
 
   // The number of pages the last document had.
   size_t PageCount() const { return FPageCount; }
+
+  // A PDF decodes more than a package does (every page's content, its
+  // fonts and forms), so the PDF engine's own caps are the floor; decoding
+  // limits raised above them (--max-decoded-bytes) raise them.
+  static pdf::PdfDocument::Limits DecodingLimits(const Limits& limits);
 
 private:
   void ReadSummary(const pdf::PdfDocument& document);

@@ -80,6 +80,21 @@ TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
   EXPECT_TRUE(reader.IsEncrypted());
 }
 
+// The decoding limits a user raises reach the PDF engine; the defaults,
+// lower than the engine's own caps, leave those.
+TEST(PdfReaderTest, RaisedDecodingLimitsRaiseThePdfCaps) {
+  const pdf::PdfDocument::Limits engine;
+  const pdf::PdfDocument::Limits defaults = PdfReader::DecodingLimits(Limits{});
+  EXPECT_EQ(defaults.StreamCap, engine.StreamCap);
+  EXPECT_EQ(defaults.DocumentBudget, engine.DocumentBudget);
+  Limits raised;
+  raised.decodedBytesPerStream = uint64_t{3} << 30;
+  raised.decodedBytesPerDocument = uint64_t{5} << 30;
+  const pdf::PdfDocument::Limits decoding = PdfReader::DecodingLimits(raised);
+  EXPECT_EQ(decoding.StreamCap, size_t{3} << 30);
+  EXPECT_EQ(decoding.DocumentBudget, uint64_t{5} << 30);
+}
+
 TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
   PdfReader reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
