@@ -219,8 +219,9 @@ const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& h
           : (uint64_t{1} << 63) | reinterpret_cast<uintptr_t>(resolved.dictionary.data());
   auto& slot = FFonts[key];
   if (!slot)
-    slot = Font::Create(ReadFontDescription(FDocument, resolved.dictionary, resolved.holder),
-                        FContext);
+    slot = Font::Create(
+        ReadFontDescription(FDocument, resolved.dictionary, resolved.holder, &FSharedArrays),
+        FContext);
   return slot.get();
 }
 

@@ -11,6 +11,7 @@
 #include "pdf/PdfDocument.h"
 #include "pdf/fonts/CharacterCollections.h"
 #include "pdf/fonts/Font.h"
+#include "pdf/fonts/FontLoader.h"
 
 #include <functional>
 #include <map>
@@ -46,6 +47,7 @@ private:
   const PdfDocument& FDocument;
   CharacterCollections FCollections;
   FontContext FContext;
+  SharedFontArrays FSharedArrays;
   std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
   // Page resources by where their dictionary's text lies in memory.

@@ -25,50 +25,6 @@ bool IsSymbolic(const FontDescription& description, const StandardFontMetrics* s
   return description.flags == 0 && standard && IsSymbolicStandardFont(*standard);
 }
 
-// Numbers and brackets of a "/W" array.
-struct WidthToken {
-  enum Kind { End, Number, Open, Close } kind = End;
-  double value = 0;
-};
-
-class WidthLexer {
-public:
-  explicit WidthLexer(std::string_view text) : FText(text) {}
-
-  WidthToken Next() {
-    while (FPos < FText.size()) {
-      char c = FText[FPos];
-      if (c == '[') {
-        ++FPos;
-        return {WidthToken::Open};
-      }
-      if (c == ']') {
-        ++FPos;
-        return {WidthToken::Close};
-      }
-      if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
-        size_t start = FPos;
-        while (FPos < FText.size() &&
-               ((FText[FPos] >= '0' && FText[FPos] <= '9') || FText[FPos] == '.' ||
-                FText[FPos] == '-' || FText[FPos] == '+'))
-          ++FPos;
-        WidthToken token{WidthToken::Number};
-        std::string_view digits = FText.substr(start, FPos - start);
-        if (!digits.empty() && digits[0] == '+')
-          digits.remove_prefix(1);
-        std::from_chars(digits.data(), digits.data() + digits.size(), token.value);
-        return token;
-      }
-      ++FPos; // white space, references' "R" and other stray bytes
-    }
-    return {};
-  }
-
-private:
-  std::string_view FText;
-  size_t FPos = 0;
-};
-
 // Appends a code's text; when the string is spaced, a blank goes before it
 // unless one is already there.
 void AppendCodeText(ShownText& out, std::u16string_view text) {
@@ -101,7 +57,7 @@ void Font::SetUpSimpleText(const FontDescription& description, int legacyCodePag
   const StandardFontMetrics* standard = FindStandardFont(description.baseFont);
   BaseEncoding base = BaseEncodingFromName(description.encodingName);
   bool hasEncoding = base != BaseEncoding::None || description.hasEncodingDictionary ||
-                     !description.differences.empty();
+                     (description.differences && !description.differences->empty());
   bool symbolic = IsSymbolic(description, standard);
   std::optional<Type1Encoding> builtIn;
   if (base == BaseEncoding::None && !description.type1Program.empty())
@@ -129,7 +85,8 @@ void Font::SetUpSimpleText(const FontDescription& description, int legacyCodePag
       text = c;
     }
   }
-  for (const auto& [code, name] : description.differences) {
+  for (const auto& [code, name] :
+       description.differences ? *description.differences : GlyphDifferences{}) {
     if (code < 0 || code > 255)
       continue;
     std::u16string named = GlyphNameToText(name);
@@ -183,45 +140,12 @@ void Font::SetUpComposite(const FontDescription& description, CharacterCollectio
   FDefaultWidth = description.defaultCidWidth / 1000.0;
   if (!std::isfinite(FDefaultWidth) || std::abs(FDefaultWidth) > 100)
     FDefaultWidth = 1;
-  ReadCidWidths(description.cidWidths);
+  FCidWidths = description.cidWidths;
   FCidToGid = description.cidToGidMap;
   if (!description.trueTypeProgram.empty())
     FGlyphCharacters = TrueTypeCmap::Read(description.trueTypeProgram);
   FCollections = collections;
   FCollectionName = description.collection;
-}
-
-void Font::ReadCidWidths(std::string_view array) {
-  WidthLexer lexer(array);
-  WidthToken token = lexer.Next();
-  if (token.kind == WidthToken::Open) // the array's own bracket
-    token = lexer.Next();
-  std::vector<double> pending; // numbers before an inner array or a range's width
-  auto valid = [](double v) { return std::isfinite(v) && v >= 0 && v <= 0xFFFFFFFF; };
-  for (; token.kind != WidthToken::End && token.kind != WidthToken::Close; token = lexer.Next()) {
-    if (token.kind == WidthToken::Number) {
-      pending.push_back(token.value);
-      if (pending.size() == 3) { // first last width
-        if (valid(pending[0]) && valid(pending[1]) && pending[1] >= pending[0])
-          FCidWidths.push_back({static_cast<uint32_t>(pending[0]),
-                                static_cast<uint32_t>(pending[1]), pending[2] / 1000.0});
-        pending.clear();
-      }
-      continue;
-    }
-    // An inner array: widths of consecutive CIDs from the last number.
-    uint32_t cid =
-        !pending.empty() && valid(pending.back()) ? static_cast<uint32_t>(pending.back()) : 0;
-    bool use = !pending.empty() && valid(pending.back());
-    pending.clear();
-    for (token = lexer.Next(); token.kind == WidthToken::Number; token = lexer.Next(), ++cid)
-      if (use)
-        FCidWidths.push_back({cid, cid, token.value / 1000.0});
-    if (token.kind == WidthToken::End)
-      break;
-  }
-  std::stable_sort(FCidWidths.begin(), FCidWidths.end(),
-                   [](const WidthRange& a, const WidthRange& b) { return a.first < b.first; });
 }
 
 void Font::Decode(std::string_view bytes, ShownText& out) const {
@@ -309,16 +233,9 @@ void Font::AppendCompositeText(CharCode code, std::optional<uint32_t> cid,
 }
 
 double Font::CidWidth(std::optional<uint32_t> cid) const {
-  if (!cid)
+  if (!cid || !FCidWidths)
     return FDefaultWidth;
-  auto it = std::upper_bound(FCidWidths.begin(), FCidWidths.end(), *cid,
-                             [](uint32_t value, const WidthRange& r) { return value < r.first; });
-  for (int tries = 0; it != FCidWidths.begin() && tries < 4; ++tries) {
-    --it;
-    if (*cid <= it->last)
-      return it->width;
-  }
-  return FDefaultWidth;
+  return FCidWidths->Width(*cid).value_or(FDefaultWidth);
 }
 
 void Font::DecodeComposite(std::string_view bytes, ShownText& out) const {

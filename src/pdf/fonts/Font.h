@@ -68,15 +68,9 @@ public:
   bool IsVertical() const { return FVertical; }
 
 private:
-  struct WidthRange {
-    uint32_t first, last;
-    double width; // in units of the font size
-  };
-
   void SetUpSimpleText(const FontDescription& description, int legacyCodePage);
   void SetUpSimpleWidths(const FontDescription& description);
   void SetUpComposite(const FontDescription& description, CharacterCollections* collections);
-  void ReadCidWidths(std::string_view array);
 
   void DecodeSimple(std::string_view bytes, ShownText& out) const;
   void DecodeComposite(std::string_view bytes, ShownText& out) const;
@@ -96,7 +90,7 @@ private:
   // Composite fonts.
   PredefinedCMap FPredefined;
   std::optional<CMap> FEncodingCMap;
-  std::vector<WidthRange> FCidWidths; // sorted by first
+  std::shared_ptr<const CidWidths> FCidWidths; // null: none
   double FDefaultWidth = 1;
   std::string FCidToGid;
   TrueTypeCmap FGlyphCharacters;

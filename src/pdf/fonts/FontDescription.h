@@ -3,21 +3,28 @@
 // data.  The font loader fills it from the document; tests fill it directly.
 #pragma once
 
+#include "pdf/fonts/CidWidths.h"
+
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace scrivlet::pdf {
 
+// "/Differences" as (code, glyph name) in the array's order.
+using GlyphDifferences = std::vector<std::pair<int, std::string>>;
+
 struct FontDescription {
   std::string subtype;  // "Type1", "TrueType", "Type3", "Type0", "MMType1"
   std::string baseFont; // without "/"
 
   // Simple fonts: "/Encoding" (a name, or the "/BaseEncoding" of an
-  // encoding dictionary) and its "/Differences" as (code, glyph name).
+  // encoding dictionary) and its "/Differences" (null: none).  Fonts may
+  // share one array, and so its parsed form.
   std::string encodingName;
   bool hasEncodingDictionary = false;
-  std::vector<std::pair<int, std::string>> differences;
+  std::shared_ptr<const GlyphDifferences> differences;
 
   // Composite fonts: the encoding CMap's name, or the decoded text of an
   // embedded CMap stream.
@@ -33,8 +40,9 @@ struct FontDescription {
   double missingWidth = 0;
   double fontMatrixA = 0.001; // first number of a Type 3 "/FontMatrix"
 
-  // Widths of a CID font: the "/W" array as numbers and arrays, and "/DW".
-  std::string cidWidths; // the array's text, "[" to "]"
+  // Widths of a CID font: the "/W" array (null: none; fonts may share
+  // one), and "/DW".
+  std::shared_ptr<const CidWidths> cidWidths;
   double defaultCidWidth = 1000;
 
   int flags = 0;               // descriptor "/Flags"

@@ -5,6 +5,8 @@
 #include "pdf/fonts/DictionaryEntries.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,21 +126,40 @@ double NumberOf(const PdfDocument& document, std::string_view dictionary, std::s
   return numbers.empty() ? fallback : numbers.front();
 }
 
-void ReadDifferences(std::string_view arrayText, FontDescription& description) {
+GlyphDifferences ParseDifferences(std::string_view arrayText) {
+  GlyphDifferences differences;
   int code = 0;
   for (const ContentToken& token : ArrayTokens(arrayText)) {
     if (token.kind == ContentToken::Kind::Number) {
       code = token.number >= 0 && token.number < 256 ? static_cast<int>(token.number) : 256;
     } else if (token.kind == ContentToken::Kind::Name) {
       if (code < 256)
-        description.differences.emplace_back(code, DecodeName(token.text));
+        differences.emplace_back(code, DecodeName(token.text));
       ++code;
     }
   }
+  return differences;
+}
+
+// An array value parsed by `parse`; one written as a reference to an object
+// of its own is parsed once per document and shared through `cache`.
+template <class Parsed, class Parse>
+std::shared_ptr<const Parsed>
+SharedArray(const PdfDocument& document, std::string_view value, const IndirectObject& holder,
+            std::unordered_map<uint32_t, std::shared_ptr<const Parsed>>* cache, Parse parse) {
+  std::optional<ObjectRef> ref = ReferenceAt(Trim(value));
+  if (cache && ref)
+    if (auto known = cache->find(ref->Number); known != cache->end())
+      return known->second;
+  auto parsed = std::make_shared<const Parsed>(parse(Resolve(document, value, holder).text));
+  if (cache && ref)
+    cache->emplace(ref->Number, parsed);
+  return parsed;
 }
 
 void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
-                  const IndirectObject& holder, FontDescription& description) {
+                  const IndirectObject& holder, SharedFontArrays* shared,
+                  FontDescription& description) {
   auto value = Entry(dictionary, "Encoding");
   if (!value)
     return;
@@ -159,7 +180,9 @@ void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
   if (auto base = Entry(encoding, "BaseEncoding"))
     description.encodingName = NameOf(Resolve(document, *base, resolved.holder).text);
   if (auto differences = Entry(encoding, "Differences"))
-    ReadDifferences(Resolve(document, *differences, resolved.holder).text, description);
+    description.differences =
+        SharedArray(document, *differences, resolved.holder,
+                    shared ? &shared->differences : nullptr, ParseDifferences);
 }
 
 void ReadSimpleWidths(const PdfDocument& document, std::string_view dictionary,
@@ -231,7 +254,8 @@ std::string StringOf(const PdfDocument& document, const Resolved& resolved, std:
 }
 
 void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
-                    const IndirectObject& holder, FontDescription& description) {
+                    const IndirectObject& holder, SharedFontArrays* shared,
+                    FontDescription& description) {
   auto value = Entry(dictionary, "DescendantFonts");
   if (!value)
     return;
@@ -245,7 +269,8 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
     return;
   const IndirectObject& fontHolder = descendant.holder;
   if (auto widths = Entry(font, "W"))
-    description.cidWidths = std::string(Resolve(document, *widths, fontHolder).text);
+    description.cidWidths = SharedArray(document, *widths, fontHolder,
+                                        shared ? &shared->cidWidths : nullptr, CidWidths::Parse);
   description.defaultCidWidth = NumberOf(document, font, "DW", fontHolder, 1000);
   if (auto map = Entry(font, "CIDToGIDMap"); map && NameOf(*map).empty())
     description.cidToGidMap = StreamOf(document, *map);
@@ -262,15 +287,15 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
 } // namespace
 
 FontDescription ReadFontDescription(const PdfDocument& document, std::string_view dictionary,
-                                    const IndirectObject& holder) {
+                                    const IndirectObject& holder, SharedFontArrays* shared) {
   FontDescription description;
   description.subtype = NameOf(Entry(dictionary, "Subtype").value_or(""));
   description.baseFont = NameOf(Entry(dictionary, "BaseFont").value_or(""));
   if (auto toUnicode = Entry(dictionary, "ToUnicode"))
     description.toUnicode = StreamOf(document, *toUnicode);
-  ReadEncoding(document, dictionary, holder, description);
+  ReadEncoding(document, dictionary, holder, shared, description);
   if (description.subtype == "Type0") {
-    ReadDescendant(document, dictionary, holder, description);
+    ReadDescendant(document, dictionary, holder, shared, description);
     return description;
   }
   ReadSimpleWidths(document, dictionary, holder, description);

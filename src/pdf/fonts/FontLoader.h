@@ -11,13 +11,26 @@
 #include "pdf/PdfDocument.h"
 #include "pdf/fonts/FontDescription.h"
 
+#include <cstdint>
+#include <memory>
 #include <string_view>
+#include <unordered_map>
 
 namespace scrivlet::pdf {
 
+// The arrays that fonts of one document refer to as objects of their own,
+// parsed once: thousands of fonts may share one "/Differences" or "/W"
+// array, and each parsing it anew would cost the array's size each time.
+struct SharedFontArrays {
+  std::unordered_map<uint32_t, std::shared_ptr<const GlyphDifferences>> differences;
+  std::unordered_map<uint32_t, std::shared_ptr<const CidWidths>> cidWidths;
+};
+
 // fontDictionary: the inside of the font dictionary; holder: the object it
-// belongs to (for decrypting its strings).
+// belongs to (for decrypting its strings); shared: the document's parsed
+// arrays (null: each font parses its own).
 FontDescription ReadFontDescription(const PdfDocument& document, std::string_view fontDictionary,
-                                    const IndirectObject& holder);
+                                    const IndirectObject& holder,
+                                    SharedFontArrays* shared = nullptr);
 
 } // namespace scrivlet::pdf

@@ -106,9 +106,9 @@ TEST(DamagedContentTest, CidWidthArrays) {
   FontDescription d;
   d.subtype = "Type0";
   d.encodingCMapText = "/Identity-H";
-  d.cidWidths = "[1 [500 600 700] 10 20 300 4294967295 [1] -5 3 7 1e400 [2]]";
-  for (const std::string& input : Mutations(d.cidWidths, 2000)) {
-    d.cidWidths = input;
+  const std::string widths = "[1 [500 600 700] 10 20 300 4294967295 [1] -5 3 7 1e400 [2]]";
+  for (const std::string& input : Mutations(widths, 2000)) {
+    d.cidWidths = std::make_shared<const CidWidths>(CidWidths::Parse(input));
     ShownText shown;
     Font::Create(d, {})->Decode(std::string("\0\x01\0\x0B\xFF\xFF", 6), shown);
     EXPECT_TRUE(std::isfinite(shown.width));

@@ -216,7 +216,7 @@ TEST_F(PageTextTest, CompositeFontWithWidthsMakesWordGaps) {
   d.subtype = "Type0";
   d.encodingCMapText = "/Identity-H";
   d.toUnicode = "1 beginbfrange <0001> <0003> <0061> endbfrange";
-  d.cidWidths = "[1 3 500]";
+  d.cidWidths = std::make_shared<const CidWidths>(CidWidths::Parse("[1 3 500]"));
   resources.AddFont("F2", d);
   EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -400 <0003>] TJ ET"), u"ab c");
   EXPECT_EQ(Text("BT /F2 10 Tf [<00010002> -100 <0003>] TJ ET"), u"abc");

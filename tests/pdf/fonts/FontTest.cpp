@@ -41,7 +41,8 @@ TEST(FontTest, StandardFontWidthsAndCounts) {
 TEST(FontTest, DifferencesNameTheirCodesGlyphs) {
   FontDescription d = Simple("Times-Roman", "/WinAnsiEncoding");
   d.hasEncodingDictionary = true;
-  d.differences = {{39, "quoteright"}, {65, "alef"}, {66, "uni00E9"}, {67, "G44"}, {68, "zzz"}};
+  d.differences = std::make_shared<const GlyphDifferences>(GlyphDifferences{
+      {39, "quoteright"}, {65, "alef"}, {66, "uni00E9"}, {67, "G44"}, {68, "zzz"}});
   // An unknown name keeps the base encoding's character.
   EXPECT_EQ(Show(d, "'ABCD").text, u"\u2019\u05D0\u00E9DD");
 }
@@ -97,7 +98,7 @@ TEST(FontTest, Type3WidthsScaleByTheFontMatrix) {
   FontDescription d;
   d.subtype = "Type3";
   d.hasEncodingDictionary = true;
-  d.differences = {{1, "H"}, {2, "i"}};
+  d.differences = std::make_shared<const GlyphDifferences>(GlyphDifferences{{1, "H"}, {2, "i"}});
   d.hasWidths = true;
   d.firstChar = 1;
   d.widths = {10, 5};
@@ -149,7 +150,8 @@ TEST(FontTest, IdentityFontWithNothingToMapDropsItsCodes) {
 
 TEST(FontTest, CidWidthsFromTheWArray) {
   FontDescription d = Composite("/Identity-H");
-  d.cidWidths = "[1 [500 600] 10 20 250 30 [ 700 ]]";
+  d.cidWidths =
+      std::make_shared<const CidWidths>(CidWidths::Parse("[1 [500 600] 10 20 250 30 [ 700 ]]"));
   d.defaultCidWidth = 900;
   auto width = [&](uint16_t cid) {
     std::string bytes{static_cast<char>(cid >> 8), static_cast<char>(cid & 0xFF)};
@@ -173,7 +175,7 @@ TEST(FontTest, EmbeddedEncodingCMapGivesCodesAndCids) {
   FontDescription d = Composite("/CMapName /Custom def 1 begincodespacerange <00> <FF> "
                                 "endcodespacerange 1 begincidrange <20> <7E> 1 endcidrange");
   d.trueTypeProgram = test::BuildTrueTypeFont(200, {{3, 1, 4, {{'x', 34}}}});
-  d.cidWidths = "[34 [333]]";
+  d.cidWidths = std::make_shared<const CidWidths>(CidWidths::Parse("[34 [333]]"));
   ShownText shown = Show(d, "A");
   EXPECT_EQ(shown.codes, 1);
   EXPECT_EQ(shown.text, u"x"); // code 0x41 -> CID 34 -> glyph 34
