@@ -49,6 +49,9 @@ public:
 
   // The elements of a storage in the directory's order (its tree in order).
   std::vector<Element> Elements(uint32_t storage) const;
+  // The number of directory entries (every storage and stream, the root
+  // and unused entries included).
+  size_t EntryCount() const { return FDirectory.size(); }
   // The child of a storage with this name (letter case ignored; the first
   // of equal names), or nothing.  The lookup goes through an index of the
   // storage made once.

@@ -26,21 +26,32 @@ struct Storage {
 };
 
 // The storage and every storage inside it, each before its children, in
-// the order of the directory.
-std::vector<Storage> StoragesBelow(const CompoundFile& file, uint32_t root) {
+// the order of the directory.  In a sound file each directory entry belongs
+// to one storage, so the storages hold no more elements together than the
+// directory has entries; a damaged tree that hangs one large subtree under
+// many storages would list it again for each (the square of its size).
+// Such a walk stops there, with `cut` set.
+std::vector<Storage> StoragesBelow(const CompoundFile& file, uint32_t root, bool& cut) {
   std::vector<Storage> storages;
   std::set<uint32_t> seen;
+  size_t listed = 0;
   std::vector<std::pair<uint32_t, size_t>> pending{{root, 0}}; // entry, depth
   while (!pending.empty()) {
     auto [entry, depth] = pending.back();
     pending.pop_back();
     if (!seen.insert(entry).second)
       continue;
-    storages.push_back({entry, file.Elements(entry)});
+    std::vector<CompoundFile::Element> elements = file.Elements(entry);
+    listed += elements.size();
+    if (listed > file.EntryCount()) {
+      cut = true;
+      break;
+    }
+    storages.push_back({entry, std::move(elements)});
     if (depth + 1 >= kMaxStorageDepth)
       continue;
-    const auto& elements = storages.back().elements;
-    for (auto it = elements.rbegin(); it != elements.rend(); ++it)
+    const auto& listedHere = storages.back().elements;
+    for (auto it = listedHere.rbegin(); it != listedHere.rend(); ++it)
       if (it->kind == Kind::Storage)
         pending.push_back({it->entry, depth + 1});
   }
@@ -86,7 +97,7 @@ public:
 
   VbaProject Run() {
     try {
-      storages = StoragesBelow(file, root);
+      storages = StoragesBelow(file, root, project.damaged);
       if (!ReadFromDir())
         ReadFromPerformanceCache();
     } catch (const Exception&) {
@@ -154,7 +165,7 @@ private:
         continue;
       VbaPerformanceCache cache = VbaPerformanceCache::Parse(file.StreamData(*cacheStream));
       project.moduleTable = VbaProject::ModuleTable::PerformanceCache;
-      project.damaged = cache.damaged;
+      project.damaged = project.damaged || cache.damaged;
       for (VbaCachedModule& cached : cache.modules)
         project.modules.push_back({cached.name, cached.name, cached.sourceOffset, {}});
       ReadCachedModuleSources();
