@@ -1,14 +1,13 @@
 // libFuzzer target: the compound-file layer.  Opens the bytes, walks every
-// storage reachable from the root (breadth first, each directory entry
-// once), reads every stream and looks a few names up.
+// storage reachable from the root (each directory entry once), reads every
+// stream and looks a few names up.
+#include "StorageWalk.h"
 #include "core/Exception.h"
 #include "storage/CompoundFile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace scrivlet;
@@ -19,18 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   size_t total = 0;
-  std::set<uint32_t> visited{CompoundFile::kRoot};
-  std::vector<uint32_t> storages{CompoundFile::kRoot};
-  while (!storages.empty()) {
-    uint32_t storage = storages.back();
-    storages.pop_back();
+  fuzz::ForEachStorage(*file, [&](uint32_t storage) {
     try {
       for (const CompoundFile::Element& element : file->Elements(storage)) {
-        if (element.kind == CompoundFile::ElementKind::Storage) {
-          if (visited.insert(element.entry).second)
-            storages.push_back(element.entry);
+        if (element.kind != CompoundFile::ElementKind::Stream)
           continue;
-        }
         try {
           total += file->StreamData(element.entry).size();
         } catch (const StorageError&) {
@@ -41,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           total += stream->Data().size();
     } catch (const StorageError&) {
     }
-  }
+  });
   volatile size_t sink = total;
   (void)sink;
   return 0;

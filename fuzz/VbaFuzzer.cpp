@@ -6,6 +6,7 @@
 //         listed.
 // A container or stream may be refused with a VbaError; a project never
 // raises one (damage stops the read).
+#include "StorageWalk.h"
 #include "core/Exception.h"
 #include "storage/CompoundFile.h"
 #include "vba/VbaCompression.h"
@@ -16,7 +17,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,22 +33,10 @@ size_t ReadEveryProject(std::string bytes) {
     return 0;
   }
   size_t total = 0;
-  std::set<uint32_t> visited{CompoundFile::kRoot};
-  std::vector<uint32_t> storages{CompoundFile::kRoot};
-  while (!storages.empty()) {
-    uint32_t storage = storages.back();
-    storages.pop_back();
-    VbaProject project = VbaProject::Read(*file, storage);
-    for (const std::u16string& line : VbaListing(project))
+  fuzz::ForEachStorage(*file, [&](uint32_t storage) {
+    for (const std::u16string& line : VbaListing(VbaProject::Read(*file, storage)))
       total += line.size();
-    try {
-      for (const CompoundFile::Element& element : file->Elements(storage))
-        if (element.kind == CompoundFile::ElementKind::Storage &&
-            visited.insert(element.entry).second)
-          storages.push_back(element.entry);
-    } catch (const StorageError&) {
-    }
-  }
+  });
   return total;
 }
 

@@ -245,37 +245,6 @@ TEST(PdfSharedContent, FilterOutputThatALaterFilterDropsSpendsTheBudget) {
   EXPECT_EQ(pagesRead, 2);
 }
 
-TEST(PdfSharedWidths, EachFontReadsOnlyTheWidthsOfItsCodes) {
-  // 2,000 fonts share one /Widths array of 40,000 numbers (and one page shows
-  // a letter in each): every font read the whole array, 10 seconds.
-  PdfBuilder pdf;
-  uint32_t catalog = pdf.Reserve();
-  uint32_t tree = pdf.Reserve();
-  std::string numbers;
-  for (int i = 0; i < 40000; ++i)
-    numbers += "500 ";
-  uint32_t widths = pdf.Add("[" + numbers + "]");
-  std::string fonts, content = "BT";
-  for (int i = 0; i < 2000; ++i) {
-    uint32_t font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FirstChar 32 "
-                            "/Widths " +
-                            Ref(widths) + " >>");
-    fonts += "/F" + std::to_string(i) + " " + Ref(font) + " ";
-    content += " /F" + std::to_string(i) + " 10 Tf (a) Tj";
-  }
-  uint32_t contents = pdf.Add(PdfBuilder::Stream("", content + " ET"));
-  uint32_t page = pdf.Add("<< /Type /Page /Parent " + Ref(tree) + " /Resources << /Font << " +
-                          fonts + ">> >> /Contents " + Ref(contents) + " >>");
-  pdf.Put(tree, "<< /Type /Pages /Kids [" + Ref(page) + "] /Count 1 >>");
-  pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(tree) + " >>");
-  pdf.Trailer = "/Root " + Ref(catalog);
-  Outcome outcome = Convert(pdf.Build());
-  ASSERT_EQ(outcome.message, "");
-  // Each letter starts where the one before ended: one word of 2,000.
-  EXPECT_NE(outcome.text.find(std::u16string(2000, u'a')), std::u16string::npos);
-  EXPECT_LT(outcome.seconds, 3);
-}
-
 // One page showing a letter in each of `count` fonts whose dictionaries
 // `makeFont` writes.
 std::string PageWithFonts(PdfBuilder& pdf, int count, const std::function<std::string()>& makeFont,
@@ -295,6 +264,28 @@ std::string PageWithFonts(PdfBuilder& pdf, int count, const std::function<std::s
   pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(tree) + " >>");
   pdf.Trailer = "/Root " + Ref(catalog);
   return pdf.Build();
+}
+
+TEST(PdfSharedWidths, EachFontReadsOnlyTheWidthsOfItsCodes) {
+  // 2,000 fonts share one /Widths array of 40,000 numbers (and one page shows
+  // a letter in each): every font read the whole array, 10 seconds.
+  PdfBuilder pdf;
+  std::string numbers;
+  for (int i = 0; i < 40000; ++i)
+    numbers += "500 ";
+  uint32_t widths = pdf.Add("[" + numbers + "]");
+  std::string bytes = PageWithFonts(
+      pdf, 2000,
+      [&] {
+        return "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FirstChar 32 /Widths " +
+               Ref(widths) + " >>";
+      },
+      "(a)");
+  Outcome outcome = Convert(bytes);
+  ASSERT_EQ(outcome.message, "");
+  // Each letter starts where the one before ended: one word of 2,000.
+  EXPECT_NE(outcome.text.find(std::u16string(2000, u'a')), std::u16string::npos);
+  EXPECT_LT(outcome.seconds, 3);
 }
 
 TEST(PdfSharedFontArrays, ADifferencesArrayIsParsedOncePerDocument) {
