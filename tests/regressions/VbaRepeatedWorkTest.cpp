@@ -99,7 +99,7 @@ TEST(VbaStoragesSharingASubtree, AreListedOnce) {
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(read.damaged);
   EXPECT_TRUE(read.modules.empty());
-  EXPECT_LT(seconds, 1) << seconds;
+  EXPECT_LT(seconds, 3) << seconds; // 0.03 s, 0.3 s under the sanitizers; unbounded, 6 s
 }
 
 } // namespace
