@@ -101,6 +101,23 @@ TEST(PdfNestedFormFanOut, StopsAtTheDecodedBytesLimit) {
   EXPECT_LT(outcome.seconds, 60);
 }
 
+// The budget of form runs is the reader's decoded-bytes limit, so a limit
+// set on the reader (raised on the command line, or lowered) holds for it.
+TEST(PdfNestedFormFanOut, TheBudgetIsTheReadersLimit) {
+  Limits limits;
+  limits.decodedBytesPerDocument = 1 << 20;
+  PdfReader reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(NestedForms(10, 9, " "));
+  std::string message;
+  try {
+    reader.LoadFromStream(stream);
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(message, "The document exceeds the limit of 1048576 decoded bytes per document");
+}
+
 // `pages` pages that share one resources object naming `pages` fonts (all
 // one font object); page i shows "page i" in font F(pages - 1 - i).
 std::string PagesSharingResources(int pages) {

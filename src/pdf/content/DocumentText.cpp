@@ -197,8 +197,8 @@ private:
   std::map<std::string, CachedForm, std::less<>> FFormCache;
 };
 
-DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage)
-    : FDocument(document), FFormBytesLeft(Limits{}.decodedBytesPerDocument) {
+DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage, uint64_t formBudget)
+    : FDocument(document), FFormBudget(formBudget) {
   FContext.collections = &FCollections;
   FContext.legacyCodePage = legacyCodePage;
 }
@@ -235,7 +235,7 @@ const std::string* DocumentText::FormContentOf(uint32_t objectNumber) {
 std::u16string DocumentText::ContentText(std::string_view content, std::string_view resources) {
   Resources pageResources(*this, resources, IndirectObject{}, nullptr);
   std::vector<TextItem> items;
-  TextCollector::Collect(content, pageResources, items, FFormBytesLeft);
+  TextCollector::Collect(content, pageResources, items, FFormBudget);
   return LayOutPageText(items);
 }
 
@@ -254,7 +254,7 @@ DocumentText::Resources& DocumentText::PageResources(const PdfPage& page) {
 std::u16string DocumentText::PageText(const PdfPage& page) {
   Resources& pageResources = PageResources(page);
   std::vector<TextItem> items;
-  TextCollector::Collect(page.Contents, pageResources, items, FFormBytesLeft);
+  TextCollector::Collect(page.Contents, pageResources, items, FFormBudget);
   return LayOutPageText(items);
 }
 

@@ -7,8 +7,10 @@
 // caller's resources, as older writers rely on).
 #pragma once
 
+#include "core/Limits.h"
 #include "pdf/PageTree.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/content/TextCollector.h"
 #include "pdf/fonts/CharacterCollections.h"
 #include "pdf/fonts/Font.h"
 #include "pdf/fonts/FontLoader.h"
@@ -24,8 +26,11 @@ namespace scrivlet::pdf {
 
 class DocumentText {
 public:
-  // legacyCodePage: see FontContext (0 for the UTF-8 system code page).
-  explicit DocumentText(const PdfDocument& document, int legacyCodePage = 0);
+  // legacyCodePage: see FontContext (0 for the UTF-8 system code page);
+  // formBudget: bytes of form content the document's pages may run, each
+  // run counted again (the decoded bytes of a document).
+  explicit DocumentText(const PdfDocument& document, int legacyCodePage = 0,
+                        uint64_t formBudget = Limits{}.decodedBytesPerDocument);
   ~DocumentText();
   DocumentText(const DocumentText&) = delete;
   DocumentText& operator=(const DocumentText&) = delete;
@@ -52,7 +57,7 @@ private:
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
   // Page resources by where their dictionary's text lies in memory.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<Resources>> FPageResources;
-  uint64_t FFormBytesLeft; // content of forms run, all pages
+  FormBudget FFormBudget; // content of forms run, all pages
 };
 
 // The reader's entry point: calls addPage with the text of each page the

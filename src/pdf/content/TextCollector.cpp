@@ -24,15 +24,15 @@ bool FiniteMatrix(const Matrix& m) {
 } // namespace
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,
-                            std::vector<TextItem>& items, uint64_t& formBytesLeft) {
-  TextCollector collector(resources, items, formBytesLeft);
+                            std::vector<TextItem>& items, FormBudget& formBudget) {
+  TextCollector collector(resources, items, formBudget);
   collector.Run(content, 0);
 }
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,
                             std::vector<TextItem>& items) {
-  uint64_t formBytesLeft = Limits{}.decodedBytesPerDocument;
-  Collect(content, resources, items, formBytesLeft);
+  FormBudget formBudget(Limits{}.decodedBytesPerDocument);
+  Collect(content, resources, items, formBudget);
 }
 
 double TextCollector::Number(size_t fromEnd) const {
@@ -220,9 +220,9 @@ void TextCollector::ShowArray() {
 // ten times, run the last one ten billion times.
 void TextCollector::SpendFormBudget(const FormContent& form) {
   uint64_t cost = form.content.size() + kFormRunCost;
-  if (cost > FFormBytesLeft)
-    throw LimitExceeded("decoded bytes per document", Limits{}.decodedBytesPerDocument);
-  FFormBytesLeft -= cost;
+  if (cost > FFormBudget.left)
+    throw LimitExceeded("decoded bytes per document", FFormBudget.limit);
+  FFormBudget.left -= cost;
 }
 
 void TextCollector::RunForm(std::string_view name, int depth) {

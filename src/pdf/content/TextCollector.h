@@ -27,6 +27,14 @@ namespace scrivlet::pdf {
 
 class Font;
 
+// What a document may spend on running forms: bytes of form content, each
+// run counted again.
+struct FormBudget {
+  explicit FormBudget(uint64_t limit) : limit(limit), left(limit) {}
+  uint64_t limit; // named in the error past it
+  uint64_t left;
+};
+
 class TextCollector {
 public:
   static constexpr int kMaxFormDepth = 12;
@@ -38,11 +46,12 @@ public:
   // What running a form costs besides its content, in bytes of content.
   static constexpr uint64_t kFormRunCost = 256;
 
-  // Appends the text items of the content to items.  formBytesLeft is the
+  // Appends the text items of the content to items.  formBudget is the
   // document's budget for the content of forms run (shared by its pages).
   static void Collect(std::string_view content, ContentResources& resources,
-                      std::vector<TextItem>& items, uint64_t& formBytesLeft);
-  // The same with a budget of its own: the decoded bytes of one document.
+                      std::vector<TextItem>& items, FormBudget& formBudget);
+  // The same with a budget of its own: the default decoded bytes of one
+  // document.
   static void Collect(std::string_view content, ContentResources& resources,
                       std::vector<TextItem>& items);
 
@@ -64,8 +73,8 @@ private:
     std::string bytes; // a string's bytes, or a name
   };
 
-  TextCollector(ContentResources& resources, std::vector<TextItem>& items, uint64_t& formBytesLeft)
-      : FResources(&resources), FItems(items), FFormBytesLeft(formBytesLeft) {}
+  TextCollector(ContentResources& resources, std::vector<TextItem>& items, FormBudget& formBudget)
+      : FResources(&resources), FItems(items), FFormBudget(formBudget) {}
 
   void Run(std::string_view content, int depth);
   void Execute(std::string_view op, ContentTokenizer& tokenizer, int depth);
@@ -82,7 +91,7 @@ private:
 
   ContentResources* FResources;
   std::vector<TextItem>& FItems;
-  uint64_t& FFormBytesLeft;
+  FormBudget& FFormBudget;
   GraphicsState FState;
   std::vector<GraphicsState> FSaved;
   Matrix FTextMatrix, FLineMatrix;

@@ -63,7 +63,8 @@ void PdfReader::ParseStream(Stream& stream) {
   if (text)
     AddText(GetHeaderText(), OutputLines());
   // Each page's text is one entry, an empty one for a page without text.
-  pdf::DocumentText pageText(document, pdf::LegacyCodePageFromEnvironment());
+  pdf::DocumentText pageText(document, pdf::LegacyCodePageFromEnvironment(),
+                             ResourceLimits().decodedBytesPerDocument);
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
