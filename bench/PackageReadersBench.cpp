@@ -1,5 +1,6 @@
 // The OpenDocument, EPUB and WordPerfect readers on generated documents.
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
@@ -65,7 +66,7 @@ BENCHMARK(BM_Reader<scrivlet::OpenDocumentTextReader, OpenDocument>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::EpubReader, Epub>)
+BENCHMARK(BM_Reader<scrivlet::ModelAdapter<EpubReader>, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);

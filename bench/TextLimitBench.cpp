@@ -1,6 +1,6 @@
 // The output list under a length limit far above the text: each paragraph
 // extends the one joined entry, so the time stays linear in the paragraphs.
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,7 +10,7 @@ void BM_AddTextUnderLengthLimit(benchmark::State& state) {
   const auto paragraphs = static_cast<int>(state.range(0));
   const std::u16string text(80, u'x');
   for (auto _ : state) {
-    scrivlet::DocumentReader reader;
+    scrivlet::LegacyReader reader;
     reader.SetMaxTextLength(100000000);
     scrivlet::TextLines lines;
     for (int i = 0; i < paragraphs; ++i)

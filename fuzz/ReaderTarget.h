@@ -5,7 +5,7 @@
 // every memory fault, leak or sanitizer report, is a finding.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
@@ -29,7 +29,7 @@ inline Limits FuzzLimits() {
 // Options from the first byte: bits 0-1 the format (3 also plain text),
 // bit 2 hidden text, bit 3 raw control characters, bit 4 a text length
 // limit of the byte's upper bits times 64.
-inline void ApplyOptions(DocumentReader& reader, uint8_t options) {
+inline void ApplyOptions(LegacyReader& reader, uint8_t options) {
   reader.SetTextFormating(static_cast<OutputFormat>((options & 3) == 3 ? 0 : options & 3));
   ContentItems items{ContentItem::Text, ContentItem::Summary, ContentItem::Macros};
   if (options & 0x04)
@@ -43,7 +43,7 @@ inline void ApplyOptions(DocumentReader& reader, uint8_t options) {
 
 // Touches everything the reader produced, so that the output is built and
 // checked by the sanitizers.
-inline size_t ConsumeOutput(const DocumentReader& reader) {
+inline size_t ConsumeOutput(const LegacyReader& reader) {
   size_t total = reader.Lines().GetText().size();
   if (const DocumentSummary* summary = reader.SummaryInformation())
     total += summary->Title.size() + summary->Author.size();

@@ -67,7 +67,7 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const ReaderKind& kind, const DocumentReader& reader,
+std::string HeadingOf(const ReaderKind& kind, const LegacyReader& reader,
                       const std::string& fileName) {
   if (kind.heading == HeadingSource::FileName)
     return fileName;
@@ -190,7 +190,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
   }
   const ReaderKind& kind = ReaderForFileName(request.fileName);
   try {
-    std::unique_ptr<DocumentReader> reader = kind.create();
+    std::unique_ptr<LegacyReader> reader = kind.create();
     reader->SetFileName(path);
     reader->LoadFromFile(path);
     content.heading = HeadingOf(kind, *reader, request.fileName);

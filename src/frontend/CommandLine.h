@@ -2,7 +2,7 @@
 // every reader option, a JSON view for scripts and batches of files.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <functional>
 #include <optional>

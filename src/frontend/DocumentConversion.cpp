@@ -35,7 +35,7 @@ std::string ReadFileBytes(const std::string& fileName) {
 
 // The macro listing that follows the text when macros were asked for: the
 // Word readers' macro list; empty for the other readers.
-std::u16string MacroListing(const CommandLineOptions& options, const DocumentReader& reader) {
+std::u16string MacroListing(const CommandLineOptions& options, const LegacyReader& reader) {
   const StoryLists* stories = reader.Stories();
   if (stories == nullptr || !options.items.Contains(ContentItem::Macros))
     return {};
@@ -56,7 +56,7 @@ std::u16string PlainSummaryValue(const DocumentSummary& summary,
   return AnsiToWide(std::string_view(date).substr(1, date.size() - 2));
 }
 
-std::string PlainOutput(const CommandLineOptions& options, const DocumentReader& reader) {
+std::string PlainOutput(const CommandLineOptions& options, const LegacyReader& reader) {
   std::u16string text;
   const DocumentSummary* summary = reader.SummaryInformation();
   if (!options.items.Contains(ContentItem::Text) && options.items.Contains(ContentItem::Summary) &&
@@ -109,7 +109,7 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   const std::string& bytes = fromStandardInput ? standardInput : fileBytes;
   const ReaderKind& kind =
       !options.readerName.empty() ? *ReaderByName(options.readerName) : DetectReader(bytes, input);
-  std::unique_ptr<DocumentReader> reader = kind.create();
+  std::unique_ptr<LegacyReader> reader = kind.create();
   reader->SetFileName(input);
   reader->SetTextFormating(options.formating);
   reader->SetParseItems(options.items);

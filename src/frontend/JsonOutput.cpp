@@ -36,7 +36,7 @@ std::string JsonLines(const TextLines& lines) {
 }
 
 // The story lists of the Word readers; null for the others.
-std::string JsonStories(const DocumentReader& reader) {
+std::string JsonStories(const LegacyReader& reader) {
   const StoryLists* stories = reader.Stories();
   if (stories == nullptr)
     return "null";
@@ -119,7 +119,7 @@ std::u16string TextWithLineFeeds(std::u16string_view text) {
   return out;
 }
 
-std::string JsonDocument(const DocumentReader& reader, const JsonConversion& conversion) {
+std::string JsonDocument(const LegacyReader& reader, const JsonConversion& conversion) {
   std::string out = "{\"file\": " + JsonString(AnsiToWide(conversion.file));
   out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
   out += ", \"text\": " + JsonString(TextWithLineFeeds(reader.Lines().GetTextW()));

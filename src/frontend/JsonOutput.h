@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/DateTime.h"
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <string>
 #include <string_view>
@@ -35,7 +35,7 @@ struct JsonConversion {
 };
 
 // The object of one document, on one line, ending with LF.
-std::string JsonDocument(const DocumentReader& reader, const JsonConversion& conversion);
+std::string JsonDocument(const LegacyReader& reader, const JsonConversion& conversion);
 
 // The object of a document whose conversion ended without a reader to
 // describe (its process died, or it could not start): reader null, no text.

@@ -2,6 +2,7 @@
 #include "core/Ascii.h"
 
 #include "core/Process.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -17,7 +18,7 @@
 namespace scrivlet {
 namespace {
 
-template <class Reader> std::unique_ptr<DocumentReader> Create() {
+template <class Reader> std::unique_ptr<LegacyReader> Create() {
   return std::make_unique<Reader>();
 }
 
@@ -29,9 +30,9 @@ const std::array<ReaderKind, 9> kReaders = {{
      Create<OpenDocumentTextReader>},
     {".ODP", "odp", "OpenDocumentPresentationReader", HeadingSource::SummaryTitle,
      Create<OpenDocumentPresentationReader>},
-    {".FB2", "fb2", "FictionBookReader", HeadingSource::SummaryTitle, Create<FictionBookReader>},
-    {".EPUB", "epub", "EpubReader", HeadingSource::SummaryTitle, Create<EpubReader>},
-    {".PDF", "pdf", "PdfReader", HeadingSource::SummaryTitle, Create<PdfReader>},
+    {".FB2", "fb2", "FictionBookReader", HeadingSource::SummaryTitle, Create<ModelAdapter<FictionBookReader>>},
+    {".EPUB", "epub", "EpubReader", HeadingSource::SummaryTitle, Create<ModelAdapter<EpubReader>>},
+    {".PDF", "pdf", "PdfReader", HeadingSource::SummaryTitle, Create<ModelAdapter<PdfReader>>},
     {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
 }};
 

@@ -2,7 +2,7 @@
 // Each reader adds its row here.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <memory>
 #include <span>
@@ -19,7 +19,7 @@ struct ReaderKind {
   const char* name;      // the command line's --reader value
   const char* className;
   HeadingSource heading;
-  std::unique_ptr<DocumentReader> (*create)();
+  std::unique_ptr<LegacyReader> (*create)();
 };
 
 // The rows in the order they are matched; the last row is the default.

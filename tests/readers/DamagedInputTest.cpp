@@ -3,6 +3,7 @@
 // hang or let another kind of error escape.
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
@@ -78,7 +79,7 @@ TEST(DamagedInput, FictionBooks) {
                      "</book-title></title-info></description><body><section><p>One <emphasis>two"
                      "</emphasis></p><empty-line/><![CDATA[x]]><!-- c --><p>&amp;&#x41;</p>"
                      "</section></body></FictionBook>";
-  ConvertDamagedCopies<FictionBookReader>(book, 3000, 6);
+  ConvertDamagedCopies<ModelAdapter<FictionBookReader>>(book, 3000, 6);
 }
 
 // Stored members, so that damage reaches the XML rather than the deflate
@@ -111,7 +112,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
            "<html><body><h1>T</h1><div>poem <em>line</em></div><p>x</p>"
            "<ul><li>item</li></ul></body></html>",
            0);
-  ConvertDamagedCopies<EpubReader>(epub.Build(), 2000, 8);
+  ConvertDamagedCopies<ModelAdapter<EpubReader>>(epub.Build(), 2000, 8);
 }
 
 TEST(DamagedInput, WordPerfectDocuments) {

@@ -1,6 +1,7 @@
 // Document text that looks like mark-up stays text: every reader escapes the
 // document's own characters in HTML ("&", "<", ">", the double quote) and in
 // RTF ("\", "{", "}"), while the mark-up it adds itself stays as it is.
+#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -28,7 +29,7 @@ constexpr char16_t kHtml[] = u"a&lt;script&gt;b&amp;c&quot;d{e}f\\g";
 constexpr char16_t kRtf[] = u"a<script>b&c\"d\\{e\\}f\\\\g";
 
 // The text the reader produces for bytes in a format.
-std::u16string Converted(DocumentReader& reader, const std::string& bytes, OutputFormat format) {
+std::u16string Converted(LegacyReader& reader, const std::string& bytes, OutputFormat format) {
   reader.SetTextFormating(format);
   MemoryStream stream(bytes);
   reader.LoadFromStream(stream);
@@ -37,7 +38,7 @@ std::u16string Converted(DocumentReader& reader, const std::string& bytes, Outpu
 
 struct ReaderCase {
   const char* name;
-  std::function<std::unique_ptr<DocumentReader>()> create;
+  std::function<std::unique_ptr<LegacyReader>()> create;
   std::string bytes;
 };
 
@@ -108,9 +109,9 @@ std::vector<ReaderCase> Cases() {
   return {
       {"doc", [] { return std::make_unique<DocReader>(); }, WordDocument()},
       {"docx", [] { return std::make_unique<DocxReader>(); }, DocxDocument()},
-      {"fb2", [] { return std::make_unique<FictionBookReader>(); }, FictionBook()},
+      {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
       {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
-      {"epub", [] { return std::make_unique<EpubReader>(); }, Epub()},
+      {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
       {"wri", [] { return std::make_unique<WriteReader>(); }, WriteDocument()},
       {"wpd", [] { return std::make_unique<WordPerfectReader>(); }, WordPerfectDocument()},
   };

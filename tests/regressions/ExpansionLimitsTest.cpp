@@ -3,6 +3,7 @@
 // from the size it declares, and a document past a limit fails with a
 // message that names the limit.
 #include "core/Limits.h"
+#include "frontend/ModelAdapter.h"
 #include "core/Stream.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -110,7 +111,7 @@ TEST(OutputLimit, OutputPastTheLimitFailsNamingIt) {
   std::string body;
   for (int i = 0; i < 200; ++i)
     body += "<p>ten chars</p>";
-  FictionBookReader reader;
+  ModelAdapter<FictionBookReader> reader;
   reader.SetResourceLimits(SmallLimits());
   MemoryStream stream("<FictionBook><body>" + body + "</body></FictionBook>");
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),

@@ -4,6 +4,7 @@
 // the decoded bytes did not show.  Each now costs work that
 // grows with the file (or stops at a limit that the message names).
 #include "core/Exception.h"
+#include "frontend/ModelAdapter.h"
 #include "core/Limits.h"
 #include "core/Stream.h"
 #include "pdf/PageTree.h"
@@ -29,7 +30,7 @@ struct Outcome {
 
 Outcome Convert(const std::string& bytes) {
   Outcome outcome;
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   MemoryStream stream(bytes);
   auto start = std::chrono::steady_clock::now();
   try {
@@ -106,7 +107,7 @@ TEST(PdfNestedFormFanOut, StopsAtTheDecodedBytesLimit) {
 TEST(PdfNestedFormFanOut, TheBudgetIsTheReadersLimit) {
   Limits limits;
   limits.decodedBytesPerDocument = 1 << 20;
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   reader.SetResourceLimits(limits);
   MemoryStream stream(NestedForms(10, 9, " "));
   std::string message;

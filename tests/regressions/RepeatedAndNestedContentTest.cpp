@@ -2,6 +2,7 @@
 // nesting level: each is read once now, and the output grows with the
 // input, not with its square.
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -41,7 +42,7 @@ std::string NestedParagraphs(int depth) {
 }
 
 TEST(NestedFictionBookParagraphs, GiveOneLineWithTheirWholeText) {
-  auto reader = Load<FictionBookReader>(
+  auto reader = Load<ModelAdapter<FictionBookReader>>(
       "<FictionBook><body><p>outer <p>inner</p> tail</p><p>next</p></body></FictionBook>");
   ASSERT_EQ(reader->Lines().Count(), 4); // with the (empty) prologue and epilogue
   EXPECT_EQ(reader->Lines().Get(1), u"outer inner tail");
@@ -52,7 +53,7 @@ TEST(NestedFictionBookParagraphs, OutputGrowsWithTheInput) {
   // 100,000 levels (700 KB): each level used to repeat the whole text
   // below it, some 5 billion characters.
   const std::string book = NestedParagraphs(100000);
-  auto reader = Load<FictionBookReader>(book);
+  auto reader = Load<ModelAdapter<FictionBookReader>>(book);
   EXPECT_LT(OutputSize(reader->Lines()), book.size());
   EXPECT_EQ(reader->Lines().Get(1).substr(0, 5), u"wwwww");
 }
@@ -78,7 +79,7 @@ TEST(RepeatedEpubSpine, ReadsEachDocumentOnceAtItsFirstPlace) {
   std::string spine = "<itemref idref=\"c\"/><itemref idref=\"o\"/>";
   for (int i = 0; i < 1000; ++i)
     spine += "<itemref idref=\"c\"/>";
-  auto reader = Load<EpubReader>(
+  auto reader = Load<ModelAdapter<EpubReader>>(
       BookWithSpine(spine, ManifestItem("c", "chapter.xhtml") + ManifestItem("o", "other.xhtml")));
   ASSERT_EQ(reader->Lines().Count(), 4); // prologue, two documents, epilogue
   EXPECT_EQ(reader->Lines().Get(1), u"chapter");
@@ -87,7 +88,7 @@ TEST(RepeatedEpubSpine, ReadsEachDocumentOnceAtItsFirstPlace) {
 
 TEST(RepeatedEpubSpine, OtherSpellingsOfOneMemberCount) {
   // Members are found ignoring case and with "\" for "/": these are one.
-  auto reader = Load<EpubReader>(
+  auto reader = Load<ModelAdapter<EpubReader>>(
       BookWithSpine("<itemref idref=\"a\"/><itemref idref=\"b\"/><itemref idref=\"c\"/>",
                     ManifestItem("a", "chapter.xhtml") + ManifestItem("b", "CHAPTER.xhtml") +
                         ManifestItem("c", "./x/../Chapter.xhtml")));

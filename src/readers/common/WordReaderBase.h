@@ -2,17 +2,17 @@
 // the story lists.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 #include "core/DocumentSummary.h"
 #include "core/StoryLists.h"
 
 namespace scrivlet {
 
-class WordReaderBase : public DocumentReader {
+class WordReaderBase : public LegacyReader {
 public:
   WordReaderBase() { KeepSummaryInformation(); }
   void Clear() override {
-    DocumentReader::Clear();
+    LegacyReader::Clear();
     FStories.Clear();
   }
 

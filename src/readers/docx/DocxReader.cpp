@@ -88,7 +88,7 @@ void DocxReader::LoadFromStream(Stream& stream) {
   std::string data = stream.ReadRest();
   if (HasZipSignature(data)) {
     stream.SetPosition(saved);
-    DocumentReader::LoadFromStream(stream);
+    LegacyReader::LoadFromStream(stream);
     return;
   }
   auto storage =
@@ -111,7 +111,7 @@ void DocxReader::RefuseNonPackage(const CompoundFile* storage, const std::string
 }
 
 void DocxReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
+  LegacyReader::ParseStream(stream);
   FHeaderIds.Clear();
   FFooterIds.Clear();
   FParagraphTexts.assign(1, std::u16string());

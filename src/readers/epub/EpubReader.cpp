@@ -93,12 +93,6 @@ void AppendField(std::string& field, const std::u16string& value) {
 
 } // namespace
 
-void EpubReader::Clear() {
-  DocumentReader::Clear();
-  Summary().Clear();
-  FCoverImage = MemoryStream();
-}
-
 std::string EpubReader::ResolveMemberPath(const std::string& directory, const std::string& href) {
   std::string decoded = PercentDecode(href.substr(0, href.find('#')));
   std::string path = decoded.starts_with("/") ? decoded.substr(1) : directory + decoded;
@@ -124,16 +118,14 @@ std::string EpubReader::ResolveMemberPath(const std::string& directory, const st
   return resolved;
 }
 
-void EpubReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
-  const bool text = ParseItems().Contains(ContentItem::Text);
-  if (text)
-    AddText(GetHeaderText(), OutputLines());
+void EpubReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::Epub;
+  Summary();
+  FCoverImage = MemoryStream();
   ZipArchive zip(ResourceLimits());
+  MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   ParseContainer(zip, "META-INF/container.xml");
-  if (text)
-    AddText(GetFooterText(), OutputLines());
 }
 
 void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
@@ -248,23 +240,26 @@ void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string
   engine.SetLimits(ResourceLimits());
   engine.LoadFromBytes(zip.GetFileByName(path));
   if (XmlNode* body = engine.FindItem(nullptr, "body"))
-    ConvertXhtmlItem(*body, OutputLines());
+    ConvertXhtmlItem(*body, Doc().Main());
 }
 
 // The XHTML body in document order with a stack of its own: paragraphs and
 // headings give a line of their whole text (inline elements in place).
-void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
-  const OutputFormat formating = TextFormating();
+void EpubReader::ConvertXhtmlItem(XmlNode& body, Story& story) {
   const std::unordered_set<const XmlNode*> withBlocks = ItemsWithBlocksInside(body);
+  auto addBlock = [&](BlockKind kind, uint8_t level, std::u16string text) {
+    Block block;
+    block.kind = kind;
+    block.level = level;
+    if (!text.empty())
+      block.content.push_back({InlineKind::Text, 0, 0, 0, std::move(text), {}});
+    AddBlock(story, std::move(block));
+  };
   auto line = [&](XmlNode& item) {
-    std::u16string text = item.WholeText(formating);
-    ConvertSysChar(SpecialChar::None, text);
-    std::u16string tag = IsParagraphOrHeading(item.Name) ? AnsiToWide(item.Name, 1252) : u"p";
-    if (formating == OutputFormat::Rtf)
-      text += u"\\par ";
-    else if (formating == OutputFormat::Html)
-      text = u"<" + tag + u">" + text + u"</" + tag + u">";
-    AddText(std::move(text), lines);
+    const std::string& name = item.Name;
+    bool heading = name.size() == 2 && name[0] == 'h';
+    addBlock(heading ? BlockKind::Heading : BlockKind::Paragraph,
+             heading ? static_cast<uint8_t>(name[1] - '0') : 0, item.WholeText());
   };
   // The state: an ancestor already gave this text its line.
   auto enter = [&](XmlNode& item, bool insideLine) {
@@ -277,15 +272,12 @@ void EpubReader::ConvertXhtmlItem(XmlNode& body, TextLines& lines) {
     if (givesLine)
       line(item);
     else if (name == "empty-line")
-      AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
-              : formating == OutputFormat::Html ? u"<br>\r\n"
-                                                : u"\r\n",
-              lines);
+      addBlock(BlockKind::EmptyLine, 0, {});
     return insideLine || givesLine;
   };
   auto leave = [&](XmlNode& item) {
     if (item.Name == "section")
-      AddText(ConvertSysChar(SpecialChar::Paragraph, std::u16string()), lines);
+      addBlock(BlockKind::SectionEnd, 0, {});
   };
   WalkItems(body, false, enter, leave);
 }

@@ -4,9 +4,8 @@
 // are kept as they are.
 #pragma once
 
-#include "core/DocumentReader.h"
-#include "core/DocumentSummary.h"
 #include "core/Stream.h"
+#include "readers/common/DocumentReader.h"
 
 #include <string>
 
@@ -18,13 +17,6 @@ class ZipArchive;
 
 class EpubReader : public DocumentReader {
 public:
-  EpubReader() { KeepSummaryInformation(); }
-  const char* ClassName() const override { return "EpubReader"; }
-
-  void Clear() override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-
   // The cover image's bytes (empty when the book has none).
   MemoryStream& CoverImage() { return FCoverImage; }
 
@@ -33,11 +25,12 @@ public:
   static std::string ResolveMemberPath(const std::string& directory, const std::string& href);
 
 private:
+  void Parse(std::string_view bytes) override;
   void ParseContainer(const ZipArchive& zip, const std::string& path);
   void ParsePackage(const ZipArchive& zip, const std::string& path);
   void ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId);
   void ConvertContentDocument(const ZipArchive& zip, const std::string& path);
-  void ConvertXhtmlItem(XmlNode& body, TextLines& lines);
+  void ConvertXhtmlItem(XmlNode& body, Story& story);
 
   MemoryStream FCoverImage;
 };

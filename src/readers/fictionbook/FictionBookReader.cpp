@@ -7,22 +7,12 @@
 
 namespace scrivlet {
 
-void FictionBookReader::Clear() {
-  DocumentReader::Clear();
-  Summary().Clear();
-}
-
-void FictionBookReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
-  AddText(GetHeaderText(), OutputLines());
-  ParseFictionBook(stream, OutputLines());
-  AddText(GetFooterText(), OutputLines());
-}
-
-void FictionBookReader::ParseFictionBook(Stream& stream, TextLines& lines) {
+void FictionBookReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::FictionBook;
+  Summary();
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(std::string(bytes));
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");
   if (book == nullptr)
     return;
@@ -31,7 +21,7 @@ void FictionBookReader::ParseFictionBook(Stream& stream, TextLines& lines) {
       ReadDescription(*description);
   if (ParseItems().Contains(ContentItem::Text))
     if (XmlNode* body = engine.FindItem(book, "body"))
-      ConvertBodyItem(*body, lines);
+      ConvertBodyItem(*body, Doc().Main());
 }
 
 std::u16string FictionBookReader::GetChildValue(XmlNode* item, std::string_view name) {
@@ -88,33 +78,29 @@ bool IsTextLine(const std::string& name) {
 // its content.  A paragraph inside another one is part of the outer line
 // and gives none of its own, so that nested paragraphs cost their text once
 // rather than once per level.
-void FictionBookReader::ConvertBodyItem(XmlNode& body, TextLines& lines) {
-  const OutputFormat formating = TextFormating();
+void FictionBookReader::ConvertBodyItem(XmlNode& body, Story& story) {
+  auto addBlock = [&](BlockKind kind, std::u16string text) {
+    Block block;
+    block.kind = kind;
+    if (!text.empty())
+      block.content.push_back({InlineKind::Text, 0, 0, 0, std::move(text), {}});
+    AddBlock(story, std::move(block));
+  };
   // The state: an ancestor already gave this text its line.
   auto enter = [&](XmlNode& item, bool insideLine) {
     if (insideLine)
       return true;
     if (IsTextLine(item.Name)) {
-      std::u16string text = item.WholeText(formating);
-      ConvertSysChar(SpecialChar::None, text);
-      if (formating == OutputFormat::Rtf)
-        text += u"\\par ";
-      else if (formating == OutputFormat::Html)
-        text = u"<p>" + text + u"</p>";
-      AddText(std::move(text), lines);
+      addBlock(BlockKind::Paragraph, item.WholeText());
       return true;
     }
-    if (item.Name == "empty-line") {
-      AddText(formating == OutputFormat::Rtf    ? u"\r\n\\line "
-              : formating == OutputFormat::Html ? u"<br>\r\n"
-                                                : u"\r\n",
-              lines);
-    }
+    if (item.Name == "empty-line")
+      addBlock(BlockKind::EmptyLine, {});
     return false;
   };
   auto leave = [&](XmlNode& item) {
     if (item.Name == "section")
-      AddText(ConvertSysChar(SpecialChar::Paragraph, std::u16string()), lines);
+      addBlock(BlockKind::SectionEnd, {});
   };
   WalkItems(body, false, enter, leave);
 }

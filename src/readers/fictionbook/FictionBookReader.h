@@ -1,10 +1,9 @@
 // FictionBook 2 e-books (.fb2): one XML file whose "description" carries
 // the book's metadata and whose first "body" carries the text as nested
-// "section" elements of "p" paragraphs.  One output line per paragraph.
+// "section" elements of "p" paragraphs.  One block per paragraph.
 #pragma once
 
-#include "core/DocumentReader.h"
-#include "core/DocumentSummary.h"
+#include "readers/common/DocumentReader.h"
 
 namespace scrivlet {
 
@@ -12,13 +11,6 @@ class XmlNode;
 
 class FictionBookReader : public DocumentReader {
 public:
-  FictionBookReader() { KeepSummaryInformation(); }
-  const char* ClassName() const override { return "FictionBookReader"; }
-
-  void Clear() override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-
   // The value of the first element named name in item's subtree; "" when
   // there is none.
   static std::u16string GetChildValue(XmlNode* item, std::string_view name);
@@ -26,9 +18,9 @@ public:
   static std::u16string GetAuthorName(XmlNode* item);
 
 private:
-  void ParseFictionBook(Stream& stream, TextLines& lines);
+  void Parse(std::string_view bytes) override;
   void ReadDescription(XmlNode& description);
-  void ConvertBodyItem(XmlNode& body, TextLines& lines);
+  void ConvertBodyItem(XmlNode& body, Story& story);
 };
 
 } // namespace scrivlet

@@ -32,12 +32,12 @@ int32_t IntegerOf(const std::u16string& text) {
 } // namespace
 
 void OpenDocumentReader::Clear() {
-  DocumentReader::Clear();
+  LegacyReader::Clear();
   FStyles.clear();
 }
 
 void OpenDocumentReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
+  LegacyReader::ParseStream(stream);
   const bool text = ParseItems().Contains(ContentItem::Text);
   if (text)
     AddText(GetHeaderText(), OutputLines());

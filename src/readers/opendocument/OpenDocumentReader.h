@@ -5,7 +5,7 @@
 // HTML written out as a CSS block.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 #include "core/DocumentSummary.h"
 
 #include <cstdint>
@@ -77,7 +77,7 @@ void ParseClipRect(std::u16string_view text, ClipRectangle& rect);
 // "PTnHnMnS" in seconds.
 int64_t ParseDuration(std::u16string_view text);
 
-class OpenDocumentReader : public DocumentReader {
+class OpenDocumentReader : public LegacyReader {
 public:
   const char* ClassName() const override { return "OpenDocumentReader"; }
 

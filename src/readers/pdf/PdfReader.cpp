@@ -33,13 +33,6 @@ OleDate ToOleDate(const std::optional<pdf::PdfDate>& date) {
 
 } // namespace
 
-void PdfReader::Clear() {
-  DocumentReader::Clear();
-  Summary().Clear();
-  FEncrypted = false;
-  FPageCount = 0;
-}
-
 pdf::PdfDocument::Limits PdfReader::DecodingLimits(const Limits& limits) {
   pdf::PdfDocument::Limits decoding;
   if (limits.decodedBytesPerStream > decoding.StreamCap)
@@ -49,9 +42,12 @@ pdf::PdfDocument::Limits PdfReader::DecodingLimits(const Limits& limits) {
   return decoding;
 }
 
-void PdfReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
-  pdf::PdfDocument document(stream.ReadAllBytes(), DecodingLimits(ResourceLimits()));
+void PdfReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::Pdf;
+  FEncrypted = false;
+  FPageCount = 0;
+  Summary(); // a PDF always has a summary record, empty when it has no Info
+  pdf::PdfDocument document(std::string(bytes), DecodingLimits(ResourceLimits()));
   FEncrypted = document.IsEncrypted();
   // An encrypted document opens with its user or owner password; the
   // security handler raises "Password is not valid" when neither matches.
@@ -60,23 +56,24 @@ void PdfReader::ParseStream(Stream& stream) {
   if (summary)
     ReadSummary(document);
   const bool text = ParseItems().Contains(ContentItem::Text);
-  if (text)
-    AddText(GetHeaderText(), OutputLines());
   // Each page's text is one entry, an empty one for a page without text.
-  pdf::DocumentText pageText(document, pdf::LegacyCodePageFromEnvironment(),
+  pdf::DocumentText pageText(document, TextCodePage(),
                              ResourceLimits().decodedBytesPerDocument);
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
         ++FPageCount;
-        if (text)
-          AddText(pageText.PageText(page), OutputLines());
+        if (text) {
+          Block block;
+          block.kind = BlockKind::Preformatted;
+          block.value = static_cast<int32_t>(FPageCount);
+          block.content.push_back({InlineKind::Text, 0, 0, 0, pageText.PageText(page), {}});
+          AddBlock(Doc().Main(), std::move(block));
+        }
       },
       text);
   if (summary)
     Summary().PageCount = static_cast<int32_t>(FPageCount);
-  if (text)
-    AddText(GetFooterText(), OutputLines());
 }
 
 void PdfReader::ReadSummary(const pdf::PdfDocument& document) {

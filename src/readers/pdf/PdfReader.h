@@ -1,12 +1,11 @@
 // PDF documents (.pdf): the reader over the PDF engine of src/pdf.  It opens
 // the document from memory, fills the summary record from the Info
-// dictionary and walks the pages in order, adding each page's text (fonts,
+// dictionary and walks the pages in order, giving each page's text (fonts,
 // content stream and line layout of src/pdf/fonts and src/pdf/content) as
-// one entry.
+// one block.
 #pragma once
 
-#include "core/DocumentReader.h"
-#include "core/DocumentSummary.h"
+#include "readers/common/DocumentReader.h"
 #include "pdf/PdfDocument.h"
 
 #include <string>
@@ -15,13 +14,7 @@ namespace scrivlet {
 
 class PdfReader : public DocumentReader {
 public:
-  PdfReader() { KeepSummaryInformation(); }
-  const char* ClassName() const override { return "PdfReader"; }
-
-  void Clear() override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-  bool IsEncrypted() override { return FEncrypted; }
+  bool IsEncrypted() const override { return FEncrypted; }
 
   // The number of pages the last document had.
   size_t PageCount() const { return FPageCount; }
@@ -32,6 +25,7 @@ public:
   static pdf::PdfDocument::Limits DecodingLimits(const Limits& limits);
 
 private:
+  void Parse(std::string_view bytes) override;
   void ReadSummary(const pdf::PdfDocument& document);
 
   bool FEncrypted = false;

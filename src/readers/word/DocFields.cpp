@@ -105,7 +105,7 @@ void DocReader::AddText(std::u16string text, TextLines& list) {
   }
   if (!FField.empty())
     FlushField(out);
-  DocumentReader::AddText(std::move(out), list);
+  LegacyReader::AddText(std::move(out), list);
 }
 
 // The replacement of one control character.  A cell mark followed by

@@ -82,7 +82,7 @@ void DocReader::LoadFromFile(const std::string& fileName) {
 }
 
 void DocReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
+  LegacyReader::ParseStream(stream);
   FCodePage = -1;
   FPropertySetCodePage = 0;
   FFib.fill(0);

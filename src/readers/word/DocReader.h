@@ -22,7 +22,7 @@ namespace scrivlet {
 
 class CompoundFile;
 
-using DefaultLanguageEvent = std::function<void(DocumentReader& sender, uint16_t& docLang)>;
+using DefaultLanguageEvent = std::function<void(LegacyReader& sender, uint16_t& docLang)>;
 
 class DocReader : public WordReaderBase {
 public:

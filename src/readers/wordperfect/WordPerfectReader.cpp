@@ -46,7 +46,7 @@ void SkipGroup(ByteReader& reader, const GroupHeader& group) {
 } // namespace
 
 void WordPerfectReader::Clear() {
-  DocumentReader::Clear();
+  LegacyReader::Clear();
   FFonts.clear();
   FPackets.clear();
   FSuppressed = false;
@@ -65,7 +65,7 @@ void WordPerfectReader::LoadFromFile(const std::string& fileName) {
 }
 
 void WordPerfectReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
+  LegacyReader::ParseStream(stream);
   std::string data = stream.ReadRest();
   if (CompoundFile::HasSignature(data)) {
     std::string copy = data;

@@ -8,7 +8,7 @@
 // one entry.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <cstdint>
 #include <string>
@@ -35,7 +35,7 @@ struct WordPerfectFont {
 };
 using WordPerfectFontList = std::vector<WordPerfectFont>;
 
-class WordPerfectReader : public DocumentReader {
+class WordPerfectReader : public LegacyReader {
 public:
   const char* ClassName() const override { return "WordPerfectReader"; }
 

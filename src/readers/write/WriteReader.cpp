@@ -115,7 +115,7 @@ private:
 
 void WriteReader::Clear() {
   FFonts.clear();
-  DocumentReader::Clear();
+  LegacyReader::Clear();
 }
 
 std::string_view WriteReader::Page(uint64_t pageNumber) const {
@@ -136,7 +136,7 @@ void WriteReader::ReadHeader() {
 }
 
 void WriteReader::ParseStream(Stream& stream) {
-  DocumentReader::ParseStream(stream);
+  LegacyReader::ParseStream(stream);
   FData = stream.ReadAllBytes();
   try {
     ReadHeader();

@@ -8,7 +8,7 @@
 // entry.
 #pragma once
 
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +24,7 @@ struct WriteFont {
 
 using WriteFontList = std::vector<WriteFont>;
 
-class WriteReader : public DocumentReader {
+class WriteReader : public LegacyReader {
 public:
   const char* ClassName() const override { return "WriteReader"; }
 

@@ -1,4 +1,5 @@
 #include "readers/epub/EpubReader.h"
+#include "frontend/ModelAdapter.h"
 #include "core/CodePage.h"
 #include "core/Stream.h"
 #include "support/ZipBuilder.h"
@@ -44,10 +45,10 @@ std::string Item(const std::string& id, const std::string& href,
   return "<item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>";
 }
 
-std::unique_ptr<EpubReader> Load(const std::string& bytes,
+std::unique_ptr<ModelAdapter<EpubReader>> Load(const std::string& bytes,
                                  OutputFormat formating = OutputFormat::PlainText,
                                  ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<EpubReader>();
+  auto reader = std::make_unique<ModelAdapter<EpubReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(bytes);
@@ -55,7 +56,7 @@ std::unique_ptr<EpubReader> Load(const std::string& bytes,
   return reader;
 }
 
-L Body(const EpubReader& reader) {
+L Body(const ModelAdapter<EpubReader>& reader) {
   L lines;
   for (int i = 1; i + 1 < reader.Lines().Count(); ++i)
     lines.push_back(reader.Lines().Get(i));
@@ -106,7 +107,7 @@ TEST(EpubReader, MetadataTimestampAndCover) {
   EXPECT_EQ(s->Author, "Ann; Bob");
   EXPECT_EQ(s->Company, "Pub");
   EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
-  EXPECT_EQ(reader->CoverImage().Data(), "PNGBYTES");
+  EXPECT_EQ(reader->Inner().CoverImage().Data(), "PNGBYTES");
   EXPECT_EQ(Body(*reader), L{u"x"});
 }
 
@@ -117,28 +118,19 @@ TEST(EpubReader, ParseItemsAndDefaultCover) {
   auto summaryOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Summary});
   EXPECT_EQ(summaryOnly->Lines().Count(), 0);
   EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "Book");
-  EXPECT_EQ(summaryOnly->CoverImage().Data(), "JPEG");
+  EXPECT_EQ(summaryOnly->Inner().CoverImage().Data(), "JPEG");
   auto textOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Text});
   EXPECT_EQ(textOnly->SummaryInformation()->Title, "");
   EXPECT_EQ(Body(*textOnly), L{u"x"});
 }
 
-TEST(EpubReader, SectionsEmptyLinesAndEvents) {
+TEST(EpubReader, SectionsAndEmptyLines) {
   Book book;
   book.opfPath = "content.opf"; // at the archive root
   book.manifest = Item("c", "c.xhtml");
   book.files = {{"c.xhtml", Xhtml("<section><p>a</p><empty-line/></section>")}};
-  EpubReader reader;
-  std::vector<SpecialChar> kinds;
-  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string&,
-                                std::u16string& result) {
-    kinds.push_back(kind);
-    result = u"end";
-  };
-  MemoryStream stream(book.Build());
-  reader.LoadFromStream(stream);
-  EXPECT_EQ(Body(reader), (L{u"a", u"\r\n", u"end"}));
-  EXPECT_EQ(kinds, (std::vector<SpecialChar>{SpecialChar::None, SpecialChar::Paragraph}));
+  // A section's end is an empty entry of its own.
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"a", u"\r\n", u""}));
 }
 
 TEST(EpubReader, DamagedPackages) {
@@ -163,7 +155,7 @@ TEST(EpubCorpus, RealBooksConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    EpubReader reader;
+    ModelAdapter<EpubReader> reader;
     EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GT(reader.Lines().Count(), 2) << entry.path();
   }

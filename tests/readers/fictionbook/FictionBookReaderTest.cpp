@@ -1,4 +1,5 @@
 #include "readers/fictionbook/FictionBookReader.h"
+#include "frontend/ModelAdapter.h"
 #include "core/CodePage.h"
 #include "core/Stream.h"
 #include "support/TempDir.h"
@@ -9,10 +10,10 @@
 namespace scrivlet {
 namespace {
 
-std::unique_ptr<FictionBookReader>
+std::unique_ptr<ModelAdapter<FictionBookReader>>
 Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
      ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<FictionBookReader>();
+  auto reader = std::make_unique<ModelAdapter<FictionBookReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(xml);
@@ -20,7 +21,7 @@ Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
   return reader;
 }
 
-std::vector<std::u16string> Lines(const FictionBookReader& reader) {
+std::vector<std::u16string> Lines(const ModelAdapter<FictionBookReader>& reader) {
   std::vector<std::u16string> lines;
   for (int i = 0; i < reader.Lines().Count(); ++i)
     lines.push_back(reader.Lines().Get(i));
@@ -93,19 +94,11 @@ TEST(FictionBookText, VersesSubtitlesAndTables) {
                                                              u"Poet", u"Head", u"Cell", u"", u""}));
 }
 
-TEST(FictionBookText, SectionEventsAndParseItems) {
-  FictionBookReader reader;
-  std::vector<SpecialChar> kinds;
-  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string&,
-                                std::u16string& result) {
-    kinds.push_back(kind);
-    if (kind == SpecialChar::Paragraph)
-      result = u"----";
-  };
-  MemoryStream stream(Book("", "<section><p>a</p></section>"));
-  reader.LoadFromStream(stream);
-  EXPECT_EQ(kinds, (std::vector<SpecialChar>{SpecialChar::None, SpecialChar::Paragraph}));
-  EXPECT_EQ(reader.Lines().Get(2), u"----");
+TEST(FictionBookText, SectionEndsAndParseItems) {
+  // A section's end is an empty entry of its own.
+  auto sections = Load(Book("", "<section><p>a</p></section>"));
+  EXPECT_EQ(sections->Lines().Get(1), u"a");
+  EXPECT_EQ(sections->Lines().Get(2), u"");
 
   auto textOnly = Load(Book("<title-info><book-title>T</book-title></title-info>", "<p>a</p>"),
                        OutputFormat::PlainText, {ContentItem::Text});
@@ -149,11 +142,11 @@ TEST(FictionBookCorpus, RealBooksConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    FictionBookReader reader;
+    ModelAdapter<FictionBookReader> reader;
     EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GE(reader.Lines().Count(), 2) << entry.path();
   }
-  FictionBookReader book;
+  ModelAdapter<FictionBookReader> book;
   book.LoadFromFile((dir / "seb_book1.fb2").string());
   EXPECT_NE(book.Lines().GetTextW().find(u"\u0420\u043e\u0431\u0438\u043d\u0437\u043e\u043d\u044b"),
             std::u16string::npos);

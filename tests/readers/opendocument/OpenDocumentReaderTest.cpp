@@ -88,7 +88,7 @@ TEST(OpenDocumentText, ImagesThroughAChildElementAndEvents) {
                      "</text:p><draw:image><xlink:href>Pictures/a.png</xlink:href></draw:image>";
   OpenDocumentTextReader reader;
   std::vector<SpecialChar> kinds;
-  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string&,
+  reader.OnConvertSysChar = [&](LegacyReader&, SpecialChar kind, const std::u16string&,
                                 std::u16string& result) {
     kinds.push_back(kind);
     if (kind == SpecialChar::IncludePicture)

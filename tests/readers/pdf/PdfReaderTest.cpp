@@ -1,4 +1,5 @@
 #include "readers/pdf/PdfReader.h"
+#include "frontend/ModelAdapter.h"
 
 #include "core/CodePage.h"
 #include "core/Exception.h"
@@ -15,7 +16,7 @@ namespace {
 
 using test::PdfBuilder;
 
-std::string MessageOf(PdfReader& reader, const std::string& bytes) {
+std::string MessageOf(ModelAdapter<PdfReader>& reader, const std::string& bytes) {
   MemoryStream stream(bytes);
   try {
     reader.LoadFromStream(stream);
@@ -31,7 +32,7 @@ const char* const InfoEntries =
     "/ModDate (D:2009)";
 
 TEST(PdfReaderTest, InfoFillsTheSummary) {
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b"}, InfoEntries).Build()), "");
   const DocumentSummary& summary = *reader.SummaryInformation();
   EXPECT_EQ(summary.Title, "Quarterly report");
@@ -50,26 +51,26 @@ TEST(PdfReaderTest, InfoFillsTheSummary) {
   // A date of only a year is not a date.
   EXPECT_EQ(summary.LastSaved, 0);
   EXPECT_FALSE(reader.IsEncrypted());
-  EXPECT_EQ(reader.PageCount(), 2u);
+  EXPECT_EQ(reader.SummaryInformation()->PageCount, 2);
 }
 
 TEST(PdfReaderTest, WideTitlesReachTheSystemCodePage) {
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, "/Title <FEFF041F04400438>").Build()),
             "");
   EXPECT_EQ(reader.SummaryInformation()->Title, WideToAnsi(u"\u041f\u0440\u0438"));
 }
 
 TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   reader.SetParseItems({ContentItem::Text});
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
   EXPECT_EQ(reader.SummaryInformation()->Title, "");
-  EXPECT_EQ(reader.PageCount(), 1u);
+  EXPECT_EQ(reader.Inner().PageCount(), 1u);
 }
 
 TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   EXPECT_EQ(MessageOf(reader, "GIF89a"), "This is not valid PDF-document");
   EXPECT_EQ(MessageOf(reader, ""), "This is not valid PDF-document");
   PdfBuilder pdf = PdfBuilder::WithPages({"a"});
@@ -96,18 +97,18 @@ TEST(PdfReaderTest, RaisedDecodingLimitsRaiseThePdfCaps) {
 }
 
 TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
-  PdfReader reader;
+  ModelAdapter<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b", "c"}).Build()), "");
   EXPECT_EQ(reader.SummaryInformation()->Title, "");
-  EXPECT_EQ(reader.PageCount(), 3u);
+  EXPECT_EQ(reader.SummaryInformation()->PageCount, 3);
 }
 
 TEST(PdfReaderTest, TheReaderTableSelectsItForPdfFiles) {
   const ReaderKind& kind = ReaderForFileName("report.PDF");
   EXPECT_STREQ(kind.name, "pdf");
-  std::unique_ptr<DocumentReader> reader = kind.create();
-  EXPECT_STREQ(reader->ClassName(), "PdfReader");
+  std::unique_ptr<LegacyReader> reader = kind.create();
+  EXPECT_STREQ(kind.className, "PdfReader");
   MemoryStream stream(PdfBuilder::WithPages({"a"}, InfoEntries).Build());
   reader->LoadFromStream(stream);
   EXPECT_EQ(reader->SummaryInformation()->Title, "Quarterly report");

@@ -52,7 +52,7 @@ TEST(DocControlCharacters, OtherCodesBelow32AreDropped) {
 TEST(DocControlCharacters, OfferedWithoutAKindOfTheirOwn) {
   DocReader reader;
   std::vector<std::pair<SpecialChar, std::u16string>> offered;
-  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string& value,
+  reader.OnConvertSysChar = [&](LegacyReader&, SpecialChar kind, const std::u16string& value,
                                 std::u16string& result) {
     offered.push_back({kind, value});
     if (value == u"\x1E")

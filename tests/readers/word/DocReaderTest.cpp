@@ -124,7 +124,7 @@ TEST(WordPieces, CodePageOfTheLanguage) {
   japanese.lidFE = 0x0411;
   EXPECT_EQ(Load(japanese.Build())->DocumentCodePage(), 932);
   DocReader reader;
-  reader.OnGetDefaultLanguage = [](DocumentReader&, uint16_t& language) { language = 0x0419; };
+  reader.OnGetDefaultLanguage = [](LegacyReader&, uint16_t& language) { language = 0x0419; };
   MemoryStream stream(japanese.Build());
   reader.LoadFromStream(stream);
   EXPECT_EQ(reader.DocumentCodePage(), 1251);
@@ -360,7 +360,7 @@ TEST(WordControlCharacters, LongFieldsAreWrittenRaw) {
 TEST(WordControlCharacters, EventsAndRawMode) {
   DocReader reader;
   std::vector<std::pair<SpecialChar, std::u16string>> offered;
-  reader.OnConvertSysChar = [&](DocumentReader&, SpecialChar kind, const std::u16string& value,
+  reader.OnConvertSysChar = [&](LegacyReader&, SpecialChar kind, const std::u16string& value,
                                 std::u16string& result) {
     offered.push_back({kind, value});
     if (kind == SpecialChar::CellEnd)

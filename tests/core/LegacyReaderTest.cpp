@@ -1,4 +1,4 @@
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
@@ -14,14 +14,14 @@ std::string Ascii(const std::u16string& text) {
 }
 
 // A reader that adds its stream's bytes as one text, to watch the contract.
-class EchoReader : public DocumentReader {
+class EchoReader : public LegacyReader {
 public:
   void ParseStream(Stream& stream) override {
-    DocumentReader::ParseStream(stream);
+    LegacyReader::ParseStream(stream);
     AddText(AnsiToWide(stream.ReadRest()), OutputLines());
   }
   void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-  using DocumentReader::AddText;
+  using LegacyReader::AddText;
 };
 
 TEST(WideStrings, BoundsAndJoinedText) {
@@ -166,8 +166,8 @@ TEST(ReaderBase, RtfCreationTimeAtMidnightHasNoHourAndMinute) {
 TEST(ReaderBase, TextEventsRewriteProloguesAndEpilogues) {
   EchoReader reader;
   reader.SetTextFormating(OutputFormat::Html);
-  reader.OnBeforeText = [](DocumentReader&, std::u16string& text) { text.clear(); };
-  reader.OnAfterText = [](DocumentReader&, std::u16string& text) { text += u"!"; };
+  reader.OnBeforeText = [](LegacyReader&, std::u16string& text) { text.clear(); };
+  reader.OnAfterText = [](LegacyReader&, std::u16string& text) { text += u"!"; };
   EXPECT_EQ(reader.GetHeaderText(), u"");
   EXPECT_EQ(reader.GetFooterText(), u"\r\n</body>\r\n</html>!");
   EXPECT_NE(Ascii(EchoReader().GetHeaderText()), "x"); // no handler: untouched

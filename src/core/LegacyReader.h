@@ -1,6 +1,6 @@
 // The reader base class and its output list.
 //
-// Every document reader is a DocumentReader: the host sets the published
+// Every document reader is a LegacyReader: the host sets the published
 // settings, calls one of the Load operations, and reads the output list
 // (and the summary record where the reader has one).  Readers put text into
 // the list only through AddText, wrapped by the prologue and epilogue of the
@@ -11,6 +11,7 @@
 #include "core/DocumentSummary.h"
 #include "core/Limits.h"
 #include "core/Markup.h"
+#include "core/ReaderOptions.h"
 #include "core/TextLines.h"
 
 #include <cstdint>
@@ -24,42 +25,7 @@ namespace scrivlet {
 
 struct StoryLists;
 class Stream;
-class DocumentReader;
-
-enum class ContentItem : uint8_t {
-  Text = 0,
-  Macros = 1,
-  Pictures = 2,
-  Summary = 3,
-  HiddenText = 4
-};
-
-// A set of ContentItem, one bit per member.
-class ContentItems {
-public:
-  constexpr ContentItems() = default;
-  constexpr ContentItems(std::initializer_list<ContentItem> items) {
-    for (auto item : items)
-      FBits |= Bit(item);
-  }
-  static constexpr ContentItems FromBits(uint8_t bits) {
-    ContentItems set;
-    set.FBits = bits & 0x1F;
-    return set;
-  }
-
-  constexpr bool Contains(ContentItem item) const { return (FBits & Bit(item)) != 0; }
-  constexpr void Include(ContentItem item) { FBits |= Bit(item); }
-  constexpr void Exclude(ContentItem item) { FBits &= static_cast<uint8_t>(~Bit(item)); }
-  constexpr uint8_t Bits() const { return FBits; }
-  constexpr bool operator==(const ContentItems&) const = default;
-
-private:
-  static constexpr uint8_t Bit(ContentItem item) {
-    return static_cast<uint8_t>(1u << static_cast<unsigned>(item));
-  }
-  uint8_t FBits = 0;
-};
+class LegacyReader;
 
 // The kind of special character offered to OnConvertSysChar.
 enum class SpecialChar : uint8_t {
@@ -87,22 +53,22 @@ enum class SpecialChar : uint8_t {
   PageEnd
 };
 
-using NotifyEvent = std::function<void(DocumentReader& sender)>;
-using TextChangeEvent = std::function<void(DocumentReader& sender, std::u16string& text)>;
+using NotifyEvent = std::function<void(LegacyReader& sender)>;
+using TextChangeEvent = std::function<void(LegacyReader& sender, std::u16string& text)>;
 // value: the raw character or field instruction; result: the proposed
 // replacement, which the handler may change.
-using SpecialCharEvent = std::function<void(DocumentReader& sender, SpecialChar sysChar,
+using SpecialCharEvent = std::function<void(LegacyReader& sender, SpecialChar sysChar,
                                             const std::u16string& value, std::u16string& result)>;
 
-class DocumentReader {
+class LegacyReader {
 public:
-  DocumentReader() = default;
-  virtual ~DocumentReader() = default;
-  DocumentReader(const DocumentReader&) = delete;
-  DocumentReader& operator=(const DocumentReader&) = delete;
+  LegacyReader() = default;
+  virtual ~LegacyReader() = default;
+  LegacyReader(const LegacyReader&) = delete;
+  LegacyReader& operator=(const LegacyReader&) = delete;
 
   // The reader's class name, as hosts report it.
-  virtual const char* ClassName() const { return "DocumentReader"; }
+  virtual const char* ClassName() const { return "LegacyReader"; }
 
   // --- published settings
   static std::string About() { return "1.5 (b34)"; }
@@ -182,6 +148,7 @@ protected:
 
   // Called by the constructor of a reader whose format carries metadata.
   void KeepSummaryInformation() { FSummary = std::make_unique<DocumentSummary>(); }
+  void ForgetSummaryInformation() { FSummary.reset(); }
   DocumentSummary& Summary() { return *FSummary; }
 
   bool FTextLimited = false;

@@ -1,4 +1,4 @@
-#include "core/DocumentReader.h"
+#include "core/LegacyReader.h"
 
 #include "core/CodePage.h"
 #include "core/Exception.h"
@@ -7,21 +7,21 @@
 
 namespace scrivlet {
 
-// ------------------------------------------------------------ DocumentReader
+// ------------------------------------------------------------ LegacyReader
 
-void DocumentReader::Clear() {
+void LegacyReader::Clear() {
   FLines.Clear();
   FTextLimited = false;
   FOutputCharacters = 0;
 }
 
-void DocumentReader::CountOutput(size_t characters) {
+void LegacyReader::CountOutput(size_t characters) {
   FOutputCharacters += characters;
   if (FOutputCharacters > FLimits.outputCharacters)
     throw LimitExceeded("output characters", FLimits.outputCharacters);
 }
 
-void DocumentReader::AddText(std::u16string text, TextLines& list) {
+void LegacyReader::AddText(std::u16string text, TextLines& list) {
   CountOutput(text.size());
   if (FMaxTextLength <= 0) {
     list.Add(std::move(text));
@@ -56,15 +56,15 @@ void DocumentReader::AddText(std::u16string text, TextLines& list) {
   list.Add(std::move(joined));
 }
 
-void DocumentReader::LoadFromStream(Stream& stream) {
+void LegacyReader::LoadFromStream(Stream& stream) {
   ParseStream(stream);
 }
 
-void DocumentReader::ParseStream(Stream& /*stream*/) {
+void LegacyReader::ParseStream(Stream& /*stream*/) {
   Clear();
 }
 
-void DocumentReader::LoadFromBlobStream(Stream& stream) {
+void LegacyReader::LoadFromBlobStream(Stream& stream) {
   char signature[12];
   stream.ReadBuffer(signature, sizeof signature);
   if (std::string_view(signature, 4) != "BDOC")
@@ -72,35 +72,35 @@ void DocumentReader::LoadFromBlobStream(Stream& stream) {
   LoadFromStream(stream);
 }
 
-void DocumentReader::LoadFromFile(const std::string& fileName) {
+void LegacyReader::LoadFromFile(const std::string& fileName) {
   if (!FileExists(fileName))
     throw Exception("File %s is not found.", {fileName});
 }
 
-std::string DocumentReader::ReadWholeFile(const std::string& fileName) {
+std::string LegacyReader::ReadWholeFile(const std::string& fileName) {
   if (FFileBytes && FFileBytes->first == fileName) {
     std::string bytes = std::move(FFileBytes->second);
     FFileBytes.reset();
     return bytes;
   }
-  DocumentReader::LoadFromFile(fileName);
+  LegacyReader::LoadFromFile(fileName);
   FileStream file(fileName);
   return file.ReadAllBytes();
 }
 
-void DocumentReader::ParseFile(const std::string& fileName) {
+void LegacyReader::ParseFile(const std::string& fileName) {
   MemoryStream bytes(ReadWholeFile(fileName));
   ParseStream(bytes);
 }
 
-std::u16string DocumentReader::ConvertSysChar(SpecialChar kind, const std::u16string& value,
+std::u16string LegacyReader::ConvertSysChar(SpecialChar kind, const std::u16string& value,
                                               std::u16string result) {
   if (OnConvertSysChar)
     OnConvertSysChar(*this, kind, value, result);
   return result;
 }
 
-std::u16string DocumentReader::GetHeaderText() {
+std::u16string LegacyReader::GetHeaderText() {
   // Only the RTF prologue carries a time: plain text and HTML never read the
   // clock or the time zone.
   DateTimeFields created = FTextFormating == OutputFormat::Rtf ? NowFields() : DateTimeFields{};
@@ -110,7 +110,7 @@ std::u16string DocumentReader::GetHeaderText() {
   return text;
 }
 
-std::u16string DocumentReader::GetFooterText() {
+std::u16string LegacyReader::GetFooterText() {
   std::u16string text = EpilogueText(FTextFormating);
   if (OnAfterText)
     OnAfterText(*this, text);

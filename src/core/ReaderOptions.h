@@ -1,0 +1,61 @@
+// What a conversion reads: the options every reader takes.
+#pragma once
+
+#include "core/Limits.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace scrivlet {
+
+enum class ContentItem : uint8_t {
+  Text = 0,
+  Macros = 1,
+  Pictures = 2,
+  Summary = 3,
+  HiddenText = 4
+};
+
+// A set of ContentItem, one bit per member.
+class ContentItems {
+public:
+  constexpr ContentItems() = default;
+  constexpr ContentItems(std::initializer_list<ContentItem> items) {
+    for (auto item : items)
+      FBits |= Bit(item);
+  }
+  static constexpr ContentItems FromBits(uint8_t bits) {
+    ContentItems set;
+    set.FBits = bits & 0x1F;
+    return set;
+  }
+
+  constexpr bool Contains(ContentItem item) const { return (FBits & Bit(item)) != 0; }
+  constexpr void Include(ContentItem item) { FBits |= Bit(item); }
+  constexpr void Exclude(ContentItem item) { FBits &= static_cast<uint8_t>(~Bit(item)); }
+  constexpr uint8_t Bits() const { return FBits; }
+  constexpr bool operator==(const ContentItems&) const = default;
+
+private:
+  static constexpr uint8_t Bit(ContentItem item) {
+    return static_cast<uint8_t>(1u << static_cast<unsigned>(item));
+  }
+  uint8_t FBits = 0;
+};
+
+struct ReaderOptions {
+  // What to read: text and summary by default.
+  ContentItems items{ContentItem::Text, ContentItem::Summary};
+  // Whether a format's control characters become text (false keeps them
+  // as they stand).
+  bool convertControlCharacters = true;
+  // The user or owner password of an encrypted document.
+  std::string password;
+  Limits limits;
+  // The code page of 8-bit text that a format stores without naming one
+  // (Write, WordPerfect, old Word, PDF strings without an encoding).
+  int textCodePage = 1252;
+};
+
+} // namespace scrivlet
