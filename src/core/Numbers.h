@@ -2,10 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace scrivlet {
 
+// A decimal whole number ("-12", "+7"), or nullopt for anything else and on
+// overflow.
+std::optional<int32_t> ParseInteger(std::string_view text);
 // Parses a decimal whole number ("-12", "+7"); raises ConversionError with
 // "'%s' is not a valid integer value" for anything else or on overflow.
 int32_t StrToInt(std::string_view text);

@@ -129,14 +129,14 @@ struct Story {
 // Which format's described mark-up the plain, RTF and HTML writers
 // reproduce for the document: each older format has its own conventions.
 enum class MarkupConvention : uint8_t {
-  Word,          // Word 97-2003, Word 6/95, Word 2
-  WordXml,       // Word 2007+
-  WordPerfect,   // WordPerfect 6-9
-  Write,         // Windows Write
-  OpenDocument,  // OpenDocument text and presentation
-  FictionBook,   // FictionBook 2
-  Epub,          // EPUB
-  Pdf,           // PDF
+  Word,         // Word 97-2003, Word 6/95, Word 2
+  WordXml,      // Word 2007+
+  WordPerfect,  // WordPerfect 6-9
+  Write,        // Windows Write
+  OpenDocument, // OpenDocument text and presentation
+  FictionBook,  // FictionBook 2
+  Epub,         // EPUB
+  Pdf,          // PDF
 };
 
 // Character formatting the older formats record per run.

@@ -51,7 +51,15 @@ bool CompoundFile::IsCompoundFile(const std::string& fileName) {
   }
 }
 
-CompoundFile::CompoundFile(std::string data) : FData(std::move(data)) {
+CompoundFile::CompoundFile(std::string data) : FOwned(std::move(data)), FData(FOwned) {
+  Open();
+}
+
+CompoundFile::CompoundFile(BorrowedBytes, std::string_view data) : FData(data) {
+  Open();
+}
+
+void CompoundFile::Open() {
   ReadHeader();
   ReadFat();
   ReadDirectory();
@@ -61,6 +69,16 @@ CompoundFile::CompoundFile(std::string data) : FData(std::move(data)) {
 std::unique_ptr<CompoundFile> CompoundFile::OpenFile(const std::string& fileName) {
   FileStream file(fileName);
   return std::make_unique<CompoundFile>(file.ReadAllBytes());
+}
+
+std::unique_ptr<CompoundFile> CompoundFile::TryOpenView(std::string_view data) {
+  if (!HasSignature(data))
+    return nullptr;
+  try {
+    return std::make_unique<CompoundFile>(BorrowedBytes{}, data);
+  } catch (const StorageError&) {
+    return nullptr;
+  }
 }
 
 std::unique_ptr<CompoundFile> CompoundFile::TryOpen(std::string data) {
@@ -97,7 +115,7 @@ std::string_view CompoundFile::Sector(uint32_t sector) const {
   uint64_t offset = (uint64_t{sector} + 1) * FSectorSize;
   if (sector >= kMaxRegularSector || offset >= FData.size())
     Damaged("sector beyond the end of the file");
-  return std::string_view(FData).substr(static_cast<size_t>(offset), FSectorSize);
+  return FData.substr(static_cast<size_t>(offset), FSectorSize);
 }
 
 void CompoundFile::ReadFat() {

@@ -46,6 +46,9 @@ public:
   static std::unique_ptr<CompoundFile> OpenFile(const std::string& fileName);
   // The compound file in data, or nullptr when the data is none.
   static std::unique_ptr<CompoundFile> TryOpen(std::string data);
+  // The same on bytes the caller keeps alive and unchanged as long as the
+  // compound file is used: nothing is copied.
+  static std::unique_ptr<CompoundFile> TryOpenView(std::string_view data);
 
   // The elements of a storage in the directory's order (its tree in order).
   std::vector<Element> Elements(uint32_t storage) const;
@@ -61,7 +64,16 @@ public:
   // The bytes of a stream element.
   std::string StreamData(uint32_t entry) const;
 
+  // Opens the compound file in bytes that the caller keeps alive.
+  struct BorrowedBytes {};
+  CompoundFile(BorrowedBytes, std::string_view data);
+  // It may view its bytes: never copied or moved.
+  CompoundFile(const CompoundFile&) = delete;
+  CompoundFile& operator=(const CompoundFile&) = delete;
+
 private:
+  void Open();
+
   struct DirectoryEntry {
     std::u16string name;
     uint8_t type = 0; // 1 storage, 2 stream, 5 root
@@ -85,7 +97,8 @@ private:
   std::string ReadChain(uint32_t start, uint64_t size, bool mini) const;
   std::string_view Sector(uint32_t sector) const;
 
-  std::string FData;
+  std::string FOwned;     // the bytes, when the compound file holds them
+  std::string_view FData; // the compound file's bytes
   uint32_t FSectorSize = 512;
   uint32_t FMajorVersion = 3;
   uint32_t FMiniCutoff = 4096;

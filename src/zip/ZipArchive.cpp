@@ -43,14 +43,27 @@ uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
   return static_cast<uint32_t>(crc);
 }
 
+ZipArchive::ZipArchive(ZipArchive&& other) noexcept
+    : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget) {
+  const bool owned = other.FData.data() == other.FOwned.data();
+  FOwned = std::move(other.FOwned);
+  FData = owned ? std::string_view(FOwned) : other.FData;
+  other.FData = {};
+}
+
 void ZipArchive::LoadFromStream(Stream& stream) {
   LoadFromBytes(stream.ReadRest());
 }
 
 void ZipArchive::LoadFromBytes(std::string bytes) {
+  FOwned = std::move(bytes);
+  LoadFromView(FOwned);
+}
+
+void ZipArchive::LoadFromView(std::string_view bytes) {
   FFiles.clear();
   FIndex.clear();
-  FData = std::move(bytes);
+  FData = bytes;
   // The end record: searched backwards, since an archive comment may follow.
   if (FData.size() < kEndRecordSize)
     return;
@@ -58,7 +71,7 @@ void ZipArchive::LoadFromBytes(std::string bytes) {
   for (size_t at = FData.size() - kEndRecordSize + 1; at-- > lowest;) {
     if (ByteReader::Get32(FData, at) != kEndSignature)
       continue;
-    std::string_view end = std::string_view(FData).substr(at, kEndRecordSize);
+    std::string_view end = FData.substr(at, kEndRecordSize);
     ReadCentralDirectory(ByteReader::Get32(end, 16), ByteReader::Get16(end, 10));
     return;
   }
@@ -146,9 +159,9 @@ std::string ZipArchive::GetFileData(int index) const {
   uint64_t expected =
       file.LocalUncompressedSize ? file.LocalUncompressedSize : file.CentralUncompressedSize;
   uint16_t method = file.LocalHeaderRead ? file.LocalMethod : file.CentralMethod;
-  std::string_view data = std::string_view(FData).substr(
-      static_cast<size_t>(std::min<uint64_t>(file.DataOffset, FData.size())),
-      static_cast<size_t>(file.DataSize));
+  std::string_view data =
+      FData.substr(static_cast<size_t>(std::min<uint64_t>(file.DataOffset, FData.size())),
+                   static_cast<size_t>(file.DataSize));
   if (method == kStored)
     return std::string(data); // as it stands, unchecked
   if (method != kDeflated)

@@ -56,11 +56,17 @@ bool IsZipFile(const std::string& fileName);
 class ZipArchive {
 public:
   explicit ZipArchive(const Limits& limits = Limits()) : FBudget(limits) {}
+  // A moved archive keeps viewing the bytes it holds or borrows.
+  ZipArchive(ZipArchive&& other) noexcept;
+  ZipArchive& operator=(ZipArchive&&) = delete;
 
   // Reads the archive from the stream's position to its end.  A stream that
   // is no ZIP archive gives no members.
   void LoadFromStream(Stream& stream);
   void LoadFromBytes(std::string bytes);
+  // The same on bytes the caller keeps alive and unchanged as long as the
+  // archive is used: nothing is copied.
+  void LoadFromView(std::string_view bytes);
 
   const ZipEntries& Files() const { return FFiles; }
   // The first member whose name equals name ignoring letter case, or -1.
@@ -77,7 +83,8 @@ private:
   void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
   std::string InflateMember(std::string_view data, uint64_t expected) const;
 
-  std::string FData;
+  std::string FOwned;     // the bytes, when the archive holds them
+  std::string_view FData; // the archive's bytes
   ZipEntries FFiles;
   std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
   // Every member read counts, also one read again.

@@ -21,8 +21,7 @@ struct Context {
 
 // Writes one story into list.  main: the document's main text (the other
 // stories are written into the lists of their kind, one after another).
-using StoryWriter = void (*)(const Context& context, const Story& story, bool main,
-                             LineList& list);
+using StoryWriter = void (*)(const Context& context, const Story& story, bool main, LineList& list);
 
 void WriteWordStory(const Context&, const Story&, bool main, LineList&);
 void WriteWordXmlStory(const Context&, const Story&, bool main, LineList&);
