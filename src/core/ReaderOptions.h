@@ -53,8 +53,13 @@ struct ReaderOptions {
   // The user or owner password of an encrypted document.
   std::string password;
   Limits limits;
+  // The code page the host works in: 65001 (UTF-8), or the single- or
+  // double-byte Windows code page it was asked to use.
+  int systemCodePage = 65001;
   // The code page of 8-bit text that a format stores without naming one
-  // (Write, WordPerfect, old Word, PDF strings without an encoding).
+  // (Write, WordPerfect, old Word): such bytes are never UTF-8, so with
+  // the UTF-8 default they are read as Windows-1252, as a Western system
+  // gives them, and in the host's code page otherwise.
   int textCodePage = 1252;
 };
 

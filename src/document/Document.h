@@ -159,6 +159,11 @@ public:
   // Whether the text was asked for (and so read): some formats' described
   // output has no prologue without it.
   bool textRead = false;
+  // Whether the reader got as far as the text (a document refused for its
+  // password, say, fails before), and whether it read to the end without
+  // failing: the described output's prologue and epilogue show both.
+  bool textStarted = false;
+  bool complete = false;
   // Every story in document order; stories[0] is the main text.  A kind
   // may occur more than once (a package part each).
   std::vector<Story> stories;

@@ -27,6 +27,7 @@ public:
     options.convertControlCharacters = ConvertSysCharacters();
     options.password = Password();
     options.limits = ResourceLimits();
+    options.systemCodePage = SystemCodePage();
     options.textCodePage = LegacyTextCodePage();
     try {
       reader.Read(bytes, FileName(), options, document);

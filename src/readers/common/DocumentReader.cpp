@@ -42,6 +42,7 @@ void DocumentReader::Read(std::string_view bytes, const std::string& name,
     }
   } detach{*this};
   Parse(bytes);
+  document.complete = true;
 }
 
 DocumentSummary& DocumentReader::Summary() {

@@ -122,6 +122,7 @@ void EpubReader::Parse(std::string_view bytes) {
   Doc().markup = MarkupConvention::Epub;
   Summary();
   FCoverImage = MemoryStream();
+  Doc().textStarted = ParseItems().Contains(ContentItem::Text);
   ZipArchive zip(ResourceLimits());
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);

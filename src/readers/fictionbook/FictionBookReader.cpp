@@ -9,6 +9,7 @@ namespace scrivlet {
 
 void FictionBookReader::Parse(std::string_view bytes) {
   Doc().markup = MarkupConvention::FictionBook;
+  Doc().textStarted = true; // the text's frame stands also without the text
   Summary();
   XmlParser engine;
   engine.SetLimits(ResourceLimits());

@@ -56,8 +56,12 @@ void PdfReader::Parse(std::string_view bytes) {
   if (summary)
     ReadSummary(document);
   const bool text = ParseItems().Contains(ContentItem::Text);
+  Doc().textStarted = text;
   // Each page's text is one entry, an empty one for a page without text.
-  pdf::DocumentText pageText(document, TextCodePage(),
+  // Strings of fonts without an encoding of their own are read in the
+  // host's code page when it is not UTF-8 (0: none).
+  const int systemCodePage = Options().systemCodePage;
+  pdf::DocumentText pageText(document, systemCodePage == 65001 ? 0 : systemCodePage,
                              ResourceLimits().decodedBytesPerDocument);
   pdf::WalkPages(
       document,

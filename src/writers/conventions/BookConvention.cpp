@@ -33,8 +33,7 @@ std::u16string EmptyLineEntry(OutputFormat format) {
 } // namespace
 
 void WriteBookStory(const Context& context, const Story& story, bool, LineList& list) {
-  // EPUB writes its prologue only when it reads the text; FictionBook always.
-  if (context.document.markup == MarkupConvention::Epub && !context.document.textRead)
+  if (!context.document.textStarted)
     return;
   list.Add(context.prologue);
   for (const Block& block : story.blocks) {
@@ -44,7 +43,8 @@ void WriteBookStory(const Context& context, const Story& story, bool, LineList& 
     default: list.Add(ParagraphEntry(context.Format(), block)); break;
     }
   }
-  list.Add(context.epilogue);
+  if (context.document.complete)
+    list.Add(context.epilogue);
 }
 
 } // namespace scrivlet::conventions

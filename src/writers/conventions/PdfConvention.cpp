@@ -6,13 +6,14 @@
 namespace scrivlet::conventions {
 
 void WritePdfStory(const Context& context, const Story& story, bool, LineList& list) {
-  if (!context.document.textRead)
+  if (!context.document.textStarted)
     return;
   list.Add(context.prologue);
   for (const Block& block : story.blocks)
     if (block.kind == BlockKind::Preformatted)
       list.Add(block.Text());
-  list.Add(context.epilogue);
+  if (context.document.complete)
+    list.Add(context.epilogue);
 }
 
 } // namespace scrivlet::conventions
