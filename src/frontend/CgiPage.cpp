@@ -7,8 +7,11 @@
 #include "core/Markup.h"
 #include "core/Process.h"
 #include "frontend/ConfigFile.h"
+#include "frontend/Conversion.h"
+#include "frontend/ReaderRegistry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace scrivlet {
@@ -67,11 +70,10 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const ReaderKind& kind, const LegacyReader& reader,
-                      const std::string& fileName) {
-  if (kind.heading == HeadingSource::FileName)
+std::string HeadingOf(const Conversion& conversion, const std::string& fileName) {
+  if (conversion.kind->heading == HeadingSource::FileName)
     return fileName;
-  const DocumentSummary* summary = reader.SummaryInformation();
+  const DocumentSummary* summary = SummaryOf(conversion);
   return summary != nullptr ? summary->Title : std::string();
 }
 
@@ -170,7 +172,7 @@ std::string LocateRequestedFile(const std::string& fileName, const std::string& 
   return FileExists(lowerCase) ? lowerCase : asWritten;
 }
 
-PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) {
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, int codePage) {
   PageContent content;
   if (request.fileName.empty()) {
     content.error = kNoFileMessage;
@@ -188,33 +190,32 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config) 
     content.notFound = true;
     return content;
   }
-  const ReaderKind& kind = ReaderForFileName(request.fileName);
-  try {
-    std::unique_ptr<LegacyReader> reader = kind.create();
-    reader->SetFileName(path);
-    reader->LoadFromFile(path);
-    content.heading = HeadingOf(kind, *reader, request.fileName);
-    content.lines = SplitLines(reader->Lines().GetText());
-  } catch (const std::exception& error) {
+  // The reader its extension selects, with every default: plain text, the
+  // text and the summary.
+  Conversion conversion =
+      ConvertFile(path, ReaderForFileName(request.fileName), OptionsForCodePage(codePage));
+  if (conversion.failed) {
     // Whatever stopped the reader becomes the heading; the page goes on.
-    content.error = error.what();
-    if (content.error.empty())
-      content.error = "Error";
-    content.lines.clear();
+    content.error = conversion.error;
+    return content;
   }
+  DescribedOutputOptions output;
+  output.codePage = codePage;
+  content.heading = HeadingOf(conversion, request.fileName);
+  content.lines = SplitLines(WideToAnsi(Describe(conversion, output).lines.GetTextW(), codePage));
   return content;
 }
 
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
-                       const PageContent& content) {
+                       const PageContent& content, int codePage) {
   PageWriter page;
   if (content.notFound)
     page.Line("Status: 404 Not Found");
-  page.Line(std::string("Content-Type: text/html; charset=") + CharsetName());
+  page.Line(std::string("Content-Type: text/html; charset=") + CharsetName(codePage));
   page.Line("");
   page.Line("<html>");
   page.Line("<head>");
-  page.Line(std::string("<meta charset=\"") + CharsetName() + "\">");
+  page.Line(std::string("<meta charset=\"") + CharsetName(codePage) + "\">");
   page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR
             " conversion\">");
   std::string title = "<title>Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
@@ -250,8 +251,12 @@ int RunCgi() {
   } catch (const std::exception&) {
     // An unreadable configuration file leaves the page without site mark-up.
   }
-  PageContent content = ConvertForPage(request, config);
-  std::string page = RenderPage(request, config, content);
+  // The host's code page, read once; an unknown one keeps UTF-8.
+  int codePage = 65001;
+  if (const char* setting = std::getenv("SCRIVLET_CODEPAGE"))
+    codePage = ParseCodePageSetting(setting).value_or(65001);
+  PageContent content = ConvertForPage(request, config, codePage);
+  std::string page = RenderPage(request, config, content, codePage);
   std::fwrite(page.data(), 1, page.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -6,7 +6,7 @@
 // error that stopped the conversion) and the text, line by line.
 #pragma once
 
-#include "frontend/ReaderTable.h"
+#include "frontend/ReaderRegistry.h"
 
 #include <string>
 #include <string_view>
@@ -54,12 +54,14 @@ struct PageContent {
 // written (under the root).
 std::string LocateRequestedFile(const std::string& fileName, const std::string& documentRoot);
 
-// Converts the requested file with the reader its extension selects.
-PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config);
+// Converts the requested file with the reader its extension selects; the
+// lines are bytes of the code page.
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
+                           int codePage = 65001);
 
 // The whole response: CGI header and HTML page, every line ending in CR LF.
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
-                       const PageContent& content);
+                       const PageContent& content, int codePage = 65001);
 
 // The program: scans the environment, converts, writes the page to standard
 // output.  Returns the exit code.

@@ -3,9 +3,9 @@
 #include "core/CodePage.h"
 #include "frontend/BatchRunner.h"
 #include "frontend/DocumentConversion.h"
-#include "frontend/JsonOutput.h"
 #include "frontend/OutputNames.h"
-#include "frontend/ReaderTable.h"
+#include "frontend/ReaderRegistry.h"
+#include "writers/JsonWriter.h"
 
 #include <algorithm>
 #include <charconv>
@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "  --max-output N           stop with an error past N output characters (default 64 Mi)\n"
     "  --raw-control-chars      keep the format's control characters as they are\n"
     "  --password PW            password of an encrypted PDF\n"
-    "  --reader KIND            force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"
+    "  --reader KIND            force a reader: %READERS%\n"
     "                           (default: told from the content, else from the extension)\n"
     "  --crlf                   plain text keeps CR LF line breaks (default LF)\n"
     "  --json                   one JSON object per document (JSON Lines)\n"
@@ -56,6 +56,14 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 every document converted, 1 a document failed (its message goes\n"
     "to standard error, or into its JSON object), 2 usage error.\n";
+
+// The usage text with the registry's readers.
+std::string UsageText() {
+  std::string usage = kUsage;
+  const std::string_view placeholder = "%READERS%";
+  usage.replace(usage.find(placeholder), placeholder.size(), ReaderNames());
+  return usage;
+}
 
 constexpr const char* kHelpPointer = "Try 'scrivlet --help' for more information.\n";
 
@@ -143,7 +151,7 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
     options.password = value;
   } else if (name == "--reader") {
     if (ReaderByName(value) == nullptr)
-      return "--reader must be one of doc, docx, wpd, wri, odt, odp, fb2, epub, pdf";
+      return "--reader must be one of " + ReaderNames();
     options.readerName = value;
   } else if (name == "--output-dir") {
     if (value.empty())
@@ -325,7 +333,7 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
   auto sink = [&](const std::string& input, const ConvertedDocument& converted) {
     ConvertedDocument result = converted;
     if (options.json && result.failed && result.output.empty())
-      result.output = JsonFailure(input, result.error); // one line for every input
+      result.output = JsonFailure(input, result.error, options.codePage); // a line for every input
     bool written = true;
     if (!options.outputDir.empty()) {
       if (!result.failed || options.json)
@@ -416,19 +424,24 @@ int RunCommandLine(const std::vector<std::string>& args, const CommandLineStream
     return 2;
   }
   if (options->help) {
-    streams.out(kUsage);
+    streams.out(UsageText());
     return 0;
   }
   if (options->version) {
     streams.out("scrivlet " SCRIVLET_VERSION "\n");
     return 0;
   }
-  if (const char* setting = std::getenv("SCRIVLET_CODEPAGE");
-      setting != nullptr && !ParseCodePageSetting(setting)) {
-    streams.err(std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
-                " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, "
-                "950, 1361)\n");
-    return 2;
+  // The host's code page, read once: every conversion gets it from the
+  // options.
+  if (const char* setting = std::getenv("SCRIVLET_CODEPAGE")) {
+    std::optional<int> codePage = ParseCodePageSetting(setting);
+    if (!codePage) {
+      streams.err(std::string("scrivlet: SCRIVLET_CODEPAGE=") + setting +
+                  " names no supported code page (utf-8, 65001, 1250-1258, 874, 932, 936, 949, "
+                  "950, 1361)\n");
+      return 2;
+    }
+    options->codePage = *codePage;
   }
   // Every failure, running out of memory included, is a message and exit
   // status 1, never an abort.

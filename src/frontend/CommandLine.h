@@ -2,7 +2,9 @@
 // every reader option, a JSON view for scripts and batches of files.
 #pragma once
 
-#include "core/LegacyReader.h"
+#include "core/Limits.h"
+#include "core/Markup.h"
+#include "core/ReaderOptions.h"
 
 #include <functional>
 #include <optional>
@@ -28,6 +30,9 @@ struct CommandLineOptions {
   bool help = false;
   bool version = false;
   std::vector<std::string> files; // "-": standard input
+  // The code page of plain, RTF and HTML output and of file names:
+  // SCRIVLET_CODEPAGE, read once by the program, else UTF-8.
+  int codePage = 65001;
 };
 
 // Parses the arguments after the program name.  On a usage error returns

@@ -1,33 +1,26 @@
 #include "frontend/DocumentConversion.h"
 
-#include "core/Exception.h"
-
-#include "core/Process.h"
-
 #include "core/CodePage.h"
+#include "core/DateTime.h"
 #include "core/DocumentSummary.h"
+#include "core/Exception.h"
 #include "core/Markup.h"
-#include "core/StoryLists.h"
-#include "core/Stream.h"
-#include "core/Utf8.h"
-#include "frontend/ContentDetection.h"
-#include "frontend/JsonOutput.h"
-
-#include <fstream>
-#include <iterator>
-#include <new>
+#include "core/Process.h"
+#include "frontend/Conversion.h"
+#include "frontend/ReaderRegistry.h"
+#include "writers/JsonWriter.h"
 
 namespace scrivlet {
 namespace {
 
-// The whole regular file, or nothing when it cannot be read (the reader
-// then reports the failure in its own words; a FIFO is never opened).
+// The whole regular file, or nothing when it cannot be read: only to tell
+// its format (the conversion reports a file it cannot read in its own
+// words; a FIFO is never opened).
 std::string ReadFileBytes(const std::string& fileName) {
   if (!FileExists(fileName))
     return {};
   try {
-    FileStream file(fileName);
-    return file.ReadAllBytes();
+    return ReadDocumentFile(fileName);
   } catch (const Exception&) {
     return {};
   }
@@ -35,17 +28,16 @@ std::string ReadFileBytes(const std::string& fileName) {
 
 // The macro listing that follows the text when macros were asked for: the
 // Word readers' macro list; empty for the other readers.
-std::u16string MacroListing(const CommandLineOptions& options, const LegacyReader& reader) {
-  const StoryLists* stories = reader.Stories();
-  if (stories == nullptr || !options.items.Contains(ContentItem::Macros))
+std::u16string MacroListing(const CommandLineOptions& options, const DescribedText& text) {
+  if (!text.stories || !options.items.Contains(ContentItem::Macros))
     return {};
-  return stories->Macros.GetTextW();
+  return text.stories->Macros.GetTextW();
 }
 
 std::u16string PlainSummaryValue(const DocumentSummary& summary,
-                                 const DocumentSummary::Property& property) {
+                                 const DocumentSummary::Property& property, int codePage) {
   if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-    return AnsiToWide(summary.*(*text));
+    return AnsiToWide(summary.*(*text), codePage);
   if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
     int32_t value = summary.*(*number);
     return value == 0 ? std::u16string() : AnsiToWide(std::to_string(value));
@@ -56,30 +48,45 @@ std::u16string PlainSummaryValue(const DocumentSummary& summary,
   return AnsiToWide(std::string_view(date).substr(1, date.size() - 2));
 }
 
-std::string PlainOutput(const CommandLineOptions& options, const LegacyReader& reader) {
+std::string PlainOutput(const CommandLineOptions& options, const Conversion& conversion,
+                        const DescribedText& described) {
   std::u16string text;
-  const DocumentSummary* summary = reader.SummaryInformation();
+  const DocumentSummary* summary = SummaryOf(conversion);
   if (!options.items.Contains(ContentItem::Text) && options.items.Contains(ContentItem::Summary) &&
       options.formating == OutputFormat::PlainText) {
     if (summary != nullptr)
-      text = SummaryText(*summary);
+      text = SummaryText(*summary, options.codePage);
   } else {
-    text = reader.Lines().GetTextW();
+    text = described.lines.GetTextW();
   }
-  text += MacroListing(options, reader);
+  text += MacroListing(options, described);
   if (options.formating == OutputFormat::PlainText && !options.crlf)
     text = TextWithLineFeeds(text);
-  // The bytes of the system code page, so that an HTML prologue's charset
+  // The bytes of the host's code page, so that an HTML prologue's charset
   // matches them; RTF is ASCII with \uN escapes whatever the code page.
-  return options.formating == OutputFormat::Rtf ? RtfUnicodeText(text) : WideToAnsi(text);
+  return options.formating == OutputFormat::Rtf ? RtfUnicodeText(text)
+                                                : WideToAnsi(text, options.codePage);
+}
+
+DescribedOutputOptions OutputOptions(const CommandLineOptions& options) {
+  DescribedOutputOptions output;
+  output.format = options.formating;
+  output.maxTextLength = options.maxLength;
+  output.convertControlCharacters = !options.rawControlChars;
+  output.codePage = options.codePage;
+  // Only the RTF prologue carries a time: plain text and HTML never read
+  // the clock or the time zone.
+  if (options.formating == OutputFormat::Rtf)
+    output.created = NowFields();
+  return output;
 }
 
 } // namespace
 
-std::u16string SummaryText(const DocumentSummary& summary) {
+std::u16string SummaryText(const DocumentSummary& summary, int codePage) {
   std::u16string text;
   for (const auto& property : DocumentSummary::Properties()) {
-    std::u16string value = PlainSummaryValue(summary, property);
+    std::u16string value = PlainSummaryValue(summary, property, codePage);
     if (value.empty())
       continue;
     text += AnsiToWide(property.name);
@@ -102,54 +109,41 @@ const char* OutputExtension(const CommandLineOptions& options) {
 
 ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::string& input,
                                   const std::string& standardInput) {
-  bool fromStandardInput = input == "-";
+  const bool fromStandardInput = input == "-";
   std::string fileBytes;
-  if (!fromStandardInput && options.readerName.empty())
+  if (!fromStandardInput)
     fileBytes = ReadFileBytes(input);
   const std::string& bytes = fromStandardInput ? standardInput : fileBytes;
   const ReaderKind& kind =
       !options.readerName.empty() ? *ReaderByName(options.readerName) : DetectReader(bytes, input);
-  std::unique_ptr<LegacyReader> reader = kind.create();
-  reader->SetFileName(input);
-  reader->SetTextFormating(options.formating);
-  reader->SetParseItems(options.items);
-  reader->SetMaxTextLength(options.maxLength);
-  reader->SetConvertSysCharacters(!options.rawControlChars);
-  reader->SetPassword(options.password);
-  reader->SetResourceLimits(options.limits);
-  if (!fileBytes.empty())
-    reader->SetFileBytes(input, std::move(fileBytes)); // the file is read once
+  ReaderOptions readerOptions = OptionsForCodePage(options.codePage);
+  readerOptions.items = options.items;
+  readerOptions.convertControlCharacters = !options.rawControlChars;
+  readerOptions.password = options.password;
+  readerOptions.limits = options.limits;
+  // A file is read once; one that could not be read is read again by the
+  // conversion only to give its message.
+  Conversion conversion = fromStandardInput || !fileBytes.empty()
+                              ? Convert(bytes, input, kind, readerOptions)
+                              : ConvertFile(input, kind, readerOptions);
+  const DescribedText described = Describe(conversion, OutputOptions(options));
   ConvertedDocument result;
-  std::string message; // system code page
-  try {
-    if (fromStandardInput) {
-      MemoryStream stream(standardInput);
-      reader->LoadFromStream(stream);
-    } else {
-      reader->LoadFromFile(input);
-    }
-  } catch (const std::bad_alloc&) {
-    result.failed = true;
-    message = "Out of memory";
-    result.error = message;
-  } catch (const std::exception& error) {
-    result.failed = true;
-    message = error.what();
-    if (message.empty())
-      message = "Error";
-    result.error = WideToUtf8(AnsiToWide(message));
-  }
-  bool encrypted = false;
-  try {
-    encrypted = reader->IsEncrypted();
-  } catch (const std::exception&) {
-    encrypted = false;
-  }
+  result.failed = conversion.failed;
+  if (conversion.failed)
+    result.error = WideToUtf8(AnsiToWide(conversion.error, options.codePage));
   if (options.json) {
-    JsonConversion conversion{input, kind.name, encrypted, result.failed, message};
-    result.output = JsonDocument(*reader, conversion);
+    JsonConversion json;
+    json.file = input;
+    json.readerName = kind.name;
+    json.encrypted = conversion.encrypted;
+    json.failed = conversion.failed;
+    json.error = conversion.error;
+    json.codePage = options.codePage;
+    json.rtf = options.formating == OutputFormat::Rtf;
+    result.output = JsonDocument(conversion.document, described.lines, SummaryOf(conversion),
+                                 described.stories ? &*described.stories : nullptr, json);
   } else {
-    result.output = PlainOutput(options, *reader);
+    result.output = PlainOutput(options, conversion, described);
   }
   return result;
 }

@@ -3,6 +3,7 @@
 // alone, so that a batch can run any number of them side by side.
 #pragma once
 
+#include "core/DocumentSummary.h"
 #include "frontend/CommandLine.h"
 
 #include <string>
@@ -22,7 +23,8 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
 
 // The summary fields that are not empty, one "Name: value" line each (LF),
 // as plain output shows them when the text is not asked for.
-std::u16string SummaryText(const DocumentSummary& summary);
+// Its strings are bytes of the code page.
+std::u16string SummaryText(const DocumentSummary& summary, int codePage = 65001);
 
 // The extension an output file gets for these options (".txt", ".rtf",
 // ".html" or ".json").

@@ -1,8 +1,9 @@
-#include "frontend/JsonOutput.h"
+#include "writers/JsonWriter.h"
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/StoryLists.h"
+#include "core/Markup.h"
 #include "core/Utf8.h"
 
 #include <cmath>
@@ -17,8 +18,8 @@ void AppendEscape(std::string& out, unsigned value) {
   out += buffer;
 }
 
-std::string JsonAnsiString(std::string_view bytes) {
-  return JsonString(AnsiToWide(bytes));
+std::string JsonAnsiString(std::string_view bytes, int codePage) {
+  return JsonString(AnsiToWide(bytes, codePage));
 }
 
 std::u16string AsciiText(std::string_view text) {
@@ -35,9 +36,8 @@ std::string JsonLines(const TextLines& lines) {
   return out + "]";
 }
 
-// The story lists of the Word readers; null for the others.
-std::string JsonStories(const LegacyReader& reader) {
-  const StoryLists* stories = reader.Stories();
+// The story lists of the Word formats; null for the others.
+std::string JsonStories(const StoryLists* stories) {
   if (stories == nullptr)
     return "null";
   return "{\"footnotes\": " + JsonLines(stories->Footnotes) +
@@ -86,7 +86,7 @@ std::string JsonDate(OleDate date) {
   return buffer;
 }
 
-std::string JsonSummary(const DocumentSummary* summary) {
+std::string JsonSummary(const DocumentSummary* summary, int codePage) {
   if (summary == nullptr)
     return "null";
   std::string out = "{";
@@ -95,7 +95,7 @@ std::string JsonSummary(const DocumentSummary* summary) {
       out += ", ";
     out += std::string("\"") + property.name + "\": ";
     if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-      out += JsonAnsiString(summary->*(*text));
+      out += JsonAnsiString(summary->*(*text), codePage);
     else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field))
       out += std::to_string(summary->*(*number));
     else
@@ -119,20 +119,26 @@ std::u16string TextWithLineFeeds(std::u16string_view text) {
   return out;
 }
 
-std::string JsonDocument(const LegacyReader& reader, const JsonConversion& conversion) {
-  std::string out = "{\"file\": " + JsonString(AnsiToWide(conversion.file));
+std::string JsonDocument(const Document&, const TextLines& lines, const DocumentSummary* summary,
+                         const StoryLists* stories, const JsonConversion& conversion) {
+  std::string out = "{\"file\": " + JsonAnsiString(conversion.file, conversion.codePage);
   out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
-  out += ", \"text\": " + JsonString(TextWithLineFeeds(reader.Lines().GetTextW()));
-  out += ", \"lines\": " + JsonLines(reader.Lines());
-  out += ", \"summary\": " + JsonSummary(reader.SummaryInformation());
-  out += ", \"stories\": " + JsonStories(reader);
+  // RTF output is ASCII, every other character a \uN? escape: the text is
+  // that output, as --format rtf writes it.
+  out += ", \"text\": " + (conversion.rtf
+                               ? JsonString(AsciiText(RtfUnicodeText(lines.GetTextW())))
+                               : JsonString(TextWithLineFeeds(lines.GetTextW())));
+  out += ", \"lines\": " + JsonLines(lines);
+  out += ", \"summary\": " + JsonSummary(summary, conversion.codePage);
+  out += ", \"stories\": " + JsonStories(stories);
   out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
-  out += ", \"error\": " + (conversion.failed ? JsonAnsiString(conversion.error) : "null");
+  out += ", \"error\": " +
+         (conversion.failed ? JsonAnsiString(conversion.error, conversion.codePage) : "null");
   return out + "}\n";
 }
 
-std::string JsonFailure(std::string_view file, std::string_view utf8Error) {
-  return "{\"file\": " + JsonString(AnsiToWide(file)) +
+std::string JsonFailure(std::string_view file, std::string_view utf8Error, int codePage) {
+  return "{\"file\": " + JsonAnsiString(file, codePage) +
          ", \"reader\": null, \"text\": \"\", \"lines\": [], \"summary\": null, "
          "\"stories\": null, \"encrypted\": false, \"error\": " +
          JsonString(Utf8ToUtf16(utf8Error)) + "}\n";

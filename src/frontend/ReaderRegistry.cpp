@@ -1,0 +1,78 @@
+#include "frontend/ReaderRegistry.h"
+
+#include "core/Ascii.h"
+#include "core/Process.h"
+#include "readers/epub/EpubFormat.h"
+#include "readers/fictionbook/FictionBookFormat.h"
+#include "readers/pdf/PdfFormat.h"
+
+#include <algorithm>
+#include <array>
+
+namespace scrivlet {
+namespace {
+
+// The readers: one line each.
+constexpr std::array kReaders = {
+    &kFictionBookFormat,
+    &kEpubFormat,
+    &kPdfFormat,
+};
+
+bool HasExtension(const ReaderKind& kind, std::string_view extension) {
+  std::string_view list = kind.extensions;
+  while (!list.empty()) {
+    size_t blank = list.find(' ');
+    if (list.substr(0, blank) == extension)
+      return true;
+    if (blank == std::string_view::npos)
+      break;
+    list.remove_prefix(blank + 1);
+  }
+  return false;
+}
+
+} // namespace
+
+std::span<const ReaderKind* const> ReaderTable() {
+  return kReaders;
+}
+
+const ReaderKind& ReaderForFileName(std::string_view fileName) {
+  std::string extension = AsciiUpperCase(ExtractFileExt(fileName));
+  for (const ReaderKind* kind : kReaders)
+    if (!extension.empty() && HasExtension(*kind, extension))
+      return *kind;
+  return *kReaders.back();
+}
+
+const ReaderKind* ReaderByName(std::string_view name) {
+  auto kind = std::find_if(kReaders.begin(), kReaders.end(),
+                           [&](const ReaderKind* k) { return name == k->name; });
+  return kind == kReaders.end() ? nullptr : *kind;
+}
+
+std::string ReaderNames() {
+  // The default reader first, then the others in order.
+  std::string names = kReaders.back()->name;
+  for (const ReaderKind* kind : kReaders)
+    if (kind != kReaders.back())
+      names += std::string(", ") + kind->name;
+  return names;
+}
+
+std::vector<const ReaderKind*> ReadersBySignature(std::string_view data) {
+  ContentProbe probe(data);
+  std::vector<const ReaderKind*> readers;
+  for (const ReaderKind* kind : kReaders)
+    if (kind->hasSignature(probe))
+      readers.push_back(kind);
+  return readers;
+}
+
+const ReaderKind& DetectReader(std::string_view data, std::string_view fileName) {
+  std::vector<const ReaderKind*> readers = ReadersBySignature(data);
+  return readers.size() == 1 ? *readers.front() : ReaderForFileName(fileName);
+}
+
+} // namespace scrivlet
