@@ -13,8 +13,14 @@ ContentProbe::ContentProbe(std::string_view data) : FData(data) {}
 ContentProbe::~ContentProbe() = default;
 
 const CompoundFile* ContentProbe::Storage() {
-  if (!FStorage)
-    FStorage = CompoundFile::TryOpenView(FData);
+  if (!FStorage) {
+    FStorage.emplace();
+    try {
+      *FStorage = CompoundFile::TryOpenView(FData);
+    } catch (const std::exception&) {
+      // a damaged compound file names no format; its reader reports it
+    }
+  }
   return FStorage->get();
 }
 
@@ -22,9 +28,13 @@ const ZipArchive* ContentProbe::Package() {
   if (!FPackage) {
     FPackage.emplace();
     if (HasZipSignature(FData)) {
-      auto zip = std::make_unique<ZipArchive>();
-      zip->LoadFromView(FData);
-      *FPackage = std::move(zip);
+      try {
+        auto zip = std::make_unique<ZipArchive>();
+        zip->LoadFromView(FData);
+        *FPackage = std::move(zip);
+      } catch (const std::exception&) {
+        // a damaged package names no format; the extension decides
+      }
     }
   }
   return FPackage->get();
