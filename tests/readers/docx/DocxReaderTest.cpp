@@ -2,6 +2,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
@@ -40,10 +41,10 @@ std::vector<std::u16string> Lines(const TextLines& list) {
   return lines;
 }
 
-std::unique_ptr<DocxReader> Load(const std::string& package,
-                                 OutputFormat formating = OutputFormat::PlainText,
-                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<DocxReader>();
+std::unique_ptr<ModelAdapter<DocxReader>>
+Load(const std::string& package, OutputFormat formating = OutputFormat::PlainText,
+     ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+  auto reader = std::make_unique<ModelAdapter<DocxReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(package);
@@ -168,18 +169,18 @@ TEST(WordXStories, HeadersFootersAndNotes) {
                                     {"word/footer1.xml", footer},
                                     {"word/footnotes.xml", notes}}));
   EXPECT_EQ(Lines(reader->Lines()), L{u"section one"});
-  EXPECT_EQ(Lines(reader->Headers()), L{u"Page head"});
-  EXPECT_EQ(Lines(reader->Footnotes()), L{u"A note"});
+  EXPECT_EQ(Lines(reader->Stories()->Headers), L{u"Page head"});
+  EXPECT_EQ(Lines(reader->Stories()->Footnotes), L{u"A note"});
   // "/word/../word/footer1.xml" is no member name: nothing.
-  EXPECT_EQ(reader->Footers().Count(), 0);
+  EXPECT_EQ(reader->Stories()->Footers.Count(), 0);
 
   // A reference quoted with single quotes, with blanks around "=".
   std::string singleQuoted =
-      "<w:p><w:pPr><w:sectPr><w:headerReference r:id = 'rId7'/></w:sectPr></w:pPr>" +
-      WRun("text") + "</w:p>";
+      "<w:p><w:pPr><w:sectPr><w:headerReference r:id = 'rId7'/></w:sectPr></w:pPr>" + WRun("text") +
+      "</w:p>";
   auto quoted = Load(Package(
       singleQuoted, {{"word/_rels/document.xml.rels", rels}, {"word/header1.xml", header}}));
-  EXPECT_EQ(Lines(quoted->Headers()), L{u"Page head"});
+  EXPECT_EQ(Lines(quoted->Stories()->Headers), L{u"Page head"});
 }
 
 TEST(WordXSummary, PropertiesParts) {
@@ -213,8 +214,9 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   test::CompoundFileBuilder encrypted;
   encrypted.AddStream(u"EncryptedPackage", std::string(100, 'x'));
   encrypted.AddStream(u"EncryptionInfo", "info");
-  DocxReader reader;
+  ModelAdapter<DocxReader> reader;
   auto failure = [&](const std::string& path) {
+    reader.SetFileName(path); // as the front ends name the file
     try {
       reader.LoadFromFile(path);
     } catch (const Exception& e) {
@@ -239,7 +241,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
 // file are, instead of reading as an empty document.
 TEST(WordXFiles, StreamsThatHoldNoPackageAreRefused) {
   auto failure = [](const std::string& bytes) {
-    DocxReader reader;
+    ModelAdapter<DocxReader> reader;
     reader.SetFileName("-");
     MemoryStream stream(bytes);
     try {
@@ -276,14 +278,14 @@ TEST(WordXCorpus, RealDocumentsConvert) {
     std::string name = entry.path().filename().string();
     if (entry.path().extension() != ".docx")
       continue; // the folder also holds reference texts
-    DocxReader reader;
+    ModelAdapter<DocxReader> reader;
     try {
       reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file") << name;
     }
   }
-  DocxReader greek;
+  ModelAdapter<DocxReader> greek;
   greek.LoadFromFile((dir / "cos_greek_alphabet.docx").string());
   EXPECT_NE(greek.Lines().GetTextW().find(u"\u0391\u03b1 Alpha"), std::u16string::npos);
 }
