@@ -52,6 +52,10 @@ enum class InlineKind : uint8_t {
   FieldResult, // text: the visible result of a field
   RawField,    // text: a field left as it was written (instruction and result)
   // Readers add the kinds they need here.
+  // Where a tracked change begins and ends (marks: kDeleted or kInserted),
+  // also where it holds no text (a paragraph mark inserted or deleted).
+  RevisionStart,
+  RevisionEnd,
 };
 
 // One piece of a block's content.

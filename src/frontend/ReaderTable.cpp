@@ -23,7 +23,7 @@ template <class Reader> std::unique_ptr<LegacyReader> Create() {
 }
 
 const std::array<ReaderKind, 9> kReaders = {{
-    {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<DocxReader>},
+    {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<ModelAdapter<DocxReader>>},
     {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName, Create<WordPerfectReader>},
     {".WRI", "wri", "WriteReader", HeadingSource::FileName, Create<WriteReader>},
     {".ODT", "odt", "OpenDocumentTextReader", HeadingSource::SummaryTitle,

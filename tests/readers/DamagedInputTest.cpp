@@ -4,11 +4,11 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "frontend/ModelAdapter.h"
+#include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/word/DocReader.h"
-#include "readers/docx/DocxReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
@@ -70,7 +70,7 @@ TEST(DamagedInput, WordDocuments) {
 }
 
 TEST(DamagedInput, WordXmlPackages) {
-  ConvertDamagedCopies<DocxReader>(test::GeneratedWordXDocument(3000), 2000, 5);
+  ConvertDamagedCopies<ModelAdapter<DocxReader>>(test::GeneratedWordXDocument(3000), 2000, 5);
 }
 
 TEST(DamagedInput, FictionBooks) {
