@@ -348,6 +348,22 @@ TEST(WordControlCharacters, Fields) {
             u"outer7");
 }
 
+// A field's result is found in the field as the format writes it: its
+// marks converted, its text escaped.
+TEST(WordControlCharacters, FieldResultsAsWrittenInEachFormat) {
+  // In RTF an escaped brace after a blank reads as the first switch.
+  const std::u16string index = u"a\x13XE \"x {y}\"\x15"
+                               u"b";
+  EXPECT_EQ(Converted(index), u"ab");
+  EXPECT_EQ(Converted(index, OutputFormat::Html), u"ab");
+  EXPECT_EQ(Converted(index, OutputFormat::Rtf), u"a \\{y\\}\"b");
+  // A paragraph mark before EMBED is a blank only in plain text.
+  const std::u16string embedded = u"\x13\rEMBED x\x14res\x15";
+  EXPECT_EQ(Converted(embedded), u"");
+  EXPECT_EQ(Converted(embedded, OutputFormat::Html), u"res");
+  EXPECT_EQ(Converted(embedded, OutputFormat::Rtf), u"res");
+}
+
 TEST(WordControlCharacters, LongFieldsAreWrittenRaw) {
   std::u16string field = u"\x13 QUOTE \x14";
   for (int i = 0; i < 210; ++i)
