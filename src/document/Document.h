@@ -56,6 +56,15 @@ enum class InlineKind : uint8_t {
   // also where it holds no text (a paragraph mark inserted or deleted).
   RevisionStart,
   RevisionEnd,
+  // A field as the Word binary format writes it: FieldBegin, its code
+  // (FieldCode text and the pieces between), FieldSeparator, its result
+  // (FieldResult text and the pieces between), FieldEnd.  A field written
+  // as it stands starts with RawField (its text empty) instead of
+  // FieldBegin and has no FieldEnd.
+  FieldBegin,
+  FieldCode, // text: a run of the field's instruction
+  FieldSeparator,
+  FieldEnd,
 };
 
 // One piece of a block's content.

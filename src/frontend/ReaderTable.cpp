@@ -33,7 +33,7 @@ const std::array<ReaderKind, 9> kReaders = {{
     {".FB2", "fb2", "FictionBookReader", HeadingSource::SummaryTitle, Create<ModelAdapter<FictionBookReader>>},
     {".EPUB", "epub", "EpubReader", HeadingSource::SummaryTitle, Create<ModelAdapter<EpubReader>>},
     {".PDF", "pdf", "PdfReader", HeadingSource::SummaryTitle, Create<ModelAdapter<PdfReader>>},
-    {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<DocReader>},
+    {"", "doc", "DocReader", HeadingSource::SummaryTitle, Create<ModelAdapter<DocReader>>},
 }};
 
 } // namespace

@@ -61,12 +61,12 @@ TEST(DamagedInput, WordDocuments) {
   b.ccpFtn = 9;
   b.summaryInformation =
       test::PropertySet({test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
-  ConvertDamagedCopies<DocReader>(b.Build(), 3000, 2);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 3000, 2);
   b.nFib = 104;
-  ConvertDamagedCopies<DocReader>(b.Build(), 1000, 3);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 1000, 3);
   b.nFib = 45;
   b.wIdent = 0xA59B;
-  ConvertDamagedCopies<DocReader>(b.MainStream(), 1000, 4);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.MainStream(), 1000, 4);
 }
 
 TEST(DamagedInput, WordXmlPackages) {

@@ -213,7 +213,7 @@ TEST(RepeatedWordDocumentStreams, TheFirstMainStreamIsReadOnce) {
     RenameEntries(file, copyName(u"WordDocuZ", i, u""), u"WordDocument");
     RenameEntries(file, copyName(u"\x05SummaryInformZ", i, u"n"), u"\x05SummaryInformation");
   }
-  auto reader = Load<DocReader>(file);
+  auto reader = Load<ModelAdapter<DocReader>>(file);
   const std::u16string text = reader->Lines().GetTextW();
   size_t first = text.find(u"main text");
   ASSERT_NE(first, std::u16string::npos);
