@@ -1,6 +1,7 @@
 // The Word XML reader on generated .docx packages (5 and 20 MB of
 // document part).
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "support/SampleDocuments.h"
 
@@ -12,7 +13,7 @@ void BM_WordXDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWordXDocument(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::DocxReader reader;
+    scrivlet::ModelAdapter<scrivlet::DocxReader> reader;
     scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());

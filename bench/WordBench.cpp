@@ -1,6 +1,7 @@
 // The Word binary reader on a generated 20 MB document (and 5 MB, to see
 // that the time grows linearly).
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
 #include "support/SampleDocuments.h"
 
@@ -12,7 +13,7 @@ void BM_WordDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWordDocument(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::DocReader reader;
+    scrivlet::ModelAdapter<scrivlet::DocReader> reader;
     scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);
     benchmark::DoNotOptimize(reader.Lines().Count());

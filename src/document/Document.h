@@ -52,6 +52,19 @@ enum class InlineKind : uint8_t {
   FieldResult, // text: the visible result of a field
   RawField,    // text: a field left as it was written (instruction and result)
   // Readers add the kinds they need here.
+  // Where a tracked change begins and ends (marks: kDeleted or kInserted),
+  // also where it holds no text (a paragraph mark inserted or deleted).
+  RevisionStart,
+  RevisionEnd,
+  // A field as the Word binary format writes it: FieldBegin, its code
+  // (FieldCode text and the pieces between), FieldSeparator, its result
+  // (FieldResult text and the pieces between), FieldEnd.  A field written
+  // as it stands starts with RawField (its text empty) instead of
+  // FieldBegin and has no FieldEnd.
+  FieldBegin,
+  FieldCode, // text: a run of the field's instruction
+  FieldSeparator,
+  FieldEnd,
 };
 
 // One piece of a block's content.

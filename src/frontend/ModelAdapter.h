@@ -14,7 +14,14 @@ namespace scrivlet {
 
 template <class Reader> class ModelAdapter : public LegacyReader {
 public:
-  ModelAdapter() { KeepSummaryInformation(); }
+  ModelAdapter() {
+    KeepSummaryInformation();
+    // A reader that names its convention beforehand keeps the Word story
+    // lists also when no document was read (a file not found).
+    if constexpr (requires { Reader::kMarkup; })
+      FWordStories =
+          Reader::kMarkup == MarkupConvention::Word || Reader::kMarkup == MarkupConvention::WordXml;
+  }
 
   void ParseStream(Stream& stream) override {
     LegacyReader::ParseStream(stream);

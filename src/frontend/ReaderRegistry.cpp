@@ -2,9 +2,11 @@
 
 #include "core/Ascii.h"
 #include "core/Process.h"
+#include "readers/docx/DocxFormat.h"
 #include "readers/epub/EpubFormat.h"
 #include "readers/fictionbook/FictionBookFormat.h"
 #include "readers/pdf/PdfFormat.h"
+#include "readers/word/WordFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +16,11 @@ namespace {
 
 // The readers: one line each.
 constexpr std::array kReaders = {
+    &kDocxFormat,
     &kFictionBookFormat,
     &kEpubFormat,
     &kPdfFormat,
+    &kWordFormat, // the last: any other extension
 };
 
 bool HasExtension(const ReaderKind& kind, std::string_view extension) {

@@ -4,11 +4,11 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "frontend/ModelAdapter.h"
+#include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/word/DocReader.h"
-#include "readers/docx/DocxReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
@@ -61,16 +61,16 @@ TEST(DamagedInput, WordDocuments) {
   b.ccpFtn = 9;
   b.summaryInformation =
       test::PropertySet({test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
-  ConvertDamagedCopies<DocReader>(b.Build(), 3000, 2);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 3000, 2);
   b.nFib = 104;
-  ConvertDamagedCopies<DocReader>(b.Build(), 1000, 3);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 1000, 3);
   b.nFib = 45;
   b.wIdent = 0xA59B;
-  ConvertDamagedCopies<DocReader>(b.MainStream(), 1000, 4);
+  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.MainStream(), 1000, 4);
 }
 
 TEST(DamagedInput, WordXmlPackages) {
-  ConvertDamagedCopies<DocxReader>(test::GeneratedWordXDocument(3000), 2000, 5);
+  ConvertDamagedCopies<ModelAdapter<DocxReader>>(test::GeneratedWordXDocument(3000), 2000, 5);
 }
 
 TEST(DamagedInput, FictionBooks) {

@@ -107,8 +107,8 @@ std::string WordPerfectDocument() {
 
 std::vector<ReaderCase> Cases() {
   return {
-      {"doc", [] { return std::make_unique<DocReader>(); }, WordDocument()},
-      {"docx", [] { return std::make_unique<DocxReader>(); }, DocxDocument()},
+      {"doc", [] { return std::make_unique<ModelAdapter<DocReader>>(); }, WordDocument()},
+      {"docx", [] { return std::make_unique<ModelAdapter<DocxReader>>(); }, DocxDocument()},
       {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
       {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
       {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},

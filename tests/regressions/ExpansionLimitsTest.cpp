@@ -3,8 +3,8 @@
 // from the size it declares, and a document past a limit fails with a
 // message that names the limit.
 #include "core/Limits.h"
-#include "frontend/ModelAdapter.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
@@ -92,7 +92,7 @@ TEST(ZipMemberLimits, ADocxWithAnInflatingPartFailsWithTheLimitsMessage) {
                                        "</w:t></w:r></w:p></w:body></w:document>");
   const std::string package = builder.Build();
   EXPECT_LT(package.size(), size_t{8} << 10);
-  DocxReader reader;
+  ModelAdapter<DocxReader> reader;
   reader.SetResourceLimits(SmallLimits());
   MemoryStream stream(package);
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),
@@ -129,7 +129,7 @@ TEST(OutputLimit, ReachedInsideADocxPartWithItsFooterToWrite) {
   test::ZipBuilder builder;
   builder.Add("word/document.xml", "<w:document><w:body>" + paragraphs + "</w:body></w:document>");
   for (OutputFormat formating : {OutputFormat::PlainText, OutputFormat::Rtf, OutputFormat::Html}) {
-    DocxReader reader;
+    ModelAdapter<DocxReader> reader;
     reader.SetTextFormating(formating);
     reader.SetResourceLimits(SmallLimits());
     MemoryStream stream(builder.Build());

@@ -4,6 +4,7 @@
 // memory out of proportion to the input).
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
 #include "storage/CompoundFile.h"
 #include "support/Bytes.h"
@@ -42,7 +43,7 @@ TEST(FuzzFindings, SixtyFourBitStreamSizeNearItsMaximum) {
     } catch (const StorageError&) {
       // the root's mini stream is refused when the file is opened
     }
-    DocReader reader;
+    ModelAdapter<DocReader> reader;
     MemoryStream stream(damaged);
     EXPECT_THROW(reader.LoadFromStream(stream), Exception);
   }

@@ -121,11 +121,11 @@ std::string DocxWithHeaderReferences(int references, bool distinctIds) {
 TEST(RepeatedDocxHeaders, EachPartIsReadOnce) {
   for (bool distinctIds : {false, true}) {
     SCOPED_TRACE(distinctIds ? "one id per reference" : "one id for all");
-    auto reader = Load<DocxReader>(DocxWithHeaderReferences(1000, distinctIds));
-    ASSERT_EQ(reader->Headers().Count(), 1);
-    EXPECT_EQ(reader->Headers().Get(0), u"head");
-    ASSERT_EQ(reader->Footers().Count(), 1);
-    EXPECT_EQ(reader->Footers().Get(0), u"foot");
+    auto reader = Load<ModelAdapter<DocxReader>>(DocxWithHeaderReferences(1000, distinctIds));
+    ASSERT_EQ(reader->Stories()->Headers.Count(), 1);
+    EXPECT_EQ(reader->Stories()->Headers.Get(0), u"head");
+    ASSERT_EQ(reader->Stories()->Footers.Count(), 1);
+    EXPECT_EQ(reader->Stories()->Footers.Get(0), u"foot");
     EXPECT_EQ(reader->Lines().Get(0), u"body");
   }
 }
@@ -142,10 +142,10 @@ TEST(RepeatedDocxHeaders, HeadersOfDifferentPartsKeepTheirOrder) {
           "</Relationships>");
   zip.Add("word/h1.xml", "<w:hdr><w:p><w:r><w:t>one</w:t></w:r></w:p></w:hdr>");
   zip.Add("word/h2.xml", "<w:hdr><w:p><w:r><w:t>two</w:t></w:r></w:p></w:hdr>");
-  auto reader = Load<DocxReader>(zip.Build());
-  ASSERT_EQ(reader->Headers().Count(), 2);
-  EXPECT_EQ(reader->Headers().Get(0), u"two");
-  EXPECT_EQ(reader->Headers().Get(1), u"one");
+  auto reader = Load<ModelAdapter<DocxReader>>(zip.Build());
+  ASSERT_EQ(reader->Stories()->Headers.Count(), 2);
+  EXPECT_EQ(reader->Stories()->Headers.Get(0), u"two");
+  EXPECT_EQ(reader->Stories()->Headers.Get(1), u"one");
 }
 
 // -------------------------------------------------------------- ZIP names
@@ -213,7 +213,7 @@ TEST(RepeatedWordDocumentStreams, TheFirstMainStreamIsReadOnce) {
     RenameEntries(file, copyName(u"WordDocuZ", i, u""), u"WordDocument");
     RenameEntries(file, copyName(u"\x05SummaryInformZ", i, u"n"), u"\x05SummaryInformation");
   }
-  auto reader = Load<DocReader>(file);
+  auto reader = Load<ModelAdapter<DocReader>>(file);
   const std::u16string text = reader->Lines().GetTextW();
   size_t first = text.find(u"main text");
   ASSERT_NE(first, std::u16string::npos);

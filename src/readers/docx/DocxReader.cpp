@@ -1,13 +1,12 @@
 #include "readers/docx/DocxReader.h"
 #include "core/Ascii.h"
-#include "core/Markup.h"
 #include "core/Numbers.h"
 
 #include "core/CaseFolding.h"
 #include "core/CodePage.h"
 #include "core/DateTime.h"
 #include "core/Exception.h"
-#include "core/Process.h"
+#include "core/Stream.h"
 #include "storage/CompoundFile.h"
 #include "xml/Entities.h"
 #include "xml/RawAttribute.h"
@@ -37,21 +36,6 @@ bool IsPassThrough(std::u16string_view name) {
          std::end(kPassThrough);
 }
 
-// "<font><b><i>" for a style whose name says Bold and Italic; "" for
-// others.  The closing form reverses the wrapping.
-std::u16string StyleMarkup(std::u16string_view style, bool closing) {
-  std::u16string markup;
-  bool bold = style.find(u"Bold") != std::u16string_view::npos;
-  bool italic = style.find(u"Italic") != std::u16string_view::npos;
-  if (bold)
-    markup += closing ? u"</b>" : u"<b>";
-  if (italic)
-    markup += closing ? u"</i>" : u"<i>";
-  if (!markup.empty())
-    markup = closing ? markup + u"</font>" : u"<font>" + markup;
-  return markup;
-}
-
 // The relationship identifier of a header or footer reference.
 std::u16string ReferenceId(const std::u16string& attributes) {
   return std::u16string(RawAttributeValue(attributes, u"r:id").value_or(u""));
@@ -65,58 +49,63 @@ std::u16string FoldedId(std::u16string id) {
   return id;
 }
 
+Inline Piece(InlineKind kind, Marks marks, std::u16string text = {}) {
+  Inline piece;
+  piece.kind = kind;
+  piece.marks = marks;
+  piece.text = std::move(text);
+  return piece;
+}
+
 int32_t IntegerOf(const std::u16string& text) {
   return StrToIntDef(WideToAnsi(text), 0);
 }
 
 } // namespace
 
-void DocxReader::LoadFromFile(const std::string& fileName) {
-  std::string bytes = ReadWholeFile(fileName);
-  if (!HasZipSignature(bytes))
-    RefuseNonPackage(CompoundFile::TryOpen(std::move(bytes)).get(), fileName);
-  MemoryStream stream(std::move(bytes));
-  ParseStream(stream);
+void DocxReader::Parse(std::string_view bytes) {
+  Doc().markup = kMarkup;
+  Summary();
+  // The main story is written only once the document part is read.
+  Doc().textRead = false;
+  FHeaderIds.clear();
+  FFooterIds.clear();
+  FHiddenRun = false;
+  ZipArchive zip(ResourceLimits());
+  zip.LoadFromBytes(PackageBytes(bytes));
+  if (ParseItems().Contains(ContentItem::Text))
+    ReadParts(zip);
+  if (ParseItems().Contains(ContentItem::Summary)) {
+    ReadPropertiesPart(zip, "docProps/core.xml");
+    ReadPropertiesPart(zip, "docProps/app.xml");
+  }
 }
 
-// A stream holds a package (a ZIP archive), or a compound file whose
-// "Package" stream holds one, as Office embeds a document in another.
-// Anything else is refused as a file would be, rather than read as an empty
-// archive.
-void DocxReader::LoadFromStream(Stream& stream) {
-  int64_t saved = stream.Position();
-  std::string data = stream.ReadRest();
-  if (HasZipSignature(data)) {
-    stream.SetPosition(saved);
-    LegacyReader::LoadFromStream(stream);
-    return;
-  }
+// A package (a ZIP archive), or, from standard input ("-") or a stream
+// without a name, a compound file whose "Package" stream holds one, as
+// Office embeds a document in another.  A named file must be the package
+// itself.  Anything else is refused, rather than read as an empty archive.
+std::string DocxReader::PackageBytes(std::string_view bytes) const {
+  if (HasZipSignature(bytes))
+    return std::string(bytes);
   auto storage =
-      CompoundFile::HasSignature(data) ? CompoundFile::TryOpen(std::move(data)) : nullptr;
-  if (storage) {
-    if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package")) {
-      ParseStream(*package);
-      return;
-    }
-  }
-  RefuseNonPackage(storage.get(), FileName());
+      CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpen(std::string(bytes)) : nullptr;
+  const bool fromStream = FileName().empty() || FileName() == "-";
+  if (storage && fromStream)
+    if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package"))
+      return package->ReadRest();
+  RefuseNonPackage(storage.get());
 }
 
-void DocxReader::RefuseNonPackage(const CompoundFile* storage, const std::string& name) {
+void DocxReader::RefuseNonPackage(const CompoundFile* storage) const {
   // Office keeps a password-protected package encrypted in a compound file.
   if (storage &&
       storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
     throw Exception("Could not read the password protected file");
-  throw Exception("File %s is not valid MS Word document", {name});
+  throw Exception("File %s is not valid MS Word document", {FileName()});
 }
 
-void DocxReader::ParseStream(Stream& stream) {
-  LegacyReader::ParseStream(stream);
-  FHeaderIds.Clear();
-  FFooterIds.Clear();
-  FParagraphTexts.assign(1, std::u16string());
-  ZipArchive zip(ResourceLimits());
-  zip.LoadFromStream(stream);
+void DocxReader::ReadParts(const ZipArchive& zip) {
   // A member is there when GetFileByName finds it: by its name or, as some
   // Windows zip tools write it, with "\" separators.
   auto hasMember = [&zip](std::string name) {
@@ -125,100 +114,92 @@ void DocxReader::ParseStream(Stream& stream) {
     std::replace(name.begin(), name.end(), '/', '\\');
     return zip.IndexOfFile(name) >= 0;
   };
-  if (ParseItems().Contains(ContentItem::Text)) {
-    if (hasMember("word/document.xml"))
-      ParseMember(zip, "word/document.xml", OutputLines());
-    else if (hasMember("word/document2.xml"))
-      ParseMember(zip, "word/document2.xml", OutputLines());
-    ParseMember(zip, "word/endnotes.xml", FStories.Endnotes);
-    ParseMember(zip, "word/footnotes.xml", FStories.Footnotes);
-    const Relationships relationships = ReadRelationships(zip);
-    ParseReferencedParts(zip, relationships, FHeaderIds, FStories.Headers);
-    ParseReferencedParts(zip, relationships, FFooterIds, FStories.Footers);
-  }
-  if (ParseItems().Contains(ContentItem::Summary)) {
-    ReadPropertiesPart(zip, "docProps/core.xml");
-    ReadPropertiesPart(zip, "docProps/app.xml");
+  if (hasMember("word/document.xml"))
+    ParseMember(zip, "word/document.xml", StoryKind::Main);
+  else if (hasMember("word/document2.xml"))
+    ParseMember(zip, "word/document2.xml", StoryKind::Main);
+  // The notes parts are stories even when the package has none (empty).
+  ParseMember(zip, "word/endnotes.xml", StoryKind::Endnotes);
+  ParseMember(zip, "word/footnotes.xml", StoryKind::Footnotes);
+  const Relationships relationships = ReadRelationships(zip);
+  ParseReferencedParts(zip, relationships, FHeaderIds, StoryKind::Headers);
+  ParseReferencedParts(zip, relationships, FFooterIds, StoryKind::Footers);
+}
+
+void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member, StoryKind kind) {
+  std::string bytes = zip.GetFileByName(member);
+  if (kind == StoryKind::Main) {
+    Doc().textRead = true;
+    ParseXmlPart(std::move(bytes), Doc().Main());
+  } else {
+    ParseXmlPart(std::move(bytes), Doc().AddStory(kind));
   }
 }
 
-void DocxReader::ParseMember(const ZipArchive& zip, const std::string& member, TextLines& list) {
-  MemoryStream stream(zip.GetFileByName(member));
-  ParseXmlPart(stream, list);
-}
-
-void DocxReader::ParseXmlPart(Stream& stream, TextLines& list) {
-  FTargetList = &list;
-  if (std::u16string header = GetHeaderText(); !header.empty())
-    AddText(std::move(header), list);
-  struct FooterOnExit {
-    DocxReader& reader;
-    TextLines& list;
-    ~FooterOnExit() {
-      // Also after a failure; one of its own (the output limit) must not
-      // leave a destructor.
-      try {
-        if (std::u16string footer = reader.GetFooterText(); !footer.empty())
-          reader.AddText(std::move(footer), list);
-      } catch (const Exception&) {
-      }
-    }
-  } footer{*this, list};
+void DocxReader::ParseXmlPart(std::string bytes, Story& story) {
+  FStory = &story;
+  FParagraphs.clear();
+  FTables.clear();
+  FTableRoles.clear();
+  FDeletions = FInsertions = 0;
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
-  engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
+  engine.OnTag = [this](XmlParser&, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
-                        bool& accept) { DoTag(sender, parent, name, value, attributes, accept); };
-  engine.OnAfterTag = [this](XmlParser& sender, XmlNode*& node, bool& cancel) {
-    DoAfterTag(sender, node, cancel);
+                        bool& accept) { DoTag(parent, name, value, attributes, accept); };
+  engine.OnAfterTag = [this](XmlParser& sender, XmlNode*& node, bool&) {
+    DoAfterTag(sender, node);
   };
-  engine.LoadFromStream(&stream);
+  MemoryStream stream(std::move(bytes));
+  try {
+    engine.LoadFromStream(&stream);
+  } catch (...) {
+    // What was read before the failure stays.
+    PlaceOpenTables();
+    throw;
+  }
+  // Elements the part never closed: their paragraphs are lost, their
+  // tables kept as far as they came.
+  PlaceOpenTables();
 }
 
-void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
-                       const std::u16string& value, const std::u16string& attributes,
-                       bool& accept) {
-  const OutputFormat formating = TextFormating();
-  const bool html = formating == OutputFormat::Html;
+void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u16string& value,
+                       const std::u16string& attributes, bool& accept) {
   auto parentIs = [&](std::string_view parentName) {
     return parent != nullptr && parent->Name == parentName;
   };
   if (name == u"w:p") {
-    // A paragraph inside another one (text-box content) has a text of its
-    // own; the outer one keeps what it gathered.
-    FParagraphTexts.push_back(html ? u"<p>" : u"");
+    FParagraphs.emplace_back();
   } else if (name == u"w:t" || name == u"m:t" || name == u"w:delText") {
     accept = false;
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
-      ParagraphText() += EscapeText(formating, text);
+      AddText(std::move(text));
     }
-  } else if (name == u"w:pStyle" || name == u"w:rFonts") {
-    accept = formating != OutputFormat::PlainText;
+  } else if (name == u"w:pStyle") {
+    // kept for the style's name in a "w:val" element
   } else if (name == u"w:val" && parentIs("w:pStyle")) {
-    if (html)
-      ParagraphText() += StyleMarkup(value, false);
+    if (!FParagraphs.empty() && FParagraphs.back().style.empty())
+      FParagraphs.back().style = value;
   } else if (name == u"w:r") {
     FHiddenRun = false;
   } else if (name == u"w:vanish") {
     accept = false;
     FHiddenRun = true;
   } else if (name == u"w:del") {
-    ParagraphText() += html ? u"<s>" : u"-";
+    StartRevision(kDeleted);
   } else if (name == u"w:ins") {
-    ParagraphText() += html ? u"<u>" : u"+";
+    StartRevision(kInserted);
   } else if (name == u"w:tbl" || name == u"w:tr" || name == u"w:tc") {
-    if (html)
-      AddText(name == u"w:tbl"  ? u"<table border=\"1\">"
-              : name == u"w:tr" ? u"  <tr>"
-                                : u"    <td>",
-              *FTargetList);
+    StartTableElement(name);
   } else if (name == u"w:headerReference" || name == u"w:footerReference") {
     std::u16string id = ReferenceId(attributes);
     if (!id.empty())
-      (name == u"w:headerReference" ? FHeaderIds : FFooterIds).Add(std::move(id));
+      (name == u"w:headerReference" ? FHeaderIds : FFooterIds).push_back(std::move(id));
   } else if (name == u"w:rPr") {
+    // Run properties say what is hidden (and mark inserted or deleted
+    // paragraph marks): of no use when hidden text is shown anyway.
     accept = !ParseItems().Contains(ContentItem::HiddenText);
   } else if (IsPassThrough(name)) {
     // kept
@@ -232,44 +213,132 @@ void DocxReader::DoTag(XmlParser&, XmlNode* parent, const std::u16string& name,
   }
 }
 
-void DocxReader::DoAfterTag(XmlParser& sender, XmlNode*& node, bool&) {
-  const OutputFormat formating = TextFormating();
-  const bool html = formating == OutputFormat::Html;
+void DocxReader::DoAfterTag(XmlParser& sender, XmlNode*& node) {
   const std::string& name = node->Name;
   if (name == "w:tab") {
+    // A tab stop of the paragraph's properties is no tab character.
     if (node->Parent == nullptr || node->Parent->Name != "w:tabs")
-      ParagraphText() += formating == OutputFormat::Rtf ? u"\\tab " : html ? u"&#9;" : u"\t";
+      AddPiece(Piece(InlineKind::Tab, RunMarks()));
     sender.FreeItem(node);
   } else if (name == "w:br") {
-    ParagraphText() += formating == OutputFormat::Rtf ? u"\r\n\\par " : html ? u"<br/>" : u"\r\n";
+    AddPiece(Piece(InlineKind::LineBreak, RunMarks()));
     sender.FreeItem(node);
-  } else if (name == "w:del" || name == "w:ins") {
-    if (html)
-      ParagraphText() += name == "w:del" ? u"</s>" : u"</u>";
+  } else if (name == "w:del") {
+    EndRevision(kDeleted);
+  } else if (name == "w:ins") {
+    EndRevision(kInserted);
   } else if (name == "w:tbl" || name == "w:tr" || name == "w:tc") {
-    if (html)
-      AddText(name == "w:tbl"  ? u"</table>"
-              : name == "w:tr" ? u"  </tr>"
-                               : u"    </td>",
-              *FTargetList);
+    EndTableElement();
   } else if (name == "w:p") {
-    if (formating != OutputFormat::PlainText)
-      if (XmlNode* style = sender.FindItem(node, "w:pStyle"))
-        if (XmlNode* val = sender.FindItem(style, "w:val"); val && html)
-          ParagraphText() += StyleMarkup(val->GetValue(), true);
-    if (html)
-      ParagraphText() += u"</p>";
-    FlushParagraph();
+    FinishParagraph();
     sender.FreeItem(node);
   }
 }
 
-void DocxReader::FlushParagraph() {
-  AddText(std::move(ParagraphText()), *FTargetList);
-  if (FParagraphTexts.size() > 1)
-    FParagraphTexts.pop_back();
+Marks DocxReader::RunMarks() const {
+  Marks marks = 0;
+  if (FDeletions > 0)
+    marks |= kDeleted;
+  if (FInsertions > 0)
+    marks |= kInserted;
+  return marks;
+}
+
+// Text outside any paragraph belongs nowhere and is dropped.
+void DocxReader::AddPiece(Inline piece) {
+  if (!FParagraphs.empty())
+    FParagraphs.back().content.push_back(std::move(piece));
+}
+
+void DocxReader::AddText(std::u16string text) {
+  if (!text.empty())
+    AddPiece(Piece(InlineKind::Text, RunMarks(), std::move(text)));
+}
+
+void DocxReader::StartRevision(Mark mark) {
+  (mark == kDeleted ? FDeletions : FInsertions)++;
+  AddPiece(Piece(InlineKind::RevisionStart, mark));
+}
+
+void DocxReader::EndRevision(Mark mark) {
+  int& open = mark == kDeleted ? FDeletions : FInsertions;
+  if (open > 0)
+    --open;
+  AddPiece(Piece(InlineKind::RevisionEnd, mark));
+}
+
+// A row opens in a table between its rows, a cell in an open row between
+// its cells; a row or cell anywhere else gives no table structure.
+void DocxReader::StartTableElement(std::u16string_view name) {
+  TableRole role = TableRole::None;
+  if (name == u"w:tbl") {
+    FTables.emplace_back().block.kind = BlockKind::Table;
+    role = TableRole::Table;
+  } else if (!FTables.empty()) {
+    OpenTable& table = FTables.back();
+    if (name == u"w:tr" && !table.rowOpen) {
+      table.block.rows.emplace_back();
+      table.rowOpen = true;
+      role = TableRole::Row;
+    } else if (name == u"w:tc" && table.rowOpen && !table.cellOpen) {
+      table.block.rows.back().cells.emplace_back();
+      table.cellOpen = true;
+      role = TableRole::Cell;
+    }
+  }
+  FTableRoles.push_back(role);
+}
+
+void DocxReader::EndTableElement() {
+  if (FTableRoles.empty())
+    return;
+  const TableRole role = FTableRoles.back();
+  FTableRoles.pop_back();
+  switch (role) {
+  case TableRole::Table: {
+    Block table = std::move(FTables.back().block);
+    FTables.pop_back();
+    PlaceBlock(std::move(table));
+    break;
+  }
+  case TableRole::Row: FTables.back().rowOpen = false; break;
+  case TableRole::Cell: FTables.back().cellOpen = false; break;
+  case TableRole::None: break;
+  }
+}
+
+void DocxReader::FinishParagraph() {
+  if (FParagraphs.empty())
+    return;
+  Block paragraph = std::move(FParagraphs.back());
+  FParagraphs.pop_back();
+  PlaceBlock(std::move(paragraph));
+}
+
+void DocxReader::PlaceBlock(Block block, bool counted) {
+  // The innermost open cell; a block inside a table but outside its cells
+  // goes where the table itself will.
+  for (auto table = FTables.rbegin(); table != FTables.rend(); ++table) {
+    if (table->cellOpen) {
+      table->block.rows.back().cells.back().blocks.push_back(std::move(block));
+      return;
+    }
+  }
+  if (counted)
+    AddBlock(*FStory, std::move(block));
   else
-    FParagraphTexts.back().clear();
+    FStory->blocks.push_back(std::move(block));
+}
+
+void DocxReader::PlaceOpenTables() {
+  FParagraphs.clear();
+  FTableRoles.clear();
+  while (!FTables.empty()) {
+    OpenTable table = std::move(FTables.back());
+    FTables.pop_back();
+    table.block.ending = table.cellOpen ? kCellOpen : table.rowOpen ? kRowOpen : kTableOpen;
+    PlaceBlock(std::move(table.block), false);
+  }
 }
 
 // The document's relationships, read once: folded identifier to target
@@ -303,15 +372,16 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) c
 // The parts that header or footer references name, in the order of their
 // first reference; a part named again is not read again.
 void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships& relationships,
-                                      const TextLines& ids, TextLines& list) {
+                                      const std::vector<std::u16string>& ids, StoryKind kind) {
   std::set<std::string> parsed; // member names, ASCII letters folded
-  for (int i = 0, count = ids.Count(); i < count; ++i) {
-    auto found = relationships.find(FoldedId(ids.Get(i)));
+  // The references that the parts read here add are not followed.
+  for (size_t i = 0, count = ids.size(); i < count; ++i) {
+    auto found = relationships.find(FoldedId(ids[i]));
     std::string member = found == relationships.end() ? "word/" : found->second;
     std::string key = AsciiLowerCase(member);
     std::replace(key.begin(), key.end(), '\\', '/'); // "\\" finds the same member
     if (parsed.insert(std::move(key)).second)
-      ParseMember(zip, member, list);
+      ParseMember(zip, member, kind);
   }
 }
 

@@ -5,7 +5,6 @@
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
-#include "core/Process.h"
 #include "core/Stream.h"
 #include "storage/CompoundFile.h"
 #include "vba/VbaListing.h"
@@ -42,18 +41,7 @@ bool In(int value, std::initializer_list<int> set) {
 
 } // namespace
 
-// ------------------------------------------------------ WordReaderBase
-
-// ------------------------------------------------------------ DocReader
-
-void DocReader::Clear() {
-  WordReaderBase::Clear();
-  FSegments.clear();
-  FField.clear();
-  FFieldPieces = 0;
-}
-
-bool DocReader::IsEncrypted() {
+bool DocReader::IsEncrypted() const {
   return (Fib16(kFlags) & kFlagEncrypted) != 0;
 }
 
@@ -66,36 +54,23 @@ uint32_t DocReader::Fib32(size_t offset) const {
   return Fib16(offset) | static_cast<uint32_t>(Fib16(offset + 2)) << 16;
 }
 
-void DocReader::LoadFromFile(const std::string& fileName) {
-  std::string bytes = ReadWholeFile(fileName);
-  Clear();
+// A compound file, or the main stream on its own (it starts with one of
+// the magic numbers).
+void DocReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::Word;
+  Summary();
   FCodePage = -1;
   FPropertySetCodePage = 0;
   FFib.fill(0);
-  if (CompoundFile::HasSignature(bytes)) {
-    WalkStorage(CompoundFile(std::move(bytes)));
+  FDocVersion = 0;
+  FSegments.clear();
+  std::string data(bytes);
+  if (CompoundFile::HasSignature(data)) {
+    WalkStorage(CompoundFile(std::move(data)));
     return;
   }
-  if (bytes.size() < 4 || !IsMagicNumber(ByteReader::Get16(bytes, 0)))
-    throw Exception("File %s is not valid MS Word document", {fileName});
-  ParseMainStream(bytes, nullptr);
-}
-
-void DocReader::ParseStream(Stream& stream) {
-  LegacyReader::ParseStream(stream);
-  FCodePage = -1;
-  FPropertySetCodePage = 0;
-  FFib.fill(0);
-  int64_t saved = stream.Position();
-  std::string data = stream.ReadRest();
-  if (CompoundFile::HasSignature(data)) {
-    if (auto storage = CompoundFile::TryOpen(std::move(data))) {
-      WalkStorage(*storage);
-      return;
-    }
-    stream.SetPosition(saved); // not a compound file after all
-    data = stream.ReadRest();
-  }
+  if (data.size() < 4 || !IsMagicNumber(ByteReader::Get16(data, 0)))
+    throw Exception("File %s is not valid MS Word document", {FileName()});
   ParseMainStream(data, nullptr);
 }
 
@@ -126,22 +101,27 @@ void DocReader::WalkStorage(const CompoundFile& storage) {
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
     FPropertySetCodePage = PropertySetCodePage(summary->Data());
   WalkElements(storage);
-  // The macros come after the text, which starts by clearing every list,
-  // whatever the order of the storage's elements.
+  // The macros come after the text, whatever the order of the storage's
+  // elements.
   if (ParseItems().Contains(ContentItem::Macros))
     ListMacros(storage);
 }
 
 void DocReader::ListMacros(const CompoundFile& storage) {
-  FStories.Macros.Clear();
   std::optional<uint32_t> macros =
       storage.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
   if (!macros)
     return;
   // A damaged project ends the listing where the damage starts; it never
-  // ends the conversion.
-  for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros)))
-    FStories.Macros.Add(std::move(entry));
+  // ends the conversion.  Each entry of the listing is a block of its own.
+  Story& story = Doc().AddStory(StoryKind::Macros);
+  for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros))) {
+    Block block;
+    block.kind = BlockKind::Preformatted;
+    Inline& text = block.content.emplace_back();
+    text.text = std::move(entry);
+    AddBlock(story, std::move(block));
+  }
 }
 
 void DocReader::WalkElements(const CompoundFile& storage) {
@@ -309,7 +289,7 @@ bool DocReader::ReadPropertySet(const std::string& data, bool documentSummary) {
         std::string text(bytes);
         // Without a code page of its own the set's strings are 8-bit text.
         int textCodePage =
-            codePage != 0 && IsSupportedCodePage(codePage) ? codePage : LegacyTextCodePage();
+            codePage != 0 && IsSupportedCodePage(codePage) ? codePage : TextCodePage();
         if (textCodePage != SystemCodePage()) {
           std::u16string wide = AnsiToWide(text, textCodePage);
           text = WideToAnsi(wide.substr(0, wide.find(u'\0')));

@@ -6,34 +6,40 @@
 // the version, the text's place and the piece table's place; the piece
 // table (in the table stream) lists where each run of characters lies in
 // the main stream, 8 or 16 bits per character.  The text keeps Word's
-// control characters until AddText turns them into line breaks and reduces
-// fields to their results.
+// control characters, which StoryBlocks (DocFields.cpp) turns into
+// paragraphs, breaks, cell ends and fields.
 #pragma once
 
-#include "readers/common/WordReaderBase.h"
+#include "readers/common/DocumentReader.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scrivlet {
 
 class CompoundFile;
+class DocReader;
 
-using DefaultLanguageEvent = std::function<void(LegacyReader& sender, uint16_t& docLang)>;
+using DefaultLanguageEvent = std::function<void(DocReader& sender, uint16_t& docLang)>;
 
-class DocReader : public WordReaderBase {
+// The blocks of a story's text: a paragraph block for each paragraph mark
+// (Block::ending kWordParagraphMark) and for the text after the last one, a
+// CellEnd block for each cell end (value 0) and row end (value 1), and in
+// the paragraphs tabs, line and column breaks and fields (Document.h).
+// With convert false the text stands as it is, in one preformatted block.
+std::vector<Block> StoryBlocks(std::u16string_view text, bool convert);
+
+// Block::ending of a paragraph that a paragraph mark ends (Word's own code).
+constexpr uint8_t kWordParagraphMark = 13;
+
+class DocReader : public DocumentReader {
 public:
-  const char* ClassName() const override { return "DocReader"; }
-
-  void Clear() override;
-  // Converts Word's control characters and fields for the formatting.
-  void AddText(std::u16string text, TextLines& list) override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override;
-  bool IsEncrypted() override;
+  static constexpr MarkupConvention kMarkup = MarkupConvention::Word;
+  bool IsEncrypted() const override;
 
   // 2, 5, 6, 7, 8, or 0 (nFib 103), as the FIB tells.
   int32_t DocVersion() const { return FDocVersion; }
@@ -59,9 +65,10 @@ private:
     uint32_t Length() const { return cpEnd - cpStart; }
   };
 
+  void Parse(std::string_view bytes) override;
   void WalkStorage(const CompoundFile& storage);
   void WalkElements(const CompoundFile& storage);
-  // Fills the macro list from the VBA project in the "Macros" storage.
+  // Fills the macro story from the VBA project in the "Macros" storage.
   void ListMacros(const CompoundFile& storage);
   void ParseMainStream(const std::string& main, const CompoundFile* storage);
   void ReadFib(const std::string& main);
@@ -72,21 +79,17 @@ private:
   std::u16string DecodeRange(const std::string& main, uint32_t cpStart, uint32_t cpEnd) const;
   void ReadText(const std::string& main, const std::string* table);
   void ReadStories(const std::string& main);
+  // Adds the blocks of a story's text; a story that passes the output
+  // limit is left out whole.
+  void AddStoryText(Story& story, std::u16string_view text);
   uint16_t Fib16(size_t offset) const;
   uint32_t Fib32(size_t offset) const;
-
-  // Field conversion (AddText).
-  std::u16string ConvertCharacter(char16_t c, char16_t next, bool& nextIsLineFeed);
-  std::u16string FieldEndResult();
-  void FlushField(std::u16string& out);
 
   std::array<uint8_t, 738> FFib{};
   int32_t FDocVersion = 0;
   int FCodePage = -1; // computed once per document
   int FPropertySetCodePage = 0;
   std::vector<Segment> FSegments;
-  std::u16string FField;    // the open field's text, empty when none
-  int32_t FFieldPieces = 0; // non-empty pieces appended to it
 };
 
 } // namespace scrivlet

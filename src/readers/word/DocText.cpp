@@ -3,6 +3,7 @@
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "readers/word/DocReader.h"
 
 #include <algorithm>
@@ -19,10 +20,11 @@ constexpr uint8_t kClxPropertyModifiers = 1, kClxPieceTable = 2;
 constexpr size_t kPieceDescriptorSize = 8;
 
 // The stories after the main text, in the order of their character
-// positions, with the list each one goes to (nullptr: skipped).
-struct Story {
+// positions: where the FIB keeps the length of each, and its kind (Main:
+// skipped).
+struct StoryPlace {
   size_t countOffset;
-  TextLines* list;
+  StoryKind kind;
 };
 
 } // namespace
@@ -145,7 +147,7 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
           text[at + i / 2] = static_cast<char16_t>(ByteReader::Get16(bytes, i));
       } else {
-        text += AnsiToWide(bytes, piece.codePage ? piece.codePage : LegacyTextCodePage());
+        text += AnsiToWide(bytes, piece.codePage ? piece.codePage : TextCodePage());
       }
     }
     cp += piece.Length();
@@ -156,7 +158,7 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
 }
 
 void DocReader::ReadText(const std::string& main, const std::string* table) {
-  Clear();
+  FSegments.clear();
   if (FDocVersion == 0 || FDocVersion == 2) {
     // Word 2 and its kin: the bytes from fcMin to fcMac in the system code
     // page, without a piece table.
@@ -173,34 +175,47 @@ void DocReader::ReadText(const std::string& main, const std::string* table) {
   uint32_t total = 0;
   for (const Segment& piece : FSegments)
     total += piece.Length();
-  if (!FTextLimited)
-    AddText(DecodeRange(main, 0, total), OutputLines());
-  OutputLines().Insert(0, GetHeaderText());
-  OutputLines().Add(GetFooterText());
+  AddStoryText(Doc().Main(), DecodeRange(main, 0, total));
+}
+
+void DocReader::AddStoryText(Story& story, std::u16string_view text) {
+  std::vector<Block> blocks = StoryBlocks(text, ConvertSysCharacters());
+  try {
+    for (Block& block : blocks)
+      AddBlock(story, std::move(block));
+  } catch (const LimitExceeded&) {
+    // As when the story's text was one entry of its output list: the
+    // entry is there whole or not at all.
+    if (&story == &Doc().Main())
+      story.blocks.clear();
+    else
+      Doc().stories.pop_back();
+    throw;
+  }
 }
 
 // The stories follow the main text in the document's character positions:
-// footnotes, headers, macros, annotations, endnotes, text boxes and header
-// text boxes, each after the one before.
+// footnotes, headers, macros (not read from there), annotations, endnotes,
+// text boxes and header text boxes, each after the one before.
 void DocReader::ReadStories(const std::string& main) {
-  const Story stories[] = {
-      {80, &FStories.Footnotes}, {84, &FStories.Headers},  {88, nullptr},
-      {92, &FStories.Comments},  {96, &FStories.Endnotes}, {100, &FStories.TextBoxes},
-      {104, &FStories.TextBoxes}};
+  const StoryPlace stories[] = {{80, StoryKind::Footnotes}, {84, StoryKind::Headers},
+                                {88, StoryKind::Main},      {92, StoryKind::Comments},
+                                {96, StoryKind::Endnotes},  {100, StoryKind::TextBoxes},
+                                {104, StoryKind::TextBoxes}};
   uint32_t textEnd = 0;
   for (const Segment& piece : FSegments)
     textEnd += piece.Length();
   int32_t ccpText = static_cast<int32_t>(Fib32(kCcpText));
   uint64_t cp = ccpText > 0 ? static_cast<uint32_t>(ccpText) : Fib32(kFcMac) - Fib32(kFcMin);
-  for (const Story& story : stories) {
-    int32_t count = static_cast<int32_t>(Fib32(story.countOffset));
+  for (const StoryPlace& place : stories) {
+    int32_t count = static_cast<int32_t>(Fib32(place.countOffset));
     if (count <= 0)
       continue;
     uint64_t end = cp + static_cast<uint32_t>(count);
-    if (story.list != nullptr && cp < textEnd)
-      AddText(DecodeRange(main, static_cast<uint32_t>(cp),
-                          static_cast<uint32_t>(std::min<uint64_t>(end, textEnd))),
-              *story.list);
+    if (place.kind != StoryKind::Main && cp < textEnd)
+      AddStoryText(Doc().AddStory(place.kind),
+                   DecodeRange(main, static_cast<uint32_t>(cp),
+                               static_cast<uint32_t>(std::min<uint64_t>(end, textEnd))));
     cp = end;
   }
 }

@@ -2,6 +2,8 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "document/Document.h"
+#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
@@ -40,10 +42,10 @@ std::vector<std::u16string> Lines(const TextLines& list) {
   return lines;
 }
 
-std::unique_ptr<DocxReader> Load(const std::string& package,
-                                 OutputFormat formating = OutputFormat::PlainText,
-                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<DocxReader>();
+std::unique_ptr<ModelAdapter<DocxReader>>
+Load(const std::string& package, OutputFormat formating = OutputFormat::PlainText,
+     ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+  auto reader = std::make_unique<ModelAdapter<DocxReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(package);
@@ -115,6 +117,86 @@ TEST(WordXBody, TablesInHtml) {
   EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"one", u"two"}));
 }
 
+// A part that ends inside a table (cut short, or its reading failed) had
+// the entries that open the table, its last row and its last cell, but none
+// of those that close them.
+TEST(WordXBody, TablesNestedAndLeftOpen) {
+  std::string cell = "<w:tc><w:p>" + WRun("in") + "</w:p></w:tc>";
+  std::string nested = "<w:tbl><w:tr><w:tc><w:tbl><w:tr>" + cell + "</w:tr></w:tbl><w:p>" +
+                       WRun("after") + "</w:p></w:tc></w:tr></w:tbl>";
+  L html = Lines(Load(Package(nested), OutputFormat::Html)->Lines());
+  EXPECT_EQ(L(html.begin() + 1, html.end() - 1),
+            (L{u"<table border=\"1\">", u"  <tr>", u"    <td>", u"<table border=\"1\">", u"  <tr>",
+               u"    <td>", u"<p>in</p>", u"    </td>", u"  </tr>", u"</table>", u"<p>after</p>",
+               u"    </td>", u"  </tr>", u"</table>"}));
+  L rtf = Lines(Load(Package(nested), OutputFormat::Rtf)->Lines());
+  EXPECT_EQ(L(rtf.begin() + 1, rtf.end()), (L{u"in", u"after", u"\r\n}"}));
+
+  auto cut = [](const std::string& body) {
+    test::ZipBuilder zip;
+    zip.Add("word/document.xml", kDeclaration + "<w:document><w:body>" + body);
+    L html = Lines(Load(zip.Build(), OutputFormat::Html)->Lines());
+    return L(html.begin() + 1, html.end() - 1);
+  };
+  EXPECT_EQ(cut("<w:tbl><w:tr>" + cell + cell + "<w:tc><w:p>" + WRun("open")),
+            (L{u"<table border=\"1\">", u"  <tr>", u"    <td>", u"<p>in</p>", u"    </td>",
+               u"    <td>", u"<p>in</p>", u"    </td>", u"    <td>"}));
+  EXPECT_EQ(cut("<w:tbl><w:tr>" + cell + "</w:tr><w:tr>" + cell),
+            (L{u"<table border=\"1\">", u"  <tr>", u"    <td>", u"<p>in</p>", u"    </td>",
+               u"  </tr>", u"  <tr>", u"    <td>", u"<p>in</p>", u"    </td>"}));
+  EXPECT_EQ(
+      cut("<w:tbl><w:tr>" + cell + "</w:tr>"),
+      (L{u"<table border=\"1\">", u"  <tr>", u"    <td>", u"<p>in</p>", u"    </td>", u"  </tr>"}));
+}
+
+// The model: a table's rows and cells hold its paragraphs; the marks of a
+// tracked change and of shown hidden text are on the text they hold.
+TEST(WordXModel, TablesRevisionsAndStyles) {
+  std::string body = "<w:tbl><w:tr><w:tc><w:p>" + WRun("a") + "</w:p></w:tc><w:tc><w:p>" +
+                     WRun("b") + "</w:p></w:tc></w:tr></w:tbl><w:p><w:pPr><w:pStyle><w:val>" +
+                     "Bold</w:val></w:pStyle><w:rPr><w:ins/></w:rPr></w:pPr><w:del>" +
+                     WRun("gone") + "</w:del>" + WRun("shy", "<w:rPr><w:vanish/></w:rPr>") +
+                     "</w:p>";
+  DocxReader reader;
+  Document document;
+  ReaderOptions options;
+  options.items.Include(ContentItem::HiddenText);
+  reader.Read(Package(body), "x.docx", options, document);
+  ASSERT_EQ(document.Main().blocks.size(), 2u);
+  const Block& table = document.Main().blocks[0];
+  ASSERT_EQ(table.kind, BlockKind::Table);
+  ASSERT_EQ(table.rows.size(), 1u);
+  ASSERT_EQ(table.rows[0].cells.size(), 2u);
+  EXPECT_EQ(table.rows[0].cells[1].blocks.at(0).Text(), u"b");
+  const Block& paragraph = document.Main().blocks[1];
+  EXPECT_EQ(paragraph.style, u"Bold");
+  EXPECT_EQ(paragraph.Text(), u"goneshy");
+  // Shown hidden text leaves the run properties unread: no inserted
+  // paragraph mark.
+  ASSERT_EQ(paragraph.content.size(), 4u);
+  EXPECT_EQ(paragraph.content[0].kind, InlineKind::RevisionStart);
+  EXPECT_EQ(paragraph.content[1].marks, kDeleted);
+  EXPECT_EQ(paragraph.content[3].marks, 0);
+
+  Document hiding;
+  options.items.Exclude(ContentItem::HiddenText);
+  reader.Read(Package(body), "x.docx", options, hiding);
+  EXPECT_EQ(hiding.Main().blocks[1].Text(), u"gone");
+  EXPECT_EQ(hiding.Main().blocks[1].content.front().marks, kInserted);
+}
+
+TEST(WordXBody, InsertedAndDeletedParagraphMarks) {
+  std::string body = "<w:p><w:pPr><w:rPr><w:ins w:id=\"1\"/></w:rPr></w:pPr>" + WRun("new") +
+                     "</w:p><w:p><w:pPr><w:rPr><w:del w:id=\"2\"/></w:rPr></w:pPr>" + WRun("old") +
+                     "</w:p>";
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"+new", u"-old"}));
+  EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1), u"<p><u></u>new</p>");
+  EXPECT_EQ(Lines(Load(Package(body), OutputFormat::PlainText,
+                       {ContentItem::Text, ContentItem::HiddenText})
+                      ->Lines()),
+            (L{u"new", u"old"}));
+}
+
 TEST(WordXBody, TextBoxInsideAParagraphKeepsTheOuterText) {
   std::string body = "<w:p>" + WRun("before ") +
                      "<w:r><mc:AlternateContent><mc:Choice><w:drawing><wp:anchor><a:graphic>"
@@ -168,18 +250,54 @@ TEST(WordXStories, HeadersFootersAndNotes) {
                                     {"word/footer1.xml", footer},
                                     {"word/footnotes.xml", notes}}));
   EXPECT_EQ(Lines(reader->Lines()), L{u"section one"});
-  EXPECT_EQ(Lines(reader->Headers()), L{u"Page head"});
-  EXPECT_EQ(Lines(reader->Footnotes()), L{u"A note"});
+  EXPECT_EQ(Lines(reader->Stories()->Headers), L{u"Page head"});
+  EXPECT_EQ(Lines(reader->Stories()->Footnotes), L{u"A note"});
   // "/word/../word/footer1.xml" is no member name: nothing.
-  EXPECT_EQ(reader->Footers().Count(), 0);
+  EXPECT_EQ(reader->Stories()->Footers.Count(), 0);
 
   // A reference quoted with single quotes, with blanks around "=".
   std::string singleQuoted =
-      "<w:p><w:pPr><w:sectPr><w:headerReference r:id = 'rId7'/></w:sectPr></w:pPr>" +
-      WRun("text") + "</w:p>";
+      "<w:p><w:pPr><w:sectPr><w:headerReference r:id = 'rId7'/></w:sectPr></w:pPr>" + WRun("text") +
+      "</w:p>";
   auto quoted = Load(Package(
       singleQuoted, {{"word/_rels/document.xml.rels", rels}, {"word/header1.xml", header}}));
-  EXPECT_EQ(Lines(quoted->Headers()), L{u"Page head"});
+  EXPECT_EQ(Lines(quoted->Stories()->Headers), L{u"Page head"});
+}
+
+// Every part read is framed by the prologue and epilogue where the format
+// has them; the notes parts even when the package has none, the main list
+// only when there is a document part.
+TEST(WordXStories, EachPartFramedInItsList) {
+  std::string rels = kDeclaration +
+                     "<Relationships><Relationship Id=\"h1\" Target=\"header1.xml\"/>"
+                     "<Relationship Id=\"h2\" Target=\"header2.xml\"/></Relationships>";
+  std::string body = "<w:p><w:pPr><w:sectPr><w:headerReference r:id=\"h1\"/>"
+                     "<w:headerReference r:id=\"h2\"/></w:sectPr></w:pPr>" +
+                     WRun("text") + "</w:p>";
+  auto header = [](const std::string& text) {
+    return kDeclaration + "<w:hdr><w:p>" + WRun(text) + "</w:p></w:hdr>";
+  };
+  std::string package = Package(body, {{"word/_rels/document.xml.rels", rels},
+                                       {"word/header1.xml", header("one")},
+                                       {"word/header2.xml", header("two")}});
+  auto rtf = Load(package, OutputFormat::Rtf);
+  const std::u16string prologue = rtf->Lines().Get(0);
+  EXPECT_EQ(Lines(rtf->Lines()), (L{prologue, u"text", u"\r\n}"}));
+  EXPECT_EQ(Lines(rtf->Stories()->Headers),
+            (L{prologue, u"one", u"\r\n}", prologue, u"two", u"\r\n}"}));
+  EXPECT_EQ(Lines(rtf->Stories()->Endnotes), (L{prologue, u"\r\n}"}));
+  EXPECT_EQ(Lines(rtf->Stories()->Footers), L{});
+  auto plain = Load(package);
+  EXPECT_EQ(Lines(plain->Stories()->Headers), (L{u"one", u"two"}));
+  EXPECT_EQ(plain->Stories()->Endnotes.Count(), 0);
+
+  test::ZipBuilder noBody;
+  noBody.Add("word/footnotes.xml", kDeclaration + "<w:footnotes><w:footnote><w:p>" + WRun("note") +
+                                       "</w:p></w:footnote></w:footnotes>");
+  auto html = Load(noBody.Build(), OutputFormat::Html);
+  EXPECT_EQ(html->Lines().Count(), 0);
+  ASSERT_EQ(html->Stories()->Footnotes.Count(), 3);
+  EXPECT_EQ(html->Stories()->Footnotes.Get(1), u"<p>note</p>");
 }
 
 TEST(WordXSummary, PropertiesParts) {
@@ -213,8 +331,9 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   test::CompoundFileBuilder encrypted;
   encrypted.AddStream(u"EncryptedPackage", std::string(100, 'x'));
   encrypted.AddStream(u"EncryptionInfo", "info");
-  DocxReader reader;
+  ModelAdapter<DocxReader> reader;
   auto failure = [&](const std::string& path) {
+    reader.SetFileName(path); // as the front ends name the file
     try {
       reader.LoadFromFile(path);
     } catch (const Exception& e) {
@@ -239,7 +358,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
 // file are, instead of reading as an empty document.
 TEST(WordXFiles, StreamsThatHoldNoPackageAreRefused) {
   auto failure = [](const std::string& bytes) {
-    DocxReader reader;
+    ModelAdapter<DocxReader> reader;
     reader.SetFileName("-");
     MemoryStream stream(bytes);
     try {
@@ -259,6 +378,31 @@ TEST(WordXFiles, StreamsThatHoldNoPackageAreRefused) {
   EXPECT_EQ(failure(other.Build()), "File - is not valid MS Word document");
 }
 
+// A compound file's "Package" stream is read from standard input (or a
+// stream without a name), never from a named file.
+TEST(WordXFiles, WrappedPackageOnlyFromStandardInput) {
+  test::CompoundFileBuilder wrapped;
+  wrapped.AddStream(u"Package", Package("<w:p>" + WRun("wrapped") + "</w:p>"));
+  const std::string bytes = wrapped.Build();
+  ModelAdapter<DocxReader> fromInput;
+  fromInput.SetFileName("-");
+  MemoryStream stream(bytes);
+  fromInput.LoadFromStream(stream);
+  EXPECT_EQ(Lines(fromInput.Lines()), L{u"wrapped"});
+
+  test::TempDir dir;
+  const std::string path = dir.Write("wrapped.docx", bytes);
+  ModelAdapter<DocxReader> fromFile;
+  fromFile.SetFileName(path);
+  try {
+    fromFile.LoadFromFile(path);
+    ADD_FAILURE() << "read";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "File " + path + " is not valid MS Word document");
+  }
+  EXPECT_EQ(fromFile.Lines().Count(), 0);
+}
+
 TEST(WordXFiles, DamagedMembers) {
   test::ZipBuilder zip;
   zip.members.push_back({"word/document.xml", DocumentXml("<w:p/>"), 8, false, 5});
@@ -276,14 +420,14 @@ TEST(WordXCorpus, RealDocumentsConvert) {
     std::string name = entry.path().filename().string();
     if (entry.path().extension() != ".docx")
       continue; // the folder also holds reference texts
-    DocxReader reader;
+    ModelAdapter<DocxReader> reader;
     try {
       reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file") << name;
     }
   }
-  DocxReader greek;
+  ModelAdapter<DocxReader> greek;
   greek.LoadFromFile((dir / "cos_greek_alphabet.docx").string());
   EXPECT_NE(greek.Lines().GetTextW().find(u"\u0391\u03b1 Alpha"), std::u16string::npos);
 }

@@ -2,25 +2,31 @@
 // column break reads as a line break, a non-breaking hyphen as "-", and the
 // other codes below 32 give no raw control bytes in the text.
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
+#include "support/WordBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <utility>
-#include <vector>
 
 namespace scrivlet {
 namespace {
 
+using Reader = ModelAdapter<DocReader>;
+
+// The text entry of a document whose text (one 16-bit piece) is text.
 std::u16string Convert(std::u16string text, OutputFormat formating = OutputFormat::PlainText,
-                       DocReader* with = nullptr) {
-  DocReader own;
-  DocReader& reader = with ? *with : own;
+                       Reader* with = nullptr) {
+  Reader own;
+  Reader& reader = with ? *with : own;
   reader.SetTextFormating(formating);
-  TextLines list;
-  reader.AddText(std::move(text), list);
-  return list.Get(0);
+  test::WordBuilder b;
+  b.pieces = {{std::move(text), false}};
+  MemoryStream stream(b.Build());
+  reader.LoadFromStream(stream);
+  return reader.Lines().Get(1);
 }
 
 TEST(DocControlCharacters, ColumnBreakIsALineBreak) {
@@ -49,26 +55,13 @@ TEST(DocControlCharacters, OtherCodesBelow32AreDropped) {
     EXPECT_TRUE(c >= 32 || c == u'\r' || c == u'\n') << int(c);
 }
 
-TEST(DocControlCharacters, OfferedWithoutAKindOfTheirOwn) {
-  DocReader reader;
-  std::vector<std::pair<SpecialChar, std::u16string>> offered;
-  reader.OnConvertSysChar = [&](LegacyReader&, SpecialChar kind, const std::u16string& value,
-                                std::u16string& result) {
-    offered.push_back({kind, value});
-    if (value == u"\x1E")
-      result.assign(1, u'\u2011');
-  };
+TEST(DocControlCharacters, TogetherAndKeptAsTheyStand) {
   EXPECT_EQ(Convert(u"a\x0E"
                     u"b\x1E"
-                    u"c\x10",
-                    OutputFormat::PlainText, &reader),
-            u"a\r\nb\u2011c");
-  using Offer = std::pair<SpecialChar, std::u16string>;
-  EXPECT_EQ(offered, (std::vector<Offer>{{SpecialChar::None, u"\x0E"},
-                                         {SpecialChar::None, u"\x1E"},
-                                         {SpecialChar::None, u"\x10"}}));
+                    u"c\x10"),
+            u"a\r\nb-c");
   // Without conversion the text stays as it is.
-  DocReader raw;
+  Reader raw;
   raw.SetConvertSysCharacters(false);
   EXPECT_EQ(Convert(u"a\x0E"
                     u"b",
@@ -82,7 +75,7 @@ TEST(DocControlCharacters, Word95DocumentHasNoRawControlBytes) {
       std::filesystem::path(SCRIVLET_CORPUS_DIR) / "doc" / "poi_word95err.doc";
   if (!std::filesystem::exists(file))
     GTEST_SKIP() << "corpus document not found: " << file;
-  DocReader reader;
+  Reader reader;
   FileStream stream(file.string());
   reader.LoadFromStream(stream);
   std::u16string text;

@@ -1,6 +1,7 @@
 // The Word binary reader's macro list: the VBA project of the "Macros"
 // storage listed next to the text.
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/VbaBuilder.h"
@@ -38,7 +39,7 @@ std::string Document(const std::u16string& text, const VbaProjectBuilder* projec
   return file.Build();
 }
 
-void Convert(DocReader& reader, const std::string& bytes) {
+void Convert(LegacyReader& reader, const std::string& bytes) {
   MemoryStream stream(bytes);
   reader.LoadFromStream(stream);
 }
@@ -53,11 +54,11 @@ std::vector<std::u16string> Entries(const TextLines& lines) {
 TEST(DocMacros, ListingSurvivesTheText) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
   std::string bytes = Document(u"Body text\r", &project);
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, bytes);
   EXPECT_EQ(reader.Lines().Get(1), u"Body text\r\n");
-  EXPECT_EQ(Entries(reader.Macros()),
+  EXPECT_EQ(Entries(reader.Stories()->Macros),
             (std::vector<std::u16string>{
                 kRule, u"'  Macro(s) from ThisDocument", kRule,
                 u"Attribute VB_Name = \"ThisDocument\"\r\n\r\n", kRule, u"'  Macro(s) from Module1",
@@ -66,33 +67,33 @@ TEST(DocMacros, ListingSurvivesTheText) {
 
 TEST(DocMacros, MacrosWithoutText) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Macros});
   Convert(reader, Document(u"Body text\r", &project));
   EXPECT_EQ(reader.Lines().Count(), 0);
-  EXPECT_EQ(reader.Macros().Count(), 8);
+  EXPECT_EQ(reader.Stories()->Macros.Count(), 8);
 }
 
 TEST(DocMacros, OnlyWhenAskedFor) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
-  DocReader reader; // text and summary
+  ModelAdapter<DocReader> reader; // text and summary
   Convert(reader, Document(u"Body text\r", &project));
-  EXPECT_EQ(reader.Macros().Count(), 0);
+  EXPECT_EQ(reader.Stories()->Macros.Count(), 0);
   EXPECT_EQ(reader.Lines().Get(1), u"Body text\r\n");
 }
 
 TEST(DocMacros, EachConversionHasItsOwnList) {
   VbaProjectBuilder first = Project("First", "' one\r\n");
   VbaProjectBuilder second = Project("Second", "' two\r\n");
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"One\r", &first));
-  EXPECT_EQ(reader.Macros().Get(5), u"'  Macro(s) from First");
+  EXPECT_EQ(reader.Stories()->Macros.Get(5), u"'  Macro(s) from First");
   Convert(reader, Document(u"Two\r", &second));
-  ASSERT_EQ(reader.Macros().Count(), 8);
-  EXPECT_EQ(reader.Macros().Get(5), u"'  Macro(s) from Second");
+  ASSERT_EQ(reader.Stories()->Macros.Count(), 8);
+  EXPECT_EQ(reader.Stories()->Macros.Get(5), u"'  Macro(s) from Second");
   Convert(reader, Document(u"Three\r", nullptr));
-  EXPECT_EQ(reader.Macros().Count(), 0);
+  EXPECT_EQ(reader.Stories()->Macros.Count(), 0);
   EXPECT_EQ(reader.Lines().Get(1), u"Three\r\n");
 }
 
@@ -100,11 +101,11 @@ TEST(DocMacros, SourceInTheProjectCodePage) {
   VbaProjectBuilder project;
   project.codePage = 1251;
   project.AddModule("Module1", "' \xCF\xF0\xE8\xE2\xE5\xF2\r\n"); // "Привет"
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"Text\r", &project));
-  ASSERT_EQ(reader.Macros().Count(), 4);
-  EXPECT_EQ(reader.Macros().Get(3), u"' \u041f\u0440\u0438\u0432\u0435\u0442\r\n\r\n");
+  ASSERT_EQ(reader.Stories()->Macros.Count(), 4);
+  EXPECT_EQ(reader.Stories()->Macros.Get(3), u"' \u041f\u0440\u0438\u0432\u0435\u0442\r\n\r\n");
 }
 
 TEST(DocMacros, DamagedProjectEndsTheListingNotTheText) {
@@ -116,11 +117,11 @@ TEST(DocMacros, DamagedProjectEndsTheListingNotTheText) {
   cut.resize(cut.size() - 4);
   CompoundFileBuilder file;
   file.AddStream(u"Macros/VBA/Module1", cut);
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"Still here\r", &project, std::move(file)));
   EXPECT_EQ(reader.Lines().Get(1), u"Still here\r\n");
-  EXPECT_EQ(Entries(reader.Macros()),
+  EXPECT_EQ(Entries(reader.Stories()->Macros),
             (std::vector<std::u16string>{kRule, u"'  Macro(s) from ThisDocument", kRule,
                                          u"Attribute VB_Name = \"ThisDocument\"\r\n\r\n"}));
 }
@@ -134,11 +135,11 @@ TEST(DocMacros, UnreadableProjectListsNothing) {
   file.AddStream(u"Macros/VBA/dir", "\x01garbage");
   file.AddStream(u"Macros/VBA/_VBA_PROJECT", std::string(50, '\x01'));
   file.AddStream(u"Macros/VBA/Module1", std::string(50, '\x01'));
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, file.Build());
   EXPECT_EQ(reader.Lines().Get(1), u"Text\r\n");
-  EXPECT_EQ(reader.Macros().Count(), 0);
+  EXPECT_EQ(reader.Stories()->Macros.Count(), 0);
 }
 
 TEST(DocMacros, CorpusDocumentWithTwoModules) {
@@ -146,13 +147,13 @@ TEST(DocMacros, CorpusDocumentWithTwoModules) {
       std::filesystem::path(SCRIVLET_CORPUS_DIR) / "doc" / "poi_SimpleMacro.doc";
   if (!std::filesystem::exists(path))
     GTEST_SKIP() << "no corpus file " << path;
-  DocReader reader;
+  ModelAdapter<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   reader.LoadFromFile(path.string());
-  ASSERT_EQ(reader.Macros().Count(), 8);
-  EXPECT_EQ(reader.Macros().Get(1), u"'  Macro(s) from ThisDocument");
-  EXPECT_EQ(reader.Macros().Get(5), u"'  Macro(s) from Module1");
-  EXPECT_NE(reader.Macros().Get(7).find(u"Sub TestMacro()\r\n"), std::u16string::npos);
+  ASSERT_EQ(reader.Stories()->Macros.Count(), 8);
+  EXPECT_EQ(reader.Stories()->Macros.Get(1), u"'  Macro(s) from ThisDocument");
+  EXPECT_EQ(reader.Stories()->Macros.Get(5), u"'  Macro(s) from Module1");
+  EXPECT_NE(reader.Stories()->Macros.Get(7).find(u"Sub TestMacro()\r\n"), std::u16string::npos);
   EXPECT_GT(reader.Lines().Count(), 1);
 }
 
