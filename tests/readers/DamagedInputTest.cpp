@@ -48,7 +48,7 @@ void ConvertDamagedCopies(const std::string& original, int copies, uint32_t seed
 }
 
 TEST(DamagedInput, WriteDocuments) {
-  ConvertDamagedCopies<WriteReader>(test::SampleWriteLetter(), 3000, 1);
+  ConvertDamagedCopies<ModelAdapter<WriteReader>>(test::SampleWriteLetter(), 3000, 1);
 }
 
 TEST(DamagedInput, WordDocuments) {
