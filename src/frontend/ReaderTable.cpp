@@ -32,7 +32,8 @@ public:
 
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<DocxReader>},
-    {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName, Create<WordPerfectReader>},
+    {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName,
+     Create<WithoutSummary<WordPerfectReader>>},
     {".WRI", "wri", "WriteReader", HeadingSource::FileName, Create<WithoutSummary<WriteReader>>},
     {".ODT", "odt", "OpenDocumentTextReader", HeadingSource::SummaryTitle,
      Create<OpenDocumentTextReader>},

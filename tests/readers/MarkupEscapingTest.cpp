@@ -113,7 +113,8 @@ std::vector<ReaderCase> Cases() {
       {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
       {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
       {"wri", [] { return std::make_unique<ModelAdapter<WriteReader>>(); }, WriteDocument()},
-      {"wpd", [] { return std::make_unique<WordPerfectReader>(); }, WordPerfectDocument()},
+      {"wpd", [] { return std::make_unique<ModelAdapter<WordPerfectReader>>(); },
+       WordPerfectDocument()},
   };
 }
 
