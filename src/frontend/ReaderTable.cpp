@@ -22,10 +22,19 @@ template <class Reader> std::unique_ptr<LegacyReader> Create() {
   return std::make_unique<Reader>();
 }
 
+// A reader of a format that keeps no summary record shows none, not even
+// when its file cannot be read at all (the adapter keeps an empty record
+// until a document says otherwise).
+template <class Reader> class WithoutSummary : public ModelAdapter<Reader> {
+public:
+  WithoutSummary() { this->ForgetSummaryInformation(); }
+};
+
 const std::array<ReaderKind, 9> kReaders = {{
     {".DOCX", "docx", "DocxReader", HeadingSource::SummaryTitle, Create<ModelAdapter<DocxReader>>},
-    {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName, Create<WordPerfectReader>},
-    {".WRI", "wri", "WriteReader", HeadingSource::FileName, Create<WriteReader>},
+    {".WPD", "wpd", "WordPerfectReader", HeadingSource::FileName,
+     Create<WithoutSummary<WordPerfectReader>>},
+    {".WRI", "wri", "WriteReader", HeadingSource::FileName, Create<WithoutSummary<WriteReader>>},
     {".ODT", "odt", "OpenDocumentTextReader", HeadingSource::SummaryTitle,
      Create<OpenDocumentTextReader>},
     {".ODP", "odp", "OpenDocumentPresentationReader", HeadingSource::SummaryTitle,
