@@ -70,7 +70,7 @@ BENCHMARK(BM_Reader<scrivlet::ModelAdapter<EpubReader>, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::WordPerfectReader, WordPerfect>)
+BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::WordPerfectReader>, WordPerfect>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // should stay flat.  Write page numbers are 16-bit, so a file stays below
 // 8 MB.
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
 
@@ -14,7 +15,7 @@ void BM_WriteDocument(benchmark::State& state) {
       scrivlet::test::GeneratedWriteDocument(static_cast<size_t>(state.range(0)));
   const auto formating = static_cast<scrivlet::OutputFormat>(state.range(1));
   for (auto _ : state) {
-    scrivlet::WriteReader reader;
+    scrivlet::ModelAdapter<scrivlet::WriteReader> reader;
     reader.SetTextFormating(formating);
     scrivlet::MemoryStream stream(file);
     reader.LoadFromStream(stream);

@@ -51,6 +51,11 @@ enum class InlineKind : uint8_t {
   ColumnBreak,
   FieldResult, // text: the visible result of a field
   RawField,    // text: a field left as it was written (instruction and result)
+  // A format's code that switches a mark on or off where it stands (the
+  // text pieces' marks say what is in force): marks the mark, value the
+  // code's own number.
+  MarkOn,
+  MarkOff,
   // Readers add the kinds they need here.
   // Where a tracked change begins and ends (marks: kDeleted or kInserted),
   // also where it holds no text (a paragraph mark inserted or deleted).

@@ -7,6 +7,8 @@
 #include "readers/fictionbook/FictionBookFormat.h"
 #include "readers/pdf/PdfFormat.h"
 #include "readers/word/WordFormat.h"
+#include "readers/wordperfect/WordPerfectFormat.h"
+#include "readers/write/WriteFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -17,6 +19,8 @@ namespace {
 // The readers: one line each.
 constexpr std::array kReaders = {
     &kDocxFormat,
+    &kWordPerfectFormat,
+    &kWriteFormat,
     &kFictionBookFormat,
     &kEpubFormat,
     &kPdfFormat,

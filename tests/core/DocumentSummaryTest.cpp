@@ -1,5 +1,5 @@
 #include "core/DocumentSummary.h"
-#include "frontend/JsonOutput.h"
+#include "writers/JsonWriter.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

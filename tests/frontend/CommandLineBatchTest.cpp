@@ -2,7 +2,7 @@
 // the summary view.
 #include "frontend/CommandLine.h"
 #include "frontend/DocumentConversion.h"
-#include "frontend/JsonOutput.h"
+#include "writers/JsonWriter.h"
 
 #include "core/ByteReader.h"
 #include "core/DocumentSummary.h"

@@ -1,5 +1,5 @@
 #include "frontend/CommandLine.h"
-#include "frontend/JsonOutput.h"
+#include "writers/JsonWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frontend/ContentDetection.h"
+#include "frontend/ReaderRegistry.h"
 
 #include "core/ByteReader.h"
 #include "support/CompoundFileBuilder.h"

@@ -48,7 +48,7 @@ void ConvertDamagedCopies(const std::string& original, int copies, uint32_t seed
 }
 
 TEST(DamagedInput, WriteDocuments) {
-  ConvertDamagedCopies<WriteReader>(test::SampleWriteLetter(), 3000, 1);
+  ConvertDamagedCopies<ModelAdapter<WriteReader>>(test::SampleWriteLetter(), 3000, 1);
 }
 
 TEST(DamagedInput, WordDocuments) {
@@ -120,7 +120,7 @@ TEST(DamagedInput, WordPerfectDocuments) {
   b.body = "Text " + b.Attribute(12, true) + "bold" + b.Attribute(12, false) + "\xCC" +
            b.FontChange(1, 12) + b.Alignment(2) + b.Extended(28, 4) + b.Suppress(true) + "x" +
            b.Suppress(false) + b.Group(0xE0, 0x41, "", false);
-  ConvertDamagedCopies<WordPerfectReader>(b.Build(), 3000, 9);
+  ConvertDamagedCopies<ModelAdapter<WordPerfectReader>>(b.Build(), 3000, 9);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // A host that has read a file already (to tell its format) hands the bytes
 // to the reader, which then does not open the file a second time.
+#include "frontend/ModelAdapter.h"
 #include "readers/write/WriteReader.h"
 #include "support/TempDir.h"
 #include "support/WriteBuilder.h"
@@ -18,7 +19,7 @@ TEST(FileBytes, LoadFromFileTakesTheBytesGivenForThatName) {
   b.AddFont(0x10, "Arial");
   test::TempDir dir;
   std::string name = dir.File("gone.wri"); // never written: only the bytes exist
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   reader.SetFileBytes(name, b.Build());
   reader.LoadFromFile(name);
   EXPECT_EQ(reader.Lines().Get(0), u"Given\r\n");

@@ -112,8 +112,9 @@ std::vector<ReaderCase> Cases() {
       {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
       {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
       {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
-      {"wri", [] { return std::make_unique<WriteReader>(); }, WriteDocument()},
-      {"wpd", [] { return std::make_unique<WordPerfectReader>(); }, WordPerfectDocument()},
+      {"wri", [] { return std::make_unique<ModelAdapter<WriteReader>>(); }, WriteDocument()},
+      {"wpd", [] { return std::make_unique<ModelAdapter<WordPerfectReader>>(); },
+       WordPerfectDocument()},
   };
 }
 
@@ -135,7 +136,7 @@ TEST(MarkupEscaping, DocumentTextStaysTextInEveryFormat) {
 }
 
 TEST(MarkupEscaping, FontNamesStayInsideTheirAttribute) {
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   std::u16string page = Converted(reader, WriteDocument(), OutputFormat::Html);
   EXPECT_NE(page.find(u"face=\"Ar&quot;ial&lt;\""), std::u16string::npos) << WideToUtf8(page);
 }

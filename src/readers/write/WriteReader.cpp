@@ -1,11 +1,10 @@
 #include "readers/write/WriteReader.h"
 
-#include "core/Markup.h"
-
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
-#include "core/Stream.h"
+
+#include <algorithm>
 
 namespace scrivlet {
 namespace {
@@ -58,6 +57,21 @@ private:
 
 [[noreturn]] void FcFirstWrong() {
   throw Exception("fcFirst wrong");
+}
+
+// The CR of a paragraph's CR LF mark, the last character of its text,
+// becomes a paragraph-end piece after the text of its run.
+void SeparateParagraphMark(Block& block) {
+  auto run = std::find_if(block.content.rbegin(), block.content.rend(),
+                          [](const Inline& piece) { return !piece.text.empty(); });
+  if (run == block.content.rend() || run->text.back() != u'\r')
+    return;
+  run->text.pop_back();
+  Inline mark;
+  mark.kind = InlineKind::ParagraphEnd;
+  mark.marks = run->marks;
+  mark.style = run->style;
+  block.content.insert(run.base(), std::move(mark));
 }
 
 } // namespace
@@ -113,16 +127,32 @@ private:
   size_t FFirst = 0;
 };
 
-void WriteReader::Clear() {
-  FFonts.clear();
-  LegacyReader::Clear();
-}
-
 std::string_view WriteReader::Page(uint64_t pageNumber) const {
   uint64_t offset = pageNumber * kPageSize;
   if (offset + kPageSize > FData.size())
     throw ReadError();
-  return std::string_view(FData).substr(static_cast<size_t>(offset), kPageSize);
+  return FData.substr(static_cast<size_t>(offset), kPageSize);
+}
+
+void WriteReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::Write;
+  // The text counts as read only once all of it is: a document that fails
+  // part way has no described text at all.
+  const bool text = Doc().textRead;
+  Doc().textRead = false;
+  FFonts.clear();
+  FStyles.clear();
+  FData = bytes;
+  struct Release {
+    std::string_view& data;
+    ~Release() { data = {}; }
+  } release{FData};
+  ReadHeader();
+  if (!text)
+    return;
+  ReadFontTable();
+  ReadParagraphs();
+  Doc().textRead = true;
 }
 
 void WriteReader::ReadHeader() {
@@ -133,26 +163,6 @@ void WriteReader::ReadHeader() {
   FPageCount = ByteReader::Get16(header, 96);
   if (FTextEnd > FData.size())
     throw ReadError(); // the text runs past the end of the file
-}
-
-void WriteReader::ParseStream(Stream& stream) {
-  LegacyReader::ParseStream(stream);
-  FData = stream.ReadAllBytes();
-  try {
-    ReadHeader();
-    if (ParseItems().Contains(ContentItem::Text)) {
-      ReadFontTable();
-      std::u16string output = GetHeaderText();
-      output += AnsiToWide(ReadParagraphs(), LegacyTextCodePage());
-      output += GetFooterText();
-      AddText(std::move(output), OutputLines());
-    }
-  } catch (...) {
-    FData.clear();
-    throw;
-  }
-  FData.clear();
-  FData.shrink_to_fit();
 }
 
 void WriteReader::ReadFontTable() {
@@ -181,41 +191,31 @@ void WriteReader::ReadFontTable() {
   }
 }
 
-std::string WriteReader::ReadParagraphs() {
-  std::string body;
-  // Mark-up about doubles HTML and RTF: reserve for it up front.
-  size_t textLength = FTextEnd > kTextStart ? FTextEnd - kTextStart : 0;
-  body.reserve(textLength + (TextFormating() == OutputFormat::PlainText ? 0 : textLength * 2));
+// One block per paragraph entry; running heads and feet and pictures give
+// an empty one.  The entries end where the text ends.
+void WriteReader::ReadParagraphs() {
   CharRunCursor runs(*this, (uint64_t{FTextEnd} + kPageSize - 1) / kPageSize);
   uint32_t start = kTextStart;
-  const OutputFormat formating = TextFormating();
-  for (uint64_t pageNumber = FFirstParagraphPage; !FTextLimited; ++pageNumber) {
+  for (uint64_t pageNumber = FFirstParagraphPage;; ++pageNumber) {
     std::string_view page = Page(pageNumber);
     if (FcFirst(page) != start)
       FcFirstWrong();
-    for (size_t k = 0, n = EntryCount(page); k < n && !FTextLimited; ++k) {
+    for (size_t k = 0, n = EntryCount(page); k < n; ++k) {
       PageEntry entry = Entry(page, k);
       if (entry.limit < start)
         FcFirstWrong(); // paragraphs must move forward through the text
-      body += formating == OutputFormat::Rtf    ? "\\par "
-              : formating == OutputFormat::Html ? "<p>"
-                                                : "";
       int flags = PropertyBlock(page, entry.propertyOffset).Get(17, 0);
       bool runningHeadOrFoot = flags & 0x06;
       bool picture = flags & 0x10;
+      Block block;
       if (!runningHeadOrFoot && !picture)
-        WriteParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), body);
-      if (formating == OutputFormat::PlainText && !body.empty() && body.back() == '\r')
-        body += '\n'; // plain lines end with CR LF, as everywhere else
-      body += formating == OutputFormat::Rtf    ? "\r\n"
-              : formating == OutputFormat::Html ? "</p>"
-                                                : "";
+        ReadParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), block);
+      AddBlock(Doc().Main(), std::move(block));
       start = entry.limit;
       if (start >= FTextEnd)
-        return body;
+        return;
     }
   }
-  return body;
 }
 
 // A paragraph ends with the line feed of its CR LF mark, which is left
@@ -226,13 +226,13 @@ uint32_t WriteReader::ParagraphTextEnd(uint32_t limit) const {
   return endsInLineFeed ? limit - 1 : limit;
 }
 
-// Emits the text at offsets start..end-1 (end leaves out the paragraph's
-// final line feed) run by run.  A run is emitted when it reaches the
+// The text at offsets start..end-1 (end leaves out the paragraph's final
+// line feed), one piece per run.  A run counts when it reaches the
 // paragraph (its limit is not before start) and begins within it; a run
-// that ends exactly at start is emitted with empty text.  The runs after the
-// one that reaches past end, or that ends the text, are not looked at.
-void WriteReader::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end,
-                                     std::string& out) {
+// that ends exactly at start gives an empty piece.  The runs after the one
+// that reaches past end, or that ends the text, are not looked at.
+void WriteReader::ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end,
+                                    Block& block) {
   size_t& first = runs.First();
   while (runs.At(first).limit < start)
     ++first;
@@ -240,65 +240,49 @@ void WriteReader::WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32
   for (size_t i = first;; ++i) {
     const CharRun& run = runs.At(i);
     if (run.start <= end) {
-      OpenRun(run.props, out);
-      if (position >= run.start) {
-        uint32_t stop = std::min({run.limit, end, FTextEnd});
-        for (; position < stop; ++position)
-          AppendEscaped(TextFormating(), ConvertChar(FData[position]), out);
+      Inline piece = RunPiece(run.props);
+      uint32_t stop = std::min({run.limit, end, FTextEnd});
+      if (position >= run.start && position < stop) {
+        std::string bytes(FData.substr(position, stop - position));
+        std::transform(bytes.begin(), bytes.end(), bytes.begin(), ConvertChar);
+        piece.text = AnsiToWide(bytes, TextCodePage());
+        position = stop;
       }
-      CloseRun(run.props, out);
+      block.content.push_back(std::move(piece));
     }
     if (run.limit == FTextEnd || run.limit > end)
-      return;
+      break;
   }
+  SeparateParagraphMark(block);
 }
 
-void WriteReader::OpenRun(const CharProps& p, std::string& out) const {
-  int font = std::min<int>(p.font, static_cast<int>(FFonts.size()) - 1);
-  switch (TextFormating()) {
-  case OutputFormat::PlainText: return;
-  case OutputFormat::Rtf:
-    out += "\\pard\\f" + std::to_string(font) + "\\fs" + std::to_string(p.size) + " ";
-    if (p.size > 0)
-      out += "\\fs" + std::to_string(p.size) + " ";
-    out += p.bold ? "\\b " : "";
-    out += p.italic ? "\\i " : "";
-    out += p.underline ? "\\ul " : "";
-    return;
-  case OutputFormat::Html:
-    out += "<font face=\"";
-    if (font >= 0)
-      out += EscapeText(OutputFormat::Html, FFonts[static_cast<size_t>(font)].FontName);
-    out += "\"";
-    if (p.size > 0)
-      out += " size=\"" + HtmlFontSize(p.size / 2) + "\"";
-    out += ">";
-    out += p.bold ? "<b>" : "";
-    out += p.italic ? "<i>" : "";
-    out += p.underline ? "<u>" : "";
-    if (p.position > 0)
-      out += p.position < 128 ? "<sub>" : "<sup>";
-    return;
-  }
+Inline WriteReader::RunPiece(const CharProps& props) {
+  Inline piece;
+  piece.marks =
+      (props.bold ? kBold : 0) | (props.italic ? kItalic : 0) | (props.underline ? kUnderline : 0);
+  if (props.position > 0)
+    piece.marks |= props.position < 128 ? kSubscript : kSuperscript;
+  piece.style = StyleOf(props);
+  return piece;
 }
 
-void WriteReader::CloseRun(const CharProps& p, std::string& out) const {
-  switch (TextFormating()) {
-  case OutputFormat::PlainText: return;
-  case OutputFormat::Rtf:
-    out += p.bold ? "\\b0 " : "";
-    out += p.italic ? "\\i0 " : "";
-    out += p.underline ? "\\ul0 " : "";
-    return;
-  case OutputFormat::Html:
-    out += p.bold ? "</b>" : "";
-    out += p.italic ? "</i>" : "";
-    out += p.underline ? "</u>" : "";
-    if (p.position > 0)
-      out += p.position < 128 ? "</sub>" : "</sup>";
-    out += "</font>";
-    return;
-  }
+// A run names a font by its index, which past the end of the font table
+// means the table's last font (-1 when there is none).
+uint32_t WriteReader::StyleOf(const CharProps& props) {
+  int font = std::min<int>(props.font, static_cast<int>(FFonts.size()) - 1);
+  auto key = std::make_tuple(font, props.size, props.position);
+  auto known = FStyles.find(key);
+  if (known != FStyles.end())
+    return known->second;
+  CharacterStyle style;
+  if (font >= 0)
+    style.fontName = AnsiToWide(FFonts[static_cast<size_t>(font)].FontName, TextCodePage());
+  style.fontNumber = font;
+  style.halfPoints = props.size;
+  style.position = static_cast<uint8_t>(props.position);
+  uint32_t index = Doc().AddCharacterStyle(std::move(style));
+  FStyles.emplace(key, index);
+  return index;
 }
 
 } // namespace scrivlet

@@ -2,17 +2,18 @@
 //
 // A Write file is a sequence of 128-byte pages: the header page, the text
 // from byte 128 on, then pages of character properties, pages of paragraph
-// properties and the font table.  Each paragraph's text is cut into runs of
-// equal character formatting and each run wrapped in the mark-up of the
-// chosen formatting.  The whole document goes to the output list as one
-// entry.
+// properties and the font table.  Each paragraph becomes a block; its text
+// is cut into runs of equal character formatting, each run a text piece
+// with its marks and character style (font, size, vertical position).
 #pragma once
 
-#include "core/LegacyReader.h"
+#include "readers/common/DocumentReader.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace scrivlet {
@@ -24,14 +25,8 @@ struct WriteFont {
 
 using WriteFontList = std::vector<WriteFont>;
 
-class WriteReader : public LegacyReader {
+class WriteReader : public DocumentReader {
 public:
-  const char* ClassName() const override { return "WriteReader"; }
-
-  void Clear() override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-
   const WriteFontList& Fonts() const { return FFonts; }
 
   // A form feed ends a line; every other byte is kept.
@@ -50,21 +45,25 @@ private:
   };
   class CharRunCursor;
 
+  void Parse(std::string_view bytes) override;
   void ReadHeader();
   void ReadFontTable();
-  std::string ReadParagraphs();
+  void ReadParagraphs();
   uint32_t ParagraphTextEnd(uint32_t limit) const;
-  void WriteParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end, std::string& out);
-  void OpenRun(const CharProps& props, std::string& out) const;
-  void CloseRun(const CharProps& props, std::string& out) const;
+  void ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end, Block& block);
+  Inline RunPiece(const CharProps& props);
+  uint32_t StyleOf(const CharProps& props);
   std::string_view Page(uint64_t pageNumber) const;
 
-  std::string FData; // the whole file while it is parsed
+  std::string_view FData; // the whole file while it is parsed
   uint32_t FTextEnd = 0;
   uint16_t FFirstParagraphPage = 0;
   uint16_t FFontTablePage = 0;
   uint16_t FPageCount = 0;
   WriteFontList FFonts;
+  // The document's character styles by font index, half-points and
+  // position, so that runs of equal formatting share one.
+  std::map<std::tuple<int, int, int>, uint32_t> FStyles;
 };
 
 } // namespace scrivlet

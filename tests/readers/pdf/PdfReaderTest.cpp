@@ -4,7 +4,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ReaderTable.h"
+#include "frontend/ReaderRegistry.h"
 #include "support/ChildProcess.h"
 #include "support/PdfBuilder.h"
 #include "support/TempDir.h"

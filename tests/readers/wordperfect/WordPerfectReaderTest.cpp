@@ -2,6 +2,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/TempDir.h"
 #include "support/WordPerfectBuilder.h"
@@ -15,7 +16,7 @@ namespace {
 using test::WordPerfectBuilder;
 
 std::u16string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText) {
-  WordPerfectReader reader;
+  ModelAdapter<WordPerfectReader> reader;
   reader.SetTextFormating(formating);
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
@@ -28,7 +29,7 @@ std::u16string Body(const std::string& body, OutputFormat formating) {
   WordPerfectBuilder b;
   b.body = body;
   std::u16string all = Convert(b.Build(), formating);
-  WordPerfectReader reader;
+  ModelAdapter<WordPerfectReader> reader;
   reader.SetTextFormating(formating);
   std::u16string head = reader.GetHeaderText(), foot = reader.GetFooterText();
   size_t headEnd = formating == OutputFormat::Html  ? all.find(u"#FFFFFF\">\r\n") + 11
@@ -106,6 +107,122 @@ TEST(WordPerfectText, TabGroupsAndExtendedCharacters) {
   EXPECT_EQ(Body(body, OutputFormat::Rtf), u"a\\pard\\tab b\\pard\\qc cd'\"\u00cf");
 }
 
+TEST(WordPerfectText, AlignmentAndFontStayOpenAcrossParagraphs) {
+  std::string body = WordPerfectBuilder::Alignment(2) + WordPerfectBuilder::FontChange(1, 12) +
+                     "a\xCC" + WordPerfectBuilder::Group(0xE0, 0x81, "", false) + "b\xCC" +
+                     WordPerfectBuilder::Alignment(0) + WordPerfectBuilder::FontChange(1, 14) + "c";
+  // The right tab names the tag the next alignment closes, which it never
+  // opened.
+  EXPECT_EQ(Body(body, OutputFormat::Html),
+            u"<center><br>\r\n<font size=\"-1\">a<p></p>\r\nb<p></p>\r\n</right><left><br>\r\n"
+            u"</font><font size=\"4\">c");
+  EXPECT_EQ(Body(body, OutputFormat::Rtf), u"\\pard\\qc \r\n\\pard\\f1\\fs24 a\r\n\\par "
+                                           u"\\pard\\qr b\r\n\\par \\pard\\ql \r\n"
+                                           u"\\pard\\f1\\fs28 c");
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"\r\na\r\n\tb\r\n\r\nc");
+}
+
+TEST(WordPerfectText, IndentsAndBreaksOfEachKind) {
+  std::string body = WordPerfectBuilder::Group(0xD2, 0, std::string("\0\0\x60\x09", 4)) + "a" +
+                     WordPerfectBuilder::Group(0xD2, 1, std::string("\0\0\xB0\x04", 4)) +
+                     WordPerfectBuilder::Group(0xD0, 9, "", false) + "b" +
+                     WordPerfectBuilder::Group(0xD0, 2, "", false) + "c" +
+                     WordPerfectBuilder::Group(0xDB, 0, "") + "d" +
+                     WordPerfectBuilder::Group(0xD0, 5, "", false) + "e";
+  EXPECT_EQ(Body(body, OutputFormat::Rtf),
+            u"\\pard\\fi2 a\\pard\\ri1 \r\n\\page b\r\n\\line c\r\nd\r\n\\par e");
+  EXPECT_EQ(Body(body, OutputFormat::Html), u"a<br>\r\nb<br>\r\nc<br>\r\nd<p></p>\r\ne");
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"a\r\nb\r\nc\r\nd\r\ne");
+}
+
+TEST(WordPerfectText, FailurePartWayLeavesTheListEmpty) {
+  WordPerfectBuilder b;
+  b.body = "read\xCCthen cut\xF2";
+  ModelAdapter<WordPerfectReader> reader;
+  reader.SetTextFormating(OutputFormat::Html);
+  MemoryStream stream(b.Build());
+  EXPECT_THROW(reader.LoadFromStream(stream), Exception);
+  EXPECT_EQ(reader.Lines().Count(), 0);
+}
+
+// The document the reader fills, without any writer.
+Document ReadDocument(const std::string& body, int textCodePage = 1252) {
+  WordPerfectBuilder b;
+  b.body = body;
+  WordPerfectReader reader;
+  ReaderOptions options;
+  options.textCodePage = textCodePage;
+  Document document;
+  reader.Read(b.Build(), "test.wpd", options, document);
+  return document;
+}
+
+TEST(WordPerfectDocument, ParagraphsEndAtTheirCodes) {
+  Document document =
+      ReadDocument("one\xCCtwo" + WordPerfectBuilder::Group(0xD0, 4, "", false) + "th\xCFree");
+  EXPECT_EQ(document.markup, MarkupConvention::WordPerfect);
+  EXPECT_FALSE(document.hasSummary);
+  EXPECT_TRUE(document.textRead);
+  const std::vector<Block>& blocks = document.Main().blocks;
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].Text(), u"one");
+  EXPECT_EQ(blocks[0].ending, 0xCC);
+  EXPECT_EQ(blocks[1].Text(), u"two");
+  EXPECT_EQ(blocks[1].ending, 0xD0);
+  EXPECT_EQ(blocks[2].Text(), u"three");
+  EXPECT_EQ(blocks[2].ending, 0); // the document's end
+  ASSERT_EQ(blocks[2].content.size(), 3u);
+  EXPECT_EQ(blocks[2].content[1].kind, InlineKind::LineBreak);
+  EXPECT_EQ(blocks[2].content[1].value, 0);
+}
+
+TEST(WordPerfectDocument, AttributesAreMarksWhereTheCodesStand) {
+  Document document = ReadDocument("a" + WordPerfectBuilder::Attribute(12, true) + "b" +
+                                   WordPerfectBuilder::Attribute(8, true) + "c" +
+                                   WordPerfectBuilder::Attribute(12, false) + "d" +
+                                   WordPerfectBuilder::Attribute(3, true) + "e");
+  const std::vector<Inline>& pieces = document.Main().blocks.at(0).content;
+  ASSERT_EQ(pieces.size(), 7u);
+  EXPECT_EQ(pieces[0].marks, 0);
+  EXPECT_EQ(pieces[1].kind, InlineKind::MarkOn);
+  EXPECT_EQ(pieces[1].marks, kBold);
+  EXPECT_EQ(pieces[2].text, u"b");
+  EXPECT_EQ(pieces[2].marks, kBold);
+  EXPECT_EQ(pieces[4].text, u"c");
+  EXPECT_EQ(pieces[4].marks, kBold | kItalic);
+  EXPECT_EQ(pieces[5].kind, InlineKind::MarkOff);
+  // An attribute without a mark leaves no piece: "d" and "e" are one text.
+  EXPECT_EQ(pieces[6].text, u"de");
+  EXPECT_EQ(pieces[6].marks, kItalic);
+}
+
+TEST(WordPerfectDocument, FormatChangesArePieces) {
+  Document document = ReadDocument(
+      WordPerfectBuilder::Alignment(3) + WordPerfectBuilder::FontChange(4, 14) +
+      WordPerfectBuilder::Group(0xE0, 0x41, "", false) + WordPerfectBuilder::Suppress(true) +
+      WordPerfectBuilder::Alignment(2) + WordPerfectBuilder::Suppress(false));
+  const std::vector<Inline>& pieces = document.Main().blocks.at(0).content;
+  ASSERT_EQ(pieces.size(), 6u);
+  EXPECT_EQ(pieces[0].kind, InlineKind::Alignment);
+  EXPECT_EQ(pieces[0].value, 3);
+  EXPECT_EQ(pieces[1].kind, InlineKind::LineBreak);
+  EXPECT_EQ(pieces[1].value, 0xD3); // the paragraph group's own break
+  EXPECT_EQ(pieces[2].kind, InlineKind::FontChange);
+  EXPECT_EQ(document.characterStyles.at(pieces[2].style).fontNumber, 4);
+  EXPECT_EQ(document.characterStyles.at(pieces[2].style).halfPoints, 28);
+  EXPECT_EQ(pieces[3].kind, InlineKind::Tab);
+  EXPECT_EQ(pieces[3].value, 0x41);
+  // Suppressed text hides the alignment, not the change.
+  EXPECT_EQ(pieces[4].kind, InlineKind::Alignment);
+  EXPECT_EQ(pieces[4].value, -1);
+}
+
+TEST(WordPerfectDocument, EightBitLettersDecodeWithTheTextCodePage) {
+  std::string body = "caf\x10" + WordPerfectBuilder::Extended(52, 1);
+  EXPECT_EQ(ReadDocument(body).Main().blocks.at(0).Text(), u"caf\u00e9\u00cf");
+  EXPECT_EQ(ReadDocument(body, 1251).Main().blocks.at(0).Text(), u"caf\u0439\u041f");
+}
+
 TEST(WordPerfectFiles, HeaderChecks) {
   WordPerfectBuilder encrypted;
   encrypted.encryption = 1;
@@ -117,7 +234,7 @@ TEST(WordPerfectFiles, HeaderChecks) {
   wrong.majorVersion = 2;
   wrong.identification = "\xFFWPX";
   EXPECT_EQ(Failure(wrong.Build()), "File stream is not valid WordPerfect 6/7/8/9 document.");
-  WordPerfectReader reader;
+  ModelAdapter<WordPerfectReader> reader;
   MemoryStream stream(encrypted.Build());
   EXPECT_THROW(reader.LoadFromStream(stream), Exception);
   EXPECT_TRUE(reader.IsEncrypted());
@@ -126,14 +243,14 @@ TEST(WordPerfectFiles, HeaderChecks) {
 TEST(WordPerfectFiles, IndexAndFontDescriptors) {
   WordPerfectBuilder b;
   b.body = "text";
-  WordPerfectReader reader;
+  ModelAdapter<WordPerfectReader> reader;
   MemoryStream stream(b.Build());
   reader.LoadFromStream(stream);
-  ASSERT_EQ(reader.Packets().size(), 1u);
-  EXPECT_EQ(reader.Packets()[0].PacketType, 0x55);
-  EXPECT_TRUE(reader.Packets()[0].FlagSet);
-  ASSERT_EQ(reader.Fonts().size(), 1u);
-  EXPECT_EQ(reader.Fonts()[0].FontName, "Arial");
+  ASSERT_EQ(reader.Inner().Packets().size(), 1u);
+  EXPECT_EQ(reader.Inner().Packets()[0].PacketType, 0x55);
+  EXPECT_TRUE(reader.Inner().Packets()[0].FlagSet);
+  ASSERT_EQ(reader.Inner().Fonts().size(), 1u);
+  EXPECT_EQ(reader.Inner().Fonts()[0].FontName, "Arial");
 }
 
 TEST(WordPerfectFiles, DamagedDocuments) {
@@ -166,7 +283,7 @@ TEST(WordPerfectFiles, CompoundFileWrapper) {
   wrapper.AddStream(u"Other", "x");
   EXPECT_EQ(Convert(wrapper.Build()), Convert(b.Build()));
   test::TempDir dir;
-  WordPerfectReader reader;
+  ModelAdapter<WordPerfectReader> reader;
   reader.LoadFromFile(dir.Write("doc.wpd", wrapper.Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Wrapped\r\n");
   test::CompoundFileBuilder without;
@@ -180,7 +297,7 @@ TEST(WordPerfectCorpus, RealDocumentsConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    WordPerfectReader reader;
+    ModelAdapter<WordPerfectReader> reader;
     try {
       reader.LoadFromFile(entry.path().string());
       EXPECT_EQ(reader.Lines().Count(), 1);

@@ -2,6 +2,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "frontend/ModelAdapter.h"
 #include "support/TempDir.h"
 #include "support/WriteBuilder.h"
 
@@ -17,7 +18,7 @@ using test::WriteCharProps;
 
 std::string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText,
                     int* entries = nullptr) {
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   reader.SetTextFormating(formating);
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
@@ -28,7 +29,7 @@ std::string Convert(const std::string& file, OutputFormat formating = OutputForm
 
 // The body of an RTF or HTML conversion, without prologue and epilogue.
 std::string Body(const std::string& file, OutputFormat formating) {
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   reader.SetTextFormating(formating);
   std::string all = Convert(file, formating);
   std::string head = WideToAnsi(reader.GetHeaderText());
@@ -176,26 +177,26 @@ TEST(WriteReader, FontTableContinuesOnTheNextPage) {
   WriteBuilder b = HelloDocument();
   b.AddFont(0x20, "Courier");
   b.continueFontTableAfterFirst = true;
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   MemoryStream stream(b.Build());
   reader.LoadFromStream(stream);
-  ASSERT_EQ(reader.Fonts().size(), 2u);
-  EXPECT_EQ(reader.Fonts()[0].FontName, "Arial");
-  EXPECT_EQ(reader.Fonts()[1].FontName, "Courier");
-  EXPECT_EQ(reader.Fonts()[1].FontFamily, 0x20);
+  ASSERT_EQ(reader.Inner().Fonts().size(), 2u);
+  EXPECT_EQ(reader.Inner().Fonts()[0].FontName, "Arial");
+  EXPECT_EQ(reader.Inner().Fonts()[1].FontName, "Courier");
+  EXPECT_EQ(reader.Inner().Fonts()[1].FontFamily, 0x20);
 }
 
 TEST(WriteReader, FontEntryReachingTheEndStopsTheTable) {
   std::string file = HelloDocument().Build();
   file.resize(file.size() - 128); // the entry of "Arial" now ends at the last byte
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
-  EXPECT_EQ(reader.Fonts().size(), 1u);
+  EXPECT_EQ(reader.Inner().Fonts().size(), 1u);
   file.resize(file.size() - 120);
   MemoryStream shorter(file);
   reader.LoadFromStream(shorter);
-  EXPECT_TRUE(reader.Fonts().empty());
+  EXPECT_TRUE(reader.Inner().Fonts().empty());
 }
 
 TEST(WriteReader, ParagraphCutInsideALineKeepsItsLastByte) {
@@ -235,7 +236,7 @@ TEST(WriteReader, ManyParagraphsAcrossPages) {
 }
 
 TEST(WriteReader, WithoutTextItemTheListStaysEmpty) {
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   reader.SetParseItems({ContentItem::Summary});
   MemoryStream stream(HelloDocument().Build());
   reader.LoadFromStream(stream);
@@ -291,10 +292,114 @@ TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
 
 TEST(WriteReader, LoadsFromFile) {
   test::TempDir dir;
-  WriteReader reader;
+  ModelAdapter<WriteReader> reader;
   reader.LoadFromFile(dir.Write("a.wri", HelloDocument().Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Hello\r\n");
   EXPECT_THROW(reader.LoadFromFile(dir.File("none.wri")), Exception);
+}
+
+// The document the reader fills, without any writer.
+Document ReadDocument(const std::string& file, int textCodePage = 1252) {
+  WriteReader reader;
+  ReaderOptions options;
+  options.textCodePage = textCodePage;
+  Document document;
+  reader.Read(file, "test.wri", options, document);
+  return document;
+}
+
+TEST(WriteDocument, RunsArePiecesWithMarksAndCharacterStyles) {
+  WriteBuilder b;
+  b.text = "one two three\r\n";
+  WriteCharProps bold, raised;
+  bold.bold = true;
+  raised.font = 1;
+  raised.halfPoints = 20;
+  raised.position = 200;
+  b.AddRun(4);
+  b.AddRun(7, bold.Bytes());
+  b.AddRun(10, raised.Bytes());
+  b.AddRun(15);
+  b.AddParagraph(15);
+  b.AddFont(0, "Times");
+  b.AddFont(0, "Arial");
+  Document document = ReadDocument(b.Build());
+  EXPECT_EQ(document.markup, MarkupConvention::Write);
+  EXPECT_FALSE(document.hasSummary);
+  ASSERT_EQ(document.Main().blocks.size(), 1u);
+  const std::vector<Inline>& pieces = document.Main().blocks[0].content;
+  ASSERT_EQ(pieces.size(), 5u);
+  EXPECT_EQ(pieces[0].text, u"one ");
+  EXPECT_EQ(pieces[1].text, u"two");
+  EXPECT_EQ(pieces[1].marks, kBold);
+  EXPECT_EQ(pieces[2].text, u" th");
+  EXPECT_EQ(pieces[2].marks, kSuperscript);
+  EXPECT_EQ(pieces[3].text, u"ree"); // the paragraph mark's CR is a piece of its own
+  EXPECT_EQ(pieces[4].kind, InlineKind::ParagraphEnd);
+  EXPECT_EQ(document.Main().blocks[0].Text(), u"one two three");
+  // Runs of the same font, size and position share their style.
+  EXPECT_EQ(pieces[0].style, pieces[1].style);
+  EXPECT_EQ(pieces[0].style, pieces[3].style);
+  const CharacterStyle& plain = document.characterStyles.at(pieces[0].style);
+  EXPECT_EQ(plain.fontName, u"Times");
+  EXPECT_EQ(plain.fontNumber, 0);
+  EXPECT_EQ(plain.halfPoints, 24);
+  const CharacterStyle& high = document.characterStyles.at(pieces[2].style);
+  EXPECT_EQ(high.fontName, u"Arial");
+  EXPECT_EQ(high.halfPoints, 20);
+  EXPECT_EQ(high.position, 200);
+}
+
+TEST(WriteDocument, TextAndFontNamesDecodeWithTheTextCodePage) {
+  WriteBuilder b;
+  b.text = "caf\xE9\r\n";
+  b.AddRun(b.text.size());
+  b.AddParagraph(b.text.size());
+  b.AddFont(0, "\xC0rial");
+  Document western = ReadDocument(b.Build());
+  EXPECT_EQ(western.Main().blocks[0].Text(), u"caf\u00e9");
+  EXPECT_EQ(western.characterStyles.at(1).fontName, u"\u00c0rial");
+  Document cyrillic = ReadDocument(b.Build(), 1251);
+  EXPECT_EQ(cyrillic.Main().blocks[0].Text(), u"caf\u0439");
+  EXPECT_EQ(cyrillic.characterStyles.at(1).fontName, u"\u0410rial");
+}
+
+TEST(WriteReader, ParagraphMarkStaysInsideItsRun) {
+  // The run boundary between CR and LF: the CR closes the first run, and
+  // the second run, which only holds the left-out LF, is written empty.
+  WriteBuilder b;
+  b.text = "ab\r\n";
+  b.AddRun(3);
+  b.AddRun(4);
+  b.AddParagraph(4);
+  b.AddFont(0, "F");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Html),
+            "<p><font face=\"F\" size=\"-1\">ab\r</font><font face=\"F\" size=\"-1\"></font></p>");
+  EXPECT_EQ(Body(b.Build(), OutputFormat::Rtf),
+            "\\par \\pard\\f0\\fs24 \\fs24 ab\r\\pard\\f0\\fs24 \\fs24 \r\n");
+  EXPECT_EQ(Convert(b.Build()), "ab\r\n");
+}
+
+TEST(WriteReader, FailurePartWayLeavesTheListEmpty) {
+  // The second paragraph page is damaged after the first page's paragraphs
+  // were read: as before, no text and no prologue.
+  WriteBuilder b;
+  b.text = "one\r\ntwo\r\n";
+  b.AddRun(b.text.size());
+  b.AddParagraph(5);
+  b.AddParagraph(10);
+  b.entriesPerPage = 1;
+  std::string file = b.Build();
+  file[(b.FirstCharPage() + 2) * 128] += 1;
+  ModelAdapter<WriteReader> reader;
+  reader.SetTextFormating(OutputFormat::Html);
+  MemoryStream stream(file);
+  EXPECT_THROW(reader.LoadFromStream(stream), Exception);
+  EXPECT_EQ(reader.Lines().Count(), 0);
+  Document document;
+  EXPECT_THROW(WriteReader().Read(file, "test.wri", ReaderOptions(), document), Exception);
+  EXPECT_FALSE(document.textRead);
+  EXPECT_EQ(document.Main().blocks.size(), 1u); // what was read stays
 }
 
 // Real Write files from the shared corpus, when it is there: every file
@@ -312,7 +417,7 @@ TEST(WriteCorpus, RealFilesConvert) {
   };
   int converted = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    WriteReader reader;
+    ModelAdapter<WriteReader> reader;
     for (OutputFormat f : {OutputFormat::Html, OutputFormat::Rtf, OutputFormat::PlainText}) {
       reader.SetTextFormating(f);
       EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
@@ -334,7 +439,7 @@ TEST(WriteCorpus, BrokenFilesFailCleanly) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    WriteReader reader;
+    ModelAdapter<WriteReader> reader;
     reader.SetTextFormating(OutputFormat::Html);
     try {
       reader.LoadFromFile(entry.path().string());
