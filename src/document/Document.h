@@ -52,6 +52,13 @@ enum class InlineKind : uint8_t {
   FieldResult, // text: the visible result of a field
   RawField,    // text: a field left as it was written (instruction and result)
   // Readers add the kinds they need here.
+  // The properties of a StyleRule block, one piece each:
+  StyleFamily, // text: the family of the style (paragraph, text, graphic, ...)
+  TextFont,    // a style's font: text its name, value its size in points, marks its
+               // bold, italic, underline
+  TextColor,   // value: the text colour of a style, red in the low byte
+  Background,  // value: the background colour of a style, red in the low byte
+  // (and Alignment: 0 left, 1 right, 2 centred)
 };
 
 // One piece of a block's content.
@@ -78,6 +85,19 @@ enum class BlockKind : uint8_t {
   SlideBreak,   // style: the slide's name
   CellEnd,      // the end of a table cell or row, where the format keeps no table
   // Readers add the kinds they need here.
+  // Tables and lists given as the boundaries of their parts, where the
+  // format lets text stand between the parts (outside any cell or item):
+  TableStart, // style: the table's style name
+  TableEnd,
+  RowStart,
+  RowEnd,
+  CellStart, // (a cell ends with CellEnd)
+  ListStart,
+  ListEnd,
+  ListItemStart,
+  ListItemEnd,
+  StyleRule,   // a style the document defines: style its name, content its properties
+  DocumentEnd, // the reader reached the end of the document (none after an error)
 };
 
 struct Block;
@@ -129,14 +149,14 @@ struct Story {
 // Which format's described mark-up the plain, RTF and HTML writers
 // reproduce for the document: each older format has its own conventions.
 enum class MarkupConvention : uint8_t {
-  Word,          // Word 97-2003, Word 6/95, Word 2
-  WordXml,       // Word 2007+
-  WordPerfect,   // WordPerfect 6-9
-  Write,         // Windows Write
-  OpenDocument,  // OpenDocument text and presentation
-  FictionBook,   // FictionBook 2
-  Epub,          // EPUB
-  Pdf,           // PDF
+  Word,         // Word 97-2003, Word 6/95, Word 2
+  WordXml,      // Word 2007+
+  WordPerfect,  // WordPerfect 6-9
+  Write,        // Windows Write
+  OpenDocument, // OpenDocument text and presentation
+  FictionBook,  // FictionBook 2
+  Epub,         // EPUB
+  Pdf,          // PDF
 };
 
 // Character formatting the older formats record per run.
