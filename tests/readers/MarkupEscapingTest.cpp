@@ -110,7 +110,7 @@ std::vector<ReaderCase> Cases() {
       {"doc", [] { return std::make_unique<DocReader>(); }, WordDocument()},
       {"docx", [] { return std::make_unique<DocxReader>(); }, DocxDocument()},
       {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
-      {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
+      {"odt", [] { return std::make_unique<ModelAdapter<OpenDocumentTextReader>>(); }, OpenDocument()},
       {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
       {"wri", [] { return std::make_unique<WriteReader>(); }, WriteDocument()},
       {"wpd", [] { return std::make_unique<WordPerfectReader>(); }, WordPerfectDocument()},
