@@ -204,9 +204,9 @@ std::u16string XmlNode::GetValue() const {
   return value;
 }
 
-std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
+std::u16string XmlNode::WholeText() const {
   if (FDocumentText == nullptr)
-    return EscapeText(escapeFor, TrimWide(GetValue()));
+    return std::u16string(TrimWide(GetValue()));
   size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
   std::u16string_view raw(*FDocumentText);
   raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
@@ -224,7 +224,7 @@ std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
       if (blank && !text.empty())
         text += u' ';
       blank = false;
-      AppendEscaped(escapeFor, c, text);
+      text += c;
     }
   };
   // Document text is decoded and its white space collapsed; literal pieces
