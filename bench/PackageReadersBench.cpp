@@ -66,7 +66,7 @@ BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::OpenDocumentTextReader>, Op
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::ModelAdapter<EpubReader>, Epub>)
+BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::EpubReader>, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
