@@ -172,6 +172,11 @@ void XmlNode::AppendValue(std::u16string&& text) {
   FHasValue = true;
 }
 
+void XmlNode::ReleaseValue() {
+  std::u16string().swap(FValue);
+  FHasValue = false;
+}
+
 std::u16string XmlNode::GetRawValue() const {
   std::u16string value = FValue;
   if (value.empty() || (value.front() != u'"' && value.front() != u'\''))
@@ -782,6 +787,7 @@ void XmlParser::ParseText(std::string_view text) {
   FRoot.FTextOpen = false;
   FTextIsUtf8 = IsValidUtf8(text);
   Parser(*this, text).Run();
+  FDocumentText.shrink_to_fit(); // markup took its share of the bytes
 }
 
 } // namespace scrivlet

@@ -78,6 +78,9 @@ public:
   // Appends without a separator; nothing for an empty text.
   void AppendValue(std::u16string_view text);
   void AppendValue(std::u16string&& text);
+  // Unsets the value and frees its storage (a walk that is done with the
+  // item).
+  void ReleaseValue();
 
   // The value without its surrounding quotes.
   std::u16string GetRawValue() const;
