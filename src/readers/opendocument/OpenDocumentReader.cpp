@@ -135,6 +135,14 @@ Block StyleRule(const OpenDocumentStyle& style) {
   return rule;
 }
 
+// An item the walk has left is done with (what its ancestors look for in
+// it they found where the walk entered them): its value and children go, so
+// that a large body is not held twice, as a tree and as blocks.
+void Release(XmlNode& item) {
+  item.Items.Clear();
+  item.ReleaseValue();
+}
+
 } // namespace
 
 void OpenDocumentReader::Parse(std::string_view bytes) {
@@ -161,8 +169,7 @@ void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& 
   engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                     const std::u16string& value, const std::u16string& attributes,
                     bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
-  MemoryStream stream(zip.GetFileByName(member));
-  engine.LoadFromStream(&stream);
+  engine.LoadFromBytes(zip.GetFileByName(member)); // the bytes go once the tree is made
   if (XmlNode* styles = engine.FindItem(nullptr, "office:automatic-styles")) {
     ReadStyles(*styles);
     AddStyleSheet();
@@ -222,6 +229,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, Story& story) {
       AddBlock(story, BlockOf(BlockKind::TableEnd));
     else if (name == "draw:page")
       AddBlock(story, BlockOf(BlockKind::SlideBreak));
+    Release(item);
   };
   // The state: paragraphs and headings around the item.
   WalkItems(content, 0, enter, leave);
