@@ -62,11 +62,11 @@ template <class Reader, std::string (*Make)(size_t)> void BM_Reader(benchmark::S
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(BM_Reader<scrivlet::OpenDocumentTextReader, OpenDocument>)
+BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::OpenDocumentTextReader>, OpenDocument>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::ModelAdapter<EpubReader>, Epub>)
+BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::EpubReader>, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);

@@ -70,6 +70,13 @@ enum class InlineKind : uint8_t {
   FieldCode, // text: a run of the field's instruction
   FieldSeparator,
   FieldEnd,
+  // The properties of a StyleRule block, one piece each:
+  StyleFamily, // text: the family of the style (paragraph, text, graphic, ...)
+  TextFont,    // a style's font: text its name, value its size in points, marks its
+               // bold, italic, underline
+  TextColor,   // value: the text colour of a style, red in the low byte
+  Background,  // value: the background colour of a style, red in the low byte
+  // (and Alignment: 0 left, 1 right, 2 centred)
 };
 
 // One piece of a block's content.
@@ -96,6 +103,19 @@ enum class BlockKind : uint8_t {
   SlideBreak,   // style: the slide's name
   CellEnd,      // the end of a table cell or row, where the format keeps no table
   // Readers add the kinds they need here.
+  // Tables and lists given as the boundaries of their parts, where the
+  // format lets text stand between the parts (outside any cell or item):
+  TableStart, // style: the table's style name
+  TableEnd,
+  RowStart,
+  RowEnd,
+  CellStart, // (a cell ends with CellEnd)
+  ListStart,
+  ListEnd,
+  ListItemStart,
+  ListItemEnd,
+  StyleRule,   // a style the document defines: style its name, content its properties
+  DocumentEnd, // the reader reached the end of the document (none after an error)
 };
 
 struct Block;

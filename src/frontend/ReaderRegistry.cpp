@@ -5,6 +5,7 @@
 #include "readers/docx/DocxFormat.h"
 #include "readers/epub/EpubFormat.h"
 #include "readers/fictionbook/FictionBookFormat.h"
+#include "readers/opendocument/OpenDocumentFormat.h"
 #include "readers/pdf/PdfFormat.h"
 #include "readers/word/WordFormat.h"
 #include "readers/wordperfect/WordPerfectFormat.h"
@@ -21,6 +22,8 @@ constexpr std::array kReaders = {
     &kDocxFormat,
     &kWordPerfectFormat,
     &kWriteFormat,
+    &kOpenDocumentTextFormat,
+    &kOpenDocumentPresentationFormat,
     &kFictionBookFormat,
     &kEpubFormat,
     &kPdfFormat,

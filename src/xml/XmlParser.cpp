@@ -172,6 +172,11 @@ void XmlNode::AppendValue(std::u16string&& text) {
   FHasValue = true;
 }
 
+void XmlNode::ReleaseValue() {
+  std::u16string().swap(FValue);
+  FHasValue = false;
+}
+
 std::u16string XmlNode::GetRawValue() const {
   std::u16string value = FValue;
   if (value.empty() || (value.front() != u'"' && value.front() != u'\''))
@@ -204,9 +209,9 @@ std::u16string XmlNode::GetValue() const {
   return value;
 }
 
-std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
+std::u16string XmlNode::WholeText() const {
   if (FDocumentText == nullptr)
-    return EscapeText(escapeFor, TrimWide(GetValue()));
+    return std::u16string(TrimWide(GetValue()));
   size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
   std::u16string_view raw(*FDocumentText);
   raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
@@ -224,7 +229,7 @@ std::u16string XmlNode::WholeText(OutputFormat escapeFor) const {
       if (blank && !text.empty())
         text += u' ';
       blank = false;
-      AppendEscaped(escapeFor, c, text);
+      text += c;
     }
   };
   // Document text is decoded and its white space collapsed; literal pieces
@@ -782,6 +787,7 @@ void XmlParser::ParseText(std::string_view text) {
   FRoot.FTextOpen = false;
   FTextIsUtf8 = IsValidUtf8(text);
   Parser(*this, text).Run();
+  FDocumentText.shrink_to_fit(); // markup took its share of the bytes
 }
 
 } // namespace scrivlet

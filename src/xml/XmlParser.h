@@ -14,7 +14,6 @@
 #pragma once
 
 #include "core/Limits.h"
-#include "core/Markup.h"
 #include "core/Stream.h"
 
 #include <cstdint>
@@ -79,6 +78,9 @@ public:
   // Appends without a separator; nothing for an empty text.
   void AppendValue(std::u16string_view text);
   void AppendValue(std::u16string&& text);
+  // Unsets the value and frees its storage (a walk that is done with the
+  // item).
+  void ReleaseValue();
 
   // The value without its surrounding quotes.
   std::u16string GetRawValue() const;
@@ -86,9 +88,9 @@ public:
   std::u16string GetValue() const;
   // The element's whole text in document order: its own text, the texts of
   // its descendants and the tails between them, entities decoded, runs of
-  // white space made one blank, the ends trimmed.  The document's characters
-  // are escaped for the output format (literal pieces stand as they are).
-  std::u16string WholeText(OutputFormat escapeFor = OutputFormat::PlainText) const;
+  // white space made one blank, the ends trimmed (literal pieces stand as
+  // they are).
+  std::u16string WholeText() const;
 
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();

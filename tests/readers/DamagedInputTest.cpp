@@ -98,7 +98,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
           "<office:meta><meta:editing-duration>PT1H2M3S</meta:editing-duration>"
           "</office:meta>",
           0);
-  ConvertDamagedCopies<OpenDocumentTextReader>(odt.Build(), 2000, 7);
+  ConvertDamagedCopies<ModelAdapter<OpenDocumentTextReader>>(odt.Build(), 2000, 7);
   test::ZipBuilder epub;
   epub.Add("META-INF/container.xml",
            "<container><rootfiles><rootfile full-path=\"o/c.opf\"/></rootfiles></container>", 0);

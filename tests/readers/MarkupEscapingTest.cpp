@@ -110,7 +110,7 @@ std::vector<ReaderCase> Cases() {
       {"doc", [] { return std::make_unique<ModelAdapter<DocReader>>(); }, WordDocument()},
       {"docx", [] { return std::make_unique<ModelAdapter<DocxReader>>(); }, DocxDocument()},
       {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
-      {"odt", [] { return std::make_unique<OpenDocumentTextReader>(); }, OpenDocument()},
+      {"odt", [] { return std::make_unique<ModelAdapter<OpenDocumentTextReader>>(); }, OpenDocument()},
       {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
       {"wri", [] { return std::make_unique<ModelAdapter<WriteReader>>(); }, WriteDocument()},
       {"wpd", [] { return std::make_unique<ModelAdapter<WordPerfectReader>>(); },

@@ -169,7 +169,7 @@ TEST(XmlLimits, AnOpenDocumentPartPastTheElementLimitFailsNamingIt) {
                                  "</office:text></office:body></office:document-content>");
   Limits limits;
   limits.elements = 150;
-  OpenDocumentTextReader reader;
+  ModelAdapter<OpenDocumentTextReader> reader;
   reader.SetResourceLimits(limits);
   MemoryStream stream(builder.Build());
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),

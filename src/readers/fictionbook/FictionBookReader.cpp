@@ -42,6 +42,10 @@ std::u16string FictionBookReader::GetAuthorName(XmlNode* item) {
     if (!last.empty() && !name.empty())
       name += u" " + last;
   }
+  // "nickname" is the element's name; "nicname" is read too, as it always
+  // was.
+  if (name.empty())
+    name = GetChildValue(author, "nickname");
   if (name.empty())
     name = GetChildValue(author, "nicname");
   return name;
@@ -51,7 +55,10 @@ void FictionBookReader::ReadDescription(XmlNode& description) {
   DocumentSummary& s = Summary();
   if (XmlNode* title = description.ItemByName("title-info")) {
     s.Keywords = WideToAnsi(GetChildValue(title, "keywords"));
-    s.Category = WideToAnsi(GetChildValue(title, "gentre"));
+    // The book's first "genre"; the misspelt "gentre" is read too, as it
+    // always was.
+    std::u16string genre = GetChildValue(title, "genre");
+    s.Category = WideToAnsi(genre.empty() ? GetChildValue(title, "gentre") : genre);
     s.Title = WideToAnsi(GetChildValue(title, "book-title"));
     s.Author = WideToAnsi(GetAuthorName(title));
   }

@@ -1,13 +1,16 @@
 // OpenDocument content and metadata.
 #include "readers/opendocument/OpenDocumentReader.h"
-#include "core/Numbers.h"
 
 #include "core/CodePage.h"
 #include "core/DateTime.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
+#include "core/Stream.h"
 #include "xml/RawAttribute.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
+
+#include <algorithm>
 
 namespace scrivlet {
 namespace {
@@ -29,152 +32,207 @@ int32_t IntegerOf(const std::u16string& text) {
   return StrToIntDef(WideToAnsi(text), 0);
 }
 
-} // namespace
-
-void OpenDocumentReader::Clear() {
-  LegacyReader::Clear();
-  FStyles.clear();
+// Line breaks, spaces and tabs inside paragraph text are put into the whole
+// text at their place: spaces and tabs as they are, a line break as a line
+// feed (which the collapsed document text never holds otherwise).
+void PutInlineSpacing(XmlParser& sender, XmlNode* parent, const std::u16string& name,
+                      const std::u16string& value, const std::u16string& attributes) {
+  if (parent == nullptr)
+    return;
+  std::u16string literal;
+  if (name == u"text:line-break")
+    literal = u"\n";
+  else if (name == u"text:s")
+    literal.assign(SpaceCount(attributes), u' ');
+  else if (name == u"text:tab")
+    literal = u"\t";
+  else
+    return;
+  if (parent->Name == "text:p")
+    parent->AppendValue(value + literal);
+  sender.AppendLiteralText(literal);
 }
 
-void OpenDocumentReader::ParseStream(Stream& stream) {
-  LegacyReader::ParseStream(stream);
-  const bool text = ParseItems().Contains(ContentItem::Text);
-  if (text)
-    AddText(GetHeaderText(), OutputLines());
+// The value of the first element of that name in item's subtree (how this
+// reader finds a style name); "" when there is none.
+std::u16string ChildValue(XmlNode& item, std::string_view name) {
+  XmlNode* child = item.ItemByName(name);
+  return child ? child->GetValue() : std::u16string();
+}
+
+// A heading's outline level from its start tag, 1 to 6; 1 when it gives
+// none.
+uint8_t OutlineLevel(const XmlNode& heading) {
+  std::u16string attributes;
+  for (char c : heading.AttributeText)
+    attributes += static_cast<char16_t>(static_cast<unsigned char>(c)); // ASCII is what counts
+  std::u16string_view digits = RawAttributeValue(attributes, u"text:outline-level").value_or(u"");
+  int level = 0;
+  for (size_t i = 0; i < digits.size() && digits[i] >= u'0' && digits[i] <= u'9' && level < 6; ++i)
+    level = level * 10 + (digits[i] - u'0');
+  return static_cast<uint8_t>(std::clamp(level, 1, 6));
+}
+
+Inline Piece(InlineKind kind, std::u16string text = {}, int32_t value = 0) {
+  Inline piece;
+  piece.kind = kind;
+  piece.text = std::move(text);
+  piece.value = value;
+  return piece;
+}
+
+Block BlockOf(BlockKind kind, std::u16string style = {}) {
+  Block block;
+  block.kind = kind;
+  block.style = std::move(style);
+  return block;
+}
+
+// The pieces of a paragraph's whole text, split at its line breaks.
+std::vector<Inline> ParagraphContent(std::u16string_view text) {
+  std::vector<Inline> content;
+  while (!text.empty()) {
+    size_t lineFeed = text.find(u'\n');
+    if (lineFeed != 0)
+      content.push_back(Piece(InlineKind::Text, std::u16string(text.substr(0, lineFeed))));
+    if (lineFeed == std::u16string_view::npos)
+      break;
+    content.push_back(Piece(InlineKind::LineBreak));
+    text.remove_prefix(lineFeed + 1);
+  }
+  return content;
+}
+
+// A paragraph or heading (or a span or link outside any paragraph) with its
+// whole text, spans and links inside it included.
+Block TextBlock(XmlNode& item) {
+  Block block = BlockOf(BlockKind::Paragraph, ChildValue(item, "text:style-name"));
+  if (item.Name == "text:h") {
+    block.kind = BlockKind::Heading;
+    block.level = OutlineLevel(item);
+  }
+  block.content = ParagraphContent(item.WholeText());
+  return block;
+}
+
+// The style as a rule of the style sheet: its name, its family and, for a
+// style of text, its font, colours and alignment.
+Block StyleRule(const OpenDocumentStyle& style) {
+  Block rule = BlockOf(BlockKind::StyleRule, AnsiToWide(style.StyleName));
+  rule.content.push_back(Piece(InlineKind::StyleFamily, AnsiToWide(style.StyleFamily)));
+  if (const auto* text = dynamic_cast<const TextStyle*>(&style)) {
+    const FontFace& font = text->TextFont;
+    Inline face = Piece(InlineKind::TextFont, AnsiToWide(font.Name), font.Size);
+    face.marks = static_cast<Marks>((font.Bold ? kBold : 0) | (font.Italic ? kItalic : 0) |
+                                    (font.Underline ? kUnderline : 0));
+    rule.content.push_back(std::move(face));
+    rule.content.push_back(
+        Piece(InlineKind::TextColor, {}, static_cast<int32_t>(font.Color & 0xFFFFFF)));
+    rule.content.push_back(
+        Piece(InlineKind::Background, {}, static_cast<int32_t>(text->Color & 0xFFFFFF)));
+    rule.content.push_back(Piece(InlineKind::Alignment, {}, text->Alignment));
+  }
+  return rule;
+}
+
+// An item the walk has left is done with (what its ancestors look for in
+// it they found where the walk entered them): its value and children go, so
+// that a large body is not held twice, as a tree and as blocks.
+void Release(XmlNode& item) {
+  item.Items.Clear();
+  item.ReleaseValue();
+}
+
+} // namespace
+
+void OpenDocumentReader::Parse(std::string_view bytes) {
+  Doc().markup = MarkupConvention::OpenDocument;
+  Summary();
+  FStyles.clear();
   ZipArchive zip(ResourceLimits());
+  MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   // A password-protected package keeps its parts encrypted, as its manifest
   // says; read as they are they would give an empty document.
   if (zip.GetFileByName("META-INF/manifest.xml").find("encryption-data") != std::string::npos)
     throw Exception("Could not read the password protected file");
-  if (text)
-    ParseContentMember(zip, "content.xml", OutputLines());
+  if (ParseItems().Contains(ContentItem::Text))
+    ParseContent(zip, "content.xml");
   if (ParseItems().Contains(ContentItem::Summary))
     ReadMeta(zip, "meta.xml");
-  if (text)
-    AddText(GetFooterText(), OutputLines());
+  AddBlock(Doc().Main(), BlockOf(BlockKind::DocumentEnd));
 }
 
-void OpenDocumentReader::ParseContentMember(const ZipArchive& zip, const std::string& member,
-                                            TextLines& list) {
-  MemoryStream stream(zip.GetFileByName(member));
-  ParseContent(stream, list);
-}
-
-void OpenDocumentReader::ParseContent(Stream& stream, TextLines& list) {
+void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
-  engine.OnTag = [this](XmlParser& sender, XmlNode* parent, const std::u16string& name,
-                        const std::u16string& value, const std::u16string& attributes,
-                        bool&) { DoTag(sender, parent, name, value, attributes); };
-  engine.LoadFromStream(&stream);
-  if (TextFormating() != OutputFormat::PlainText)
-    if (XmlNode* styles = engine.FindItem(nullptr, "office:automatic-styles")) {
-      ReadStyles(*styles);
-      if (TextFormating() == OutputFormat::Html)
-        WriteStylesCss(list);
-    }
+  engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
+                    const std::u16string& value, const std::u16string& attributes,
+                    bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
+  engine.LoadFromBytes(zip.GetFileByName(member)); // the bytes go once the tree is made
+  if (XmlNode* styles = engine.FindItem(nullptr, "office:automatic-styles")) {
+    ReadStyles(*styles);
+    AddStyleSheet();
+  }
   if (XmlNode* body = engine.FindItem(nullptr, FBodyName))
     if (XmlNode* content = engine.FindItem(body, FContentName))
-      WalkContent(*content, list);
+      WalkContent(*content, Doc().Main());
 }
 
-// Line breaks, spaces and tabs inside paragraph text: put at their place in
-// the paragraph's text.
-void OpenDocumentReader::DoTag(XmlParser& sender, XmlNode* parent, const std::u16string& name,
-                               const std::u16string& value, const std::u16string& attributes) {
-  if (parent == nullptr)
-    return;
-  std::u16string markup;
-  if (name == u"text:line-break") {
-    markup = TextFormating() == OutputFormat::Rtf    ? u"\r\n\\par "
-             : TextFormating() == OutputFormat::Html ? u"<br/>"
-                                                     : u"\r\n";
-  } else if (name == u"text:s") {
-    markup.assign(SpaceCount(attributes), u' ');
-  } else if (name == u"text:tab") {
-    markup = u"\t";
-  } else {
-    return;
-  }
-  if (parent->Name == "text:p")
-    parent->AppendValue(value + markup);
-  sender.AppendLiteralText(markup);
+void OpenDocumentReader::AddStyleSheet() {
+  Story& sheet = Doc().AddStory(StoryKind::StyleSheet);
+  for (const auto& style : FStyles)
+    AddBlock(sheet, StyleRule(*style));
 }
 
 // The body in document order, with a stack of its own.  A paragraph or
-// heading gives one line of its whole text; spans, links and paragraphs
-// inside it are part of that line and give none of their own.
-void OpenDocumentReader::WalkContent(XmlNode& content, TextLines& list) {
-  const OutputFormat formating = TextFormating();
-  const bool html = formating == OutputFormat::Html;
-  auto styleName = [](XmlNode& item) {
-    XmlNode* style = item.ItemByName("text:style-name");
-    return style ? style->GetValue() : std::u16string();
-  };
-  auto enter = [&](XmlNode& n, int paragraphDepth) {
-    const std::string& name = n.Name;
+// heading gives one block of its whole text; spans, links and paragraphs
+// inside it are part of that block and give none of their own.  Tables,
+// lists and slides give the boundaries of their parts wherever they stand.
+void OpenDocumentReader::WalkContent(XmlNode& content, Story& story) {
+  auto enter = [&](XmlNode& item, int paragraphDepth) {
+    const std::string& name = item.Name;
     if ((IsParagraph(name) || name == "text:a" || name == "text:span") && paragraphDepth == 0) {
-      std::u16string text = n.WholeText(formating);
-      std::u16string style = styleName(n);
-      ConvertSysChar(SpecialChar::None, text);
-      if (formating == OutputFormat::Rtf)
-        text += u"\\par ";
-      else if (html)
-        text = (style.empty() ? u"<p>" : u"<p class=\"" + style + u"\">") + text + u"</p>";
-      AddText(std::move(text), list);
+      AddBlock(story, TextBlock(item));
     } else if (name == "draw:image") {
-      if (XmlNode* href = n.ItemByName("xlink:href")) {
-        std::u16string text = href->GetValue();
-        text += ConvertSysChar(SpecialChar::IncludePicture, text);
-        if (formating == OutputFormat::Rtf)
-          text += u"\\par ";
-        else if (html)
-          text = u"<img src=\"" + text + u"\"<br>";
-        AddText(std::move(text), list);
+      if (XmlNode* href = item.ItemByName("xlink:href")) {
+        Block picture = BlockOf(BlockKind::Picture);
+        Inline source = Piece(InlineKind::Picture);
+        source.target = href->GetValue();
+        picture.content.push_back(std::move(source));
+        AddBlock(story, std::move(picture));
       }
-    }
-    if (!html)
-      return;
-    if (name == "table:table") {
-      std::u16string style = styleName(n);
-      AddText(style.empty() ? u"<table border=\"1\">"
-                            : u"<table border=\"1\" class=\"" + style + u"\">",
-              list);
+    } else if (name == "table:table") {
+      AddBlock(story, BlockOf(BlockKind::TableStart, ChildValue(item, "text:style-name")));
     } else if (name == "table:table-row") {
-      AddText(u"  <tr>", list);
+      AddBlock(story, BlockOf(BlockKind::RowStart));
     } else if (name == "table:table-cell") {
-      AddText(u"    <td>", list);
+      AddBlock(story, BlockOf(BlockKind::CellStart));
     } else if (name == "text:list") {
-      AddText(u"<ul>", list);
+      AddBlock(story, BlockOf(BlockKind::ListStart));
     } else if (name == "text:list-item") {
-      AddText(u"  <li>", list);
+      AddBlock(story, BlockOf(BlockKind::ListItemStart));
     }
+    return paragraphDepth + (IsParagraph(name) ? 1 : 0);
   };
-  auto leave = [&](XmlNode& n) {
-    const std::string& name = n.Name;
-    if (html && name == "text:list-item")
-      AddText(u"  </li>", list);
-    else if (html && name == "text:list")
-      AddText(u"</ul>", list);
-    if (name == "table:table-cell" || name == "table:table-row") {
-      std::u16string text = !html ? u"" : name == "table:table-cell" ? u"    </td>" : u"  </tr>";
-      text += ConvertSysChar(SpecialChar::CellEnd, text);
-      AddText(std::move(text), list);
-    } else if (name == "table:table" && html) {
-      AddText(u"</table>", list);
-    } else if (name == "draw:page") {
-      AddText(ConvertSysChar(SpecialChar::PageEnd, std::u16string()), list);
-    }
+  auto leave = [&](XmlNode& item) {
+    const std::string& name = item.Name;
+    if (name == "text:list-item")
+      AddBlock(story, BlockOf(BlockKind::ListItemEnd));
+    else if (name == "text:list")
+      AddBlock(story, BlockOf(BlockKind::ListEnd));
+    else if (name == "table:table-cell")
+      AddBlock(story, BlockOf(BlockKind::CellEnd));
+    else if (name == "table:table-row")
+      AddBlock(story, BlockOf(BlockKind::RowEnd));
+    else if (name == "table:table")
+      AddBlock(story, BlockOf(BlockKind::TableEnd));
+    else if (name == "draw:page")
+      AddBlock(story, BlockOf(BlockKind::SlideBreak));
+    Release(item);
   };
   // The state: paragraphs and headings around the item.
-  WalkItems(
-      content, 0,
-      [&](XmlNode& item, int paragraphDepth) {
-        enter(item, paragraphDepth);
-        return paragraphDepth + (IsParagraph(item.Name) ? 1 : 0);
-      },
-      leave);
+  WalkItems(content, 0, enter, leave);
 }
 
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {

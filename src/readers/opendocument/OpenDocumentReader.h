@@ -1,12 +1,12 @@
 // OpenDocument text and presentation documents (.odt, .odp): a ZIP package
 // whose "content.xml" holds the body and "meta.xml" the properties.  Each
-// paragraph and heading gives one line; tables and lists are framed with
-// HTML mark-up; for RTF and HTML the automatic styles are collected, and in
-// HTML written out as a CSS block.
+// paragraph and heading gives one block; tables, lists and slides give the
+// boundaries of their parts; the automatic styles become the document's
+// style sheet.
 #pragma once
 
-#include "core/LegacyReader.h"
 #include "core/DocumentSummary.h"
+#include "readers/common/DocumentReader.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +15,6 @@
 
 namespace scrivlet {
 
-class XmlParser;
 class XmlNode;
 class ZipArchive;
 
@@ -66,9 +65,6 @@ using OpenDocumentStyles = std::vector<std::unique_ptr<OpenDocumentStyle>>;
 // "#rrggbb" as a colour; a pair that is no hexadecimal number raises
 // "'$xx' is not a valid integer value".
 RgbColor ColorFromHex(std::u16string_view text);
-// "#rrggbb" in lower case.
-std::string ColorToHtml(RgbColor color);
-std::string AlignmentToCss(TextAlignment alignment);
 // The digits at the start of the text.
 std::u16string LeadingDigits(std::u16string_view text);
 // "rect(A B C D)" gives left A, top B, right A + C, bottom B + D; other
@@ -77,33 +73,23 @@ void ParseClipRect(std::u16string_view text, ClipRectangle& rect);
 // "PTnHnMnS" in seconds.
 int64_t ParseDuration(std::u16string_view text);
 
-class OpenDocumentReader : public LegacyReader {
+class OpenDocumentReader : public DocumentReader {
 public:
-  const char* ClassName() const override { return "OpenDocumentReader"; }
-
-  void Clear() override;
-  void ParseStream(Stream& stream) override;
-  void LoadFromFile(const std::string& fileName) override { ParseFile(fileName); }
-
+  // The automatic styles of the document read last.
   const OpenDocumentStyles& Styles() const { return FStyles; }
 
   // Appends one style per child of the automatic-styles node.
   void ReadStyles(XmlNode& automaticStyles);
-  // The CSS block of the styles, into the list (HTML).
-  void WriteStylesCss(TextLines& list);
 
 protected:
   OpenDocumentReader(std::string bodyName, std::string contentName)
-      : FBodyName(std::move(bodyName)), FContentName(std::move(contentName)) {
-    KeepSummaryInformation();
-  }
+      : FBodyName(std::move(bodyName)), FContentName(std::move(contentName)) {}
 
 private:
-  void ParseContentMember(const ZipArchive& zip, const std::string& member, TextLines& list);
-  void ParseContent(Stream& stream, TextLines& list);
-  void DoTag(XmlParser& sender, XmlNode* parent, const std::u16string& name,
-             const std::u16string& value, const std::u16string& attributes);
-  void WalkContent(XmlNode& content, TextLines& list);
+  void Parse(std::string_view bytes) override;
+  void ParseContent(const ZipArchive& zip, const std::string& member);
+  void AddStyleSheet();
+  void WalkContent(XmlNode& content, Story& story);
   void ReadMeta(const ZipArchive& zip, const std::string& member);
 
   OpenDocumentStyles FStyles;
@@ -113,13 +99,11 @@ private:
 class OpenDocumentTextReader : public OpenDocumentReader {
 public:
   OpenDocumentTextReader() : OpenDocumentReader("office:body", "office:text") {}
-  const char* ClassName() const override { return "OpenDocumentTextReader"; }
 };
 
 class OpenDocumentPresentationReader : public OpenDocumentReader {
 public:
   OpenDocumentPresentationReader() : OpenDocumentReader("office:body", "office:presentation") {}
-  const char* ClassName() const override { return "OpenDocumentPresentationReader"; }
 };
 
 } // namespace scrivlet

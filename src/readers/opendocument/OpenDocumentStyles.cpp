@@ -1,13 +1,10 @@
-// OpenDocument automatic styles and their CSS, with the small value parsers
-// they use.
+// OpenDocument automatic styles, with the small value parsers they use.
 #include "core/Ascii.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Numbers.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "xml/XmlParser.h"
-
-#include <cstdio>
 
 namespace scrivlet {
 namespace {
@@ -44,17 +41,6 @@ std::u16string ChildValue(XmlNode& item, std::string_view name) {
 RgbColor ColorFromHex(std::u16string_view text) {
   int red = HexPair(Pair(text, 1)), green = HexPair(Pair(text, 3)), blue = HexPair(Pair(text, 5));
   return static_cast<RgbColor>(red | green << 8 | blue << 16);
-}
-
-std::string ColorToHtml(RgbColor color) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "#%.2x%.2x%.2x", color & 0xFF, color >> 8 & 0xFF,
-                color >> 16 & 0xFF);
-  return buffer;
-}
-
-std::string AlignmentToCss(TextAlignment alignment) {
-  return alignment == taRightJustify ? "right" : alignment == taCenter ? "center" : "left";
 }
 
 std::u16string LeadingDigits(std::u16string_view text) {
@@ -158,28 +144,6 @@ void OpenDocumentReader::ReadStyles(XmlNode& automaticStyles) {
     }
     FStyles.push_back(std::move(style));
   }
-}
-
-void OpenDocumentReader::WriteStylesCss(TextLines& list) {
-  AddText(u"<style type=\"text/css\">", list);
-  for (const auto& style : FStyles) {
-    std::string line = "." + style->StyleName + " { font-family: " + style->StyleFamily + ";";
-    if (const auto* text = dynamic_cast<const TextStyle*>(style.get())) {
-      const FontFace& font = text->TextFont;
-      line += "\r\nfont-size: " + std::to_string(font.Size) +
-              "pt;color: " + ColorToHtml(font.Color) +
-              ";\r\nbackground: " + ColorToHtml(text->Color) +
-              ";\r\ntext-align: " + AlignmentToCss(text->Alignment) + ";";
-      if (font.Bold)
-        line += "\r\nfont-weight: bold;";
-      if (font.Italic)
-        line += "\r\nfont-style: italic;";
-      if (font.Underline)
-        line += "\r\ntext-decoration: underline;";
-    }
-    AddText(AnsiToWide(line + "}"), list);
-  }
-  AddText(u"</style>", list);
 }
 
 } // namespace scrivlet

@@ -54,6 +54,18 @@ TEST(FictionBookSummary, DescriptionFields) {
   EXPECT_EQ(s->Created, 0);
 }
 
+TEST(FictionBookSummary, GenreAsItIsSpeltAndAsItWasRead) {
+  auto category = [](const std::string& titleInfo) {
+    return Load(Book("<title-info>" + titleInfo + "</title-info>", ""))
+        ->SummaryInformation()
+        ->Category;
+  };
+  EXPECT_EQ(category("<genre>sf_history</genre><genre>prose</genre>"), "sf_history");
+  EXPECT_EQ(category("<gentre>sf</gentre>"), "sf");
+  EXPECT_EQ(category("<gentre>old</gentre><genre>new</genre>"), "new");
+  EXPECT_EQ(category(""), "");
+}
+
 TEST(FictionBookSummary, AuthorNames) {
   auto author = [](const std::string& inner) {
     return Load(Book("<title-info><author>" + inner + "</author></title-info>", ""))
@@ -65,6 +77,8 @@ TEST(FictionBookSummary, AuthorNames) {
       "A B C");
   EXPECT_EQ(author("<last-name>C</last-name>"), "");
   EXPECT_EQ(author("<last-name>C</last-name><nicname>N</nicname>"), "N");
+  EXPECT_EQ(author("<last-name>C</last-name><nickname>N2</nickname>"), "N2");
+  EXPECT_EQ(author("<first-name>A</first-name><nickname>N2</nickname>"), "A");
   EXPECT_EQ(Load(Book("<title-info><book-title>T</book-title></title-info>", ""))
                 ->SummaryInformation()
                 ->Keywords,

@@ -107,11 +107,11 @@ TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
 TEST(PdfReaderTest, TheReaderTableSelectsItForPdfFiles) {
   const ReaderKind& kind = ReaderForFileName("report.PDF");
   EXPECT_STREQ(kind.name, "pdf");
-  std::unique_ptr<LegacyReader> reader = kind.create();
   EXPECT_STREQ(kind.className, "PdfReader");
-  MemoryStream stream(PdfBuilder::WithPages({"a"}, InfoEntries).Build());
-  reader->LoadFromStream(stream);
-  EXPECT_EQ(reader->SummaryInformation()->Title, "Quarterly report");
+  Document document;
+  kind.create()->Read(PdfBuilder::WithPages({"a"}, InfoEntries).Build(), "report.PDF",
+                      ReaderOptions(), document);
+  EXPECT_EQ(document.summary.Title, "Quarterly report");
   EXPECT_EQ(ReaderByName("pdf"), &kind);
 }
 
