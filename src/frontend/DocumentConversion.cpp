@@ -36,8 +36,8 @@ std::u16string MacroListing(const CommandLineOptions& options, const DescribedTe
 
 std::u16string PlainSummaryValue(const DocumentSummary& summary,
                                  const DocumentSummary::Property& property, int codePage) {
-  if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-    return AnsiToWide(summary.*(*text), codePage);
+  if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
+    return summary.*(*text);
   if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
     int32_t value = summary.*(*number);
     return value == 0 ? std::u16string() : AnsiToWide(std::to_string(value));

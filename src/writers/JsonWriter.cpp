@@ -2,8 +2,8 @@
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
-#include "core/StoryLists.h"
 #include "core/Markup.h"
+#include "core/StoryLists.h"
 #include "core/Utf8.h"
 
 #include <cmath>
@@ -94,8 +94,8 @@ std::string JsonSummary(const DocumentSummary* summary, int codePage) {
     if (out.size() > 1)
       out += ", ";
     out += std::string("\"") + property.name + "\": ";
-    if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-      out += JsonAnsiString(summary->*(*text), codePage);
+    if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
+      out += JsonString(summary->*(*text));
     else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field))
       out += std::to_string(summary->*(*number));
     else
@@ -125,9 +125,8 @@ std::string JsonDocument(const Document&, const TextLines& lines, const Document
   out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
   // RTF output is ASCII, every other character a \uN? escape: the text is
   // that output, as --format rtf writes it.
-  out += ", \"text\": " + (conversion.rtf
-                               ? JsonString(AsciiText(RtfUnicodeText(lines.GetTextW())))
-                               : JsonString(TextWithLineFeeds(lines.GetTextW())));
+  out += ", \"text\": " + (conversion.rtf ? JsonString(AsciiText(RtfUnicodeText(lines.GetTextW())))
+                                          : JsonString(TextWithLineFeeds(lines.GetTextW())));
   out += ", \"lines\": " + JsonLines(lines);
   out += ", \"summary\": " + JsonSummary(summary, conversion.codePage);
   out += ", \"stories\": " + JsonStories(stories);

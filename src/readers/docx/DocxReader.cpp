@@ -395,28 +395,28 @@ void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& me
     return item ? item->GetValue() : std::u16string();
   };
   if (XmlNode* core = engine.FindItem(nullptr, "cp:coreProperties")) {
-    s.Title = WideToAnsi(text(core, "dc:title"));
-    s.Subject = WideToAnsi(text(core, "dc:subject"));
-    s.Author = WideToAnsi(text(core, "dc:creator"));
-    s.Keywords = WideToAnsi(text(core, "cp:keywords"));
-    s.Comments = WideToAnsi(text(core, "dc:description"));
-    s.LastAuthor = WideToAnsi(text(core, "cp:lastModifiedBy"));
-    s.RevNumber = WideToAnsi(text(core, "cp:revision"));
-    s.Category = WideToAnsi(text(core, "cp:category"));
+    s.Title = text(core, "dc:title");
+    s.Subject = text(core, "dc:subject");
+    s.Author = text(core, "dc:creator");
+    s.Keywords = text(core, "cp:keywords");
+    s.Comments = text(core, "dc:description");
+    s.LastAuthor = text(core, "cp:lastModifiedBy");
+    s.RevNumber = text(core, "cp:revision");
+    s.Category = text(core, "cp:category");
     s.Created = XmlDateToDateTime(text(core, "dcterms:created"));
     s.LastSaved = XmlDateToDateTime(text(core, "dcterms:modified"));
   }
   if (XmlNode* app = engine.FindItem(nullptr, "Properties")) {
-    s.Template = WideToAnsi(text(app, "Template"));
+    s.Template = text(app, "Template");
     s.EditTime = IntegerOf(text(app, "TotalTime"));
     s.PageCount = IntegerOf(text(app, "Pages"));
     s.WordCount = IntegerOf(text(app, "Words"));
     s.CharCount = IntegerOf(text(app, "Characters"));
-    s.AppName = WideToAnsi(text(app, "Application"));
+    s.AppName = text(app, "Application");
     s.LineCount = IntegerOf(text(app, "Lines"));
     s.ParagraphCount = IntegerOf(text(app, "Paragraphs"));
-    s.Manager = WideToAnsi(text(app, "Manager"));
-    s.Company = WideToAnsi(text(app, "Company"));
+    s.Manager = text(app, "Manager");
+    s.Company = text(app, "Company");
     s.CharCount2 = IntegerOf(text(app, "CharactersWithSpaces"));
   }
 }

@@ -84,11 +84,10 @@ std::string MemberKey(std::string_view path) {
 }
 
 // Joins repeated metadata with "; ".
-void AppendField(std::string& field, const std::u16string& value) {
-  std::string text = WideToAnsi(value);
-  if (text.empty())
+void AppendField(std::u16string& field, const std::u16string& value) {
+  if (value.empty())
     return;
-  field += field.empty() ? text : "; " + text;
+  field += field.empty() ? value : u"; " + value;
 }
 
 } // namespace
