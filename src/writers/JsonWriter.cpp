@@ -86,7 +86,7 @@ std::string JsonDate(OleDate date) {
   return buffer;
 }
 
-std::string JsonSummary(const DocumentSummary* summary, int codePage) {
+std::string JsonSummary(const DocumentSummary* summary) {
   if (summary == nullptr)
     return "null";
   std::string out = "{";
@@ -128,7 +128,7 @@ std::string JsonDocument(const Document&, const TextLines& lines, const Document
   out += ", \"text\": " + (conversion.rtf ? JsonString(AsciiText(RtfUnicodeText(lines.GetTextW())))
                                           : JsonString(TextWithLineFeeds(lines.GetTextW())));
   out += ", \"lines\": " + JsonLines(lines);
-  out += ", \"summary\": " + JsonSummary(summary, conversion.codePage);
+  out += ", \"summary\": " + JsonSummary(summary);
   out += ", \"stories\": " + JsonStories(stories);
   out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
   out += ", \"error\": " +
