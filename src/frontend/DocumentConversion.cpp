@@ -35,7 +35,7 @@ std::u16string MacroListing(const CommandLineOptions& options, const DescribedTe
 }
 
 std::u16string PlainSummaryValue(const DocumentSummary& summary,
-                                 const DocumentSummary::Property& property, int codePage) {
+                                 const DocumentSummary::Property& property) {
   if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
     return summary.*(*text);
   if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
@@ -55,7 +55,7 @@ std::string PlainOutput(const CommandLineOptions& options, const Conversion& con
   if (!options.items.Contains(ContentItem::Text) && options.items.Contains(ContentItem::Summary) &&
       options.formating == OutputFormat::PlainText) {
     if (summary != nullptr)
-      text = SummaryText(*summary, options.codePage);
+      text = SummaryText(*summary);
   } else {
     text = described.lines.GetTextW();
   }
@@ -83,10 +83,10 @@ DescribedOutputOptions OutputOptions(const CommandLineOptions& options) {
 
 } // namespace
 
-std::u16string SummaryText(const DocumentSummary& summary, int codePage) {
+std::u16string SummaryText(const DocumentSummary& summary) {
   std::u16string text;
   for (const auto& property : DocumentSummary::Properties()) {
-    std::u16string value = PlainSummaryValue(summary, property, codePage);
+    std::u16string value = PlainSummaryValue(summary, property);
     if (value.empty())
       continue;
     text += AnsiToWide(property.name);

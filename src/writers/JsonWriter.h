@@ -21,8 +21,7 @@ std::string JsonString(std::u16string_view text);
 std::string JsonDate(OleDate date);
 
 // The summary record as a JSON object (each property by its name: strings
-// as text, counts as integers, dates as ISO 8601), or "null".  Its strings
-// are bytes of the code page.
+// as text, counts as integers, dates as ISO 8601), or "null".
 std::string JsonSummary(const DocumentSummary* summary);
 
 // The text of a line list with LF line breaks: each entry followed by LF,
