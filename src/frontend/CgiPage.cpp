@@ -255,6 +255,7 @@ int RunCgi() {
   int codePage = 65001;
   if (const char* setting = std::getenv("SCRIVLET_CODEPAGE"))
     codePage = ParseCodePageSetting(setting).value_or(65001);
+  SetSystemCodePage(codePage);
   PageContent content = ConvertForPage(request, config, codePage);
   std::string page = RenderPage(request, config, content, codePage);
   std::fwrite(page.data(), 1, page.size(), stdout);

@@ -144,6 +144,7 @@ void DocxReader::ParseXmlPart(std::string bytes, Story& story) {
   FDeletions = FInsertions = 0;
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.OnTag = [this](XmlParser&, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool& accept) { DoTag(parent, name, value, attributes, accept); };
@@ -347,6 +348,7 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) c
   Relationships relationships;
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
   XmlNode* list = engine.FindItem(nullptr, "Relationships");
   if (list == nullptr)
@@ -388,6 +390,7 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(member));
   DocumentSummary& s = Summary();
   auto text = [&](XmlNode* root, std::string_view name) {

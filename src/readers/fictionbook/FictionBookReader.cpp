@@ -13,6 +13,7 @@ void FictionBookReader::Parse(std::string_view bytes) {
   Summary();
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(std::string(bytes));
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");
   if (book == nullptr)

@@ -166,6 +166,7 @@ void OpenDocumentReader::Parse(std::string_view bytes) {
 void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                     const std::u16string& value, const std::u16string& attributes,
                     bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
@@ -238,6 +239,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, Story& story) {
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(member));
   XmlNode* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)
