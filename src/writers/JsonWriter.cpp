@@ -104,18 +104,23 @@ std::string JsonSummary(const DocumentSummary* summary) {
   return out + "}";
 }
 
-std::u16string TextWithLineFeeds(std::u16string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+void ToLineFeeds(std::u16string& text) {
+  size_t out = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\r') {
-      out += text[i];
+      text[out++] = text[i];
       continue;
     }
-    out += u'\n';
+    text[out++] = u'\n';
     if (i + 1 < text.size() && text[i + 1] == u'\n')
       ++i;
   }
+  text.resize(out);
+}
+
+std::u16string TextWithLineFeeds(std::u16string_view text) {
+  std::u16string out(text);
+  ToLineFeeds(out);
   return out;
 }
 

@@ -27,6 +27,8 @@ std::string JsonSummary(const DocumentSummary* summary);
 // The text of a line list with LF line breaks: each entry followed by LF,
 // every CR LF and lone CR inside an entry turned into LF.
 std::u16string TextWithLineFeeds(std::u16string_view text);
+// The same in place.
+void ToLineFeeds(std::u16string& text);
 
 // What the object says besides the document.
 struct JsonConversion {

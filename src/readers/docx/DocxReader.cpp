@@ -72,7 +72,10 @@ void DocxReader::Parse(std::string_view bytes) {
   FFooterIds.clear();
   FHiddenRun = false;
   ZipArchive zip(ResourceLimits());
-  zip.LoadFromBytes(PackageBytes(bytes));
+  if (HasZipSignature(bytes))
+    zip.LoadFromView(bytes); // the file's bytes, not copied
+  else
+    zip.LoadFromBytes(EmbeddedPackage(bytes));
   if (ParseItems().Contains(ContentItem::Text))
     ReadParts(zip);
   if (ParseItems().Contains(ContentItem::Summary)) {
@@ -81,15 +84,13 @@ void DocxReader::Parse(std::string_view bytes) {
   }
 }
 
-// A package (a ZIP archive), or, from standard input ("-") or a stream
-// without a name, a compound file whose "Package" stream holds one, as
-// Office embeds a document in another.  A named file must be the package
-// itself.  Anything else is refused, rather than read as an empty archive.
-std::string DocxReader::PackageBytes(std::string_view bytes) const {
-  if (HasZipSignature(bytes))
-    return std::string(bytes);
-  auto storage =
-      CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpen(std::string(bytes)) : nullptr;
+// What is not a package (a ZIP archive) may be, from standard input ("-")
+// or a stream without a name, a compound file whose "Package" stream holds
+// one, as Office embeds a document in another.  A named file must be the
+// package itself.  Anything else is refused, rather than read as an empty
+// archive.
+std::string DocxReader::EmbeddedPackage(std::string_view bytes) const {
+  auto storage = CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpenView(bytes) : nullptr;
   const bool fromStream = FileName().empty() || FileName() == "-";
   if (storage && fromStream)
     if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package"))
