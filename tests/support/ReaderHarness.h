@@ -68,8 +68,9 @@ public:
   void SetConvertSysCharacters(bool convert) { FConvert = convert; }
   void SetPassword(std::string password) { FPassword = std::move(password); }
   void SetResourceLimits(const Limits& limits) { FLimits = limits; }
-  // The name messages show; a load from a file keeps it too, as the
-  // programs name the file separately.
+  // The name the reader gets (messages show it; an empty name or "-" is a
+  // stream).  LoadFromFile leaves it as it is: a test names the file as a
+  // front end would.
   void SetFileName(std::string name) { FFileName = std::move(name); }
   const std::string& FileName() const { return FFileName; }
 
@@ -92,7 +93,6 @@ public:
   bool IsEncrypted() const { return FEncrypted; }
   // Whether the output list was cut to MaxTextLength.
   bool TextLimited() const { return FTextLimited; }
-  const Document& LastDocument() const { return FDocument; }
 
 protected:
   // Reads bytes into document with the harness's reader.
