@@ -1,6 +1,8 @@
 # Checks that every source file includes only headers of its own layer and
-# of the layers below it (run as a build step: a file that reaches up, or a
-# reader that includes another reader, stops the build).
+# of the layers below it, and that no reader names the output format (run
+# as a build step: a file that reaches up, a reader that includes another
+# reader or the writers' mark-up, or one that branches on the output
+# format, stops the build).
 #
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 
@@ -33,6 +35,14 @@ foreach(source IN LISTS sources)
   else()
     set(own "${layer}")
     set(allowed "${ALLOWED_${layer}}")
+  endif()
+  # Readers read: the output format is the writers' business, so a reader
+  # that names it (to branch on it) is refused like one that reaches up.
+  if(layer STREQUAL "readers")
+    file(STRINGS "${SOURCE_DIR}/${source}" formats REGEX "OutputFormat|TextFormating")
+    if(formats)
+      list(APPEND violations "${source} names the output format (readers never format)")
+    endif()
   endif()
   file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
   foreach(line IN LISTS includes)

@@ -193,16 +193,10 @@ std::string EncodeUtf16LE(std::u16string_view text) {
   return bytes;
 }
 
-int CodePageFromEnvironment() {
-  const char* value = std::getenv("SCRIVLET_CODEPAGE");
-  std::optional<int> codePage = value ? ParseCodePageSetting(value) : std::nullopt;
-  return codePage ? *codePage : kDefaultSystemCodePage;
-}
-
 // The process's code-page setting and the pages used so far, each built on
 // first use: a conversion pays only for the code pages it meets.
 struct CodePageState {
-  int systemCodePage = CodePageFromEnvironment();
+  int systemCodePage = kDefaultSystemCodePage;
   std::map<int, SingleBytePage> singleByte;
   std::map<int, std::unique_ptr<MultiBytePage>> multiByte;
 };

@@ -1,11 +1,10 @@
 // Code pages: byte strings of Windows code pages <-> UTF-16 text.
 //
 // Documents of every era store 8-bit text in a Windows code page; the library
-// works in UTF-16 inside the readers and in the "system code page" at its
-// edges (summary strings, the page it writes, the text of GetText).  As the
-// locale's character set on a Linux system, the system code page is UTF-8
-// unless the environment variable SCRIVLET_CODEPAGE names a Windows code
-// page for hosts that need single-byte text.
+// works in UTF-16 inside and in the host's code page at its edges (the page
+// and text it writes, file names, messages).  As the locale's character set
+// on a Linux system, that is UTF-8 unless the programs are asked for a
+// Windows code page (SCRIVLET_CODEPAGE, which only the front end reads).
 //
 // Single-byte code pages convert through built-in 128-entry tables; only the
 // multi-byte East Asian ones (932, 936, 949, 950, 1361) go through iconv.
@@ -30,8 +29,9 @@ inline constexpr int kDefaultSystemCodePage = CP_UTF8;
 // The system code page number.
 int SystemCodePage();
 
-// Replaces the system code page for the rest of the process (the programs
-// call it at start-up from SCRIVLET_CODEPAGE; tests use it directly).  An
+// Replaces the system code page for the rest of the process: the programs
+// call it once at start-up with what SCRIVLET_CODEPAGE names (UTF-8
+// otherwise); conversions get the same number in their options.  An
 // unsupported number is refused and leaves the setting unchanged.
 bool SetSystemCodePage(int codePage);
 

@@ -1,5 +1,7 @@
 #include "core/DocumentSummary.h"
 
+#include "core/Utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -73,6 +75,17 @@ const std::array<S::Property, 28>& S::Properties() {
   return properties;
 }
 
+void S::SetText(uint32_t id, std::u16string_view text, bool documentSummary) {
+  if (id == 0)
+    return;
+  for (const Property& property : Properties())
+    if ((documentSummary ? property.documentSummaryId : property.summaryId) == id)
+      if (auto* field = std::get_if<std::u16string S::*>(&property.field)) {
+        this->*(*field) = std::u16string(text.substr(0, text.find(u'\0')));
+        return;
+      }
+}
+
 void S::SetProperty(uint32_t id, std::string_view value, bool documentSummary) {
   if (id == 0)
     return;
@@ -82,8 +95,8 @@ void S::SetProperty(uint32_t id, std::string_view value, bool documentSummary) {
   });
   if (property == properties.end())
     return;
-  if (auto* text = std::get_if<std::string S::*>(&property->field)) {
-    this->*(*text) = std::string(value.substr(0, value.find('\0')));
+  if (auto* text = std::get_if<std::u16string S::*>(&property->field)) {
+    this->*(*text) = Utf8ToUtf16(value.substr(0, value.find('\0')));
   } else if (auto* date = std::get_if<OleDate S::*>(&property->field)) {
     this->*(*date) = DateOf(value);
   } else if (auto* number = std::get_if<int32_t S::*>(&property->field)) {

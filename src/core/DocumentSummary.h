@@ -16,26 +16,26 @@ namespace scrivlet {
 
 class DocumentSummary {
 public:
-  // Strings are byte strings in the system code page; dates are date-time
-  // values (days since 1899-12-30).
-  std::string AppName;
-  std::string Author;
+  // Strings are text (UTF-16); dates are date-time values (days since
+  // 1899-12-30).
+  std::u16string AppName;
+  std::u16string Author;
   int32_t CharCount = 0;
-  std::string Comments;
+  std::u16string Comments;
   OleDate Created = 0;
   int32_t EditTime = 0; // editing time in whole minutes
-  std::string Keywords;
-  std::string LastAuthor;
+  std::u16string Keywords;
+  std::u16string LastAuthor;
   OleDate LastPrinted = 0;
   OleDate LastSaved = 0;
   int32_t PageCount = 0;
-  std::string RevNumber;
-  std::string Subject;
-  std::string Template;
-  std::string Title;
+  std::u16string RevNumber;
+  std::u16string Subject;
+  std::u16string Template;
+  std::u16string Title;
   int32_t WordCount = 0;
-  std::string Category;
-  std::string PresentationTarget;
+  std::u16string Category;
+  std::u16string PresentationTarget;
   int32_t ByteCount = 0;
   int32_t LineCount = 0;
   int32_t ParagraphCount = 0;
@@ -43,8 +43,8 @@ public:
   int32_t NoteCount = 0;
   int32_t HiddenSlideCount = 0;
   int32_t MMClipCount = 0;
-  std::string Manager;
-  std::string Company;
+  std::u16string Manager;
+  std::u16string Company;
   int32_t CharCount2 = 0;
 
   void Assign(const DocumentSummary& source) { *this = source; }
@@ -52,17 +52,19 @@ public:
 
   // Stores one property-set property.  value holds a 32-bit little-endian
   // integer for counts, the 8 bytes of a file time for dates and EditTime,
-  // and a zero-terminated byte string for strings.  documentSummary chooses
+  // and a zero-terminated UTF-8 string for strings.  documentSummary chooses
   // the DocumentSummaryInformation identifiers.  Unknown identifiers are
   // ignored.
   void SetProperty(uint32_t id, std::string_view value, bool documentSummary);
+  // Stores one string property, its text up to a NUL.
+  void SetText(uint32_t id, std::u16string_view text, bool documentSummary);
 
   // One property as the record publishes it.
   struct Property {
     const char* name;
     uint32_t summaryId;         // SummaryInformation identifier, or 0
     uint32_t documentSummaryId; // DocumentSummaryInformation identifier, or 0
-    std::variant<std::string DocumentSummary::*, int32_t DocumentSummary::*,
+    std::variant<std::u16string DocumentSummary::*, int32_t DocumentSummary::*,
                  OleDate DocumentSummary::*>
         field;
   };

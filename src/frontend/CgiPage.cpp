@@ -70,11 +70,11 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
-std::string HeadingOf(const Conversion& conversion, const std::string& fileName) {
+std::string HeadingOf(const Conversion& conversion, const std::string& fileName, int codePage) {
   if (conversion.kind->heading == HeadingSource::FileName)
     return fileName;
   const DocumentSummary* summary = SummaryOf(conversion);
-  return summary != nullptr ? summary->Title : std::string();
+  return summary != nullptr ? WideToAnsi(summary->Title, codePage) : std::string();
 }
 
 // One page line: the text and the line end.
@@ -201,7 +201,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
   }
   DescribedOutputOptions output;
   output.codePage = codePage;
-  content.heading = HeadingOf(conversion, request.fileName);
+  content.heading = HeadingOf(conversion, request.fileName, codePage);
   content.lines = SplitLines(WideToAnsi(Describe(conversion, output).lines.GetTextW(), codePage));
   return content;
 }
@@ -255,6 +255,7 @@ int RunCgi() {
   int codePage = 65001;
   if (const char* setting = std::getenv("SCRIVLET_CODEPAGE"))
     codePage = ParseCodePageSetting(setting).value_or(65001);
+  SetSystemCodePage(codePage);
   PageContent content = ConvertForPage(request, config, codePage);
   std::string page = RenderPage(request, config, content, codePage);
   std::fwrite(page.data(), 1, page.size(), stdout);

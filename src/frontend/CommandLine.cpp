@@ -443,6 +443,7 @@ int RunCommandLine(const std::vector<std::string>& args, const CommandLineStream
     }
     options->codePage = *codePage;
   }
+  SetSystemCodePage(options->codePage);
   // Every failure, running out of memory included, is a message and exit
   // status 1, never an abort.
   try {

@@ -26,18 +26,10 @@ std::string ReadFileBytes(const std::string& fileName) {
   }
 }
 
-// The macro listing that follows the text when macros were asked for: the
-// Word readers' macro list; empty for the other readers.
-std::u16string MacroListing(const CommandLineOptions& options, const DescribedText& text) {
-  if (!text.stories || !options.items.Contains(ContentItem::Macros))
-    return {};
-  return text.stories->Macros.GetTextW();
-}
-
 std::u16string PlainSummaryValue(const DocumentSummary& summary,
-                                 const DocumentSummary::Property& property, int codePage) {
-  if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-    return AnsiToWide(summary.*(*text), codePage);
+                                 const DocumentSummary::Property& property) {
+  if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
+    return summary.*(*text);
   if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
     int32_t value = summary.*(*number);
     return value == 0 ? std::u16string() : AnsiToWide(std::to_string(value));
@@ -48,24 +40,45 @@ std::u16string PlainSummaryValue(const DocumentSummary& summary,
   return AnsiToWide(std::string_view(date).substr(1, date.size() - 2));
 }
 
+// One piece of output as the bytes it is written in: LF line breaks in
+// plain text unless --crlf; the host's code page, so that an HTML
+// prologue's charset matches; RTF is ASCII with \uN escapes whatever the
+// code page.
+std::string Encoded(const CommandLineOptions& options, std::u16string& text) {
+  if (options.formating == OutputFormat::PlainText && !options.crlf)
+    ToLineFeeds(text);
+  return options.formating == OutputFormat::Rtf ? RtfUnicodeText(text)
+                                                : WideToAnsi(text, options.codePage);
+}
+
+// Each entry followed by CR LF, written entry by entry and freed as it
+// goes, so that a long text is not held twice more as one string.
+void AppendLines(const CommandLineOptions& options, TextLines& lines, std::string& out) {
+  for (int i = 0; i < lines.Count(); ++i) {
+    std::u16string& entry = lines.Entry(i);
+    entry += u"\r\n";
+    out += Encoded(options, entry);
+    std::u16string().swap(entry);
+  }
+}
+
 std::string PlainOutput(const CommandLineOptions& options, const Conversion& conversion,
-                        const DescribedText& described) {
-  std::u16string text;
+                        DescribedText& described) {
+  std::string out;
   const DocumentSummary* summary = SummaryOf(conversion);
   if (!options.items.Contains(ContentItem::Text) && options.items.Contains(ContentItem::Summary) &&
       options.formating == OutputFormat::PlainText) {
-    if (summary != nullptr)
-      text = SummaryText(*summary, options.codePage);
+    if (summary != nullptr) {
+      std::u16string text = SummaryText(*summary);
+      out = Encoded(options, text);
+    }
   } else {
-    text = described.lines.GetTextW();
+    AppendLines(options, described.lines, out);
   }
-  text += MacroListing(options, described);
-  if (options.formating == OutputFormat::PlainText && !options.crlf)
-    text = TextWithLineFeeds(text);
-  // The bytes of the host's code page, so that an HTML prologue's charset
-  // matches them; RTF is ASCII with \uN escapes whatever the code page.
-  return options.formating == OutputFormat::Rtf ? RtfUnicodeText(text)
-                                                : WideToAnsi(text, options.codePage);
+  // The macro listing follows the text when macros were asked for.
+  if (described.stories && options.items.Contains(ContentItem::Macros))
+    AppendLines(options, described.stories->Macros, out);
+  return out;
 }
 
 DescribedOutputOptions OutputOptions(const CommandLineOptions& options) {
@@ -81,12 +94,18 @@ DescribedOutputOptions OutputOptions(const CommandLineOptions& options) {
   return output;
 }
 
+// Frees the stories of a document that has been written (its summary
+// stays).
+void ReleaseText(Document& document) {
+  std::vector<Story>().swap(document.stories);
+}
+
 } // namespace
 
-std::u16string SummaryText(const DocumentSummary& summary, int codePage) {
+std::u16string SummaryText(const DocumentSummary& summary) {
   std::u16string text;
   for (const auto& property : DocumentSummary::Properties()) {
-    std::u16string value = PlainSummaryValue(summary, property, codePage);
+    std::u16string value = PlainSummaryValue(summary, property);
     if (value.empty())
       continue;
     text += AnsiToWide(property.name);
@@ -126,7 +145,9 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   Conversion conversion = fromStandardInput || !fileBytes.empty()
                               ? Convert(bytes, input, kind, readerOptions)
                               : ConvertFile(input, kind, readerOptions);
-  const DescribedText described = Describe(conversion, OutputOptions(options));
+  std::string().swap(fileBytes); // the document holds what it needs
+  DescribedText described = Describe(conversion, OutputOptions(options));
+  ReleaseText(conversion.document); // the described lines hold it now
   ConvertedDocument result;
   result.failed = conversion.failed;
   if (conversion.failed)

@@ -23,8 +23,7 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
 
 // The summary fields that are not empty, one "Name: value" line each (LF),
 // as plain output shows them when the text is not asked for.
-// Its strings are bytes of the code page.
-std::u16string SummaryText(const DocumentSummary& summary, int codePage = 65001);
+std::u16string SummaryText(const DocumentSummary& summary);
 
 // The extension an output file gets for these options (".txt", ".rtf",
 // ".html" or ".json").

@@ -2,8 +2,8 @@
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
-#include "core/StoryLists.h"
 #include "core/Markup.h"
+#include "core/StoryLists.h"
 #include "core/Utf8.h"
 
 #include <cmath>
@@ -24,6 +24,67 @@ std::string JsonAnsiString(std::string_view bytes, int codePage) {
 
 std::u16string AsciiText(std::string_view text) {
   return std::u16string(text.begin(), text.end());
+}
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | code >> 18);
+    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The text of a JSON string literal, without its quotes: UTF-8, with
+// control characters and unpaired surrogates as \uXXXX escapes.
+void AppendJsonText(std::string& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
+    bool paired =
+        highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    if (c == u'"') {
+      out += "\\\"";
+    } else if (c == u'\\') {
+      out += "\\\\";
+    } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !paired)) {
+      AppendEscape(out, c);
+    } else if (paired) {
+      AppendUtf8(out, 0x10000 + ((uint32_t{c} - 0xD800) << 10) + (uint32_t{text[i + 1]} - 0xDC00));
+      ++i;
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+}
+
+// The "text" of the object: the entries, each followed by a line break,
+// as the program writes them (LF in plain text; RTF as ASCII), converted
+// entry by entry rather than joined first.
+std::string JsonText(const TextLines& lines, bool rtf) {
+  std::string out = "\"";
+  std::u16string entry;
+  for (int i = 0; i < lines.Count(); ++i) {
+    entry = lines.Get(i);
+    entry += u"\r\n";
+    if (rtf) {
+      std::string ascii = RtfUnicodeText(entry);
+      AppendJsonText(out, AsciiText(ascii));
+    } else {
+      ToLineFeeds(entry);
+      AppendJsonText(out, entry);
+    }
+  }
+  return out + "\"";
 }
 
 std::string JsonLines(const TextLines& lines) {
@@ -53,24 +114,7 @@ std::string JsonStories(const StoryLists* stories) {
 
 std::string JsonString(std::u16string_view text) {
   std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    bool highSurrogate = c >= 0xD800 && c <= 0xDBFF;
-    bool paired =
-        highSurrogate && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-    if (c == u'"') {
-      out += "\\\"";
-    } else if (c == u'\\') {
-      out += "\\\\";
-    } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !paired)) {
-      AppendEscape(out, c);
-    } else if (paired) {
-      out += WideToUtf8(text.substr(i, 2));
-      ++i;
-    } else {
-      out += WideToUtf8(text.substr(i, 1));
-    }
-  }
+  AppendJsonText(out, text);
   return out + "\"";
 }
 
@@ -86,7 +130,7 @@ std::string JsonDate(OleDate date) {
   return buffer;
 }
 
-std::string JsonSummary(const DocumentSummary* summary, int codePage) {
+std::string JsonSummary(const DocumentSummary* summary) {
   if (summary == nullptr)
     return "null";
   std::string out = "{";
@@ -94,8 +138,8 @@ std::string JsonSummary(const DocumentSummary* summary, int codePage) {
     if (out.size() > 1)
       out += ", ";
     out += std::string("\"") + property.name + "\": ";
-    if (auto* text = std::get_if<std::string DocumentSummary::*>(&property.field))
-      out += JsonAnsiString(summary->*(*text), codePage);
+    if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
+      out += JsonString(summary->*(*text));
     else if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field))
       out += std::to_string(summary->*(*number));
     else
@@ -104,18 +148,23 @@ std::string JsonSummary(const DocumentSummary* summary, int codePage) {
   return out + "}";
 }
 
-std::u16string TextWithLineFeeds(std::u16string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+void ToLineFeeds(std::u16string& text) {
+  size_t out = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\r') {
-      out += text[i];
+      text[out++] = text[i];
       continue;
     }
-    out += u'\n';
+    text[out++] = u'\n';
     if (i + 1 < text.size() && text[i + 1] == u'\n')
       ++i;
   }
+  text.resize(out);
+}
+
+std::u16string TextWithLineFeeds(std::u16string_view text) {
+  std::u16string out(text);
+  ToLineFeeds(out);
   return out;
 }
 
@@ -125,11 +174,9 @@ std::string JsonDocument(const Document&, const TextLines& lines, const Document
   out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
   // RTF output is ASCII, every other character a \uN? escape: the text is
   // that output, as --format rtf writes it.
-  out += ", \"text\": " + (conversion.rtf
-                               ? JsonString(AsciiText(RtfUnicodeText(lines.GetTextW())))
-                               : JsonString(TextWithLineFeeds(lines.GetTextW())));
+  out += ", \"text\": " + JsonText(lines, conversion.rtf);
   out += ", \"lines\": " + JsonLines(lines);
-  out += ", \"summary\": " + JsonSummary(summary, conversion.codePage);
+  out += ", \"summary\": " + JsonSummary(summary);
   out += ", \"stories\": " + JsonStories(stories);
   out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
   out += ", \"error\": " +

@@ -21,13 +21,14 @@ std::string JsonString(std::u16string_view text);
 std::string JsonDate(OleDate date);
 
 // The summary record as a JSON object (each property by its name: strings
-// as text, counts as integers, dates as ISO 8601), or "null".  Its strings
-// are bytes of the code page.
-std::string JsonSummary(const DocumentSummary* summary, int codePage = 65001);
+// as text, counts as integers, dates as ISO 8601), or "null".
+std::string JsonSummary(const DocumentSummary* summary);
 
 // The text of a line list with LF line breaks: each entry followed by LF,
 // every CR LF and lone CR inside an entry turned into LF.
 std::u16string TextWithLineFeeds(std::u16string_view text);
+// The same in place.
+void ToLineFeeds(std::u16string& text);
 
 // What the object says besides the document.
 struct JsonConversion {

@@ -268,8 +268,7 @@ void XmlNode::ParseAttributes() {
       attribute->FEngine = FEngine;
       attribute->Kind = XmlNodeKind::Attribute;
       attribute->Name = name;
-      attribute->SetValue(FEngine ? FEngine->ConvertText(value)
-                                  : AnsiToWide(value, LegacyTextCodePage()));
+      attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
     }
     name.clear();
     value.clear();
@@ -332,7 +331,7 @@ std::u16string XmlParser::ConvertText(std::string_view bytes) const {
   if (int codePage = DeclaredCodePage(FEncoding))
     return AnsiToWide(bytes, codePage);
   // Neither declared nor UTF-8: the bytes of an 8-bit code page.
-  return AnsiToWide(bytes, LegacyTextCodePage());
+  return AnsiToWide(bytes, FTextCodePage);
 }
 
 XmlNode* XmlParser::FindItem(XmlNode* startItem, std::string_view name) {

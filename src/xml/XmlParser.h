@@ -129,6 +129,9 @@ public:
   // The elements a document may have; past them a load raises
   // LimitExceeded.
   void SetLimits(const Limits& limits) { FLimits = limits; }
+  // The code page of a document whose text is neither declared nor UTF-8
+  // (8-bit text of the host's era; Windows-1252 unless set).
+  void SetTextCodePage(int codePage) { FTextCodePage = codePage; }
 
   // The encoding the XML declaration names ("" when none).
   const std::string& Encoding() const { return FEncoding; }
@@ -157,7 +160,7 @@ public:
 
   // Bytes of the document as text: UTF-8 when the document is UTF-16 or
   // declared (or, undeclared, well-formed) UTF-8, the declared code page,
-  // else the system code page.
+  // else the text code page.
   std::u16string ConvertText(std::string_view bytes) const;
 
 private:
@@ -169,6 +172,7 @@ private:
   bool FTextIsUtf8 = false;
   std::u16string FDocumentText;
   Limits FLimits;
+  int FTextCodePage = 1252;
 };
 
 // Visits root's subtree in document order without recursion, so that any

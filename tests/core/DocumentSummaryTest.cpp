@@ -40,12 +40,12 @@ TEST_F(SummaryTest, IdentifiersOfBothPropertySets) {
   s.SetProperty(17, "ignored", false);
   s.SetProperty(1, Int32(1252), false); // the code page: not a field
   s.SetProperty(5, Int32(7), true);
-  EXPECT_EQ(s.Title, "Second");
-  EXPECT_EQ(s.Category, "A category");
-  EXPECT_EQ(s.Author, "Ann");
+  EXPECT_EQ(s.Title, u"Second");
+  EXPECT_EQ(s.Category, u"A category");
+  EXPECT_EQ(s.Author, u"Ann");
   EXPECT_EQ(s.PageCount, 12);
-  EXPECT_EQ(s.Manager, "The Manager");
-  EXPECT_EQ(s.Company, "Company");
+  EXPECT_EQ(s.Manager, u"The Manager");
+  EXPECT_EQ(s.Company, u"Company");
   EXPECT_EQ(s.CharCount2, 99);
   EXPECT_EQ(s.CharCount, 0);
   EXPECT_EQ(s.LineCount, 7);
@@ -73,7 +73,7 @@ TEST_F(SummaryTest, DatesAndEditingTime) {
 
 TEST_F(SummaryTest, ClearAssignAndJson) {
   DocumentSummary s;
-  s.Title = "T\xc3\xa9tre \"x\""; // strings of the system code page, UTF-8
+  s.Title = u"T\u00e9tre \"x\"";
   s.WordCount = 5;
   s.Created = 39947.5;
   DocumentSummary copy;
@@ -89,7 +89,7 @@ TEST_F(SummaryTest, ClearAssignAndJson) {
   EXPECT_TRUE(json.ends_with("\"CharCount2\": 0}"));
   EXPECT_EQ(JsonSummary(nullptr), "null");
   copy.Clear();
-  EXPECT_EQ(copy.Title, "");
+  EXPECT_EQ(copy.Title, u"");
   EXPECT_EQ(copy.WordCount, 0);
   EXPECT_EQ(copy.Created, 0);
   EXPECT_EQ(DocumentSummary::Properties().size(), 28u);

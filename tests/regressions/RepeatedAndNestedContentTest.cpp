@@ -220,7 +220,7 @@ TEST(RepeatedWordDocumentStreams, TheFirstMainStreamIsReadOnce) {
   ASSERT_NE(first, std::u16string::npos);
   EXPECT_EQ(text.find(u"main text", first + 1), std::u16string::npos);
   EXPECT_EQ(text.find(u"copy text"), std::u16string::npos);
-  EXPECT_EQ(reader->SummaryInformation()->Title, "First title");
+  EXPECT_EQ(reader->SummaryInformation()->Title, u"First title");
 }
 
 TEST(CompoundFileLookup, FindsTheFirstOfEqualNamesIgnoringCase) {

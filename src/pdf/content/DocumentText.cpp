@@ -259,17 +259,10 @@ std::u16string DocumentText::PageText(const PdfPage& page) {
 }
 
 void ForEachPageText(const PdfDocument& document,
-                     const std::function<void(const std::u16string&)>& addPage) {
-  DocumentText text(document, LegacyCodePageFromEnvironment());
+                     const std::function<void(const std::u16string&)>& addPage,
+                     int legacyCodePage) {
+  DocumentText text(document, legacyCodePage);
   WalkPages(document, [&](PdfPage& page) { addPage(text.PageText(page)); });
-}
-
-int LegacyCodePageFromEnvironment() {
-  const char* value = std::getenv("SCRIVLET_CODEPAGE");
-  if (!value)
-    return 0;
-  std::optional<int> codePage = ParseCodePageSetting(value);
-  return codePage && *codePage != CP_UTF8 ? *codePage : 0;
 }
 
 } // namespace scrivlet::pdf

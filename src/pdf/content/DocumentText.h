@@ -60,15 +60,11 @@ private:
   FormBudget FFormBudget; // content of forms run, all pages
 };
 
-// The reader's entry point: calls addPage with the text of each page the
-// page-tree walk reaches, in page order (an empty text for a page without
-// text), with the code-page reading SCRIVLET_CODEPAGE asks for.
+// Calls addPage with the text of each page the page-tree walk reaches, in
+// page order (an empty text for a page without text); legacyCodePage as
+// DocumentText takes it (0: none, the UTF-8 default).
 void ForEachPageText(const PdfDocument& document,
-                     const std::function<void(const std::u16string&)>& addPage);
-
-// The legacy code page the environment asks for: the number in
-// SCRIVLET_CODEPAGE when it names a single- or double-byte Windows code page
-// this build converts, else 0 (unset, "65001" or "utf-8": the UTF-8 default).
-int LegacyCodePageFromEnvironment();
+                     const std::function<void(const std::u16string&)>& addPage,
+                     int legacyCodePage = 0);
 
 } // namespace scrivlet::pdf

@@ -18,7 +18,7 @@ std::unique_ptr<DocumentReader> Create() {
 
 } // namespace
 
-const ReaderKind kDocxFormat = {"docx", "DocxReader", ".DOCX", HeadingSource::SummaryTitle,
+const ReaderKind kDocxFormat = {"docx", "DocxReader", ".DOCX",      HeadingSource::SummaryTitle,
                                 true,   true,         HasSignature, Create};
 
 } // namespace scrivlet

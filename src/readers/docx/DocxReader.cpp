@@ -72,7 +72,10 @@ void DocxReader::Parse(std::string_view bytes) {
   FFooterIds.clear();
   FHiddenRun = false;
   ZipArchive zip(ResourceLimits());
-  zip.LoadFromBytes(PackageBytes(bytes));
+  if (HasZipSignature(bytes))
+    zip.LoadFromView(bytes); // the file's bytes, not copied
+  else
+    zip.LoadFromBytes(EmbeddedPackage(bytes));
   if (ParseItems().Contains(ContentItem::Text))
     ReadParts(zip);
   if (ParseItems().Contains(ContentItem::Summary)) {
@@ -81,15 +84,13 @@ void DocxReader::Parse(std::string_view bytes) {
   }
 }
 
-// A package (a ZIP archive), or, from standard input ("-") or a stream
-// without a name, a compound file whose "Package" stream holds one, as
-// Office embeds a document in another.  A named file must be the package
-// itself.  Anything else is refused, rather than read as an empty archive.
-std::string DocxReader::PackageBytes(std::string_view bytes) const {
-  if (HasZipSignature(bytes))
-    return std::string(bytes);
-  auto storage =
-      CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpen(std::string(bytes)) : nullptr;
+// What is not a package (a ZIP archive) may be, from standard input ("-")
+// or a stream without a name, a compound file whose "Package" stream holds
+// one, as Office embeds a document in another.  A named file must be the
+// package itself.  Anything else is refused, rather than read as an empty
+// archive.
+std::string DocxReader::EmbeddedPackage(std::string_view bytes) const {
+  auto storage = CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpenView(bytes) : nullptr;
   const bool fromStream = FileName().empty() || FileName() == "-";
   if (storage && fromStream)
     if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package"))
@@ -144,6 +145,7 @@ void DocxReader::ParseXmlPart(std::string bytes, Story& story) {
   FDeletions = FInsertions = 0;
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.OnTag = [this](XmlParser&, XmlNode* parent, const std::u16string& name,
                         const std::u16string& value, const std::u16string& attributes,
                         bool& accept) { DoTag(parent, name, value, attributes, accept); };
@@ -347,6 +349,7 @@ DocxReader::Relationships DocxReader::ReadRelationships(const ZipArchive& zip) c
   Relationships relationships;
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName("word/_rels/document.xml.rels"));
   XmlNode* list = engine.FindItem(nullptr, "Relationships");
   if (list == nullptr)
@@ -388,6 +391,7 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const Relationships
 void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(member));
   DocumentSummary& s = Summary();
   auto text = [&](XmlNode* root, std::string_view name) {
@@ -395,28 +399,28 @@ void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& me
     return item ? item->GetValue() : std::u16string();
   };
   if (XmlNode* core = engine.FindItem(nullptr, "cp:coreProperties")) {
-    s.Title = WideToAnsi(text(core, "dc:title"));
-    s.Subject = WideToAnsi(text(core, "dc:subject"));
-    s.Author = WideToAnsi(text(core, "dc:creator"));
-    s.Keywords = WideToAnsi(text(core, "cp:keywords"));
-    s.Comments = WideToAnsi(text(core, "dc:description"));
-    s.LastAuthor = WideToAnsi(text(core, "cp:lastModifiedBy"));
-    s.RevNumber = WideToAnsi(text(core, "cp:revision"));
-    s.Category = WideToAnsi(text(core, "cp:category"));
+    s.Title = text(core, "dc:title");
+    s.Subject = text(core, "dc:subject");
+    s.Author = text(core, "dc:creator");
+    s.Keywords = text(core, "cp:keywords");
+    s.Comments = text(core, "dc:description");
+    s.LastAuthor = text(core, "cp:lastModifiedBy");
+    s.RevNumber = text(core, "cp:revision");
+    s.Category = text(core, "cp:category");
     s.Created = XmlDateToDateTime(text(core, "dcterms:created"));
     s.LastSaved = XmlDateToDateTime(text(core, "dcterms:modified"));
   }
   if (XmlNode* app = engine.FindItem(nullptr, "Properties")) {
-    s.Template = WideToAnsi(text(app, "Template"));
+    s.Template = text(app, "Template");
     s.EditTime = IntegerOf(text(app, "TotalTime"));
     s.PageCount = IntegerOf(text(app, "Pages"));
     s.WordCount = IntegerOf(text(app, "Words"));
     s.CharCount = IntegerOf(text(app, "Characters"));
-    s.AppName = WideToAnsi(text(app, "Application"));
+    s.AppName = text(app, "Application");
     s.LineCount = IntegerOf(text(app, "Lines"));
     s.ParagraphCount = IntegerOf(text(app, "Paragraphs"));
-    s.Manager = WideToAnsi(text(app, "Manager"));
-    s.Company = WideToAnsi(text(app, "Company"));
+    s.Manager = text(app, "Manager");
+    s.Company = text(app, "Company");
     s.CharCount2 = IntegerOf(text(app, "CharactersWithSpaces"));
   }
 }

@@ -27,9 +27,9 @@ public:
 
 private:
   void Parse(std::string_view bytes) override;
-  // The package's bytes: bytes themselves, or the "Package" stream of a
-  // compound file from a stream; anything else is refused.
-  std::string PackageBytes(std::string_view bytes) const;
+  // The "Package" stream of a compound file read from a stream; anything
+  // else is refused.
+  std::string EmbeddedPackage(std::string_view bytes) const;
   // Raises the error for bytes that are not a package: an encrypted one in
   // a compound file, or not a Word document at all.
   [[noreturn]] void RefuseNonPackage(const CompoundFile* storage) const;

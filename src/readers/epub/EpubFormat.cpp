@@ -15,7 +15,7 @@ std::unique_ptr<DocumentReader> Create() {
 
 } // namespace
 
-const ReaderKind kEpubFormat = {"epub", "EpubReader", ".EPUB", HeadingSource::SummaryTitle, true,
-                                false, HasSignature, Create};
+const ReaderKind kEpubFormat = {"epub", "EpubReader", ".EPUB",      HeadingSource::SummaryTitle,
+                                true,   false,        HasSignature, Create};
 
 } // namespace scrivlet

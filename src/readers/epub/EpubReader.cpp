@@ -84,11 +84,10 @@ std::string MemberKey(std::string_view path) {
 }
 
 // Joins repeated metadata with "; ".
-void AppendField(std::string& field, const std::u16string& value) {
-  std::string text = WideToAnsi(value);
-  if (text.empty())
+void AppendField(std::u16string& field, const std::u16string& value) {
+  if (value.empty())
     return;
-  field += field.empty() ? text : "; " + text;
+  field += field.empty() ? value : u"; " + value;
 }
 
 } // namespace
@@ -132,6 +131,7 @@ void EpubReader::Parse(std::string_view bytes) {
 void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
   if (rootfiles == nullptr)
@@ -151,6 +151,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   {
     XmlParser engine;
     engine.SetLimits(ResourceLimits());
+    engine.SetTextCodePage(TextCodePage());
     engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(ContentItem::Summary))
       if (XmlNode* metadata = engine.FindItem(nullptr, "metadata"))
@@ -239,6 +240,7 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
 void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
   if (XmlNode* body = engine.FindItem(nullptr, "body"))
     ConvertXhtmlItem(*body, Doc().Main());

@@ -39,6 +39,7 @@ std::unique_ptr<DocumentReader> Create() {
 } // namespace
 
 const ReaderKind kFictionBookFormat = {
-    "fb2", "FictionBookReader", ".FB2", HeadingSource::SummaryTitle, true, false, HasSignature, Create};
+    "fb2", "FictionBookReader", ".FB2", HeadingSource::SummaryTitle, true,
+    false, HasSignature,        Create};
 
 } // namespace scrivlet

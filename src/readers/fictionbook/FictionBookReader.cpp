@@ -13,6 +13,7 @@ void FictionBookReader::Parse(std::string_view bytes) {
   Summary();
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(std::string(bytes));
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");
   if (book == nullptr)
@@ -54,20 +55,20 @@ std::u16string FictionBookReader::GetAuthorName(XmlNode* item) {
 void FictionBookReader::ReadDescription(XmlNode& description) {
   DocumentSummary& s = Summary();
   if (XmlNode* title = description.ItemByName("title-info")) {
-    s.Keywords = WideToAnsi(GetChildValue(title, "keywords"));
+    s.Keywords = GetChildValue(title, "keywords");
     // The book's first "genre"; the misspelt "gentre" is read too, as it
     // always was.
     std::u16string genre = GetChildValue(title, "genre");
-    s.Category = WideToAnsi(genre.empty() ? GetChildValue(title, "gentre") : genre);
-    s.Title = WideToAnsi(GetChildValue(title, "book-title"));
-    s.Author = WideToAnsi(GetAuthorName(title));
+    s.Category = genre.empty() ? GetChildValue(title, "gentre") : genre;
+    s.Title = GetChildValue(title, "book-title");
+    s.Author = GetAuthorName(title);
   }
   if (XmlNode* document = description.ItemByName("document-info")) {
-    s.Manager = WideToAnsi(GetAuthorName(document));
-    s.RevNumber = WideToAnsi(GetChildValue(document, "version"));
+    s.Manager = GetAuthorName(document);
+    s.RevNumber = GetChildValue(document, "version");
   }
   if (XmlNode* publish = description.ItemByName("publish-info"))
-    s.Subject = WideToAnsi(GetChildValue(publish, "book-name"));
+    s.Subject = GetChildValue(publish, "book-name");
 }
 
 namespace {

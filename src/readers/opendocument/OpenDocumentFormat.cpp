@@ -24,11 +24,13 @@ std::unique_ptr<DocumentReader> CreatePresentation() {
 } // namespace
 
 const ReaderKind kOpenDocumentTextFormat = {
-    "odt", "OpenDocumentTextReader", ".ODT", HeadingSource::SummaryTitle, true, false, IsText,
+    "odt",     "OpenDocumentTextReader", ".ODT", HeadingSource::SummaryTitle, true, false, IsText,
     CreateText};
 
 const ReaderKind kOpenDocumentPresentationFormat = {
-    "odp",        "OpenDocumentPresentationReader", ".ODP", HeadingSource::SummaryTitle, true,
-    false,        IsPresentation,                   CreatePresentation};
+    "odp",          "OpenDocumentPresentationReader",
+    ".ODP",         HeadingSource::SummaryTitle,
+    true,           false,
+    IsPresentation, CreatePresentation};
 
 } // namespace scrivlet

@@ -166,6 +166,7 @@ void OpenDocumentReader::Parse(std::string_view bytes) {
 void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                     const std::u16string& value, const std::u16string& attributes,
                     bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
@@ -238,6 +239,7 @@ void OpenDocumentReader::WalkContent(XmlNode& content, Story& story) {
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(member));
   XmlNode* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)
@@ -248,16 +250,16 @@ void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& memb
     return item ? item->GetValue() : std::u16string();
   };
   DocumentSummary& s = Summary();
-  s.AppName = WideToAnsi(value(meta, "meta:generator"));
-  s.Title = WideToAnsi(value(meta, "dc:title"));
-  s.Subject = WideToAnsi(value(meta, "dc:subject"));
-  s.Author = WideToAnsi(value(meta, "meta:initial-creator"));
-  s.Keywords = WideToAnsi(value(meta, "meta:keyword"));
-  s.Comments = WideToAnsi(value(meta, "dc:description"));
-  s.LastAuthor = WideToAnsi(value(meta, "dc:creator"));
+  s.AppName = value(meta, "meta:generator");
+  s.Title = value(meta, "dc:title");
+  s.Subject = value(meta, "dc:subject");
+  s.Author = value(meta, "meta:initial-creator");
+  s.Keywords = value(meta, "meta:keyword");
+  s.Comments = value(meta, "dc:description");
+  s.LastAuthor = value(meta, "dc:creator");
   if (XmlNode* templ = engine.FindItem(meta, "meta:template")) {
     templ->ParseAttributes();
-    s.Template = WideToAnsi(value(templ, "xlink:title") + u" " + value(templ, "xlink:href"));
+    s.Template = value(templ, "xlink:title") + u" " + value(templ, "xlink:href");
   }
   s.Created = XmlDateToDateTime(value(meta, "meta:creation-date"));
   s.LastSaved = XmlDateToDateTime(value(meta, "dc:date"));

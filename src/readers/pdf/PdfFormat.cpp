@@ -15,7 +15,7 @@ std::unique_ptr<DocumentReader> Create() {
 
 } // namespace
 
-const ReaderKind kPdfFormat = {"pdf", "PdfReader", ".PDF", HeadingSource::SummaryTitle, true,
-                               false, HasSignature, Create};
+const ReaderKind kPdfFormat = {"pdf", "PdfReader", ".PDF",       HeadingSource::SummaryTitle,
+                               true,  false,       HasSignature, Create};
 
 } // namespace scrivlet

@@ -83,11 +83,11 @@ void PdfReader::Parse(std::string_view bytes) {
 void PdfReader::ReadSummary(const pdf::PdfDocument& document) {
   pdf::DocumentInfo info = pdf::ReadDocumentInfo(document);
   DocumentSummary& summary = Summary();
-  summary.Title = WideToAnsi(info.Title);
-  summary.Author = WideToAnsi(info.Author);
-  summary.Subject = WideToAnsi(info.Subject);
-  summary.Keywords = WideToAnsi(info.Keywords);
-  summary.AppName = WideToAnsi(info.Producer);
+  summary.Title = info.Title;
+  summary.Author = info.Author;
+  summary.Subject = info.Subject;
+  summary.Keywords = info.Keywords;
+  summary.AppName = info.Producer;
   summary.Created = ToOleDate(info.Created);
   summary.LastSaved = ToOleDate(info.Modified);
 }

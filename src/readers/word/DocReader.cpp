@@ -286,15 +286,10 @@ bool DocReader::ReadPropertySet(const std::string& data, bool documentSummary) {
         Summary().SetProperty(id, reader.Bytes(8), documentSummary);
       } else if (type == kVtLpstr) {
         std::string_view bytes = reader.Bytes(reader.U32());
-        std::string text(bytes);
         // Without a code page of its own the set's strings are 8-bit text.
         int textCodePage =
             codePage != 0 && IsSupportedCodePage(codePage) ? codePage : TextCodePage();
-        if (textCodePage != SystemCodePage()) {
-          std::u16string wide = AnsiToWide(text, textCodePage);
-          text = WideToAnsi(wide.substr(0, wide.find(u'\0')));
-        }
-        Summary().SetProperty(id, text, documentSummary);
+        Summary().SetText(id, AnsiToWide(bytes, textCodePage), documentSummary);
       }
       reader.Seek(next);
     }

@@ -28,7 +28,7 @@ std::unique_ptr<DocumentReader> Create() {
 
 } // namespace
 
-const ReaderKind kWordFormat = {"doc", "DocReader", ".DOC .DOT", HeadingSource::SummaryTitle,
+const ReaderKind kWordFormat = {"doc", "DocReader", ".DOC .DOT",  HeadingSource::SummaryTitle,
                                 true,  true,        HasSignature, Create};
 
 } // namespace scrivlet

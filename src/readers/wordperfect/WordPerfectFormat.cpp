@@ -29,7 +29,7 @@ std::unique_ptr<DocumentReader> Create() {
 } // namespace
 
 const ReaderKind kWordPerfectFormat = {
-    "wpd", "WordPerfectReader", ".WPD", HeadingSource::FileName, false, false, HasSignature,
-    Create};
+    "wpd", "WordPerfectReader", ".WPD", HeadingSource::FileName, false,
+    false, HasSignature,        Create};
 
 } // namespace scrivlet

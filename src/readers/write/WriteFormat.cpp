@@ -30,7 +30,7 @@ std::unique_ptr<DocumentReader> Create() {
 
 } // namespace
 
-const ReaderKind kWriteFormat = {"wri", "WriteReader", ".WRI", HeadingSource::FileName,
+const ReaderKind kWriteFormat = {"wri", "WriteReader", ".WRI",       HeadingSource::FileName,
                                  false, false,         HasSignature, Create};
 
 } // namespace scrivlet

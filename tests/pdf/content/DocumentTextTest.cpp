@@ -212,22 +212,5 @@ TEST(DocumentTextTest, EachPageGivesOneTextInPageOrder) {
   EXPECT_EQ(pages, (std::vector<std::u16string>{u"one", u"", u"three"}));
 }
 
-TEST(DocumentTextTest, LegacyCodePageComesFromTheEnvironment) {
-  const char* saved = std::getenv("SCRIVLET_CODEPAGE");
-  std::string keep = saved ? saved : "";
-  setenv("SCRIVLET_CODEPAGE", "1251", 1);
-  EXPECT_EQ(LegacyCodePageFromEnvironment(), 1251);
-  setenv("SCRIVLET_CODEPAGE", "65001", 1);
-  EXPECT_EQ(LegacyCodePageFromEnvironment(), 0);
-  setenv("SCRIVLET_CODEPAGE", "utf-8", 1);
-  EXPECT_EQ(LegacyCodePageFromEnvironment(), 0);
-  setenv("SCRIVLET_CODEPAGE", "12345", 1);
-  EXPECT_EQ(LegacyCodePageFromEnvironment(), 0);
-  if (saved)
-    setenv("SCRIVLET_CODEPAGE", keep.c_str(), 1);
-  else
-    unsetenv("SCRIVLET_CODEPAGE");
-}
-
 } // namespace
 } // namespace scrivlet::pdf

@@ -46,7 +46,7 @@ TEST(EncryptedPdfReader, PasswordOpensTheDocument) {
     reader.SetPassword(password);
     ASSERT_EQ(Load(reader, file), "opened");
     EXPECT_TRUE(reader.IsEncrypted());
-    EXPECT_EQ(reader.SummaryInformation()->Title, "Secret title");
+    EXPECT_EQ(reader.SummaryInformation()->Title, u"Secret title");
     EXPECT_EQ(reader.SummaryInformation()->PageCount, 3);
   }
   test::ReaderHarness<PdfReader> reader;
@@ -61,7 +61,7 @@ TEST(EncryptedPdfReader, EmptyUserPasswordNeedsNoPassword) {
   settings.OwnerPassword = "owner";
   test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(Load(reader, PdfEncryptionBuilder(settings).BuildFile({"a"}, "Open")), "opened");
-  EXPECT_EQ(reader.SummaryInformation()->Title, "Open");
+  EXPECT_EQ(reader.SummaryInformation()->Title, u"Open");
 }
 
 TEST(EncryptedPdfReader, CommandLinePassword) {

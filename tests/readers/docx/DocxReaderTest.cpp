@@ -312,18 +312,18 @@ TEST(WordXSummary, PropertiesParts) {
       "<Company>Firm</Company></Properties>";
   auto reader = Load(Package("<w:p/>", {{"docProps/core.xml", core}, {"docProps/app.xml", app}}));
   const auto* s = reader->SummaryInformation();
-  EXPECT_EQ(s->Title, "The & Title");
-  EXPECT_EQ(s->Author, "Ann");
-  EXPECT_EQ(s->RevNumber, "4");
+  EXPECT_EQ(s->Title, u"The & Title");
+  EXPECT_EQ(s->Author, u"Ann");
+  EXPECT_EQ(s->RevNumber, u"4");
   EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
   EXPECT_EQ(s->PageCount, 3);
   EXPECT_EQ(s->WordCount, 0);
-  EXPECT_EQ(s->AppName, "Writer");
-  EXPECT_EQ(s->Company, "Firm");
+  EXPECT_EQ(s->AppName, u"Writer");
+  EXPECT_EQ(s->Company, u"Firm");
   auto summaryOnly = Load(Package("<w:p>" + WRun("x") + "</w:p>", {{"docProps/core.xml", core}}),
                           OutputFormat::PlainText, {ContentItem::Summary});
   EXPECT_EQ(summaryOnly->Lines().Count(), 0);
-  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "The & Title");
+  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, u"The & Title");
 }
 
 TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {

@@ -103,9 +103,9 @@ TEST(EpubReader, MetadataTimestampAndCover) {
   book.files = {{"OEBPS/Images/cover.png", "PNGBYTES"}, {"OEBPS/c.xhtml", Xhtml("<p>x</p>")}};
   auto reader = Load(book.Build());
   const auto* s = reader->SummaryInformation();
-  EXPECT_EQ(s->Title, "One; Two");
-  EXPECT_EQ(s->Author, "Ann; Bob");
-  EXPECT_EQ(s->Company, "Pub");
+  EXPECT_EQ(s->Title, u"One; Two");
+  EXPECT_EQ(s->Author, u"Ann; Bob");
+  EXPECT_EQ(s->Company, u"Pub");
   EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
   EXPECT_EQ(reader->Inner().CoverImage().Data(), "PNGBYTES");
   EXPECT_EQ(Body(*reader), L{u"x"});
@@ -117,10 +117,10 @@ TEST(EpubReader, ParseItemsAndDefaultCover) {
   book.files = {{"OEBPS/images/cover.jpg", "JPEG"}, {"OEBPS/c.xhtml", Xhtml("<p>x</p>")}};
   auto summaryOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Summary});
   EXPECT_EQ(summaryOnly->Lines().Count(), 0);
-  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "Book");
+  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, u"Book");
   EXPECT_EQ(summaryOnly->Inner().CoverImage().Data(), "JPEG");
   auto textOnly = Load(book.Build(), OutputFormat::PlainText, {ContentItem::Text});
-  EXPECT_EQ(textOnly->SummaryInformation()->Title, "");
+  EXPECT_EQ(textOnly->SummaryInformation()->Title, u"");
   EXPECT_EQ(Body(*textOnly), L{u"x"});
 }
 

@@ -44,13 +44,13 @@ TEST(FictionBookSummary, DescriptionFields) {
                           "<publish-info><book-name>Pub</book-name></publish-info>",
                           "<p>x</p>"));
   const auto* s = reader->SummaryInformation();
-  EXPECT_EQ(s->Title, "The & Book");
-  EXPECT_EQ(s->Author, "Ann Lee");
-  EXPECT_EQ(s->Category, "sf");
-  EXPECT_EQ(s->Keywords, "k");
-  EXPECT_EQ(s->Manager, "nick");
-  EXPECT_EQ(s->RevNumber, "1.2");
-  EXPECT_EQ(s->Subject, "Pub");
+  EXPECT_EQ(s->Title, u"The & Book");
+  EXPECT_EQ(s->Author, u"Ann Lee");
+  EXPECT_EQ(s->Category, u"sf");
+  EXPECT_EQ(s->Keywords, u"k");
+  EXPECT_EQ(s->Manager, u"nick");
+  EXPECT_EQ(s->RevNumber, u"1.2");
+  EXPECT_EQ(s->Subject, u"Pub");
   EXPECT_EQ(s->Created, 0);
 }
 
@@ -60,10 +60,10 @@ TEST(FictionBookSummary, GenreAsItIsSpeltAndAsItWasRead) {
         ->SummaryInformation()
         ->Category;
   };
-  EXPECT_EQ(category("<genre>sf_history</genre><genre>prose</genre>"), "sf_history");
-  EXPECT_EQ(category("<gentre>sf</gentre>"), "sf");
-  EXPECT_EQ(category("<gentre>old</gentre><genre>new</genre>"), "new");
-  EXPECT_EQ(category(""), "");
+  EXPECT_EQ(category("<genre>sf_history</genre><genre>prose</genre>"), u"sf_history");
+  EXPECT_EQ(category("<gentre>sf</gentre>"), u"sf");
+  EXPECT_EQ(category("<gentre>old</gentre><genre>new</genre>"), u"new");
+  EXPECT_EQ(category(""), u"");
 }
 
 TEST(FictionBookSummary, AuthorNames) {
@@ -74,15 +74,15 @@ TEST(FictionBookSummary, AuthorNames) {
   };
   EXPECT_EQ(
       author("<first-name>A</first-name><middle-name>B</middle-name><last-name>C</last-name>"),
-      "A B C");
-  EXPECT_EQ(author("<last-name>C</last-name>"), "");
-  EXPECT_EQ(author("<last-name>C</last-name><nicname>N</nicname>"), "N");
-  EXPECT_EQ(author("<last-name>C</last-name><nickname>N2</nickname>"), "N2");
-  EXPECT_EQ(author("<first-name>A</first-name><nickname>N2</nickname>"), "A");
+      u"A B C");
+  EXPECT_EQ(author("<last-name>C</last-name>"), u"");
+  EXPECT_EQ(author("<last-name>C</last-name><nicname>N</nicname>"), u"N");
+  EXPECT_EQ(author("<last-name>C</last-name><nickname>N2</nickname>"), u"N2");
+  EXPECT_EQ(author("<first-name>A</first-name><nickname>N2</nickname>"), u"A");
   EXPECT_EQ(Load(Book("<title-info><book-title>T</book-title></title-info>", ""))
                 ->SummaryInformation()
                 ->Keywords,
-            "");
+            u"");
 }
 
 TEST(FictionBookText, BodyInThreeFormattings) {
@@ -116,11 +116,11 @@ TEST(FictionBookText, SectionEndsAndParseItems) {
 
   auto textOnly = Load(Book("<title-info><book-title>T</book-title></title-info>", "<p>a</p>"),
                        OutputFormat::PlainText, {ContentItem::Text});
-  EXPECT_EQ(textOnly->SummaryInformation()->Title, "");
+  EXPECT_EQ(textOnly->SummaryInformation()->Title, u"");
   auto summaryOnly = Load(Book("<title-info><book-title>T</book-title></title-info>", "<p>a</p>"),
                           OutputFormat::PlainText, {ContentItem::Summary});
   EXPECT_EQ(summaryOnly->Lines().Count(), 2);
-  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, "T");
+  EXPECT_EQ(summaryOnly->SummaryInformation()->Title, u"T");
 }
 
 TEST(FictionBookText, NoFictionBookElementAndLetterCase) {

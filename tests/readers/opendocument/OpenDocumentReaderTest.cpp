@@ -306,13 +306,13 @@ TEST(OpenDocumentMeta, Properties) {
   auto reader = Load(Package(Content("<text:p>x</text:p>"), meta));
   const auto* s = reader->SummaryInformation();
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->AppName, "Writer");
-  EXPECT_EQ(s->Title, "The Title");
-  EXPECT_EQ(s->Author, "Ann");
-  EXPECT_EQ(s->LastAuthor, "Bob");
+  EXPECT_EQ(s->AppName, u"Writer");
+  EXPECT_EQ(s->Title, u"The Title");
+  EXPECT_EQ(s->Author, u"Ann");
+  EXPECT_EQ(s->LastAuthor, u"Bob");
   EXPECT_EQ(s->EditTime, 120);
   EXPECT_NEAR(s->Created, 39947.43090277778, 1e-9);
-  EXPECT_EQ(s->Template, "Tpl t.ott");
+  EXPECT_EQ(s->Template, u"Tpl t.ott");
   EXPECT_EQ(s->PageCount, 3);
   EXPECT_EQ(s->WordCount, 42);
 }

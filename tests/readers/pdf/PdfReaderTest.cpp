@@ -35,11 +35,11 @@ TEST(PdfReaderTest, InfoFillsTheSummary) {
   test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b"}, InfoEntries).Build()), "");
   const DocumentSummary& summary = *reader.SummaryInformation();
-  EXPECT_EQ(summary.Title, "Quarterly report");
-  EXPECT_EQ(summary.Author, "Ann Smith");
-  EXPECT_EQ(summary.Subject, "Sales");
-  EXPECT_EQ(summary.Keywords, "q3, sales");
-  EXPECT_EQ(summary.AppName, "Report Maker 2.1");
+  EXPECT_EQ(summary.Title, u"Quarterly report");
+  EXPECT_EQ(summary.Author, u"Ann Smith");
+  EXPECT_EQ(summary.Subject, u"Sales");
+  EXPECT_EQ(summary.Keywords, u"q3, sales");
+  EXPECT_EQ(summary.AppName, u"Report Maker 2.1");
   EXPECT_EQ(summary.PageCount, 2);
   DateTimeFields created = DecodeDateTime(summary.Created);
   EXPECT_EQ(created.year, 2009);
@@ -54,18 +54,18 @@ TEST(PdfReaderTest, InfoFillsTheSummary) {
   EXPECT_EQ(reader.SummaryInformation()->PageCount, 2);
 }
 
-TEST(PdfReaderTest, WideTitlesReachTheSystemCodePage) {
+TEST(PdfReaderTest, WideTitlesKeepTheirCharacters) {
   test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, "/Title <FEFF041F04400438>").Build()),
             "");
-  EXPECT_EQ(reader.SummaryInformation()->Title, WideToAnsi(u"\u041f\u0440\u0438"));
+  EXPECT_EQ(reader.SummaryInformation()->Title, u"\u041f\u0440\u0438");
 }
 
 TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
   test::ReaderHarness<PdfReader> reader;
   reader.SetParseItems({ContentItem::Text});
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
-  EXPECT_EQ(reader.SummaryInformation()->Title, "");
+  EXPECT_EQ(reader.SummaryInformation()->Title, u"");
   EXPECT_EQ(reader.Inner().PageCount(), 1u);
 }
 
@@ -100,7 +100,7 @@ TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
   test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b", "c"}).Build()), "");
-  EXPECT_EQ(reader.SummaryInformation()->Title, "");
+  EXPECT_EQ(reader.SummaryInformation()->Title, u"");
   EXPECT_EQ(reader.SummaryInformation()->PageCount, 3);
 }
 
@@ -111,7 +111,7 @@ TEST(PdfReaderTest, TheReaderTableSelectsItForPdfFiles) {
   Document document;
   kind.create()->Read(PdfBuilder::WithPages({"a"}, InfoEntries).Build(), "report.PDF",
                       ReaderOptions(), document);
-  EXPECT_EQ(document.summary.Title, "Quarterly report");
+  EXPECT_EQ(document.summary.Title, u"Quarterly report");
   EXPECT_EQ(ReaderByName("pdf"), &kind);
 }
 
