@@ -53,13 +53,12 @@ void ReaderHarnessBase::LoadFromFile(const std::string& fileName) {
 }
 
 ReaderOptions ReaderHarnessBase::Options() const {
-  ReaderOptions options;
+  // The code pages as the programs set them for the process's code page.
+  ReaderOptions options = OptionsForCodePage(SystemCodePage());
   options.items = FItems;
   options.convertControlCharacters = FConvert;
   options.password = FPassword;
   options.limits = FLimits;
-  options.systemCodePage = SystemCodePage();
-  options.textCodePage = LegacyTextCodePage();
   return options;
 }
 
