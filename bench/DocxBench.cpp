@@ -1,7 +1,6 @@
 // The Word XML reader on generated .docx packages (5 and 20 MB of
 // document part).
-#include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "ReadDocument.h"
 #include "readers/docx/DocxReader.h"
 #include "support/SampleDocuments.h"
 
@@ -13,10 +12,7 @@ void BM_WordXDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWordXDocument(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::ModelAdapter<scrivlet::DocxReader> reader;
-    scrivlet::MemoryStream stream(file);
-    reader.LoadFromStream(stream);
-    benchmark::DoNotOptimize(reader.Lines().Count());
+    benchmark::DoNotOptimize(scrivlet::bench::ReadAndDescribe<scrivlet::DocxReader>(file));
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }

@@ -1,6 +1,5 @@
 // The OpenDocument, EPUB and WordPerfect readers on generated documents.
-#include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "ReadDocument.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
@@ -54,23 +53,20 @@ std::string WordPerfect(size_t bytes) {
 template <class Reader, std::string (*Make)(size_t)> void BM_Reader(benchmark::State& state) {
   const std::string file = Make(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    Reader reader;
-    scrivlet::MemoryStream stream(file);
-    reader.LoadFromStream(stream);
-    benchmark::DoNotOptimize(reader.Lines().Count());
+    benchmark::DoNotOptimize(scrivlet::bench::ReadAndDescribe<Reader>(file));
   }
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::OpenDocumentTextReader>, OpenDocument>)
+BENCHMARK(BM_Reader<scrivlet::OpenDocumentTextReader, OpenDocument>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::EpubReader>, Epub>)
+BENCHMARK(BM_Reader<scrivlet::EpubReader, Epub>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Reader<scrivlet::ModelAdapter<scrivlet::WordPerfectReader>, WordPerfect>)
+BENCHMARK(BM_Reader<scrivlet::WordPerfectReader, WordPerfect>)
     ->Arg(2 << 20)
     ->Arg(8 << 20)
     ->Unit(benchmark::kMillisecond);

@@ -1,25 +1,23 @@
 // The output list under a length limit far above the text: each paragraph
 // extends the one joined entry, so the time stays linear in the paragraphs.
-#include "core/LegacyReader.h"
+#include "writers/LineList.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-void BM_AddTextUnderLengthLimit(benchmark::State& state) {
+void BM_LineListUnderLengthLimit(benchmark::State& state) {
   const auto paragraphs = static_cast<int>(state.range(0));
   const std::u16string text(80, u'x');
   for (auto _ : state) {
-    scrivlet::LegacyReader reader;
-    reader.SetMaxTextLength(100000000);
-    scrivlet::TextLines lines;
+    scrivlet::LineList lines(100000000);
     for (int i = 0; i < paragraphs; ++i)
-      reader.AddText(text, lines);
-    benchmark::DoNotOptimize(lines.Get(0).size());
+      lines.Add(text);
+    benchmark::DoNotOptimize(lines.Lines().Get(0).size());
   }
   state.SetItemsProcessed(state.iterations() * paragraphs);
 }
-BENCHMARK(BM_AddTextUnderLengthLimit)
+BENCHMARK(BM_LineListUnderLengthLimit)
     ->Arg(10000)
     ->Arg(40000)
     ->Arg(160000)

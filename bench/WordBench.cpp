@@ -1,7 +1,6 @@
 // The Word binary reader on a generated 20 MB document (and 5 MB, to see
 // that the time grows linearly).
-#include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "ReadDocument.h"
 #include "readers/word/DocReader.h"
 #include "support/SampleDocuments.h"
 
@@ -13,10 +12,7 @@ void BM_WordDocument(benchmark::State& state) {
   const std::string file =
       scrivlet::test::GeneratedWordDocument(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    scrivlet::ModelAdapter<scrivlet::DocReader> reader;
-    scrivlet::MemoryStream stream(file);
-    reader.LoadFromStream(stream);
-    benchmark::DoNotOptimize(reader.Lines().Count());
+    benchmark::DoNotOptimize(scrivlet::bench::ReadAndDescribe<scrivlet::DocReader>(file));
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
 }

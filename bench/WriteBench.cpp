@@ -1,8 +1,7 @@
 // The Write reader on generated documents of growing size: the time per byte
 // should stay flat.  Write page numbers are 16-bit, so a file stays below
 // 8 MB.
-#include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "ReadDocument.h"
 #include "readers/write/WriteReader.h"
 #include "support/SampleDocuments.h"
 
@@ -15,11 +14,8 @@ void BM_WriteDocument(benchmark::State& state) {
       scrivlet::test::GeneratedWriteDocument(static_cast<size_t>(state.range(0)));
   const auto formating = static_cast<scrivlet::OutputFormat>(state.range(1));
   for (auto _ : state) {
-    scrivlet::ModelAdapter<scrivlet::WriteReader> reader;
-    reader.SetTextFormating(formating);
-    scrivlet::MemoryStream stream(file);
-    reader.LoadFromStream(stream);
-    benchmark::DoNotOptimize(reader.Lines().Count());
+    benchmark::DoNotOptimize(
+        scrivlet::bench::ReadAndDescribe<scrivlet::WriteReader>(file, formating));
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
 }

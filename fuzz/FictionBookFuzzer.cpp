@@ -1,8 +1,7 @@
 // libFuzzer target: FictionBookReader over arbitrary bytes (see ReaderTarget.h).
 #include "ReaderTarget.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/fictionbook/FictionBookReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return scrivlet::fuzz::RunReader<scrivlet::ModelAdapter<FictionBookReader>>(data, size);
+  return scrivlet::fuzz::RunReader<scrivlet::FictionBookReader>(data, size);
 }

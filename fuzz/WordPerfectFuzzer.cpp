@@ -1,8 +1,7 @@
 // libFuzzer target: WordPerfectReader over arbitrary bytes (see ReaderTarget.h).
 #include "ReaderTarget.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return scrivlet::fuzz::RunReader<scrivlet::ModelAdapter<scrivlet::WordPerfectReader>>(data, size);
+  return scrivlet::fuzz::RunReader<scrivlet::WordPerfectReader>(data, size);
 }

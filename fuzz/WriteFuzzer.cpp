@@ -1,8 +1,7 @@
 // libFuzzer target: WriteReader over arbitrary bytes (see ReaderTarget.h).
 #include "ReaderTarget.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/write/WriteReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return scrivlet::fuzz::RunReader<scrivlet::ModelAdapter<scrivlet::WriteReader>>(data, size);
+  return scrivlet::fuzz::RunReader<scrivlet::WriteReader>(data, size);
 }

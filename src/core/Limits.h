@@ -2,11 +2,11 @@
 // XML document may have, how much compressed data may expand to, and how
 // much text a conversion may produce.
 //
-// Every reader takes its limits from LegacyReader (Limits(), SetLimits);
-// the command line may raise them.  With these bounds a conversion takes
-// time linear in its input plus what the limits allow, and memory of a small
-// multiple of the input plus the decoded-bytes and output caps.  A document
-// that passes a limit fails with LimitExceeded, whose message names the limit.
+// Every reader takes its limits from its ReaderOptions; the command line
+// may raise them.  With these bounds a conversion takes time linear in its
+// input plus what the limits allow, and memory of a small multiple of the
+// input plus the decoded-bytes and output caps.  A document that passes a
+// limit fails with LimitExceeded, whose message names the limit.
 #pragma once
 
 #include "core/Exception.h"

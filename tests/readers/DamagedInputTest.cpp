@@ -3,7 +3,6 @@
 // hang or let another kind of error escape.
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -11,6 +10,7 @@
 #include "readers/word/DocReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
+#include "support/ReaderHarness.h"
 #include "support/SampleDocuments.h"
 #include "support/WordBuilder.h"
 #include "support/WordPerfectBuilder.h"
@@ -48,7 +48,7 @@ void ConvertDamagedCopies(const std::string& original, int copies, uint32_t seed
 }
 
 TEST(DamagedInput, WriteDocuments) {
-  ConvertDamagedCopies<ModelAdapter<WriteReader>>(test::SampleWriteLetter(), 3000, 1);
+  ConvertDamagedCopies<test::ReaderHarness<WriteReader>>(test::SampleWriteLetter(), 3000, 1);
 }
 
 TEST(DamagedInput, WordDocuments) {
@@ -61,16 +61,17 @@ TEST(DamagedInput, WordDocuments) {
   b.ccpFtn = 9;
   b.summaryInformation =
       test::PropertySet({test::PropertyValue::String(2, "Title"), test::PropertyValue::Int(14, 2)});
-  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 3000, 2);
+  ConvertDamagedCopies<test::ReaderHarness<DocReader>>(b.Build(), 3000, 2);
   b.nFib = 104;
-  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.Build(), 1000, 3);
+  ConvertDamagedCopies<test::ReaderHarness<DocReader>>(b.Build(), 1000, 3);
   b.nFib = 45;
   b.wIdent = 0xA59B;
-  ConvertDamagedCopies<ModelAdapter<DocReader>>(b.MainStream(), 1000, 4);
+  ConvertDamagedCopies<test::ReaderHarness<DocReader>>(b.MainStream(), 1000, 4);
 }
 
 TEST(DamagedInput, WordXmlPackages) {
-  ConvertDamagedCopies<ModelAdapter<DocxReader>>(test::GeneratedWordXDocument(3000), 2000, 5);
+  ConvertDamagedCopies<test::ReaderHarness<DocxReader>>(test::GeneratedWordXDocument(3000), 2000,
+                                                        5);
 }
 
 TEST(DamagedInput, FictionBooks) {
@@ -79,7 +80,7 @@ TEST(DamagedInput, FictionBooks) {
                      "</book-title></title-info></description><body><section><p>One <emphasis>two"
                      "</emphasis></p><empty-line/><![CDATA[x]]><!-- c --><p>&amp;&#x41;</p>"
                      "</section></body></FictionBook>";
-  ConvertDamagedCopies<ModelAdapter<FictionBookReader>>(book, 3000, 6);
+  ConvertDamagedCopies<test::ReaderHarness<FictionBookReader>>(book, 3000, 6);
 }
 
 // Stored members, so that damage reaches the XML rather than the deflate
@@ -98,7 +99,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
           "<office:meta><meta:editing-duration>PT1H2M3S</meta:editing-duration>"
           "</office:meta>",
           0);
-  ConvertDamagedCopies<ModelAdapter<OpenDocumentTextReader>>(odt.Build(), 2000, 7);
+  ConvertDamagedCopies<test::ReaderHarness<OpenDocumentTextReader>>(odt.Build(), 2000, 7);
   test::ZipBuilder epub;
   epub.Add("META-INF/container.xml",
            "<container><rootfiles><rootfile full-path=\"o/c.opf\"/></rootfiles></container>", 0);
@@ -112,7 +113,7 @@ TEST(DamagedInput, OpenDocumentAndEpubPackages) {
            "<html><body><h1>T</h1><div>poem <em>line</em></div><p>x</p>"
            "<ul><li>item</li></ul></body></html>",
            0);
-  ConvertDamagedCopies<ModelAdapter<EpubReader>>(epub.Build(), 2000, 8);
+  ConvertDamagedCopies<test::ReaderHarness<EpubReader>>(epub.Build(), 2000, 8);
 }
 
 TEST(DamagedInput, WordPerfectDocuments) {
@@ -120,7 +121,7 @@ TEST(DamagedInput, WordPerfectDocuments) {
   b.body = "Text " + b.Attribute(12, true) + "bold" + b.Attribute(12, false) + "\xCC" +
            b.FontChange(1, 12) + b.Alignment(2) + b.Extended(28, 4) + b.Suppress(true) + "x" +
            b.Suppress(false) + b.Group(0xE0, 0x41, "", false);
-  ConvertDamagedCopies<ModelAdapter<WordPerfectReader>>(b.Build(), 3000, 9);
+  ConvertDamagedCopies<test::ReaderHarness<WordPerfectReader>>(b.Build(), 3000, 9);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Document text that looks like mark-up stays text: every reader escapes the
 // document's own characters in HTML ("&", "<", ">", the double quote) and in
 // RTF ("\", "{", "}"), while the mark-up it adds itself stays as it is.
-#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
@@ -9,6 +8,7 @@
 #include "readers/word/DocReader.h"
 #include "readers/wordperfect/WordPerfectReader.h"
 #include "readers/write/WriteReader.h"
+#include "support/ReaderHarness.h"
 
 #include "core/CodePage.h"
 #include "core/Stream.h"
@@ -29,7 +29,8 @@ constexpr char16_t kHtml[] = u"a&lt;script&gt;b&amp;c&quot;d{e}f\\g";
 constexpr char16_t kRtf[] = u"a<script>b&c\"d\\{e\\}f\\\\g";
 
 // The text the reader produces for bytes in a format.
-std::u16string Converted(LegacyReader& reader, const std::string& bytes, OutputFormat format) {
+std::u16string Converted(test::ReaderHarnessBase& reader, const std::string& bytes,
+                         OutputFormat format) {
   reader.SetTextFormating(format);
   MemoryStream stream(bytes);
   reader.LoadFromStream(stream);
@@ -38,7 +39,7 @@ std::u16string Converted(LegacyReader& reader, const std::string& bytes, OutputF
 
 struct ReaderCase {
   const char* name;
-  std::function<std::unique_ptr<LegacyReader>()> create;
+  std::function<std::unique_ptr<test::ReaderHarnessBase>()> create;
   std::string bytes;
 };
 
@@ -107,13 +108,15 @@ std::string WordPerfectDocument() {
 
 std::vector<ReaderCase> Cases() {
   return {
-      {"doc", [] { return std::make_unique<ModelAdapter<DocReader>>(); }, WordDocument()},
-      {"docx", [] { return std::make_unique<ModelAdapter<DocxReader>>(); }, DocxDocument()},
-      {"fb2", [] { return std::make_unique<ModelAdapter<FictionBookReader>>(); }, FictionBook()},
-      {"odt", [] { return std::make_unique<ModelAdapter<OpenDocumentTextReader>>(); }, OpenDocument()},
-      {"epub", [] { return std::make_unique<ModelAdapter<EpubReader>>(); }, Epub()},
-      {"wri", [] { return std::make_unique<ModelAdapter<WriteReader>>(); }, WriteDocument()},
-      {"wpd", [] { return std::make_unique<ModelAdapter<WordPerfectReader>>(); },
+      {"doc", [] { return std::make_unique<test::ReaderHarness<DocReader>>(); }, WordDocument()},
+      {"docx", [] { return std::make_unique<test::ReaderHarness<DocxReader>>(); }, DocxDocument()},
+      {"fb2", [] { return std::make_unique<test::ReaderHarness<FictionBookReader>>(); },
+       FictionBook()},
+      {"odt", [] { return std::make_unique<test::ReaderHarness<OpenDocumentTextReader>>(); },
+       OpenDocument()},
+      {"epub", [] { return std::make_unique<test::ReaderHarness<EpubReader>>(); }, Epub()},
+      {"wri", [] { return std::make_unique<test::ReaderHarness<WriteReader>>(); }, WriteDocument()},
+      {"wpd", [] { return std::make_unique<test::ReaderHarness<WordPerfectReader>>(); },
        WordPerfectDocument()},
   };
 }
@@ -136,7 +139,7 @@ TEST(MarkupEscaping, DocumentTextStaysTextInEveryFormat) {
 }
 
 TEST(MarkupEscaping, FontNamesStayInsideTheirAttribute) {
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   std::u16string page = Converted(reader, WriteDocument(), OutputFormat::Html);
   EXPECT_NE(page.find(u"face=\"Ar&quot;ial&lt;\""), std::u16string::npos) << WideToUtf8(page);
 }

@@ -4,11 +4,11 @@
 // message that names the limit.
 #include "core/Limits.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "support/Bytes.h"
+#include "support/ReaderHarness.h"
 #include "support/ZipBuilder.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
@@ -92,7 +92,7 @@ TEST(ZipMemberLimits, ADocxWithAnInflatingPartFailsWithTheLimitsMessage) {
                                        "</w:t></w:r></w:p></w:body></w:document>");
   const std::string package = builder.Build();
   EXPECT_LT(package.size(), size_t{8} << 10);
-  ModelAdapter<DocxReader> reader;
+  test::ReaderHarness<DocxReader> reader;
   reader.SetResourceLimits(SmallLimits());
   MemoryStream stream(package);
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),
@@ -111,7 +111,7 @@ TEST(OutputLimit, OutputPastTheLimitFailsNamingIt) {
   std::string body;
   for (int i = 0; i < 200; ++i)
     body += "<p>ten chars</p>";
-  ModelAdapter<FictionBookReader> reader;
+  test::ReaderHarness<FictionBookReader> reader;
   reader.SetResourceLimits(SmallLimits());
   MemoryStream stream("<FictionBook><body>" + body + "</body></FictionBook>");
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),
@@ -129,7 +129,7 @@ TEST(OutputLimit, ReachedInsideADocxPartWithItsFooterToWrite) {
   test::ZipBuilder builder;
   builder.Add("word/document.xml", "<w:document><w:body>" + paragraphs + "</w:body></w:document>");
   for (OutputFormat formating : {OutputFormat::PlainText, OutputFormat::Rtf, OutputFormat::Html}) {
-    ModelAdapter<DocxReader> reader;
+    test::ReaderHarness<DocxReader> reader;
     reader.SetTextFormating(formating);
     reader.SetResourceLimits(SmallLimits());
     MemoryStream stream(builder.Build());
@@ -169,7 +169,7 @@ TEST(XmlLimits, AnOpenDocumentPartPastTheElementLimitFailsNamingIt) {
                                  "</office:text></office:body></office:document-content>");
   Limits limits;
   limits.elements = 150;
-  ModelAdapter<OpenDocumentTextReader> reader;
+  test::ReaderHarness<OpenDocumentTextReader> reader;
   reader.SetResourceLimits(limits);
   MemoryStream stream(builder.Build());
   EXPECT_EQ(LimitMessage([&] { reader.LoadFromStream(stream); }),

@@ -4,11 +4,11 @@
 // memory out of proportion to the input).
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
 #include "storage/CompoundFile.h"
 #include "support/Bytes.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/ZipBuilder.h"
 #include "zip/ZipArchive.h"
 
@@ -43,7 +43,7 @@ TEST(FuzzFindings, SixtyFourBitStreamSizeNearItsMaximum) {
     } catch (const StorageError&) {
       // the root's mini stream is refused when the file is opened
     }
-    ModelAdapter<DocReader> reader;
+    test::ReaderHarness<DocReader> reader;
     MemoryStream stream(damaged);
     EXPECT_THROW(reader.LoadFromStream(stream), Exception);
   }

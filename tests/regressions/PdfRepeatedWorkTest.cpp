@@ -4,13 +4,13 @@
 // the decoded bytes did not show.  Each now costs work that
 // grows with the file (or stops at a limit that the message names).
 #include "core/Exception.h"
-#include "frontend/ModelAdapter.h"
 #include "core/Limits.h"
 #include "core/Stream.h"
 #include "pdf/PageTree.h"
 #include "pdf/PdfDocument.h"
 #include "readers/pdf/PdfReader.h"
 #include "support/PdfBuilder.h"
+#include "support/ReaderHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ struct Outcome {
 
 Outcome Convert(const std::string& bytes) {
   Outcome outcome;
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   MemoryStream stream(bytes);
   auto start = std::chrono::steady_clock::now();
   try {
@@ -107,7 +107,7 @@ TEST(PdfNestedFormFanOut, StopsAtTheDecodedBytesLimit) {
 TEST(PdfNestedFormFanOut, TheBudgetIsTheReadersLimit) {
   Limits limits;
   limits.decodedBytesPerDocument = 1 << 20;
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   reader.SetResourceLimits(limits);
   MemoryStream stream(NestedForms(10, 9, " "));
   std::string message;

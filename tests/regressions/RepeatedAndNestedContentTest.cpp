@@ -2,13 +2,13 @@
 // nesting level: each is read once now, and the output grows with the
 // input, not with its square.
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
 #include "readers/epub/EpubReader.h"
 #include "readers/fictionbook/FictionBookReader.h"
 #include "readers/word/DocReader.h"
 #include "storage/CompoundFile.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/WordBuilder.h"
 #include "support/ZipBuilder.h"
 #include "zip/ZipArchive.h"
@@ -42,7 +42,7 @@ std::string NestedParagraphs(int depth) {
 }
 
 TEST(NestedFictionBookParagraphs, GiveOneLineWithTheirWholeText) {
-  auto reader = Load<ModelAdapter<FictionBookReader>>(
+  auto reader = Load<test::ReaderHarness<FictionBookReader>>(
       "<FictionBook><body><p>outer <p>inner</p> tail</p><p>next</p></body></FictionBook>");
   ASSERT_EQ(reader->Lines().Count(), 4); // with the (empty) prologue and epilogue
   EXPECT_EQ(reader->Lines().Get(1), u"outer inner tail");
@@ -53,7 +53,7 @@ TEST(NestedFictionBookParagraphs, OutputGrowsWithTheInput) {
   // 100,000 levels (700 KB): each level used to repeat the whole text
   // below it, some 5 billion characters.
   const std::string book = NestedParagraphs(100000);
-  auto reader = Load<ModelAdapter<FictionBookReader>>(book);
+  auto reader = Load<test::ReaderHarness<FictionBookReader>>(book);
   EXPECT_LT(OutputSize(reader->Lines()), book.size());
   EXPECT_EQ(reader->Lines().Get(1).substr(0, 5), u"wwwww");
 }
@@ -79,7 +79,7 @@ TEST(RepeatedEpubSpine, ReadsEachDocumentOnceAtItsFirstPlace) {
   std::string spine = "<itemref idref=\"c\"/><itemref idref=\"o\"/>";
   for (int i = 0; i < 1000; ++i)
     spine += "<itemref idref=\"c\"/>";
-  auto reader = Load<ModelAdapter<EpubReader>>(
+  auto reader = Load<test::ReaderHarness<EpubReader>>(
       BookWithSpine(spine, ManifestItem("c", "chapter.xhtml") + ManifestItem("o", "other.xhtml")));
   ASSERT_EQ(reader->Lines().Count(), 4); // prologue, two documents, epilogue
   EXPECT_EQ(reader->Lines().Get(1), u"chapter");
@@ -88,7 +88,7 @@ TEST(RepeatedEpubSpine, ReadsEachDocumentOnceAtItsFirstPlace) {
 
 TEST(RepeatedEpubSpine, OtherSpellingsOfOneMemberCount) {
   // Members are found ignoring case and with "\" for "/": these are one.
-  auto reader = Load<ModelAdapter<EpubReader>>(
+  auto reader = Load<test::ReaderHarness<EpubReader>>(
       BookWithSpine("<itemref idref=\"a\"/><itemref idref=\"b\"/><itemref idref=\"c\"/>",
                     ManifestItem("a", "chapter.xhtml") + ManifestItem("b", "CHAPTER.xhtml") +
                         ManifestItem("c", "./x/../Chapter.xhtml")));
@@ -121,7 +121,8 @@ std::string DocxWithHeaderReferences(int references, bool distinctIds) {
 TEST(RepeatedDocxHeaders, EachPartIsReadOnce) {
   for (bool distinctIds : {false, true}) {
     SCOPED_TRACE(distinctIds ? "one id per reference" : "one id for all");
-    auto reader = Load<ModelAdapter<DocxReader>>(DocxWithHeaderReferences(1000, distinctIds));
+    auto reader =
+        Load<test::ReaderHarness<DocxReader>>(DocxWithHeaderReferences(1000, distinctIds));
     ASSERT_EQ(reader->Stories()->Headers.Count(), 1);
     EXPECT_EQ(reader->Stories()->Headers.Get(0), u"head");
     ASSERT_EQ(reader->Stories()->Footers.Count(), 1);
@@ -142,7 +143,7 @@ TEST(RepeatedDocxHeaders, HeadersOfDifferentPartsKeepTheirOrder) {
           "</Relationships>");
   zip.Add("word/h1.xml", "<w:hdr><w:p><w:r><w:t>one</w:t></w:r></w:p></w:hdr>");
   zip.Add("word/h2.xml", "<w:hdr><w:p><w:r><w:t>two</w:t></w:r></w:p></w:hdr>");
-  auto reader = Load<ModelAdapter<DocxReader>>(zip.Build());
+  auto reader = Load<test::ReaderHarness<DocxReader>>(zip.Build());
   ASSERT_EQ(reader->Stories()->Headers.Count(), 2);
   EXPECT_EQ(reader->Stories()->Headers.Get(0), u"two");
   EXPECT_EQ(reader->Stories()->Headers.Get(1), u"one");
@@ -213,7 +214,7 @@ TEST(RepeatedWordDocumentStreams, TheFirstMainStreamIsReadOnce) {
     RenameEntries(file, copyName(u"WordDocuZ", i, u""), u"WordDocument");
     RenameEntries(file, copyName(u"\x05SummaryInformZ", i, u"n"), u"\x05SummaryInformation");
   }
-  auto reader = Load<ModelAdapter<DocReader>>(file);
+  auto reader = Load<test::ReaderHarness<DocReader>>(file);
   const std::u16string text = reader->Lines().GetTextW();
   size_t first = text.find(u"main text");
   ASSERT_NE(first, std::u16string::npos);

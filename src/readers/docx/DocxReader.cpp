@@ -64,7 +64,7 @@ int32_t IntegerOf(const std::u16string& text) {
 } // namespace
 
 void DocxReader::Parse(std::string_view bytes) {
-  Doc().markup = kMarkup;
+  Doc().markup = MarkupConvention::WordXml;
   Summary();
   // The main story is written only once the document part is read.
   Doc().textRead = false;

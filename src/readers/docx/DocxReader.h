@@ -20,8 +20,6 @@ class ZipArchive;
 
 class DocxReader : public DocumentReader {
 public:
-  static constexpr MarkupConvention kMarkup = MarkupConvention::WordXml;
-
   // How a Table block ended (Block::ending): the part ended, or its reading
   // failed, inside the table, its last row or its last cell, which were
   // never closed.

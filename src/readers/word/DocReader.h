@@ -38,7 +38,6 @@ constexpr uint8_t kWordParagraphMark = 13;
 
 class DocReader : public DocumentReader {
 public:
-  static constexpr MarkupConvention kMarkup = MarkupConvention::Word;
   bool IsEncrypted() const override;
 
   // 2, 5, 6, 7, 8, or 0 (nFib 103), as the FIB tells.

@@ -2,7 +2,7 @@
 // reader's Password (the program's --password) opens them as user or owner
 // password; no password, or a wrong one, gives "Password is not valid".
 #include "readers/pdf/PdfReader.h"
-#include "frontend/ModelAdapter.h"
+#include "support/ReaderHarness.h"
 
 #include "core/Exception.h"
 #include "core/Stream.h"
@@ -18,7 +18,7 @@ namespace {
 using test::EncryptionSettings;
 using test::PdfEncryptionBuilder;
 
-std::string Load(ModelAdapter<PdfReader>& reader, const std::string& bytes) {
+std::string Load(test::ReaderHarness<PdfReader>& reader, const std::string& bytes) {
   MemoryStream stream(bytes);
   try {
     reader.LoadFromStream(stream);
@@ -42,14 +42,14 @@ std::string AesFile() {
 TEST(EncryptedPdfReader, PasswordOpensTheDocument) {
   const std::string file = AesFile();
   for (const char* password : {"user", "owner"}) {
-    ModelAdapter<PdfReader> reader;
+    test::ReaderHarness<PdfReader> reader;
     reader.SetPassword(password);
     ASSERT_EQ(Load(reader, file), "opened");
     EXPECT_TRUE(reader.IsEncrypted());
     EXPECT_EQ(reader.SummaryInformation()->Title, u"Secret title");
     EXPECT_EQ(reader.SummaryInformation()->PageCount, 3);
   }
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   EXPECT_EQ(Load(reader, file), "Password is not valid");
   reader.SetPassword("guess");
   EXPECT_EQ(Load(reader, file), "Password is not valid");
@@ -59,7 +59,7 @@ TEST(EncryptedPdfReader, PasswordOpensTheDocument) {
 TEST(EncryptedPdfReader, EmptyUserPasswordNeedsNoPassword) {
   EncryptionSettings settings; // 128-bit RC4, revision 3
   settings.OwnerPassword = "owner";
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(Load(reader, PdfEncryptionBuilder(settings).BuildFile({"a"}, "Open")), "opened");
   EXPECT_EQ(reader.SummaryInformation()->Title, u"Open");
 }

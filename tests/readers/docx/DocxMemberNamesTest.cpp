@@ -1,8 +1,8 @@
 // Packages whose member names some Windows zip tools write with "\"
 // separators: the body is found by the same lookup that reads it.
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/docx/DocxReader.h"
+#include "support/ReaderHarness.h"
 #include "support/ZipBuilder.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@ std::string Body(const std::string& text) {
 }
 
 std::vector<std::u16string> Convert(const test::ZipBuilder& zip) {
-  ModelAdapter<DocxReader> reader;
+  test::ReaderHarness<DocxReader> reader;
   MemoryStream stream(zip.Build());
   reader.LoadFromStream(stream);
   std::vector<std::u16string> lines;

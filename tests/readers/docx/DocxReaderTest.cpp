@@ -3,8 +3,8 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "document/Document.h"
-#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 #include "zip/ZipArchive.h"
@@ -42,10 +42,10 @@ std::vector<std::u16string> Lines(const TextLines& list) {
   return lines;
 }
 
-std::unique_ptr<ModelAdapter<DocxReader>>
+std::unique_ptr<test::ReaderHarness<DocxReader>>
 Load(const std::string& package, OutputFormat formating = OutputFormat::PlainText,
      ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<ModelAdapter<DocxReader>>();
+  auto reader = std::make_unique<test::ReaderHarness<DocxReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(package);
@@ -331,7 +331,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
   test::CompoundFileBuilder encrypted;
   encrypted.AddStream(u"EncryptedPackage", std::string(100, 'x'));
   encrypted.AddStream(u"EncryptionInfo", "info");
-  ModelAdapter<DocxReader> reader;
+  test::ReaderHarness<DocxReader> reader;
   auto failure = [&](const std::string& path) {
     reader.SetFileName(path); // as the front ends name the file
     try {
@@ -358,7 +358,7 @@ TEST(WordXFiles, EncryptedNotWordAndWrappedPackages) {
 // file are, instead of reading as an empty document.
 TEST(WordXFiles, StreamsThatHoldNoPackageAreRefused) {
   auto failure = [](const std::string& bytes) {
-    ModelAdapter<DocxReader> reader;
+    test::ReaderHarness<DocxReader> reader;
     reader.SetFileName("-");
     MemoryStream stream(bytes);
     try {
@@ -384,7 +384,7 @@ TEST(WordXFiles, WrappedPackageOnlyFromStandardInput) {
   test::CompoundFileBuilder wrapped;
   wrapped.AddStream(u"Package", Package("<w:p>" + WRun("wrapped") + "</w:p>"));
   const std::string bytes = wrapped.Build();
-  ModelAdapter<DocxReader> fromInput;
+  test::ReaderHarness<DocxReader> fromInput;
   fromInput.SetFileName("-");
   MemoryStream stream(bytes);
   fromInput.LoadFromStream(stream);
@@ -392,7 +392,7 @@ TEST(WordXFiles, WrappedPackageOnlyFromStandardInput) {
 
   test::TempDir dir;
   const std::string path = dir.Write("wrapped.docx", bytes);
-  ModelAdapter<DocxReader> fromFile;
+  test::ReaderHarness<DocxReader> fromFile;
   fromFile.SetFileName(path);
   try {
     fromFile.LoadFromFile(path);
@@ -420,14 +420,14 @@ TEST(WordXCorpus, RealDocumentsConvert) {
     std::string name = entry.path().filename().string();
     if (entry.path().extension() != ".docx")
       continue; // the folder also holds reference texts
-    ModelAdapter<DocxReader> reader;
+    test::ReaderHarness<DocxReader> reader;
     try {
       reader.LoadFromFile(entry.path().string());
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message(), "Could not read the password protected file") << name;
     }
   }
-  ModelAdapter<DocxReader> greek;
+  test::ReaderHarness<DocxReader> greek;
   greek.LoadFromFile((dir / "cos_greek_alphabet.docx").string());
   EXPECT_NE(greek.Lines().GetTextW().find(u"\u0391\u03b1 Alpha"), std::u16string::npos);
 }

@@ -1,7 +1,7 @@
 #include "readers/epub/EpubReader.h"
-#include "frontend/ModelAdapter.h"
 #include "core/CodePage.h"
 #include "core/Stream.h"
+#include "support/ReaderHarness.h"
 #include "support/ZipBuilder.h"
 
 #include <filesystem>
@@ -45,10 +45,10 @@ std::string Item(const std::string& id, const std::string& href,
   return "<item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>";
 }
 
-std::unique_ptr<ModelAdapter<EpubReader>> Load(const std::string& bytes,
-                                 OutputFormat formating = OutputFormat::PlainText,
-                                 ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<ModelAdapter<EpubReader>>();
+std::unique_ptr<test::ReaderHarness<EpubReader>>
+Load(const std::string& bytes, OutputFormat formating = OutputFormat::PlainText,
+     ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
+  auto reader = std::make_unique<test::ReaderHarness<EpubReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(bytes);
@@ -56,7 +56,7 @@ std::unique_ptr<ModelAdapter<EpubReader>> Load(const std::string& bytes,
   return reader;
 }
 
-L Body(const ModelAdapter<EpubReader>& reader) {
+L Body(const test::ReaderHarness<EpubReader>& reader) {
   L lines;
   for (int i = 1; i + 1 < reader.Lines().Count(); ++i)
     lines.push_back(reader.Lines().Get(i));
@@ -155,7 +155,7 @@ TEST(EpubCorpus, RealBooksConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    ModelAdapter<EpubReader> reader;
+    test::ReaderHarness<EpubReader> reader;
     EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GT(reader.Lines().Count(), 2) << entry.path();
   }

@@ -1,7 +1,7 @@
 #include "readers/fictionbook/FictionBookReader.h"
-#include "frontend/ModelAdapter.h"
 #include "core/CodePage.h"
 #include "core/Stream.h"
+#include "support/ReaderHarness.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -10,10 +10,10 @@
 namespace scrivlet {
 namespace {
 
-std::unique_ptr<ModelAdapter<FictionBookReader>>
+std::unique_ptr<test::ReaderHarness<FictionBookReader>>
 Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
      ContentItems items = {ContentItem::Text, ContentItem::Summary}) {
-  auto reader = std::make_unique<ModelAdapter<FictionBookReader>>();
+  auto reader = std::make_unique<test::ReaderHarness<FictionBookReader>>();
   reader->SetTextFormating(formating);
   reader->SetParseItems(items);
   MemoryStream stream(xml);
@@ -21,7 +21,7 @@ Load(const std::string& xml, OutputFormat formating = OutputFormat::PlainText,
   return reader;
 }
 
-std::vector<std::u16string> Lines(const ModelAdapter<FictionBookReader>& reader) {
+std::vector<std::u16string> Lines(const test::ReaderHarness<FictionBookReader>& reader) {
   std::vector<std::u16string> lines;
   for (int i = 0; i < reader.Lines().Count(); ++i)
     lines.push_back(reader.Lines().Get(i));
@@ -156,11 +156,11 @@ TEST(FictionBookCorpus, RealBooksConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    ModelAdapter<FictionBookReader> reader;
+    test::ReaderHarness<FictionBookReader> reader;
     EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
     EXPECT_GE(reader.Lines().Count(), 2) << entry.path();
   }
-  ModelAdapter<FictionBookReader> book;
+  test::ReaderHarness<FictionBookReader> book;
   book.LoadFromFile((dir / "seb_book1.fb2").string());
   EXPECT_NE(book.Lines().GetTextW().find(u"\u0420\u043e\u0431\u0438\u043d\u0437\u043e\u043d\u044b"),
             std::u16string::npos);

@@ -1,9 +1,9 @@
 // FictionBook text that the XML engine once cut short: "/>" in a
 // paragraph, single-quoted links, comments inside paragraphs.
 #include "core/CodePage.h"
-#include "frontend/ModelAdapter.h"
 #include "core/Stream.h"
 #include "readers/fictionbook/FictionBookReader.h"
+#include "support/ReaderHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace scrivlet {
 namespace {
 
 std::vector<std::u16string> BodyLines(const std::string& body) {
-  ModelAdapter<FictionBookReader> reader;
+  test::ReaderHarness<FictionBookReader> reader;
   MemoryStream stream("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                       "<FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><body>" +
                       body + "</body></FictionBook>");
@@ -55,7 +55,7 @@ TEST(FictionBookWholeText, TestBookKeepsAllNineSections) {
       std::filesystem::path(SCRIVLET_CORPUS_DIR) / "fb2" / "fb2cng__Test.fb2";
   if (!std::filesystem::exists(file))
     GTEST_SKIP() << "corpus book not found: " << file;
-  ModelAdapter<FictionBookReader> reader;
+  test::ReaderHarness<FictionBookReader> reader;
   FileStream stream(file.string());
   reader.LoadFromStream(stream);
   std::string text;

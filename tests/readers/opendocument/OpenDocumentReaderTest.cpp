@@ -2,7 +2,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "support/ReaderHarness.h"
 #include "support/ZipBuilder.h"
 
 #include <filesystem>
@@ -31,9 +31,9 @@ std::string Package(const std::string& content, const std::string& meta = "") {
 }
 
 template <class Reader = OpenDocumentTextReader>
-std::unique_ptr<ModelAdapter<Reader>> Load(const std::string& package,
-                                           OutputFormat formating = OutputFormat::PlainText) {
-  auto reader = std::make_unique<ModelAdapter<Reader>>();
+std::unique_ptr<test::ReaderHarness<Reader>>
+Load(const std::string& package, OutputFormat formating = OutputFormat::PlainText) {
+  auto reader = std::make_unique<test::ReaderHarness<Reader>>();
   reader->SetTextFormating(formating);
   MemoryStream stream(package);
   reader->LoadFromStream(stream);
@@ -204,7 +204,7 @@ TEST(OpenDocumentModel, StyleSheetHoldsTheStylesAsData) {
 }
 
 TEST(OpenDocumentText, LengthLimitJoinsTheEntries) {
-  auto reader = std::make_unique<ModelAdapter<OpenDocumentTextReader>>();
+  auto reader = std::make_unique<test::ReaderHarness<OpenDocumentTextReader>>();
   reader->SetMaxTextLength(14);
   MemoryStream stream(Package(Content("<text:p>Hello</text:p><text:p>World</text:p>")));
   reader->LoadFromStream(stream);
@@ -331,7 +331,7 @@ TEST(OpenDocumentFiles, NotAPackageEncryptedAndDeep) {
     EXPECT_EQ(e.Message(), "Could not read the password protected file");
   }
   // What was written before the failure stays: the prologue, no epilogue.
-  ModelAdapter<OpenDocumentTextReader> html;
+  test::ReaderHarness<OpenDocumentTextReader> html;
   html.SetTextFormating(OutputFormat::Html);
   MemoryStream stream(encrypted.Build());
   EXPECT_THROW(html.LoadFromStream(stream), Exception);
@@ -350,11 +350,11 @@ TEST(OpenDocumentCorpus, RealDocumentsConvert) {
     if (!std::filesystem::is_directory(dir))
       GTEST_SKIP() << "no corpus at " << dir;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-      std::unique_ptr<LegacyReader> reader;
+      std::unique_ptr<test::ReaderHarnessBase> reader;
       if (std::string(kind) == "odt")
-        reader = std::make_unique<ModelAdapter<OpenDocumentTextReader>>();
+        reader = std::make_unique<test::ReaderHarness<OpenDocumentTextReader>>();
       else
-        reader = std::make_unique<ModelAdapter<OpenDocumentPresentationReader>>();
+        reader = std::make_unique<test::ReaderHarness<OpenDocumentPresentationReader>>();
       for (OutputFormat f : {OutputFormat::PlainText, OutputFormat::Html}) {
         reader->SetTextFormating(f);
         try {

@@ -1,5 +1,5 @@
 #include "readers/pdf/PdfReader.h"
-#include "frontend/ModelAdapter.h"
+#include "support/ReaderHarness.h"
 
 #include "core/CodePage.h"
 #include "core/Exception.h"
@@ -16,7 +16,7 @@ namespace {
 
 using test::PdfBuilder;
 
-std::string MessageOf(ModelAdapter<PdfReader>& reader, const std::string& bytes) {
+std::string MessageOf(test::ReaderHarness<PdfReader>& reader, const std::string& bytes) {
   MemoryStream stream(bytes);
   try {
     reader.LoadFromStream(stream);
@@ -32,7 +32,7 @@ const char* const InfoEntries =
     "/ModDate (D:2009)";
 
 TEST(PdfReaderTest, InfoFillsTheSummary) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b"}, InfoEntries).Build()), "");
   const DocumentSummary& summary = *reader.SummaryInformation();
   EXPECT_EQ(summary.Title, u"Quarterly report");
@@ -55,14 +55,14 @@ TEST(PdfReaderTest, InfoFillsTheSummary) {
 }
 
 TEST(PdfReaderTest, WideTitlesKeepTheirCharacters) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, "/Title <FEFF041F04400438>").Build()),
             "");
   EXPECT_EQ(reader.SummaryInformation()->Title, u"\u041f\u0440\u0438");
 }
 
 TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   reader.SetParseItems({ContentItem::Text});
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
   EXPECT_EQ(reader.SummaryInformation()->Title, u"");
@@ -70,7 +70,7 @@ TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
 }
 
 TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   EXPECT_EQ(MessageOf(reader, "GIF89a"), "This is not valid PDF-document");
   EXPECT_EQ(MessageOf(reader, ""), "This is not valid PDF-document");
   PdfBuilder pdf = PdfBuilder::WithPages({"a"});
@@ -97,7 +97,7 @@ TEST(PdfReaderTest, RaisedDecodingLimitsRaiseThePdfCaps) {
 }
 
 TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a"}, InfoEntries).Build()), "");
   ASSERT_EQ(MessageOf(reader, PdfBuilder::WithPages({"a", "b", "c"}).Build()), "");
   EXPECT_EQ(reader.SummaryInformation()->Title, u"");

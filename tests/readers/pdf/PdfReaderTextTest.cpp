@@ -1,7 +1,7 @@
 // The PDF reader's text: one entry per page, in page order, between the
 // prologue and epilogue of the output format.
 #include "readers/pdf/PdfReader.h"
-#include "frontend/ModelAdapter.h"
+#include "support/ReaderHarness.h"
 
 #include "core/Stream.h"
 #include "support/ChildProcess.h"
@@ -37,7 +37,7 @@ std::string Document(const std::vector<std::string>& pageContents) {
 }
 
 std::vector<std::u16string> EntriesOf(const std::string& file) {
-  ModelAdapter<PdfReader> reader;
+  test::ReaderHarness<PdfReader> reader;
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
   std::vector<std::u16string> entries;

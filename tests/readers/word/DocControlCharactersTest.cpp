@@ -2,8 +2,8 @@
 // column break reads as a line break, a non-breaking hyphen as "-", and the
 // other codes below 32 give no raw control bytes in the text.
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
+#include "support/ReaderHarness.h"
 #include "support/WordBuilder.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 namespace scrivlet {
 namespace {
 
-using Reader = ModelAdapter<DocReader>;
+using Reader = test::ReaderHarness<DocReader>;
 
 // The text entry of a document whose text (one 16-bit piece) is text.
 std::u16string Convert(std::u16string text, OutputFormat formating = OutputFormat::PlainText,

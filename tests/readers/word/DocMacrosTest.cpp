@@ -1,9 +1,9 @@
 // The Word binary reader's macro list: the VBA project of the "Macros"
 // storage listed next to the text.
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "readers/word/DocReader.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/VbaBuilder.h"
 #include "support/WordBuilder.h"
 
@@ -39,7 +39,7 @@ std::string Document(const std::u16string& text, const VbaProjectBuilder* projec
   return file.Build();
 }
 
-void Convert(LegacyReader& reader, const std::string& bytes) {
+void Convert(test::ReaderHarnessBase& reader, const std::string& bytes) {
   MemoryStream stream(bytes);
   reader.LoadFromStream(stream);
 }
@@ -54,7 +54,7 @@ std::vector<std::u16string> Entries(const TextLines& lines) {
 TEST(DocMacros, ListingSurvivesTheText) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
   std::string bytes = Document(u"Body text\r", &project);
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, bytes);
   EXPECT_EQ(reader.Lines().Get(1), u"Body text\r\n");
@@ -67,7 +67,7 @@ TEST(DocMacros, ListingSurvivesTheText) {
 
 TEST(DocMacros, MacrosWithoutText) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Macros});
   Convert(reader, Document(u"Body text\r", &project));
   EXPECT_EQ(reader.Lines().Count(), 0);
@@ -76,7 +76,7 @@ TEST(DocMacros, MacrosWithoutText) {
 
 TEST(DocMacros, OnlyWhenAskedFor) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
-  ModelAdapter<DocReader> reader; // text and summary
+  test::ReaderHarness<DocReader> reader; // text and summary
   Convert(reader, Document(u"Body text\r", &project));
   EXPECT_EQ(reader.Stories()->Macros.Count(), 0);
   EXPECT_EQ(reader.Lines().Get(1), u"Body text\r\n");
@@ -85,7 +85,7 @@ TEST(DocMacros, OnlyWhenAskedFor) {
 TEST(DocMacros, EachConversionHasItsOwnList) {
   VbaProjectBuilder first = Project("First", "' one\r\n");
   VbaProjectBuilder second = Project("Second", "' two\r\n");
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"One\r", &first));
   EXPECT_EQ(reader.Stories()->Macros.Get(5), u"'  Macro(s) from First");
@@ -101,7 +101,7 @@ TEST(DocMacros, SourceInTheProjectCodePage) {
   VbaProjectBuilder project;
   project.codePage = 1251;
   project.AddModule("Module1", "' \xCF\xF0\xE8\xE2\xE5\xF2\r\n"); // "Привет"
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"Text\r", &project));
   ASSERT_EQ(reader.Stories()->Macros.Count(), 4);
@@ -117,7 +117,7 @@ TEST(DocMacros, DamagedProjectEndsTheListingNotTheText) {
   cut.resize(cut.size() - 4);
   CompoundFileBuilder file;
   file.AddStream(u"Macros/VBA/Module1", cut);
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, Document(u"Still here\r", &project, std::move(file)));
   EXPECT_EQ(reader.Lines().Get(1), u"Still here\r\n");
@@ -135,7 +135,7 @@ TEST(DocMacros, UnreadableProjectListsNothing) {
   file.AddStream(u"Macros/VBA/dir", "\x01garbage");
   file.AddStream(u"Macros/VBA/_VBA_PROJECT", std::string(50, '\x01'));
   file.AddStream(u"Macros/VBA/Module1", std::string(50, '\x01'));
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   Convert(reader, file.Build());
   EXPECT_EQ(reader.Lines().Get(1), u"Text\r\n");
@@ -147,7 +147,7 @@ TEST(DocMacros, CorpusDocumentWithTwoModules) {
       std::filesystem::path(SCRIVLET_CORPUS_DIR) / "doc" / "poi_SimpleMacro.doc";
   if (!std::filesystem::exists(path))
     GTEST_SKIP() << "no corpus file " << path;
-  ModelAdapter<DocReader> reader;
+  test::ReaderHarness<DocReader> reader;
   reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
   reader.LoadFromFile(path.string());
   ASSERT_EQ(reader.Stories()->Macros.Count(), 8);

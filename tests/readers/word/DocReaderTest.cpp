@@ -2,8 +2,8 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/TempDir.h"
 #include "support/WordBuilder.h"
 
@@ -18,7 +18,7 @@ namespace {
 using test::PropertyValue;
 using test::WordBuilder;
 
-using Reader = ModelAdapter<DocReader>;
+using Reader = test::ReaderHarness<DocReader>;
 
 std::unique_ptr<Reader> Load(const std::string& bytes,
                              OutputFormat formating = OutputFormat::PlainText) {

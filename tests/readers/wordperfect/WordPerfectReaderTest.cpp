@@ -2,8 +2,8 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
 #include "support/CompoundFileBuilder.h"
+#include "support/ReaderHarness.h"
 #include "support/TempDir.h"
 #include "support/WordPerfectBuilder.h"
 
@@ -16,7 +16,7 @@ namespace {
 using test::WordPerfectBuilder;
 
 std::u16string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText) {
-  ModelAdapter<WordPerfectReader> reader;
+  test::ReaderHarness<WordPerfectReader> reader;
   reader.SetTextFormating(formating);
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
@@ -29,9 +29,7 @@ std::u16string Body(const std::string& body, OutputFormat formating) {
   WordPerfectBuilder b;
   b.body = body;
   std::u16string all = Convert(b.Build(), formating);
-  ModelAdapter<WordPerfectReader> reader;
-  reader.SetTextFormating(formating);
-  std::u16string head = reader.GetHeaderText(), foot = reader.GetFooterText();
+  const std::u16string foot = EpilogueText(formating);
   size_t headEnd = formating == OutputFormat::Html  ? all.find(u"#FFFFFF\">\r\n") + 11
                    : formating == OutputFormat::Rtf ? all.find(u"}}\r\n") + 4
                                                     : 0;
@@ -138,7 +136,7 @@ TEST(WordPerfectText, IndentsAndBreaksOfEachKind) {
 TEST(WordPerfectText, FailurePartWayLeavesTheListEmpty) {
   WordPerfectBuilder b;
   b.body = "read\xCCthen cut\xF2";
-  ModelAdapter<WordPerfectReader> reader;
+  test::ReaderHarness<WordPerfectReader> reader;
   reader.SetTextFormating(OutputFormat::Html);
   MemoryStream stream(b.Build());
   EXPECT_THROW(reader.LoadFromStream(stream), Exception);
@@ -234,7 +232,7 @@ TEST(WordPerfectFiles, HeaderChecks) {
   wrong.majorVersion = 2;
   wrong.identification = "\xFFWPX";
   EXPECT_EQ(Failure(wrong.Build()), "File stream is not valid WordPerfect 6/7/8/9 document.");
-  ModelAdapter<WordPerfectReader> reader;
+  test::ReaderHarness<WordPerfectReader> reader;
   MemoryStream stream(encrypted.Build());
   EXPECT_THROW(reader.LoadFromStream(stream), Exception);
   EXPECT_TRUE(reader.IsEncrypted());
@@ -243,7 +241,7 @@ TEST(WordPerfectFiles, HeaderChecks) {
 TEST(WordPerfectFiles, IndexAndFontDescriptors) {
   WordPerfectBuilder b;
   b.body = "text";
-  ModelAdapter<WordPerfectReader> reader;
+  test::ReaderHarness<WordPerfectReader> reader;
   MemoryStream stream(b.Build());
   reader.LoadFromStream(stream);
   ASSERT_EQ(reader.Inner().Packets().size(), 1u);
@@ -283,7 +281,7 @@ TEST(WordPerfectFiles, CompoundFileWrapper) {
   wrapper.AddStream(u"Other", "x");
   EXPECT_EQ(Convert(wrapper.Build()), Convert(b.Build()));
   test::TempDir dir;
-  ModelAdapter<WordPerfectReader> reader;
+  test::ReaderHarness<WordPerfectReader> reader;
   reader.LoadFromFile(dir.Write("doc.wpd", wrapper.Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Wrapped\r\n");
   test::CompoundFileBuilder without;
@@ -297,7 +295,7 @@ TEST(WordPerfectCorpus, RealDocumentsConvert) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    ModelAdapter<WordPerfectReader> reader;
+    test::ReaderHarness<WordPerfectReader> reader;
     try {
       reader.LoadFromFile(entry.path().string());
       EXPECT_EQ(reader.Lines().Count(), 1);

@@ -2,7 +2,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "frontend/ModelAdapter.h"
+#include "support/ReaderHarness.h"
 #include "support/TempDir.h"
 #include "support/WriteBuilder.h"
 
@@ -18,7 +18,7 @@ using test::WriteCharProps;
 
 std::string Convert(const std::string& file, OutputFormat formating = OutputFormat::PlainText,
                     int* entries = nullptr) {
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   reader.SetTextFormating(formating);
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
@@ -29,11 +29,8 @@ std::string Convert(const std::string& file, OutputFormat formating = OutputForm
 
 // The body of an RTF or HTML conversion, without prologue and epilogue.
 std::string Body(const std::string& file, OutputFormat formating) {
-  ModelAdapter<WriteReader> reader;
-  reader.SetTextFormating(formating);
   std::string all = Convert(file, formating);
-  std::string head = WideToAnsi(reader.GetHeaderText());
-  std::string foot = WideToAnsi(reader.GetFooterText());
+  std::string foot = WideToAnsi(EpilogueText(formating));
   size_t headEnd =
       formating == OutputFormat::Html ? all.find("#FFFFFF\">\r\n") + 11 : all.find("}}\r\n") + 4;
   EXPECT_TRUE(all.ends_with(foot));
@@ -177,7 +174,7 @@ TEST(WriteReader, FontTableContinuesOnTheNextPage) {
   WriteBuilder b = HelloDocument();
   b.AddFont(0x20, "Courier");
   b.continueFontTableAfterFirst = true;
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   MemoryStream stream(b.Build());
   reader.LoadFromStream(stream);
   ASSERT_EQ(reader.Inner().Fonts().size(), 2u);
@@ -189,7 +186,7 @@ TEST(WriteReader, FontTableContinuesOnTheNextPage) {
 TEST(WriteReader, FontEntryReachingTheEndStopsTheTable) {
   std::string file = HelloDocument().Build();
   file.resize(file.size() - 128); // the entry of "Arial" now ends at the last byte
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
   EXPECT_EQ(reader.Inner().Fonts().size(), 1u);
@@ -236,7 +233,7 @@ TEST(WriteReader, ManyParagraphsAcrossPages) {
 }
 
 TEST(WriteReader, WithoutTextItemTheListStaysEmpty) {
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   reader.SetParseItems({ContentItem::Summary});
   MemoryStream stream(HelloDocument().Build());
   reader.LoadFromStream(stream);
@@ -292,7 +289,7 @@ TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
 
 TEST(WriteReader, LoadsFromFile) {
   test::TempDir dir;
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   reader.LoadFromFile(dir.Write("a.wri", HelloDocument().Build()));
   EXPECT_EQ(reader.Lines().Get(0), u"Hello\r\n");
   EXPECT_THROW(reader.LoadFromFile(dir.File("none.wri")), Exception);
@@ -391,7 +388,7 @@ TEST(WriteReader, FailurePartWayLeavesTheListEmpty) {
   b.entriesPerPage = 1;
   std::string file = b.Build();
   file[(b.FirstCharPage() + 2) * 128] += 1;
-  ModelAdapter<WriteReader> reader;
+  test::ReaderHarness<WriteReader> reader;
   reader.SetTextFormating(OutputFormat::Html);
   MemoryStream stream(file);
   EXPECT_THROW(reader.LoadFromStream(stream), Exception);
@@ -417,7 +414,7 @@ TEST(WriteCorpus, RealFilesConvert) {
   };
   int converted = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    ModelAdapter<WriteReader> reader;
+    test::ReaderHarness<WriteReader> reader;
     for (OutputFormat f : {OutputFormat::Html, OutputFormat::Rtf, OutputFormat::PlainText}) {
       reader.SetTextFormating(f);
       EXPECT_NO_THROW(reader.LoadFromFile(entry.path().string())) << entry.path();
@@ -439,7 +436,7 @@ TEST(WriteCorpus, BrokenFilesFailCleanly) {
   if (!std::filesystem::is_directory(dir))
     GTEST_SKIP() << "no corpus at " << dir;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    ModelAdapter<WriteReader> reader;
+    test::ReaderHarness<WriteReader> reader;
     reader.SetTextFormating(OutputFormat::Html);
     try {
       reader.LoadFromFile(entry.path().string());
