@@ -4,7 +4,7 @@
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/Process.h"
 #include "frontend/ConfigFile.h"
 #include "frontend/Conversion.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/Limits.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/ReaderOptions.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 #include "core/DateTime.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/Process.h"
 #include "frontend/Conversion.h"
 #include "frontend/ReaderRegistry.h"

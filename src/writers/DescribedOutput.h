@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/DateTime.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/StoryLists.h"
 #include "core/TextLines.h"
 #include "document/Document.h"

@@ -2,7 +2,7 @@
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/StoryLists.h"
 #include "core/Utf8.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/DocumentSummary.h"
 #include "core/Limits.h"
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/ReaderOptions.h"
 #include "core/StoryLists.h"
 #include "core/TextLines.h"

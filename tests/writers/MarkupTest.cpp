@@ -1,4 +1,4 @@
-#include "core/Markup.h"
+#include "writers/Markup.h"
 #include "core/CodePage.h"
 
 #include <gtest/gtest.h>
