@@ -24,7 +24,7 @@ constexpr int kMaxJobs = 256;
 constexpr const char* kUsage =
     "Usage: scrivlet [options] FILE...\n"
     "Converts documents (Word, Word XML, WordPerfect, Write, OpenDocument, FictionBook,\n"
-    "EPUB) to text, RTF or HTML.  FILE \"-\" reads standard input.\n"
+    "EPUB, PDF) to text, RTF or HTML.  FILE \"-\" reads standard input.\n"
     "\n"
     "  --format plain|rtf|html  output formatting (default plain)\n"
     "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden\n"
@@ -132,8 +132,8 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
     options.items = *items;
   } else if (name == "--max-length") {
     auto length = ParseInt(value);
-    if (!length)
-      return "--max-length takes a whole number";
+    if (!length || *length < 0)
+      return "--max-length takes a whole number, 0 or more";
     options.maxLength = *length;
   } else if (name == "--max-decoded-bytes") {
     auto bytes = ParseCount(value);

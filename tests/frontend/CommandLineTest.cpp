@@ -48,6 +48,7 @@ TEST(CommandLineOptions, UsageErrors) {
                                        {"--format", "txt", "a"},
                                        {"--items", "text,bogus", "a"},
                                        {"--max-length", "ten", "a"},
+                                       {"--max-length", "-5", "a"},
                                        {"--reader", "xls", "a"},
                                        {"--unknown", "a"},
                                        {"--json=1", "a"}}) {
@@ -55,6 +56,15 @@ TEST(CommandLineOptions, UsageErrors) {
     EXPECT_EQ(RunCommandLine(bad, out, err), 2);
     EXPECT_FALSE(err.empty());
   }
+}
+
+TEST(CommandLineOptions, UsageNamesEveryFormatAndReader) {
+  std::string out, err;
+  ASSERT_EQ(RunCommandLine({"--help"}, out, err), 0);
+  EXPECT_NE(out.find("EPUB, PDF) to text"), std::string::npos) << out;
+  EXPECT_NE(out.find("force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"),
+            std::string::npos)
+      << out;
 }
 
 TEST(JsonStrings, EscapesControlsAndLoneSurrogates) {
