@@ -190,10 +190,26 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
     content.notFound = true;
     return content;
   }
+  std::string bytes;
+  try {
+    bytes = ReadDocumentFile(path);
+  } catch (const std::exception& error) {
+    content.error = *error.what() != '\0' ? error.what() : "Error";
+    return content;
+  }
   // The reader its extension selects, with every default: plain text, the
   // text and the summary.
-  Conversion conversion =
-      ConvertFile(path, ReaderForFileName(request.fileName), OptionsForCodePage(codePage));
+  const ReaderKind& byExtension = ReaderForFileName(request.fileName);
+  const ReaderOptions options = OptionsForCodePage(codePage);
+  Conversion conversion = Convert(bytes, path, byExtension, options);
+  // A file that the extension's reader refuses but whose content is
+  // another format's (a Word 6 file called .wri) is read by that format's
+  // reader, as the command line reads it.
+  if (conversion.failed) {
+    std::vector<const ReaderKind*> byContent = ReadersBySignature(bytes);
+    if (byContent.size() == 1 && byContent.front() != &byExtension)
+      conversion = Convert(bytes, path, *byContent.front(), options);
+  }
   if (conversion.failed) {
     // Whatever stopped the reader becomes the heading; the page goes on.
     content.error = conversion.error;

@@ -1,4 +1,6 @@
 #include "frontend/CgiPage.h"
+#include "support/SampleDocuments.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +129,21 @@ TEST(Conversion, MissingNamesAndFiles) {
   EXPECT_EQ(directory.error, "File /tmp is not found.");
   EXPECT_TRUE(missing.notFound);
   EXPECT_TRUE(directory.notFound);
+}
+
+TEST(Conversion, TheContentChoosesWhereTheExtensionsReaderRefuses) {
+  test::TempDir dir;
+  // A Word document called .wri: the Write reader refuses it, the content
+  // is Word's.
+  std::string misnamed = dir.Write("report.wri", test::GeneratedWordDocument(2000));
+  PageContent content = ConvertForPage({false, misnamed}, {});
+  EXPECT_EQ(content.error, "");
+  EXPECT_GT(content.lines.size(), 3u);
+  // Content that no reader claims keeps the extension's reader's message.
+  std::string text = dir.Write("notes.wri", std::string(300, 'x'));
+  PageContent refused = ConvertForPage({false, text}, {});
+  EXPECT_FALSE(refused.error.empty());
+  EXPECT_TRUE(refused.lines.empty());
 }
 
 TEST(PageRendering, NotFoundPagesCarryTheStatus) {
