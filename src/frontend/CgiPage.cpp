@@ -21,15 +21,9 @@ constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
 
-// The decoded file name of a query, cut at its first "&", stripped of one
-// leading and one trailing quote, and cut at a NUL.  The key is looked for
-// in the lower-cased query; the value is taken, as written, from the query
-// itself (lower-casing ASCII letters keeps every offset).
-std::string FileNameOfQuery(std::string_view query, std::string_view lowerCaseQuery) {
-  size_t key = lowerCaseQuery.find("filename=");
-  std::string name = UrlDecode(query.substr(key + std::strlen("filename=")));
-  if (size_t ampersand = name.find('&'); ampersand != std::string::npos)
-    name.resize(ampersand);
+// A decoded file name as the page takes it: stripped of one leading and
+// one trailing quote, and cut at a NUL.
+std::string CleanFileName(std::string name) {
   auto isQuote = [](char c) { return c == '"' || c == '\''; };
   if (!name.empty() && isQuote(name.front()))
     name.erase(0, 1);
@@ -125,16 +119,43 @@ std::string UrlDecode(std::string_view text) {
   return out;
 }
 
+std::vector<QueryPair> QueryPairs(std::string_view query) {
+  std::vector<QueryPair> pairs;
+  while (!query.empty()) {
+    size_t ampersand = query.find('&');
+    std::string_view pair = query.substr(0, ampersand);
+    size_t equals = pair.find('=');
+    if (!pair.empty())
+      pairs.push_back({UrlDecode(pair.substr(0, equals)),
+                       equals == std::string_view::npos ? std::string()
+                                                        : UrlDecode(pair.substr(equals + 1))});
+    if (ampersand == std::string_view::npos)
+      break;
+    query.remove_prefix(ampersand + 1);
+  }
+  return pairs;
+}
+
+// The query is split at "&" and "=" before anything is decoded, so that a
+// file name may hold "&", "=", "+" or "%" (written %26, %3D, %2B, %25).
+// Keys are matched in any letter case; the first "filename" stands.
 CgiRequest ScanRequest(const std::vector<std::string>& environment) {
   CgiRequest request;
   for (const auto& entry : environment) {
     if (entry.compare(0, 13, "QUERY_STRING=") != 0)
       continue;
-    std::string query = AsciiLowerCase(std::string(entry));
-    request.firstPage = query.find("firstpage=1") != std::string::npos ||
-                        query.find("firstpage=true") != std::string::npos;
-    if (query.find("filename=") != std::string::npos)
-      request.fileName = FileNameOfQuery(entry, query);
+    request.firstPage = false;
+    bool named = false;
+    for (QueryPair& pair : QueryPairs(std::string_view(entry).substr(13))) {
+      std::string key = AsciiLowerCase(std::move(pair.key));
+      if (key == "firstpage") {
+        std::string value = AsciiLowerCase(std::move(pair.value));
+        request.firstPage = request.firstPage || value == "1" || value == "true";
+      } else if (key == "filename" && !named) {
+        request.fileName = CleanFileName(std::move(pair.value));
+        named = true;
+      }
+    }
   }
   return request;
 }

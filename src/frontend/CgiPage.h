@@ -19,6 +19,13 @@ namespace scrivlet {
 // hexadecimal digits is copied as it stands.
 std::string UrlDecode(std::string_view text);
 
+// One key and value of a query, each percent-decoded.
+struct QueryPair {
+  std::string key, value;
+};
+// The pairs of a query: split at "&", each at its first "=", then decoded.
+std::vector<QueryPair> QueryPairs(std::string_view query);
+
 struct CgiRequest {
   bool firstPage = false;
   std::string fileName; // decoded, letters as written

@@ -30,13 +30,32 @@ TEST(RequestScan, FileNameAndFirstPage) {
   EXPECT_EQ(Scan("FileName=%22a.doc%22").fileName, "a.doc");
   EXPECT_EQ(Scan("filename='a.doc").fileName, "a.doc");
   EXPECT_EQ(Scan("filename='").fileName, "");
-  EXPECT_EQ(Scan("filename=a%26b.doc").fileName, "a"); // decoded "&" ends the name
+  // The query is split before it is decoded: names may hold "&", "=",
+  // "+", "%" and "#".
+  EXPECT_EQ(Scan("filename=a%26b.doc").fileName, "a&b.doc");
+  EXPECT_EQ(Scan("filename=x%3Dy%2Bz%25w%23v.doc&firstpage=1").fileName, "x=y+z%w#v.doc");
+  EXPECT_EQ(Scan("filename=%C3%84+%C3%B6.odt").fileName, "\xC3\x84 \xC3\xB6.odt");
+  EXPECT_EQ(Scan("filename=a.doc&filename=b.doc").fileName, "a.doc");
   EXPECT_EQ(Scan("filename=my+file.wri").fileName, "my file.wri");
-  EXPECT_TRUE(Scan("x=firstpage=true&filename=a").firstPage);
+  EXPECT_FALSE(Scan("x=firstpage=true&filename=a").firstPage); // a value, not a key
+  EXPECT_TRUE(Scan("filename=a&FirstPage=TRUE").firstPage);
   EXPECT_FALSE(Scan("filename=a&firstpage=0").firstPage);
   EXPECT_FALSE(Scan("filename=a").firstPage);
   EXPECT_EQ(Scan("FIRSTPAGE=1&FILENAME=%2FDocs%2FÄ.Doc").fileName, "/Docs/Ä.Doc");
   EXPECT_TRUE(Scan("FIRSTPAGE=1&FILENAME=x").firstPage);
+}
+
+TEST(RequestScan, QueryPairsSplitBeforeDecoding) {
+  auto pairs = QueryPairs("a=1&&b&c=x%3Dy=z&%26=%26");
+  ASSERT_EQ(pairs.size(), 4u);
+  EXPECT_EQ(pairs[0].key, "a");
+  EXPECT_EQ(pairs[0].value, "1");
+  EXPECT_EQ(pairs[1].key, "b");
+  EXPECT_EQ(pairs[1].value, "");
+  EXPECT_EQ(pairs[2].key, "c");
+  EXPECT_EQ(pairs[2].value, "x=y=z");
+  EXPECT_EQ(pairs[3].key, "&");
+  EXPECT_EQ(pairs[3].value, "&");
 }
 
 TEST(RequestScan, LocatesTheFileUnderTheRoot) {

@@ -46,11 +46,20 @@ stop_server() {
 trap stop_server EXIT
 trap 'stop_server; exit 1' INT TERM HUP
 
+# The samples, and one of them under a name that holds every character a
+# query must carry: "&", "=", "+", "%", "#", blanks and a non-ASCII letter.
+docs="$work/docs"
+odd_name='sub dir/a&b =+%#ü.wri'
+rm -rf "$docs"
+mkdir -p "$docs/sub dir"
+cp -R "$samples/." "$docs/"
+cp "$samples/letter.wri" "$docs/$odd_name"
+
 # A free port: lighttpd refuses to start on a port in use; try another.
 port=""
 for attempt in 1 2 3 4 5 6 7 8 9 10; do
   candidate=$(( 20000 + ($$ * 7 + attempt * 7919) % 40000 ))
-  "$(dirname "$0")/../../tools/web/make-site.sh" "$work/site" "$samples" "$candidate" "$cgi" \
+  "$(dirname "$0")/../../tools/web/make-site.sh" "$work/site" "$docs" "$candidate" "$cgi" \
     '<meta name="scrivlet-test" content="head block">' '<p id="end-of-body">end block</p>' \
     || exit 1
   "$lighttpd" -D -f "$work/site/lighttpd.conf" 2>>"$work/server.err" &
@@ -95,6 +104,14 @@ fetch russian "FileName=Pismo.fb2&firstpage=1"
 expect_in "$work/russian.head" "HTTP/1.1 200" "Russian status"
 expect_in "$work/russian.html" '<h1 align="center">Письмо из Скривлета</h1>' "Russian heading"
 expect_in "$work/russian.html" "Здравствуй, читатель!<BR>" "Russian text"
+
+# The index's link to the oddly named file leads to its page.
+odd_link=$(grep -o 'scrivlet.cgi?filename=sub%20dir/[^"]*' "$work/index.html" | grep -v firstpage | head -1)
+odd_query=$(printf '%s' "${odd_link#scrivlet.cgi?}" | sed 's/&amp;/\&/g')
+fetch odd "$odd_query"
+expect_in "$work/odd.head" "HTTP/1.1 200" "status of a name with & = + % # and ü ($odd_query)"
+expect_in "$work/odd.html" "Dear reader,<BR>" "text of a name with & = + % # and ü"
+expect_in "$work/odd.html" '<h1 align="center">sub dir/a&amp;b =+%#ü.wri</h1>' "heading of that name"
 
 fetch traversal "filename=../../../../../../etc/passwd"
 expect_in "$work/traversal.head" "HTTP/1.1 404" "traversal status"
