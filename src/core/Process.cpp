@@ -41,6 +41,11 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsDirectory(const std::string& name) {
+  struct stat info {};
+  return !name.empty() && stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 std::string ResolvePath(const std::string& path) {
   if (path.empty())
     return {};

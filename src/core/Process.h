@@ -18,6 +18,8 @@ std::string ExecutablePath();
 // True for an existing regular file (following symbolic links); false for
 // directories, devices and anything missing.
 bool FileExists(const std::string& fileName);
+// Whether the name is a directory.
+bool IsDirectory(const std::string& name);
 
 // The absolute path with symbolic links, "." and ".." resolved; empty when
 // the path does not exist.

@@ -100,6 +100,18 @@ void ReleaseText(Document& document) {
   std::vector<Story>().swap(document.stories);
 }
 
+// A failure before any reader: the message, and a JSON object with no
+// reader.
+ConvertedDocument Refused(const CommandLineOptions& options, const std::string& input,
+                          const std::string& message) {
+  ConvertedDocument result;
+  result.failed = true;
+  result.error = WideToUtf8(AnsiToWide(message, options.codePage));
+  if (options.json)
+    result.output = JsonFailure(input, result.error, options.codePage);
+  return result;
+}
+
 } // namespace
 
 std::u16string SummaryText(const DocumentSummary& summary) {
@@ -133,6 +145,16 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   if (!fromStandardInput)
     fileBytes = ReadFileBytes(input);
   const std::string& bytes = fromStandardInput ? standardInput : fileBytes;
+  // A directory, or content that no format claims under a name whose
+  // extension names none, is no document for any reader to refuse in its
+  // own words (the Word reader's "not valid MS Word document" for a text
+  // file said the wrong thing).
+  if (!fromStandardInput && IsDirectory(input))
+    return Refused(options, input, input + " is a directory");
+  if (options.readerName.empty() && ReadersBySignature(bytes).empty() &&
+      ReaderNamedByExtension(input) == nullptr)
+    return Refused(options, input,
+                   input + ": unrecognised format (not " + ReaderNamesAsAlternatives() + ")");
   const ReaderKind& kind =
       !options.readerName.empty() ? *ReaderByName(options.readerName) : DetectReader(bytes, input);
   ReaderOptions readerOptions = OptionsForCodePage(options.codePage);

@@ -49,12 +49,17 @@ std::span<const ReaderKind* const> ReaderTable() {
   return kReaders;
 }
 
-const ReaderKind& ReaderForFileName(std::string_view fileName) {
+const ReaderKind* ReaderNamedByExtension(std::string_view fileName) {
   std::string extension = AsciiUpperCase(ExtractFileExt(fileName));
   for (const ReaderKind* kind : kReaders)
     if (!extension.empty() && HasExtension(*kind, extension))
-      return *kind;
-  return *kReaders.back();
+      return kind;
+  return nullptr;
+}
+
+const ReaderKind& ReaderForFileName(std::string_view fileName) {
+  const ReaderKind* kind = ReaderNamedByExtension(fileName);
+  return kind != nullptr ? *kind : *kReaders.back();
 }
 
 const ReaderKind* ReaderByName(std::string_view name) {
@@ -70,6 +75,12 @@ std::string ReaderNames() {
     if (kind != kReaders.back())
       names += std::string(", ") + kind->name;
   return names;
+}
+
+std::string ReaderNamesAsAlternatives() {
+  std::string names = ReaderNames();
+  size_t last = names.rfind(", ");
+  return last == std::string::npos ? names : names.replace(last, 2, " or ");
 }
 
 std::vector<const ReaderKind*> ReadersBySignature(std::string_view data) {

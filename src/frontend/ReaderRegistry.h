@@ -21,12 +21,19 @@ std::span<const ReaderKind* const> ReaderTable();
 // readers in order; any other extension, or none, gives the last (Word).
 const ReaderKind& ReaderForFileName(std::string_view fileName);
 
+// The reader whose extensions hold the file name's, or nullptr (the
+// default reader takes such files only by ReaderForFileName).
+const ReaderKind* ReaderNamedByExtension(std::string_view fileName);
+
 // The reader whose name is kind, or nullptr.
 const ReaderKind* ReaderByName(std::string_view kind);
 
 // The readers' names, the default first ("doc, docx, ..."), as usage shows
 // them.
 std::string ReaderNames();
+
+// "doc, docx, ... or pdf", as a message lists the formats.
+std::string ReaderNamesAsAlternatives();
 
 // The readers whose whole signature the data carries, each once, in the
 // registry's order.

@@ -1,4 +1,6 @@
 #include "frontend/CommandLine.h"
+#include "support/SampleDocuments.h"
+#include "support/TempDir.h"
 #include "writers/JsonWriter.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +67,39 @@ TEST(CommandLineOptions, UsageNamesEveryFormatAndReader) {
   EXPECT_NE(out.find("force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"),
             std::string::npos)
       << out;
+}
+
+TEST(CommandLineFiles, WhatNoReaderTakesIsSaidSo) {
+  test::TempDir dir;
+  const std::string formats = "(not doc, docx, wpd, wri, odt, odp, fb2, epub or pdf)\n";
+  std::string out, err;
+  // Content no format claims, under a name that names no format either.
+  std::string text = dir.Write("notes.txt", "just words");
+  EXPECT_EQ(RunCommandLine({text}, out, err), 1);
+  EXPECT_EQ(err, text + ": unrecognised format " + formats);
+  std::string empty = dir.Write("empty", "");
+  err.clear();
+  EXPECT_EQ(RunCommandLine({empty}, out, err), 1);
+  EXPECT_EQ(err, empty + ": unrecognised format " + formats);
+  err.clear();
+  EXPECT_EQ(RunCommandLine({"-"}, out, err, "just words"), 1);
+  EXPECT_EQ(err, "-: unrecognised format " + formats);
+  // A directory.
+  out.clear();
+  err.clear();
+  EXPECT_EQ(RunCommandLine({"--json", dir.Path()}, out, err), 1);
+  EXPECT_NE(out.find("\"reader\": null"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"error\": \"" + dir.Path() + " is a directory\""), std::string::npos) << out;
+  // The extension still chooses for content without a signature, and the
+  // content for a name without a known extension.
+  std::string misnamedText = dir.Write("notes.doc", "just words");
+  err.clear();
+  RunCommandLine({misnamedText}, out, err);
+  EXPECT_NE(err.find("is not valid MS Word document"), std::string::npos) << err;
+  std::string letter = dir.Write("letter.bin", test::SampleWriteLetter());
+  out.clear();
+  EXPECT_EQ(RunCommandLine({letter}, out, err), 0);
+  EXPECT_NE(out.find("Dear reader,"), std::string::npos) << out;
 }
 
 TEST(JsonStrings, EscapesControlsAndLoneSurrogates) {
