@@ -335,6 +335,10 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
     if (options.json && result.failed && result.output.empty())
       result.output = JsonFailure(input, result.error, options.codePage); // a line for every input
     bool written = true;
+    // Standard output may be the terminal that shows the progress line:
+    // the line goes before a result is written, and comes back after it.
+    if (options.outputDir.empty())
+      progress.Clear();
     if (!options.outputDir.empty()) {
       if (!result.failed || options.json)
         written = WriteOutputFile(outputNames.PathFor(input), result.output);

@@ -229,6 +229,25 @@ TEST(CommandLineBatch, ProgressLineOnATerminal) {
   EXPECT_EQ(err, ""); // one file: no progress
 }
 
+TEST(CommandLineBatch, ProgressLineLeavesTheTerminalBeforeAResult) {
+  // Standard output and error on one terminal: what a user sees, in order.
+  TempDir dir;
+  std::string a = dir.Write("a.wri", test::SampleWriteLetter());
+  std::string screen;
+  CommandLineStreams streams;
+  streams.out = [&](std::string_view text) { screen += text; };
+  streams.err = [&](std::string_view text) { screen += text; };
+  streams.progressOnErr = true;
+  EXPECT_EQ(RunCommandLine({a, a, a}, streams), 0);
+  // Every result after the first follows the line's clearing, never the
+  // progress text itself.
+  for (size_t at = screen.find("==> ", 1); at != std::string::npos;
+       at = screen.find("==> ", at + 1)) {
+    std::string before = screen.substr(0, at);
+    EXPECT_TRUE(before.ends_with("\r\x1b[K") || before.ends_with("\r\x1b[K\n")) << before;
+  }
+}
+
 TEST(CommandLineBatch, ProgramStreamsAndShowsNoProgressOffATerminal) {
   TempDir dir;
   std::string a = dir.Write("a.wri", test::SampleWriteLetter());
