@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 #include "writers/JsonWriter.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace scrivlet {
@@ -64,6 +65,7 @@ TEST(CommandLineOptions, UsageNamesEveryFormatAndReader) {
   std::string out, err;
   ASSERT_EQ(RunCommandLine({"--help"}, out, err), 0);
   EXPECT_NE(out.find("EPUB, PDF) to text"), std::string::npos) << out;
+  EXPECT_NE(out.find("the same path given twice writes one file"), std::string::npos) << out;
   EXPECT_NE(out.find("force a reader: doc, docx, wpd, wri, odt, odp, fb2, epub, pdf\n"),
             std::string::npos)
       << out;
@@ -100,6 +102,15 @@ TEST(CommandLineFiles, WhatNoReaderTakesIsSaidSo) {
   out.clear();
   EXPECT_EQ(RunCommandLine({letter}, out, err), 0);
   EXPECT_NE(out.find("Dear reader,"), std::string::npos) << out;
+}
+
+TEST(CommandLineFiles, ThePathGivenTwiceWritesOneFile) {
+  test::TempDir dir;
+  std::string letter = dir.Write("letter.wri", test::SampleWriteLetter());
+  std::string out, err;
+  EXPECT_EQ(RunCommandLine({"--output-dir", dir.File("out"), letter, letter}, out, err), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("out/letter.wri.txt")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out/letter.wri.2.txt")));
 }
 
 TEST(JsonStrings, EscapesControlsAndLoneSurrogates) {
