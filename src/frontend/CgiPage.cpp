@@ -222,14 +222,16 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
   // text and the summary.
   const ReaderKind& byExtension = ReaderForFileName(request.fileName);
   const ReaderOptions options = OptionsForCodePage(codePage);
-  Conversion conversion = Convert(bytes, path, byExtension, options);
+  // Messages name the file as the request did, not by the server's path.
+  const std::string& name = request.fileName;
+  Conversion conversion = Convert(bytes, name, byExtension, options);
   // A file that the extension's reader refuses but whose content is
   // another format's (a Word 6 file called .wri) is read by that format's
   // reader, as the command line reads it.
   if (conversion.failed) {
     std::vector<const ReaderKind*> byContent = ReadersBySignature(bytes);
     if (byContent.size() == 1 && byContent.front() != &byExtension)
-      conversion = Convert(bytes, path, *byContent.front(), options);
+      conversion = Convert(bytes, name, *byContent.front(), options);
   }
   if (conversion.failed) {
     // Whatever stopped the reader becomes the heading; the page goes on.

@@ -165,6 +165,15 @@ TEST(Conversion, TheContentChoosesWhereTheExtensionsReaderRefuses) {
   EXPECT_TRUE(refused.lines.empty());
 }
 
+TEST(Conversion, MessagesNameTheFileAsTheRequestDid) {
+  test::TempDir dir;
+  dir.Write("bad.docx", "not a package");
+  PageConfig config;
+  config.documentRoot = dir.Path();
+  PageContent content = ConvertForPage({false, "bad.docx"}, config);
+  EXPECT_EQ(content.error, "File bad.docx is not valid MS Word document");
+}
+
 TEST(PageRendering, NotFoundPagesCarryTheStatus) {
   PageContent missing;
   missing.error = "File x is not found.";
