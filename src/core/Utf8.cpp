@@ -1,7 +1,6 @@
 #include "core/Utf8.h"
 
 namespace scrivlet {
-namespace {
 
 void AppendUtf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
@@ -20,8 +19,6 @@ void AppendUtf8(std::string& out, uint32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-} // namespace
 
 void AppendCodePoint(std::u16string& out, uint32_t c) {
   if (c < 0x10000) {

@@ -21,6 +21,8 @@ std::u16string Utf8ToUtf16(std::string_view bytes);
 // character that does not fit whole ends the decoding.
 size_t DecodeUtf8(std::string_view bytes, char16_t* dest, size_t maxUnits);
 
+// Appends one code point (up to U+10FFFF) as its UTF-8 bytes.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 // Appends one code point (up to U+10FFFF) as one unit or a surrogate pair.
 void AppendCodePoint(std::u16string& out, uint32_t codePoint);
 

@@ -26,24 +26,6 @@ std::u16string AsciiText(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | code >> 18);
-    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // The text of a JSON string literal, without its quotes: UTF-8, with
 // control characters and unpaired surrogates as \uXXXX escapes.
 void AppendJsonText(std::string& out, std::u16string_view text) {
