@@ -54,6 +54,7 @@ rm -rf "$docs"
 mkdir -p "$docs/sub dir"
 cp -R "$samples/." "$docs/"
 cp "$samples/letter.wri" "$docs/$odd_name"
+printf 'name\tvalue\n' > "$docs/list.tsv" # no document: the index leaves it out
 
 # A free port: lighttpd refuses to start on a port in use; try another.
 port=""
@@ -91,6 +92,7 @@ fetch() { # NAME QUERY: headers in NAME.head, body in NAME.html
 curl -s -o "$work/index.html" "$base/"
 expect_in "$work/index.html" 'scrivlet.cgi?filename=Pismo.fb2&amp;firstpage=1' "index links"
 expect_in "$work/index.html" 'scrivlet.cgi?filename=letter.wri"' "index links"
+expect_not_in "$work/index.html" 'list.tsv' "index link to a file no reader takes"
 
 fetch letter "filename=letter.wri"
 expect_in "$work/letter.head" "HTTP/1.1 200" "letter status"

@@ -74,7 +74,12 @@ html_escape() {
   echo '<html><head><meta charset="utf-8"><title>Scrivlet documents</title></head><body>'
   echo "<h1>Documents of $(html_escape "$docs")</h1>"
   echo '<ul>'
-  (cd "$docs" && find . -type f ! -name '.*' | sed 's|^\./||' | LC_ALL=C sort) | while IFS= read -r name; do
+  # Only the documents a reader takes, told by their extensions: a .txt or
+  # .tsv beside them would only fail.
+  (cd "$docs" && find . -type f ! -name '.*' \( -iname '*.doc' -o -iname '*.dot' \
+      -o -iname '*.docx' -o -iname '*.wpd' -o -iname '*.wri' -o -iname '*.odt' -o -iname '*.odp' \
+      -o -iname '*.fb2' -o -iname '*.epub' -o -iname '*.pdf' \) |
+    sed 's|^\./||' | LC_ALL=C sort) | while IFS= read -r name; do
     query="filename=$(url_encode "$name")"
     text=$(html_escape "$name")
     echo "<li><a href=\"/cgi-bin/scrivlet.cgi?$query\">$text</a>" \
