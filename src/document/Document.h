@@ -50,13 +50,12 @@ enum class InlineKind : uint8_t {
   PageBreak,
   ColumnBreak,
   FieldResult, // text: the visible result of a field
-  RawField,    // text: a field left as it was written (instruction and result)
+  RawField,    // a field left as it was written: its pieces follow (see FieldBegin)
   // A format's code that switches a mark on or off where it stands (the
   // text pieces' marks say what is in force): marks the mark, value the
   // code's own number.
   MarkOn,
   MarkOff,
-  // Readers add the kinds they need here.
   // Where a tracked change begins and ends (marks: kDeleted or kInserted),
   // also where it holds no text (a paragraph mark inserted or deleted).
   RevisionStart,
@@ -102,7 +101,6 @@ enum class BlockKind : uint8_t {
   PageBreak,    // value: the page that follows, 0 when unknown
   SlideBreak,   // style: the slide's name
   CellEnd,      // the end of a table cell or row, where the format keeps no table
-  // Readers add the kinds they need here.
   // Tables and lists given as the boundaries of their parts, where the
   // format lets text stand between the parts (outside any cell or item):
   TableStart, // style: the table's style name
