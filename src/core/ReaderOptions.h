@@ -14,7 +14,8 @@ enum class ContentItem : uint8_t {
   Macros = 1,
   Pictures = 2,
   Summary = 3,
-  HiddenText = 4
+  HiddenText = 4,
+  Notes = 5 // footnotes and endnotes after the main text
 };
 
 // A set of ContentItem, one bit per member.
@@ -27,7 +28,7 @@ public:
   }
   static constexpr ContentItems FromBits(uint8_t bits) {
     ContentItems set;
-    set.FBits = bits & 0x1F;
+    set.FBits = bits & 0x3F;
     return set;
   }
 
@@ -45,8 +46,8 @@ private:
 };
 
 struct ReaderOptions {
-  // What to read: text and summary by default.
-  ContentItems items{ContentItem::Text, ContentItem::Summary};
+  // What to read: text, summary and notes by default.
+  ContentItems items{ContentItem::Text, ContentItem::Summary, ContentItem::Notes};
   // Whether a format's control characters become text (false keeps them
   // as they stand).
   bool convertControlCharacters = true;

@@ -4,9 +4,29 @@ namespace scrivlet {
 
 std::u16string Block::Text() const {
   std::u16string text;
-  for (const Inline& piece : content)
+  for (const Inline& piece : content) {
     if (piece.kind == InlineKind::Text || piece.kind == InlineKind::FieldResult)
       text += piece.text;
+    else if (piece.kind == InlineKind::NoteReference)
+      text += u"[" + piece.text + u"]";
+  }
+  return text;
+}
+
+std::u16string Block::VisibleText() const {
+  std::u16string text;
+  for (const Inline& piece : content) {
+    if ((piece.marks & (kDeleted | kHidden)) != 0)
+      continue;
+    switch (piece.kind) {
+    case InlineKind::Text:
+    case InlineKind::FieldResult: text += piece.text; break;
+    case InlineKind::NoteReference: text += u"[" + piece.text + u"]"; break;
+    case InlineKind::LineBreak: text += u'\n'; break;
+    case InlineKind::Tab: text += u'\t'; break;
+    default: break;
+    }
+  }
   return text;
 }
 

@@ -78,7 +78,8 @@ enum class InlineKind : uint8_t {
   // (and Alignment: 0 left, 1 right, 2 centred)
 };
 
-// One piece of a block's content.
+// One piece of a block's content.  A text piece with a target is the text
+// of a hyperlink to that target.
 struct Inline {
   InlineKind kind = InlineKind::Text;
   Marks marks = 0;
@@ -90,8 +91,8 @@ struct Inline {
 
 enum class BlockKind : uint8_t {
   Paragraph,
-  Heading,      // level 1-6
-  ListItem,     // level, ordered, marker
+  Heading,      // level 1-9
+  ListItem,     // level, ordered, marker; value: the item's number, 0 when none
   Quote,        // a quoted paragraph (epigraph, cite, blockquote)
   Preformatted, // text whose lines and spaces stand as they are
   Table,        // rows
@@ -107,8 +108,8 @@ enum class BlockKind : uint8_t {
   TableEnd,
   RowStart,
   RowEnd,
-  CellStart, // (a cell ends with CellEnd)
-  ListStart,
+  CellStart, // value: the columns it spans (0 or 1: one); a cell ends with CellEnd
+  ListStart, // ordered: a numbered list
   ListEnd,
   ListItemStart,
   ListItemEnd,
@@ -141,8 +142,13 @@ struct Block {
   std::vector<Inline> content;
   std::vector<TableRow> rows; // tables only
 
-  // The text of the content, pieces other than text left out.
+  // The text of the content and its note references ("[label]"), the
+  // other pieces left out.
   std::u16string Text() const;
+  // The text a reader of the document sees: text and field results, a note
+  // reference as "[label]", line breaks as LF and tabs, without deleted or
+  // hidden text.
+  std::u16string VisibleText() const;
 };
 
 enum class StoryKind : uint8_t {
@@ -159,6 +165,15 @@ enum class StoryKind : uint8_t {
 
 struct Story {
   StoryKind kind = StoryKind::Main;
+  std::vector<Block> blocks;
+};
+
+// A footnote or endnote: its body, and the label its references show (the
+// format's own mark, or the reader's count where the format numbers them).
+struct Note {
+  std::u16string id; // what the references' target names
+  std::u16string label;
+  bool endnote = false;
   std::vector<Block> blocks;
 };
 
@@ -205,6 +220,9 @@ public:
   std::vector<Story> stories;
   // Index 0 is "no style".
   std::vector<CharacterStyle> characterStyles;
+  // The footnotes and endnotes, in the order the document holds them; the
+  // main text refers to them with NoteReference pieces.
+  std::vector<Note> notes;
 
   Story& Main() { return stories.front(); }
   const Story& Main() const { return stories.front(); }

@@ -27,9 +27,10 @@ constexpr const char* kUsage =
     "EPUB, PDF) to text, RTF or HTML.  FILE \"-\" reads standard input.\n"
     "\n"
     "  --format plain|rtf|html  output formatting (default plain)\n"
-    "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden\n"
-    "                           (default text,summary); summary without text prints\n"
-    "                           the summary fields as \"Name: value\" lines\n"
+    "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden,notes\n"
+    "                           (default text,summary,notes); summary without text prints\n"
+    "                           the summary fields as \"Name: value\" lines; notes: the\n"
+    "                           footnotes and endnotes after the text\n"
     "  --max-length N           keep at most N characters (default 0: no limit)\n"
     "  --max-decoded-bytes N    let one compressed part inflate to N bytes (default 64 MiB;\n"
     "                           a document's parts together to 256 MiB or N)\n"
@@ -93,6 +94,8 @@ std::optional<ContentItems> ParseItems(std::string_view list) {
       items.Include(ContentItem::Summary);
     else if (name == "hidden")
       items.Include(ContentItem::HiddenText);
+    else if (name == "notes")
+      items.Include(ContentItem::Notes);
     else if (!name.empty())
       return std::nullopt;
     if (comma == std::string_view::npos)
@@ -129,7 +132,7 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
   } else if (name == "--items") {
     auto items = ParseItems(value);
     if (!items)
-      return "--items takes a comma-separated subset of text,vba,pictures,summary,hidden";
+      return "--items takes a comma-separated subset of text,vba,pictures,summary,hidden,notes";
     options.items = *items;
   } else if (name == "--max-length") {
     auto length = ParseInt(value);

@@ -16,7 +16,7 @@ namespace scrivlet {
 
 struct CommandLineOptions {
   OutputFormat formating = OutputFormat::PlainText;
-  ContentItems items{ContentItem::Text, ContentItem::Summary};
+  ContentItems items{ContentItem::Text, ContentItem::Summary, ContentItem::Notes};
   int32_t maxLength = 0;
   Limits limits; // the reader's resource limits, as raised by options
   bool rawControlChars = false;

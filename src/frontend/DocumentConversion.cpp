@@ -4,11 +4,11 @@
 #include "core/DateTime.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
-#include "writers/Markup.h"
 #include "core/Process.h"
 #include "frontend/Conversion.h"
 #include "frontend/ReaderRegistry.h"
 #include "writers/JsonWriter.h"
+#include "writers/Markup.h"
 
 namespace scrivlet {
 namespace {
@@ -87,6 +87,7 @@ DescribedOutputOptions OutputOptions(const CommandLineOptions& options) {
   output.maxTextLength = options.maxLength;
   output.convertControlCharacters = !options.rawControlChars;
   output.codePage = options.codePage;
+  output.notes = options.items.Contains(ContentItem::Notes);
   // Only the RTF prologue carries a time: plain text and HTML never read
   // the clock or the time zone.
   if (options.formating == OutputFormat::Rtf)
@@ -169,7 +170,6 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
                               : ConvertFile(input, kind, readerOptions);
   std::string().swap(fileBytes); // the document holds what it needs
   DescribedText described = Describe(conversion, OutputOptions(options));
-  ReleaseText(conversion.document); // the described lines hold it now
   ConvertedDocument result;
   result.failed = conversion.failed;
   if (conversion.failed)
@@ -183,9 +183,12 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
     json.error = conversion.error;
     json.codePage = options.codePage;
     json.rtf = options.formating == OutputFormat::Rtf;
+    json.notes = options.items.Contains(ContentItem::Notes);
+    json.maxTextLength = options.maxLength;
     result.output = JsonDocument(conversion.document, described.lines, SummaryOf(conversion),
                                  described.stories ? &*described.stories : nullptr, json);
   } else {
+    ReleaseText(conversion.document); // the described lines hold it now
     result.output = PlainOutput(options, conversion, described);
   }
   return result;

@@ -22,6 +22,8 @@ struct DescribedOutputOptions {
   bool convertControlCharacters = true;
   // The code page number the RTF and HTML prologues declare.
   int codePage = 65001;
+  // Whether the footnotes and endnotes follow the main text.
+  bool notes = true;
   // The creation time of the RTF prologue.
   DateTimeFields created;
 };

@@ -2,9 +2,11 @@
 
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
-#include "writers/Markup.h"
 #include "core/StoryLists.h"
 #include "core/Utf8.h"
+#include "document/NoteOrder.h"
+#include "document/StructuredBlocks.h"
+#include "writers/Markup.h"
 
 #include <cmath>
 #include <cstdio>
@@ -92,6 +94,125 @@ std::string JsonStories(const StoryLists* stories) {
          ", \"macros\": " + JsonLines(stories->Macros) + "}";
 }
 
+std::string JsonBool(bool value) {
+  return value ? "true" : "false";
+}
+
+// The text of a table cell: its blocks' text, one line each, the cells of
+// a table inside it each on a line of its own.  Tables nest as deep as a
+// file makes them: an explicit stack.
+std::u16string CellText(const TableCell& cell) {
+  std::u16string text;
+  std::vector<const Block*> pending;
+  for (auto block = cell.blocks.rbegin(); block != cell.blocks.rend(); ++block)
+    pending.push_back(&*block);
+  while (!pending.empty()) {
+    const Block* block = pending.back();
+    pending.pop_back();
+    for (auto row = block->rows.rbegin(); row != block->rows.rend(); ++row)
+      for (auto inner = row->cells.rbegin(); inner != row->cells.rend(); ++inner)
+        for (auto nested = inner->blocks.rbegin(); nested != inner->blocks.rend(); ++nested)
+          pending.push_back(&*nested);
+    std::u16string line = block->VisibleText();
+    if (line.empty())
+      continue;
+    if (!text.empty())
+      text += u'\n';
+    text += line;
+  }
+  return text;
+}
+
+// The characters of text a view may still show: --max-length cuts the
+// structure as it cuts the lines.
+class TextBudget {
+public:
+  explicit TextBudget(int32_t limit)
+      : FLeft(limit > 0 ? static_cast<size_t>(limit) : std::u16string::npos) {}
+  bool Spent() const { return FLeft == 0; }
+  // The text as far as the budget reaches, which it spends.
+  std::u16string Take(std::u16string text) {
+    if (text.size() > FLeft)
+      text.resize(FLeft);
+    if (FLeft != std::u16string::npos)
+      FLeft -= text.size();
+    return text;
+  }
+
+private:
+  size_t FLeft;
+};
+
+std::string JsonTableRows(const Block& table, TextBudget& budget) {
+  std::string out = "[";
+  for (size_t r = 0; r < table.rows.size() && !budget.Spent(); ++r) {
+    out += r > 0 ? ", [" : "[";
+    const TableRow& row = table.rows[r];
+    for (size_t c = 0; c < row.cells.size(); ++c) {
+      if (c > 0)
+        out += ", ";
+      out += JsonString(budget.Take(CellText(row.cells[c])));
+    }
+    out += "]";
+  }
+  return out + "]";
+}
+
+// One block of the main story's structure, or nothing for blocks without
+// text (pictures).
+std::string JsonBlock(const Block& block, TextBudget& budget) {
+  auto typed = [](const char* type) { return std::string("{\"type\": \"") + type + "\""; };
+  auto text = [&] { return ", \"text\": " + JsonString(budget.Take(block.VisibleText())) + "}"; };
+  switch (block.kind) {
+  case BlockKind::Heading:
+    return typed("heading") + ", \"level\": " + std::to_string(block.level) + text();
+  case BlockKind::ListItem:
+    return typed("list-item") + ", \"level\": " + std::to_string(block.level) +
+           ", \"ordered\": " + JsonBool(block.ordered) + text();
+  case BlockKind::Quote: return typed("quote") + text();
+  case BlockKind::Preformatted: return typed("preformatted") + text();
+  case BlockKind::Table:
+    return typed("table") + ", \"rows\": " + JsonTableRows(block, budget) + "}";
+  case BlockKind::PageBreak:
+    return typed("page-break") +
+           (block.value > 0 ? ", \"page\": " + std::to_string(block.value) : std::string()) + "}";
+  case BlockKind::SlideBreak:
+    return typed("slide-break") + ", \"name\": " + JsonString(block.style) + "}";
+  case BlockKind::Picture: return {};
+  default: return typed("paragraph") + text();
+  }
+}
+
+std::string JsonBlocks(const Document& document, TextBudget& budget) {
+  if (document.stories.empty())
+    return "[]";
+  std::string out = "[";
+  for (const Block& block : StructuredBlocks(document.Main())) {
+    if (budget.Spent())
+      break;
+    std::string item = JsonBlock(block, budget);
+    if (item.empty())
+      continue;
+    if (out.size() > 1)
+      out += ", ";
+    out += item;
+  }
+  return out + "]";
+}
+
+std::string JsonNotes(const Document& document, TextBudget& budget) {
+  std::string out = "[";
+  for (const Note* note : NotesInReferenceOrder(document)) {
+    if (budget.Spent())
+      break;
+    if (out.size() > 1)
+      out += ", ";
+    out += "{\"label\": " + JsonString(note->label) +
+           ", \"text\": " + JsonString(budget.Take(NoteText(*note))) + "}";
+  }
+  return out + "]";
+}
+
 } // namespace
 
 std::string JsonString(std::u16string_view text) {
@@ -150,8 +271,9 @@ std::u16string TextWithLineFeeds(std::u16string_view text) {
   return out;
 }
 
-std::string JsonDocument(const Document&, const TextLines& lines, const DocumentSummary* summary,
-                         const StoryLists* stories, const JsonConversion& conversion) {
+std::string JsonDocument(const Document& document, const TextLines& lines,
+                         const DocumentSummary* summary, const StoryLists* stories,
+                         const JsonConversion& conversion) {
   std::string out = "{\"file\": " + JsonAnsiString(conversion.file, conversion.codePage);
   out += ", \"reader\": " + JsonString(AsciiText(conversion.readerName));
   // RTF output is ASCII, every other character a \uN? escape: the text is
@@ -160,6 +282,9 @@ std::string JsonDocument(const Document&, const TextLines& lines, const Document
   out += ", \"lines\": " + JsonLines(lines);
   out += ", \"summary\": " + JsonSummary(summary);
   out += ", \"stories\": " + JsonStories(stories);
+  TextBudget budget(conversion.maxTextLength);
+  out += ", \"blocks\": " + JsonBlocks(document, budget);
+  out += ", \"notes\": " + (conversion.notes ? JsonNotes(document, budget) : std::string("[]"));
   out += std::string(", \"encrypted\": ") + (conversion.encrypted ? "true" : "false");
   out += ", \"error\": " +
          (conversion.failed ? JsonAnsiString(conversion.error, conversion.codePage) : "null");
@@ -169,7 +294,7 @@ std::string JsonDocument(const Document&, const TextLines& lines, const Document
 std::string JsonFailure(std::string_view file, std::string_view utf8Error, int codePage) {
   return "{\"file\": " + JsonAnsiString(file, codePage) +
          ", \"reader\": null, \"text\": \"\", \"lines\": [], \"summary\": null, "
-         "\"stories\": null, \"encrypted\": false, \"error\": " +
+         "\"stories\": null, \"blocks\": [], \"notes\": [], \"encrypted\": false, \"error\": " +
          JsonString(Utf8ToUtf16(utf8Error)) + "}\n";
 }
 

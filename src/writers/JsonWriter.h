@@ -40,9 +40,16 @@ struct JsonConversion {
   int codePage = 65001;
   // The lines are RTF: the text is written as RTF output is, in ASCII.
   bool rtf = false;
+  // Whether the notes were asked for ("notes" is empty otherwise).
+  bool notes = true;
+  // The characters of text that "blocks" and "notes" may show together,
+  // as --max-length gives it; 0 or less for no limit.
+  int32_t maxTextLength = 0;
 };
 
-// The object of one document, on one line, ending with LF: lines is the
+// The object of one document, on one line, ending with LF: "blocks" is the
+// structure of its main story, "notes" its notes in order of reference;
+// lines is the
 // described output list of its main text, summary its format's record
 // (nullptr for formats that record none), stories the lists of its other
 // stories (nullptr for the formats that keep none apart).

@@ -115,7 +115,8 @@ TEST(CommandLineBatch, EveryInputGetsItsJsonLine) {
 TEST(JsonOutput, FailureWithoutReader) {
   EXPECT_EQ(JsonFailure("a.doc", "stopped by signal 11"),
             "{\"file\": \"a.doc\", \"reader\": null, \"text\": \"\", \"lines\": [], "
-            "\"summary\": null, \"stories\": null, \"encrypted\": false, "
+            "\"summary\": null, \"stories\": null, \"blocks\": [], \"notes\": [], "
+            "\"encrypted\": false, "
             "\"error\": \"stopped by signal 11\"}\n");
   EXPECT_EQ(TextWithLineFeeds(u"a\r\nb\rc\n\r\r\n"), u"a\nb\nc\n\n\n");
 }

@@ -18,7 +18,7 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
   auto defaults = Parse({"a.doc"});
   ASSERT_TRUE(defaults);
   EXPECT_EQ(defaults->formating, OutputFormat::PlainText);
-  EXPECT_EQ(defaults->items.Bits(), 9);
+  EXPECT_EQ(defaults->items.Bits(), 9 | 32);
   EXPECT_EQ(defaults->maxLength, 0);
   EXPECT_FALSE(defaults->json);
 

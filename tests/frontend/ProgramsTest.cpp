@@ -330,7 +330,9 @@ TEST(CommandLineProgram, ConvertsAndReportsJson) {
   EXPECT_EQ(json.out, "{\"file\": \"" + file +
                           "\", \"reader\": \"wri\", \"text\": \"A letter\\u000a\", "
                           "\"lines\": [\"A letter\"], \"summary\": null, "
-                          "\"stories\": null, \"encrypted\": false, \"error\": null}\n");
+                          "\"stories\": null, \"blocks\": [{\"type\": \"paragraph\", "
+                          "\"text\": \"A letter\"}], \"notes\": [], \"encrypted\": false, "
+                          "\"error\": null}\n");
   auto forced = RunChild(SCRIVLET_CLI_PATH, {"--reader", "wri", "--json", file}, {});
   EXPECT_NE(forced.out.find("\"reader\": \"wri\""), std::string::npos);
   auto damaged = RunChild(SCRIVLET_CLI_PATH, {"--json", dir.Write("x.wri", "short")}, {});
@@ -362,7 +364,7 @@ TEST(CommandLineProgram, UsageAndExitStatus) {
   EXPECT_EQ(json.status, 1);
   EXPECT_EQ(json.out, "{\"file\": \"/nonexistent.x\", \"reader\": \"wri\", \"text\": \"\", "
                       "\"lines\": [], \"summary\": null, "
-                      "\"stories\": null, \"encrypted\": false, "
+                      "\"stories\": null, \"blocks\": [], \"notes\": [], \"encrypted\": false, "
                       "\"error\": \"File /nonexistent.x is not found.\"}\n");
   auto word = RunChild(SCRIVLET_CLI_PATH, {"--json", "--reader", "docx", "/nonexistent.x"}, {});
   EXPECT_NE(word.out.find("\"stories\": {\"footnotes\": [], \"headers\": [], \"footers\": [], "

@@ -32,7 +32,7 @@ std::u16string EmptyLineEntry(OutputFormat format) {
 
 } // namespace
 
-void WriteBookStory(const Context& context, const Story& story, bool, LineList& list) {
+void WriteBookStory(const Context& context, const Story& story, bool main, LineList& list) {
   if (!context.document.textStarted)
     return;
   list.Add(context.prologue);
@@ -43,6 +43,8 @@ void WriteBookStory(const Context& context, const Story& story, bool, LineList& 
     default: list.Add(ParagraphEntry(context.Format(), block)); break;
     }
   }
+  if (main)
+    AddNotes(context, list);
   if (context.document.complete)
     list.Add(context.epilogue);
 }

@@ -8,6 +8,7 @@
 #include "writers/LineList.h"
 
 #include <string>
+#include <vector>
 
 namespace scrivlet::conventions {
 
@@ -18,6 +19,15 @@ struct Context {
   std::u16string epilogue;
   OutputFormat Format() const { return options.format; }
 };
+
+// The document's notes after its main text: an empty entry, then each note
+// as "[label] text" in the format's mark-up, in order of reference.  Nothing
+// when the document has no notes or they were not asked for.
+std::vector<std::u16string> NoteEntries(const Context& context);
+// The same entries added to the list, or appended to one entry's text
+// (each after a line break), for the formats whose text is one entry.
+void AddNotes(const Context& context, LineList& list);
+void AppendNotes(const Context& context, std::u16string& out);
 
 // Writes one story into list.  main: the document's main text (the other
 // stories are written into the lists of their kind, one after another).

@@ -160,6 +160,8 @@ void WriteOpenDocumentStory(const Context& context, const Story& story, bool mai
     WriteBlock(context.Format(), block, list);
     ended = ended || block.kind == BlockKind::DocumentEnd;
   }
+  if (main)
+    AddNotes(context, list);
   if (ended)
     list.Add(context.epilogue);
 }

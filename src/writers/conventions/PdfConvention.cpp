@@ -5,13 +5,15 @@
 
 namespace scrivlet::conventions {
 
-void WritePdfStory(const Context& context, const Story& story, bool, LineList& list) {
+void WritePdfStory(const Context& context, const Story& story, bool main, LineList& list) {
   if (!context.document.textStarted)
     return;
   list.Add(context.prologue);
   for (const Block& block : story.blocks)
     if (block.kind == BlockKind::Preformatted)
       list.Add(block.Text());
+  if (main)
+    AddNotes(context, list);
   if (context.document.complete)
     list.Add(context.epilogue);
 }

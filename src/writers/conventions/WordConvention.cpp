@@ -180,6 +180,7 @@ void WriteWordStory(const Context& context, const Story& story, bool main, LineL
   if (!main)
     return;
   list.Insert(0, context.prologue);
+  AddNotes(context, list);
   list.AddUnlimited(context.epilogue);
 }
 

@@ -127,7 +127,7 @@ void WritePiece(const Context& context, const Inline& piece, State& state, std::
 
 } // namespace
 
-void WriteWordPerfectStory(const Context& context, const Story& story, bool, LineList& list) {
+void WriteWordPerfectStory(const Context& context, const Story& story, bool main, LineList& list) {
   if (!context.document.textRead)
     return;
   const OutputFormat format = context.Format();
@@ -139,6 +139,8 @@ void WriteWordPerfectStory(const Context& context, const Story& story, bool, Lin
     if (block.ending != 0)
       out += Pick(format, u"\r\n", u"\r\n\\par ", u"<p></p>\r\n");
   }
+  if (main)
+    AppendNotes(context, out);
   out += context.epilogue;
   list.Add(std::move(out));
 }

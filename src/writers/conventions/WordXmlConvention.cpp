@@ -129,6 +129,8 @@ void WriteWordXmlStory(const Context& context, const Story& story, bool main, Li
     else
       list.Add(ParagraphEntry(format, *step.block));
   }
+  if (main)
+    AddNotes(context, list);
   if (!context.epilogue.empty())
     list.Add(context.epilogue);
 }

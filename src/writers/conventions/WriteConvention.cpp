@@ -82,12 +82,14 @@ void WriteParagraph(const Context& context, const Block& block, std::u16string& 
 
 } // namespace
 
-void WriteWriteStory(const Context& context, const Story& story, bool, LineList& list) {
+void WriteWriteStory(const Context& context, const Story& story, bool main, LineList& list) {
   if (!context.document.textRead)
     return;
   std::u16string out = context.prologue;
   for (const Block& block : story.blocks)
     WriteParagraph(context, block, out);
+  if (main)
+    AppendNotes(context, out);
   out += context.epilogue;
   list.Add(std::move(out));
 }
