@@ -17,6 +17,17 @@ constexpr size_t kEndRecordSize = 22;
 // The end record may be followed by a comment of up to 65,535 bytes.
 constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
 constexpr uint16_t kStored = 0, kDeflated = 8;
+constexpr size_t kLocalHeaderSize = 30;
+// General purpose flag: sizes and checksum follow the data.
+constexpr uint16_t kDataDescriptorFlag = 1u << 3;
+
+std::string_view Signature(uint32_t value) {
+  static constexpr char kLocal[] = "PK\x03\x04", kCentral[] = "PK\x01\x02", kEnd[] = "PK\x05\x06";
+  return std::string_view(value == kLocalSignature     ? kLocal
+                          : value == kCentralSignature ? kCentral
+                                                       : kEnd,
+                          4);
+}
 
 } // namespace
 
@@ -63,18 +74,36 @@ void ZipArchive::LoadFromBytes(std::string bytes) {
 void ZipArchive::LoadFromView(std::string_view bytes) {
   FFiles.clear();
   FIndex.clear();
+  FDamage.clear();
   FData = bytes;
-  // The end record: searched backwards, since an archive comment may follow.
+  const int64_t declared = ReadEndRecord();
+  if (declared < 0)
+    FDamage = "no central directory";
+  else if (FFiles.size() < static_cast<uint64_t>(declared))
+    FDamage = "the central directory lists " + std::to_string(declared) + " members, " +
+              std::to_string(FFiles.size()) + " of them readable";
+  if (!FDamage.empty())
+    RecoverFromLocalHeaders();
+  if (FFiles.empty() && declared != 0)
+    throw Exception("The archive is damaged: %s",
+                    {HasZipSignature(FData) ? FDamage + ", no member readable"
+                                            : std::string("no ZIP archive")});
+}
+
+// The end record: searched backwards, since an archive comment may follow.
+int64_t ZipArchive::ReadEndRecord() {
   if (FData.size() < kEndRecordSize)
-    return;
+    return -1;
   size_t lowest = FData.size() > kEndSearchSpan ? FData.size() - kEndSearchSpan : 0;
   for (size_t at = FData.size() - kEndRecordSize + 1; at-- > lowest;) {
     if (ByteReader::Get32(FData, at) != kEndSignature)
       continue;
     std::string_view end = FData.substr(at, kEndRecordSize);
-    ReadCentralDirectory(ByteReader::Get32(end, 16), ByteReader::Get16(end, 10));
-    return;
+    const uint16_t entries = ByteReader::Get16(end, 10);
+    ReadCentralDirectory(ByteReader::Get32(end, 16), entries);
+    return entries;
   }
+  return -1;
 }
 
 void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries) {
@@ -107,31 +136,84 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
     file.FileComment = std::string(reader.Bytes(commentLength));
 
     // The local header, where the entry says it is.
-    ByteReader local(FData, file.LocalHeaderOffset);
-    if (local.Remaining() >= 30 && local.U32() == kLocalSignature) {
-      file.LocalSignature = kLocalSignature;
-      local.U16(); // version needed
-      file.LocalFlags = local.U16();
-      file.LocalMethod = local.U16();
-      local.U32(); // time and date
-      file.LocalCrc32 = local.U32();
-      file.LocalCompressedSize = local.U32();
-      file.LocalUncompressedSize = local.U32();
-      uint16_t localName = local.U16(), localExtra = local.U16();
-      if (local.Remaining() >= uint64_t{localName} + localExtra) {
-        file.FileName = std::string(local.Bytes(localName));
-        file.LocalExtra = std::string(local.Bytes(localExtra));
-        uint64_t size =
-            file.LocalCompressedSize ? file.LocalCompressedSize : file.CentralCompressedSize;
-        file.DataOffset = local.Position();
-        file.DataSize = std::min<uint64_t>(size, local.Remaining());
-        file.LocalHeaderRead = true;
-      }
-    }
-    if (!file.LocalHeaderRead)
+    if (ReadLocalHeader(file.LocalHeaderOffset, file)) {
+      uint64_t size =
+          file.LocalCompressedSize ? file.LocalCompressedSize : file.CentralCompressedSize;
+      file.DataSize = std::min<uint64_t>(size, FData.size() - file.DataOffset);
+    } else {
       file.FileName = file.CentralFileName;
-    FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
-    FFiles.push_back(std::move(file));
+    }
+    AddMember(std::move(file));
+  }
+}
+
+void ZipArchive::AddMember(ZipEntry file) {
+  FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
+  FFiles.push_back(std::move(file));
+}
+
+// The local header at offset, its name and where its data start.
+bool ZipArchive::ReadLocalHeader(uint64_t offset, ZipEntry& file) const {
+  ByteReader local(FData, offset);
+  if (local.Remaining() < kLocalHeaderSize || local.U32() != kLocalSignature)
+    return false;
+  local.U16(); // version needed
+  const uint16_t flags = local.U16(), method = local.U16();
+  local.U32(); // time and date
+  const uint32_t crc = local.U32(), compressed = local.U32(), uncompressed = local.U32();
+  const uint16_t nameLength = local.U16(), extraLength = local.U16();
+  if (local.Remaining() < uint64_t{nameLength} + extraLength)
+    return false;
+  file.LocalSignature = kLocalSignature;
+  file.LocalFlags = flags;
+  file.LocalMethod = method;
+  file.LocalCrc32 = crc;
+  file.LocalCompressedSize = compressed;
+  file.LocalUncompressedSize = uncompressed;
+  file.FileName = std::string(local.Bytes(nameLength));
+  file.LocalExtra = std::string(local.Bytes(extraLength));
+  file.DataOffset = local.Position();
+  file.LocalHeaderRead = true;
+  return true;
+}
+
+// Where a recovered member's data end: after the size its header gives, or,
+// when the size follows the data, at the next header (a deflate stream
+// ends by itself; stored data need that bound).
+uint64_t ZipArchive::RecoveredDataEnd(const ZipEntry& file) const {
+  const uint64_t end = FData.size();
+  if ((file.LocalFlags & kDataDescriptorFlag) == 0 && file.LocalCompressedSize != 0)
+    return std::min<uint64_t>(file.DataOffset + file.LocalCompressedSize, end);
+  uint64_t next = end;
+  for (uint32_t signature : {kLocalSignature, kCentralSignature, kEndSignature}) {
+    size_t found =
+        FData.substr(0, static_cast<size_t>(next)).find(Signature(signature), file.DataOffset);
+    if (found != std::string_view::npos)
+      next = found;
+  }
+  return next;
+}
+
+// Every local header in the file, in file order: the members the central
+// directory did not give (or all, without one), each name's first standing.
+void ZipArchive::RecoverFromLocalHeaders() {
+  const std::string_view localSignature = Signature(kLocalSignature);
+  size_t at = FData.find(localSignature);
+  while (at != std::string_view::npos) {
+    ZipEntry file;
+    uint64_t next = at + 4;
+    if (ReadLocalHeader(at, file) &&
+        (file.LocalMethod == kStored || file.LocalMethod == kDeflated)) {
+      const uint64_t dataEnd = RecoveredDataEnd(file);
+      file.DataSize = dataEnd - file.DataOffset;
+      file.LocalHeaderOffset = static_cast<uint32_t>(std::min<uint64_t>(at, UINT32_MAX));
+      file.Recovered = true;
+      next = std::max(next, dataEnd);
+      if (IndexOfFile(file.FileName) < 0 && !file.FileName.empty() && file.FileName.back() != '/')
+        AddMember(std::move(file));
+    }
+    at = next < FData.size() ? FData.find(localSignature, static_cast<size_t>(next))
+                             : std::string_view::npos;
   }
 }
 
@@ -168,6 +250,10 @@ std::string ZipArchive::GetFileData(int index) const {
     throw Exception("Unsupported compression method %d in \"%s\".",
                     {int64_t{method}, file.FileName});
   std::string result = InflateMember(data, expected);
+  // What a recovered member holds is what the file kept of it: its checksum
+  // and size may be unknown or describe more than is there.
+  if (file.Recovered)
+    return result;
   uint32_t crc = ZipCRC32(result);
   if (result.size() != expected || (crc != file.LocalCrc32 && crc != file.CentralCrc32))
     throw ZipCrcError("CRC Error in \"%s\".", {file.FileName});

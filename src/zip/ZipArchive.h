@@ -1,7 +1,9 @@
 // ZIP archives, as the XML-based formats package their parts.
 //
 // The archive is held in memory; the central directory lists the members,
-// each member's local header leads to its data.  Members come out stored or
+// each member's local header leads to its data.  When the central directory
+// is missing or damaged (a file cut short, say), the members are found
+// from their local headers instead, as far as the file holds them.  Members come out stored or
 // inflated, checked against their CRC-32.  Inflating is capped by the
 // limits the archive is made with: what one member and what all members
 // read from the archive may expand to.
@@ -43,6 +45,9 @@ struct ZipEntry {
   uint16_t DiskNumber = 0, InternalAttributes = 0;
   uint32_t ExternalAttributes = 0, LocalHeaderOffset = 0;
   std::string CentralFileName, CentralExtra, FileComment;
+  // Found from its local header alone: its data may be cut short, and its
+  // size and checksum may be unknown (they follow the data then).
+  bool Recovered = false;
 };
 
 using ZipEntries = std::vector<ZipEntry>;
@@ -60,8 +65,9 @@ public:
   ZipArchive(ZipArchive&& other) noexcept;
   ZipArchive& operator=(ZipArchive&&) = delete;
 
-  // Reads the archive from the stream's position to its end.  A stream that
-  // is no ZIP archive gives no members.
+  // Reads the archive from the stream's position to its end.  Raises "The
+  // archive is damaged: ..." when the bytes hold no member at all (an
+  // archive whose intact directory lists none is empty, not damaged).
   void LoadFromStream(Stream& stream);
   void LoadFromBytes(std::string bytes);
   // The same on bytes the caller keeps alive and unchanged as long as the
@@ -69,6 +75,9 @@ public:
   void LoadFromView(std::string_view bytes);
 
   const ZipEntries& Files() const { return FFiles; }
+  // What was wrong with the archive (its members were then found from their
+  // local headers); empty for an intact one.
+  const std::string& Damage() const { return FDamage; }
   // The first member whose name equals name ignoring letter case, or -1.
   int IndexOfFile(std::string_view name) const;
   // A member's uncompressed bytes.  Raises LimitExceeded when the member
@@ -80,12 +89,19 @@ public:
   static uint32_t ZipCRC32(std::string_view bytes);
 
 private:
+  // The number of entries the end record declares, or -1 without one.
+  int64_t ReadEndRecord();
   void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
+  bool ReadLocalHeader(uint64_t offset, ZipEntry& file) const;
+  void RecoverFromLocalHeaders();
+  uint64_t RecoveredDataEnd(const ZipEntry& file) const;
+  void AddMember(ZipEntry file);
   std::string InflateMember(std::string_view data, uint64_t expected) const;
 
   std::string FOwned;     // the bytes, when the archive holds them
   std::string_view FData; // the archive's bytes
   ZipEntries FFiles;
+  std::string FDamage;
   std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
   // Every member read counts, also one read again.
   mutable DecodeBudget FBudget;

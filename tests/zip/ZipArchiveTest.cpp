@@ -16,6 +16,15 @@ ZipArchive Open(const std::string& bytes) {
   return zip;
 }
 
+std::string Message(const std::string& bytes) {
+  try {
+    Open(bytes);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
 std::string Message(const ZipArchive& zip, int index) {
   try {
     zip.GetFileData(index);
@@ -78,9 +87,12 @@ TEST(ZipArchive, DamagedArchives) {
   b.Add("a.xml", std::string(20000, 'a'));
   b.Add("b.xml", "second member");
   std::string bytes = b.Build();
-  EXPECT_TRUE(Open(bytes.substr(0, bytes.size() / 2)).Files().empty()); // no central directory
-  EXPECT_TRUE(Open("not a zip file at all, just some text").Files().empty());
-  EXPECT_TRUE(Open("").Files().empty());
+  EXPECT_EQ(Message("not a zip file at all, just some text"),
+            "The archive is damaged: no ZIP archive");
+  EXPECT_EQ(Message(""), "The archive is damaged: no ZIP archive");
+  EXPECT_EQ(Message(std::string("PK\x03\x04", 4) + "cut"),
+            "The archive is damaged: no central directory, no member readable");
+  EXPECT_TRUE(Open(ZipBuilder().Build()).Files().empty()); // empty, not damaged
 
   std::string corrupt = bytes;
   corrupt[40] ^= 0x55; // inside a.xml's deflate data
@@ -97,7 +109,9 @@ TEST(ZipArchive, DamagedArchives) {
   std::string outside = bytes;
   outside[end + 16] = '\x7F'; // central directory far outside the file
   outside[end + 19] = '\x7F';
-  EXPECT_TRUE(Open(outside).Files().empty());
+  ZipArchive recovered = Open(outside);
+  EXPECT_EQ(recovered.Damage(), "the central directory lists 2 members, 0 of them readable");
+  EXPECT_EQ(recovered.GetFileByName("b.xml"), "second member");
 
   std::string huge = bytes;
   size_t central = huge.find("PK\x01\x02");
@@ -108,6 +122,33 @@ TEST(ZipArchive, DamagedArchives) {
     huge[local + 22 + i] = '\xFF';
   ZipArchive claims = Open(huge);
   EXPECT_THROW(claims.GetFileData(0), ZipCrcError);
+}
+
+TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
+  ZipBuilder b;
+  b.Add("mimetype", "application/epub+zip", 0);
+  b.members.push_back({"streamed.xml", "sizes after the data", 8, true});
+  b.members.push_back({"stored-streamed", "stored, sizes after", 0, true});
+  b.Add("folder/", "", 0);
+  std::string long_text;
+  for (int i = 0; i < 3000; ++i)
+    long_text += std::to_string(i * 7919) + " ";
+  b.Add("last.xml", long_text);
+  std::string bytes = b.Build();
+  // Cut inside the last member's data: no central directory is left.
+  const size_t last = bytes.rfind("PK\x03\x04");
+  ZipArchive zip = Open(bytes.substr(0, last + 30 + 8 + 400));
+  EXPECT_EQ(zip.Damage(), "no central directory");
+  ASSERT_EQ(zip.Files().size(), 4u); // the folder is no member
+  EXPECT_EQ(zip.GetFileByName("mimetype"), "application/epub+zip");
+  EXPECT_EQ(zip.GetFileByName("streamed.xml"), "sizes after the data");
+  std::string stored = zip.GetFileByName("stored-streamed");
+  EXPECT_TRUE(stored.starts_with("stored, sizes after")) << stored; // its descriptor follows
+  std::string partial = zip.GetFileByName("last.xml"); // as far as the file kept it
+  EXPECT_FALSE(partial.empty());
+  EXPECT_LT(partial.size(), long_text.size());
+  EXPECT_EQ(long_text.substr(0, partial.size()), partial);
+  EXPECT_TRUE(Open(bytes).Damage().empty());
 }
 
 TEST(ZipSignature, FirstFourBytes) {
