@@ -30,6 +30,18 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && NameIs(text.substr(0, prefix.size()), prefix);
 }
 
+size_t FindNoCase(std::string_view text, std::string_view part) {
+  for (size_t at = 0; at + part.size() <= text.size(); ++at)
+    if (StartsWithNoCase(text.substr(at), part))
+      return at;
+  return std::string_view::npos;
+}
+
+// Whether bytes without a header hold PDF objects ("N G obj" ... "endobj").
+bool HoldsIndirectObjects(std::string_view data) {
+  return data.find("endobj") != std::string_view::npos && !ScanObjects(data).Objects.empty();
+}
+
 // The value of the last "startxref" that starts a line; npos when none.
 size_t FindStartXref(std::string_view data) {
   size_t pos = data.rfind("startxref");
@@ -77,14 +89,21 @@ PdfDocument::PdfDocument(std::string data, const Limits& limits)
 PdfDocument::~PdfDocument() = default;
 
 void PdfDocument::ReadHeader() {
-  if (!StartsWithNoCase(FData, "%PDF-"))
-    throw Exception("This is not valid PDF-document");
-  size_t end = 5;
-  while (end < FData.size() && end < 9 &&
+  // The header may follow some bytes of other data (within the first
+  // kilobyte, as readers allow); a file whose header was damaged still
+  // holds its objects, which the cross-reference repair finds.
+  const size_t header = FindNoCase(std::string_view(FData).substr(0, 1024), "%PDF-");
+  if (header == std::string_view::npos) {
+    if (!HoldsIndirectObjects(FData))
+      throw Exception("This is not valid PDF-document");
+    return;
+  }
+  size_t end = header + 5;
+  while (end < FData.size() && end < header + 9 &&
          ((FData[end] >= '0' && FData[end] <= '9') || FData[end] == '.'))
     ++end;
-  if (end > 5)
-    FVersion = FData.substr(5, end - 5);
+  if (end > header + 5)
+    FVersion = FData.substr(header + 5, end - header - 5);
 }
 
 void PdfDocument::ReadCrossReferences() {

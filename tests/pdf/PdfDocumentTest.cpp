@@ -35,13 +35,22 @@ const std::vector<std::string> ThreeContents = {"(one) Tj", "(two) Tj", "(three)
 
 // Header.
 
-TEST(PdfDocumentTest, HeaderIsRequiredAtTheStart) {
+TEST(PdfDocumentTest, HeaderInTheFirstKilobyteOrObjectsWithoutOne) {
   std::string file = ThreePages().Build();
-  EXPECT_EQ(MessageOf([&] { PdfDocument document(" " + file); }), "This is not valid PDF-document");
+  EXPECT_EQ(MessageOf([&] { PdfDocument document("GIF89a"); }), "This is not valid PDF-document");
   EXPECT_EQ(MessageOf([&] { PdfDocument document(""); }), "This is not valid PDF-document");
   PdfDocument document(file);
   EXPECT_EQ(document.Version(), "1.7");
   EXPECT_FALSE(document.Repaired());
+  PdfDocument shifted("junk before the header\n" + file);
+  EXPECT_EQ(shifted.Version(), "1.7");
+  EXPECT_EQ(Contents(shifted).size(), 3u);
+  // A header damaged in place: the objects are still there to read.
+  std::string headless = file;
+  headless.replace(0, 5, "%1.7\n");
+  PdfDocument damaged(headless);
+  EXPECT_EQ(damaged.Version(), "1.0"); // as when a header names none
+  EXPECT_EQ(Contents(damaged), ThreeContents);
 }
 
 // Cross-reference forms.

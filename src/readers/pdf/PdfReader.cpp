@@ -63,10 +63,12 @@ void PdfReader::Parse(std::string_view bytes) {
   const int systemCodePage = Options().systemCodePage;
   pdf::DocumentText pageText(document, systemCodePage == 65001 ? 0 : systemCodePage,
                              ResourceLimits().decodedBytesPerDocument);
+  bool anyContents = false;
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
         ++FPageCount;
+        anyContents = anyContents || !page.Contents.empty();
         if (text) {
           Block block;
           block.kind = BlockKind::Preformatted;
@@ -78,6 +80,11 @@ void PdfReader::Parse(std::string_view bytes) {
       text);
   if (summary)
     Summary().PageCount = static_cast<int32_t>(FPageCount);
+  // A file whose structure had to be rebuilt and whose pages then hold
+  // nothing to read is damaged, not an empty document: say so rather than
+  // give blank pages as a success.
+  if (text && document.Repaired() && !anyContents)
+    throw Exception("The document is damaged: no page has readable contents");
 }
 
 void PdfReader::ReadSummary(const pdf::PdfDocument& document) {

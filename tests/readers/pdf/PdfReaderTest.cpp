@@ -69,6 +69,14 @@ TEST(PdfReaderTest, SummaryOnlyWhenAskedFor) {
   EXPECT_EQ(reader.Inner().PageCount(), 1u);
 }
 
+TEST(PdfReaderTest, ARebuiltFileWithoutPageContentsIsDamagedNotEmpty) {
+  test::ReaderHarness<PdfReader> reader;
+  std::string file = PdfBuilder::WithPages({""}).Build();
+  EXPECT_EQ(MessageOf(reader, file), ""); // an empty page of a sound file
+  file.replace(file.rfind("startxref"), 9, "startxxxx");
+  EXPECT_EQ(MessageOf(reader, file), "The document is damaged: no page has readable contents");
+}
+
 TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
   test::ReaderHarness<PdfReader> reader;
   EXPECT_EQ(MessageOf(reader, "GIF89a"), "This is not valid PDF-document");
