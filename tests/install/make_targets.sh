@@ -26,6 +26,16 @@ install=$(dry install BUILD=/tmp/b PREFIX=/opt/s DESTDIR=/stage)
 echo "$install" | grep -q 'DESTDIR="/stage" cmake --install /tmp/b --prefix /opt/s' ||
   fail "make install ignores PREFIX or DESTDIR: $install"
 
+echo "$install" | grep -q 'SCRIVLET_DOCUMENT_ROOT="" ' ||
+  fail "make install without DOCS names a document root: $install"
+install=$(dry install BUILD=/tmp/b DOCS=/srv/archive)
+echo "$install" | grep -q 'SCRIVLET_DOCUMENT_ROOT="/srv/archive" ' ||
+  fail "make install does not pass DOCS on: $install"
+
+run=$(dry run BUILD=/tmp/b)
+echo "$run" | grep -q "QUERY_STRING='filename=samples/letter.wri' /tmp/b/scrivlet.cgi" ||
+  fail "make run does not ask for the sample below its directory: $run"
+
 test=$(dry test BUILD=/tmp/b)
 for package in lighttpd curl chromium; do
   echo "$test" | grep -q "$package" || fail "make test does not install $package"
