@@ -68,9 +68,6 @@ bool IsBlank(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
-// The document's title; the file name (as the request wrote it) for formats
-// that record no title and for documents whose title is empty, so that no
-// page goes without a heading.
 // Without a document root, only names below the working directory (where
 // the web server starts the program) may be served: an absolute name or a
 // ".." component could reach any file the server's user can read.
@@ -88,6 +85,9 @@ bool StaysBelowWorkingDirectory(std::string_view name) {
   return true;
 }
 
+// The document's title; the file name (as the request wrote it) for formats
+// that record no title and for documents whose title is empty, so that no
+// page goes without a heading.
 std::string HeadingOf(const Conversion& conversion, const std::string& fileName, int codePage) {
   if (conversion.kind->heading == HeadingSource::FileName)
     return fileName;

@@ -31,10 +31,10 @@ std::vector<QueryPair> QueryPairs(std::string_view query);
 
 struct CgiRequest {
   bool firstPage = false;
-  std::string fileName;   // decoded, letters as written
-  std::string password;   // of an encrypted PDF, from a POSTed form only
-  std::string scriptName; // the CGI's own address (SCRIPT_NAME), where the form posts
-  bool tooLarge = false;  // a POST body above kMaxRequestBody: refused unread
+  std::string fileName;     // decoded, letters as written
+  std::string password{};   // of an encrypted PDF, from a POSTed form only
+  std::string scriptName{}; // the CGI's own address (SCRIPT_NAME), where the form posts
+  bool tooLarge = false;    // a POST body above kMaxRequestBody: refused unread
 };
 
 // Reads the request from the environment entries ("NAME=value"); each

@@ -62,12 +62,15 @@ void WriteReport() {
 
 const char* CorpusDirectory() {
   // Asked outside a test (a static initialiser), it notes nothing.
+  // The folder and the set are made before the report is registered, so
+  // that they are still there when it runs at exit.
+  const std::string& folder = Folder();
   if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
     if (AskedBy().empty())
       std::atexit(WriteReport);
     AskedBy().insert(test);
   }
-  return Folder().c_str();
+  return folder.c_str();
 }
 
 } // namespace scrivlet::test

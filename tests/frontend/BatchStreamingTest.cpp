@@ -5,16 +5,12 @@
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace scrivlet {
@@ -52,22 +48,34 @@ private:
   int FFds[2];
 };
 
+// The list's writer is a process of its own, as a pipeline's is: the
+// workers the batch forks must not hold the list open.  It writes "a", then
+// "b" once told to (after the first result), or ends the list when nobody
+// tells it within the patience.
+pid_t StartListWriter(Pipe& list, Pipe& go) {
+  pid_t pid = fork();
+  if (pid != 0)
+    return pid;
+  list.CloseRead();
+  go.CloseWrite();
+  const std::string a = "a\n", b = "b\n";
+  bool told = false;
+  if (write(list.Write(), a.data(), a.size()) == static_cast<ssize_t>(a.size())) {
+    pollfd ready{go.Read(), POLLIN, 0};
+    told = poll(&ready, 1, static_cast<int>(kPatience / std::chrono::milliseconds(1))) == 1;
+  }
+  if (told && write(list.Write(), b.data(), b.size()) != static_cast<ssize_t>(b.size()))
+    _exit(2);
+  _exit(told ? 0 : 1);
+}
+
 TEST(BatchStreaming, ResultsDoNotWaitForTheNextInput) {
-  Pipe list;
+  Pipe list, go;
+  pid_t writer = StartListWriter(list, go);
+  ASSERT_GT(writer, 0);
+  list.CloseWrite();
+  go.CloseRead();
   LineReader lines(list.Read());
-  list.Put("a\n");
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool handedA = false, watchdogClosed = false;
-  // Without streaming, "a" would wait for a line that only comes after it:
-  // the watchdog ends the list then, and the test fails instead of hanging.
-  std::thread watchdog([&] {
-    std::unique_lock lock(mutex);
-    if (!changed.wait_for(lock, kPatience, [&] { return handedA; })) {
-      watchdogClosed = true;
-      list.CloseWrite();
-    }
-  });
   std::vector<std::string> seen;
   RunBatch([&] { return lines.Next(); }, 2,
            [](const std::string& input) {
@@ -75,19 +83,14 @@ TEST(BatchStreaming, ResultsDoNotWaitForTheNextInput) {
            },
            [&](const std::string& input, const ConvertedDocument& result) {
              seen.push_back(result.output);
-             if (input != "a")
-               return;
-             std::lock_guard lock(mutex);
-             EXPECT_FALSE(watchdogClosed) << "the first result waited for the end of the list";
-             handedA = true;
-             if (!watchdogClosed) {
-               list.Put("b\n");
-               list.CloseWrite();
-             }
-             changed.notify_all();
+             if (input == "a")
+               go.Put("!"); // the writer, still waiting, now writes "b" and ends the list
            },
            nullptr, [&] { return lines.WaitDescriptor(); });
-  watchdog.join();
+  int status = -1;
+  waitpid(writer, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "the first result waited for the end of the list";
   EXPECT_EQ(seen, (std::vector<std::string>{"out a", "out b"}));
 }
 

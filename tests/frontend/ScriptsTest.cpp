@@ -161,8 +161,7 @@ TEST(ScriptsSetting, UnknownCodePageIsAUsageError) {
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("SCRIVLET_CODEPAGE=koi8"), std::string::npos);
   // The web page never fails for it: the default applies.
-  auto page =
-      RunChild(SCRIVLET_CGI_PATH, {}, {"QUERY_STRING=filename=" + file, "SCRIVLET_CODEPAGE=koi8"});
+  auto page = RequestPage(file, {"SCRIVLET_CODEPAGE=koi8"});
   EXPECT_EQ(page.out.rfind("Content-Type: text/html; charset=utf-8\r\n", 0), 0u);
 }
 
