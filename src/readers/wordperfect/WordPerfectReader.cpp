@@ -526,6 +526,7 @@ void WordPerfectReader::ReadNoteBody(std::string_view data, const WordPerfectPac
     } catch (const LimitExceeded&) {
       throw;
     } catch (const Exception&) {
+      FinishText();
       break;
     }
   }

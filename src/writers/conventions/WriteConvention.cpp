@@ -76,7 +76,10 @@ void WriteParagraph(const Context& context, const Block& block, std::u16string& 
     if (piece.kind != InlineKind::Text)
       continue;
     OpenRun(format, context.document.characterStyles.at(piece.style), piece.marks, out);
-    out += EscapeText(format, std::exchange(formFeed, false) ? u"\n" + piece.text : piece.text);
+    if (std::exchange(formFeed, false))
+      out += EscapeText(format, u"\n" + piece.text);
+    else
+      out += EscapeText(format, piece.text);
     if (i + 1 < pieces.size() && pieces[i + 1].kind == InlineKind::ParagraphEnd) {
       out += ParagraphMark(format);
       ++i;
