@@ -400,9 +400,9 @@ void WordPerfectReader::ReadTableBreak(uint8_t subfunction, uint16_t columnSpan)
   std::vector<Block> boundaries;
   if (subfunction == kTableCell)
     FTable.Cell(columnSpan, boundaries);
-  else if (subfunction <= kLastTableRow)
+  else if (subfunction >= kFirstTableRow && subfunction <= kLastTableRow)
     FTable.Row(columnSpan, boundaries);
-  else
+  else if (subfunction >= kFirstTableOff && subfunction <= kLastTableOff)
     FTable.End(boundaries);
   AddTableBoundaries(std::move(boundaries));
 }
