@@ -71,6 +71,7 @@ void XhtmlBody::Convert(XmlNode& body) {
   FOpen.clear();
   FListOrdered.clear();
   FQuotes = 0;
+  FNavigation = 0;
   FNote = kMainStory;
   WalkItems(
       body, false, [&](XmlNode& item, bool insideLine) { return Enter(item, insideLine); },
@@ -118,6 +119,11 @@ void XhtmlBody::StartParts(XmlNode& item) {
   } else if (name == "td" || name == "th") {
     FOpen.push_back({&item, Part::Cell});
     AddBoundary(BlockKind::CellStart, ColumnSpan(item));
+  } else if (name == "nav") {
+    FOpen.push_back({&item, Part::Navigation});
+    ++FNavigation;
+  } else if (FNavigation > 0) {
+    return;
   } else if (name == "ul" || name == "ol") {
     FOpen.push_back({&item, Part::List});
     FListOrdered.push_back(name == "ol");
@@ -198,6 +204,7 @@ void XhtmlBody::Leave(XmlNode& item) {
     break;
   case Part::Item: AddBoundary(BlockKind::ListItemEnd); break;
   case Part::Quote: --FQuotes; break;
+  case Part::Navigation: --FNavigation; break;
   }
 }
 

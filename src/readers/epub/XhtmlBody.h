@@ -9,7 +9,8 @@
 // "pre" is preformatted.  What EPUB 3 marks as a footnote, endnote or
 // rear note (an element with an id and that epub:type) is a note of the
 // document instead of text where it stands; links marked "noteref" refer
-// to it.
+// to it.  The lists of a "nav" (the book's table of contents) are read as
+// lines, not as lists of the text.
 #pragma once
 
 #include "document/Document.h"
@@ -45,7 +46,7 @@ public:
   void Convert(XmlNode& body);
 
 private:
-  enum class Part : uint8_t { Note, Table, Row, Cell, List, Item, Quote };
+  enum class Part : uint8_t { Note, Table, Row, Cell, List, Item, Quote, Navigation };
   struct Open {
     const XmlNode* item;
     Part part;
@@ -66,6 +67,7 @@ private:
   std::vector<Open> FOpen;
   std::vector<bool> FListOrdered; // the open lists, innermost last
   int FQuotes = 0;
+  int FNavigation = 0; // inside "nav": a table of contents, not a list of the text
   // The note being read (kMainStory: none), its blocks until it ends.
   size_t FNote = kMainStory;
   Story FNoteStory;

@@ -23,8 +23,9 @@ class XmlNode;
 class FictionBookBody {
 public:
   // add: keeps a block (in the story, counted against the output limit).
-  FictionBookBody(const FictionBookInlines::NoteLabels& notes, std::function<void(Block)> add)
-      : FInlines(notes), FAdd(std::move(add)) {}
+  FictionBookBody(const FictionBookInlines::NoteLabels& notes,
+                  FictionBookInlines::NoteLabels& referenceLabels, std::function<void(Block)> add)
+      : FInlines(notes, referenceLabels), FAdd(std::move(add)) {}
 
   // The blocks of root's subtree.  A note's section gives its content
   // only: neither its title (the note's label) nor the end of the section.

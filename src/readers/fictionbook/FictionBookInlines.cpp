@@ -100,6 +100,7 @@ void FictionBookInlines::Leave(XmlNode& element) {
   reference.target = FNoteId;
   if (reference.text.empty()) // a link without text shows the note's label
     reference.text = FNotes.at(FNoteId);
+  FReferenceLabels.emplace(FNoteId, reference.text);
   FPieces.push_back(std::move(reference));
 }
 

@@ -21,7 +21,10 @@ public:
   // note links name.
   using NoteLabels = std::unordered_map<std::u16string, std::u16string>;
 
-  explicit FictionBookInlines(const NoteLabels& notes) : FNotes(notes) {}
+  // notes: the labels of the notes' titles.  referenceLabels: gets the
+  // label of each note's first reference.
+  FictionBookInlines(const NoteLabels& notes, NoteLabels& referenceLabels)
+      : FNotes(notes), FReferenceLabels(referenceLabels) {}
 
   // The pieces of line, joined as its whole text.
   std::vector<Inline> Read(XmlNode& line);
@@ -47,6 +50,7 @@ private:
   void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
 
   const NoteLabels& FNotes;
+  NoteLabels& FReferenceLabels;
   std::vector<Frame> FFrames;
   std::vector<Inline> FPieces;
   // The note link being read: its element, the note's id and its text.

@@ -25,10 +25,18 @@ void FictionBookReader::Parse(std::string_view bytes) {
   if (!ParseItems().Contains(ContentItem::Text))
     return;
   XmlNode* body = engine.FindItem(book, "body");
-  FictionBookInlines::NoteLabels labels;
-  ReadNotes(*book, body, labels);
+  FictionBookInlines::NoteLabels labels, inNotes, inText;
+  ReadNotes(*book, body, labels, inNotes);
   if (body != nullptr)
-    ConvertBodyItem(*body, Doc().Main(), labels);
+    ConvertBodyItem(*body, Doc().Main(), labels, inText);
+  // A note shows the label its first reference shows, as the text has it.
+  for (Note& note : Doc().notes) {
+    auto found = inText.find(note.id);
+    if (found == inText.end())
+      found = inNotes.find(note.id);
+    if (found != inNotes.end() && found != inText.end())
+      note.label = found->second;
+  }
 }
 
 std::u16string FictionBookReader::GetChildValue(XmlNode* item, std::string_view name) {
@@ -105,10 +113,12 @@ template <class Visit> void ForEachNoteSection(const std::vector<XmlNode*>& bodi
 } // namespace
 
 // The book's notes: the sections of the bodies named "notes" and
-// "comments", each a note whose label is its title (or its number).  The
+// "comments", each a note whose label is its title (or its number) until
+// a reference shows another.  The
 // labels are gathered first, so that notes may refer to each other.
 void FictionBookReader::ReadNotes(XmlNode& book, XmlNode* main,
-                                  FictionBookInlines::NoteLabels& labels) {
+                                  FictionBookInlines::NoteLabels& labels,
+                                  FictionBookInlines::NoteLabels& referenceLabels) {
   std::vector<XmlNode*> bodies;
   for (int i = 0; i < book.Items.Count(); ++i) {
     XmlNode* item = book.Items[i];
@@ -127,7 +137,8 @@ void FictionBookReader::ReadNotes(XmlNode& book, XmlNode* main,
       order.push_back(std::move(id));
   });
   Story scratch;
-  FictionBookBody converter(labels, [&](Block block) { AddBlock(scratch, std::move(block)); });
+  FictionBookBody converter(labels, referenceLabels,
+                            [&](Block block) { AddBlock(scratch, std::move(block)); });
   size_t next = 0;
   ForEachNoteSection(bodies, [&](XmlNode& section, const std::u16string& id) {
     if (next >= order.size() || order[next] != id)
@@ -160,8 +171,10 @@ std::u16string FictionBookReader::NumberLabel(size_t number) {
 // text, an empty line a block of its own, and each section one more block
 // after its content.
 void FictionBookReader::ConvertBodyItem(XmlNode& body, Story& story,
-                                        const FictionBookInlines::NoteLabels& labels) {
-  FictionBookBody converter(labels, [&](Block block) { AddBlock(story, std::move(block)); });
+                                        const FictionBookInlines::NoteLabels& labels,
+                                        FictionBookInlines::NoteLabels& referenceLabels) {
+  FictionBookBody converter(labels, referenceLabels,
+                            [&](Block block) { AddBlock(story, std::move(block)); });
   converter.Convert(body, false);
 }
 

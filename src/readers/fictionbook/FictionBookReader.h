@@ -24,8 +24,10 @@ public:
 private:
   void Parse(std::string_view bytes) override;
   void ReadDescription(XmlNode& description);
-  void ReadNotes(XmlNode& book, XmlNode* main, FictionBookInlines::NoteLabels& labels);
-  void ConvertBodyItem(XmlNode& body, Story& story, const FictionBookInlines::NoteLabels& labels);
+  void ReadNotes(XmlNode& book, XmlNode* main, FictionBookInlines::NoteLabels& labels,
+                 FictionBookInlines::NoteLabels& referenceLabels);
+  void ConvertBodyItem(XmlNode& body, Story& story, const FictionBookInlines::NoteLabels& labels,
+                       FictionBookInlines::NoteLabels& referenceLabels);
   static XmlNode* FirstChild(XmlNode& item, std::string_view name);
   static std::u16string NumberLabel(size_t number);
 };

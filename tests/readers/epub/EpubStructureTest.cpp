@@ -59,6 +59,14 @@ TEST(EpubStructure, NestedListsKeepTheirLevelsAndItemText) {
   EXPECT_EQ(blocks[5].value, 2);
 }
 
+TEST(EpubStructure, TableOfContentsIsNoList) {
+  std::vector<Block> blocks = Blocks("<nav epub:type=\"toc\"><ol><li><a href=\"c.xhtml\">One</a>"
+                                     "</li></ol></nav><ul><li>Item</li></ul>");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Paragraph);
+  EXPECT_EQ(blocks[1].kind, BlockKind::ListItem);
+}
+
 TEST(EpubStructure, TableWithMergedCellQuoteAndPreformatted) {
   std::vector<Block> blocks = Blocks("<table><thead><tr><th colspan=\"2\">Wide</th></tr></thead>"
                                      "<tbody><tr><td>a</td><td><p>b</p></td></tr></tbody></table>"

@@ -119,7 +119,7 @@ TEST(FictionBookStructure, TableWithMergedCell) {
 }
 
 const char* kNotes = "<body name=\"notes\"><title><p>Notes</p></title>"
-                     "<section id=\"n1\"><title><p>1</p></title><p>First note.</p>"
+                     "<section id=\"n1\"><title><p>Note 1</p></title><p>First note.</p>"
                      "<p>More <a l:href=\"#n2\" type=\"note\">2</a>.</p></section>"
                      "<section id=\"n2\"><title><p>[2]</p></title><p>Second.</p></section>"
                      "</body><body name=\"comments\"><section><section id=\"c1\">"
@@ -133,12 +133,12 @@ TEST(FictionBookStructure, NotesBodyGivesNotes) {
   ASSERT_EQ(document.notes.size(), 3u);
   EXPECT_EQ(document.notes[0].id, u"n1");
   EXPECT_EQ(document.notes[0].label, u"1");
-  ASSERT_EQ(document.notes[0].blocks.size(), 2u); // the title is the label
+  ASSERT_EQ(document.notes[0].blocks.size(), 2u); // the title is no part of it
   EXPECT_EQ(document.notes[0].blocks[0].Text(), u"First note.");
   EXPECT_EQ(document.notes[0].blocks[1].Text(), u"More [2].");
   EXPECT_EQ(document.notes[1].label, u"2");
   EXPECT_EQ(document.notes[2].id, u"c1");
-  EXPECT_EQ(document.notes[2].label, u"3"); // no title: its number
+  EXPECT_EQ(document.notes[2].label, u"3"); // no title and no reference: its number
   const Block& paragraph = document.Main().blocks.at(0);
   EXPECT_EQ(paragraph.Text(), u"Text[1] and [2], 3.");
   ASSERT_GE(paragraph.content.size(), 2u);
