@@ -236,9 +236,13 @@ public:
 
 private:
   void AppendCollapsed(std::u16string_view piece, std::u16string& out) {
-    std::u16string decoded(piece);
-    DecodeEntities(decoded);
-    for (char16_t c : decoded) {
+    std::u16string decoded;
+    if (piece.find(u'&') != std::u16string_view::npos) {
+      decoded = piece;
+      DecodeEntities(decoded);
+      piece = decoded;
+    }
+    for (char16_t c : piece) {
       if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
         FBlank = true;
         continue;
@@ -288,19 +292,34 @@ bool XmlNode::VisitWholeText(TextVisitor& visitor) {
   size_t cursor = std::min(FTextBegin, all.size());
   // Entities decoded stretch by stretch may differ from the whole text
   // decoded at once (a ";" right after a reference goes with it, also past
-  // a tag): with an "&" in the text the pieces are checked.
+  // a tag): where an "&" stands in the word that a tag ends, the pieces are
+  // checked.  Entities hold no blanks, so one that a tag cuts lies there.
+  const size_t first = cursor;
+  bool check = false;
+  auto mayCutEntity = [&](size_t position) {
+    for (size_t at = position; at > first; --at) {
+      char16_t c = all[at - 1];
+      if (c == u'&')
+        return true;
+      if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+        return false;
+    }
+    return false;
+  };
   const size_t last = std::max(cursor, std::min(TextStretchEnd(), all.size()));
-  const bool check = all.substr(cursor, last - cursor).find(u'&') != std::u16string_view::npos;
+  const bool hasEntity = all.substr(cursor, last - cursor).find(u'&') != std::u16string_view::npos;
   bool skipped = false;
-  std::u16string joined;
+  std::u16string joined; // only with an "&" in the text
   auto giveUpTo = [&](size_t position) {
     if (position <= cursor)
       return;
     piece.clear();
     collapser.Append(all.substr(cursor, position - cursor), piece);
-    cursor = position;
-    if (check)
+    if (hasEntity) {
+      check = check || mayCutEntity(position);
       joined += piece;
+    }
+    cursor = position;
     if (!piece.empty())
       visitor.Text(piece);
   };

@@ -85,6 +85,7 @@ std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
   FSkipBlocks = skipBlocks;
   FFrames.clear();
   FPieces.clear();
+  FPieces.reserve(4);
   FReferences.clear();
   FNoteLink = nullptr;
   FFrames.push_back({0, {}});

@@ -55,6 +55,7 @@ std::u16string FictionBookInlines::NoteLabel(std::u16string_view text) {
 std::vector<Inline> FictionBookInlines::Read(XmlNode& line) {
   FFrames.clear();
   FPieces.clear();
+  FPieces.reserve(4);
   FNoteLink = nullptr;
   FFrames.push_back({&line, 0, {}});
   if (!line.VisitWholeText(*this))
