@@ -288,9 +288,9 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
     if (!id.empty())
       (name == u"w:headerReference" ? FHeaderIds : FFooterIds).push_back(std::move(id));
   } else if (name == u"w:rPr") {
-    // Run properties say what is hidden (and mark inserted or deleted
-    // paragraph marks): of no use when hidden text is shown anyway.
-    accept = !ParseItems().Contains(ContentItem::HiddenText);
+    // Run properties say what is hidden, mark inserted or deleted paragraph
+    // marks and give the text's marks (with hidden text shown, only the
+    // marks count: see above).
   } else if (IsPassThrough(name)) {
     // kept
   } else if (name.starts_with(u"m:") && !name.ends_with(u"Pr")) {
