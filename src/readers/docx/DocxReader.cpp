@@ -224,32 +224,34 @@ void DocxReader::ParseXmlPart(std::string bytes, Story& story) {
 
 void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u16string& value,
                        const std::u16string& attributes, bool& accept) {
+  // Compared as a view: lengths first, which most names differ in.
+  const std::u16string_view tag = name;
   auto parentIs = [&](std::string_view parentName) {
     return parent != nullptr && parent->Name == parentName;
   };
-  if (name == u"w:p") {
+  if (tag == u"w:p") {
     FParagraphs.emplace_back();
     FParagraphProperties.emplace_back();
-  } else if (name == u"w:t" || name == u"m:t" || name == u"w:delText") {
+  } else if (tag == u"w:t" || tag == u"m:t" || tag == u"w:delText") {
     accept = false;
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
       AddText(std::move(text));
     }
-  } else if (name == u"w:pStyle") {
+  } else if (tag == u"w:pStyle") {
     // kept for the style's name in a "w:val" element; the style of the
     // structure is the w:val attribute
     if (!FParagraphProperties.empty() && parentIs("w:pPr") &&
         FParagraphProperties.back().styleId.empty())
       FParagraphProperties.back().styleId = AttributeText(attributes, u"w:val");
-  } else if (name == u"w:val" && parentIs("w:pStyle")) {
+  } else if (tag == u"w:val" && parentIs("w:pStyle")) {
     if (!FParagraphs.empty() && FParagraphs.back().style.empty())
       FParagraphs.back().style = value;
-  } else if (name == u"w:r") {
+  } else if (tag == u"w:r") {
     FHiddenRun = false;
     StartRun();
-  } else if (name == u"w:vanish") {
+  } else if (tag == u"w:vanish") {
     accept = false;
     FHiddenRun = true;
   } else if (ReadProperty(parent, name, attributes, accept)) {
@@ -258,36 +260,39 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
     // With hidden text shown, nothing else of the run properties counts
     // (a paragraph mark's insertion or deletion among them).
     accept = false;
-  } else if (name == u"w:footnoteReference" || name == u"w:endnoteReference") {
+  } else if (tag == u"w:footnoteReference" || tag == u"w:endnoteReference") {
     accept = false;
     AddNoteReference(name, attributes);
-  } else if (name == u"w:fldChar") {
+  } else if (tag == u"w:fldChar") {
     accept = false;
     ReadFieldCharacter(attributes);
-  } else if (name == u"w:instrText") {
+  } else if (tag == u"w:instrText") {
     accept = false;
-    if (!FFields.empty() && !FFields.back().inResult)
-      FFields.back().instruction += u' ' + value;
-  } else if (name == u"w:hyperlink") {
+    if (!FFields.empty() && !FFields.back().inResult) {
+      std::u16string text = value;
+      DecodeEntities(text);
+      FFields.back().instruction += text; // Word keeps the blanks (xml:space)
+    }
+  } else if (tag == u"w:hyperlink") {
     StartHyperlink(attributes);
-  } else if (name == u"w:fldSimple") {
+  } else if (tag == u"w:fldSimple") {
     FLinks.push_back(HyperlinkTarget(AttributeText(attributes, u"w:instr")));
-  } else if (name == u"w:footnote" || name == u"w:endnote") {
+  } else if (tag == u"w:footnote" || tag == u"w:endnote") {
     StartNote(name, attributes);
-  } else if (name == u"w:br") {
+  } else if (tag == u"w:br") {
     if (!FParagraphProperties.empty() && RawAttributeValue(attributes, u"w:type") == u"page")
       FParagraphProperties.back().breakAfter = true;
-  } else if (name == u"w:del") {
+  } else if (tag == u"w:del") {
     StartRevision(kDeleted);
-  } else if (name == u"w:ins") {
+  } else if (tag == u"w:ins") {
     StartRevision(kInserted);
-  } else if (name == u"w:tbl" || name == u"w:tr" || name == u"w:tc") {
+  } else if (tag == u"w:tbl" || tag == u"w:tr" || tag == u"w:tc") {
     StartTableElement(name);
-  } else if (name == u"w:headerReference" || name == u"w:footerReference") {
+  } else if (tag == u"w:headerReference" || tag == u"w:footerReference") {
     std::u16string id = ReferenceId(attributes);
     if (!id.empty())
-      (name == u"w:headerReference" ? FHeaderIds : FFooterIds).push_back(std::move(id));
-  } else if (name == u"w:rPr") {
+      (tag == u"w:headerReference" ? FHeaderIds : FFooterIds).push_back(std::move(id));
+  } else if (tag == u"w:rPr") {
     // Run properties say what is hidden, mark inserted or deleted paragraph
     // marks and give the text's marks (with hidden text shown, only the
     // marks count: see above).
@@ -296,7 +301,7 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
   } else if (name.starts_with(u"m:") && !name.ends_with(u"Pr")) {
     // Equations: their structure is kept so that their "m:t" texts are
     // reached; their properties are not.
-  } else if (name == u"w:sectPr" && parentIs("w:pPr")) {
+  } else if (tag == u"w:sectPr" && parentIs("w:pPr")) {
     // section properties inside a paragraph: their references are read
   } else {
     accept = parent != nullptr && EqualsIgnoringAsciiCase(parent->Name, "?xml");
@@ -468,13 +473,14 @@ void DocxReader::ParseReferencedParts(const ZipArchive& zip, const std::vector<s
 
 bool DocxReader::ReadProperty(const XmlNode* parent, const std::u16string& name,
                               const std::u16string& attributes, bool& accept) {
+  const std::u16string_view tag = name;
   const std::string_view parentName = parent != nullptr ? std::string_view(parent->Name) : "";
   if (parentName == "w:rPr") {
     // A run's own properties; a paragraph mark's (w:pPr/w:rPr) are not
     // its text's.
     const bool ofRun = !FRuns.empty() && parent->Parent != nullptr && parent->Parent->Name == "w:r";
     MarkSettings unused;
-    if (name == u"w:rStyle") {
+    if (tag == u"w:rStyle") {
       if (ofRun)
         FRuns.back().style = FStyles.Character(AttributeText(attributes, u"w:val"));
     } else if (!(ofRun ? FRuns.back().direct : unused).Read(name, attributes)) {
@@ -483,9 +489,9 @@ bool DocxReader::ReadProperty(const XmlNode* parent, const std::u16string& name,
     accept = false;
     return true;
   }
-  if (name == u"w:trPr" && parentName == "w:tr")
+  if (tag == u"w:trPr" && parentName == "w:tr")
     return true;
-  if (name == u"w:tcPr" && parentName == "w:tc")
+  if (tag == u"w:tcPr" && parentName == "w:tc")
     return true;
   if (parentName == "w:trPr" || parentName == "w:tcPr") {
     accept = false;
@@ -493,9 +499,9 @@ bool DocxReader::ReadProperty(const XmlNode* parent, const std::u16string& name,
     if (FTableRoles.empty() || FTableRoles.back() != (row ? TableRole::Row : TableRole::Cell))
       return true;
     OpenTable& table = FTables.back();
-    if (row && name == u"w:tblHeader") {
+    if (row && tag == u"w:tblHeader") {
       table.headerRow = IsOn(attributes);
-    } else if (!row && name == u"w:gridSpan") {
+    } else if (!row && tag == u"w:gridSpan") {
       const int32_t span = IntegerAttribute(attributes, u"w:val").value_or(1);
       table.block.rows.back().cells.back().columnSpan =
           static_cast<uint16_t>(span > 1 && span < 1000 ? span : 1);
@@ -506,11 +512,11 @@ bool DocxReader::ReadProperty(const XmlNode* parent, const std::u16string& name,
     return false;
   ParagraphProperties& paragraph = FParagraphProperties.back();
   if (parentName == "w:pPr") {
-    if (name == u"w:numPr")
+    if (tag == u"w:numPr")
       return true;
-    if (name == u"w:outlineLvl")
+    if (tag == u"w:outlineLvl")
       paragraph.outlineLevel = IntegerAttribute(attributes, u"w:val").value_or(-1);
-    else if (name == u"w:pageBreakBefore")
+    else if (tag == u"w:pageBreakBefore")
       paragraph.breakBefore = IsOn(attributes);
     else
       return false;
@@ -519,9 +525,9 @@ bool DocxReader::ReadProperty(const XmlNode* parent, const std::u16string& name,
   }
   if (parentName == "w:numPr") {
     accept = false;
-    if (name == u"w:numId")
+    if (tag == u"w:numId")
       paragraph.numId = IntegerAttribute(attributes, u"w:val").value_or(-1);
-    else if (name == u"w:ilvl")
+    else if (tag == u"w:ilvl")
       paragraph.ilvl = IntegerAttribute(attributes, u"w:val").value_or(-1);
     return true;
   }

@@ -232,7 +232,8 @@ TEST(WordXStructure, HyperlinksByRelationshipAnchorAndField) {
       "<w:hyperlink r:id=\"RID5\">" + D::Run("site") + "</w:hyperlink>" + D::Run(" and ") +
       "<w:hyperlink w:anchor=\"_Toc1\">" + D::Run("section") + "</w:hyperlink>" +
       "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText xml:space=\"preserve\"> "
-      "HYPERLINK \"http://field.example/\" \\o \"tip\" </w:instrText></w:r>"
+      "HYPERLINK &quot;http://field.example/</w:instrText><w:instrText>&quot; \\o \"tip\" "
+      "</w:instrText></w:r>"
       "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" +
       D::Run("field") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>" + D::Run("after") +
       "<w:fldSimple w:instr=\" HYPERLINK \\l &quot;top&quot; \">" + D::Run("simple") +
