@@ -148,6 +148,10 @@ void DocxReader::ReadParts(const ZipArchive& zip) {
     ParseMember(zip, "word/document.xml", StoryKind::Main);
   else if (hasMember("word/document2.xml"))
     ParseMember(zip, "word/document2.xml", StoryKind::Main);
+  else if (!zip.Damage().empty())
+    // A package cut before its document part holds nothing to convert: an
+    // empty text would pass for an empty document.
+    throw Exception("The archive is damaged: %s, no document part", {zip.Damage()});
   // The notes parts are stories even when the package has none (empty).
   ParseMember(zip, "word/endnotes.xml", StoryKind::Endnotes);
   ParseMember(zip, "word/footnotes.xml", StoryKind::Footnotes);

@@ -412,6 +412,27 @@ TEST(WordXFiles, DamagedMembers) {
   EXPECT_THROW(Load(test::ZipBuilder().Build()), Exception);
 }
 
+TEST(WordXFiles, APackageCutShortGivesWhatItHolds) {
+  test::ZipBuilder zip;
+  zip.Add("[Content_Types].xml", "<Types/>");
+  zip.Add("word/document.xml", DocumentXml("<w:p>" + WRun("Kept text") + "</w:p>"));
+  zip.Add("word/styles.xml", "<w:styles/>");
+  std::string package = zip.Build();
+  // Cut inside the styles part: no central directory is left, the document
+  // part is whole.
+  const std::string cut = package.substr(0, package.find("word/styles.xml") + 20);
+  EXPECT_EQ(Lines(Load(cut)->Lines()), (L{u"Kept text"}));
+  // Cut before the document part: nothing to convert is an error, not an
+  // empty document.
+  const std::string early = package.substr(0, package.find("word/document.xml") + 10);
+  try {
+    Load(early);
+    ADD_FAILURE() << "converted";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), "The archive is damaged: no central directory, no document part");
+  }
+}
+
 TEST(WordXCorpus, RealDocumentsConvert) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "docx";
   if (!std::filesystem::is_directory(dir))
