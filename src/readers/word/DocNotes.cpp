@@ -50,13 +50,17 @@ std::u16string RomanText(uint32_t number) {
 // Drops the blanks and tabs Word puts between a note's mark and its text.
 void TrimLeadingBlanks(std::vector<Block>& blocks) {
   for (Block& block : blocks) {
-    for (Inline& piece : block.content) {
-      if (piece.kind != InlineKind::Text)
-        continue;
-      size_t blanks = piece.text.find_first_not_of(u" \t");
-      piece.text.erase(0, blanks == std::u16string::npos ? piece.text.size() : blanks);
-      return;
+    auto& content = block.content;
+    content.erase(content.begin(),
+                  std::find_if(content.begin(), content.end(),
+                               [](const Inline& piece) { return piece.kind != InlineKind::Tab; }));
+    if (content.empty())
+      continue;
+    if (content.front().kind == InlineKind::Text) {
+      std::u16string& text = content.front().text;
+      text.erase(0, std::min(text.find_first_not_of(u" \t"), text.size()));
     }
+    return;
   }
 }
 
