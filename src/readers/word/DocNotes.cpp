@@ -130,6 +130,10 @@ void DocReader::ReadNoteTexts(const std::string& main, uint32_t textEnd) {
         DecodeRange(main, static_cast<uint32_t>(range.cpStart), static_cast<uint32_t>(end));
     while (!text.empty() && text.back() == u'\r')
       text.pop_back();
+    // A note of its own mark repeats the mark before its text.
+    const std::u16string& label = Doc().notes[i].label;
+    if (text.compare(0, label.size(), label) == 0)
+      text.erase(0, label.size());
     std::vector<Block> blocks = StoryBlocks(text, true);
     TrimLeadingBlanks(blocks);
     Note& note = Doc().notes[i];
