@@ -339,10 +339,16 @@ private:
     Give(std::move(token));
   }
 
+  // The marks change only where a run ends: the formatting is asked there.
   Marks MarksAt(size_t cp) {
-    return FFormatting == nullptr
-               ? 0
-               : FFormatting->MarksAt(FStructure->cpStart + static_cast<uint32_t>(cp));
+    if (FFormatting == nullptr)
+      return 0;
+    const uint32_t at = FStructure->cpStart + static_cast<uint32_t>(cp);
+    if (at < FMarksFrom || at >= FMarksUntil) {
+      FMarks = FFormatting->MarksAt(at, FMarksUntil);
+      FMarksFrom = at;
+    }
+    return FMarks;
   }
 
   void TextCharacter(char16_t c, size_t cp) {
@@ -413,6 +419,8 @@ private:
 
   // A hyperlink's result text links to its target.
   void LinkResult() {
+    if (!MayBeHyperlink())
+      return;
     std::u16string instruction;
     for (const Token& token : FField) {
       if (token.end != Token::End::None || token.piece.kind == InlineKind::FieldSeparator)
@@ -426,6 +434,19 @@ private:
     for (Token& token : FField)
       if (token.end == Token::End::None && token.piece.kind == InlineKind::FieldResult)
         token.piece.target = target;
+  }
+
+  // Whether the instruction's first word starts as HYPERLINK does: most
+  // fields are not parsed further.
+  bool MayBeHyperlink() const {
+    for (const Token& token : FField) {
+      if (token.end != Token::End::None || token.piece.kind != InlineKind::FieldCode)
+        return false;
+      for (char16_t c : token.piece.text)
+        if (c != u' ')
+          return c == u'H' || c == u'h';
+    }
+    return false;
   }
 
   void FlushField() {
@@ -446,7 +467,9 @@ private:
   const StoryStructure* FStructure;
   WordFormatting* FFormatting;
   size_t FNextNote = 0;
-  std::vector<Token> FField; // the open field's tokens after its begin
+  Marks FMarks = 0;
+  uint32_t FMarksFrom = 1, FMarksUntil = 0; // where FMarks holds
+  std::vector<Token> FField;                // the open field's tokens after its begin
   bool FOpen = false;
   bool FInResult = false; // past the open field's separator
   int32_t FPieces = 0;    // the open field's pieces, its begin included

@@ -3,6 +3,7 @@
 #include "core/ByteReader.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace scrivlet {
 namespace {
@@ -165,16 +166,19 @@ const ParagraphProperties& WordFormatting::ParagraphAt(uint32_t cp) const {
   return FParagraphs[at < FParagraphRuns.size() ? FParagraphRuns[at].index : 0];
 }
 
-Marks WordFormatting::MarksAt(uint32_t cp) {
+Marks WordFormatting::MarksAt(uint32_t cp, uint32_t& until) {
   const std::vector<CpRun>& runs = FCharacterRuns;
   size_t& at = FCharacterCursor;
-  if (at >= runs.size() || cp >= runs[at].cpEnd || (at > 0 && cp < runs[at - 1].cpEnd)) {
-    if (at < runs.size() && cp >= runs[at].cpEnd && at + 1 < runs.size() && cp < runs[at + 1].cpEnd)
-      ++at;
-    else
-      at = RunAt(runs, cp);
+  if (at < runs.size() && cp >= runs[at].cpEnd && at + 1 < runs.size() && cp < runs[at + 1].cpEnd)
+    ++at;
+  else if (at >= runs.size() || cp >= runs[at].cpEnd || (at > 0 && cp < runs[at - 1].cpEnd))
+    at = RunAt(runs, cp);
+  if (at >= runs.size()) {
+    until = UINT32_MAX;
+    return 0;
   }
-  return at < runs.size() ? FMarks[runs[at].index] : 0;
+  until = runs[at].cpEnd;
+  return FMarks[runs[at].index];
 }
 
 uint8_t WordFormatting::HeadingLevel(const ParagraphProperties& paragraph) const {

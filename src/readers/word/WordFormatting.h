@@ -41,8 +41,9 @@ public:
 
   // The properties of the paragraph whose mark is at cp.
   const ParagraphProperties& ParagraphAt(uint32_t cp) const;
-  // The marks of the character at cp; fastest when cp only grows.
-  Marks MarksAt(uint32_t cp);
+  // The marks of the character at cp, and in until the position where
+  // they may change (the end of their run); fastest when cp only grows.
+  Marks MarksAt(uint32_t cp, uint32_t& until);
   // The heading level (1-9) of a paragraph, 0 when it is none.
   uint8_t HeadingLevel(const ParagraphProperties& paragraph) const;
 
