@@ -3,6 +3,8 @@
 
 #include "support/CompoundFileBuilder.h"
 
+#include <algorithm>
+
 namespace scrivlet::test {
 namespace {
 
@@ -59,6 +61,156 @@ uint32_t WordBuilder::TotalCharacters() const {
   for (const auto& piece : pieces)
     total += static_cast<uint32_t>(piece.text.size());
   return total;
+}
+
+std::string WordBuilder::Sprm8(uint16_t code, uint8_t value) {
+  return U16(code) + std::string(1, static_cast<char>(value));
+}
+std::string WordBuilder::Sprm16(uint16_t code, uint16_t value) {
+  return U16(code) + U16(value);
+}
+std::string WordBuilder::Sprm32(uint16_t code, uint32_t value) {
+  return U16(code) + U32(value);
+}
+
+bool WordBuilder::HasFormatting() const {
+  return !styles.empty() || !paragraphs.empty() || !characters.empty() || !lists.empty() ||
+         !footnotes.empty() || !endnotes.empty();
+}
+
+uint32_t WordBuilder::FcOf(uint32_t cp) const {
+  uint32_t offset = kTextStart, start = 0;
+  for (const auto& piece : pieces) {
+    uint32_t size = static_cast<uint32_t>(piece.text.size());
+    uint32_t width = piece.compressed ? 1 : 2;
+    if (cp < start + size)
+      return offset + (cp - start) * width;
+    start += size;
+    offset += size * width;
+  }
+  return offset;
+}
+
+namespace {
+
+constexpr size_t kPage = 512;
+
+// Places bytes below top at an even offset; returns that offset.
+size_t PlaceBelow(std::string& page, size_t& top, const std::string& bytes) {
+  top = (top - bytes.size()) & ~size_t{1};
+  page.replace(top, bytes.size(), bytes);
+  return top;
+}
+
+std::string Plc(const std::vector<uint32_t>& positions, const std::string& entries) {
+  std::string plc;
+  for (uint32_t position : positions)
+    plc += U32(position);
+  return plc + entries;
+}
+
+} // namespace
+
+WordBuilder::Formatting WordBuilder::BuildFormatting(uint32_t tablesAt, uint32_t pagesAt) const {
+  Formatting out;
+  auto place = [&](const std::string& bytes, size_t size = std::string::npos) {
+    Place where{tablesAt + static_cast<uint32_t>(out.tables.size()),
+                static_cast<uint32_t>(size == std::string::npos ? bytes.size() : size)};
+    out.tables += bytes;
+    return where;
+  };
+  // The style sheet: an 18-byte header, then each style.
+  std::string sheet = U16(18) + U16(static_cast<uint32_t>(styles.size())) + U16(10);
+  sheet.append(14, '\0');
+  for (size_t istd = 0; istd < styles.size(); ++istd) {
+    const Style& style = styles[istd];
+    std::string std = U16(style.sti) + U16(1 | style.base << 4) + U16(2) + U16(0) + U16(0);
+    std += U16(1) + std::string("S\0\0\0", 4);
+    std += U16(static_cast<uint32_t>(2 + style.paragraphSprms.size())) +
+           U16(static_cast<uint32_t>(istd)) + style.paragraphSprms;
+    if (std.size() % 2)
+      std += '\0';
+    std += U16(0);
+    sheet += U16(static_cast<uint32_t>(std.size())) + std;
+  }
+  out.styleSheet = place(sheet);
+  // One page of paragraph runs and one of character runs.
+  auto fcs = [&](const std::vector<Run>& runs) {
+    std::vector<uint32_t> positions;
+    for (const Run& run : runs)
+      positions.push_back(FcOf(run.cpStart));
+    positions.push_back(runs.empty() ? kTextStart : FcOf(runs.back().cpEnd));
+    return positions;
+  };
+  std::string paragraphPage(kPage, '\0'), characterPage(kPage, '\0');
+  paragraphPage[kPage - 1] = static_cast<char>(paragraphs.size());
+  Plc(fcs(paragraphs), "").copy(paragraphPage.data(), 4 * (paragraphs.size() + 1));
+  size_t top = kPage - 1;
+  for (size_t i = 0; i < paragraphs.size(); ++i) {
+    std::string data = U16(paragraphs[i].istd) + paragraphs[i].sprms;
+    std::string bytes =
+        data.size() % 2 ? std::string(1, static_cast<char>((data.size() + 1) / 2))
+                        : std::string(1, '\0') + std::string(1, static_cast<char>(data.size() / 2));
+    size_t at = PlaceBelow(paragraphPage, top, bytes + data);
+    paragraphPage[4 * (paragraphs.size() + 1) + 13 * i] = static_cast<char>(at / 2);
+  }
+  characterPage[kPage - 1] = static_cast<char>(characters.size());
+  Plc(fcs(characters), "").copy(characterPage.data(), 4 * (characters.size() + 1));
+  top = kPage - 1;
+  for (size_t i = 0; i < characters.size(); ++i) {
+    std::string bytes =
+        std::string(1, static_cast<char>(characters[i].sprms.size())) + characters[i].sprms;
+    size_t at = PlaceBelow(characterPage, top, bytes);
+    characterPage[4 * (characters.size() + 1) + i] = static_cast<char>(at / 2);
+  }
+  out.pages = paragraphPage + characterPage;
+  if (!paragraphs.empty())
+    out.paragraphBins = place(Plc({FcOf(paragraphs.front().cpStart), FcOf(paragraphs.back().cpEnd)},
+                                  U32(pagesAt / kPage)));
+  if (!characters.empty())
+    out.characterBins = place(Plc({FcOf(characters.front().cpStart), FcOf(characters.back().cpEnd)},
+                                  U32(pagesAt / kPage + 1)));
+  // The lists, then their levels (outside the lists' size); the overrides.
+  if (!lists.empty()) {
+    std::string fixed = U16(static_cast<uint32_t>(lists.size())), levels;
+    for (const List& list : lists) {
+      std::string lstf = U32(list.id) + std::string(22, '\0');
+      lstf += static_cast<char>(list.simple ? 1 : 0);
+      lstf += '\0';
+      fixed += lstf;
+      for (int level = 0; level < (list.simple ? 1 : 9); ++level)
+        levels += U32(static_cast<uint32_t>(list.startAt)) +
+                  std::string(1, static_cast<char>(list.nfc)) + std::string(23, '\0') + U16(0);
+    }
+    out.lists = place(fixed + levels, fixed.size());
+    std::string overrides = U32(static_cast<uint32_t>(listOverrides.size()));
+    for (uint32_t id : listOverrides)
+      overrides += U32(id) + std::string(12, '\0');
+    for (size_t i = 0; i < listOverrides.size(); ++i)
+      overrides += U32(0xFFFFFFFF);
+    out.overrides = place(overrides);
+  }
+  // The notes: references with a word each, texts with two positions more.
+  auto notes = [&](const std::vector<NoteReference>& references, uint32_t storySize,
+                   Place& referencePlace, Place& textPlace) {
+    if (references.empty())
+      return;
+    std::vector<uint32_t> cps, texts;
+    std::string words;
+    for (const NoteReference& reference : references) {
+      cps.push_back(reference.cp);
+      texts.push_back(reference.textCp);
+      words += U16(reference.autoNumbered ? 1 : 0);
+    }
+    cps.push_back(references.back().cp + 1);
+    texts.push_back(storySize - 1);
+    texts.push_back(storySize);
+    referencePlace = place(Plc(cps, words));
+    textPlace = place(Plc(texts, ""));
+  };
+  notes(footnotes, static_cast<uint32_t>(ccpFtn), out.footnoteReferences, out.footnoteTexts);
+  notes(endnotes, static_cast<uint32_t>(ccpEdn), out.endnoteReferences, out.endnoteTexts);
+  return out;
 }
 
 std::string WordBuilder::Fib(uint32_t fcMin, uint32_t fcMac, uint32_t lcbClx) const {
@@ -133,6 +285,26 @@ std::string WordBuilder::MainStream() const {
     main.replace(0x300, clx.size(), clx);
   main += text;
   main.append(512, '\0'); // room after the text, as real streams have
+  if (HasFormatting() && !word6) {
+    main.resize((main.size() + kPage - 1) / kPage * kPage, '\0');
+    Formatting formatting = BuildFormatting(static_cast<uint32_t>(writeClx ? clx.size() : 16),
+                                            static_cast<uint32_t>(main.size()));
+    main += formatting.pages;
+    main.resize(std::max<size_t>(main.size(), 1024), '\0');
+    auto put = [&](size_t at, Place where) {
+      Put32(main, at, where.offset);
+      Put32(main, at + 4, where.size);
+    };
+    put(162, formatting.styleSheet);
+    put(170, formatting.footnoteReferences);
+    put(178, formatting.footnoteTexts);
+    put(250, formatting.characterBins);
+    put(258, formatting.paragraphBins);
+    put(522, formatting.endnoteReferences);
+    put(530, formatting.endnoteTexts);
+    put(738, formatting.lists);
+    put(746, formatting.overrides);
+  }
   return main;
 }
 
@@ -143,7 +315,13 @@ std::string WordBuilder::TableStream() const {
     fcs.push_back(piece.compressed ? (offset * 2) | 0x40000000 : offset);
     offset += static_cast<uint32_t>(PieceBytes(piece).size());
   }
-  return writeClx ? Clx(fcs) : std::string(16, '\0');
+  std::string table = writeClx ? Clx(fcs) : std::string(16, '\0');
+  if (HasFormatting()) {
+    // The pages follow the text and the room after it, as MainStream puts them.
+    uint32_t pagesAt = static_cast<uint32_t>((offset + 512 + kPage - 1) / kPage * kPage);
+    table += BuildFormatting(static_cast<uint32_t>(table.size()), pagesAt).tables;
+  }
+  return table;
 }
 
 std::string WordBuilder::Build() const {

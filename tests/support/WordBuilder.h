@@ -47,6 +47,36 @@ public:
   // Story lengths after ccpText; the text of all stories is in the pieces.
   int32_t ccpText = -1; // -1: all of the text
   int32_t ccpFtn = 0, ccpHdd = 0, ccpAtn = 0, ccpEdn = 0, ccpTxbx = 0, ccpHdrTxbx = 0;
+  // Word 97 formatting (written when any of it is given).  Runs are in
+  // character positions of the text laid end to end; sprms are the
+  // property modifiers as stored.
+  struct Style {
+    uint16_t sti = 0x0FFE;
+    uint16_t base = 0x0FFF;
+    std::string paragraphSprms;
+  };
+  struct Run {
+    uint32_t cpStart, cpEnd;
+    uint16_t istd; // paragraphs only
+    std::string sprms;
+  };
+  struct List {
+    uint32_t id;
+    bool simple;
+    uint8_t nfc;     // every level's number format
+    int32_t startAt; // every level's first number
+  };
+  struct NoteReference {
+    uint32_t cp;       // in the main text
+    bool autoNumbered; // else the text at cp is the note's own mark
+    uint32_t textCp;   // where its text starts in the notes' story
+  };
+  std::vector<Style> styles;
+  std::vector<Run> paragraphs, characters;
+  std::vector<List> lists;
+  std::vector<uint32_t> listOverrides; // the list identifier of each ilfo, from 1
+  std::vector<NoteReference> footnotes, endnotes;
+
   std::string summaryInformation;         // property-set stream, or empty
   std::string documentSummaryInformation; // likewise
 
@@ -56,7 +86,26 @@ public:
   // The compound file.
   std::string Build() const;
 
+  // A paragraph or character sprm with a one-byte, two-byte or four-byte
+  // operand.
+  static std::string Sprm8(uint16_t code, uint8_t value);
+  static std::string Sprm16(uint16_t code, uint16_t value);
+  static std::string Sprm32(uint16_t code, uint32_t value);
+
 private:
+  struct Place {
+    uint32_t offset = 0, size = 0;
+  };
+  // The tables after the CLX in the table stream, and the formatted disk
+  // pages after the text in the main stream.
+  struct Formatting {
+    std::string tables, pages;
+    Place styleSheet, characterBins, paragraphBins, lists, overrides;
+    Place footnoteReferences, footnoteTexts, endnoteReferences, endnoteTexts;
+  };
+  bool HasFormatting() const;
+  Formatting BuildFormatting(uint32_t tablesAt, uint32_t pagesAt) const;
+  uint32_t FcOf(uint32_t cp) const;
   std::string Fib(uint32_t fcMin, uint32_t fcMac, uint32_t lcbClx) const;
   std::string Clx(const std::vector<uint32_t>& fcs) const;
   uint32_t TotalCharacters() const;

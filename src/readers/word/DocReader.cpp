@@ -6,6 +6,7 @@
 #include "core/CodePage.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "readers/word/WordFormatting.h"
 #include "storage/CompoundFile.h"
 #include "vba/VbaListing.h"
 #include "vba/VbaProject.h"
@@ -18,7 +19,7 @@ namespace scrivlet {
 namespace {
 
 // FIB offsets in the Word 97 layout.
-constexpr size_t kFibSize = 738;
+constexpr size_t kFibSize = 738, kFibListsSize = 16;
 constexpr size_t kLid = 6, kFlags = 10, kLidFE = 60;
 constexpr uint16_t kFlagEncrypted = 0x0100, kFlagFarEast = 0x4000;
 
@@ -40,6 +41,9 @@ bool In(int value, std::initializer_list<int> set) {
 }
 
 } // namespace
+
+DocReader::DocReader() = default;
+DocReader::~DocReader() = default;
 
 bool DocReader::IsEncrypted() const {
   return (Fib16(kFlags) & kFlagEncrypted) != 0;
@@ -64,6 +68,8 @@ void DocReader::Parse(std::string_view bytes) {
   FFib.fill(0);
   FDocVersion = 0;
   FSegments.clear();
+  FFormatting.reset();
+  FNoteRanges.clear();
   std::string data(bytes);
   if (CompoundFile::HasSignature(data)) {
     WalkStorage(CompoundFile(std::move(data)));
@@ -170,7 +176,7 @@ void DocReader::ParseMainStream(const std::string& main, const CompoundFile* sto
   const std::string* clxStream = table ? &table->Data() : nullptr;
   if (clxStream == nullptr && FDocVersion >= 5 && FDocVersion <= 7)
     clxStream = &main;
-  ReadText(main, clxStream);
+  ReadText(main, clxStream, table ? &table->Data() : nullptr);
   ReadStories(main);
 }
 
@@ -192,7 +198,11 @@ void DocReader::ReadFib(const std::string& main) {
   };
   switch (FDocVersion) {
   case 0:
-  case 8: copy(0, 0, kFibSize); break;
+  case 8:
+    copy(0, 0, kFibSize);
+    // The list tables' places follow, where the stream is long enough.
+    copy(kFibSize, kFibSize, std::min<uint64_t>(reader.Remaining(), kFibListsSize));
+    break;
   case 5:
   case 6:
   case 7:

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,21 +24,45 @@ namespace scrivlet {
 
 class CompoundFile;
 class DocReader;
+class WordFormatting;
 
 using DefaultLanguageEvent = std::function<void(DocReader& sender, uint16_t& docLang)>;
+
+// A note's reference in a story's text: the position of its mark in the
+// story, and the note's identifier and label.
+struct NoteAnchor {
+  uint32_t cp = 0;
+  std::u16string id, label;
+};
+
+// What gives a story's text its structure: the document's formatting (the
+// story starts at cpStart of the document's text), and the story's note
+// references in order.
+struct StoryStructure {
+  WordFormatting* formatting = nullptr;
+  uint32_t cpStart = 0;
+  std::vector<NoteAnchor> notes;
+};
 
 // The blocks of a story's text: a paragraph block for each paragraph mark
 // (Block::ending kWordParagraphMark) and for the text after the last one, a
 // CellEnd block for each cell end (value 0) and row end (value 1), and in
 // the paragraphs tabs, line and column breaks and fields (Document.h).
-// With convert false the text stands as it is, in one preformatted block.
-std::vector<Block> StoryBlocks(std::u16string_view text, bool convert);
+// With a structure, paragraphs become headings and list items, tables get
+// their boundaries, page breaks their blocks, text its marks and note
+// references their pieces.  With convert false the text stands as it is,
+// in one preformatted block.
+std::vector<Block> StoryBlocks(std::u16string_view text, bool convert,
+                               const StoryStructure* structure = nullptr);
 
 // Block::ending of a paragraph that a paragraph mark ends (Word's own code).
 constexpr uint8_t kWordParagraphMark = 13;
 
 class DocReader : public DocumentReader {
 public:
+  DocReader();
+  ~DocReader() override;
+
   bool IsEncrypted() const override;
 
   // 2, 5, 6, 7, 8, or 0 (nFib 103), as the FIB tells.
@@ -76,19 +101,36 @@ private:
   std::vector<Segment> ReadPieceTable(const std::string& main, const std::string* table);
   static std::vector<Segment> LonePiece(Segment piece, uint32_t fcMac, size_t streamSize);
   std::u16string DecodeRange(const std::string& main, uint32_t cpStart, uint32_t cpEnd) const;
-  void ReadText(const std::string& main, const std::string* table);
+  void ReadText(const std::string& main, const std::string* clx, const std::string* table);
   void ReadStories(const std::string& main);
+  // The formatting of a Word 97-2003 document's text, from its table stream.
+  void ReadFormatting(const std::string& main, const std::string& table);
+  // The notes' identifiers and labels into the document, their places in
+  // FNoteRanges; returns the references, in the order of their positions.
+  std::vector<NoteAnchor> ReadNotes(std::string_view table, std::u16string_view mainText);
+  void ReadNoteKind(std::string_view table, std::u16string_view mainText, bool endnote,
+                    std::vector<NoteAnchor>& anchors);
+  void ReadNoteTexts(const std::string& main, uint32_t textEnd);
   // Adds the blocks of a story's text; a story that passes the output
   // limit is left out whole.
   void AddStoryText(Story& story, std::u16string_view text);
+  void AddStoryBlocks(Story& story, std::vector<Block> blocks);
+  void ReadStructuredText(const std::string& main, const std::string& table,
+                          std::u16string_view text);
   uint16_t Fib16(size_t offset) const;
   uint32_t Fib32(size_t offset) const;
 
-  std::array<uint8_t, 738> FFib{};
+  std::array<uint8_t, 754> FFib{};
   int32_t FDocVersion = 0;
   int FCodePage = -1; // computed once per document
   int FPropertySetCodePage = 0;
   std::vector<Segment> FSegments;
+  std::unique_ptr<WordFormatting> FFormatting;
+  // Where each note's text lies in the document's character positions.
+  struct NoteRange {
+    uint64_t cpStart = 0, cpEnd = 0;
+  };
+  std::vector<NoteRange> FNoteRanges;
 };
 
 } // namespace scrivlet

@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 #include "core/Limits.h"
 #include "readers/word/DocReader.h"
+#include "readers/word/WordFormatting.h"
 
 #include <algorithm>
 
@@ -13,11 +14,15 @@ namespace {
 
 constexpr size_t kFlags = 10;
 constexpr uint16_t kFlagExtendedCharacters = 0x1000;
-constexpr size_t kFcMin = 24, kFcMac = 28, kCcpText = 76, kFcClx = 418, kLcbClx = 422;
+constexpr size_t kFcMin = 24, kFcMac = 28, kCcpText = 76, kCcpFtn = 80, kCcpHdd = 84, kCcpMcr = 88,
+                 kCcpAtn = 92, kCcpEdn = 96, kFcClx = 418, kLcbClx = 422;
 constexpr uint32_t kCompressedFlag = 0x40000000;
 constexpr int kCompressedCodePage = 1252;
 constexpr uint8_t kClxPropertyModifiers = 1, kClxPieceTable = 2;
 constexpr size_t kPieceDescriptorSize = 8;
+// Where the Word 97 FIB places the formatting tables (offset, then size).
+constexpr size_t kFcStshf = 162, kFcPlcfbteChpx = 250, kFcPlcfbtePapx = 258, kFcPlcfLst = 738,
+                 kFcPlfLfo = 746;
 
 // The stories after the main text, in the order of their character
 // positions: where the FIB keeps the length of each, and its kind (Main:
@@ -157,7 +162,8 @@ std::u16string DocReader::DecodeRange(const std::string& main, uint32_t cpStart,
   return text;
 }
 
-void DocReader::ReadText(const std::string& main, const std::string* table) {
+void DocReader::ReadText(const std::string& main, const std::string* clx,
+                         const std::string* table) {
   FSegments.clear();
   if (FDocVersion == 0 || FDocVersion == 2) {
     // Word 2 and its kin: the bytes from fcMin to fcMac in the system code
@@ -170,16 +176,82 @@ void DocReader::ReadText(const std::string& main, const std::string* table) {
     whole.offset = fcMin;
     FSegments.push_back(whole);
   } else {
-    FSegments = ReadPieceTable(main, table);
+    FSegments = ReadPieceTable(main, clx);
   }
   uint32_t total = 0;
   for (const Segment& piece : FSegments)
     total += piece.Length();
-  AddStoryText(Doc().Main(), DecodeRange(main, 0, total));
+  std::u16string text = DecodeRange(main, 0, total);
+  if (FDocVersion == 8 && table != nullptr && ConvertSysCharacters()) {
+    ReadStructuredText(main, *table, text);
+    return;
+  }
+  AddStoryText(Doc().Main(), text);
+}
+
+// The main story is the whole text, the other stories after the document's
+// own; the structure (formatting and note references) is that of the
+// document's own text.  The notes' texts, listed with the notes, leave the
+// stories after it.
+void DocReader::ReadStructuredText(const std::string& main, const std::string& table,
+                                   std::u16string_view text) {
+  const uint32_t ccpText = std::min<uint32_t>(Fib32(kCcpText), static_cast<uint32_t>(text.size()));
+  ReadFormatting(main, table);
+  StoryStructure structure;
+  structure.formatting = FFormatting.get();
+  if (ParseItems().Contains(ContentItem::Notes))
+    structure.notes = ReadNotes(table, text.substr(0, ccpText));
+  std::vector<Block> blocks = StoryBlocks(text.substr(0, ccpText), true, &structure);
+  std::u16string rest;
+  if (Doc().notes.empty()) {
+    rest = text.substr(ccpText);
+  } else {
+    // The footnotes' story comes first after the document's text, the
+    // endnotes' after the headers, the macros and the annotations.
+    uint64_t footnotesEnd = uint64_t{ccpText} + Fib32(kCcpFtn);
+    uint64_t endnotesStart = footnotesEnd + Fib32(kCcpHdd) + Fib32(kCcpMcr) + Fib32(kCcpAtn);
+    uint64_t endnotesEnd = endnotesStart + Fib32(kCcpEdn);
+    for (uint64_t cp = footnotesEnd; cp < text.size(); ++cp)
+      if (cp < endnotesStart || cp >= endnotesEnd)
+        rest += text[static_cast<size_t>(cp)];
+  }
+  if (!rest.empty()) {
+    std::vector<Block> after = StoryBlocks(rest, true);
+    blocks.insert(blocks.end(), std::make_move_iterator(after.begin()),
+                  std::make_move_iterator(after.end()));
+  }
+  AddStoryBlocks(Doc().Main(), std::move(blocks));
+  ReadNoteTexts(main, static_cast<uint32_t>(text.size()));
+}
+
+void DocReader::ReadFormatting(const std::string& main, const std::string& table) {
+  FormattingPlaces places;
+  places.styleSheet = Fib32(kFcStshf);
+  places.styleSheetSize = Fib32(kFcStshf + 4);
+  places.characterBins = Fib32(kFcPlcfbteChpx);
+  places.characterBinsSize = Fib32(kFcPlcfbteChpx + 4);
+  places.paragraphBins = Fib32(kFcPlcfbtePapx);
+  places.paragraphBinsSize = Fib32(kFcPlcfbtePapx + 4);
+  places.lists = Fib32(kFcPlcfLst);
+  places.listsSize = Fib32(kFcPlcfLst + 4);
+  places.listOverrides = Fib32(kFcPlfLfo);
+  places.listOverridesSize = Fib32(kFcPlfLfo + 4);
+  std::vector<TextPiece> pieces;
+  pieces.reserve(FSegments.size());
+  uint32_t cp = 0;
+  for (const Segment& segment : FSegments) {
+    if (!segment.zeros)
+      pieces.push_back({cp, cp + segment.Length(), segment.offset, segment.bytesPerChar});
+    cp += segment.Length();
+  }
+  FFormatting = std::make_unique<WordFormatting>(main, table, places, pieces);
 }
 
 void DocReader::AddStoryText(Story& story, std::u16string_view text) {
-  std::vector<Block> blocks = StoryBlocks(text, ConvertSysCharacters());
+  AddStoryBlocks(story, StoryBlocks(text, ConvertSysCharacters()));
+}
+
+void DocReader::AddStoryBlocks(Story& story, std::vector<Block> blocks) {
   try {
     for (Block& block : blocks)
       AddBlock(story, std::move(block));

@@ -5,7 +5,8 @@
 // and whole.  The macro story gives one entry per block, as it stands.
 //
 // In the text a paragraph mark is a line break (an empty paragraph in
-// HTML), a cell end a blank, a row end a line break (CR in plain text) and
+// HTML), a note reference its label in brackets (when the notes are listed
+// after the text), a cell end a blank, a row end a line break (CR in plain text) and
 // a line feed.  A field is reduced to its result, which is found in the
 // field as written in the output format: its instruction and result
 // escaped, its marks converted.
@@ -67,7 +68,7 @@ std::u16string FieldResultOf(std::u16string field) {
 // apart until the field ends.
 class TextWriter {
 public:
-  explicit TextWriter(OutputFormat format) : FFormat(format) {}
+  TextWriter(OutputFormat format, bool notes) : FFormat(format), FNotes(notes) {}
 
   void Write(const Block& block) {
     if (block.kind == BlockKind::CellEnd) {
@@ -93,6 +94,11 @@ private:
     case InlineKind::FieldCode:
     case InlineKind::FieldResult: Put(EscapeText(FFormat, piece.text)); break;
     case InlineKind::Tab: Put(u"\t"); break;
+    case InlineKind::NoteReference:
+      // As the notes after the text are labelled.
+      if (FNotes)
+        Put(EscapeText(FFormat, u"[" + piece.text + u"]"));
+      break;
     case InlineKind::LineBreak:
     case InlineKind::ColumnBreak: Put(LineBreak(FFormat)); break;
     case InlineKind::FieldBegin:
@@ -143,13 +149,14 @@ private:
   }
 
   OutputFormat FFormat;
+  bool FNotes; // the notes are listed after the text
   std::u16string FText;
   std::u16string FField; // the open field as written, from its begin
   bool FOpen = false;
 };
 
-std::u16string ConvertedText(OutputFormat format, const Story& story) {
-  TextWriter writer(format);
+std::u16string ConvertedText(const Context& context, const Story& story) {
+  TextWriter writer(context.Format(), context.options.notes);
   for (const Block& block : story.blocks)
     writer.Write(block);
   return writer.Finish();
@@ -174,7 +181,7 @@ void WriteWordStory(const Context& context, const Story& story, bool main, LineL
   if (main && story.blocks.empty())
     return;
   if (context.options.convertControlCharacters)
-    list.Add(ConvertedText(context.Format(), story));
+    list.Add(ConvertedText(context, story));
   else
     list.AddUnlimited(TextAsItStands(story));
   if (!main)
