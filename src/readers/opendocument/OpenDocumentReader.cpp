@@ -6,6 +6,8 @@
 #include "core/Exception.h"
 #include "core/Numbers.h"
 #include "core/Stream.h"
+#include "readers/opendocument/ElementAttribute.h"
+#include "readers/opendocument/ParagraphContent.h"
 #include "xml/RawAttribute.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
@@ -15,7 +17,8 @@
 namespace scrivlet {
 namespace {
 
-bool IsParagraph(const std::string& name) {
+// Names are compared as views: their lengths first.
+bool IsParagraph(std::string_view name) {
   return name == "text:p" || name == "text:h";
 }
 
@@ -60,7 +63,7 @@ std::u16string ChildValue(XmlNode& item, std::string_view name) {
   return child ? child->GetValue() : std::u16string();
 }
 
-// A heading's outline level from its start tag, 1 to 6; 1 when it gives
+// A heading's outline level from its start tag, 1 to 9; 1 when it gives
 // none.
 uint8_t OutlineLevel(const XmlNode& heading) {
   std::u16string attributes;
@@ -68,9 +71,9 @@ uint8_t OutlineLevel(const XmlNode& heading) {
     attributes += static_cast<char16_t>(static_cast<unsigned char>(c)); // ASCII is what counts
   std::u16string_view digits = RawAttributeValue(attributes, u"text:outline-level").value_or(u"");
   int level = 0;
-  for (size_t i = 0; i < digits.size() && digits[i] >= u'0' && digits[i] <= u'9' && level < 6; ++i)
+  for (size_t i = 0; i < digits.size() && digits[i] >= u'0' && digits[i] <= u'9' && level < 9; ++i)
     level = level * 10 + (digits[i] - u'0');
-  return static_cast<uint8_t>(std::clamp(level, 1, 6));
+  return static_cast<uint8_t>(std::clamp(level, 1, 9));
 }
 
 Inline Piece(InlineKind kind, std::u16string text = {}, int32_t value = 0) {
@@ -88,31 +91,19 @@ Block BlockOf(BlockKind kind, std::u16string style = {}) {
   return block;
 }
 
-// The pieces of a paragraph's whole text, split at its line breaks.
-std::vector<Inline> ParagraphContent(std::u16string_view text) {
-  std::vector<Inline> content;
-  while (!text.empty()) {
-    size_t lineFeed = text.find(u'\n');
-    if (lineFeed != 0)
-      content.push_back(Piece(InlineKind::Text, std::u16string(text.substr(0, lineFeed))));
-    if (lineFeed == std::u16string_view::npos)
-      break;
-    content.push_back(Piece(InlineKind::LineBreak));
-    text.remove_prefix(lineFeed + 1);
-  }
-  return content;
+std::u16string NumberText(size_t number) {
+  std::u16string text;
+  for (char c : std::to_string(number))
+    text += static_cast<char16_t>(c);
+  return text;
 }
 
-// A paragraph or heading (or a span or link outside any paragraph) with its
-// whole text, spans and links inside it included.
-Block TextBlock(XmlNode& item) {
-  Block block = BlockOf(BlockKind::Paragraph, ChildValue(item, "text:style-name"));
-  if (item.Name == "text:h") {
-    block.kind = BlockKind::Heading;
-    block.level = OutlineLevel(item);
-  }
-  block.content = ParagraphContent(item.WholeText());
-  return block;
+// The first child of that name, or nullptr.
+XmlNode* ChildNamed(XmlNode& item, std::string_view name) {
+  for (int i = 0; i < item.Items.Count(); ++i)
+    if (item.Items[i]->Name == name)
+      return item.Items[i];
+  return nullptr;
 }
 
 // The style as a rule of the style sheet: its name, its family and, for a
@@ -171,13 +162,28 @@ void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& 
                     const std::u16string& value, const std::u16string& attributes,
                     bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
   engine.LoadFromBytes(zip.GetFileByName(member)); // the bytes go once the tree is made
+  FStructure = StructureStyles();
+  FStructure.SetMoreStyles([this, &zip](StructureStyles&) { ReadCommonStyles(zip); });
   if (XmlNode* styles = engine.FindItem(nullptr, "office:automatic-styles")) {
+    FStructure.Read(*styles);
     ReadStyles(*styles);
     AddStyleSheet();
   }
   if (XmlNode* body = engine.FindItem(nullptr, FBodyName))
     if (XmlNode* content = engine.FindItem(body, FContentName))
-      WalkContent(*content, Doc().Main());
+      WalkContent(*content);
+  FStructure.SetMoreStyles(nullptr); // the package goes with this call
+}
+
+// The common styles, where the named text and list styles are (their
+// automatic styles belong to headers and footers, and their names may be
+// those of the body's own).
+void OpenDocumentReader::ReadCommonStyles(const ZipArchive& zip) {
+  XmlParser engine;
+  engine.SetLimits(ResourceLimits());
+  engine.LoadFromBytes(zip.GetFileByName("styles.xml"));
+  if (XmlNode* styles = engine.FindItem(nullptr, "office:styles"))
+    FStructure.Read(*styles);
 }
 
 void OpenDocumentReader::AddStyleSheet() {
@@ -190,50 +196,210 @@ void OpenDocumentReader::AddStyleSheet() {
 // heading gives one block of its whole text; spans, links and paragraphs
 // inside it are part of that block and give none of their own.  Tables,
 // lists and slides give the boundaries of their parts wherever they stand.
-void OpenDocumentReader::WalkContent(XmlNode& content, Story& story) {
-  auto enter = [&](XmlNode& item, int paragraphDepth) {
-    const std::string& name = item.Name;
-    if ((IsParagraph(name) || name == "text:a" || name == "text:span") && paragraphDepth == 0) {
-      AddBlock(story, TextBlock(item));
-    } else if (name == "draw:image") {
-      if (XmlNode* href = item.ItemByName("xlink:href")) {
-        Block picture = BlockOf(BlockKind::Picture);
-        Inline source = Piece(InlineKind::Picture);
-        source.target = href->GetValue();
-        picture.content.push_back(std::move(source));
-        AddBlock(story, std::move(picture));
-      }
-    } else if (name == "table:table") {
-      AddBlock(story, BlockOf(BlockKind::TableStart, ChildValue(item, "text:style-name")));
-    } else if (name == "table:table-row") {
-      AddBlock(story, BlockOf(BlockKind::RowStart));
-    } else if (name == "table:table-cell") {
-      AddBlock(story, BlockOf(BlockKind::CellStart));
-    } else if (name == "text:list") {
-      AddBlock(story, BlockOf(BlockKind::ListStart));
-    } else if (name == "text:list-item") {
-      AddBlock(story, BlockOf(BlockKind::ListItemStart));
+// A note's body gives the note's blocks, an annotation those of the
+// comments, which follow the document's other stories.
+void OpenDocumentReader::WalkContent(XmlNode& content) {
+  FLists.clear();
+  FListNumbers.clear();
+  FCitedNotes.clear();
+  FNoteIds.clear();
+  FComments.blocks.clear();
+  std::vector<Place> places; // one per item open around the walk
+  WalkItems(
+      content, 0,
+      [&](XmlNode& item, int) {
+        places.push_back(EnterItem(item, places.empty() ? Place() : places.back()));
+        return 0;
+      },
+      [&](XmlNode& item) {
+        LeaveItem(item, places.back());
+        places.pop_back();
+        Release(item);
+      });
+  if (!FComments.blocks.empty())
+    Doc().AddStory(StoryKind::Comments).blocks = std::move(FComments.blocks);
+}
+
+OpenDocumentReader::Place OpenDocumentReader::EnterItem(XmlNode& item, const Place& outer) {
+  const std::string_view name = item.Name;
+  Place place = outer;
+  if ((IsParagraph(name) || name == "text:a" || name == "text:span") && outer.paragraphDepth == 0) {
+    Put(outer, TextBlock(item));
+    ++place.paragraphDepth; // what it holds is in its text
+    return place;
+  } else if (name == "text:note") {
+    return NotePlace(item);
+  } else if (name == "office:annotation") {
+    return CommentPlace(item);
+  } else if (name == "draw:image") {
+    if (XmlNode* href = item.ItemByName("xlink:href")) {
+      Block picture = BlockOf(BlockKind::Picture);
+      Inline source = Piece(InlineKind::Picture);
+      source.target = href->GetValue();
+      picture.content.push_back(std::move(source));
+      Put(outer, std::move(picture));
     }
-    return paragraphDepth + (IsParagraph(name) ? 1 : 0);
-  };
-  auto leave = [&](XmlNode& item) {
-    const std::string& name = item.Name;
-    if (name == "text:list-item")
-      AddBlock(story, BlockOf(BlockKind::ListItemEnd));
-    else if (name == "text:list")
-      AddBlock(story, BlockOf(BlockKind::ListEnd));
-    else if (name == "table:table-cell")
-      AddBlock(story, BlockOf(BlockKind::CellEnd));
-    else if (name == "table:table-row")
-      AddBlock(story, BlockOf(BlockKind::RowEnd));
-    else if (name == "table:table")
-      AddBlock(story, BlockOf(BlockKind::TableEnd));
-    else if (name == "draw:page")
-      AddBlock(story, BlockOf(BlockKind::SlideBreak));
-    Release(item);
-  };
-  // The state: paragraphs and headings around the item.
-  WalkItems(content, 0, enter, leave);
+  } else if (name == "table:table") {
+    Put(outer, BlockOf(BlockKind::TableStart, ChildValue(item, "text:style-name")));
+  } else if (name == "table:table-row") {
+    Put(outer, BlockOf(BlockKind::RowStart));
+  } else if (name == "table:table-cell") {
+    Block cell = BlockOf(BlockKind::CellStart);
+    cell.value = NumberAttribute(item, "table:number-columns-spanned", 1);
+    Put(outer, std::move(cell));
+  } else if (name == "text:list") {
+    Put(outer, ListStart(item));
+  } else if (name == "text:list-item") {
+    Put(outer, ListItemStart(item));
+  } else if (name == "draw:page") {
+    Put(outer, BlockOf(BlockKind::SlideBreak, ElementAttribute(item, "draw:name")));
+  }
+  place.paragraphDepth += IsParagraph(name) ? 1 : 0;
+  return place;
+}
+
+void OpenDocumentReader::LeaveItem(XmlNode& item, const Place& place) {
+  const std::string_view name = item.Name;
+  if (name == "text:list-item") {
+    Put(place, BlockOf(BlockKind::ListItemEnd));
+  } else if (name == "text:list") {
+    Put(place, BlockOf(BlockKind::ListEnd));
+    EndList();
+  } else if (name == "table:table-cell") {
+    Put(place, BlockOf(BlockKind::CellEnd));
+  } else if (name == "table:table-row") {
+    Put(place, BlockOf(BlockKind::RowEnd));
+  } else if (name == "table:table") {
+    Put(place, BlockOf(BlockKind::TableEnd));
+  }
+}
+
+// A paragraph or heading (or a span or link outside any paragraph) with its
+// whole text, spans and links inside it included, notes standing as their
+// references.
+Block OpenDocumentReader::TextBlock(XmlNode& item) {
+  Block block = BlockOf(BlockKind::Paragraph, ChildValue(item, "text:style-name"));
+  if (item.Name == "text:h") {
+    block.kind = BlockKind::Heading;
+    block.level = OutlineLevel(item);
+  }
+  block.content = FParagraphs.Read(item);
+  return block;
+}
+
+// The note joins the document's notes, labelled with its citation (the
+// count of notes when it has none) and known by its own identifier where
+// that is one of a kind.
+Inline OpenDocumentReader::CiteNote(XmlNode& note) {
+  Note entry;
+  entry.endnote = ElementAttribute(note, "text:note-class") == u"endnote";
+  if (XmlNode* citation = ChildNamed(note, "text:note-citation"))
+    entry.label = citation->WholeText();
+  const size_t number = Doc().notes.size() + 1;
+  if (entry.label.empty())
+    entry.label = NumberText(number);
+  entry.id = ElementAttribute(note, "text:id");
+  if (entry.id.empty() || FNoteIds.contains(entry.id))
+    entry.id = u"note" + NumberText(number);
+  FNoteIds.insert(entry.id);
+  Inline reference = Piece(InlineKind::NoteReference, entry.label);
+  reference.target = entry.id;
+  FCitedNotes[&note] = Doc().notes.size();
+  Doc().notes.push_back(std::move(entry));
+  return reference;
+}
+
+// A note's body fills the note its paragraph cited; a note no paragraph
+// holds is kept all the same.
+OpenDocumentReader::Place OpenDocumentReader::NotePlace(XmlNode& note) {
+  Place place;
+  place.target = Target::Note;
+  if (auto cited = FCitedNotes.find(&note); cited != FCitedNotes.end()) {
+    place.note = cited->second;
+    FCitedNotes.erase(cited);
+  } else {
+    CiteNote(note);
+    place.note = FCitedNotes[&note];
+    FCitedNotes.erase(&note);
+  }
+  return place;
+}
+
+// An annotation's paragraphs go to the comments, after a line with its
+// author and date.
+OpenDocumentReader::Place OpenDocumentReader::CommentPlace(XmlNode& annotation) {
+  Place place;
+  place.target = Target::Comments;
+  std::u16string heading;
+  for (std::string_view name : {"dc:creator", "dc:date"}) {
+    XmlNode* field = ChildNamed(annotation, name);
+    std::u16string text = field ? field->WholeText() : std::u16string();
+    if (!text.empty())
+      heading += (heading.empty() ? u"" : u" ") + text;
+  }
+  if (!heading.empty()) {
+    Block block = BlockOf(BlockKind::Paragraph);
+    block.content.push_back(Piece(InlineKind::Text, std::move(heading)));
+    Put(place, std::move(block));
+  }
+  return place;
+}
+
+// A list numbers its items or gives them bullets as its style says for its
+// level; a nested list without a style of its own takes its outer list's.
+Block OpenDocumentReader::ListStart(XmlNode& list) {
+  OpenList open;
+  open.style = ElementAttribute(list, "text:style-name");
+  if (!FLists.empty()) {
+    open.level = FLists.back().level + 1;
+    if (open.style.empty())
+      open.style = FLists.back().style;
+  }
+  ListLevelStyle level = FStructure.ListLevel(open.style, open.level);
+  open.ordered = level.ordered;
+  open.next = level.start;
+  const std::u16string key = open.style + u'/' + NumberText(static_cast<size_t>(open.level));
+  if (ElementAttribute(list, "text:continue-numbering") == u"true" ||
+      !ElementAttribute(list, "text:continue-list").empty())
+    if (auto last = FListNumbers.find(key); last != FListNumbers.end())
+      open.next = last->second;
+  Block block = BlockOf(BlockKind::ListStart);
+  block.ordered = open.ordered;
+  FLists.push_back(std::move(open));
+  return block;
+}
+
+Block OpenDocumentReader::ListItemStart(XmlNode& item) {
+  Block block = BlockOf(BlockKind::ListItemStart);
+  if (FLists.empty() || !FLists.back().ordered)
+    return block;
+  OpenList& list = FLists.back();
+  list.next = NumberAttribute(item, "text:start-value", list.next);
+  block.value = list.next;
+  list.next = std::min(list.next + 1, 1000000);
+  return block;
+}
+
+void OpenDocumentReader::EndList() {
+  if (FLists.empty())
+    return;
+  const OpenList& list = FLists.back();
+  FListNumbers[list.style + u'/' + NumberText(static_cast<size_t>(list.level))] = list.next;
+  FLists.pop_back();
+}
+
+void OpenDocumentReader::Put(const Place& place, Block block) {
+  switch (place.target) {
+  case Target::Main: AddBlock(Doc().Main(), std::move(block)); return;
+  case Target::Comments: AddBlock(FComments, std::move(block)); return;
+  case Target::Note:
+    if (place.note < Doc().notes.size()) {
+      AddBlock(FScratch, std::move(block)); // counted as output
+      Doc().notes[place.note].blocks.push_back(std::move(FScratch.blocks.back()));
+      FScratch.blocks.clear();
+    }
+    return;
+  }
 }
 
 void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& member) {

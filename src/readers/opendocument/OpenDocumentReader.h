@@ -1,16 +1,22 @@
 // OpenDocument text and presentation documents (.odt, .odp): a ZIP package
 // whose "content.xml" holds the body and "meta.xml" the properties.  Each
-// paragraph and heading gives one block; tables, lists and slides give the
-// boundaries of their parts; the automatic styles become the document's
-// style sheet.
+// paragraph and heading gives one block (its runs marked as its text
+// styles say); tables and lists give the boundaries of their parts, slides
+// a break before theirs; notes go to the document's notes and annotations
+// to a story of comments; the automatic styles become the document's style
+// sheet.
 #pragma once
 
 #include "core/DocumentSummary.h"
 #include "readers/common/DocumentReader.h"
+#include "readers/opendocument/ParagraphContent.h"
+#include "readers/opendocument/StructureStyles.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace scrivlet {
@@ -86,14 +92,52 @@ protected:
       : FBodyName(std::move(bodyName)), FContentName(std::move(contentName)) {}
 
 private:
+  // Where the walk puts blocks: the main text, a note's body (notes: its
+  // index among the document's notes) or the comments.
+  enum class Target : uint8_t { Main, Note, Comments };
+  struct Place {
+    Target target = Target::Main;
+    size_t note = 0;
+    int paragraphDepth = 0; // paragraphs around the item in this place
+  };
+  // An open list: its style, nesting level and the number its next item
+  // gets.
+  struct OpenList {
+    std::u16string style;
+    int level = 1;
+    bool ordered = false;
+    int32_t next = 1;
+  };
+
   void Parse(std::string_view bytes) override;
   void ParseContent(const ZipArchive& zip, const std::string& member);
+  void ReadCommonStyles(const ZipArchive& zip);
   void AddStyleSheet();
-  void WalkContent(XmlNode& content, Story& story);
+  void WalkContent(XmlNode& content);
+  Place EnterItem(XmlNode& item, const Place& outer);
+  void LeaveItem(XmlNode& item, const Place& place);
+  Block TextBlock(XmlNode& item);
+  Inline CiteNote(XmlNode& note);
+  Place NotePlace(XmlNode& note);
+  Place CommentPlace(XmlNode& annotation);
+  Block ListStart(XmlNode& list);
+  Block ListItemStart(XmlNode& item);
+  void EndList();
+  void Put(const Place& place, Block block);
   void ReadMeta(const ZipArchive& zip, const std::string& member);
 
   OpenDocumentStyles FStyles;
   std::string FBodyName, FContentName;
+  StructureStyles FStructure;
+  ParagraphContent FParagraphs{FStructure, [this](XmlNode& note) { return CiteNote(note); }};
+  std::vector<OpenList> FLists;
+  // The number after a list's last item, by list style and level, for a
+  // list that continues the numbering of the one before.
+  std::unordered_map<std::u16string, int32_t> FListNumbers;
+  std::unordered_map<const XmlNode*, size_t> FCitedNotes; // note element -> index
+  std::unordered_set<std::u16string> FNoteIds;
+  Story FComments{StoryKind::Comments, {}};
+  Story FScratch; // a block on its way into a note, counted as output
 };
 
 class OpenDocumentTextReader : public OpenDocumentReader {

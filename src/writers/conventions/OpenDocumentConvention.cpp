@@ -1,16 +1,19 @@
 // OpenDocument text and presentation: one entry per paragraph or heading,
-// its text escaped (line breaks as "\r\n\par " in RTF, "<br/>" in HTML),
-// ended by "\par " in RTF and framed by "<p>" (with the paragraph's style as
-// its class) in HTML; one entry per picture, its source as it stands.  A
-// table cell or row, and a slide, ends with an entry of its own (empty in
-// plain text and RTF).  HTML frames tables and lists with entries of their
-// own, and writes the style sheet as a CSS block before the text.  The
-// prologue comes only when the text was read, the epilogue only when the
-// whole document was.
+// its text escaped (line breaks as "\r\n\par " in RTF, "<br/>" in HTML, a
+// note's reference as "[label]"), ended by "\par " in RTF and framed by
+// "<p>" (with the paragraph's style as its class) in HTML; one entry per
+// picture, its source as it stands.  A table cell or row, and a slide, ends
+// with an entry of its own (empty in plain text and RTF); the document
+// gives a slide's break before the slide, so that entry comes at the next
+// break and at the document's end.  HTML frames tables and lists with
+// entries of their own, and writes the style sheet as a CSS block before
+// the text.  The notes follow the text.  The prologue comes only when the
+// text was read, the epilogue only when the whole document was.
 #include "writers/conventions/Convention.h"
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace scrivlet::conventions {
 namespace {
@@ -88,6 +91,8 @@ std::u16string ParagraphEntry(OutputFormat format, const Block& block) {
       text += EscapeText(format, piece.text);
     else if (piece.kind == InlineKind::LineBreak)
       text += LineBreak(format, BreakStyle::Xhtml);
+    else if (piece.kind == InlineKind::NoteReference)
+      text += EscapeText(format, u"[" + piece.text + u"]"); // the note follows the text
   }
   if (format == OutputFormat::Rtf)
     return text + u"\\par ";
@@ -131,7 +136,6 @@ void WriteBlock(OutputFormat format, const Block& block, LineList& list) {
   case BlockKind::Paragraph:
   case BlockKind::Heading: list.Add(ParagraphEntry(format, block)); return;
   case BlockKind::Picture: list.Add(PictureEntry(format, block)); return;
-  case BlockKind::SlideBreak: list.Add(std::u16string()); return;
   case BlockKind::TableStart:
     if (html)
       list.Add(block.style.empty() ? u"<table border=\"1\">"
@@ -155,11 +159,15 @@ void WriteOpenDocumentStory(const Context& context, const Story& story, bool mai
   if (context.Format() == OutputFormat::Html)
     if (const Story* sheet = context.document.Find(StoryKind::StyleSheet))
       WriteStyleSheet(*sheet, list);
-  bool ended = false;
+  bool ended = false, slideOpen = false;
   for (const Block& block : story.blocks) {
+    if (block.kind == BlockKind::SlideBreak && std::exchange(slideOpen, true))
+      list.Add(std::u16string()); // the slide before ends
     WriteBlock(context.Format(), block, list);
     ended = ended || block.kind == BlockKind::DocumentEnd;
   }
+  if (slideOpen && ended)
+    list.Add(std::u16string());
   if (main)
     AddNotes(context, list);
   if (ended)
