@@ -245,8 +245,10 @@ def inline_text(inlines, found):
         elif kind == "Link":
             if "footnote-back" not in content[0][1]:  # an EPUB note's "back" arrow
                 parts.append(inline_text(content[1], found))
-        elif kind in ("Code", "Math"):
+        elif kind == "Code":
             parts.append(content[1])
+        elif kind == "Math":
+            parts.append(MATH_TEXT.get(content[1], content[1]))
         elif kind == "Note":
             found.notes.append(blocks_text(content, found))
         # Image (alt text), RawInline: left out.
@@ -329,8 +331,9 @@ def item_text(blocks, level, own, found):
             own.append(inline_text(content, found))
         elif kind == "LineBlock":
             own.extend(inline_text(line, found) for line in content)
-        elif kind == "Div":
-            item_text(content[1], level, own, found)
+        elif kind in ("Div", "BlockQuote"):
+            # an item's text that a reader wrapped in a quote or division
+            item_text(content[1] if kind == "Div" else content, level, own, found)
         else:
             walk_blocks([block], found, level)
 
@@ -382,8 +385,45 @@ def walk_blocks(blocks, found, list_level=0):
         # CodeBlock, RawBlock, HorizontalRule, Null: no structure of these kinds.
 
 
+# TeX of the document's Math inlines -> their text as pandoc's plain writer
+# gives it (Unicode, as the documents' own equations read), filled per file.
+MATH_TEXT = {}
+
+
+def collect_math(value, found):
+    if isinstance(value, dict):
+        if value.get("t") == "Math":
+            found.add(value["c"][1])
+        else:
+            collect_math(value.get("c"), found)
+    elif isinstance(value, list):
+        for part in value:
+            collect_math(part, found)
+
+
+def math_as_text(ast):
+    """Renders every Math inline of the AST in one pandoc call."""
+    MATH_TEXT.clear()
+    formulas = set()
+    collect_math(ast.get("blocks") if isinstance(ast, dict) else ast, formulas)
+    if not formulas or not shutil.which("pandoc"):
+        return
+    formulas = sorted(formulas)
+    source = "\n\n".join("$%s$" % formula.replace("\n", " ") for formula in formulas)
+    try:
+        done = subprocess.run(["pandoc", "-f", "markdown", "-t", "plain", "--wrap=none"],
+                              input=source.encode("utf-8"), capture_output=True,
+                              timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        return
+    rendered = done.stdout.decode("utf-8", "replace").strip().split("\n\n")
+    if done.returncode == 0 and len(rendered) == len(formulas):
+        MATH_TEXT.update(zip(formulas, rendered))
+
+
 def pandoc_structure(ast):
     found = Structure()
+    math_as_text(ast)
     blocks = ast["blocks"] if isinstance(ast, dict) else ast[1]  # very old: [meta, blocks]
     walk_blocks(blocks, found)
     return found
@@ -413,8 +453,10 @@ def cell_text(cell):
 
 
 def strip_markers(text, labels):
+    # A reference follows its word directly ("Button[1]."), as pandoc's text
+    # has no marker there at all.
     for label in labels:
-        text = text.replace("[%s]" % label, " ")
+        text = text.replace("[%s]" % label, "")
     return text
 
 
@@ -443,7 +485,10 @@ def our_structure(document):
 def normalise(text):
     text = unicodedata.normalize("NFKC", text).translate(QUOTE_TABLE)
     text = "".join(c for c in text if unicodedata.category(c) != "Cf")
-    return re.sub(r"\s+", " ", text).strip().casefold()
+    text = re.sub(r"\s+", " ", text).strip().casefold()
+    # Equations: pandoc spaces the operators, the documents' own math text
+    # does not ("a = πr2" against "a=πr2").
+    return re.sub(r" ?([=+\u2212\u00d7\u00f7<>]) ?", r"\1", text)
 
 
 def keyed(structure):
@@ -457,7 +502,8 @@ def keyed(structure):
         "heading-text": texts(text for _, text in structure.headings),
         "list-items": texts(text for _, _, text in structure.list_items),
         "table-cells": texts(structure.cells),
-        "notes": texts(structure.notes),
+        # Each note once: pandoc repeats a note at every reference to it.
+        "notes": collections.Counter(set(texts(structure.notes))),
     }
 
 
