@@ -166,9 +166,10 @@ public:
         out += "<li>";
         FOpen.back().itemOpen = true;
       }
+      // A list opened only to reach a deeper level starts at 1.
       OpenList list;
       list.ordered = item.ordered;
-      list.next = number > 0 ? number : 1;
+      list.next = number > 0 && FOpen.size() + 1 == level ? number : 1;
       if (!list.ordered) {
         out += "<ul>";
       } else if (list.next != 1) {
@@ -208,6 +209,8 @@ private:
       out += "</li>";
     out += FOpen.back().ordered ? "</ol>" : "</ul>";
     FOpen.pop_back();
+    if (FOpen.empty())
+      out += '\n';
   }
 
   std::vector<OpenList> FOpen;
