@@ -3,9 +3,12 @@
 #   make serve   the same, then serves DOCS (default samples/) through lighttpd and
 #                scrivlet.cgi on http://127.0.0.1:PORT/ (default 8080); Ctrl-C stops it
 #   make test    installs what is missing, builds, runs the test suite (with the web
-#                end-to-end test: lighttpd, curl and chromium are installed for it)
+#                end-to-end test: lighttpd, curl and chromium are installed for it) and
+#                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus)
 #   make install the programs and the manual page under PREFIX (default /usr/local),
-#                staged under DESTDIR when given
+#                staged under DESTDIR when given; beside the CGI a scrivlet.cfg (never
+#                overwritten) whose DocumentRoot is DOCS when given, else
+#                PREFIX/share/scrivlet/documents (the folder is created)
 #   make test-sanitize   the suite under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make bench   builds and runs the micro-benchmarks
 #   make fuzz    builds the libFuzzer targets (clang) and runs each for
@@ -76,7 +79,7 @@ build: deps
 run: programs
 	@echo
 	@echo "== What a web server receives from scrivlet.cgi for $(SAMPLE): the CGI header, a blank line, the HTML page. (make serve shows it in a browser; build/scrivlet converts on the command line.) =="
-	@cd $(BUILD) && QUERY_STRING='filename=../$(SAMPLE)' ./scrivlet.cgi
+	@QUERY_STRING='filename=$(SAMPLE)' $(BUILD)/scrivlet.cgi
 
 serve: serve-deps programs
 	tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
@@ -84,11 +87,23 @@ serve: serve-deps programs
 	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
 	@PATH="$$PATH:/usr/sbin"; exec lighttpd -D -f $(BUILD)/web/lighttpd.conf
 
+# The corpus tests read SCRIVLET_CORPUS when set (default ../shared/corpus
+# beside the sources) and skip, saying so, without one; the last line says
+# how many ran.
+CORPUS_REPORT = $(abspath $(BUILD))/corpus-tests.txt
+
 test: build web-test-deps
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@rm -f $(CORPUS_REPORT)
+	@cd $(BUILD) && $(if $(SCRIVLET_CORPUS),SCRIVLET_CORPUS="$(abspath $(SCRIVLET_CORPUS))") \
+	  SCRIVLET_CORPUS_REPORT="$(CORPUS_REPORT)" ctest --output-on-failure -j $(JOBS); \
+	  status=$$?; sh $(CURDIR)/tests/corpus/summary.sh "$(CORPUS_REPORT)"; exit $$status
+
+# The CGI's document root: DOCS when given (as an absolute path), else
+# PREFIX/share/scrivlet/documents (chosen by the install script).
+INSTALL_DOCS = $(if $(filter file,$(origin DOCS)),,$(abspath $(DOCS)))
 
 install: programs
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+	SCRIVLET_DOCUMENT_ROOT="$(INSTALL_DOCS)" DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCRIVLET_SANITIZE=ON $(CMAKE_FLAGS)

@@ -120,10 +120,10 @@ struct Worker {
 
 class ProcessPool {
 public:
-  ProcessPool(const InputSource& source, int jobs, const Converter& convert, const ResultSink& sink,
-              const std::function<void(const BatchCounts&)>& progress)
-      : FSource(source), FJobs(static_cast<size_t>(jobs)), FConvert(convert), FSink(sink),
-        FProgress(progress) {}
+  ProcessPool(const InputSource& source, const InputWait& wait, int jobs, const Converter& convert,
+              const ResultSink& sink, const std::function<void(const BatchCounts&)>& progress)
+      : FSource(source), FWait(wait), FJobs(static_cast<size_t>(jobs)), FConvert(convert),
+        FSink(sink), FProgress(progress) {}
 
   ~ProcessPool() {
     for (auto& worker : FWorkers)
@@ -150,10 +150,21 @@ private:
         std::count_if(FWorkers.begin(), FWorkers.end(), [](const Worker& w) { return w.busy; }));
   }
 
+  // While conversions run, the source is asked only when it has an input at
+  // hand: waiting for the next path must not hold back finished results.
+  // With nothing running there is nothing to hold back, and it may block.
+  bool InputWouldWait() {
+    FInputFd = -1;
+    if (!FWait || BusyWorkers() == 0)
+      return false;
+    FInputFd = FWait();
+    return FInputFd >= 0;
+  }
+
   void AssignInputs() {
     while (!FInputDone && FNextIndex - FNextToHand < FJobs * kResultsWaitingPerJob) {
       Worker* idle = IdleWorker();
-      if (idle == nullptr)
+      if (idle == nullptr || InputWouldWait())
         return;
       std::optional<std::string> input = FSource();
       if (!input) {
@@ -218,6 +229,8 @@ private:
         return;
   }
 
+  // Waits for a worker's result, or for the source's next input when it
+  // has none at hand (the loop then asks it again).
   void WaitForResults() {
     std::vector<pollfd> fds;
     std::vector<Worker*> polled;
@@ -226,9 +239,12 @@ private:
         fds.push_back({worker.fd, POLLIN, 0});
         polled.push_back(&worker);
       }
+    if (FInputFd >= 0 && !FInputDone)
+      fds.push_back({FInputFd, POLLIN, 0});
     if (poll(fds.data(), fds.size(), -1) < 0)
       return; // interrupted: look again
-    for (size_t i = 0; i < fds.size(); ++i)
+    FInputFd = -1;
+    for (size_t i = 0; i < polled.size(); ++i)
       if (fds[i].revents != 0)
         ReadFromWorker(*polled[i]);
     // Workers that died are replaced when there is work for them.
@@ -289,6 +305,8 @@ private:
   }
 
   const InputSource& FSource;
+  const InputWait& FWait;
+  int FInputFd = -1; // the source's descriptor while it has no input at hand
   size_t FJobs;
   const Converter& FConvert;
   const ResultSink& FSink;
@@ -306,9 +324,10 @@ private:
 
 BatchCounts RunBatch(const InputSource& source, int jobs, const Converter& convert,
                      const ResultSink& sink,
-                     const std::function<void(const BatchCounts&)>& progress) {
+                     const std::function<void(const BatchCounts&)>& progress,
+                     const InputWait& wait) {
   if (jobs > 1)
-    return ProcessPool(source, jobs, convert, sink, progress).Run();
+    return ProcessPool(source, wait, jobs, convert, sink, progress).Run();
   BatchCounts counts;
   while (std::optional<std::string> input = source()) {
     ConvertedDocument result = ConvertGuarded(convert, *input);

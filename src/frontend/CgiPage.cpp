@@ -4,12 +4,13 @@
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
-#include "writers/Markup.h"
 #include "core/Process.h"
 #include "frontend/ConfigFile.h"
 #include "frontend/Conversion.h"
 #include "frontend/ReaderRegistry.h"
+#include "writers/Markup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,12 @@ namespace {
 constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
+// What the PDF reader raises when no password it was given opens the file
+// (none given is tried as the empty password).
+constexpr const char* kPasswordRefused = "Password is not valid";
+constexpr const char* kPasswordWanted = "This document is protected by a password";
+constexpr const char* kPasswordWrong = "The password is not valid";
+constexpr const char* kTooLargeMessage = "The request is too large";
 
 // A decoded file name as the page takes it: stripped of one leading and
 // one trailing quote, and cut at a NUL.
@@ -34,14 +41,6 @@ std::string CleanFileName(std::string name) {
   if (size_t nul = name.find('\0'); nul != std::string::npos)
     name.resize(nul);
   return name;
-}
-
-// The directory part as the title shows it: up to and including the last
-// "\" or ":".
-std::string_view TitleDirectory(std::string_view fileName) {
-  size_t delimiter = fileName.find_last_of("\\:");
-  return delimiter == std::string_view::npos ? std::string_view()
-                                             : fileName.substr(0, delimiter + 1);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -64,11 +63,37 @@ bool InsideDocumentRoot(const std::string& fileName, const std::string& document
   return file.compare(0, root.size(), root) == 0;
 }
 
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+// Without a document root, only names below the working directory (where
+// the web server starts the program) may be served: an absolute name or a
+// ".." component could reach any file the server's user can read.
+bool StaysBelowWorkingDirectory(std::string_view name) {
+  if (name.starts_with('/'))
+    return false;
+  while (!name.empty()) {
+    size_t slash = name.find('/');
+    if (name.substr(0, slash) == "..")
+      return false;
+    if (slash == std::string_view::npos)
+      break;
+    name.remove_prefix(slash + 1);
+  }
+  return true;
+}
+
+// The document's title; the file name (as the request wrote it) for formats
+// that record no title and for documents whose title is empty, so that no
+// page goes without a heading.
 std::string HeadingOf(const Conversion& conversion, const std::string& fileName, int codePage) {
   if (conversion.kind->heading == HeadingSource::FileName)
     return fileName;
   const DocumentSummary* summary = SummaryOf(conversion);
-  return summary != nullptr ? WideToAnsi(summary->Title, codePage) : std::string();
+  std::string title = summary != nullptr ? WideToAnsi(summary->Title, codePage) : std::string();
+  return IsBlank(title) ? fileName : title;
 }
 
 // One page line: the text and the line end.
@@ -89,6 +114,34 @@ public:
 private:
   std::string FPage;
 };
+
+// What the browser shows for the page: the document's title, else the file
+// name as the request wrote it; a request without a name gets the
+// program's own.
+std::string PageTitle(const CgiRequest& request, const PageContent& content) {
+  if (content.error.empty() && !content.heading.empty())
+    return content.heading;
+  if (!request.fileName.empty())
+    return request.fileName;
+  return "Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
+}
+
+// The form that asks for a PDF's password: it posts the password with the
+// file name to the program itself, so that the password stays out of the
+// address (and so out of server logs and history); it is never written back
+// into a page.
+void WritePasswordForm(PageWriter& page, const CgiRequest& request) {
+  page.Line("<form method=\"post\" action=\"" + EscapeText(OutputFormat::Html, request.scriptName) +
+            "\">");
+  page.Line("<input type=\"hidden\" name=\"filename\" value=\"" +
+            EscapeText(OutputFormat::Html, request.fileName) + "\">");
+  if (request.firstPage)
+    page.Line("<input type=\"hidden\" name=\"firstpage\" value=\"1\">");
+  page.Line("<label>Password: <input type=\"password\" name=\"password\" "
+            "autocomplete=\"current-password\" autofocus></label>");
+  page.Line("<input type=\"submit\" value=\"Open\">");
+  page.Line("</form>");
+}
 
 std::string CreditLine(std::string_view lead) {
   return std::string(lead) + ", <A HREF=\"" + kMakerAddress + "\">Quorvane Software</A><BR>";
@@ -126,9 +179,9 @@ std::vector<QueryPair> QueryPairs(std::string_view query) {
     std::string_view pair = query.substr(0, ampersand);
     size_t equals = pair.find('=');
     if (!pair.empty())
-      pairs.push_back({UrlDecode(pair.substr(0, equals)),
-                       equals == std::string_view::npos ? std::string()
-                                                        : UrlDecode(pair.substr(equals + 1))});
+      pairs.push_back(
+          {UrlDecode(pair.substr(0, equals)),
+           equals == std::string_view::npos ? std::string() : UrlDecode(pair.substr(equals + 1))});
     if (ampersand == std::string_view::npos)
       break;
     query.remove_prefix(ampersand + 1);
@@ -157,6 +210,87 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment) {
       }
     }
   }
+  return request;
+}
+
+namespace {
+
+// The value of the last entry NAME=value, or nothing.
+std::optional<std::string_view> EnvironmentValue(const std::vector<std::string>& environment,
+                                                 std::string_view name) {
+  std::optional<std::string_view> value;
+  for (const auto& entry : environment)
+    if (entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+        entry[name.size()] == '=')
+      value = std::string_view(entry).substr(name.size() + 1);
+  return value;
+}
+
+bool IsFormContent(std::string_view contentType) {
+  constexpr std::string_view kForm = "application/x-www-form-urlencoded";
+  if (contentType.size() < kForm.size() ||
+      !EqualsIgnoringAsciiCase(contentType.substr(0, kForm.size()), kForm))
+    return false;
+  return contentType.size() == kForm.size() || contentType[kForm.size()] == ';' ||
+         contentType[kForm.size()] == ' ';
+}
+
+// Reads up to length bytes (fewer when the input ends first).
+std::string ReadBody(std::FILE* input, size_t length) {
+  std::string body(length, '\0');
+  size_t got = 0;
+  while (got < length) {
+    size_t n = std::fread(body.data() + got, 1, length - got, input);
+    if (n == 0)
+      break;
+    got += n;
+  }
+  body.resize(got);
+  return body;
+}
+
+} // namespace
+
+std::optional<size_t> ContentLength(std::string_view value) {
+  if (value.empty() || value.size() > 18)
+    return std::nullopt;
+  size_t length = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9')
+      return std::nullopt;
+    length = length * 10 + static_cast<size_t>(c - '0');
+  }
+  return length;
+}
+
+void ScanFormBody(std::string_view body, CgiRequest& request) {
+  for (QueryPair& pair : QueryPairs(body)) {
+    std::string key = AsciiLowerCase(std::move(pair.key));
+    if (key == "password") {
+      request.password = std::move(pair.value);
+    } else if (key == "filename") {
+      request.fileName = CleanFileName(std::move(pair.value));
+    } else if (key == "firstpage") {
+      std::string value = AsciiLowerCase(std::move(pair.value));
+      request.firstPage = value == "1" || value == "true";
+    }
+  }
+}
+
+CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body) {
+  CgiRequest request = ScanRequest(environment);
+  request.scriptName = EnvironmentValue(environment, "SCRIPT_NAME").value_or("");
+  std::string_view method = EnvironmentValue(environment, "REQUEST_METHOD").value_or("GET");
+  if (!EqualsIgnoringAsciiCase(method, "POST"))
+    return request;
+  size_t length =
+      ContentLength(EnvironmentValue(environment, "CONTENT_LENGTH").value_or("")).value_or(0);
+  if (length > kMaxRequestBody) {
+    request.tooLarge = true;
+    return request;
+  }
+  if (IsFormContent(EnvironmentValue(environment, "CONTENT_TYPE").value_or("")))
+    ScanFormBody(ReadBody(body, length), request);
   return request;
 }
 
@@ -195,6 +329,11 @@ std::string LocateRequestedFile(const std::string& fileName, const std::string& 
 
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, int codePage) {
   PageContent content;
+  if (request.tooLarge) {
+    content.error = kTooLargeMessage;
+    content.tooLarge = true;
+    return content;
+  }
   if (request.fileName.empty()) {
     content.error = kNoFileMessage;
     content.notFound = true;
@@ -206,7 +345,10 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
     content.notFound = true;
     return content;
   }
-  if (!FileExists(path)) {
+  // A refused name gets the page of a missing file: whether a file exists
+  // outside is not for the client to learn.
+  bool allowed = !config.documentRoot.empty() || StaysBelowWorkingDirectory(request.fileName);
+  if (!allowed || !FileExists(path)) {
     content.error = "File " + request.fileName + " is not found.";
     content.notFound = true;
     return content;
@@ -221,7 +363,8 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
   // The reader its extension selects, with every default: plain text, the
   // text and the summary.
   const ReaderKind& byExtension = ReaderForFileName(request.fileName);
-  const ReaderOptions options = OptionsForCodePage(codePage);
+  ReaderOptions options = OptionsForCodePage(codePage);
+  options.password = request.password;
   // Messages name the file as the request did, not by the server's path.
   const std::string& name = request.fileName;
   Conversion conversion = Convert(bytes, name, byExtension, options);
@@ -236,6 +379,10 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
   if (conversion.failed) {
     // Whatever stopped the reader becomes the heading; the page goes on.
     content.error = conversion.error;
+    if (conversion.encrypted && conversion.error == kPasswordRefused) {
+      content.passwordRequired = true;
+      content.error = request.password.empty() ? kPasswordWanted : kPasswordWrong;
+    }
     return content;
   }
   DescribedOutputOptions output;
@@ -250,6 +397,10 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   PageWriter page;
   if (content.notFound)
     page.Line("Status: 404 Not Found");
+  else if (content.passwordRequired)
+    page.Line("Status: 403 Forbidden");
+  else if (content.tooLarge)
+    page.Line("Status: 413 Request Entity Too Large");
   page.Line(std::string("Content-Type: text/html; charset=") + CharsetName(codePage));
   page.Line("");
   page.Line("<html>");
@@ -257,16 +408,15 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   page.Line(std::string("<meta charset=\"") + CharsetName(codePage) + "\">");
   page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR
             " conversion\">");
-  std::string title = "<title>Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
-  if (!request.fileName.empty())
-    title += ", " + EscapeText(OutputFormat::Html, TitleDirectory(request.fileName));
-  page.Line(title + "</title>");
+  page.Line("<title>" + EscapeText(OutputFormat::Html, PageTitle(request, content)) + "</title>");
   page.Block(config.headBlock);
   page.Line("</head>");
   page.Line("<body>");
   page.Line(CreditLine("<br>Generated by MS Word to Text cgi-convertor"));
   if (!content.error.empty()) {
     page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.error) + "</h1>");
+    if (content.passwordRequired)
+      WritePasswordForm(page, request);
   } else {
     page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.heading) + "</h1>");
     size_t count =
@@ -283,7 +433,7 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
 }
 
 int RunCgi() {
-  CgiRequest request = ScanRequest(EnvironmentEntries());
+  CgiRequest request = ReadRequest(EnvironmentEntries(), stdin);
   PageConfig config;
   try {
     config = ReadPageConfig(ConfigFileFor(ExecutablePath()));

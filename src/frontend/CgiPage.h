@@ -3,11 +3,14 @@
 // The web server starts the program once per request; QUERY_STRING names
 // the document (key "filename") and may ask for the first page only (key
 // "firstpage").  The page carries a heading (the document's title, or the
-// error that stopped the conversion) and the text, line by line.
+// error that stopped the conversion) and the text, line by line.  An
+// encrypted PDF answers with a form that POSTs its password back.
 #pragma once
 
 #include "frontend/ReaderRegistry.h"
 
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +31,31 @@ std::vector<QueryPair> QueryPairs(std::string_view query);
 
 struct CgiRequest {
   bool firstPage = false;
-  std::string fileName; // decoded, letters as written
+  std::string fileName;     // decoded, letters as written
+  std::string password{};   // of an encrypted PDF, from a POSTed form only
+  std::string scriptName{}; // the CGI's own address (SCRIPT_NAME), where the form posts
+  bool tooLarge = false;    // a POST body above kMaxRequestBody: refused unread
 };
 
 // Reads the request from the environment entries ("NAME=value"); each
 // QUERY_STRING entry is taken in turn and the last one stands.
 CgiRequest ScanRequest(const std::vector<std::string>& environment);
+
+// The largest POST body read: a password form needs a few hundred bytes.
+constexpr size_t kMaxRequestBody = 64 * 1024;
+
+// CONTENT_LENGTH as a number: decimal digits only, nothing when it is
+// empty, holds anything else or does not fit.
+std::optional<size_t> ContentLength(std::string_view value);
+
+// Takes the keys of a URL-encoded form body into the request: "filename"
+// and "firstpage" as in the query (the body's stand), and "password".
+void ScanFormBody(std::string_view body, CgiRequest& request);
+
+// The whole request: the query, and for a POST of a URL-encoded form the
+// body, read from `body` (at most CONTENT_LENGTH bytes; a longer announced
+// body is not read and marks the request tooLarge).
+CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body);
 
 // The site's settings from the configuration file.
 struct PageConfig {
@@ -53,6 +75,8 @@ struct PageContent {
   std::vector<std::string> lines; // text lines, system code page
   std::string error;              // set when no text can be shown
   bool notFound = false;          // no file name, no such file, or outside the root
+  bool passwordRequired = false;  // an encrypted PDF that the password given does not open
+  bool tooLarge = false;          // the request body was refused
 };
 
 // The file a request names: a relative name resolves against the document

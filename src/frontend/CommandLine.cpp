@@ -3,6 +3,7 @@
 #include "core/CodePage.h"
 #include "frontend/BatchRunner.h"
 #include "frontend/DocumentConversion.h"
+#include "frontend/LineReader.h"
 #include "frontend/OutputNames.h"
 #include "frontend/ReaderRegistry.h"
 #include "writers/JsonWriter.h"
@@ -12,9 +13,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <unistd.h>
+#include <utility>
 
 namespace scrivlet {
 namespace {
@@ -244,41 +248,83 @@ public:
       return;
     if (options.filesFrom == "-") {
       FReadLine = streams.readInputLine;
+      FLineWait = streams.inputLineWait;
       return;
     }
-    FList = std::make_unique<std::ifstream>(options.filesFrom);
-    FListOpened = static_cast<bool>(*FList);
-    FReadLine = [this]() -> std::optional<std::string> {
-      std::string line;
-      if (!std::getline(*FList, line))
-        return std::nullopt;
-      return line;
-    };
+    // A list may be a pipe too (--files-from <(find ...)).
+    FList = std::make_unique<ListFile>(options.filesFrom);
+    if (FList->fd < 0)
+      return;
+    FReader = std::make_unique<LineReader>(FList->fd);
+    FReadLine = [this] { return FReader->Next(); };
+    FLineWait = [this] { return FReader->WaitDescriptor(); };
   }
 
-  bool ListUnreadable() const { return FList && !FListOpened; }
+  bool ListUnreadable() const { return FList && FList->fd < 0; }
 
   std::optional<std::string> Next() {
     if (FNextFile < FFiles.size())
       return FFiles[FNextFile++];
-    while (FReadLine) {
-      std::optional<std::string> line = FReadLine();
+    if (FPending)
+      return std::exchange(FPending, std::nullopt);
+    while (FReadLine && !FListEnded) {
+      std::optional<std::string> line = NextListLine();
       if (!line)
         return std::nullopt;
-      if (!line->empty() && line->back() == '\r')
-        line->pop_back();
       if (!line->empty())
         return line;
     }
     return std::nullopt;
   }
 
+  // The descriptor to wait on before Next() answers without blocking, or
+  // -1: lines already come are taken in, empty ones skipped.
+  int Wait() {
+    if (FNextFile < FFiles.size() || FPending || !FReadLine || !FLineWait || FListEnded)
+      return -1;
+    while (true) {
+      int fd = FLineWait();
+      if (fd >= 0)
+        return fd;
+      std::optional<std::string> line = NextListLine();
+      if (!line) {
+        FListEnded = true;
+        return -1;
+      }
+      if (!line->empty()) {
+        FPending = std::move(line);
+        return -1;
+      }
+    }
+  }
+
 private:
+  struct ListFile {
+    explicit ListFile(const std::string& path) : fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ListFile() {
+      if (fd >= 0)
+        close(fd);
+    }
+    ListFile(const ListFile&) = delete;
+    ListFile& operator=(const ListFile&) = delete;
+    int fd;
+  };
+
+  std::optional<std::string> NextListLine() {
+    std::optional<std::string> line = FReadLine();
+    if (line && !line->empty() && line->back() == '\r')
+      line->pop_back();
+    return line;
+  }
+
   const std::vector<std::string>& FFiles;
   size_t FNextFile = 0;
-  std::unique_ptr<std::ifstream> FList;
-  bool FListOpened = false;
+  std::unique_ptr<ListFile> FList;
+  std::unique_ptr<LineReader> FReader;
   std::function<std::optional<std::string>()> FReadLine;
+  std::function<int()> FLineWait;
+  std::optional<std::string> FPending;
+  bool FListEnded = false;
 };
 
 // The "done/total, failures, rate" line on a terminal's standard error.
@@ -385,8 +431,9 @@ int RunConversions(const CommandLineOptions& options, const CommandLineStreams& 
       outputNames.PathFor(*input); // named in the order given
     return input;
   };
-  BatchCounts counts = RunBatch(next, options.jobs, convert, sink,
-                                [&](const BatchCounts& soFar) { progress.Update(soFar); });
+  BatchCounts counts = RunBatch(
+      next, options.jobs, convert, sink, [&](const BatchCounts& soFar) { progress.Update(soFar); },
+      [&] { return inputs.Wait(); });
   progress.Finish();
   return counts.failed > 0 || writeFailures > 0 ? 1 : 0;
 }

@@ -51,7 +51,10 @@ struct CommandLineStreams {
   std::function<void(std::string_view)> err;
   std::function<std::string()> readStandardInput;            // all of it
   std::function<std::optional<std::string>()> readInputLine; // one line, without its LF
-  bool progressOnErr = false;                                // standard error is a terminal
+  // When set: -1 when readInputLine answers at once, else the descriptor to
+  // poll before it does (see LineReader).
+  std::function<int()> inputLineWait;
+  bool progressOnErr = false; // standard error is a terminal
 };
 
 // Runs the program; returns the exit status: 0 every document converted,

@@ -1,4 +1,5 @@
 #include "frontend/CommandLine.h"
+#include "frontend/LineReader.h"
 
 #include <cstdio>
 #include <iostream>
@@ -17,12 +18,11 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   };
-  streams.readInputLine = []() -> std::optional<std::string> {
-    std::string line;
-    if (!std::getline(std::cin, line))
-      return std::nullopt;
-    return line;
-  };
+  // The list on standard input is read past std::cin, so that the batch
+  // can tell whether the next path has come (it hands on results meanwhile).
+  scrivlet::LineReader lines(STDIN_FILENO);
+  streams.readInputLine = [&lines] { return lines.Next(); };
+  streams.inputLineWait = [&lines] { return lines.WaitDescriptor(); };
   streams.progressOnErr = isatty(STDERR_FILENO) != 0;
   int status = scrivlet::RunCommandLine(args, streams);
   if (std::fflush(stdout) != 0 || std::ferror(stdout))

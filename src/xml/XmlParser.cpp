@@ -209,45 +209,151 @@ std::u16string XmlNode::GetValue() const {
   return value;
 }
 
+namespace {
+
+// Makes whole text out of stretches of the document-order text, in order:
+// entities decoded, runs of white space one blank (none at the ends),
+// literal pieces as they stand.  The state carries across stretches, so
+// text cut at tags collapses as it would in one piece.
+class WholeTextCollapser {
+public:
+  void Append(std::u16string_view raw, std::u16string& out) {
+    while (!raw.empty()) {
+      size_t begin = raw.find(kLiteralBegin);
+      AppendCollapsed(raw.substr(0, begin), out);
+      if (begin == std::u16string_view::npos)
+        break;
+      size_t close = raw.find(kLiteralEnd, begin);
+      std::u16string_view literal = raw.substr(begin + 1, close - std::min(close, begin + 1));
+      if (FBlank && FAny)
+        out += u' ';
+      FBlank = false;
+      out += literal;
+      FAny = FAny || !literal.empty();
+      raw = close == std::u16string_view::npos ? std::u16string_view() : raw.substr(close + 1);
+    }
+  }
+
+private:
+  void AppendCollapsed(std::u16string_view piece, std::u16string& out) {
+    std::u16string decoded;
+    if (piece.find(u'&') != std::u16string_view::npos) {
+      decoded = piece;
+      DecodeEntities(decoded);
+      piece = decoded;
+    }
+    for (char16_t c : piece) {
+      if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+        FBlank = true;
+        continue;
+      }
+      if (FBlank && FAny)
+        out += u' ';
+      FBlank = false;
+      FAny = true;
+      out += c;
+    }
+  }
+
+  bool FBlank = false; // white space waits for the next character
+  bool FAny = false;   // some text came before
+};
+
+} // namespace
+
+size_t XmlNode::TextStretchEnd() const {
+  return FTextOpen ? FDocumentText->size() : FTextEnd;
+}
+
 std::u16string XmlNode::WholeText() const {
   if (FDocumentText == nullptr)
     return std::u16string(TrimWide(GetValue()));
-  size_t end = FTextOpen ? FDocumentText->size() : FTextEnd;
+  size_t end = TextStretchEnd();
   std::u16string_view raw(*FDocumentText);
   raw = raw.substr(FTextBegin, end - std::min(FTextBegin, end));
   std::u16string text;
   text.reserve(raw.size());
-  bool blank = false;
-  auto appendCollapsed = [&](std::u16string_view piece) {
-    std::u16string decoded(piece);
-    DecodeEntities(decoded);
-    for (char16_t c : decoded) {
-      if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-        blank = true;
-        continue;
-      }
-      if (blank && !text.empty())
-        text += u' ';
-      blank = false;
-      text += c;
-    }
-  };
-  // Document text is decoded and its white space collapsed; literal pieces
-  // stand as they are.
-  while (!raw.empty()) {
-    size_t begin = raw.find(kLiteralBegin);
-    appendCollapsed(raw.substr(0, begin));
-    if (begin == std::u16string_view::npos)
-      break;
-    size_t close = raw.find(kLiteralEnd, begin);
-    std::u16string_view literal = raw.substr(begin + 1, close - std::min(close, begin + 1));
-    if (blank && !text.empty())
-      text += u' ';
-    blank = false;
-    text += literal;
-    raw = close == std::u16string_view::npos ? std::u16string_view() : raw.substr(close + 1);
-  }
+  WholeTextCollapser().Append(raw, text);
   return text;
+}
+
+// The stretches between the tags of the subtree, in document order: each
+// child's stretch lies inside its parent's (clamped there, and never
+// before what was already given, so that a damaged tree still gives each
+// character once).
+bool XmlNode::VisitWholeText(TextVisitor& visitor) {
+  if (FDocumentText == nullptr) {
+    visitor.Text(TrimWide(GetValue()));
+    return true;
+  }
+  const std::u16string_view all(*FDocumentText);
+  WholeTextCollapser collapser;
+  std::u16string piece;
+  size_t cursor = std::min(FTextBegin, all.size());
+  // Entities decoded stretch by stretch may differ from the whole text
+  // decoded at once (a ";" right after a reference goes with it, also past
+  // a tag): where an "&" stands in the word that a tag ends, the pieces are
+  // checked.  Entities hold no blanks, so one that a tag cuts lies there.
+  const size_t first = cursor;
+  bool check = false;
+  auto mayCutEntity = [&](size_t position) {
+    for (size_t at = position; at > first; --at) {
+      char16_t c = all[at - 1];
+      if (c == u'&')
+        return true;
+      if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r')
+        return false;
+    }
+    return false;
+  };
+  const size_t last = std::max(cursor, std::min(TextStretchEnd(), all.size()));
+  const bool hasEntity = all.substr(cursor, last - cursor).find(u'&') != std::u16string_view::npos;
+  bool skipped = false;
+  std::u16string joined; // only with an "&" in the text
+  auto giveUpTo = [&](size_t position) {
+    if (position <= cursor)
+      return;
+    piece.clear();
+    collapser.Append(all.substr(cursor, position - cursor), piece);
+    if (hasEntity) {
+      check = check || mayCutEntity(position);
+      joined += piece;
+    }
+    cursor = position;
+    if (!piece.empty())
+      visitor.Text(piece);
+  };
+  struct Frame {
+    XmlNode* item;
+    int nextChild;
+    size_t end;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({this, 0, std::max(cursor, std::min(TextStretchEnd(), all.size()))});
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.nextChild < top.item->Items.Count()) {
+      XmlNode& child = *top.item->Items[top.nextChild++];
+      if (child.Kind != XmlNodeKind::Element || child.FDocumentText != FDocumentText)
+        continue;
+      const size_t parentEnd = top.end;
+      giveUpTo(std::min(std::max(child.FTextBegin, cursor), parentEnd));
+      const size_t childEnd = std::min(std::max(child.TextStretchEnd(), cursor), parentEnd);
+      if (visitor.Enter(child))
+        stack.push_back({&child, 0, childEnd});
+      else {
+        cursor = childEnd; // passed over
+        skipped = true;
+      }
+      continue;
+    }
+    XmlNode& done = *top.item;
+    giveUpTo(top.end);
+    stack.pop_back();
+    if (&done != this)
+      visitor.Leave(done);
+  }
+  return !check || skipped || joined == WholeText();
 }
 
 void XmlParser::AppendLiteralText(std::u16string_view text) {

@@ -92,6 +92,25 @@ public:
   // they are).
   std::u16string WholeText() const;
 
+  // What VisitWholeText tells: the text between two tags, and each
+  // descendant element where it begins and ends.  Enter returns whether
+  // to read the element's text: when not, its stretch is passed over, and
+  // its Leave does not come.
+  class TextVisitor {
+  public:
+    virtual ~TextVisitor() = default;
+    virtual bool Enter(XmlNode& element) = 0;
+    virtual void Text(std::u16string_view text) = 0;
+    virtual void Leave(XmlNode& element) = 0;
+  };
+  // The element's whole text cut at the tags of its descendants, in
+  // document order and without recursion; a reader takes the marks of
+  // inline elements from Enter and Leave.  Returns whether the pieces given
+  // to visitor.Text, joined, are WholeText(): always when every element is
+  // entered, but where an entity's ";" meets a tag (the whole text decoded
+  // at once then differs).
+  bool VisitWholeText(TextVisitor& visitor);
+
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();
   // The first item of this subtree (this item first, depth first, document
@@ -106,6 +125,7 @@ private:
   // This element's stretch of the engine's document-order text.
   const std::u16string* FDocumentText = nullptr;
   size_t FTextBegin = 0, FTextEnd = 0;
+  size_t TextStretchEnd() const;
   bool FTextOpen = false;
 };
 

@@ -1,6 +1,6 @@
 #!/bin/sh
-# make install's layout (cmake --install with a PREFIX under DESTDIR) and
-# the manual page: man renders it without warnings, and it documents every
+# make install's layout (cmake --install with a PREFIX under DESTDIR), the
+# CGI's scrivlet.cfg with its document root, and the manual page: man renders it without warnings, and it documents every
 # option that --help lists, the exit statuses and SCRIVLET_CODEPAGE.
 #
 #   install_and_manual.sh BUILD_DIR CLI_PROGRAM WORK_DIR
@@ -19,6 +19,44 @@ done
 manual="$work/root/opt/scrivlet/share/man/man1/scrivlet.1"
 [ -f "$manual" ] || fail "share/man/man1/scrivlet.1 not installed"
 "$work/root/opt/scrivlet/bin/scrivlet" --version | grep -q "^scrivlet " || fail "installed program does not run"
+
+# The CGI's configuration: a document root under the prefix, created; a
+# second install keeps the site's own file.
+config="$work/root/opt/scrivlet/lib/cgi-bin/scrivlet.cfg"
+if [ -f "$config" ]; then
+  sed -n '/^\[DocumentRoot\]$/{n;p;}' "$config" | grep -qx /opt/scrivlet/share/scrivlet/documents ||
+    fail "scrivlet.cfg names no DocumentRoot under the prefix: $(cat "$config")"
+else
+  fail "lib/cgi-bin/scrivlet.cfg not installed"
+fi
+[ -d "$work/root/opt/scrivlet/share/scrivlet/documents" ] || fail "document root not created"
+printf '[DocumentRoot]\n/srv/site-own\n' >"$config"
+DESTDIR="$work/root" cmake --install "$build" --prefix /opt/scrivlet >"$work/install2.log" 2>&1 ||
+  fail "second cmake --install: $(cat "$work/install2.log")"
+grep -qx /srv/site-own "$config" || fail "a second install overwrote scrivlet.cfg"
+
+# Installed for real: the CGI serves its document root and nothing else.
+env -u SCRIVLET_DOCUMENT_ROOT cmake --install "$build" --prefix "$work/prefix" >"$work/install3.log" 2>&1 ||
+  fail "cmake --install into $work/prefix: $(cat "$work/install3.log")"
+printf 'not a word file' >"$work/prefix/share/scrivlet/documents/note.doc"
+page() { # QUERY: the status line, if any, and the heading
+  (cd / && env -i QUERY_STRING="$1" "$work/prefix/lib/cgi-bin/scrivlet.cgi") |
+    grep -E '^Status:|<h1' | tr -d '\r'
+}
+page "filename=note.doc" | grep -q "^Status" && fail "a document of the root is refused: $(page filename=note.doc)"
+page "filename=note.doc" | grep -q "note.doc is not valid MS Word document" ||
+  fail "a document of the root is not read: $(page filename=note.doc)"
+for name in /etc/passwd ../../../../../../../etc/passwd /etc/no-such-file; do
+  page "filename=$name" | grep -q "^Status: 404 Not Found" || fail "$name is served: $(page "filename=$name")"
+done
+
+# DOCS (through SCRIVLET_DOCUMENT_ROOT) names another root.
+SCRIVLET_DOCUMENT_ROOT="$work/site docs" DESTDIR="$work/root2" \
+  cmake --install "$build" --prefix /opt/scrivlet >"$work/install4.log" 2>&1 ||
+  fail "cmake --install with a document root: $(cat "$work/install4.log")"
+grep -qx "$work/site docs" "$work/root2/opt/scrivlet/lib/cgi-bin/scrivlet.cfg" ||
+  fail "SCRIVLET_DOCUMENT_ROOT not in scrivlet.cfg"
+[ -d "$work/root2$work/site docs" ] || fail "the named document root was not created"
 
 if command -v man >/dev/null 2>&1; then
   MANWIDTH=200 LC_ALL=C.UTF-8 man -l --warnings "$manual" >"$work/manual.txt" 2>"$work/manual.err" ||

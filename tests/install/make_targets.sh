@@ -26,9 +26,44 @@ install=$(dry install BUILD=/tmp/b PREFIX=/opt/s DESTDIR=/stage)
 echo "$install" | grep -q 'DESTDIR="/stage" cmake --install /tmp/b --prefix /opt/s' ||
   fail "make install ignores PREFIX or DESTDIR: $install"
 
+echo "$install" | grep -q 'SCRIVLET_DOCUMENT_ROOT="" ' ||
+  fail "make install without DOCS names a document root: $install"
+install=$(dry install BUILD=/tmp/b DOCS=/srv/archive)
+echo "$install" | grep -q 'SCRIVLET_DOCUMENT_ROOT="/srv/archive" ' ||
+  fail "make install does not pass DOCS on: $install"
+
+run=$(dry run BUILD=/tmp/b)
+echo "$run" | grep -q "QUERY_STRING='filename=samples/letter.wri' /tmp/b/scrivlet.cgi" ||
+  fail "make run does not ask for the sample below its directory: $run"
+
 test=$(dry test BUILD=/tmp/b)
 for package in lighttpd curl chromium; do
   echo "$test" | grep -q "$package" || fail "make test does not install $package"
 done
+test=$(dry test BUILD=/tmp/b SCRIVLET_CORPUS=some/corpus)
+echo "$test" | grep -qF "SCRIVLET_CORPUS=\"$(cd "$source" && pwd)/some/corpus\"" ||
+  fail "make test does not hand an absolute SCRIVLET_CORPUS on: $test"
+echo "$test" | grep -q "tests/corpus/summary.sh" || fail "make test says nothing of the corpus tests"
+
+# The corpus line of make test, from reports of a run.
+report=$(mktemp)
+printf 'skipped	A.b	no corpus at /c/doc	/c	absent
+skipped	A.c	no corpus at /c/wri	/c	absent
+' >"$report"
+line=$(sh "$source/tests/corpus/summary.sh" "$report")
+[ "$line" = "Corpus tests: 0 ran, 2 skipped: no corpus folder at /c (SCRIVLET_CORPUS names another)" ] ||
+  fail "corpus line for a missing corpus: $line"
+printf 'ran	A.b		/c	present
+skipped	A.c	qpdf is not installed	/c	present
+ran	A.b		/c	present
+' >"$report"
+line=$(sh "$source/tests/corpus/summary.sh" "$report")
+[ "$line" = "Corpus tests: 1 ran, 1 skipped (corpus at /c; for example: qpdf is not installed)" ] ||
+  fail "corpus line for a corpus: $line"
+: >"$report"
+line=$(sh "$source/tests/corpus/summary.sh" "$report")
+[ "$line" = "Corpus tests: none ran (no test asked for the corpus folder)" ] || fail "corpus line: $line"
+rm -f "$report"
+
 [ "$failures" -eq 0 ] || exit 1
 echo "make targets checked"

@@ -119,6 +119,8 @@ TEST(CgiWorstRequest, APackageAtTheLimitsFitsInItsMemory) {
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
   test::TempDir dir;
   std::filesystem::copy_file(SCRIVLET_CGI_PATH, dir.File("scrivlet.cgi"));
+  // Absolute names are served only below a configured root.
+  dir.Write("scrivlet.cfg", "[DocumentRoot]\n" + dir.Path() + "\n");
   dir.Write("full.odt", OpenDocumentOfParagraphs(1650000));
   dir.Write("over.odt", OpenDocumentOfParagraphs(1750000));
   auto request = [&](const std::string& name) {

@@ -2,6 +2,7 @@
 #include "support/Bytes.h"
 
 namespace scrivlet::test {
+
 std::string WordPerfectBuilder::Attribute(uint8_t attribute, bool on) {
   return std::string(1, static_cast<char>(on ? 0xF2 : 0xF3)) + static_cast<char>(attribute) +
          static_cast<char>(on ? 0xF2 : 0xF3);
@@ -38,22 +39,73 @@ std::string WordPerfectBuilder::Extended(uint8_t number, uint8_t set) {
   return std::string("\xF0", 1) + static_cast<char>(number) + static_cast<char>(set) + "\xF0";
 }
 
+namespace {
+
+// A group whose flags byte says prefix identifiers follow (one here).
+std::string PrefixedGroup(uint8_t code, uint8_t subfunction, uint16_t packet,
+                          const std::string& data) {
+  std::string group = WordPerfectBuilder::Group(code, subfunction, '\x01' + U16(packet) + data);
+  group[4] = '\x80';
+  return group;
+}
+
+} // namespace
+
+std::string WordPerfectBuilder::PageBreak() {
+  return Group(0xD0, 9, "", false);
+}
+
+std::string WordPerfectBuilder::TableDefinition() {
+  return Group(0xD4, 0x2A, std::string(12, '\0'));
+}
+
+std::string WordPerfectBuilder::TableBreak(uint8_t subfunction, uint8_t columnSpan) {
+  // The data that must stay: the size of the data that may go (four bytes
+  // here), those bytes, then the spanning sub-group.
+  std::string kept = U16(4) + std::string(4, '\x11');
+  if (columnSpan > 0)
+    kept += std::string("\x85", 1) + static_cast<char>(columnSpan) + '\x01' + '\x85';
+  return Group(0xD0, subfunction, U16(static_cast<uint32_t>(kept.size())) + kept);
+}
+
+std::string WordPerfectBuilder::Note(uint8_t subfunction, uint16_t packet) {
+  if (packet == 0)
+    return Group(0xD7, subfunction, U16(0));
+  return PrefixedGroup(0xD7, subfunction, packet, U16(0));
+}
+
+std::string WordPerfectBuilder::NumberDisplay(uint8_t subfunction) {
+  return Group(0xDA, subfunction, U16(0));
+}
+
+uint16_t WordPerfectBuilder::AddTextPacket(const std::string& text) {
+  packets.emplace_back(0x08, U16(1) + U32(10) + U32(static_cast<uint32_t>(text.size())) + text);
+  return static_cast<uint16_t>(packets.size() + 1);
+}
+
 std::string WordPerfectBuilder::Build() const {
   std::string file(kHeaderSize(), '\0');
   file.replace(0, 4, identification.substr(0, 4));
   file[10] = static_cast<char>(majorVersion);
   Put16(file, 12, encryption);
   if (withIndex) {
-    // Index at 24: count 2 (the header entry and one font packet).
+    // Index at 24: the header entry, one font packet, then the packets.
     Put16(file, 14, 24);
-    std::string index(14 + 14, '\0');
-    Put16(index, 2, 2);
+    std::string index(14 * (2 + packets.size()), '\0');
+    Put16(index, 2, static_cast<uint32_t>(2 + packets.size()));
+    std::string data = std::string(10, '\0') + std::string(12, '\0') + U16(5) + "Arial";
     index[14] = 1;    // flags
     index[15] = 0x55; // font descriptor packet
-    std::string font = std::string(10, '\0') + std::string(12, '\0') + U16(5) + "Arial";
-    Put32(index, 14 + 6, static_cast<uint32_t>(font.size()));
+    Put32(index, 14 + 6, static_cast<uint32_t>(data.size()));
     Put32(index, 14 + 10, static_cast<uint32_t>(24 + index.size()));
-    file += index + font;
+    for (size_t k = 0; k < packets.size(); ++k) {
+      const size_t entry = 14 * (2 + k);
+      index[entry + 1] = static_cast<char>(packets[k].first);
+      Put32(index, entry + 6, static_cast<uint32_t>(packets[k].second.size()));
+      Put32(index, entry + 10, static_cast<uint32_t>(24 + index.size() + data.size()));
+      data += packets[k].second;
+    }
+    file += index + data;
   }
   Put32(file, 4, static_cast<uint32_t>(file.size()));
   file += body;

@@ -6,12 +6,18 @@
 # headless Chromium loads the Russian page and must see the same heading
 # and text.  The server is stopped by its process id whatever happens.
 #
-#   end_to_end_web.sh CGI_PROGRAM SAMPLES_DIR WORK_DIR
+# Besides: an encrypted PDF asks for its password with a form that curl
+# POSTs (wrong, right, and a body past the limit), and the password shows in
+# no page and no log; an untitled PDF is headed by its file name; with the
+# DocumentRoot taken out of the configuration, only names below the CGI's
+# folder are served.
+#
+#   end_to_end_web.sh CGI_PROGRAM SAMPLES_DIR WORK_DIR MAKE_WEB_DOCUMENTS
 #
 # Exit status 77 (skipped) when lighttpd, curl or chromium is missing.
 set -u
 
-cgi=$1 samples=$2 work=$3
+cgi=$1 samples=$2 work=$3 make_documents=$4
 
 for tool in lighttpd curl chromium; do
   if ! command -v "$tool" >/dev/null 2>&1 && ! [ -x "/usr/sbin/$tool" ]; then
@@ -55,6 +61,7 @@ mkdir -p "$docs/sub dir"
 cp -R "$samples/." "$docs/"
 cp "$samples/letter.wri" "$docs/$odd_name"
 printf 'name\tvalue\n' > "$docs/list.tsv" # no document: the index leaves it out
+"$make_documents" "$docs" || exit 1
 
 # A free port: lighttpd refuses to start on a port in use; try another.
 port=""
@@ -63,6 +70,9 @@ for attempt in 1 2 3 4 5 6 7 8 9 10; do
   "$(dirname "$0")/../../tools/web/make-site.sh" "$work/site" "$docs" "$candidate" "$cgi" \
     '<meta name="scrivlet-test" content="head block">' '<p id="end-of-body">end block</p>' \
     || exit 1
+  # Every request in a log, to show that no password reaches it.
+  printf 'server.modules += ("mod_accesslog")\naccesslog.filename = "%s"\n' \
+    "$work/site/access.log" >>"$work/site/lighttpd.conf"
   "$lighttpd" -D -f "$work/site/lighttpd.conf" 2>>"$work/server.err" &
   server_pid=$!
   for wait in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
@@ -125,6 +135,43 @@ fetch missing "filename=nothing-here.doc"
 expect_in "$work/missing.head" "HTTP/1.1 404" "missing file status"
 expect_in "$work/missing.html" "Filename is not defined or file is not found" "missing file heading"
 
+# An encrypted PDF: the password goes in a POSTed form, never in the address.
+fetch locked "filename=locked.pdf"
+expect_in "$work/locked.head" "HTTP/1.1 403" "encrypted PDF status"
+expect_in "$work/locked.html" '<h1 align="center">This document is protected by a password</h1>' \
+  "encrypted PDF heading"
+expect_in "$work/locked.html" '<form method="post" action="/cgi-bin/scrivlet.cgi">' "password form"
+expect_in "$work/locked.html" '<input type="hidden" name="filename" value="locked.pdf">' "form file name"
+post() { # NAME BODY: headers in NAME.head, body in NAME.html
+  curl -s -D "$work/$1.head" -o "$work/$1.html" --data-binary "$2" \
+    -H 'Content-Type: application/x-www-form-urlencoded' "$base/cgi-bin/scrivlet.cgi"
+}
+post wrong "filename=locked.pdf&password=not+it+at+all"
+expect_in "$work/wrong.head" "HTTP/1.1 403" "wrong password status"
+expect_in "$work/wrong.html" '<h1 align="center">The password is not valid</h1>' "wrong password heading"
+expect_in "$work/wrong.html" 'name="password"' "the form again"
+post opened "filename=locked.pdf&password=web+sesame"
+expect_in "$work/opened.head" "HTTP/1.1 200" "right password status"
+expect_in "$work/opened.html" '<h1 align="center">Vault</h1>' "opened heading"
+expect_in "$work/opened.html" "Behind the password" "opened text"
+head -c 70000 /dev/zero | tr '\0' 'x' >"$work/huge.body"
+curl -s -D "$work/huge.head" -o "$work/huge.html" --data-binary "@$work/huge.body" \
+  -H 'Content-Type: application/x-www-form-urlencoded' "$base/cgi-bin/scrivlet.cgi?filename=locked.pdf"
+expect_in "$work/huge.head" "HTTP/1.1 413" "oversized body status"
+for file in "$work"/wrong.html "$work"/opened.html "$work/site/access.log" "$work/site/error.log"; do
+  [ -f "$file" ] || continue
+  expect_not_in "$file" "not+it+at+all" "password in $file"
+  expect_not_in "$file" "not it at all" "password in $file"
+  expect_not_in "$file" "web+sesame" "password in $file"
+  expect_not_in "$file" "web sesame" "password in $file"
+done
+
+# A document without a title: its file name heads the page and names it.
+fetch untitled "filename=untitled.pdf"
+expect_in "$work/untitled.head" "HTTP/1.1 200" "untitled status"
+expect_in "$work/untitled.html" '<h1 align="center">untitled.pdf</h1>' "untitled heading"
+expect_in "$work/untitled.html" '<title>untitled.pdf</title>' "untitled page title"
+
 # The browser: what it builds from the page, not just the bytes.
 if timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
      --user-data-dir="$work/chromium" --dump-dom "$base/cgi-bin/scrivlet.cgi?filename=Pismo.fb2" \
@@ -135,6 +182,33 @@ if timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-dev-shm-u
 else
   fail "chromium --dump-dom failed: $(tail -3 "$work/chromium.err")"
 fi
+
+if timeout 90 chromium --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
+     --user-data-dir="$work/chromium" --dump-dom "$base/cgi-bin/scrivlet.cgi?filename=locked.pdf" \
+     >"$work/locked.dom" 2>"$work/chromium.err"; then
+  expect_in "$work/locked.dom" '<input type="password" name="password"' "browser password field"
+else
+  fail "chromium --dump-dom of the password page failed: $(tail -3 "$work/chromium.err")"
+fi
+
+# Without a DocumentRoot (the configuration is read at each request), the
+# CGI serves relative names below its folder only, and an existing file
+# elsewhere looks like a missing one.
+sed -i '/^\[DocumentRoot\]$/,$d' "$work/site/cgi-bin/scrivlet.cfg"
+cp "$samples/letter.wri" "$work/site/cgi-bin/beside.wri"
+fetch beside "filename=beside.wri"
+expect_in "$work/beside.head" "HTTP/1.1 200" "a file beside the CGI without a root"
+expect_in "$work/beside.html" "Dear reader,<BR>" "text of a file beside the CGI"
+fetch noroot "filename=%2Fetc%2Fpasswd"
+expect_in "$work/noroot.head" "HTTP/1.1 404" "an absolute name without a root"
+expect_in "$work/noroot.html" '<h1 align="center">File /etc/passwd is not found.</h1>' \
+  "an absolute name answers as a missing file"
+fetch noroot-missing "filename=%2Fetc%2Fno-such-file"
+expect_in "$work/noroot-missing.html" '<h1 align="center">File /etc/no-such-file is not found.</h1>' \
+  "a missing absolute name"
+fetch noroot-climb "filename=../../../../../../etc/passwd"
+expect_in "$work/noroot-climb.head" "HTTP/1.1 404" "a climbing name without a root"
+expect_not_in "$work/noroot-climb.html" "root:" "a climbing name without a root"
 
 stop_server
 if [ "$failures" -ne 0 ]; then

@@ -9,7 +9,7 @@
 
 #include <map>
 #include <set>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace scrivlet {
@@ -42,36 +42,6 @@ std::string PercentDecode(std::string_view text) {
     }
   }
   return out;
-}
-
-// The part that XHTML headings and paragraphs are framed with in HTML.
-bool IsParagraphOrHeading(const std::string& name) {
-  return name == "p" || (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
-}
-
-// Other XHTML blocks that hold text of their own when no block lies inside
-// them: poems set line by line in "div"s, list items, table cells.
-bool IsOtherBlock(const std::string& name) {
-  static const std::set<std::string, std::less<>> kBlocks = {
-      "div", "li",         "dt",      "dd",         "td",      "th",
-      "pre", "blockquote", "caption", "figcaption", "address", "center"};
-  return kBlocks.count(name) != 0;
-}
-
-bool IsBlock(const std::string& name) {
-  return IsParagraphOrHeading(name) || IsOtherBlock(name);
-}
-
-// The items that have a block somewhere below them, found in one pass.
-std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root) {
-  std::unordered_set<const XmlNode*> result;
-  WalkItems(
-      root, 0, [](XmlNode&, int) { return 0; },
-      [&](XmlNode& done) {
-        if (done.Parent != nullptr && &done != &root && (IsBlock(done.Name) || result.count(&done)))
-          result.insert(done.Parent);
-      });
-  return result;
 }
 
 // What names one ZIP member: members are found ignoring letter case, and
@@ -125,7 +95,10 @@ void EpubReader::Parse(std::string_view bytes) {
   ZipArchive zip(ResourceLimits());
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
+  FReferences.clear();
   ParseContainer(zip, "META-INF/container.xml");
+  ResolveNotes(FReferences);
+  FReferences.clear();
 }
 
 void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
@@ -242,47 +215,41 @@ void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string
   engine.SetLimits(ResourceLimits());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
-  if (XmlNode* body = engine.FindItem(nullptr, "body"))
-    ConvertXhtmlItem(*body, Doc().Main());
+  if (XmlNode* body = engine.FindItem(nullptr, "body")) {
+    XhtmlBody converter(
+        Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences);
+    converter.Convert(*body);
+  }
 }
 
-// The XHTML body in document order with a stack of its own: paragraphs and
-// headings give a line of their whole text (inline elements in place).
-void EpubReader::ConvertXhtmlItem(XmlNode& body, Story& story) {
-  const std::unordered_set<const XmlNode*> withBlocks = ItemsWithBlocksInside(body);
-  auto addBlock = [&](BlockKind kind, uint8_t level, std::u16string text) {
-    Block block;
-    block.kind = kind;
-    block.level = level;
-    if (!text.empty())
-      block.content.push_back({InlineKind::Text, 0, 0, 0, std::move(text), {}});
-    AddBlock(story, std::move(block));
-  };
-  auto line = [&](XmlNode& item) {
-    const std::string& name = item.Name;
-    bool heading = name.size() == 2 && name[0] == 'h';
-    addBlock(heading ? BlockKind::Heading : BlockKind::Paragraph,
-             heading ? static_cast<uint8_t>(name[1] - '0') : 0, item.WholeText());
-  };
-  // The state: an ancestor already gave this text its line.
-  auto enter = [&](XmlNode& item, bool insideLine) {
-    const std::string& name = item.Name;
-    bool givesLine = false;
-    if (!insideLine && IsParagraphOrHeading(name))
-      givesLine = true;
-    else if (!insideLine && IsOtherBlock(name) && !withBlocks.count(&item))
-      givesLine = !item.WholeText().empty();
-    if (givesLine)
-      line(item);
-    else if (name == "empty-line")
-      addBlock(BlockKind::EmptyLine, 0, {});
-    return insideLine || givesLine;
-  };
-  auto leave = [&](XmlNode& item) {
-    if (item.Name == "section")
-      addBlock(BlockKind::SectionEnd, 0, {});
-  };
-  WalkItems(body, false, enter, leave);
+// The notes' labels and the references' fate, once every content document
+// is read: a reference to a note the book holds shows the note's label; the
+// others stay the links they were written as.  A note takes the label of its
+// first reference, or its number when nothing refers to it.
+void EpubReader::ResolveNotes(std::vector<XhtmlBody::ReferencePlace>& references) {
+  std::vector<Note>& notes = Doc().notes;
+  std::unordered_map<std::u16string, size_t> byId;
+  for (size_t i = 0; i < notes.size(); ++i)
+    byId.emplace(notes[i].id, i);
+  for (const XhtmlBody::ReferencePlace& place : references) {
+    std::vector<Block>& blocks =
+        place.note == XhtmlBody::kMainStory ? Doc().Main().blocks : notes[place.note].blocks;
+    if (place.block >= blocks.size() || place.piece >= blocks[place.block].content.size())
+      continue;
+    Inline& piece = blocks[place.block].content[place.piece];
+    auto found = byId.find(piece.target);
+    if (found == byId.end()) {
+      piece.kind = InlineKind::Text;
+      piece.text = place.text;
+      piece.target = place.href;
+    } else if (notes[found->second].label.empty()) {
+      notes[found->second].label = piece.text;
+    }
+  }
+  for (size_t i = 0; i < notes.size(); ++i)
+    if (notes[i].label.empty())
+      for (char c : std::to_string(i + 1))
+        notes[i].label += static_cast<char16_t>(c);
 }
 
 } // namespace scrivlet

@@ -6,8 +6,10 @@
 
 #include "core/Stream.h"
 #include "readers/common/DocumentReader.h"
+#include "readers/epub/XhtmlBody.h"
 
 #include <string>
+#include <vector>
 
 namespace scrivlet {
 
@@ -30,9 +32,10 @@ private:
   void ParsePackage(const ZipArchive& zip, const std::string& path);
   void ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId);
   void ConvertContentDocument(const ZipArchive& zip, const std::string& path);
-  void ConvertXhtmlItem(XmlNode& body, Story& story);
+  void ResolveNotes(std::vector<XhtmlBody::ReferencePlace>& references);
 
   MemoryStream FCoverImage;
+  std::vector<XhtmlBody::ReferencePlace> FReferences;
 };
 
 } // namespace scrivlet

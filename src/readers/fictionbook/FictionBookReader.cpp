@@ -1,6 +1,7 @@
 #include "readers/fictionbook/FictionBookReader.h"
 
 #include "core/CodePage.h"
+#include "readers/fictionbook/FictionBookBody.h"
 #include "xml/XmlParser.h"
 
 #include <vector>
@@ -21,9 +22,21 @@ void FictionBookReader::Parse(std::string_view bytes) {
   if (ParseItems().Contains(ContentItem::Summary))
     if (XmlNode* description = engine.FindItem(book, "description"))
       ReadDescription(*description);
-  if (ParseItems().Contains(ContentItem::Text))
-    if (XmlNode* body = engine.FindItem(book, "body"))
-      ConvertBodyItem(*body, Doc().Main());
+  if (!ParseItems().Contains(ContentItem::Text))
+    return;
+  XmlNode* body = engine.FindItem(book, "body");
+  FictionBookInlines::NoteLabels labels, inNotes, inText;
+  ReadNotes(*book, body, labels, inNotes);
+  if (body != nullptr)
+    ConvertBodyItem(*body, Doc().Main(), labels, inText);
+  // A note shows the label its first reference shows, as the text has it.
+  for (Note& note : Doc().notes) {
+    auto found = inText.find(note.id);
+    if (found == inText.end())
+      found = inNotes.find(note.id);
+    if (found != inNotes.end() && found != inText.end())
+      note.label = found->second;
+  }
 }
 
 std::u16string FictionBookReader::GetChildValue(XmlNode* item, std::string_view name) {
@@ -73,45 +86,96 @@ void FictionBookReader::ReadDescription(XmlNode& description) {
 
 namespace {
 
-// The elements that hold a line of text: paragraphs, and the verse lines,
-// subtitles, attributions and table cells that FictionBook keeps apart.
-bool IsTextLine(const std::string& name) {
-  return name == "p" || name == "v" || name == "subtitle" || name == "text-author" ||
-         name == "td" || name == "th";
+bool IsNotesBody(XmlNode& body) {
+  std::u16string name = FictionBookInlines::AttributeValue(body, "name");
+  return name == u"notes" || name == u"comments";
+}
+
+// The sections of the notes bodies that are notes: those with an id, not
+// inside another such section.  visit(section, id) for each.
+template <class Visit> void ForEachNoteSection(const std::vector<XmlNode*>& bodies, Visit visit) {
+  for (XmlNode* body : bodies) {
+    WalkItems(
+        *body, false,
+        [&](XmlNode& item, bool insideNote) {
+          if (insideNote || item.Kind != XmlNodeKind::Element || item.Name != "section")
+            return insideNote;
+          std::u16string id = FictionBookInlines::AttributeValue(item, "id");
+          if (id.empty())
+            return false;
+          visit(item, std::move(id));
+          return true;
+        },
+        [](XmlNode&) {});
+  }
 }
 
 } // namespace
 
-// Walks the body in document order: a paragraph gives a line of its whole
-// text, an empty line a line break, and each section one more line after
-// its content.  A paragraph inside another one is part of the outer line
-// and gives none of its own, so that nested paragraphs cost their text once
-// rather than once per level.
-void FictionBookReader::ConvertBodyItem(XmlNode& body, Story& story) {
-  auto addBlock = [&](BlockKind kind, std::u16string text) {
-    Block block;
-    block.kind = kind;
-    if (!text.empty())
-      block.content.push_back({InlineKind::Text, 0, 0, 0, std::move(text), {}});
-    AddBlock(story, std::move(block));
-  };
-  // The state: an ancestor already gave this text its line.
-  auto enter = [&](XmlNode& item, bool insideLine) {
-    if (insideLine)
-      return true;
-    if (IsTextLine(item.Name)) {
-      addBlock(BlockKind::Paragraph, item.WholeText());
-      return true;
-    }
-    if (item.Name == "empty-line")
-      addBlock(BlockKind::EmptyLine, {});
-    return false;
-  };
-  auto leave = [&](XmlNode& item) {
-    if (item.Name == "section")
-      addBlock(BlockKind::SectionEnd, {});
-  };
-  WalkItems(body, false, enter, leave);
+// The book's notes: the sections of the bodies named "notes" and
+// "comments", each a note whose label is its title (or its number) until
+// a reference shows another.  The
+// labels are gathered first, so that notes may refer to each other.
+void FictionBookReader::ReadNotes(XmlNode& book, XmlNode* main,
+                                  FictionBookInlines::NoteLabels& labels,
+                                  FictionBookInlines::NoteLabels& referenceLabels) {
+  std::vector<XmlNode*> bodies;
+  for (int i = 0; i < book.Items.Count(); ++i) {
+    XmlNode* item = book.Items[i];
+    if (item != main && item->Kind == XmlNodeKind::Element && item->Name == "body" &&
+        IsNotesBody(*item))
+      bodies.push_back(item);
+  }
+  std::vector<std::u16string> order;
+  ForEachNoteSection(bodies, [&](XmlNode& section, std::u16string id) {
+    std::u16string label;
+    if (XmlNode* title = FirstChild(section, "title"))
+      label = FictionBookInlines::NoteLabel(title->WholeText());
+    if (label.empty())
+      label = NumberLabel(order.size() + 1);
+    if (labels.emplace(id, std::move(label)).second)
+      order.push_back(std::move(id));
+  });
+  Story scratch;
+  FictionBookBody converter(labels, referenceLabels,
+                            [&](Block block) { AddBlock(scratch, std::move(block)); });
+  size_t next = 0;
+  ForEachNoteSection(bodies, [&](XmlNode& section, const std::u16string& id) {
+    if (next >= order.size() || order[next] != id)
+      return; // a second section of the same id
+    ++next;
+    Note& note = Doc().notes.emplace_back();
+    note.id = id;
+    note.label = labels.at(id);
+    scratch.blocks.clear();
+    converter.Convert(section, true);
+    note.blocks = std::move(scratch.blocks);
+  });
+}
+
+XmlNode* FictionBookReader::FirstChild(XmlNode& item, std::string_view name) {
+  for (int i = 0; i < item.Items.Count(); ++i)
+    if (item.Items[i]->Kind == XmlNodeKind::Element && item.Items[i]->Name == name)
+      return item.Items[i];
+  return nullptr;
+}
+
+std::u16string FictionBookReader::NumberLabel(size_t number) {
+  std::u16string label;
+  for (char c : std::to_string(number))
+    label += static_cast<char16_t>(c);
+  return label;
+}
+
+// The main body in document order: a paragraph gives a block of its whole
+// text, an empty line a block of its own, and each section one more block
+// after its content.
+void FictionBookReader::ConvertBodyItem(XmlNode& body, Story& story,
+                                        const FictionBookInlines::NoteLabels& labels,
+                                        FictionBookInlines::NoteLabels& referenceLabels) {
+  FictionBookBody converter(labels, referenceLabels,
+                            [&](Block block) { AddBlock(story, std::move(block)); });
+  converter.Convert(body, false);
 }
 
 } // namespace scrivlet

@@ -3,9 +3,11 @@
 #include "core/ByteReader.h"
 #include "core/CodePage.h"
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "storage/CompoundFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace scrivlet {
 namespace {
@@ -19,21 +21,87 @@ constexpr uint8_t kControlCodes[32] = {
     0,    0xC5, 0xE6, 0xC6, 0xE4, 0xC4, 0xE0, 0xC0, 0xE2, 0xE3, 0xC3, 0xE7, 0xC7, 0xEB, 0xE8, 0xC8,
     0xE9, 0xEA, 0xEC, 0xF1, 0xD1, 0xF8, 0xD8, 0xF1, 0xD5, 0xD6, 0xF6, 0xDC, 0xFC, 0xFA, 0xF9, 0xDF};
 
+// The break group's subfunctions of tables: a cell ends and the next
+// begins; a row and its first cell begin (in several kinds); the table ends.
+constexpr uint8_t kTableCell = 0x0A;
+constexpr uint8_t kFirstTableRow = 0x0B;
+constexpr uint8_t kLastTableRow = 0x10;
+constexpr uint8_t kFirstTableOff = 0x11;
+constexpr uint8_t kLastTableOff = 0x13;
+// The character group's subfunction that defines a table.
+constexpr uint8_t kTableDefinition = 0x2A;
+// The footnote and endnote group's subfunctions.
+constexpr uint8_t kFootnoteOn = 0;
+constexpr uint8_t kFootnoteOff = 1;
+constexpr uint8_t kEndnoteOn = 2;
+constexpr uint8_t kEndnoteOff = 3;
+constexpr uint8_t kPrefixIds = 0x80; // a group's flags: prefix identifiers follow
+// A packet of text: a count of text blocks, then the offset and size of
+// each, within the packet.
+constexpr uint8_t kTextPacket = 0x08;
+constexpr size_t kTextBlockEntrySize = 8;
+// The longest mark a note reference keeps as its label.
+constexpr size_t kMaxLabel = 8;
+
 // The group header after the code byte: subfunction, size and, for most
 // groups, a flags byte.
 struct GroupHeader {
   uint64_t codePosition;
   uint8_t subfunction;
   uint16_t size;
+  uint8_t flags;
 };
 
 GroupHeader ReadGroup(ByteReader& reader, bool withFlags) {
-  GroupHeader group{reader.Position() - 1, 0, 0};
+  GroupHeader group{reader.Position() - 1, 0, 0, 0};
   group.subfunction = reader.U8();
   group.size = reader.U16();
   if (withFlags)
-    reader.U8();
+    group.flags = reader.U8();
   return group;
+}
+
+// A line end that word wrap made (1 to 3), or that a soft hyphen made
+// (20 to 22, where the word goes on after it).
+bool IsSoftLineEnd(uint8_t subfunction) {
+  return (subfunction >= 1 && subfunction <= 3) || (subfunction >= 20 && subfunction <= 22);
+}
+
+// The group's bytes from the reader's position to the group's end, as far
+// as the data reach.
+std::string_view GroupData(ByteReader& reader, const GroupHeader& group) {
+  const uint64_t end = std::min<uint64_t>(group.codePosition + group.size, reader.Size());
+  return end > reader.Position() ? reader.Bytes(end - reader.Position()) : std::string_view();
+}
+
+// The first prefix identifier of a group (the packet it refers to), 0 for
+// none.
+uint16_t FirstPrefixId(uint8_t flags, std::string_view data) {
+  if ((flags & kPrefixIds) == 0 || data.size() < 3 || data[0] == 0)
+    return 0;
+  return ByteReader::Get16(data, 1);
+}
+
+bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == 0xA0;
+}
+
+// The text without the white space at its ends (at its start only, when
+// startOnly).
+std::u16string Trimmed(std::u16string text, bool startOnly = false) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsSpace(text[begin]))
+    ++begin;
+  while (!startOnly && end > begin && IsSpace(text[end - 1]))
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+std::u16string Number(uint32_t value) {
+  std::u16string text;
+  for (char c : std::to_string(value))
+    text += static_cast<char16_t>(c);
+  return text;
 }
 
 // Groups end at their code position plus their size; a size of 0 leaves
@@ -78,6 +146,27 @@ bool IsTab(uint8_t subfunction) {
   }
 }
 
+// A note's body begins with its number (which the reference shows, and
+// which reading the body leaves out) and the tab or spaces after it: the
+// body's first line starts at its text.
+void TrimNoteStart(std::vector<Block>& blocks) {
+  for (Block& block : blocks) {
+    if (block.VisibleText().empty())
+      continue;
+    std::vector<Inline> content;
+    bool started = false;
+    for (Inline& piece : block.content) {
+      if (!started && piece.kind == InlineKind::Text)
+        piece.text = Trimmed(std::move(piece.text), true);
+      started = started || !piece.text.empty();
+      if (started || (piece.kind != InlineKind::Tab && piece.kind != InlineKind::LineBreak))
+        content.push_back(std::move(piece));
+    }
+    block.content = std::move(content);
+    return;
+  }
+}
+
 } // namespace
 
 void WordPerfectReader::Parse(std::string_view bytes) {
@@ -108,10 +197,10 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   FPackets.clear();
   FFonts.clear();
   FStyles.clear();
-  FSuppressed = false;
-  FMarks = 0;
-  FCharacters.clear();
-  FParagraph = Block();
+  Doc().notes.clear();
+  FNotePackets.clear();
+  FFootnotes = 0;
+  FEndnotes = 0;
   ByteReader reader(data);
   std::string_view header = reader.Bytes(kHeaderSize);
   FDocumentOffset = ByteReader::Get32(header, 4);
@@ -127,7 +216,9 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   if (!ParseItems().Contains(ContentItem::Text))
     return;
   reader.Seek(FDocumentOffset);
+  StartText(Doc().Main());
   ReadText(reader, std::min<uint64_t>(FDocumentSize, data.size()));
+  ReadNoteBodies(data);
   Doc().textRead = true;
 }
 
@@ -145,6 +236,7 @@ void WordPerfectReader::ReadIndex(ByteReader& reader) {
     packet.PacketNumber = k;
     packet.FlagSet = (entry[0] & 1) != 0;
     packet.PacketType = static_cast<uint8_t>(entry[1]);
+    packet.DataSize = ByteReader::Get32(entry, 6);
     packet.DataOffset = ByteReader::Get32(entry, 10);
     if (packet.PacketType == 0x20 || packet.PacketType == 0x55)
       ReadFontDescriptor(reader, k, packet.DataOffset);
@@ -180,10 +272,30 @@ void WordPerfectReader::ReadText(ByteReader& reader, uint64_t limit) {
     else
       ReadFunction(reader, c);
   }
+  FinishText();
+}
+
+// The text of a story starts: nothing of the story before carries over.
+void WordPerfectReader::StartText(Story& story) {
+  FStory = &story;
+  FSuppressed = false;
+  FMarks = 0;
+  FCharacters.clear();
+  FParagraph = Block();
+  FTable = WordPerfectTable();
+  FCapture = Capture::None;
+}
+
+// The text of a story ends: what it left open ends with it.
+void WordPerfectReader::FinishText() {
+  FinishCapture();
   FlushCharacters();
   if (!FParagraph.content.empty())
-    AddBlock(Doc().Main(), std::move(FParagraph));
+    AddBlock(*FStory, std::move(FParagraph));
   FParagraph = Block();
+  std::vector<Block> boundaries;
+  FTable.End(boundaries);
+  AddTableBoundaries(std::move(boundaries));
 }
 
 void WordPerfectReader::ReadFunction(ByteReader& reader, uint8_t code) {
@@ -203,13 +315,18 @@ void WordPerfectReader::ReadFunction(ByteReader& reader, uint8_t code) {
       AddPiece(InlineKind::LineBreak);
     return;
   case 0xD0: ReadBreakGroup(reader); return;
+  case 0xD7: ReadNoteGroup(reader); return;
+  case 0xDA:
+    if (FReadingNote)
+      ReadNumberDisplay(reader);
+    else
+      SkipGroup(reader, ReadGroup(reader, false));
+    return;
   case 0xD1:
   case 0xD5:
   case 0xD6:
-  case 0xD7:
   case 0xD8:
   case 0xD9:
-  case 0xDA:
   case 0xDD:
   case 0xDE:
   case 0xE1:
@@ -249,21 +366,171 @@ void WordPerfectReader::ReadFunction(ByteReader& reader, uint8_t code) {
 }
 
 // The break group: line breaks of several kinds (soft, hard, at the end of
-// a column or page), paragraph ends, a hard space and page breaks.
+// a column or page), paragraph ends, a hard space, page breaks and the
+// boundaries of a table's cells and rows.
 void WordPerfectReader::ReadBreakGroup(ByteReader& reader) {
   GroupHeader group = ReadGroup(reader, false);
+  uint8_t s = group.subfunction;
+  uint16_t columnSpan = 1;
+  if (s >= kTableCell && s <= kLastTableRow && !FSuppressed && reader.Remaining() > 0) {
+    group.flags = reader.U8();
+    columnSpan = WordPerfectTable::ColumnSpan(group.flags, GroupData(reader, group));
+  }
   SkipGroup(reader, group);
   if (FSuppressed)
     return;
-  uint8_t s = group.subfunction;
-  if ((s >= 1 && s <= 3) || (s >= 20 && s <= 22))
+  if (FReadingNote && IsSoftLineEnd(s))
+    FCharacters += s <= 3 ? " " : ""; // a note's body flows: its lines join
+  else if (IsSoftLineEnd(s))
     AddPiece(InlineKind::LineBreak);
   else if ((s >= 4 && s <= 6) || (s >= 23 && s <= 25))
     EndParagraph(0xD0);
   else if (s == 7)
     FCharacters += ' ';
-  else if (s == 9 || s == 28)
-    AddPiece(InlineKind::PageBreak);
+  else if (s == 9 || s == 28) {
+    Block pageBreak;
+    pageBreak.kind = BlockKind::PageBreak;
+    pageBreak.content.emplace_back().kind = InlineKind::PageBreak;
+    AddBoundary(std::move(pageBreak));
+  } else if (s >= kTableCell && s <= kLastTableOff)
+    ReadTableBreak(s, columnSpan);
+}
+
+void WordPerfectReader::ReadTableBreak(uint8_t subfunction, uint16_t columnSpan) {
+  std::vector<Block> boundaries;
+  if (subfunction == kTableCell)
+    FTable.Cell(columnSpan, boundaries);
+  else if (subfunction >= kFirstTableRow && subfunction <= kLastTableRow)
+    FTable.Row(columnSpan, boundaries);
+  else if (subfunction >= kFirstTableOff && subfunction <= kLastTableOff)
+    FTable.End(boundaries);
+  AddTableBoundaries(std::move(boundaries));
+}
+
+void WordPerfectReader::AddTableBoundaries(std::vector<Block> boundaries) {
+  for (Block& boundary : boundaries)
+    AddBoundary(std::move(boundary));
+}
+
+void WordPerfectReader::AddBoundary(Block block) {
+  FinishCapture();
+  FlushCharacters();
+  if (!FParagraph.content.empty())
+    AddBlock(*FStory, std::exchange(FParagraph, Block()));
+  AddBlock(*FStory, std::move(block));
+}
+
+// A footnote's or endnote's start: the mark after it, up to the note's
+// end, is the reference the text shows; the group's prefix names the
+// packet of the note's body.  Notes do not nest: a body's own note codes
+// are left out, as are those of suppressed text.
+void WordPerfectReader::ReadNoteGroup(ByteReader& reader) {
+  GroupHeader group = ReadGroup(reader, true);
+  const uint16_t packet = FirstPrefixId(group.flags, GroupData(reader, group));
+  SkipGroup(reader, group);
+  const uint8_t s = group.subfunction;
+  if (s == kFootnoteOff || s == kEndnoteOff) {
+    if (FCapture == Capture::Reference)
+      FinishCapture();
+  } else if ((s == kFootnoteOn || s == kEndnoteOn) && !FSuppressed && !FReadingNote &&
+             FCapture == Capture::None) {
+    StartNote(s == kEndnoteOn, packet);
+  }
+}
+
+void WordPerfectReader::StartNote(bool endnote, uint16_t packet) {
+  FlushCharacters();
+  const uint32_t count = endnote ? ++FEndnotes : ++FFootnotes;
+  Note& note = Doc().notes.emplace_back();
+  note.id = (endnote ? u"en" : u"fn") + Number(count);
+  note.label = Number(count);
+  note.endnote = endnote;
+  FNotePackets.push_back(packet);
+  FCapture = Capture::Reference;
+}
+
+// In a note's body, the number it shows (between a display group's start,
+// an even subfunction, and its end) is left out.
+void WordPerfectReader::ReadNumberDisplay(ByteReader& reader) {
+  GroupHeader group = ReadGroup(reader, false);
+  SkipGroup(reader, group);
+  if (FSuppressed)
+    return;
+  if (group.subfunction % 2 == 0 && FCapture == Capture::None) {
+    FlushCharacters();
+    FCapture = Capture::NoteNumber;
+  } else if (group.subfunction % 2 == 1 && FCapture == Capture::NoteNumber) {
+    FinishCapture();
+  }
+}
+
+// The gathered text ends: a note's number is dropped; a note's mark
+// becomes the reference's label (its count when the mark is empty or too
+// long), or the note's body when the note has no packet of its own.
+void WordPerfectReader::FinishCapture() {
+  if (FCapture == Capture::None)
+    return;
+  const Capture capture = std::exchange(FCapture, Capture::None);
+  std::u16string shown = Trimmed(AnsiToWide(FCharacters, TextCodePage()));
+  FCharacters.clear();
+  if (capture != Capture::Reference)
+    return;
+  Note& note = Doc().notes.back();
+  if (FNotePackets.back() == 0 && !shown.empty())
+    note.blocks.emplace_back().content.emplace_back().text = std::move(shown);
+  else if (!shown.empty() && shown.size() <= kMaxLabel)
+    note.label = std::move(shown);
+  Inline reference;
+  reference.kind = InlineKind::NoteReference;
+  reference.text = note.label;
+  reference.target = note.id;
+  FParagraph.content.push_back(std::move(reference));
+}
+
+// Each note's body, read from its packet once: a packet that a second note
+// names again gives that note no body.
+void WordPerfectReader::ReadNoteBodies(std::string_view data) {
+  std::vector<bool> read(FPackets.size() + 1, false);
+  for (size_t i = 0; i < FNotePackets.size(); ++i) {
+    const uint16_t number = FNotePackets[i];
+    if (number == 0 || number > FPackets.size() || read[number])
+      continue;
+    read[number] = true;
+    Story body;
+    ReadNoteBody(data, FPackets[number - 1u], body);
+    TrimNoteStart(body.blocks);
+    Doc().notes[i].blocks = std::move(body.blocks);
+  }
+  FReadingNote = false;
+}
+
+// A text packet: its text blocks, read one after another as the body.  A
+// body that breaks off keeps what was read of it, and the main text stands.
+void WordPerfectReader::ReadNoteBody(std::string_view data, const WordPerfectPacket& packet,
+                                     Story& body) {
+  if (packet.PacketType != kTextPacket || packet.DataOffset >= data.size())
+    return;
+  const std::string_view text = data.substr(packet.DataOffset, packet.DataSize);
+  const size_t count = text.size() >= 2 ? ByteReader::Get16(text, 0) : 0;
+  FReadingNote = true;
+  for (size_t k = 0; k < count && 2 + (k + 1) * kTextBlockEntrySize <= text.size(); ++k) {
+    const size_t entry = 2 + k * kTextBlockEntrySize;
+    const uint64_t offset = ByteReader::Get32(text, entry);
+    const uint64_t size = ByteReader::Get32(text, entry + 4);
+    if (offset >= text.size())
+      continue;
+    ByteReader reader(data, packet.DataOffset + offset);
+    StartText(body);
+    try {
+      ReadText(reader, packet.DataOffset + std::min<uint64_t>(offset + size, text.size()));
+    } catch (const LimitExceeded&) {
+      throw;
+    } catch (const Exception&) {
+      FinishText();
+      break;
+    }
+  }
+  FReadingNote = false;
 }
 
 // An indent of the first line (subfunction 0) or of the right margin (1),
@@ -297,6 +564,11 @@ void WordPerfectReader::ReadParagraphGroup(ByteReader& reader) {
 // suppressed: the font's number and its size, counted 50 units a point.
 void WordPerfectReader::ReadFontGroup(ByteReader& reader) {
   GroupHeader group = ReadGroup(reader, true);
+  if (group.subfunction == kTableDefinition && !FSuppressed) {
+    std::vector<Block> boundaries;
+    FTable.Define(boundaries);
+    AddTableBoundaries(std::move(boundaries));
+  }
   if (group.subfunction == 0x1A || group.subfunction == 0x1B) {
     reader.U8();
     for (int i = 0; i < 4; ++i)
@@ -361,7 +633,7 @@ void WordPerfectReader::ReadAttribute(ByteReader& reader, bool on) {
 
 // The 8-bit text read so far becomes a piece with the marks in force.
 void WordPerfectReader::FlushCharacters() {
-  if (FCharacters.empty())
+  if (FCharacters.empty() || FCapture != Capture::None)
     return;
   Inline piece;
   piece.marks = FMarks;
@@ -370,7 +642,11 @@ void WordPerfectReader::FlushCharacters() {
   FCharacters.clear();
 }
 
+// While a note's mark or number gathers, only the changes of format that
+// stay in force are kept.
 void WordPerfectReader::AddPiece(InlineKind kind, int32_t value, uint32_t style, Marks marks) {
+  if (FCapture != Capture::None && kind != InlineKind::FontChange && kind != InlineKind::Alignment)
+    return;
   FlushCharacters();
   Inline piece;
   piece.kind = kind;
@@ -383,9 +659,10 @@ void WordPerfectReader::AddPiece(InlineKind kind, int32_t value, uint32_t style,
 // A paragraph ends (even inside suppressed text); ending keeps the code
 // that ended it.
 void WordPerfectReader::EndParagraph(uint8_t code) {
+  FinishCapture();
   FlushCharacters();
   FParagraph.ending = code;
-  AddBlock(Doc().Main(), std::move(FParagraph));
+  AddBlock(*FStory, std::move(FParagraph));
   FParagraph = Block();
 }
 

@@ -15,6 +15,11 @@ constexpr uint32_t kTextStart = 128;
 constexpr size_t kEntryCountOffset = 127;
 constexpr size_t kMaxEntriesPerPage = (kEntryCountOffset - 4) / 6;
 constexpr uint16_t kDefaultProperties = 0xFFFF;
+// A paragraph's property bytes: its justification (0 left, 1 centred,
+// 2 right, 3 both margins) and its flags.
+constexpr size_t kJustification = 2;
+constexpr size_t kParagraphFlags = 17;
+constexpr char kFormFeed = '\f';
 
 // One property page entry: the limit of its run or paragraph and where its
 // property block starts.
@@ -204,12 +209,16 @@ void WriteReader::ReadParagraphs() {
       PageEntry entry = Entry(page, k);
       if (entry.limit < start)
         FcFirstWrong(); // paragraphs must move forward through the text
-      int flags = PropertyBlock(page, entry.propertyOffset).Get(17, 0);
+      PropertyBlock properties(page, entry.propertyOffset);
+      int flags = properties.Get(kParagraphFlags, 0);
       bool runningHeadOrFoot = flags & 0x06;
       bool picture = flags & 0x10;
       Block block;
-      if (!runningHeadOrFoot && !picture)
+      if (!runningHeadOrFoot && !picture) {
+        AddAlignment(properties.Get(kJustification, 0), block);
         ReadParagraphRuns(runs, start, ParagraphTextEnd(entry.limit), block);
+        AddPageBreak(block);
+      }
       AddBlock(Doc().Main(), std::move(block));
       start = entry.limit;
       if (start >= FTextEnd)
@@ -243,6 +252,13 @@ void WriteReader::ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_
       Inline piece = RunPiece(run.props);
       uint32_t stop = std::min({run.limit, end, FTextEnd});
       if (position >= run.start && position < stop) {
+        // A form feed that starts the run is a page break where it stands.
+        if (FData[position] == kFormFeed) {
+          Inline pageBreak;
+          pageBreak.kind = InlineKind::PageBreak;
+          block.content.push_back(std::move(pageBreak));
+          ++position;
+        }
         std::string bytes(FData.substr(position, stop - position));
         std::transform(bytes.begin(), bytes.end(), bytes.begin(), ConvertChar);
         piece.text = AnsiToWide(bytes, TextCodePage());
@@ -254,6 +270,30 @@ void WriteReader::ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_
       break;
   }
   SeparateParagraphMark(block);
+}
+
+// A paragraph not set flush left starts with its justification.
+void WriteReader::AddAlignment(int justification, Block& block) {
+  if (justification == 0)
+    return;
+  Inline alignment;
+  alignment.kind = InlineKind::Alignment;
+  alignment.value = justification;
+  block.content.push_back(std::move(alignment));
+}
+
+// A paragraph that holds a form feed starts a page: a page-break block
+// goes before it.  Which page follows is unknown: Write lays out its pages
+// when it prints them, and the form feeds are only the breaks forced.
+void WriteReader::AddPageBreak(const Block& paragraph) {
+  const bool breaks =
+      std::any_of(paragraph.content.begin(), paragraph.content.end(),
+                  [](const Inline& piece) { return piece.kind == InlineKind::PageBreak; });
+  if (!breaks)
+    return;
+  Block pageBreak;
+  pageBreak.kind = BlockKind::PageBreak;
+  AddBlock(Doc().Main(), std::move(pageBreak));
 }
 
 Inline WriteReader::RunPiece(const CharProps& props) {

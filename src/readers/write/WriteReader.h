@@ -4,7 +4,10 @@
 // from byte 128 on, then pages of character properties, pages of paragraph
 // properties and the font table.  Each paragraph becomes a block; its text
 // is cut into runs of equal character formatting, each run a text piece
-// with its marks and character style (font, size, vertical position).
+// with its marks and character style (font, size, vertical position).  A
+// paragraph not set flush left starts with its alignment; a form feed at
+// the start of a run is a page break, and a page-break block goes before
+// its paragraph.
 #pragma once
 
 #include "readers/common/DocumentReader.h"
@@ -51,6 +54,8 @@ private:
   void ReadParagraphs();
   uint32_t ParagraphTextEnd(uint32_t limit) const;
   void ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_t end, Block& block);
+  void AddAlignment(int justification, Block& block);
+  void AddPageBreak(const Block& paragraph);
   Inline RunPiece(const CharProps& props);
   uint32_t StyleOf(const CharProps& props);
   std::string_view Page(uint64_t pageNumber) const;

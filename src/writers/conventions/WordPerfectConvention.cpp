@@ -4,7 +4,8 @@
 // "\r\n\par " in RTF and "<p></p>\r\n" in HTML; an alignment opens an HTML
 // tag that the next alignment closes, a font change a "<font size>" that the
 // next font change closes; attributes give their tags on and off as the
-// codes come.
+// codes come.  A note's reference shows its label in brackets; the notes
+// follow the text.
 #include "writers/conventions/Convention.h"
 
 namespace scrivlet::conventions {
@@ -117,6 +118,7 @@ void WritePiece(const Context& context, const Inline& piece, State& state, std::
       out += (piece.style == 0 ? u"\\pard\\fi" : u"\\pard\\ri") +
              Ascii(std::to_string(piece.value / 1200)) + u" ";
     break;
+  case InlineKind::NoteReference: out += EscapeText(format, u"[" + piece.text + u"]"); break;
   case InlineKind::MarkOn:
   case InlineKind::MarkOff:
     out += MarkTag(format, piece.marks, piece.kind == InlineKind::MarkOn);

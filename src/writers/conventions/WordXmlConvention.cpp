@@ -3,10 +3,11 @@
 // prologue and epilogue where the format has them (RTF and HTML; plain text
 // has neither); the main story only when the document part was read.
 //
-// One entry per paragraph: its text escaped, tabs and line breaks in the
-// format's mark-up, a tracked deletion or insertion opened by "-" or "+"
-// (in HTML held in <s> or <u>).  In HTML a paragraph is framed by "<p>",
-// and a paragraph style whose name says Bold or Italic wraps its text in
+// One entry per paragraph (heading and list item alike): its text escaped,
+// tabs and line breaks in the format's mark-up, a note reference as
+// "[label]", a tracked deletion or insertion opened by "-" or "+" (in HTML
+// held in <s> or <u>); page breaks are line breaks of their paragraphs.  In HTML a paragraph is
+// framed by "<p>", and a paragraph style whose name says Bold or Italic wraps its text in
 // "<font><b><i>".  In HTML a table gives entries of its own where the table,
 // each row and each cell start and end, its paragraphs between them; where
 // the part ended inside the table, the entries that close it are missing.
@@ -55,6 +56,7 @@ void AppendPiece(OutputFormat format, const Inline& piece, std::u16string& entry
   case InlineKind::LineBreak: entry += LineBreak(format, BreakStyle::Xhtml); break;
   case InlineKind::RevisionStart:
   case InlineKind::RevisionEnd: entry += RevisionMarkup(format, piece); break;
+  case InlineKind::NoteReference: entry += EscapeText(format, u"[" + piece.text + u"]"); break;
   default: break;
   }
 }
@@ -126,6 +128,8 @@ void WriteWordXmlStory(const Context& context, const Story& story, bool main, Li
       list.Add(std::u16string(step.entry));
     else if (step.block->kind == BlockKind::Table)
       PushTable(*step.block, format == OutputFormat::Html, steps);
+    else if (step.block->kind == BlockKind::PageBreak)
+      continue; // the structure's; the text shows the break as a line break
     else
       list.Add(ParagraphEntry(format, *step.block));
   }

@@ -3,8 +3,11 @@
 // framed by "\par " ... CR LF in RTF and "<p>" ... "</p>" in HTML; each run
 // of its text is opened and closed by the mark-up of its font, size and
 // marks.  The CR of a paragraph mark stays inside its run; in plain text it
-// ends the line with CR LF.
+// ends the line with CR LF.  A page break is the form feed it was, a line
+// feed at the start of its run; page-break blocks show nothing.
 #include "writers/conventions/Convention.h"
+
+#include <utility>
 
 namespace scrivlet::conventions {
 namespace {
@@ -61,16 +64,22 @@ void WriteParagraph(const Context& context, const Block& block, std::u16string& 
   const OutputFormat format = context.Format();
   out += format == OutputFormat::Rtf ? u"\\par " : format == OutputFormat::Html ? u"<p>" : u"";
   const std::vector<Inline>& pieces = block.content;
+  bool formFeed = false; // a page break before the next run's text
   for (size_t i = 0; i < pieces.size(); ++i) {
     const Inline& piece = pieces[i];
     if (piece.kind == InlineKind::ParagraphEnd) {
       out += ParagraphMark(format); // a mark outside any run
       continue;
     }
+    if (piece.kind == InlineKind::PageBreak)
+      formFeed = true;
     if (piece.kind != InlineKind::Text)
       continue;
     OpenRun(format, context.document.characterStyles.at(piece.style), piece.marks, out);
-    out += EscapeText(format, piece.text);
+    if (std::exchange(formFeed, false))
+      out += EscapeText(format, u"\n" + piece.text);
+    else
+      out += EscapeText(format, piece.text);
     if (i + 1 < pieces.size() && pieces[i + 1].kind == InlineKind::ParagraphEnd) {
       out += ParagraphMark(format);
       ++i;
@@ -87,7 +96,8 @@ void WriteWriteStory(const Context& context, const Story& story, bool main, Line
     return;
   std::u16string out = context.prologue;
   for (const Block& block : story.blocks)
-    WriteParagraph(context, block, out);
+    if (block.kind != BlockKind::PageBreak)
+      WriteParagraph(context, block, out);
   if (main)
     AppendNotes(context, out);
   out += context.epilogue;

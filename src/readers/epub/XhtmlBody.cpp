@@ -1,0 +1,211 @@
+#include "readers/epub/XhtmlBody.h"
+
+#include "xml/XmlParser.h"
+
+#include <set>
+
+namespace scrivlet {
+namespace {
+
+bool IsParagraphOrHeading(const std::string& name) {
+  return name == "p" || (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
+}
+
+// Other XHTML blocks that hold text of their own when no block lies inside
+// them: poems set line by line in "div"s, list items, table cells.
+bool IsOtherBlock(const std::string& name) {
+  static const std::set<std::string, std::less<>> kBlocks = {
+      "div", "li",         "dt",      "dd",         "td",      "th",
+      "pre", "blockquote", "caption", "figcaption", "address", "center"};
+  return kBlocks.count(name) != 0;
+}
+
+bool IsBlock(const std::string& name) {
+  return IsParagraphOrHeading(name) || IsOtherBlock(name);
+}
+
+// The items that have a block somewhere below them, found in one pass.
+std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root) {
+  std::unordered_set<const XmlNode*> result;
+  WalkItems(
+      root, 0, [](XmlNode&, int) { return 0; },
+      [&](XmlNode& done) {
+        if (done.Parent != nullptr && &done != &root && (IsBlock(done.Name) || result.count(&done)))
+          result.insert(done.Parent);
+      });
+  return result;
+}
+
+bool HasText(const std::vector<Inline>& pieces) {
+  for (const Inline& piece : pieces)
+    if (!piece.text.empty() &&
+        (piece.kind == InlineKind::Text || piece.kind == InlineKind::NoteReference))
+      return true;
+  return false;
+}
+
+// A footnote, endnote or rear note that EPUB 3 marks as one.
+bool IsNote(XmlNode& item) {
+  for (std::u16string_view type : {u"footnote", u"endnote", u"rearnote", u"note"})
+    if (XhtmlInlines::HasType(item, type))
+      return !XhtmlInlines::AttributeValue(item, "id").empty();
+  return false;
+}
+
+// "colspan" as a number of columns, 1 when absent or out of reason.
+int32_t ColumnSpan(XmlNode& cell) {
+  std::u16string text = XhtmlInlines::AttributeValue(cell, "colspan");
+  int32_t span = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9' || span > 1000)
+      return 1;
+    span = span * 10 + (c - u'0');
+  }
+  return span > 1 ? span : 1;
+}
+
+} // namespace
+
+void XhtmlBody::Convert(XmlNode& body) {
+  FWithBlocks = ItemsWithBlocksInside(body);
+  FOpen.clear();
+  FListOrdered.clear();
+  FQuotes = 0;
+  FNavigation = 0;
+  FNote = kMainStory;
+  WalkItems(
+      body, false, [&](XmlNode& item, bool insideLine) { return Enter(item, insideLine); },
+      [&](XmlNode& item) { Leave(item); });
+}
+
+Story& XhtmlBody::Target() {
+  return FNote == kMainStory ? FDocument.Main() : FNoteStory;
+}
+
+void XhtmlBody::AddBlock(Block block) {
+  Story& story = Target();
+  const size_t blockIndex = story.blocks.size();
+  const bool references = !FInlines.References().empty();
+  FAdd(story, std::move(block));
+  if (references)
+    for (const XhtmlInlines::Reference& reference : FInlines.References())
+      FReferences.push_back({FNote, blockIndex, reference.piece, reference.text, reference.href});
+}
+
+void XhtmlBody::AddBoundary(BlockKind kind, int32_t value, bool ordered) {
+  Block block;
+  block.kind = kind;
+  block.value = value;
+  block.ordered = ordered;
+  FAdd(Target(), std::move(block));
+}
+
+void XhtmlBody::StartParts(XmlNode& item) {
+  const std::string& name = item.Name;
+  if (FNote == kMainStory && IsNote(item)) {
+    FOpen.push_back({&item, Part::Note});
+    FNote = FDocument.notes.size();
+    Note& note = FDocument.notes.emplace_back();
+    note.id = XhtmlInlines::AttributeValue(item, "id");
+    FNoteStory.blocks.clear();
+    return; // the note's own list item or cell is no part of the text
+  }
+  if (name == "table") {
+    FOpen.push_back({&item, Part::Table});
+    AddBoundary(BlockKind::TableStart);
+  } else if (name == "tr") {
+    FOpen.push_back({&item, Part::Row});
+    AddBoundary(BlockKind::RowStart);
+  } else if (name == "td" || name == "th") {
+    FOpen.push_back({&item, Part::Cell});
+    AddBoundary(BlockKind::CellStart, ColumnSpan(item));
+  } else if (name == "nav") {
+    FOpen.push_back({&item, Part::Navigation});
+    ++FNavigation;
+  } else if (FNavigation > 0) {
+    return;
+  } else if (name == "ul" || name == "ol") {
+    FOpen.push_back({&item, Part::List});
+    FListOrdered.push_back(name == "ol");
+    AddBoundary(BlockKind::ListStart, 0, name == "ol");
+  } else if (name == "li" && !FListOrdered.empty()) {
+    FOpen.push_back({&item, Part::Item});
+    AddBoundary(BlockKind::ListItemStart);
+  } else if (name == "blockquote") {
+    FOpen.push_back({&item, Part::Quote});
+    ++FQuotes;
+  }
+}
+
+bool XhtmlBody::Enter(XmlNode& item, bool insideLine) {
+  if (insideLine)
+    return true;
+  if (item.Kind != XmlNodeKind::Element)
+    return false;
+  StartParts(item);
+  const std::string& name = item.Name;
+  std::vector<Inline> pieces;
+  bool givesLine = false;
+  if (IsParagraphOrHeading(name)) {
+    pieces = FInlines.Read(item, false);
+    givesLine = true;
+  } else if (IsOtherBlock(name) && !FWithBlocks.count(&item)) {
+    pieces = FInlines.Read(item, false);
+    givesLine = HasText(pieces);
+  }
+  if (givesLine) {
+    Block block;
+    block.content = std::move(pieces);
+    if (name.size() == 2 && name[0] == 'h' && name != "th") {
+      block.kind = BlockKind::Heading;
+      block.level = static_cast<uint8_t>(name[1] - '0');
+    } else if (name == "pre") {
+      block.kind = BlockKind::Preformatted;
+    } else if (FQuotes > 0) {
+      block.kind = BlockKind::Quote;
+    }
+    AddBlock(std::move(block));
+  } else if (name == "li" && !FListOrdered.empty() && FWithBlocks.count(&item)) {
+    // The item's own text beside its nested blocks.
+    pieces = FInlines.Read(item, true);
+    if (HasText(pieces)) {
+      Block block;
+      block.kind = BlockKind::ListItem;
+      block.level = static_cast<uint8_t>(std::min<size_t>(FListOrdered.size(), 255));
+      block.ordered = FListOrdered.back();
+      block.content = std::move(pieces);
+      AddBlock(std::move(block));
+    }
+  } else if (name == "empty-line") {
+    AddBoundary(BlockKind::EmptyLine);
+  }
+  return givesLine;
+}
+
+void XhtmlBody::Leave(XmlNode& item) {
+  if (item.Name == "section")
+    AddBoundary(BlockKind::SectionEnd);
+  if (FOpen.empty() || FOpen.back().item != &item)
+    return;
+  const Part part = FOpen.back().part;
+  FOpen.pop_back();
+  switch (part) {
+  case Part::Note:
+    FDocument.notes[FNote].blocks = std::move(FNoteStory.blocks);
+    FNoteStory.blocks.clear();
+    FNote = kMainStory;
+    break;
+  case Part::Table: AddBoundary(BlockKind::TableEnd); break;
+  case Part::Row: AddBoundary(BlockKind::RowEnd); break;
+  case Part::Cell: AddBoundary(BlockKind::CellEnd); break;
+  case Part::List:
+    FListOrdered.pop_back();
+    AddBoundary(BlockKind::ListEnd);
+    break;
+  case Part::Item: AddBoundary(BlockKind::ListItemEnd); break;
+  case Part::Quote: --FQuotes; break;
+  case Part::Navigation: --FNavigation; break;
+  }
+}
+
+} // namespace scrivlet

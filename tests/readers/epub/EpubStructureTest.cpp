@@ -1,0 +1,146 @@
+#include "core/Stream.h"
+#include "document/StructuredBlocks.h"
+#include "readers/epub/EpubReader.h"
+#include "support/EpubBuilder.h"
+#include "support/ReaderHarness.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace scrivlet {
+namespace {
+
+Document Read(const test::EpubBuilder& book) {
+  Document document;
+  EpubReader reader;
+  reader.Read(book.Build(), "book.epub", ReaderOptions(), document);
+  return document;
+}
+
+std::vector<Block> Blocks(const std::string& body) {
+  return StructuredBlocks(Read(test::EpubBuilder().Chapter("c.xhtml", body)).Main());
+}
+
+std::vector<std::u16string> Lines(const std::string& body, OutputFormat format) {
+  test::ReaderHarness<EpubReader> reader;
+  reader.SetTextFormating(format);
+  MemoryStream stream(test::EpubBuilder().Chapter("c.xhtml", body).Build());
+  reader.LoadFromStream(stream);
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < reader.Lines().Count(); ++i)
+    lines.push_back(reader.Lines().Get(i));
+  return lines;
+}
+
+TEST(EpubStructure, HeadingsOfEachLevel) {
+  std::vector<Block> blocks = Blocks("<h1>One</h1><h2>Two</h2><h3>Three</h3><h4>Four</h4>"
+                                     "<h5>Five</h5><h6>Six</h6><p>Text</p>");
+  ASSERT_EQ(blocks.size(), 7u);
+  for (int level = 1; level <= 6; ++level) {
+    EXPECT_EQ(blocks[static_cast<size_t>(level - 1)].kind, BlockKind::Heading);
+    EXPECT_EQ(blocks[static_cast<size_t>(level - 1)].level, level);
+  }
+  EXPECT_EQ(blocks[6].kind, BlockKind::Paragraph);
+}
+
+TEST(EpubStructure, NestedListsKeepTheirLevelsAndItemText) {
+  std::vector<Block> blocks = Blocks("<ul><li>A<ul><li>A1</li><li><p>A2</p></li></ul></li>"
+                                     "<li>B</li></ul><ol><li>First</li><li>Second</li></ol>");
+  std::vector<std::tuple<std::u16string, int, bool>> expected = {
+      {u"A", 1, false}, {u"A1", 2, false},   {u"A2", 2, false},
+      {u"B", 1, false}, {u"First", 1, true}, {u"Second", 1, true}};
+  ASSERT_EQ(blocks.size(), expected.size());
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i].kind, BlockKind::ListItem) << i;
+    EXPECT_EQ(blocks[i].Text(), std::get<0>(expected[i])) << i;
+    EXPECT_EQ(blocks[i].level, std::get<1>(expected[i])) << i;
+    EXPECT_EQ(blocks[i].ordered, std::get<2>(expected[i])) << i;
+  }
+  EXPECT_EQ(blocks[5].value, 2);
+}
+
+TEST(EpubStructure, TableOfContentsIsNoList) {
+  std::vector<Block> blocks = Blocks("<nav epub:type=\"toc\"><ol><li><a href=\"c.xhtml\">One</a>"
+                                     "</li></ol></nav><ul><li>Item</li></ul>");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Paragraph);
+  EXPECT_EQ(blocks[1].kind, BlockKind::ListItem);
+}
+
+TEST(EpubStructure, TableWithMergedCellQuoteAndPreformatted) {
+  std::vector<Block> blocks = Blocks("<table><thead><tr><th colspan=\"2\">Wide</th></tr></thead>"
+                                     "<tbody><tr><td>a</td><td><p>b</p></td></tr></tbody></table>"
+                                     "<blockquote><p>Quoted</p></blockquote><pre>code here</pre>");
+  ASSERT_EQ(blocks.size(), 3u);
+  ASSERT_EQ(blocks[0].kind, BlockKind::Table);
+  ASSERT_EQ(blocks[0].rows.size(), 2u);
+  EXPECT_EQ(blocks[0].rows[0].cells.at(0).columnSpan, 2);
+  EXPECT_EQ(blocks[0].rows[0].cells.at(0).blocks.at(0).Text(), u"Wide");
+  ASSERT_EQ(blocks[0].rows[1].cells.size(), 2u);
+  EXPECT_EQ(blocks[0].rows[1].cells[1].blocks.at(0).Text(), u"b");
+  EXPECT_EQ(blocks[1].kind, BlockKind::Quote);
+  EXPECT_EQ(blocks[2].kind, BlockKind::Preformatted);
+  EXPECT_EQ(blocks[2].Text(), u"code here");
+}
+
+TEST(EpubStructure, MarksLinksAndLineBreaks) {
+  std::vector<Block> blocks =
+      Blocks("<p><em>it</em> <b>bo</b> <u>un</u> <del>de</del> x<sup>2</sup> H<sub>2</sub> "
+             "<code>co</code> <a href=\"http://e.org/\">link</a><br/>next</p>");
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].Text(), u"it bo un de x2 H2 co linknext");
+  EXPECT_EQ(blocks[0].VisibleText(), u"it bo un de x2 H2 co link\nnext");
+  Marks all = 0;
+  bool linked = false;
+  for (const Inline& piece : blocks[0].content) {
+    all |= piece.marks;
+    linked = linked || (piece.text == u"link" && piece.target == u"http://e.org/");
+  }
+  EXPECT_EQ(all, kItalic | kBold | kUnderline | kStrike | kSuperscript | kSubscript | kCode);
+  EXPECT_TRUE(linked);
+}
+
+TEST(EpubStructure, MarkedFootnotesBecomeNotes) {
+  Document document = Read(test::EpubBuilder().Chapter(
+      "c.xhtml", "<p>Text<a epub:type=\"noteref\" href=\"#fn1\">[1]</a> and "
+                 "<a epub:type=\"noteref\" href=\"#gone\">2</a>.</p>"
+                 "<aside epub:type=\"footnote\" id=\"fn1\"><p>The note.</p></aside>"
+                 "<p>After</p>"));
+  ASSERT_EQ(document.notes.size(), 1u);
+  EXPECT_EQ(document.notes[0].id, u"fn1");
+  EXPECT_EQ(document.notes[0].label, u"1");
+  ASSERT_EQ(document.notes[0].blocks.size(), 1u);
+  EXPECT_EQ(document.notes[0].blocks[0].Text(), u"The note.");
+  std::vector<Block> blocks = StructuredBlocks(document.Main());
+  ASSERT_EQ(blocks.size(), 2u);
+  // A reference to no note stays the link it was.
+  EXPECT_EQ(blocks[0].Text(), u"Text[1] and 2.");
+  EXPECT_EQ(blocks[1].Text(), u"After");
+}
+
+TEST(EpubStructure, NotesInAnotherChapterAndUnreferenced) {
+  Document document = Read(test::EpubBuilder()
+                               .Chapter("a.xhtml", "<p>See<a epub:type=\"noteref\" "
+                                                   "href=\"b.xhtml#n\">*</a></p>")
+                               .Chapter("b.xhtml", "<div epub:type=\"rearnote\" id=\"n\"><p>Rear."
+                                                   "</p></div><aside epub:type=\"endnote\" "
+                                                   "id=\"e\"><p>Alone.</p></aside>"));
+  ASSERT_EQ(document.notes.size(), 2u);
+  EXPECT_EQ(document.notes[0].label, u"*");
+  EXPECT_EQ(document.notes[1].label, u"2");
+  EXPECT_EQ(document.notes[1].blocks.at(0).Text(), u"Alone.");
+  EXPECT_EQ(StructuredBlocks(document.Main()).at(0).Text(), u"See[*]");
+}
+
+TEST(EpubStructure, DescribedOutputKeepsItsEntries) {
+  // The list item's own text beside its nested list never was an entry.
+  const std::string body = "<h2>Head</h2><ul><li>A<ul><li>A1</li></ul></li></ul>"
+                           "<table><tr><td>a</td></tr></table><blockquote>q</blockquote>";
+  std::vector<std::u16string> html = Lines(body, OutputFormat::Html);
+  for (std::u16string_view entry : {u"<h2>Head</h2>", u"<p>A1</p>", u"<p>a</p>", u"<p>q</p>"})
+    EXPECT_NE(std::find(html.begin(), html.end(), entry), html.end());
+  EXPECT_EQ(std::find(html.begin(), html.end(), u"<p>A</p>"), html.end());
+}
+
+} // namespace
+} // namespace scrivlet
