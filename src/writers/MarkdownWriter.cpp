@@ -231,9 +231,9 @@ private:
     while (end > begin && IsWhiteSpace(text[end - 1]))
       --end;
     if (begin == end) {
-      if (!text.empty()) {
-        Enter(run.marks & ~kDelimitedMarks, run.target);
-        AppendMarked(text, run.marks);
+      if (!text.empty()) { // white space alone takes no marks
+        Enter(0, run.target);
+        AppendMarked(text, 0);
       }
       return;
     }

@@ -20,6 +20,13 @@ bool AllowedInHtml(uint32_t c) {
   return !(c >= 0x7F && c <= 0x9F) && c != 0xFFFE && c != 0xFFFF;
 }
 
+bool IsWhiteSpace(std::u16string_view text) {
+  for (char16_t c : text)
+    if (c != u' ' && c != u'\t' && c != 0xA0)
+      return false;
+  return true;
+}
+
 void AppendText(std::string& out, std::u16string_view text) {
   AppendHtmlText(out, text);
 }
@@ -70,7 +77,8 @@ public:
     for (const InlineRun& run : runs) {
       switch (run.kind) {
       case InlineRun::Kind::Text:
-        Enter(run.marks, run.target);
+        // White space alone takes no marks (an empty-looking element).
+        Enter(IsWhiteSpace(run.text) ? 0 : run.marks, run.target);
         AppendText(FOut, run.text);
         break;
       case InlineRun::Kind::Break: FOut += "<br>"; break;
