@@ -15,7 +15,11 @@ enum class ContentItem : uint8_t {
   Pictures = 2,
   Summary = 3,
   HiddenText = 4,
-  Notes = 5 // footnotes and endnotes after the main text
+  Notes = 5, // footnotes and endnotes after the main text
+  // What only the document page shows (the readers keep these stories
+  // whatever is asked):
+  HeadersFooters = 6,
+  Comments = 7
 };
 
 // A set of ContentItem, one bit per member.
@@ -28,7 +32,7 @@ public:
   }
   static constexpr ContentItems FromBits(uint8_t bits) {
     ContentItems set;
-    set.FBits = bits & 0x3F;
+    set.FBits = bits;
     return set;
   }
 

@@ -30,11 +30,15 @@ constexpr const char* kUsage =
     "Converts documents (Word, Word XML, WordPerfect, Write, OpenDocument, FictionBook,\n"
     "EPUB, PDF) to text, RTF or HTML.  FILE \"-\" reads standard input.\n"
     "\n"
-    "  --format plain|rtf|html  output formatting (default plain)\n"
-    "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden,notes\n"
-    "                           (default text,summary,notes); summary without text prints\n"
-    "                           the summary fields as \"Name: value\" lines; notes: the\n"
-    "                           footnotes and endnotes after the text\n"
+    "  --format FORMAT          output formatting (default plain): plain, rtf, html (the\n"
+    "                           format's own conversion), html5 (a page to read: HTML5\n"
+    "                           with headings, lists, tables and notes) or markdown\n"
+    "                           (CommonMark with GitHub's tables, strikethrough, notes)\n"
+    "  --items LIST             comma-separated subset of text,vba,pictures,summary,hidden,\n"
+    "                           notes,headers,comments (default text,summary,notes); summary\n"
+    "                           without text prints the summary fields as \"Name: value\"\n"
+    "                           lines; notes: the footnotes and endnotes after the text;\n"
+    "                           headers (headers and footers) and comments: on the html5 page\n"
     "  --max-length N           keep at most N characters (default 0: no limit)\n"
     "  --max-decoded-bytes N    let one compressed part inflate to N bytes (default 64 MiB;\n"
     "                           a document's parts together to 256 MiB or N)\n"
@@ -46,7 +50,7 @@ constexpr const char* kUsage =
     "  --crlf                   plain text keeps CR LF line breaks (default LF)\n"
     "  --json                   one JSON object per document (JSON Lines)\n"
     "  --output-dir DIR         write one file per input into DIR (made when missing),\n"
-    "                           named after the input plus .txt, .rtf, .html or .json\n"
+    "                           named after the input plus .txt, .rtf, .html, .md or .json\n"
     "                           (.2, .3, ... before it when inputs share a name;\n"
     "                           the same path given twice writes one file)\n"
     "  --jobs N                 convert N files at once (default 1)\n"
@@ -58,7 +62,8 @@ constexpr const char* kUsage =
     "\n"
     "Output encoding: text, RTF and HTML in the system code page, UTF-8 unless the\n"
     "environment variable SCRIVLET_CODEPAGE names a Windows code page (1250-1258, 874,\n"
-    "932, 936, 949, 950, 1361; 65001 or utf-8 name the default); JSON is always UTF-8.\n"
+    "932, 936, 949, 950, 1361; 65001 or utf-8 name the default); JSON, html5 and\n"
+    "markdown are always UTF-8.\n"
     "\n"
     "Exit status: 0 every document converted, 1 a document failed (its message goes\n"
     "to standard error, or into its JSON object), 2 usage error.\n";
@@ -73,14 +78,21 @@ std::string UsageText() {
 
 constexpr const char* kHelpPointer = "Try 'scrivlet --help' for more information.\n";
 
-std::optional<OutputFormat> ParseFormating(std::string_view value) {
-  if (value == "plain")
-    return OutputFormat::PlainText;
+// Applies a --format value; false for an unknown one.
+bool ApplyFormat(std::string_view value, CommandLineOptions& options) {
+  options.formating = OutputFormat::PlainText;
+  options.structured = StructuredFormat::None;
   if (value == "rtf")
-    return OutputFormat::Rtf;
-  if (value == "html")
-    return OutputFormat::Html;
-  return std::nullopt;
+    options.formating = OutputFormat::Rtf;
+  else if (value == "html")
+    options.formating = OutputFormat::Html;
+  else if (value == "html5")
+    options.structured = StructuredFormat::Page;
+  else if (value == "markdown")
+    options.structured = StructuredFormat::Markdown;
+  else
+    return value == "plain";
+  return true;
 }
 
 std::optional<ContentItems> ParseItems(std::string_view list) {
@@ -100,6 +112,10 @@ std::optional<ContentItems> ParseItems(std::string_view list) {
       items.Include(ContentItem::HiddenText);
     else if (name == "notes")
       items.Include(ContentItem::Notes);
+    else if (name == "headers")
+      items.Include(ContentItem::HeadersFooters);
+    else if (name == "comments")
+      items.Include(ContentItem::Comments);
     else if (!name.empty())
       return std::nullopt;
     if (comma == std::string_view::npos)
@@ -129,14 +145,13 @@ std::optional<uint64_t> ParseCount(std::string_view text) {
 std::string ApplyValueOption(const std::string& name, const std::string& value,
                              CommandLineOptions& options) {
   if (name == "--format") {
-    auto formating = ParseFormating(value);
-    if (!formating)
-      return "--format must be plain, rtf or html";
-    options.formating = *formating;
+    if (!ApplyFormat(value, options))
+      return "--format must be plain, rtf, html, html5 or markdown";
   } else if (name == "--items") {
     auto items = ParseItems(value);
     if (!items)
-      return "--items takes a comma-separated subset of text,vba,pictures,summary,hidden,notes";
+      return "--items takes a comma-separated subset of "
+             "text,vba,pictures,summary,hidden,notes,headers,comments";
     options.items = *items;
   } else if (name == "--max-length") {
     auto length = ParseInt(value);

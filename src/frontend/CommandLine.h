@@ -14,8 +14,13 @@
 
 namespace scrivlet {
 
+// The writers of the document's structure, which take the place of the
+// described output: the document page (HTML5) and Markdown.
+enum class StructuredFormat : uint8_t { None, Page, Markdown };
+
 struct CommandLineOptions {
   OutputFormat formating = OutputFormat::PlainText;
+  StructuredFormat structured = StructuredFormat::None;
   ContentItems items{ContentItem::Text, ContentItem::Summary, ContentItem::Notes};
   int32_t maxLength = 0;
   Limits limits; // the reader's resource limits, as raised by options

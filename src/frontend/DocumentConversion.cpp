@@ -8,7 +8,9 @@
 #include "frontend/Conversion.h"
 #include "frontend/ReaderRegistry.h"
 #include "writers/JsonWriter.h"
+#include "writers/MarkdownWriter.h"
 #include "writers/Markup.h"
+#include "writers/PageWriter.h"
 
 namespace scrivlet {
 namespace {
@@ -101,6 +103,30 @@ void ReleaseText(Document& document) {
   std::vector<Story>().swap(document.stories);
 }
 
+// The page or the Markdown of the document, in UTF-8 whatever the host's
+// code page: the page declares UTF-8, and Markdown tools read nothing else.
+std::string StructuredOutput(const CommandLineOptions& options, const std::string& input,
+                             const Document& document) {
+  const ContentItems& items = options.items;
+  if (options.structured == StructuredFormat::Markdown) {
+    MarkdownOptions markdown;
+    markdown.summary = items.Contains(ContentItem::Summary);
+    markdown.notes = items.Contains(ContentItem::Notes);
+    markdown.macros = items.Contains(ContentItem::Macros);
+    markdown.maxTextLength = options.maxLength;
+    return MarkdownDocument(document, markdown);
+  }
+  PageOptions page;
+  page.fileName = input == "-" ? u"stdin" : AnsiToWide(input, options.codePage);
+  page.summary = items.Contains(ContentItem::Summary);
+  page.notes = items.Contains(ContentItem::Notes);
+  page.macros = items.Contains(ContentItem::Macros);
+  page.headers = items.Contains(ContentItem::HeadersFooters);
+  page.comments = items.Contains(ContentItem::Comments);
+  page.maxTextLength = options.maxLength;
+  return PageDocument(document, page);
+}
+
 // A failure before any reader: the message, and a JSON object with no
 // reader.
 ConvertedDocument Refused(const CommandLineOptions& options, const std::string& input,
@@ -132,6 +158,10 @@ std::u16string SummaryText(const DocumentSummary& summary) {
 const char* OutputExtension(const CommandLineOptions& options) {
   if (options.json)
     return ".json";
+  if (options.structured == StructuredFormat::Page)
+    return ".html";
+  if (options.structured == StructuredFormat::Markdown)
+    return ".md";
   switch (options.formating) {
   case OutputFormat::Rtf: return ".rtf";
   case OutputFormat::Html: return ".html";
@@ -169,11 +199,16 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
                               ? Convert(bytes, input, kind, readerOptions)
                               : ConvertFile(input, kind, readerOptions);
   std::string().swap(fileBytes); // the document holds what it needs
-  DescribedText described = Describe(conversion, OutputOptions(options));
   ConvertedDocument result;
   result.failed = conversion.failed;
   if (conversion.failed)
     result.error = WideToUtf8(AnsiToWide(conversion.error, options.codePage));
+  // The structured writers read the document itself: no described output.
+  if (!options.json && options.structured != StructuredFormat::None) {
+    result.output = StructuredOutput(options, input, conversion.document);
+    return result;
+  }
+  DescribedText described = Describe(conversion, OutputOptions(options));
   if (options.json) {
     JsonConversion json;
     json.file = input;

@@ -26,7 +26,7 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
 std::u16string SummaryText(const DocumentSummary& summary);
 
 // The extension an output file gets for these options (".txt", ".rtf",
-// ".html" or ".json").
+// ".html", ".md" or ".json").
 const char* OutputExtension(const CommandLineOptions& options);
 
 } // namespace scrivlet

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "core/DateTime.h"
-#include "writers/Markup.h"
 #include "core/StoryLists.h"
 #include "core/TextLines.h"
 #include "document/Document.h"
+#include "writers/Markup.h"
 
 #include <cstdint>
 

@@ -7,6 +7,7 @@
 #include "document/NoteOrder.h"
 #include "document/StructuredBlocks.h"
 #include "writers/Markup.h"
+#include "writers/TextBudget.h"
 
 #include <cmath>
 #include <cstdio>
@@ -122,26 +123,6 @@ std::u16string CellText(const TableCell& cell) {
   }
   return text;
 }
-
-// The characters of text a view may still show: --max-length cuts the
-// structure as it cuts the lines.
-class TextBudget {
-public:
-  explicit TextBudget(int32_t limit)
-      : FLeft(limit > 0 ? static_cast<size_t>(limit) : std::u16string::npos) {}
-  bool Spent() const { return FLeft == 0; }
-  // The text as far as the budget reaches, which it spends.
-  std::u16string Take(std::u16string text) {
-    if (text.size() > FLeft)
-      text.resize(FLeft);
-    if (FLeft != std::u16string::npos)
-      FLeft -= text.size();
-    return text;
-  }
-
-private:
-  size_t FLeft;
-};
 
 std::string JsonTableRows(const Block& table, TextBudget& budget) {
   std::string out = "[";

@@ -1,0 +1,25 @@
+// The document as Markdown: CommonMark with the GitHub extensions (pipe
+// tables, ~~strike~~, [^n] notes), built as a cmark-gfm node tree and
+// written by its renderer, so that every character of the document's text
+// that Markdown would read as mark-up is escaped by construction.
+#pragma once
+
+#include "document/Document.h"
+
+#include <cstdint>
+#include <string>
+
+namespace scrivlet {
+
+struct MarkdownOptions {
+  bool summary = false; // title, author and dates as YAML front matter
+  bool notes = true;    // [^n] references, their definitions at the end
+  bool macros = false;  // the macro listings as code blocks after the text
+  // The characters of text shown, as --max-length gives it; 0 no limit.
+  int32_t maxTextLength = 0;
+};
+
+// The Markdown of the document's main story, in UTF-8 with LF line breaks.
+std::string MarkdownDocument(const Document& document, const MarkdownOptions& options);
+
+} // namespace scrivlet
