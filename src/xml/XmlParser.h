@@ -102,6 +102,18 @@ public:
     virtual bool Enter(XmlNode& element) = 0;
     virtual void Text(std::u16string_view text) = 0;
     virtual void Leave(XmlNode& element) = 0;
+
+  private:
+    friend class XmlNode;
+    // The walk's buffers, kept with the visitor so that a reader visiting
+    // paragraph after paragraph allocates them once.
+    struct Frame {
+      XmlNode* item;
+      int nextChild;
+      size_t end;
+    };
+    std::vector<Frame> FStack;
+    std::u16string FPiece, FJoined, FDecoded;
   };
   // The element's whole text cut at the tags of its descendants, in
   // document order and without recursion; a reader takes the marks of

@@ -1,5 +1,6 @@
 #include "readers/epub/XhtmlInlines.h"
 
+#include <iterator>
 #include <set>
 
 namespace scrivlet {
@@ -84,14 +85,17 @@ bool XhtmlInlines::IsNestedBlock(const std::string& name) {
 std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
   FSkipBlocks = skipBlocks;
   FFrames.clear();
+  FTargets.resize(1); // the empty target of the text outside links
   FPieces.clear();
-  FPieces.reserve(4);
   FReferences.clear();
   FNoteLink = nullptr;
-  FFrames.push_back({0, {}});
+  FFrames.push_back({0, 0});
   if (!block.VisitWholeText(*this) && !skipBlocks)
     WholeTextOnly(block.WholeText());
-  return std::move(FPieces);
+  // The pieces are gathered in a buffer kept from block to block; the
+  // block gets a vector of their number.
+  return std::vector<Inline>(std::make_move_iterator(FPieces.begin()),
+                             std::make_move_iterator(FPieces.end()));
 }
 
 bool XhtmlInlines::Enter(XmlNode& element) {
@@ -110,10 +114,11 @@ bool XhtmlInlines::Enter(XmlNode& element) {
       FNoteHref = std::move(href);
       FNoteText.clear();
     } else if (!href.empty()) {
-      frame.target = std::move(href);
+      frame.target = FTargets.size();
+      FTargets.push_back(std::move(href));
     }
   }
-  FFrames.push_back(std::move(frame));
+  FFrames.push_back(frame);
   return true;
 }
 
@@ -128,7 +133,7 @@ void XhtmlInlines::Leave(XmlNode& element) {
     ++lead;
   if (lead > 0)
     AddText(std::u16string_view(FNoteText).substr(0, lead), FFrames.back().marks,
-            FFrames.back().target);
+            FTargets[FFrames.back().target]);
   Inline reference;
   reference.kind = InlineKind::NoteReference;
   reference.text = NoteLabel(FNoteText);
@@ -144,7 +149,7 @@ void XhtmlInlines::Text(std::u16string_view text) {
     FNoteText += text;
     return;
   }
-  AddText(text, FFrames.back().marks, FFrames.back().target);
+  AddText(text, FFrames.back().marks, FTargets[FFrames.back().target]);
 }
 
 // A blank that opens a marked or linked piece is plain text before it:
@@ -153,7 +158,7 @@ void XhtmlInlines::AddText(std::u16string_view text, Marks marks, const std::u16
   if (text.empty())
     return;
   if (text.front() == u' ' && (marks != 0 || !target.empty())) {
-    AddText(u" ", 0, {});
+    AddText(u" ", 0, FTargets.front());
     text.remove_prefix(1);
     if (text.empty())
       return;
@@ -167,7 +172,7 @@ void XhtmlInlines::AddText(std::u16string_view text, Marks marks, const std::u16
   }
   Inline piece;
   piece.marks = marks;
-  piece.text = std::u16string(text);
+  piece.text.assign(text);
   piece.target = target;
   FPieces.push_back(std::move(piece));
 }

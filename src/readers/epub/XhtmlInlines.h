@@ -42,15 +42,18 @@ public:
   void Leave(XmlNode& element) override;
 
 private:
+  // An open element: its marks and its link's target (an index in
+  // FTargets, 0 for none), so that entering copies no text.
   struct Frame {
     Marks marks;
-    std::u16string target;
+    size_t target;
   };
   void WholeTextOnly(std::u16string text);
   void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
 
   bool FSkipBlocks = false;
   std::vector<Frame> FFrames;
+  std::vector<std::u16string> FTargets;
   std::vector<Inline> FPieces;
   std::vector<Reference> FReferences;
   // The note link being read: its element, href and text.
