@@ -364,20 +364,18 @@ void XmlParser::AppendLiteralText(std::u16string_view text) {
   FDocumentText += kLiteralEnd;
 }
 
-void XmlNode::ParseAttributes() {
+namespace {
+
+// The attributes of a start tag's raw attribute text, in order: visit(name,
+// value) for each with a name and a value (the value as written, with its
+// quotes).
+template <class Visit> void SplitAttributeText(const std::string& text, Visit visit) {
   std::string name, value;
   char quote = 0; // the quote of the value being read, 0 outside quotes
   bool inName = true;
-  const std::string text = std::move(AttributeText);
-  AttributeText.clear();
   auto flush = [&] {
-    if (!name.empty() && !value.empty()) {
-      XmlNode* attribute = Items.AddItem();
-      attribute->FEngine = FEngine;
-      attribute->Kind = XmlNodeKind::Attribute;
-      attribute->Name = name;
-      attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
-    }
+    if (!name.empty() && !value.empty())
+      visit(name, value);
     name.clear();
     value.clear();
     inName = true;
@@ -411,6 +409,45 @@ void XmlNode::ParseAttributes() {
     if ((quote == 0 && IsXmlSpace(c)) || i + 1 == text.size())
       flush();
   }
+}
+
+} // namespace
+
+void XmlNode::ParseAttributes() {
+  const std::string text = std::move(AttributeText);
+  AttributeText.clear();
+  SplitAttributeText(text, [&](const std::string& name, const std::string& value) {
+    XmlNode* attribute = Items.AddItem();
+    attribute->FEngine = FEngine;
+    attribute->Kind = XmlNodeKind::Attribute;
+    attribute->Name = name;
+    attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
+  });
+}
+
+std::optional<std::u16string> XmlNode::AttributeValue(std::string_view localName) const {
+  auto matches = [&](std::string_view name) {
+    if (size_t colon = name.rfind(':'); colon != std::string_view::npos)
+      name.remove_prefix(colon + 1);
+    return name == localName;
+  };
+  for (int i = 0; i < Items.Count(); ++i) {
+    const XmlNode& attribute = *Items[i];
+    if (attribute.Kind == XmlNodeKind::Attribute && matches(attribute.Name))
+      return attribute.GetValue();
+  }
+  std::optional<std::u16string> found;
+  SplitAttributeText(AttributeText, [&](const std::string& name, const std::string& value) {
+    if (found || !matches(name))
+      return;
+    // Read as the attribute's item would be: quotes taken off, entities
+    // decoded.
+    XmlNode attribute;
+    attribute.FEngine = FEngine;
+    attribute.SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
+    found = attribute.GetValue();
+  });
+  return found;
 }
 
 XmlNode* XmlNode::ItemByName(std::string_view name) {

@@ -125,6 +125,10 @@ public:
 
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();
+  // The value (GetValue) of the first attribute whose name without its
+  // namespace prefix is localName; nothing when there is none.  Reads
+  // AttributeText as ParseAttributes would, without making items of it.
+  std::optional<std::u16string> AttributeValue(std::string_view localName) const;
   // The first item of this subtree (this item first, depth first, document
   // order) whose name is name, letter case counting.
   XmlNode* ItemByName(std::string_view name);

@@ -28,18 +28,8 @@ bool IsBlank(char16_t c) {
 } // namespace
 
 std::u16string FictionBookInlines::AttributeValue(XmlNode& item, std::string_view name) {
-  item.ParseAttributes();
-  for (int i = 0; i < item.Items.Count(); ++i) {
-    const XmlNode& attribute = *item.Items[i];
-    if (attribute.Kind != XmlNodeKind::Attribute)
-      continue;
-    std::string_view own(attribute.Name);
-    if (size_t colon = own.rfind(':'); colon != std::string_view::npos)
-      own.remove_prefix(colon + 1);
-    if (own == name)
-      return attribute.GetValue();
-  }
-  return {};
+  // Read from the tag's attribute text: a paragraph's links make no items.
+  return item.AttributeValue(name).value_or(std::u16string());
 }
 
 std::u16string FictionBookInlines::NoteLabel(std::u16string_view text) {
