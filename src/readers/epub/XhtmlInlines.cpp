@@ -91,6 +91,11 @@ std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
 bool XhtmlInlines::Enter(XmlNode& element) {
   if (FSkipBlocks && IsNestedBlock(element.Name))
     return false;
+  // Ruby: the base text stays; its reading ("rt") and the parentheses
+  // shown where ruby is not supported ("rp") are left out, so that
+  // "<ruby>山路<rt>やまみち</rt></ruby>" reads as the text does, "山路".
+  if (element.Name == "rt" || element.Name == "rp")
+    return false;
   Frame frame = FFrames.back();
   frame.marks |= MarksOf(element.Name);
   if (element.Name == "br" && FNoteLink == nullptr) {

@@ -2,7 +2,8 @@
 // where the inline elements begin and end, each piece with the marks of
 // its elements (em/i, strong/b, u, s/strike/del, sup, sub, code), the
 // target of its link, a line break for each "br", and a note reference for
-// each link that EPUB 3 marks as one (epub:type="noteref").
+// each link that EPUB 3 marks as one (epub:type="noteref").  Ruby
+// annotations keep their base text only: "rt" and "rp" are left out.
 #pragma once
 
 #include "document/Document.h"
