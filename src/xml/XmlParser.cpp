@@ -217,6 +217,10 @@ namespace {
 // text cut at tags collapses as it would in one piece.
 class WholeTextCollapser {
 public:
+  WholeTextCollapser() : FDecoded(FOwnDecoded) {}
+  // decoded: a buffer for the pieces whose entities are decoded.
+  explicit WholeTextCollapser(std::u16string& decoded) : FDecoded(decoded) {}
+
   void Append(std::u16string_view raw, std::u16string& out) {
     while (!raw.empty()) {
       size_t begin = raw.find(kLiteralBegin);
@@ -236,11 +240,10 @@ public:
 
 private:
   void AppendCollapsed(std::u16string_view piece, std::u16string& out) {
-    std::u16string decoded;
     if (piece.find(u'&') != std::u16string_view::npos) {
-      decoded = piece;
-      DecodeEntities(decoded);
-      piece = decoded;
+      FDecoded.assign(piece);
+      DecodeEntities(FDecoded);
+      piece = FDecoded;
     }
     for (char16_t c : piece) {
       if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
@@ -255,6 +258,8 @@ private:
     }
   }
 
+  std::u16string FOwnDecoded;
+  std::u16string& FDecoded;
   bool FBlank = false; // white space waits for the next character
   bool FAny = false;   // some text came before
 };
@@ -287,8 +292,8 @@ bool XmlNode::VisitWholeText(TextVisitor& visitor) {
     return true;
   }
   const std::u16string_view all(*FDocumentText);
-  WholeTextCollapser collapser;
-  std::u16string piece;
+  WholeTextCollapser collapser(visitor.FDecoded);
+  std::u16string& piece = visitor.FPiece;
   size_t cursor = std::min(FTextBegin, all.size());
   // Entities decoded stretch by stretch may differ from the whole text
   // decoded at once (a ";" right after a reference goes with it, also past
@@ -309,7 +314,8 @@ bool XmlNode::VisitWholeText(TextVisitor& visitor) {
   const size_t last = std::max(cursor, std::min(TextStretchEnd(), all.size()));
   const bool hasEntity = all.substr(cursor, last - cursor).find(u'&') != std::u16string_view::npos;
   bool skipped = false;
-  std::u16string joined; // only with an "&" in the text
+  std::u16string& joined = visitor.FJoined; // only with an "&" in the text
+  joined.clear();
   auto giveUpTo = [&](size_t position) {
     if (position <= cursor)
       return;
@@ -323,15 +329,11 @@ bool XmlNode::VisitWholeText(TextVisitor& visitor) {
     if (!piece.empty())
       visitor.Text(piece);
   };
-  struct Frame {
-    XmlNode* item;
-    int nextChild;
-    size_t end;
-  };
-  std::vector<Frame> stack;
+  std::vector<TextVisitor::Frame>& stack = visitor.FStack;
+  stack.clear();
   stack.push_back({this, 0, std::max(cursor, std::min(TextStretchEnd(), all.size()))});
   while (!stack.empty()) {
-    Frame& top = stack.back();
+    TextVisitor::Frame& top = stack.back();
     if (top.nextChild < top.item->Items.Count()) {
       XmlNode& child = *top.item->Items[top.nextChild++];
       if (child.Kind != XmlNodeKind::Element || child.FDocumentText != FDocumentText)
@@ -362,20 +364,18 @@ void XmlParser::AppendLiteralText(std::u16string_view text) {
   FDocumentText += kLiteralEnd;
 }
 
-void XmlNode::ParseAttributes() {
+namespace {
+
+// The attributes of a start tag's raw attribute text, in order: visit(name,
+// value) for each with a name and a value (the value as written, with its
+// quotes).
+template <class Visit> void SplitAttributeText(const std::string& text, Visit visit) {
   std::string name, value;
   char quote = 0; // the quote of the value being read, 0 outside quotes
   bool inName = true;
-  const std::string text = std::move(AttributeText);
-  AttributeText.clear();
   auto flush = [&] {
-    if (!name.empty() && !value.empty()) {
-      XmlNode* attribute = Items.AddItem();
-      attribute->FEngine = FEngine;
-      attribute->Kind = XmlNodeKind::Attribute;
-      attribute->Name = name;
-      attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
-    }
+    if (!name.empty() && !value.empty())
+      visit(name, value);
     name.clear();
     value.clear();
     inName = true;
@@ -409,6 +409,45 @@ void XmlNode::ParseAttributes() {
     if ((quote == 0 && IsXmlSpace(c)) || i + 1 == text.size())
       flush();
   }
+}
+
+} // namespace
+
+void XmlNode::ParseAttributes() {
+  const std::string text = std::move(AttributeText);
+  AttributeText.clear();
+  SplitAttributeText(text, [&](const std::string& name, const std::string& value) {
+    XmlNode* attribute = Items.AddItem();
+    attribute->FEngine = FEngine;
+    attribute->Kind = XmlNodeKind::Attribute;
+    attribute->Name = name;
+    attribute->SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
+  });
+}
+
+std::optional<std::u16string> XmlNode::AttributeValue(std::string_view localName) const {
+  auto matches = [&](std::string_view name) {
+    if (size_t colon = name.rfind(':'); colon != std::string_view::npos)
+      name.remove_prefix(colon + 1);
+    return name == localName;
+  };
+  for (int i = 0; i < Items.Count(); ++i) {
+    const XmlNode& attribute = *Items[i];
+    if (attribute.Kind == XmlNodeKind::Attribute && matches(attribute.Name))
+      return attribute.GetValue();
+  }
+  std::optional<std::u16string> found;
+  SplitAttributeText(AttributeText, [&](const std::string& name, const std::string& value) {
+    if (found || !matches(name))
+      return;
+    // Read as the attribute's item would be: quotes taken off, entities
+    // decoded.
+    XmlNode attribute;
+    attribute.FEngine = FEngine;
+    attribute.SetValue(FEngine ? FEngine->ConvertText(value) : AnsiToWide(value, 1252));
+    found = attribute.GetValue();
+  });
+  return found;
 }
 
 XmlNode* XmlNode::ItemByName(std::string_view name) {

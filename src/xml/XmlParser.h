@@ -102,6 +102,18 @@ public:
     virtual bool Enter(XmlNode& element) = 0;
     virtual void Text(std::u16string_view text) = 0;
     virtual void Leave(XmlNode& element) = 0;
+
+  private:
+    friend class XmlNode;
+    // The walk's buffers, kept with the visitor so that a reader visiting
+    // paragraph after paragraph allocates them once.
+    struct Frame {
+      XmlNode* item;
+      int nextChild;
+      size_t end;
+    };
+    std::vector<Frame> FStack;
+    std::u16string FPiece, FJoined, FDecoded;
   };
   // The element's whole text cut at the tags of its descendants, in
   // document order and without recursion; a reader takes the marks of
@@ -113,6 +125,10 @@ public:
 
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();
+  // The value (GetValue) of the first attribute whose name without its
+  // namespace prefix is localName; nothing when there is none.  Reads
+  // AttributeText as ParseAttributes would, without making items of it.
+  std::optional<std::u16string> AttributeValue(std::string_view localName) const;
   // The first item of this subtree (this item first, depth first, document
   // order) whose name is name, letter case counting.
   XmlNode* ItemByName(std::string_view name);

@@ -172,6 +172,29 @@ TEST(XmlTree, AttributesAndQuotes) {
   EXPECT_EQ(quoted.GetValue(), u"<x>");
 }
 
+TEST(XmlTree, AttributeValueReadsTheTagAsItsItemsWould) {
+  const std::string text =
+      " l:href = \"#n&amp;1\" type='note' xml:lang=\"ru\" a=\"1 2\" c d=\"\xC3\xA9\"";
+  Parsed p = Parse("<r><a" + text + ">x</a></r>");
+  XmlNode& link = *p.Root().Items[0];
+  EXPECT_EQ(link.AttributeValue("href"), u"#n&1"); // the prefix is not part of the name
+  EXPECT_EQ(link.AttributeValue("type"), u"note");
+  EXPECT_EQ(link.AttributeValue("lang"), u"ru");
+  EXPECT_EQ(link.AttributeValue("d"), u"\u00E9");
+  EXPECT_EQ(link.AttributeValue("c"), std::nullopt); // a name without a value
+  EXPECT_EQ(link.AttributeValue("l:href"), std::nullopt);
+  EXPECT_EQ(link.Items.Count(), 0); // no attribute items made
+  // Once split, the items answer, with the same values.
+  std::vector<std::optional<std::u16string>> before;
+  for (const char* name : {"href", "type", "lang", "a", "d"})
+    before.push_back(link.AttributeValue(name));
+  link.ParseAttributes();
+  ASSERT_GT(link.Items.Count(), 1);
+  size_t i = 0;
+  for (const char* name : {"href", "type", "lang", "a", "d"})
+    EXPECT_EQ(link.AttributeValue(name), before[i++]) << name;
+}
+
 TEST(XmlTree, FindItemAndItemByName) {
   Parsed p = Parse("<r><A><b>1</b></A><a>2</a></r>");
   EXPECT_EQ(p.engine->FindItem(nullptr, "a"), p.Root().Items[0]);

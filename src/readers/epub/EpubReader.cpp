@@ -4,6 +4,7 @@
 #include "core/CaseFolding.h"
 #include "core/CodePage.h"
 #include "core/DateTime.h"
+#include "core/Exception.h"
 #include "xml/XmlParser.h"
 #include "zip/ZipArchive.h"
 
@@ -96,31 +97,53 @@ void EpubReader::Parse(std::string_view bytes) {
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   FReferences.clear();
-  ParseContainer(zip, "META-INF/container.xml");
+  const bool package = ParseContainer(zip, "META-INF/container.xml");
+  if (!package && !zip.Damage().empty() && ParseItems().Contains(ContentItem::Text))
+    ConvertRecoveredDocuments(zip);
   ResolveNotes(FReferences);
   FReferences.clear();
 }
 
-void EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
+bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
   if (rootfiles == nullptr)
-    return;
+    return false;
+  bool found = false;
   for (int i = 0; i < rootfiles->Items.Count(); ++i) {
     XmlNode& rootfile = *rootfiles->Items[i];
     if (rootfile.Kind != XmlNodeKind::Element)
       continue;
-    ParsePackage(zip, WideToUtf8(AttributeValue(engine, rootfile, "full-path")));
+    found = ParsePackage(zip, WideToUtf8(AttributeValue(engine, rootfile, "full-path"))) || found;
   }
+  return found;
 }
 
-void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
+// A damaged archive whose container or package document is lost (a file
+// cut short keeps its first members, and the package document often comes
+// after the content): the (X)HTML members it still holds are the chapters,
+// in archive order, so that the text the file kept is converted.  Raises
+// the archive's damage when none of them holds text.
+void EpubReader::ConvertRecoveredDocuments(const ZipArchive& zip) {
+  const size_t before = Doc().Main().blocks.size();
+  const ZipEntries& files = zip.Files();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string name = MemberKey(files[i].FileName);
+    if (name.ends_with(".xhtml") || name.ends_with(".html") || name.ends_with(".htm"))
+      ConvertContentDocument(zip.GetFileData(static_cast<int>(i)));
+  }
+  if (Doc().Main().blocks.size() == before)
+    throw Exception("The archive is damaged: %s", {zip.Damage()});
+}
+
+bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   const std::string directory = path.substr(0, path.rfind('/') + 1);
   std::string coverId;
   std::string coverPath = "images/cover.jpg";
+  bool found = false; // a content document the archive holds
   {
     XmlParser engine;
     engine.SetLimits(ResourceLimits());
@@ -157,8 +180,10 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
         std::set<std::string> converted;
         auto convertOnce = [&](const std::string& href) {
           std::string member = ResolveMemberPath(directory, href);
-          if (converted.insert(MemberKey(member)).second)
+          if (converted.insert(MemberKey(member)).second) {
+            found = found || zip.IndexOfFile(member) >= 0;
             ConvertContentDocument(zip, member);
+          }
         };
         if (XmlNode* spine = engine.FindItem(nullptr, "spine")) {
           for (int i = 0; i < spine->Items.Count(); ++i) {
@@ -177,6 +202,7 @@ void EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
     }
   }
   FCoverImage = MemoryStream(zip.GetFileByName(ResolveMemberPath(directory, coverPath)));
+  return found;
 }
 
 void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId) {
@@ -211,10 +237,14 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
 }
 
 void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string& path) {
+  ConvertContentDocument(zip.GetFileByName(path));
+}
+
+void EpubReader::ConvertContentDocument(std::string bytes) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.SetTextCodePage(TextCodePage());
-  engine.LoadFromBytes(zip.GetFileByName(path));
+  engine.LoadFromBytes(std::move(bytes));
   if (XmlNode* body = engine.FindItem(nullptr, "body")) {
     XhtmlBody converter(
         Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences);

@@ -1,7 +1,8 @@
 // EPUB e-books (.epub): a ZIP package whose container names the package
 // documents; their metadata fill the summary record and their spine gives
 // the XHTML content documents in reading order.  The cover image's bytes
-// are kept as they are.
+// are kept as they are.  A damaged archive that lost its package document
+// gives the (X)HTML members it still holds, in archive order.
 #pragma once
 
 #include "core/Stream.h"
@@ -28,10 +29,14 @@ public:
 
 private:
   void Parse(std::string_view bytes) override;
-  void ParseContainer(const ZipArchive& zip, const std::string& path);
-  void ParsePackage(const ZipArchive& zip, const std::string& path);
+  // Whether the container names a package document whose content
+  // documents the archive holds (they are read then).
+  bool ParseContainer(const ZipArchive& zip, const std::string& path);
+  bool ParsePackage(const ZipArchive& zip, const std::string& path);
   void ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId);
   void ConvertContentDocument(const ZipArchive& zip, const std::string& path);
+  void ConvertContentDocument(std::string bytes);
+  void ConvertRecoveredDocuments(const ZipArchive& zip);
   void ResolveNotes(std::vector<XhtmlBody::ReferencePlace>& references);
 
   MemoryStream FCoverImage;

@@ -1,5 +1,6 @@
 #include "readers/epub/XhtmlInlines.h"
 
+#include <iterator>
 #include <set>
 
 namespace scrivlet {
@@ -43,18 +44,8 @@ std::u16string NoteLabel(std::u16string_view text) {
 } // namespace
 
 std::u16string XhtmlInlines::AttributeValue(XmlNode& item, std::string_view name) {
-  item.ParseAttributes();
-  for (int i = 0; i < item.Items.Count(); ++i) {
-    const XmlNode& attribute = *item.Items[i];
-    if (attribute.Kind != XmlNodeKind::Attribute)
-      continue;
-    std::string_view own(attribute.Name);
-    if (size_t colon = own.rfind(':'); colon != std::string_view::npos)
-      own.remove_prefix(colon + 1);
-    if (own == name)
-      return attribute.GetValue();
-  }
-  return {};
+  // Read from the tag's attribute text: a paragraph's links make no items.
+  return item.AttributeValue(name).value_or(std::u16string());
 }
 
 bool XhtmlInlines::HasType(XmlNode& item, std::u16string_view word) {
@@ -84,18 +75,26 @@ bool XhtmlInlines::IsNestedBlock(const std::string& name) {
 std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
   FSkipBlocks = skipBlocks;
   FFrames.clear();
+  FTargets.resize(1); // the empty target of the text outside links
   FPieces.clear();
-  FPieces.reserve(4);
   FReferences.clear();
   FNoteLink = nullptr;
-  FFrames.push_back({0, {}});
+  FFrames.push_back({0, 0});
   if (!block.VisitWholeText(*this) && !skipBlocks)
     WholeTextOnly(block.WholeText());
-  return std::move(FPieces);
+  // The pieces are gathered in a buffer kept from block to block; the
+  // block gets a vector of their number.
+  return std::vector<Inline>(std::make_move_iterator(FPieces.begin()),
+                             std::make_move_iterator(FPieces.end()));
 }
 
 bool XhtmlInlines::Enter(XmlNode& element) {
   if (FSkipBlocks && IsNestedBlock(element.Name))
+    return false;
+  // Ruby: the base text stays; its reading ("rt") and the parentheses
+  // shown where ruby is not supported ("rp") are left out, so that
+  // "<ruby>山路<rt>やまみち</rt></ruby>" reads as the text does, "山路".
+  if (element.Name == "rt" || element.Name == "rp")
     return false;
   Frame frame = FFrames.back();
   frame.marks |= MarksOf(element.Name);
@@ -110,10 +109,11 @@ bool XhtmlInlines::Enter(XmlNode& element) {
       FNoteHref = std::move(href);
       FNoteText.clear();
     } else if (!href.empty()) {
-      frame.target = std::move(href);
+      frame.target = FTargets.size();
+      FTargets.push_back(std::move(href));
     }
   }
-  FFrames.push_back(std::move(frame));
+  FFrames.push_back(frame);
   return true;
 }
 
@@ -128,7 +128,7 @@ void XhtmlInlines::Leave(XmlNode& element) {
     ++lead;
   if (lead > 0)
     AddText(std::u16string_view(FNoteText).substr(0, lead), FFrames.back().marks,
-            FFrames.back().target);
+            FTargets[FFrames.back().target]);
   Inline reference;
   reference.kind = InlineKind::NoteReference;
   reference.text = NoteLabel(FNoteText);
@@ -144,7 +144,7 @@ void XhtmlInlines::Text(std::u16string_view text) {
     FNoteText += text;
     return;
   }
-  AddText(text, FFrames.back().marks, FFrames.back().target);
+  AddText(text, FFrames.back().marks, FTargets[FFrames.back().target]);
 }
 
 // A blank that opens a marked or linked piece is plain text before it:
@@ -153,7 +153,7 @@ void XhtmlInlines::AddText(std::u16string_view text, Marks marks, const std::u16
   if (text.empty())
     return;
   if (text.front() == u' ' && (marks != 0 || !target.empty())) {
-    AddText(u" ", 0, {});
+    AddText(u" ", 0, FTargets.front());
     text.remove_prefix(1);
     if (text.empty())
       return;
@@ -167,7 +167,7 @@ void XhtmlInlines::AddText(std::u16string_view text, Marks marks, const std::u16
   }
   Inline piece;
   piece.marks = marks;
-  piece.text = std::u16string(text);
+  piece.text.assign(text);
   piece.target = target;
   FPieces.push_back(std::move(piece));
 }

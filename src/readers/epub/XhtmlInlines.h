@@ -2,7 +2,8 @@
 // where the inline elements begin and end, each piece with the marks of
 // its elements (em/i, strong/b, u, s/strike/del, sup, sub, code), the
 // target of its link, a line break for each "br", and a note reference for
-// each link that EPUB 3 marks as one (epub:type="noteref").
+// each link that EPUB 3 marks as one (epub:type="noteref").  Ruby
+// annotations keep their base text only: "rt" and "rp" are left out.
 #pragma once
 
 #include "document/Document.h"
@@ -42,15 +43,18 @@ public:
   void Leave(XmlNode& element) override;
 
 private:
+  // An open element: its marks and its link's target (an index in
+  // FTargets, 0 for none), so that entering copies no text.
   struct Frame {
     Marks marks;
-    std::u16string target;
+    size_t target;
   };
   void WholeTextOnly(std::u16string text);
   void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
 
   bool FSkipBlocks = false;
   std::vector<Frame> FFrames;
+  std::vector<std::u16string> FTargets;
   std::vector<Inline> FPieces;
   std::vector<Reference> FReferences;
   // The note link being read: its element, href and text.

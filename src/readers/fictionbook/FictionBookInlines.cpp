@@ -1,5 +1,7 @@
 #include "readers/fictionbook/FictionBookInlines.h"
 
+#include <iterator>
+
 namespace scrivlet {
 namespace {
 
@@ -26,18 +28,8 @@ bool IsBlank(char16_t c) {
 } // namespace
 
 std::u16string FictionBookInlines::AttributeValue(XmlNode& item, std::string_view name) {
-  item.ParseAttributes();
-  for (int i = 0; i < item.Items.Count(); ++i) {
-    const XmlNode& attribute = *item.Items[i];
-    if (attribute.Kind != XmlNodeKind::Attribute)
-      continue;
-    std::string_view own(attribute.Name);
-    if (size_t colon = own.rfind(':'); colon != std::string_view::npos)
-      own.remove_prefix(colon + 1);
-    if (own == name)
-      return attribute.GetValue();
-  }
-  return {};
+  // Read from the tag's attribute text: a paragraph's links make no items.
+  return item.AttributeValue(name).value_or(std::u16string());
 }
 
 std::u16string FictionBookInlines::NoteLabel(std::u16string_view text) {
@@ -54,13 +46,16 @@ std::u16string FictionBookInlines::NoteLabel(std::u16string_view text) {
 
 std::vector<Inline> FictionBookInlines::Read(XmlNode& line) {
   FFrames.clear();
+  FTargets.resize(1); // the empty target of the text outside links
   FPieces.clear();
-  FPieces.reserve(4);
   FNoteLink = nullptr;
-  FFrames.push_back({&line, 0, {}});
+  FFrames.push_back({&line, 0, 0});
   if (!line.VisitWholeText(*this))
     WholeTextOnly(line.WholeText());
-  return std::move(FPieces);
+  // The pieces are gathered in a buffer kept from block to block; the
+  // block gets a vector of their number.
+  return std::vector<Inline>(std::make_move_iterator(FPieces.begin()),
+                             std::make_move_iterator(FPieces.end()));
 }
 
 bool FictionBookInlines::Enter(XmlNode& element) {
@@ -75,10 +70,11 @@ bool FictionBookInlines::Enter(XmlNode& element) {
       FNoteId = href.substr(1);
       FNoteText.clear();
     } else if (!href.empty()) {
-      frame.target = std::move(href);
+      frame.target = FTargets.size();
+      FTargets.push_back(std::move(href));
     }
   }
-  FFrames.push_back(std::move(frame));
+  FFrames.push_back(frame);
   return true;
 }
 
@@ -94,7 +90,7 @@ void FictionBookInlines::Leave(XmlNode& element) {
     ++lead;
   if (lead > 0)
     AddText(std::u16string_view(FNoteText).substr(0, lead), FFrames.back().marks,
-            FFrames.back().target);
+            FTargets[FFrames.back().target]);
   Inline reference;
   reference.kind = InlineKind::NoteReference;
   reference.text = NoteLabel(FNoteText);
@@ -110,7 +106,7 @@ void FictionBookInlines::Text(std::u16string_view text) {
     FNoteText += text;
     return;
   }
-  AddText(text, FFrames.back().marks, FFrames.back().target);
+  AddText(text, FFrames.back().marks, FTargets[FFrames.back().target]);
 }
 
 // A blank that opens a marked or linked piece is plain text before it:
@@ -120,7 +116,7 @@ void FictionBookInlines::AddText(std::u16string_view text, Marks marks,
   if (text.empty())
     return;
   if (text.front() == u' ' && (marks != 0 || !target.empty())) {
-    AddText(u" ", 0, {});
+    AddText(u" ", 0, FTargets.front());
     text.remove_prefix(1);
     if (text.empty())
       return;
@@ -134,7 +130,7 @@ void FictionBookInlines::AddText(std::u16string_view text, Marks marks,
   }
   Inline piece;
   piece.marks = marks;
-  piece.text = std::u16string(text);
+  piece.text.assign(text);
   piece.target = target;
   FPieces.push_back(std::move(piece));
 }

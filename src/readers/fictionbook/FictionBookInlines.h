@@ -41,10 +41,12 @@ public:
   void Leave(XmlNode& element) override;
 
 private:
+  // An open element: its marks and its link's target (an index in
+  // FTargets, 0 for none), so that entering copies no text.
   struct Frame {
     const XmlNode* element;
     Marks marks;
-    std::u16string target;
+    size_t target;
   };
   void WholeTextOnly(std::u16string text);
   void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
@@ -52,6 +54,7 @@ private:
   const NoteLabels& FNotes;
   NoteLabels& FReferenceLabels;
   std::vector<Frame> FFrames;
+  std::vector<std::u16string> FTargets;
   std::vector<Inline> FPieces;
   // The note link being read: its element, the note's id and its text.
   const XmlNode* FNoteLink = nullptr;

@@ -156,6 +156,54 @@ TEST(EpubReader, DamagedPackages) {
   EXPECT_EQ(EpubReader::ResolveMemberPath("", "/abs.xhtml"), "abs.xhtml");
 }
 
+// A book whose content documents come before its package document, as
+// many packagers write them, cut keep bytes into the member named cutAt
+// (whole for "").
+std::string CutBook(const std::string& cutAt, size_t keep) {
+  test::ZipBuilder zip;
+  zip.Add("mimetype", "application/epub+zip", 0);
+  zip.Add("META-INF/container.xml",
+          "<?xml version=\"1.0\"?><container><rootfiles><rootfile full-path=\"OEBPS/content.opf\" "
+          "media-type=\"application/oebps-package+xml\"/></rootfiles></container>");
+  zip.Add("OEBPS/b.xhtml", Xhtml("<h1>First</h1><p>One <em>two</em></p>"));
+  zip.Add("OEBPS/style.css", "p { margin: 0 }");
+  zip.Add("OEBPS/a.HTM", Xhtml("<p>Second</p>"));
+  zip.Add("OEBPS/content.opf",
+          "<?xml version=\"1.0\"?><package><manifest>" + Item("a", "a.HTM") + Item("b", "b.xhtml") +
+              "</manifest><spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>");
+  const std::string bytes = zip.Build();
+  if (cutAt.empty())
+    return bytes;
+  size_t member = 0;
+  for (size_t at = bytes.find("PK\x03\x04"); at != std::string::npos;
+       at = bytes.find("PK\x03\x04", at + 4)) {
+    if (bytes.compare(at + 30, cutAt.size(), cutAt) == 0) {
+      member = at;
+      break;
+    }
+  }
+  return bytes.substr(0, member + keep);
+}
+
+TEST(EpubReader, DamagedArchiveWithoutItsPackageGivesItsDocumentsInArchiveOrder) {
+  // Cut inside the package document: its chapters remain, in archive order
+  // (not the lost spine's); what is no (X)HTML document is left out.
+  EXPECT_EQ(Body(*Load(CutBook("OEBPS/content.opf", 60))), (L{u"First", u"One two", u"Second"}));
+  // The same book whole follows its spine.
+  EXPECT_EQ(Body(*Load(CutBook("", 0))), (L{u"Second", u"First", u"One two"}));
+  // Only the container is left: an error that tells the damage, not an
+  // empty book.
+  try {
+    Load(CutBook("OEBPS/b.xhtml", 10));
+    ADD_FAILURE() << "read";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), "The archive is damaged: no central directory");
+  }
+  // Without the text asked for, nothing is missed.
+  EXPECT_NO_THROW(
+      Load(CutBook("OEBPS/b.xhtml", 10), OutputFormat::PlainText, {ContentItem::Summary}));
+}
+
 TEST(EpubCorpus, RealBooksConvert) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "epub";
   if (!std::filesystem::is_directory(dir))

@@ -142,5 +142,24 @@ TEST(EpubStructure, DescribedOutputKeepsItsEntries) {
   EXPECT_EQ(std::find(html.begin(), html.end(), u"<p>A</p>"), html.end());
 }
 
+TEST(EpubStructure, RubyKeepsItsBaseTextWithoutTheReading) {
+  const std::string body =
+      "<p><ruby>\xE5\xB1\xB1\xE8\xB7\xAF<rp>(</rp><rt>\xE3\x82\x84\xE3\x81\xBE\xE3\x81\xBF"
+      "\xE3\x81\xA1</rt><rp>)</rp></ruby>\xE3\x82\x92 <em><ruby>A<rt>a</rt>B<rt>b</rt></ruby></em>"
+      "</p><h2>T<ruby>x<rt>ex</rt></ruby></h2>";
+  std::vector<Block> blocks = Blocks(body);
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].Text(), u"\u5C71\u8DEF\u3092 AB");
+  // The reading between the base letters leaves the mark's piece whole.
+  ASSERT_FALSE(blocks[0].content.empty());
+  EXPECT_EQ(blocks[0].content.back().text, u"AB");
+  EXPECT_EQ(blocks[0].content.back().marks, kItalic);
+  EXPECT_EQ(blocks[1].kind, BlockKind::Heading);
+  EXPECT_EQ(blocks[1].Text(), u"Tx");
+  std::vector<std::u16string> lines = Lines(body, OutputFormat::PlainText);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), u"\u5C71\u8DEF\u3092 AB"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), u"Tx"), lines.end());
+}
+
 } // namespace
 } // namespace scrivlet
