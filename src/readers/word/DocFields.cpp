@@ -6,10 +6,12 @@
 // pictures and notes, page and section breaks) stand for no text.
 //
 // A field is 19 (begin), its instruction, 20 (separator), its result and 21
-// (end); a field begin while a field is open ends the open one.  A field
-// that holds more than 200 pieces (characters and marks) at one of the
-// marks, or that is still open where the text ends, is written as it
-// stands: a RawField, then its pieces, and what follows is text again.
+// (end).  Fields nest, in an instruction (whose text then includes the
+// nested field's result) as in a result; the instruction's text is
+// FieldCode, including all that fields nested in it hold.  A field without
+// a separator shows what Word computes for it where that can be told (an
+// equation's base text, a symbol), else nothing.  A field still open where
+// the text ends is written as it stands: a RawField, then its pieces.
 //
 // With the document's formatting, a paragraph's properties (known at its
 // mark) make it a heading or a list item and place it in tables; 12 (a
@@ -17,7 +19,7 @@
 // HYPERLINK field links to the field's target.
 #include "readers/word/DocReader.h"
 
-#include "core/Ascii.h"
+#include "readers/word/WordFieldInstructions.h"
 #include "readers/word/WordFormatting.h"
 #include "readers/word/WordTableNesting.h"
 
@@ -29,7 +31,6 @@ namespace {
 constexpr char16_t kCellMark = 7, kTab = 9, kLineBreak = 11, kPageBreak = 12, kParagraphMark = 13,
                    kColumnBreak = 14, kFieldBegin = 19, kFieldSeparator = 20, kFieldEnd = 21,
                    kNonBreakingHyphen = 30;
-constexpr int32_t kMaxFieldPieces = 200;
 
 // The line feed is text; the other characters below 32 are marks.
 bool IsMark(char16_t c) {
@@ -90,58 +91,6 @@ std::u16string NumberText(int32_t number) {
   for (char c : std::to_string(number))
     text += static_cast<char16_t>(c);
   return text;
-}
-
-// The arguments of a field instruction after its name: quoted or
-// separated by blanks.
-std::vector<std::u16string> FieldArguments(std::u16string_view instruction) {
-  std::vector<std::u16string> arguments;
-  size_t at = 0;
-  while (at < instruction.size()) {
-    if (instruction[at] == u' ') {
-      ++at;
-      continue;
-    }
-    std::u16string& argument = arguments.emplace_back();
-    if (instruction[at] == u'"') {
-      size_t end = instruction.find(u'"', at + 1);
-      if (end == std::u16string_view::npos)
-        end = instruction.size();
-      argument = instruction.substr(at + 1, end - at - 1);
-      at = end + 1;
-      continue;
-    }
-    size_t end = instruction.find(u' ', at);
-    if (end == std::u16string_view::npos)
-      end = instruction.size();
-    argument = instruction.substr(at, end - at);
-    at = end;
-  }
-  return arguments;
-}
-
-// The target of a HYPERLINK field: its address, "#" and the place a \l
-// switch names; empty for any other field.
-std::u16string HyperlinkTarget(std::u16string_view instruction) {
-  std::vector<std::u16string> arguments = FieldArguments(instruction);
-  if (arguments.empty() || AsciiUpperCase(arguments[0]) != u"HYPERLINK")
-    return {};
-  std::u16string address, place;
-  for (size_t i = 1; i < arguments.size(); ++i) {
-    const std::u16string& argument = arguments[i];
-    if (argument.size() == 2 && argument[0] == u'\\') {
-      char16_t name = static_cast<char16_t>(argument[1] | 0x20);
-      // \l, \o and \t take an argument; \m and \n none.
-      if ((name == u'l' || name == u'o' || name == u't') && i + 1 < arguments.size()) {
-        if (name == u'l')
-          place = arguments[i + 1];
-        ++i;
-      }
-    } else if (address.empty()) {
-      address = argument;
-    }
-  }
-  return place.empty() ? address : address + u"#" + place;
 }
 
 // The blocks of a story as the tokens come.  With a structure, each mark's
@@ -285,8 +234,22 @@ private:
   std::vector<Block> FBlocks;
 };
 
-// Reads a story's text character by character; an open field's tokens wait
-// until the field ends (or is written as it stands).
+// A field whose end has not come yet.
+struct OpenField {
+  size_t begin = 0;      // the place of its begin token in the held tokens
+  bool inResult = false; // past its separator
+  // The innermost field at or below this one on the stack that is still in
+  // its instruction (-1: none): a character typed now belongs to that
+  // field's instruction.
+  ptrdiff_t instructionField = -1;
+  std::u16string instruction; // its own instruction, nested fields' results included
+  std::u16string target;      // the link its result's text is part of
+};
+
+// Reads a story's text character by character.  Fields nest: a field's
+// instruction and result may hold whole fields.  The tokens of the
+// outermost open field wait until it ends: a field still open where the
+// text ends is written as it stands.
 class StoryText {
 public:
   explicit StoryText(const StoryStructure* structure)
@@ -304,18 +267,14 @@ public:
         TextCharacter(c, i);
         continue;
       }
-      if (FOpen && c == kFieldBegin)
-        CloseField();
-      if (FPieces > kMaxFieldPieces)
-        FlushField();
       // A cell mark followed by another is a row end: both marks are read.
       bool rowEnd = c == kCellMark && i + 1 < text.size() && text[i + 1] == kCellMark;
       Mark(c, rowEnd, i);
       if (rowEnd)
         ++i;
     }
-    if (FOpen)
-      FlushField();
+    if (!FFields.empty())
+      WriteOpenFieldsRaw();
     return FBlocks.Finish();
   }
 
@@ -351,117 +310,132 @@ private:
     return FMarks;
   }
 
-  void TextCharacter(char16_t c, size_t cp) {
-    Marks marks = MarksAt(cp);
-    if (!FOpen) {
+  void TextCharacter(char16_t c, size_t cp) { FieldText(c, MarksAt(cp)); }
+
+  // A character outside fields is text; inside, it belongs to the
+  // instruction of the innermost field still in its instruction, else to
+  // the innermost field's result.
+  void FieldText(char16_t c, Marks marks) {
+    if (FFields.empty()) {
       FBlocks.Text(InlineKind::Text, marks, c);
       return;
     }
-    InlineKind kind = FInResult ? InlineKind::FieldResult : InlineKind::FieldCode;
-    if (FField.empty() || FField.back().end != Token::End::None ||
-        FField.back().piece.kind != kind || FField.back().piece.marks != marks) {
+    const OpenField& top = FFields.back();
+    InlineKind kind = InlineKind::FieldResult;
+    const std::u16string* target = &top.target;
+    if (top.instructionField >= 0) {
+      FFields[static_cast<size_t>(top.instructionField)].instruction += c;
+      kind = InlineKind::FieldCode;
+      target = &kNoTarget;
+    }
+    if (FField.back().end != Token::End::None || FField.back().piece.kind != kind ||
+        FField.back().piece.marks != marks || FField.back().piece.target != *target) {
       FField.push_back(PieceToken(kind));
       FField.back().piece.marks = marks;
+      FField.back().piece.target = *target;
     }
     FField.back().piece.text += c;
-    ++FPieces;
   }
 
   void Mark(char16_t c, bool rowEnd, size_t cp) {
     switch (c) {
-    case kCellMark:
-      Give(EndToken(rowEnd ? Token::End::Row : Token::End::Cell, cp), rowEnd ? 2 : 1);
-      break;
+    case kCellMark: Give(EndToken(rowEnd ? Token::End::Row : Token::End::Cell, cp)); break;
     case kTab: Give(PieceToken(InlineKind::Tab)); break;
     case kLineBreak: Give(PieceToken(InlineKind::LineBreak)); break;
     case kColumnBreak: Give(PieceToken(InlineKind::ColumnBreak)); break;
     case kPageBreak:
       if (FFormatting != nullptr)
-        Give(PieceToken(InlineKind::PageBreak), 0);
+        Give(PieceToken(InlineKind::PageBreak));
       break;
     case kParagraphMark: Give(EndToken(Token::End::Paragraph, cp)); break;
-    case kFieldBegin:
-      FField.clear();
-      FOpen = true;
-      FInResult = false;
-      FPieces = 1;
-      break;
+    case kFieldBegin: BeginField(); break;
     case kFieldSeparator:
       Give(PieceToken(InlineKind::FieldSeparator));
-      FInResult = FOpen;
+      if (!FFields.empty() && !FFields.back().inResult)
+        EnterResult();
       break;
     case kFieldEnd:
-      if (FOpen)
-        CloseField();
+      if (!FFields.empty())
+        EndField(cp);
       break;
     case kNonBreakingHyphen: TextCharacter(u'-', cp); break;
     default: break; // marks without text
     }
   }
 
-  // A token into the open field (pieces: how many it counts for), or into
-  // the blocks.
-  void Give(Token token, int32_t pieces = 1) {
-    if (!FOpen) {
+  // A token into the open fields' held tokens, or into the blocks.
+  void Give(Token token) {
+    if (FFields.empty())
       FBlocks.Put(std::move(token));
-      return;
-    }
-    FField.push_back(std::move(token));
-    FPieces += pieces;
+    else
+      FField.push_back(std::move(token));
   }
 
-  void CloseField() {
-    LinkResult();
-    FBlocks.Put(PieceToken(InlineKind::FieldBegin));
-    MoveFieldTokens();
-    FBlocks.Put(PieceToken(InlineKind::FieldEnd));
+  void BeginField() {
+    OpenField& field = FFields.emplace_back();
+    field.begin = FField.size();
+    field.instructionField = static_cast<ptrdiff_t>(FFields.size() - 1);
+    FField.push_back(PieceToken(InlineKind::FieldBegin));
   }
 
-  // A hyperlink's result text links to its target.
-  void LinkResult() {
-    if (!MayBeHyperlink())
-      return;
-    std::u16string instruction;
-    for (const Token& token : FField) {
-      if (token.end != Token::End::None || token.piece.kind == InlineKind::FieldSeparator)
-        break;
-      if (token.piece.kind == InlineKind::FieldCode)
-        instruction += token.piece.text;
+  // Past the separator the innermost field's characters are its result: a
+  // hyperlink's result links to its target, another field's result is part
+  // of the link around it, if any.
+  void EnterResult() {
+    OpenField& field = FFields.back();
+    const size_t index = FFields.size() - 1;
+    field.inResult = true;
+    field.instructionField = index > 0 ? FFields[index - 1].instructionField : -1;
+    if (MayBeHyperlink(field.instruction))
+      field.target = HyperlinkFieldTarget(field.instruction);
+    if (field.target.empty() && index > 0)
+      field.target = FFields[index - 1].target;
+  }
+
+  // A field without a result shows what Word would compute for it where
+  // that can be told (an equation's base text, a symbol), as its result.
+  void EndField(size_t cp) {
+    if (!FFields.back().inResult) {
+      std::u16string shown = ShownWithoutResult(FFields.back().instruction);
+      if (!shown.empty()) {
+        FField.push_back(PieceToken(InlineKind::FieldSeparator));
+        EnterResult();
+        Marks marks = MarksAt(cp);
+        for (char16_t c : shown)
+          FieldText(c, marks);
+      }
     }
-    std::u16string target = HyperlinkTarget(instruction);
-    if (target.empty())
-      return;
-    for (Token& token : FField)
-      if (token.end == Token::End::None && token.piece.kind == InlineKind::FieldResult)
-        token.piece.target = target;
+    FField.push_back(PieceToken(InlineKind::FieldEnd));
+    FFields.pop_back();
+    if (FFields.empty())
+      PutHeldTokens();
   }
 
   // Whether the instruction's first word starts as HYPERLINK does: most
   // fields are not parsed further.
-  bool MayBeHyperlink() const {
-    for (const Token& token : FField) {
-      if (token.end != Token::End::None || token.piece.kind != InlineKind::FieldCode)
-        return false;
-      for (char16_t c : token.piece.text)
-        if (c != u' ')
-          return c == u'H' || c == u'h';
-    }
+  static bool MayBeHyperlink(std::u16string_view instruction) {
+    for (char16_t c : instruction)
+      if (c != u' ')
+        return c == u'H' || c == u'h';
     return false;
   }
 
-  void FlushField() {
-    FBlocks.Put(PieceToken(InlineKind::RawField));
-    MoveFieldTokens();
+  // The open fields where the text ends: each begins as a field written as
+  // it stands.
+  void WriteOpenFieldsRaw() {
+    for (const OpenField& field : FFields)
+      FField[field.begin] = PieceToken(InlineKind::RawField);
+    FFields.clear();
+    PutHeldTokens();
   }
 
-  void MoveFieldTokens() {
+  void PutHeldTokens() {
     for (Token& token : FField)
       FBlocks.Put(std::move(token));
     FField.clear();
-    FOpen = false;
-    FInResult = false;
-    FPieces = 0;
   }
+
+  static inline const std::u16string kNoTarget;
 
   BlockList FBlocks;
   const StoryStructure* FStructure;
@@ -469,10 +443,8 @@ private:
   size_t FNextNote = 0;
   Marks FMarks = 0;
   uint32_t FMarksFrom = 1, FMarksUntil = 0; // where FMarks holds
-  std::vector<Token> FField;                // the open field's tokens after its begin
-  bool FOpen = false;
-  bool FInResult = false; // past the open field's separator
-  int32_t FPieces = 0;    // the open field's pieces, its begin included
+  std::vector<OpenField> FFields;           // the open fields, the innermost last
+  std::vector<Token> FField;                // the tokens from the outermost open field's begin
 };
 
 } // namespace

@@ -9,7 +9,8 @@
 // after the text), a cell end a blank, a row end a line break (CR in plain text) and
 // a line feed.  A field is reduced to its result, which is found in the
 // field as written in the output format: its instruction and result
-// escaped, its marks converted.
+// escaped, its marks converted.  Fields nest: a nested field's result
+// stands in the instruction or result that holds it.
 #include "writers/conventions/Convention.h"
 
 #include "core/Ascii.h"
@@ -39,24 +40,17 @@ bool IsEmbedding(std::u16string_view instruction) {
 
 // The visible result of a field as written: a field begin, then (after one
 // blank) the instruction, the separator and the result.  Without a
-// separator the text from the blank before the first switch (" \") on is
-// the result; without either there is none.
+// separator there is none (the reader gives the fields that Word shows
+// something for a result).
 std::u16string FieldResultOf(std::u16string field) {
   size_t skip = !field.empty() && field[0] == kFieldBegin ? 1 : 0;
   if (skip < field.size() && field[skip] == u' ')
     ++skip;
   field.erase(0, skip);
-  // b: 1-based position of the separator, or of the last character before
-  // " \" when there is no separator; 0 when neither.
-  size_t b;
-  if (size_t separator = field.find(kFieldSeparator); separator != std::u16string::npos) {
-    b = separator + 1;
-  } else {
-    size_t switchAt = field.find(u" \\");
-    b = switchAt == std::u16string::npos ? 0 : switchAt;
-  }
-  if (b == 0)
+  size_t separator = field.find(kFieldSeparator);
+  if (separator == std::u16string::npos)
     return {};
+  size_t b = separator + 1; // 1-based
   if (IsEmbedding(TrimBlanks(std::u16string_view(field).substr(0, b - 1))))
     return {};
   if (b < field.size() && field[b] == kFieldSeparator)
@@ -64,7 +58,7 @@ std::u16string FieldResultOf(std::u16string field) {
   return field.substr(std::min(b, field.size()));
 }
 
-// Writes a story's blocks into one text, with the open field's text kept
+// Writes a story's blocks into one text, with each open field's text kept
 // apart until the field ends.
 class TextWriter {
 public:
@@ -82,7 +76,7 @@ public:
   }
 
   std::u16string Finish() {
-    if (FOpen)
+    while (!FFields.empty())
       WriteRaw();
     return std::move(FText);
   }
@@ -101,22 +95,13 @@ private:
       break;
     case InlineKind::LineBreak:
     case InlineKind::ColumnBreak: Put(LineBreak(FFormat)); break;
-    case InlineKind::FieldBegin:
-      if (FOpen)
-        EndField();
-      FOpen = true;
-      FField.assign(1, kFieldBegin);
-      break;
+    case InlineKind::FieldBegin: FFields.emplace_back(1, kFieldBegin); break;
     case InlineKind::FieldSeparator: Put(std::u16string_view(&kFieldSeparator, 1)); break;
     case InlineKind::FieldEnd:
-      if (FOpen)
+      if (!FFields.empty())
         EndField();
       break;
-    case InlineKind::RawField:
-      if (FOpen)
-        EndField();
-      FText += kRawFieldMark;
-      break;
+    case InlineKind::RawField: Sink() += kRawFieldMark; break;
     default: break;
     }
   }
@@ -132,27 +117,30 @@ private:
     Put(u"\n");
   }
 
-  void Put(std::u16string_view text) { (FOpen ? FField : FText) += text; }
+  // Where text goes: the innermost open field, else the text.
+  std::u16string& Sink() { return FFields.empty() ? FText : FFields.back(); }
+
+  void Put(std::u16string_view text) { Sink() += text; }
 
   void EndField() {
-    FText += FieldResultOf(std::move(FField));
-    FField.clear();
-    FOpen = false;
+    std::u16string result = FieldResultOf(std::move(FFields.back()));
+    FFields.pop_back();
+    Sink() += result;
   }
 
   // A field still open where the text ends is written as it stands.
   void WriteRaw() {
-    FText += kRawFieldMark;
-    FText.append(FField, std::min<size_t>(1, FField.size()));
-    FField.clear();
-    FOpen = false;
+    std::u16string field = std::move(FFields.back());
+    FFields.pop_back();
+    std::u16string& sink = Sink();
+    sink += kRawFieldMark;
+    sink.append(field, std::min<size_t>(1, field.size()));
   }
 
   OutputFormat FFormat;
   bool FNotes; // the notes are listed after the text
   std::u16string FText;
-  std::u16string FField; // the open field as written, from its begin
-  bool FOpen = false;
+  std::vector<std::u16string> FFields; // the open fields as written, from their begins
 };
 
 std::u16string ConvertedText(const Context& context, const Story& story) {

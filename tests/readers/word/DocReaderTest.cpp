@@ -331,14 +331,15 @@ TEST(WordControlCharacters, Fields) {
   EXPECT_EQ(Converted(u"a\x13NOSEPARATOR\x15"
                       u"b"),
             u"ab");
+  // Without a separator the instruction's switches are not the result.
   EXPECT_EQ(Converted(u"a\x13 DATE \\@ x\x15"
                       u"b"),
-            u"a \\@ xb");
+            u"ab");
   EXPECT_EQ(Converted(u"\x13 PAGE \x14"
                       u"line\rnext\x15",
                       OutputFormat::Html),
             u"line<p></p>\r\nnext");
-  // A field begin inside an open field ends the open one.
+  // Fields nest.
   EXPECT_EQ(Converted(u"\x13 REF a \x14"
                       u"outer\x13 PAGE \x14"
                       u"7\x15\x15"),
@@ -348,12 +349,12 @@ TEST(WordControlCharacters, Fields) {
 // A field's result is found in the field as the format writes it: its
 // marks converted, its text escaped.
 TEST(WordControlCharacters, FieldResultsAsWrittenInEachFormat) {
-  // In RTF an escaped brace after a blank reads as the first switch.
+  // An index entry shows nothing, however its braces are escaped.
   const std::u16string index = u"a\x13XE \"x {y}\"\x15"
                                u"b";
   EXPECT_EQ(Converted(index), u"ab");
   EXPECT_EQ(Converted(index, OutputFormat::Html), u"ab");
-  EXPECT_EQ(Converted(index, OutputFormat::Rtf), u"a \\{y\\}\"b");
+  EXPECT_EQ(Converted(index, OutputFormat::Rtf), u"ab");
   // A paragraph mark before EMBED is a blank only in plain text.
   const std::u16string embedded = u"\x13\rEMBED x\x14res\x15";
   EXPECT_EQ(Converted(embedded), u"");
@@ -361,14 +362,33 @@ TEST(WordControlCharacters, FieldResultsAsWrittenInEachFormat) {
   EXPECT_EQ(Converted(embedded, OutputFormat::Rtf), u"res");
 }
 
-TEST(WordControlCharacters, LongFieldsAreWrittenRaw) {
+TEST(WordControlCharacters, NestedFieldsShowOnlyTheirResults) {
+  // Long results and links in a table of contents.
   std::u16string field = u"\x13 QUOTE \x14";
   for (int i = 0; i < 210; ++i)
     field += u"x";
-  std::u16string converted = Converted(field + u"\x15"
-                                               u"after");
-  EXPECT_EQ(converted.substr(0, 11), u"\u0096 QUOTE \x14xx");
-  EXPECT_TRUE(converted.ends_with(u"xafter"));
+  EXPECT_EQ(Converted(field + u"\x15"
+                              u"after"),
+            std::u16string(210, u'x') + u"after");
+  const std::u16string contents = u"\x13 TOC \\o \x14\x13 HYPERLINK \\l \"_Toc1\" \x01\x14"
+                                  u"One\t\x13 PAGEREF _Toc1 \\h \x01\x14"
+                                  u"2\x15\x15\r\x15"
+                                  u"Text";
+  EXPECT_EQ(Converted(contents), u"One\t2\r\nText");
+  EXPECT_EQ(Converted(contents, OutputFormat::Html), u"One\t2<p></p>\r\nText");
+  // A field in an instruction, in a field in an instruction.
+  EXPECT_EQ(Converted(u"<\x13 IF \x13 REF \x13 QUOTE b \x14"
+                      u"a\x15 \x14x\x15 = \"x\" \"yes\" \x14yes\x15>"),
+            u"<yes>");
+  EXPECT_EQ(
+      Converted(u"<\x13 IF \x13 REF a \\* MERGEFORMAT \x15 = 1 \x14no\x15>", OutputFormat::Rtf),
+      u"<no>");
+  // Equations and symbols without a result show what Word computes.
+  EXPECT_EQ(Converted(u"\x13 EQ \\* jc2 \\* \"Font:MS Mincho\" \\* hps11 "
+                      u"\\o\\ad(\\s\\up 10(\u3068\u3046\u304d\u3087\u3046),\u6771\u4eac)\x15\r"),
+            u"\u6771\u4eac\r\n");
+  EXPECT_EQ(Converted(u"\x13SYMBOL 183 \\f \"Symbol\" \\s 10 \\h\x15\titem"), u"\u00b7\titem");
+  // Still open where the text ends: written as it stands.
   EXPECT_EQ(Converted(u"open\x13 PAGE \x14"
                       u"5"),
             u"open\u0096 PAGE \x14"

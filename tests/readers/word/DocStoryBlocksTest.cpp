@@ -74,14 +74,63 @@ TEST(DocStoryBlocks, FieldsKeepCodeAndResultApart) {
   EXPECT_EQ(Blocks(u"p\x13 PAGE \x14"
                    u"3\x15."),
             (Texts{u"p[{][C: PAGE ][|][R:3][}]."}));
-  // A field begin ends the open field; a field end without one is nothing,
-  // a separator without one stays.
+  // A field end without a field is nothing, a separator without one stays.
   EXPECT_EQ(Blocks(u"\x13 REF \x14"
-                   u"a\x13 PAGE \x14"
-                   u"7\x15\x15\x14"),
-            (Texts{u"[{][C: REF ][|][R:a][}][{][C: PAGE ][|][R:7][}][|]"}));
+                   u"a\x15\x15\x14"),
+            (Texts{u"[{][C: REF ][|][R:a][}][|]"}));
   // A field's paragraphs are blocks of their own.
   EXPECT_EQ(Blocks(u"\x13x\x14one\rtwo\x15"), (Texts{u"[{][C:x][|][R:one]<P>", u"[R:two][}]"}));
+}
+
+TEST(DocStoryBlocks, NestedFields) {
+  // In a result: the nested field's result is part of the outer one's.
+  EXPECT_EQ(Blocks(u"\x13 REF a \x14"
+                   u"x\x13 PAGE \x14"
+                   u"7\x15y\x15z"),
+            (Texts{u"[{][C: REF a ][|][R:x][{][C: PAGE ][|][R:7][}][R:y][}]z"}));
+  // In an instruction: all the nested field holds is instruction.
+  EXPECT_EQ(Blocks(u"\x13 IF \x13 REF a \x14"
+                   u"1\x15 = 1 \x14yes\x15"),
+            (Texts{u"[{][C: IF ][{][C: REF a ][|][C:1][}][C: = 1 ][|][R:yes][}]"}));
+  // A table of contents: entries linked to their places, page numbers
+  // inside the links, paragraphs inside the fields.
+  std::vector<Block> blocks = StoryBlocks(u"\x13 TOC \x14\x13 HYPERLINK \\l \"_Toc1\" \x14"
+                                          u"One\t\x13 PAGEREF _Toc1 \x14"
+                                          u"2\x15\x15\r\x15"
+                                          u"after",
+                                          true);
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].Text(), u"One2");
+  EXPECT_EQ(blocks[1].Text(), u"after");
+  for (const Inline& piece : blocks[0].content) {
+    if (piece.kind == InlineKind::FieldResult) {
+      EXPECT_EQ(piece.target, u"#_Toc1");
+    }
+  }
+  // Three fields deep, then text outside all of them.
+  EXPECT_EQ(Blocks(u"\x13"
+                   u"a\x13"
+                   u"b\x13"
+                   u"c\x14"
+                   u"C\x15\x14"
+                   u"B\x15\x14"
+                   u"A\x15."),
+            (Texts{u"[{][C:a][{][C:b][{][C:c][|][C:C][}][|][C:B][}][|][R:A][}]."}));
+}
+
+TEST(DocStoryBlocks, FieldsWithoutResult) {
+  // Nothing shows but what Word computes for an equation or a symbol.
+  EXPECT_EQ(Blocks(u"a\x13 PAGE \x15"
+                   u"b"),
+            (Texts{u"a[{][C: PAGE ][}]b"}));
+  EXPECT_EQ(
+      Blocks(u"\x13 EQ \\o\\ad(\\s\\up 10(\u3068\u3046),\u6771\u4eac)\x15"),
+      (Texts{u"[{][C: EQ \\o\\ad(\\s\\up 10(\u3068\u3046),\u6771\u4eac)][|][R:\u6771\u4eac][}]"}));
+  EXPECT_EQ(Blocks(u"\x13SYMBOL 183 \\f \"Symbol\"\x15\tx"),
+            (Texts{u"[{][C:SYMBOL 183 \\f \"Symbol\"][|][R:\u00b7][}][tab]x"}));
+  // Inside an instruction, the computed text is instruction too.
+  EXPECT_EQ(Blocks(u"\x13 IF \x13 SYMBOL 65 \x15 \x14r\x15"),
+            (Texts{u"[{][C: IF ][{][C: SYMBOL 65 ][|][C:A][}][C: ][|][R:r][}]"}));
 }
 
 TEST(DocStoryBlocks, FieldsWrittenAsTheyStand) {
@@ -89,21 +138,18 @@ TEST(DocStoryBlocks, FieldsWrittenAsTheyStand) {
   EXPECT_EQ(Blocks(u"a\x13 PAGE \x14"
                    u"5"),
             (Texts{u"a[raw][C: PAGE ][|][R:5]"}));
-  // More than 200 pieces at a mark: what follows is text again.
-  std::u16string text = u"\x13";
-  text += std::u16string(199, u'c');
-  text += u"\x0b\x0b\x14r\x15";
+  // With a whole field and an open one inside.
+  EXPECT_EQ(Blocks(u"\x13 REF \x14"
+                   u"r\x13 PAGE \x14"
+                   u"5\x15\x13 X"),
+            (Texts{u"[raw][C: REF ][|][R:r][{][C: PAGE ][|][R:5][}][raw][C: X]"}));
+  // However long a field, it ends where its end is.
+  std::u16string text = u"\x13 QUOTE \x14";
+  text += std::u16string(300, u'c');
+  text += u"\x0b\x15r";
   std::vector<std::u16string> blocks = Blocks(text);
   ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0], u"[raw][C:" + std::u16string(199, u'c') + u"][br][br][|]r");
-  // A row end counts for two pieces.
-  text = u"\x13";
-  text += std::u16string(198, u'c');
-  text += u"\x07\x07\x0b\x15";
-  blocks = Blocks(text);
-  ASSERT_EQ(blocks.size(), 3u);
-  EXPECT_EQ(blocks[0], u"[raw][C:" + std::u16string(198, u'c') + u"]");
-  EXPECT_EQ(blocks[2], u"[br]");
+  EXPECT_EQ(blocks[0], u"[{][C: QUOTE ][|][R:" + std::u16string(300, u'c') + u"][br][}]r");
 }
 
 TEST(DocStoryBlocks, KeptAsTheyStand) {
