@@ -77,13 +77,14 @@ Token EndToken(Token::End end, size_t cp) {
 
 // Appends a text character to the last piece when it is text of that
 // kind and those marks, else as a piece of its own.
-void AppendText(std::vector<Inline>& pieces, InlineKind kind, Marks marks, char16_t c) {
+void AppendText(std::vector<Inline>& pieces, InlineKind kind, Marks marks,
+                std::u16string_view text) {
   if (pieces.empty() || pieces.back().kind != kind || pieces.back().marks != marks ||
       !pieces.back().target.empty()) {
     pieces.push_back(Piece(kind));
     pieces.back().marks = marks;
   }
-  pieces.back().text += c;
+  pieces.back().text += text;
 }
 
 std::u16string NumberText(int32_t number) {
@@ -102,8 +103,8 @@ public:
       : FFormatting(structure != nullptr ? structure->formatting : nullptr),
         FCpStart(structure != nullptr ? structure->cpStart : 0) {}
 
-  void Text(InlineKind kind, Marks marks, char16_t c) {
-    AppendText(FBlock.content, kind, marks, c);
+  void Text(InlineKind kind, Marks marks, std::u16string_view text) {
+    AppendText(FBlock.content, kind, marks, text);
   }
 
   void Put(Token token) {
@@ -264,7 +265,16 @@ public:
         continue;
       }
       if (!IsMark(c)) {
-        TextCharacter(c, i);
+        if (!FFields.empty()) {
+          TextCharacter(c, i);
+          continue;
+        }
+        // Text outside fields goes as a whole run: up to the next mark,
+        // note reference or change of formatting.
+        const Marks marks = MarksAt(i);
+        const size_t end = TextRunEnd(text, i);
+        FBlocks.Text(InlineKind::Text, marks, text.substr(i, end - i));
+        i = end - 1;
         continue;
       }
       // A cell mark followed by another is a row end: both marks are read.
@@ -298,6 +308,20 @@ private:
     Give(std::move(token));
   }
 
+  // Where the text run from start (no mark, its marks asked for) ends.
+  size_t TextRunEnd(std::u16string_view text, size_t start) const {
+    size_t limit = text.size();
+    if (FStructure != nullptr && FNextNote < FStructure->notes.size())
+      limit = std::min(limit, std::max<size_t>(FStructure->notes[FNextNote].cp, start + 1));
+    if (FFormatting != nullptr && FMarksUntil > FStructure->cpStart)
+      limit =
+          std::min<size_t>(limit, std::max<size_t>(FMarksUntil - FStructure->cpStart, start + 1));
+    size_t end = start + 1;
+    while (end < limit && !IsMark(text[end]))
+      ++end;
+    return end;
+  }
+
   // The marks change only where a run ends: the formatting is asked there.
   Marks MarksAt(size_t cp) {
     if (FFormatting == nullptr)
@@ -317,7 +341,7 @@ private:
   // the innermost field's result.
   void FieldText(char16_t c, Marks marks) {
     if (FFields.empty()) {
-      FBlocks.Text(InlineKind::Text, marks, c);
+      FBlocks.Text(InlineKind::Text, marks, std::u16string_view(&c, 1));
       return;
     }
     const OpenField& top = FFields.back();
