@@ -161,6 +161,10 @@ void WriteReader::Parse(std::string_view bytes) {
 }
 
 void WriteReader::ReadHeader() {
+  // Write saves as RTF too, under the same extension: such a file holds
+  // no Write structure to read, and "Stream read error" would say nothing.
+  if (FData.starts_with("{\\rtf"))
+    throw Exception("File %s is an RTF document, not a Write document", {FileName()});
   std::string_view header = Page(0);
   FTextEnd = ByteReader::Get32(header, 14);
   FFirstParagraphPage = ByteReader::Get16(header, 18);

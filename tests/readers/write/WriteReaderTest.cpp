@@ -274,6 +274,18 @@ TEST(WriteReader, DamagedFilesRaiseReadErrors) {
   EXPECT_THROW(Convert(farPages), ReadError);
 }
 
+TEST(WriteReader, AnRtfFileUnderTheExtensionSaysWhatItIs) {
+  test::ReaderHarness<WriteReader> reader;
+  reader.SetFileName("readme.wri");
+  MemoryStream stream(std::string("{\\rtf1\\ansi\\ansicpg1252 Some text}") + std::string(300, ' '));
+  try {
+    reader.LoadFromStream(stream);
+    ADD_FAILURE() << "read";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(), "File readme.wri is an RTF document, not a Write document");
+  }
+}
+
 TEST(WriteReader, FullEntryCountsOnShortPagesStayOnThePage) {
   WriteBuilder b = HelloDocument();
   std::string file = b.Build();
