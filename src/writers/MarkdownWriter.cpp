@@ -466,15 +466,25 @@ private:
       for (const TableCell& cell : table.rows[r].cells) {
         for (size_t span = 0; span < std::max<size_t>(cell.columnSpan, 1) && filled < columns;
              ++span, ++filled) {
-          cmark_node* node =
-              Append(row, cmark_node_new_with_ext(CMARK_NODE_TABLE_CELL, extensions.table));
+          cmark_node* node = Append(row, NewTableCell(extensions.table));
           if (node != nullptr && span == 0)
             AddCellContent(node, cell);
         }
       }
       for (; filled < columns; ++filled)
-        Append(row, cmark_node_new_with_ext(CMARK_NODE_TABLE_CELL, extensions.table));
+        Append(row, NewTableCell(extensions.table));
     }
+  }
+
+  // A cell node of the table extension.  The extension gives a cell made
+  // with it a parser's record that its free function never releases (this
+  // version of the library leaks it), and writing a cell never reads that
+  // record: the cell is made plain and then given the extension.
+  static cmark_node* NewTableCell(cmark_syntax_extension* table) {
+    cmark_node* cell = cmark_node_new(CMARK_NODE_TABLE_CELL);
+    if (cell != nullptr)
+      cmark_node_set_syntax_extension(cell, table);
+    return cell;
   }
 
   // A cell's blocks on one line, parted by <br>; a table inside the cell
