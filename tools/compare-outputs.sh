@@ -2,7 +2,7 @@
 # Compares what two builds of scrivlet print for the same documents: plain,
 # RTF, HTML and JSON, with the UTF-8 default and with SCRIVLET_CODEPAGE=1252,
 # standard output, standard error and exit status alike.  The RTF prologue's
-# creation time (the clock when it ran) is masked.
+# creation time (the clock when it ran) is masked, also inside JSON strings.
 #
 #   tools/compare-outputs.sh OLD_SCRIVLET NEW_SCRIVLET [FILE...]
 #
@@ -39,7 +39,7 @@ for line in sys.stdin:
     print(json.dumps(value, ensure_ascii=False))'
   else
     cat
-  fi | sed -E 's/\{\\creatim[^}]*\}/{\\creatim}/g'
+  fi | sed -E 's/\{\\creatim[^}]*\}/{\\creatim}/g; s/\{\\\\creatim[^}]*\}/{\\\\creatim}/g'
 }
 run() { # BIN CODEPAGE ARGS... -> stdout, stderr, status in $work/out.*
   local bin=$1 codepage=$2
