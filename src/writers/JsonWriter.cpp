@@ -4,6 +4,7 @@
 #include "core/DocumentSummary.h"
 #include "core/StoryLists.h"
 #include "core/Utf8.h"
+#include "document/BlockWalk.h"
 #include "document/NoteOrder.h"
 #include "document/StructuredBlocks.h"
 #include "writers/Markup.h"
@@ -104,23 +105,14 @@ std::string JsonBool(bool value) {
 // file makes them: an explicit stack.
 std::u16string CellText(const TableCell& cell) {
   std::u16string text;
-  std::vector<const Block*> pending;
-  for (auto block = cell.blocks.rbegin(); block != cell.blocks.rend(); ++block)
-    pending.push_back(&*block);
-  while (!pending.empty()) {
-    const Block* block = pending.back();
-    pending.pop_back();
-    for (auto row = block->rows.rbegin(); row != block->rows.rend(); ++row)
-      for (auto inner = row->cells.rbegin(); inner != row->cells.rend(); ++inner)
-        for (auto nested = inner->blocks.rbegin(); nested != inner->blocks.rend(); ++nested)
-          pending.push_back(&*nested);
-    std::u16string line = block->VisibleText();
+  VisitBlocksInReadingOrder(cell.blocks, [&](const Block& block) {
+    std::u16string line = block.VisibleText();
     if (line.empty())
-      continue;
+      return;
     if (!text.empty())
       text += u'\n';
     text += line;
-  }
+  });
   return text;
 }
 

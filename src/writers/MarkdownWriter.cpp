@@ -2,6 +2,7 @@
 
 #include "core/DateTime.h"
 #include "core/Utf8.h"
+#include "document/BlockWalk.h"
 #include "document/StructuredBlocks.h"
 #include "writers/InlineRuns.h"
 #include "writers/NoteNumbers.h"
@@ -493,24 +494,15 @@ private:
   void AddCellContent(cmark_node* node, const TableCell& cell) {
     InlineWriter writer(node, InlinePlace::Cell);
     bool first = true;
-    std::vector<const Block*> pending;
-    for (auto block = cell.blocks.rbegin(); block != cell.blocks.rend(); ++block)
-      pending.push_back(&*block);
-    while (!pending.empty()) {
-      const Block* block = pending.back();
-      pending.pop_back();
-      for (auto row = block->rows.rbegin(); row != block->rows.rend(); ++row)
-        for (auto inner = row->cells.rbegin(); inner != row->cells.rend(); ++inner)
-          for (auto nested = inner->blocks.rbegin(); nested != inner->blocks.rend(); ++nested)
-            pending.push_back(&*nested);
-      std::vector<InlineRun> runs = Runs(*block);
+    VisitBlocksInReadingOrder(cell.blocks, [&](const Block& block) {
+      std::vector<InlineRun> runs = Runs(block);
       if (runs.empty())
-        continue;
+        return;
       if (!first)
         runs.insert(runs.begin(), InlineRun{InlineRun::Kind::Break, 0, {}, {}, 0});
       first = false;
       writer.Write(runs);
-    }
+    });
   }
 
   cmark_node* FRoot;
