@@ -5,10 +5,12 @@
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
 #include "core/Process.h"
+#include "document/FirstPage.h"
 #include "frontend/ConfigFile.h"
 #include "frontend/Conversion.h"
 #include "frontend/ReaderRegistry.h"
 #include "writers/Markup.h"
+#include "writers/PageWriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -97,7 +99,7 @@ std::string HeadingOf(const Conversion& conversion, const std::string& fileName,
 }
 
 // One page line: the text and the line end.
-class PageWriter {
+class ResponseWriter {
 public:
   void Line(std::string_view text) {
     FPage += text;
@@ -109,6 +111,7 @@ public:
     FPage += block;
     FPage += "\r\n";
   }
+  void Append(const std::string& text) { FPage += text; }
   std::string Take() { return std::move(FPage); }
 
 private:
@@ -130,17 +133,19 @@ std::string PageTitle(const CgiRequest& request, const PageContent& content) {
 // file name to the program itself, so that the password stays out of the
 // address (and so out of server logs and history); it is never written back
 // into a page.
-void WritePasswordForm(PageWriter& page, const CgiRequest& request) {
-  page.Line("<form method=\"post\" action=\"" + EscapeText(OutputFormat::Html, request.scriptName) +
+std::string PasswordForm(const CgiRequest& request) {
+  ResponseWriter form;
+  form.Line("<form method=\"post\" action=\"" + EscapeText(OutputFormat::Html, request.scriptName) +
             "\">");
-  page.Line("<input type=\"hidden\" name=\"filename\" value=\"" +
+  form.Line("<input type=\"hidden\" name=\"filename\" value=\"" +
             EscapeText(OutputFormat::Html, request.fileName) + "\">");
   if (request.firstPage)
-    page.Line("<input type=\"hidden\" name=\"firstpage\" value=\"1\">");
-  page.Line("<label>Password: <input type=\"password\" name=\"password\" "
+    form.Line("<input type=\"hidden\" name=\"firstpage\" value=\"1\">");
+  form.Line("<label>Password: <input type=\"password\" name=\"password\" "
             "autocomplete=\"current-password\" autofocus></label>");
-  page.Line("<input type=\"submit\" value=\"Open\">");
-  page.Line("</form>");
+  form.Line("<input type=\"submit\" value=\"Open\">");
+  form.Line("</form>");
+  return form.Take();
 }
 
 std::string CreditLine(std::string_view lead) {
@@ -277,6 +282,60 @@ void ScanFormBody(std::string_view body, CgiRequest& request) {
   }
 }
 
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+    text.remove_suffix(1);
+  return text;
+}
+
+std::u16string DescribedPageText(const Conversion& conversion, int codePage) {
+  DescribedOutputOptions output;
+  output.codePage = codePage;
+  return Describe(conversion, output).lines.GetTextW();
+}
+
+// The characters of the text's first kFirstPageLines lines, or 0 when the
+// text has no more lines than that.
+int32_t FirstLinesLength(std::u16string_view text) {
+  size_t lines = 0, characters = 0, at = 0;
+  while (at < text.size()) {
+    size_t end = text.find_first_of(u"\r\n", at);
+    if (lines == kFirstPageLines)
+      return static_cast<int32_t>(std::max<size_t>(characters, 1));
+    if (end == std::u16string_view::npos)
+      return 0;
+    characters += end - at;
+    ++lines;
+    at = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
+  }
+  return 0;
+}
+
+PageOptions PageOptionsFor(const CgiRequest& request, const PageConfig& config, int codePage) {
+  PageOptions page;
+  page.fileName = AnsiToWide(request.fileName, codePage);
+  page.siteHead = config.headBlock;
+  page.siteEnd = config.endBlock;
+  return page;
+}
+
+// The document page; for the first page only, the document's own first
+// page where it records pages, else as much text as the first lines of the
+// classic page hold.
+std::string DocumentPage(const CgiRequest& request, const PageConfig& config,
+                         Conversion& conversion, int codePage) {
+  PageOptions page = PageOptionsFor(request, config, codePage);
+  if (request.firstPage && !KeepFirstPage(conversion.document))
+    page.maxTextLength = FirstLinesLength(DescribedPageText(conversion, codePage));
+  return PageDocument(conversion.document, page);
+}
+
+} // namespace
+
 CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body) {
   CgiRequest request = ScanRequest(environment);
   request.scriptName = EnvironmentValue(environment, "SCRIPT_NAME").value_or("");
@@ -311,6 +370,9 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   ini.ReadSection("DocumentRoot", lines);
   if (!lines.empty())
     config.documentRoot = lines.front();
+  ini.ReadSection("Layout", lines);
+  if (!lines.empty() && EqualsIgnoringAsciiCase(Trimmed(lines.front()), "document"))
+    config.layout = PageLayout::Document;
   return config;
 }
 
@@ -385,22 +447,53 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
     }
     return content;
   }
-  DescribedOutputOptions output;
-  output.codePage = codePage;
   content.heading = HeadingOf(conversion, request.fileName, codePage);
-  content.lines = SplitLines(WideToAnsi(Describe(conversion, output).lines.GetTextW(), codePage));
+  if (config.layout == PageLayout::Document) {
+    content.documentPage = DocumentPage(request, config, conversion, codePage);
+    return content;
+  }
+  content.lines = SplitLines(WideToAnsi(DescribedPageText(conversion, codePage), codePage));
   return content;
 }
 
-std::string RenderPage(const CgiRequest& request, const PageConfig& config,
-                       const PageContent& content, int codePage) {
-  PageWriter page;
+namespace {
+
+void WriteStatus(ResponseWriter& page, const PageContent& content) {
   if (content.notFound)
     page.Line("Status: 404 Not Found");
   else if (content.passwordRequired)
     page.Line("Status: 403 Forbidden");
   else if (content.tooLarge)
     page.Line("Status: 413 Request Entity Too Large");
+}
+
+// The document layout: the page in UTF-8 whatever the host's code page, or
+// a page of the same look that says why there is none.
+std::string RenderDocumentLayout(const CgiRequest& request, const PageConfig& config,
+                                 const PageContent& content, int codePage) {
+  ResponseWriter page;
+  WriteStatus(page, content);
+  page.Line("Content-Type: text/html; charset=utf-8");
+  page.Line("");
+  if (!content.documentPage.empty()) {
+    page.Append(content.documentPage);
+  } else {
+    PageOptions options = PageOptionsFor(request, config, codePage);
+    page.Append(MessagePage(
+        AnsiToWide(PageTitle(request, content), codePage), AnsiToWide(content.error, codePage),
+        content.passwordRequired ? PasswordForm(request) : std::string(), options));
+  }
+  return page.Take();
+}
+
+} // namespace
+
+std::string RenderPage(const CgiRequest& request, const PageConfig& config,
+                       const PageContent& content, int codePage) {
+  if (config.layout == PageLayout::Document)
+    return RenderDocumentLayout(request, config, content, codePage);
+  ResponseWriter page;
+  WriteStatus(page, content);
   page.Line(std::string("Content-Type: text/html; charset=") + CharsetName(codePage));
   page.Line("");
   page.Line("<html>");
@@ -416,7 +509,7 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   if (!content.error.empty()) {
     page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.error) + "</h1>");
     if (content.passwordRequired)
-      WritePasswordForm(page, request);
+      page.Append(PasswordForm(request));
   } else {
     page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.heading) + "</h1>");
     size_t count =

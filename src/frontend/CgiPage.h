@@ -57,11 +57,17 @@ void ScanFormBody(std::string_view body, CgiRequest& request);
 // body is not read and marks the request tooLarge).
 CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body);
 
+// How the page shows a document: "classic", the text line by line under a
+// centred heading (the default), or "document", the document page with its
+// headings, lists, tables and notes.
+enum class PageLayout { Classic, Document };
+
 // The site's settings from the configuration file.
 struct PageConfig {
-  std::string headBlock;    // section Head, each line followed by CR LF
-  std::string endBlock;     // section EndOfBody, likewise
-  std::string documentRoot; // first line of section DocumentRoot, or empty
+  std::string headBlock;                   // section Head, each line followed by CR LF
+  std::string endBlock;                    // section EndOfBody, likewise
+  std::string documentRoot;                // first line of section DocumentRoot, or empty
+  PageLayout layout = PageLayout::Classic; // first line of section Layout
 };
 
 PageConfig ReadPageConfig(const std::string& configFileName);
@@ -77,6 +83,9 @@ struct PageContent {
   bool notFound = false;          // no file name, no such file, or outside the root
   bool passwordRequired = false;  // an encrypted PDF that the password given does not open
   bool tooLarge = false;          // the request body was refused
+  // The document page, in the document layout; empty there when no
+  // document can be shown (error says why).
+  std::string documentPage{};
 };
 
 // The file a request names: a relative name resolves against the document

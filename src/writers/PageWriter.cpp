@@ -31,6 +31,15 @@ void AppendText(std::string& out, std::u16string_view text) {
   AppendHtmlText(out, text);
 }
 
+// Mark-up given by the site, one line end after it.
+void AppendSiteMarkup(std::string& out, const std::string& markup) {
+  if (markup.empty())
+    return;
+  out += markup;
+  if (out.back() != '\n')
+    out += '\n';
+}
+
 void AppendNumber(std::string& out, size_t number) {
   out += std::to_string(number);
 }
@@ -507,6 +516,28 @@ bool StartsWithHeading(const std::vector<Block>& blocks, const std::u16string& t
          Trimmed(blocks.front().VisibleText()) == title;
 }
 
+// Everything before the page's content: the prologue, the title, the
+// stylesheet and the site's head mark-up.
+void WritePageHead(std::string& out, const std::string& lang, std::u16string_view title,
+                   const PageOptions& options) {
+  // A page must name its language for speech and hyphenation; "und"
+  // (undetermined) where the document records none.
+  out += "<!DOCTYPE html>\n<html lang=\"" + (lang.empty() ? std::string("und") : lang) +
+         "\">\n<head>\n<meta charset=\"utf-8\">\n"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+  AppendText(out, title);
+  out += "</title>\n<style>";
+  out += kPageStyle;
+  out += "</style>\n";
+  AppendSiteMarkup(out, options.siteHead);
+  out += "</head>\n<body>\n";
+}
+
+void WritePageEnd(std::string& out, const PageOptions& options) {
+  AppendSiteMarkup(out, options.siteEnd);
+  out += "</body>\n</html>\n";
+}
+
 class Page {
 public:
   Page(const Document& document, const PageOptions& options)
@@ -548,21 +579,13 @@ public:
     FOut += "</main>\n";
     if (FOptions.headers)
       WriteStories(StoryKind::Footers, "<footer class=\"document-footer\">\n", "</footer>\n");
-    FOut += "</body>\n</html>\n";
+    WritePageEnd(FOut, FOptions);
     return std::move(FOut);
   }
 
 private:
   void WriteHead() {
-    FOut += "<!DOCTYPE html>\n<html";
-    if (std::string lang = LanguageTag(FDocument.language); !lang.empty())
-      FOut += " lang=\"" + lang + "\"";
-    FOut += ">\n<head>\n<meta charset=\"utf-8\">\n"
-            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
-    AppendText(FOut, PageTitle(FDocument, FOptions));
-    FOut += "</title>\n<style>";
-    FOut += kPageStyle;
-    FOut += "</style>\n</head>\n<body>\n";
+    WritePageHead(FOut, LanguageTag(FDocument.language), PageTitle(FDocument, FOptions), FOptions);
   }
 
   // The notes in order of number, each with a link back to where the text
@@ -622,6 +645,19 @@ private:
 };
 
 } // namespace
+
+std::string MessagePage(std::u16string_view title, std::u16string_view message,
+                        std::string_view extraHtml, const PageOptions& options) {
+  std::string out;
+  WritePageHead(out, "en", title, options); // the messages are English
+  out += "<main>\n<h1>";
+  AppendText(out, message);
+  out += "</h1>\n";
+  out += extraHtml;
+  out += "</main>\n";
+  WritePageEnd(out, options);
+  return out;
+}
 
 void AppendHtmlText(std::string& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
