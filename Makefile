@@ -24,6 +24,9 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE     ?= samples/letter.wri
 DOCS       ?= samples
 PORT       ?= 8080
+# The page make serve shows: document (headings, lists, tables, notes) or
+# classic (the text line by line).
+LAYOUT     ?= document
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 # Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
@@ -36,7 +39,11 @@ PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # Debian packages of the web server and of the web end-to-end test.
 SERVE_PACKAGES := lighttpd
-WEB_TEST_PACKAGES := lighttpd curl chromium
+WEB_TEST_PACKAGES := lighttpd curl chromium tidy nodejs npm
+# The npm packages that drive the browser and check the pages' accessibility
+# (puppeteer-core uses the Debian chromium; nothing else is downloaded).
+WEB_TEST_NPM := puppeteer-core@24 axe-core@4
+WEB_TOOLS   = $(BUILD)/web-tools
 
 .PHONY: run serve test test-sanitize bench fuzz deps fuzz-deps serve-deps web-test-deps build \
         programs install clean
@@ -66,6 +73,10 @@ serve-deps:
 # The web test skips itself, with a message, when these cannot be installed.
 web-test-deps:
 	-$(call install_missing,$(WEB_TEST_PACKAGES))
+	-@if command -v npm >/dev/null 2>&1 && ! [ -d $(WEB_TOOLS)/node_modules/axe-core ]; then \
+	  echo "Installing $(WEB_TEST_NPM) (npm) into $(WEB_TOOLS)"; mkdir -p $(WEB_TOOLS) && \
+	  timeout 300 npm install --prefix $(WEB_TOOLS) --no-audit --no-fund --silent $(WEB_TEST_NPM); \
+	fi
 
 # The two programs only, without the test suite.
 programs: deps
@@ -82,7 +93,7 @@ run: programs
 	@QUERY_STRING='filename=$(SAMPLE)' $(BUILD)/scrivlet.cgi
 
 serve: serve-deps programs
-	tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
+	LAYOUT=$(LAYOUT) tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
 	@echo
 	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
 	@PATH="$$PATH:/usr/sbin"; exec lighttpd -D -f $(BUILD)/web/lighttpd.conf

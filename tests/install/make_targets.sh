@@ -17,7 +17,7 @@ echo "$run" | grep -q "scrivlet_tests" && fail "make run builds the tests"
 echo "$run" | grep -q "echo.*What a web server receives" || fail "make run has no note"
 
 serve=$(dry serve BUILD=/tmp/b DOCS=/srv/docs PORT=9123)
-echo "$serve" | grep -q "tools/web/make-site.sh /tmp/b/web /srv/docs 9123 /tmp/b/scrivlet.cgi" ||
+echo "$serve" | grep -q "LAYOUT=document tools/web/make-site.sh /tmp/b/web /srv/docs 9123 /tmp/b/scrivlet.cgi" ||
   fail "make serve does not write the site: $serve"
 echo "$serve" | grep -q "lighttpd -D -f /tmp/b/web/lighttpd.conf" || fail "make serve runs no lighttpd"
 echo "$serve" | grep -q "lighttpd" || fail "make serve does not install lighttpd"

@@ -12,6 +12,15 @@
 # DocumentRoot taken out of the configuration, only names below the CGI's
 # folder are served.
 #
+# Then the same site in the document layout: the page's table, list, note
+# link and right-to-left paragraph as the browser built them, every page
+# valid for tidy, and axe-core (through puppeteer-core, from
+# CGI_DIR/web-tools/node_modules as make test installs them) finding no
+# serious or critical violation on the served pages and on 20 corpus
+# documents of every format (SCRIVLET_CORPUS, default ../shared/corpus
+# beside the sources).  Each of those parts says so and is skipped when its
+# tools or the corpus are missing.
+#
 #   end_to_end_web.sh CGI_PROGRAM SAMPLES_DIR WORK_DIR MAKE_WEB_DOCUMENTS
 #
 # Exit status 77 (skipped) when lighttpd, curl or chromium is missing.
@@ -67,7 +76,7 @@ printf 'name\tvalue\n' > "$docs/list.tsv" # no document: the index leaves it out
 port=""
 for attempt in 1 2 3 4 5 6 7 8 9 10; do
   candidate=$(( 20000 + ($$ * 7 + attempt * 7919) % 40000 ))
-  "$(dirname "$0")/../../tools/web/make-site.sh" "$work/site" "$docs" "$candidate" "$cgi" \
+  LAYOUT=classic "$(dirname "$0")/../../tools/web/make-site.sh" "$work/site" "$docs" "$candidate" "$cgi" \
     '<meta name="scrivlet-test" content="head block">' '<p id="end-of-body">end block</p>' \
     || exit 1
   # Every request in a log, to show that no password reaches it.
@@ -209,6 +218,8 @@ expect_in "$work/noroot-missing.html" '<h1 align="center">File /etc/no-such-file
 fetch noroot-climb "filename=../../../../../../etc/passwd"
 expect_in "$work/noroot-climb.head" "HTTP/1.1 404" "a climbing name without a root"
 expect_not_in "$work/noroot-climb.html" "root:" "a climbing name without a root"
+
+. "$(dirname "$0")/document_layout_checks.sh"
 
 stop_server
 if [ "$failures" -ne 0 ]; then

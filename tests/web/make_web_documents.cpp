@@ -6,6 +6,10 @@
 // FOLDER/locked.pdf    an encrypted PDF, titled "Vault", whose user password
 //                      is "web sesame" (its text: "Behind the password")
 // FOLDER/untitled.pdf  a PDF whose Info gives no title
+// FOLDER/structure.docx a document with a heading, a numbered list, a table
+//                      with a header row and a merged cell, a footnote and a
+//                      Hebrew paragraph
+#include "support/DocxBuilder.h"
 #include "support/PdfEncryptionBuilder.h"
 
 #include <cstdio>
@@ -19,6 +23,32 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();
   return static_cast<bool>(file);
+}
+
+std::string StructuredDocx() {
+  using scrivlet::test::DocxBuilder;
+  DocxBuilder docx;
+  docx.styles = DocxBuilder::Style("paragraph", "Heading1", "heading 1",
+                                   "<w:pPr><w:outlineLvl w:val=\"0\"/></w:pPr>");
+  docx.numbering = "<w:abstractNum w:abstractNumId=\"1\"><w:lvl w:ilvl=\"0\"><w:start "
+                   "w:val=\"1\"/><w:numFmt w:val=\"decimal\"/><w:lvlText w:val=\"%1.\"/></w:lvl>"
+                   "</w:abstractNum><w:num w:numId=\"1\"><w:abstractNumId w:val=\"1\"/></w:num>";
+  auto cell = [](const std::string& text, const std::string& properties = "") {
+    return "<w:tc>" + properties + DocxBuilder::Paragraph(DocxBuilder::Run(text)) + "</w:tc>";
+  };
+  docx.body =
+      DocxBuilder::StyledParagraph("Heading1", "Harvest report") +
+      DocxBuilder::ListParagraph(1, 0, "Apples") + DocxBuilder::ListParagraph(1, 0, "Pears") +
+      "<w:tbl><w:tr><w:trPr><w:tblHeader/></w:trPr>" + cell("Fruit") + cell("Crates") +
+      "</w:tr><w:tr>" + cell("Apples") + cell("12") + "</w:tr><w:tr>" +
+      cell("Total: 12 crates", "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>") +
+      "</w:tr></w:tbl>" +
+      DocxBuilder::Paragraph(DocxBuilder::Run("The pears came late.") +
+                             "<w:r><w:footnoteReference w:id=\"1\"/></w:r>") +
+      DocxBuilder::Paragraph(DocxBuilder::Run(
+          "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D."));
+  docx.footnotes = DocxBuilder::Note("w:footnote", "1", "Rain in the north.");
+  return docx.Build();
 }
 
 } // namespace
@@ -37,7 +67,8 @@ int main(int argc, char** argv) {
       WriteFile(folder + "/locked.pdf",
                 PdfEncryptionBuilder(settings).BuildFile({"Behind the password"}, "Vault")) &&
       WriteFile(folder + "/untitled.pdf",
-                PdfEncryptionBuilder::BuildPlainFile({"A page without a title"}, ""));
+                PdfEncryptionBuilder::BuildPlainFile({"A page without a title"}, "")) &&
+      WriteFile(folder + "/structure.docx", StructuredDocx());
   if (!written)
     std::fprintf(stderr, "scrivlet_make_web_documents: cannot write into %s\n", folder.c_str());
   return written ? 0 : 1;

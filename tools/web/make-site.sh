@@ -7,17 +7,31 @@
 # SITE_DIR/lighttpd.conf        the server's configuration (127.0.0.1:PORT)
 # SITE_DIR/htdocs/index.html    a page linking every document of DOCS_DIR
 # SITE_DIR/cgi-bin/scrivlet.cgi a copy of the program, and beside it
-# SITE_DIR/cgi-bin/scrivlet.cfg its configuration: DocumentRoot is DOCS_DIR
+# SITE_DIR/cgi-bin/scrivlet.cfg its configuration: DocumentRoot is DOCS_DIR,
+#                               Layout is $LAYOUT: "document" (the default: the
+#                               document page with its headings, lists, tables
+#                               and notes) or "classic" (the text line by line)
 #
 # Run the server with: lighttpd -D -f SITE_DIR/lighttpd.conf
 set -eu
+
+layout=${LAYOUT:-document}
+case $layout in
+  document|classic) ;;
+  *) echo "$0: LAYOUT must be document or classic, not $layout" >&2; exit 2 ;;
+esac
 
 if [ $# -lt 4 ]; then
   echo "usage: $0 SITE_DIR DOCS_DIR PORT CGI_PROGRAM [HEAD_LINE END_LINE]" >&2
   exit 2
 fi
 site=$1 docs=$2 port=$3 cgi=$4
-head_line=${5:-'<style>body { font-family: sans-serif; max-width: 50em; margin: auto; }</style>'}
+# The document page brings its own stylesheet; the classic one gets a
+# readable width.
+default_head=''
+[ "$layout" = classic ] &&
+  default_head='<style>body { font-family: sans-serif; max-width: 50em; margin: auto; }</style>'
+head_line=${5:-$default_head}
 end_line=${6:-'<p><a href="/">Back to the document list</a></p>'}
 
 [ -d "$docs" ] || { echo "$0: $docs is not a folder" >&2; exit 2; }
@@ -34,6 +48,8 @@ cat > "$site/cgi-bin/scrivlet.cfg" <<CFG
 $head_line
 [EndOfBody]
 $end_line
+[Layout]
+$layout
 [DocumentRoot]
 $docs
 CFG
@@ -71,7 +87,9 @@ html_escape() {
 
 {
   echo '<!DOCTYPE html>'
-  echo '<html><head><meta charset="utf-8"><title>Scrivlet documents</title></head><body>'
+  echo '<html lang="en"><head><meta charset="utf-8">'
+  echo '<meta name="viewport" content="width=device-width, initial-scale=1">'
+  echo '<title>Scrivlet documents</title></head><body><main>'
   echo "<h1>Documents of $(html_escape "$docs")</h1>"
   echo '<ul>'
   # Only the documents a reader takes, told by their extensions: a .txt or
@@ -86,5 +104,5 @@ html_escape() {
          "(<a href=\"/cgi-bin/scrivlet.cgi?$query&amp;firstpage=1\">first page</a>)</li>"
   done
   echo '</ul>'
-  echo '</body></html>'
+  echo '</main></body></html>'
 } > "$site/htdocs/index.html"
