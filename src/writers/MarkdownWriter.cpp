@@ -101,7 +101,11 @@ enum class InlinePlace { Paragraph, Heading, Cell };
 // filling.
 class InlineWriter {
 public:
-  InlineWriter(cmark_node* parent, InlinePlace place) : FParent(parent), FPlace(place) {}
+  // Inside a note, references to notes are written as their number in
+  // brackets: notes that refer to each other would otherwise send some
+  // readers (pandoc among them) round the cycle for ever.
+  InlineWriter(cmark_node* parent, InlinePlace place, bool referencesAsText)
+      : FParent(parent), FPlace(place), FReferencesAsText(referencesAsText) {}
 
   void Write(const std::vector<InlineRun>& runs) {
     for (size_t i = 0; i < runs.size(); ++i) {
@@ -256,23 +260,34 @@ private:
     }
   }
 
+  // Emphasis closes before a break and opens again after it: a delimiter
+  // run next to a line's end or to "<br>" would not be read as one.
   void WriteBreak() {
+    CloseEmphasis();
     switch (FPlace) {
     case InlinePlace::Heading:
       AppendText(u" ");
       FLast = u' ';
       return;
-    case InlinePlace::Cell: AppendHtml("<br>"); break;
+    case InlinePlace::Cell:
+      AppendHtml("<br>");
+      FLast = u'>';
+      FLineStart = false;
+      return;
     case InlinePlace::Paragraph: Append(Container(), cmark_node_new(CMARK_NODE_LINEBREAK)); break;
     }
     FLast = 0;
     FLineStart = true;
   }
 
+  // Closes the open emphasis; a link stays open.
+  void CloseEmphasis() { FOpen.resize(!FOpen.empty() && FOpen.front().mark == 0 ? 1 : 0); }
+
   void WriteNoteReference(const InlineRun& run) {
-    if (run.note == 0) { // no such note: its label as text
+    if (run.note == 0 || FReferencesAsText) { // no such note: its label as text
       Enter(0, {});
-      AppendMarked(u"[" + run.text + u"]", 0);
+      AppendMarked(u"[" + (run.note == 0 ? run.text : Utf8ToUtf16(std::to_string(run.note))) + u"]",
+                   0);
       return;
     }
     // Outside any link: a reference is a link of its own.
@@ -287,6 +302,7 @@ private:
 
   cmark_node* FParent;
   InlinePlace FPlace;
+  bool FReferencesAsText;
   std::vector<Open> FOpen;
   char16_t FLast = 0; // the last character written, 0 at a line's start
   bool FLineStart = true;
@@ -298,8 +314,11 @@ private:
 // the items' levels.
 class TreeBuilder {
 public:
-  TreeBuilder(cmark_node* root, const NoteNumbers& notes, TextBudget& budget)
-      : FRoot(root), FNotes(notes), FBudget(budget) {}
+  // referenced, when given, learns which notes (note n at n - 1) the text
+  // refers to.
+  TreeBuilder(cmark_node* root, const NoteNumbers& notes, TextBudget& budget,
+              std::vector<bool>* referenced, bool inNote)
+      : FRoot(root), FNotes(notes), FBudget(budget), FReferenced(referenced), FInNote(inNote) {}
 
   void Add(const Block& block) {
     if (block.kind != BlockKind::ListItem)
@@ -338,7 +357,15 @@ private:
     int32_t next = 1; // the number the next item gets
   };
 
-  std::vector<InlineRun> Runs(const Block& block) { return InlineRuns(block, FNotes, FBudget); }
+  std::vector<InlineRun> Runs(const Block& block) {
+    std::vector<InlineRun> runs = InlineRuns(block, FNotes, FBudget);
+    if (FReferenced != nullptr)
+      for (const InlineRun& run : runs)
+        if (run.kind == InlineRun::Kind::NoteReference && run.note != 0 &&
+            run.note <= FReferenced->size())
+          (*FReferenced)[run.note - 1] = true;
+    return runs;
+  }
 
   void AddParagraph(cmark_node* parent, const Block& block) {
     std::vector<InlineRun> runs = Runs(block);
@@ -346,7 +373,7 @@ private:
       return;
     cmark_node* paragraph = Append(parent, cmark_node_new(CMARK_NODE_PARAGRAPH));
     if (paragraph != nullptr)
-      InlineWriter(paragraph, InlinePlace::Paragraph).Write(runs);
+      InlineWriter(paragraph, InlinePlace::Paragraph, FInNote).Write(runs);
   }
 
   void AddHeading(const Block& block) {
@@ -357,7 +384,7 @@ private:
     if (heading == nullptr)
       return;
     cmark_node_set_heading_level(heading, std::clamp<int>(block.level, 1, 6));
-    InlineWriter(heading, InlinePlace::Heading).Write(runs);
+    InlineWriter(heading, InlinePlace::Heading, FInNote).Write(runs);
   }
 
   void AddQuote(const Block& block) {
@@ -492,7 +519,7 @@ private:
   // is its cells' text (an explicit stack: tables nest as deep as a file
   // makes them).
   void AddCellContent(cmark_node* node, const TableCell& cell) {
-    InlineWriter writer(node, InlinePlace::Cell);
+    InlineWriter writer(node, InlinePlace::Cell, FInNote);
     bool first = true;
     VisitBlocksInReadingOrder(cell.blocks, [&](const Block& block) {
       std::vector<InlineRun> runs = Runs(block);
@@ -508,6 +535,8 @@ private:
   cmark_node* FRoot;
   const NoteNumbers& FNotes;
   TextBudget& FBudget;
+  std::vector<bool>* FReferenced;
+  bool FInNote;
   std::vector<OpenList> FLists;
   cmark_node* FQuote = nullptr;
   std::string FCode;
@@ -516,9 +545,10 @@ private:
 
 // Markdown of a sequence of structural blocks.
 std::string BlocksMarkdown(const std::vector<Block>& blocks, const NoteNumbers& notes,
-                           TextBudget& budget, const std::vector<const Story*>& macros = {}) {
+                           TextBudget& budget, const std::vector<const Story*>& macros = {},
+                           std::vector<bool>* referenced = nullptr, bool inNote = false) {
   NodeHandle root(cmark_node_new(CMARK_NODE_DOCUMENT));
-  TreeBuilder builder(root.get(), notes, budget);
+  TreeBuilder builder(root.get(), notes, budget, referenced, inNote);
   for (const Block& block : blocks) {
     if (budget.Spent())
       break;
@@ -557,12 +587,23 @@ std::string NoteDefinition(size_t number, const std::string& body) {
   return out;
 }
 
+// References to the notes the text does not refer to, as a paragraph of
+// their own: a note's definition without a reference is no footnote to a
+// Markdown reader, which leaves it out.
+std::string UnreferencedNotes(const std::vector<bool>& referenced) {
+  std::string references;
+  for (size_t i = 0; i < referenced.size(); ++i)
+    if (!referenced[i])
+      references += (references.empty() ? "[^" : " [^") + std::to_string(i + 1) + "]";
+  return references.empty() ? references : "\n" + references + "\n";
+}
+
 std::string NotesMarkdown(const NoteNumbers& notes, TextBudget& budget) {
   std::string out;
   for (size_t i = 0; i < notes.Notes().size() && !budget.Spent(); ++i) {
     Story story;
     story.blocks = notes.Notes()[i]->blocks;
-    std::string body = BlocksMarkdown(StructuredBlocks(story), notes, budget);
+    std::string body = BlocksMarkdown(StructuredBlocks(story), notes, budget, {}, nullptr, true);
     out += '\n';
     out += NoteDefinition(i + 1, body);
   }
@@ -640,7 +681,10 @@ std::string MarkdownDocument(const Document& document, const MarkdownOptions& op
     for (const Story& story : document.stories)
       if (story.kind == StoryKind::Macros)
         macros.push_back(&story);
-  out += BlocksMarkdown(StructuredBlocks(document.Main()), notes, budget, macros);
+  std::vector<bool> referenced(notes.Notes().size(), false);
+  out += BlocksMarkdown(StructuredBlocks(document.Main()), notes, budget, macros, &referenced);
+  if (!budget.Spent())
+    out += UnreferencedNotes(referenced);
   out += NotesMarkdown(notes, budget);
   return out;
 }

@@ -326,6 +326,41 @@ TEST(MarkdownWriter, NotesAsReferencesAndDefinitions) {
   EXPECT_EQ(Markdown(document, noNotes), "See and and\n");
 }
 
+// Emphasis that goes on across a line break closes before it and opens
+// again after it: "**a<br>**b" or "**a  \n**b" would leave the asterisks as
+// text.
+TEST(MarkdownWriter, EmphasisClosesAtLineBreaks) {
+  auto broken = [](BlockKind kind) {
+    return BlockWith(kind,
+                     {TextPiece(u"B "), TextPiece(u"First", kBold), PieceOf(InlineKind::LineBreak),
+                      TextPiece(u"B", kBold), TextPiece(u" Second")});
+  };
+  Block heading = broken(BlockKind::Heading);
+  heading.level = 2;
+  Document document = DocumentOf({broken(BlockKind::Paragraph), heading,
+                                  TableOf({{test::CellOf({broken(BlockKind::Paragraph)})}})});
+  EXPECT_EQ(Markdown(document), "B **First**  \n**B** Second\n\n## B **First** **B** Second\n\n"
+                                "| B **First**<br>**B** Second |\n| --- |\n");
+}
+
+TEST(MarkdownWriter, NotesWithoutAReferenceAreReferredToAfterTheText) {
+  Document document = DocumentOf(
+      {BlockWith(BlockKind::Paragraph, {TextPiece(u"Text"), NoteReferencePiece(u"1", u"n1")})});
+  document.notes = {test::NoteOf(u"n1", u"1", u"Cited."), test::NoteOf(u"n2", u"2", u"Loose."),
+                    test::NoteOf(u"n3", u"3", u"Also loose.")};
+  EXPECT_EQ(Markdown(document), "Text[^1]\n\n[^2] [^3]\n\n[^1]: Cited.\n\n[^2]: Loose.\n"
+                                "\n[^3]: Also loose.\n");
+}
+
+TEST(MarkdownWriter, NotesReferToEachOtherByNumberInBrackets) {
+  Document document = DocumentOf(
+      {BlockWith(BlockKind::Paragraph, {TextPiece(u"Text"), NoteReferencePiece(u"a", u"n1")})});
+  document.notes = {test::NoteOf(u"n1", u"a", u"See"), test::NoteOf(u"n2", u"b", u"Back")};
+  document.notes[0].blocks[0].content.push_back(NoteReferencePiece(u"b", u"n2"));
+  document.notes[1].blocks[0].content.push_back(NoteReferencePiece(u"a", u"n1"));
+  EXPECT_EQ(Markdown(document), "Text[^1]\n\n[^2]\n\n[^1]: See\\[2\\]\n\n[^2]: Back\\[1\\]\n");
+}
+
 TEST(MarkdownWriter, SummaryAsYamlFrontMatter) {
   Document document = DocumentOf({Paragraph(u"Body")});
   document.hasSummary = true;
