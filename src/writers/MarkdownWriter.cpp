@@ -101,7 +101,7 @@ enum class InlinePlace { Paragraph, Heading, Cell };
 // filling.
 class InlineWriter {
 public:
-  // Inside a note, references to notes are written as their number in
+  // Inside a note, references to notes are written as their label in
   // brackets: notes that refer to each other would otherwise send some
   // readers (pandoc among them) round the cycle for ever.
   InlineWriter(cmark_node* parent, InlinePlace place, bool referencesAsText)
@@ -129,6 +129,11 @@ private:
 
   static char16_t NextCharacter(const InlineRun& run) {
     return run.kind == InlineRun::Kind::Text && !run.text.empty() ? run.text.front() : 0;
+  }
+
+  // Whether text with this target goes on in the link that is open.
+  bool WithinOpenLink(const std::u16string& target) const {
+    return !FOpen.empty() && FOpen.front().mark == 0 && FOpen.front().target == target;
   }
 
   cmark_node* Container() const { return FOpen.empty() ? FParent : FOpen.back().node; }
@@ -222,6 +227,7 @@ private:
       AppendHtml(close);
     FLast = text.back();
     FLineStart = false;
+    FLinkOpen = !FOpen.empty() && FOpen.front().mark == 0;
   }
 
   void WriteText(const InlineRun& run, char16_t next) {
@@ -251,7 +257,9 @@ private:
     }
     std::u16string_view core = text.substr(begin, end - begin);
     char16_t after = end < text.size() ? text[end] : next;
-    bool flanked = Flanks(FLast, core.front()) && Flanks(after, core.back());
+    // Right after a link's ")", some readers (pandoc) take no emphasis.
+    const bool afterLink = begin == 0 && FLinkOpen && !WithinOpenLink(run.target);
+    bool flanked = !afterLink && Flanks(FLast, core.front()) && Flanks(after, core.back());
     Enter(flanked ? run.marks : outer, run.target);
     AppendMarked(core, run.marks);
     if (end < text.size()) {
@@ -284,10 +292,10 @@ private:
   void CloseEmphasis() { FOpen.resize(!FOpen.empty() && FOpen.front().mark == 0 ? 1 : 0); }
 
   void WriteNoteReference(const InlineRun& run) {
-    if (run.note == 0 || FReferencesAsText) { // no such note: its label as text
+    // No such note, or a note in a note: the source's label as text.
+    if (run.note == 0 || FReferencesAsText) {
       Enter(0, {});
-      AppendMarked(u"[" + (run.note == 0 ? run.text : Utf8ToUtf16(std::to_string(run.note))) + u"]",
-                   0);
+      AppendMarked(u"[" + run.text + u"]", 0);
       return;
     }
     // Outside any link: a reference is a link of its own.
@@ -307,6 +315,7 @@ private:
   char16_t FLast = 0; // the last character written, 0 at a line's start
   bool FLineStart = true;
   bool FAfterStartingReference = false;
+  bool FLinkOpen = false; // the last text written was a link's
 };
 
 // The blocks of a story as a node tree under a document node.  List items

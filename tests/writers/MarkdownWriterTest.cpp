@@ -295,6 +295,13 @@ TEST(MarkdownWriter, MarksAndLinks) {
                                 "[site](https://example.com/a%20b) script word\"q\"s\n");
 }
 
+TEST(MarkdownWriter, NoEmphasisRightAfterALink) {
+  Document document = DocumentOf(
+      {BlockWith(BlockKind::Paragraph, {LinkPiece(u"Open", u"https://example.com/f", kBold),
+                                        TextPiece(u"Expires:", kBold), TextPiece(u" soon")})});
+  EXPECT_EQ(Markdown(document), "[**Open**](https://example.com/f)Expires: soon\n");
+}
+
 TEST(MarkdownWriter, TablesAsPipeTables) {
   Block nested = TableOf({{TextCell(u"n1"), TextCell(u"n2")}});
   Document document = DocumentOf({TableOf({
@@ -352,13 +359,13 @@ TEST(MarkdownWriter, NotesWithoutAReferenceAreReferredToAfterTheText) {
                                 "\n[^3]: Also loose.\n");
 }
 
-TEST(MarkdownWriter, NotesReferToEachOtherByNumberInBrackets) {
+TEST(MarkdownWriter, NotesReferToEachOtherByLabelInBrackets) {
   Document document = DocumentOf(
       {BlockWith(BlockKind::Paragraph, {TextPiece(u"Text"), NoteReferencePiece(u"a", u"n1")})});
   document.notes = {test::NoteOf(u"n1", u"a", u"See"), test::NoteOf(u"n2", u"b", u"Back")};
   document.notes[0].blocks[0].content.push_back(NoteReferencePiece(u"b", u"n2"));
   document.notes[1].blocks[0].content.push_back(NoteReferencePiece(u"a", u"n1"));
-  EXPECT_EQ(Markdown(document), "Text[^1]\n\n[^2]\n\n[^1]: See\\[2\\]\n\n[^2]: Back\\[1\\]\n");
+  EXPECT_EQ(Markdown(document), "Text[^1]\n\n[^2]\n\n[^1]: See\\[b\\]\n\n[^2]: Back\\[a\\]\n");
 }
 
 TEST(MarkdownWriter, SummaryAsYamlFrontMatter) {
