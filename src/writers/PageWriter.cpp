@@ -585,7 +585,8 @@ public:
 
 private:
   void WriteHead() {
-    WritePageHead(FOut, LanguageTag(FDocument.language), PageTitle(FDocument, FOptions), FOptions);
+    WritePageHead(FOut, LanguageTag(Trimmed(FDocument.language)), PageTitle(FDocument, FOptions),
+                  FOptions);
   }
 
   // The notes in order of number, each with a link back to where the text

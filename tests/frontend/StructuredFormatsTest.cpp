@@ -1,6 +1,8 @@
 #include "frontend/CommandLine.h"
 #include "frontend/DocumentConversion.h"
 #include "support/ChildProcess.h"
+#include "support/EpubBuilder.h"
+#include "support/OpenDocumentBuilder.h"
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
 
@@ -57,6 +59,30 @@ TEST(StructuredFormats, WrittenInUtf8WhateverTheCodePage) {
   ASSERT_EQ(markdown.status, 0) << markdown.err;
   EXPECT_EQ(markdown.out.rfind("---\ntitle: \"", 0), 0u) << markdown.out;
   EXPECT_NE(markdown.out.find(greeting), std::string::npos) << markdown.out;
+}
+
+// The page names the document's language where the format records one, so
+// that browsers hyphenate and screen readers speak it rightly.
+TEST(StructuredFormats, ThePageTakesTheLanguageTheDocumentRecords) {
+  test::TempDir dir;
+  test::EpubBuilder epub;
+  epub.metadata = "<dc:language>fr-CA</dc:language><dc:language>en</dc:language>";
+  epub.Chapter("a.xhtml", "<p>Bonjour</p>");
+  test::OpenDocumentBuilder odt;
+  odt.body = "<text:p>Hallo</text:p>";
+  odt.meta = "<?xml version=\"1.0\"?><office:document-meta><office:meta><dc:language> de-AT "
+             "</dc:language></office:meta></office:document-meta>";
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.Write("pismo.fb2", test::SampleRussianBook()), "ru"},
+      {dir.Write("book.epub", epub.Build()), "fr-CA"},
+      {dir.Write("note.odt", odt.Build()), "de-AT"},
+      {dir.Write("letter.wri", test::SampleWriteLetter()), "und"}, // Write records none
+  };
+  for (const auto& [file, lang] : cases) {
+    std::string out, err;
+    ASSERT_EQ(RunCommandLine({"--format", "html5", file}, out, err), 0) << err;
+    EXPECT_NE(out.find("<html lang=\"" + lang + "\">"), std::string::npos) << file;
+  }
 }
 
 TEST(StructuredFormats, OutputFilesAndMaxLength) {

@@ -29,9 +29,10 @@ std::string EpubBuilder::Build() const {
                 "\" media-type=\"application/xhtml+xml\"/>";
     spine += "<itemref idref=\"" + id + "\"/>";
   }
-  zip.Add("OEBPS/content.opf", "<?xml version=\"1.0\"?><package><metadata><dc:title>Book</dc:title>"
-                               "</metadata><manifest>" +
-                                   manifest + "</manifest><spine>" + spine + "</spine></package>");
+  zip.Add("OEBPS/content.opf",
+          "<?xml version=\"1.0\"?><package><metadata><dc:title>Book</dc:title>" + metadata +
+              "</metadata><manifest>" + manifest + "</manifest><spine>" + spine +
+              "</spine></package>");
   for (const auto& [name, xhtml] : FChapters)
     zip.Add("OEBPS/" + name, xhtml);
   return zip.Build();

@@ -15,6 +15,9 @@ public:
   EpubBuilder& Chapter(const std::string& name, const std::string& body);
   std::string Build() const;
 
+  // More of the package's metadata, after its dc:title.
+  std::string metadata;
+
   // An XHTML 1.1 document with the EPUB namespace declared.
   static std::string Xhtml(const std::string& body);
 

@@ -697,6 +697,7 @@ void DocxReader::ReadPropertiesPart(const ZipArchive& zip, const std::string& me
     s.Keywords = text(core, "cp:keywords");
     s.Comments = text(core, "dc:description");
     s.LastAuthor = text(core, "cp:lastModifiedBy");
+    Doc().language = text(core, "dc:language");
     s.RevNumber = text(core, "cp:revision");
     s.Category = text(core, "cp:category");
     s.Created = XmlDateToDateTime(text(core, "dcterms:created"));

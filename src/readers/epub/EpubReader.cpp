@@ -221,6 +221,8 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
       AppendField(s.Author, item.GetValue());
     else if (NameIs(item, "dc:description"))
       AppendField(s.Comments, item.GetValue());
+    else if (NameIs(item, "dc:language") && Doc().language.empty())
+      Doc().language = item.GetValue(); // the book's main language comes first
     else if (NameIs(item, "meta")) {
       item.ParseAttributes();
       for (int k = 0; k < item.Items.Count(); ++k) {

@@ -75,6 +75,7 @@ void FictionBookReader::ReadDescription(XmlNode& description) {
     s.Category = genre.empty() ? GetChildValue(title, "gentre") : genre;
     s.Title = GetChildValue(title, "book-title");
     s.Author = GetAuthorName(title);
+    Doc().language = GetChildValue(title, "lang");
   }
   if (XmlNode* document = description.ItemByName("document-info")) {
     s.Manager = GetAuthorName(document);

@@ -423,6 +423,7 @@ void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& memb
   s.Keywords = value(meta, "meta:keyword");
   s.Comments = value(meta, "dc:description");
   s.LastAuthor = value(meta, "dc:creator");
+  Doc().language = value(meta, "dc:language");
   if (XmlNode* templ = engine.FindItem(meta, "meta:template")) {
     templ->ParseAttributes();
     s.Template = value(templ, "xlink:title") + u" " + value(templ, "xlink:href");
