@@ -17,7 +17,7 @@ set(ALLOWED_vba "core;storage")
 set(ALLOWED_document "core")
 set(ALLOWED_pdf "core;compress;crypto;document")
 set(ALLOWED_writers "core;document")
-set(ALLOWED_readers/common "core;document;compress;zip;storage")
+set(ALLOWED_readers/common "core;document;compress;xml;zip;storage")
 set(ALLOWED_reader "core;document;compress;crypto;xml;zip;storage;vba;pdf;readers/common")
 set(ALLOWED_frontend "core;document;compress;crypto;xml;zip;storage;vba;pdf;readers;writers")
 

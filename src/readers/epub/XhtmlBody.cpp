@@ -52,18 +52,6 @@ bool IsNote(XmlNode& item) {
   return false;
 }
 
-// "colspan" as a number of columns, 1 when absent or out of reason.
-int32_t ColumnSpan(XmlNode& cell) {
-  std::u16string text = XhtmlInlines::AttributeValue(cell, "colspan");
-  int32_t span = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9' || span > 1000)
-      return 1;
-    span = span * 10 + (c - u'0');
-  }
-  return span > 1 ? span : 1;
-}
-
 } // namespace
 
 void XhtmlBody::Convert(XmlNode& body) {
@@ -118,7 +106,7 @@ void XhtmlBody::StartParts(XmlNode& item) {
     AddBoundary(BlockKind::RowStart);
   } else if (name == "td" || name == "th") {
     FOpen.push_back({&item, Part::Cell});
-    AddBoundary(BlockKind::CellStart, ColumnSpan(item));
+    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item));
   } else if (name == "nav") {
     FOpen.push_back({&item, Part::Navigation});
     ++FNavigation;

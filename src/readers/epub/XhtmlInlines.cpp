@@ -25,27 +25,10 @@ Marks MarksOf(const std::string& name) {
   return 0;
 }
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0;
-}
-
-// A note link's text as its label: trimmed, without the brackets around it.
-std::u16string NoteLabel(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  if (text.size() >= 2 && ((text.front() == u'[' && text.back() == u']') ||
-                           (text.front() == u'(' && text.back() == u')')))
-    text = text.substr(1, text.size() - 2);
-  return std::u16string(text);
-}
-
 } // namespace
 
 std::u16string XhtmlInlines::AttributeValue(XmlNode& item, std::string_view name) {
-  // Read from the tag's attribute text: a paragraph's links make no items.
-  return item.AttributeValue(name).value_or(std::u16string());
+  return AttributeValueOf(item, name);
 }
 
 bool XhtmlInlines::HasType(XmlNode& item, std::u16string_view word) {
@@ -74,18 +57,13 @@ bool XhtmlInlines::IsNestedBlock(const std::string& name) {
 
 std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
   FSkipBlocks = skipBlocks;
-  FFrames.clear();
-  FTargets.resize(1); // the empty target of the text outside links
-  FPieces.clear();
+  FCollector.Begin();
   FReferences.clear();
-  FNoteLink = nullptr;
-  FFrames.push_back({0, 0});
-  if (!block.VisitWholeText(*this) && !skipBlocks)
-    WholeTextOnly(block.WholeText());
-  // The pieces are gathered in a buffer kept from block to block; the
-  // block gets a vector of their number.
-  return std::vector<Inline>(std::make_move_iterator(FPieces.begin()),
-                             std::make_move_iterator(FPieces.end()));
+  if (!block.VisitWholeText(*this) && !skipBlocks) {
+    FCollector.WholeTextOnly(block.WholeText());
+    FReferences.clear();
+  }
+  return FCollector.Take();
 }
 
 bool XhtmlInlines::Enter(XmlNode& element) {
@@ -96,93 +74,38 @@ bool XhtmlInlines::Enter(XmlNode& element) {
   // "<ruby>山路<rt>やまみち</rt></ruby>" reads as the text does, "山路".
   if (element.Name == "rt" || element.Name == "rp")
     return false;
-  Frame frame = FFrames.back();
-  frame.marks |= MarksOf(element.Name);
-  if (element.Name == "br" && FNoteLink == nullptr) {
-    Inline lineBreak;
-    lineBreak.kind = InlineKind::LineBreak;
-    FPieces.push_back(lineBreak);
-  } else if (element.Name == "a" && FNoteLink == nullptr) {
+  const Marks marks = MarksOf(element.Name);
+  if (element.Name == "br" && !FCollector.InNoteLink()) {
+    FCollector.AddLineBreak();
+  } else if (element.Name == "a" && !FCollector.InNoteLink()) {
     std::u16string href = AttributeValue(element, "href");
     if (!href.empty() && href.find(u'#') != std::u16string::npos && HasType(element, u"noteref")) {
-      FNoteLink = &element;
+      FCollector.BeginNoteLink(element);
       FNoteHref = std::move(href);
-      FNoteText.clear();
     } else if (!href.empty()) {
-      frame.target = FTargets.size();
-      FTargets.push_back(std::move(href));
+      FCollector.OpenLink(marks, std::move(href));
+      return true;
     }
   }
-  FFrames.push_back(frame);
+  FCollector.Open(marks);
   return true;
 }
 
+void XhtmlInlines::Text(std::u16string_view text) {
+  FCollector.Text(text);
+}
+
 void XhtmlInlines::Leave(XmlNode& element) {
-  if (FFrames.size() > 1)
-    FFrames.pop_back();
-  if (&element != FNoteLink)
+  FCollector.Close();
+  if (!FCollector.IsNoteLink(element))
     return;
-  FNoteLink = nullptr;
-  size_t lead = 0;
-  while (lead < FNoteText.size() && FNoteText[lead] == u' ')
-    ++lead;
-  if (lead > 0)
-    AddText(std::u16string_view(FNoteText).substr(0, lead), FFrames.back().marks,
-            FTargets[FFrames.back().target]);
+  InlineCollector::NoteLinkText link = FCollector.EndNoteLink();
   Inline reference;
   reference.kind = InlineKind::NoteReference;
-  reference.text = NoteLabel(FNoteText);
+  reference.text = link.label.empty() ? u"*" : std::move(link.label);
   reference.target = FNoteHref.substr(FNoteHref.find(u'#') + 1);
-  if (reference.text.empty())
-    reference.text = u"*";
-  FReferences.push_back({FPieces.size(), FNoteText.substr(lead), FNoteHref});
-  FPieces.push_back(std::move(reference));
-}
-
-void XhtmlInlines::Text(std::u16string_view text) {
-  if (FNoteLink != nullptr) {
-    FNoteText += text;
-    return;
-  }
-  AddText(text, FFrames.back().marks, FTargets[FFrames.back().target]);
-}
-
-// A blank that opens a marked or linked piece is plain text before it:
-// "a <em>b</em>" keeps "a " plain.
-void XhtmlInlines::AddText(std::u16string_view text, Marks marks, const std::u16string& target) {
-  if (text.empty())
-    return;
-  if (text.front() == u' ' && (marks != 0 || !target.empty())) {
-    AddText(u" ", 0, FTargets.front());
-    text.remove_prefix(1);
-    if (text.empty())
-      return;
-  }
-  if (!FPieces.empty() && FPieces.back().kind == InlineKind::Text) {
-    Inline& last = FPieces.back();
-    if (last.marks == marks && last.target == target) {
-      last.text += text;
-      return;
-    }
-  }
-  Inline piece;
-  piece.marks = marks;
-  piece.text.assign(text);
-  piece.target = target;
-  FPieces.push_back(std::move(piece));
-}
-
-// The block's whole text as one plain piece, where its pieces would not
-// join to it (see XmlNode::VisitWholeText): the text stays as it always
-// was, its marks and note references are lost.
-void XhtmlInlines::WholeTextOnly(std::u16string text) {
-  FPieces.clear();
-  FReferences.clear();
-  if (text.empty())
-    return;
-  Inline piece;
-  piece.text = std::move(text);
-  FPieces.push_back(std::move(piece));
+  FReferences.push_back({FCollector.PieceCount(), std::move(link.written), FNoteHref});
+  FCollector.AddPiece(std::move(reference));
 }
 
 } // namespace scrivlet

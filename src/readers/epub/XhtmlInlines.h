@@ -7,6 +7,7 @@
 #pragma once
 
 #include "document/Document.h"
+#include "readers/common/InlineCollector.h"
 #include "xml/XmlParser.h"
 
 #include <string>
@@ -43,24 +44,10 @@ public:
   void Leave(XmlNode& element) override;
 
 private:
-  // An open element: its marks and its link's target (an index in
-  // FTargets, 0 for none), so that entering copies no text.
-  struct Frame {
-    Marks marks;
-    size_t target;
-  };
-  void WholeTextOnly(std::u16string text);
-  void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
-
+  InlineCollector FCollector;
   bool FSkipBlocks = false;
-  std::vector<Frame> FFrames;
-  std::vector<std::u16string> FTargets;
-  std::vector<Inline> FPieces;
   std::vector<Reference> FReferences;
-  // The note link being read: its element, href and text.
-  const XmlNode* FNoteLink = nullptr;
-  std::u16string FNoteHref;
-  std::u16string FNoteText;
+  std::u16string FNoteHref; // of the note link being read
 };
 
 } // namespace scrivlet

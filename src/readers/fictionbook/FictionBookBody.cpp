@@ -24,18 +24,6 @@ bool IsTracked(const std::string& name) {
          name == "td" || name == "th";
 }
 
-// "colspan" as a number of columns, 1 when absent or out of reason.
-int32_t ColumnSpan(XmlNode& cell) {
-  std::u16string text = FictionBookInlines::AttributeValue(cell, "colspan");
-  int32_t span = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9' || span > 1000)
-      return 1;
-    span = span * 10 + (c - u'0');
-  }
-  return span > 1 ? span : 1;
-}
-
 } // namespace
 
 uint8_t FictionBookBody::SectionLevel() const {
@@ -112,7 +100,7 @@ bool FictionBookBody::Enter(XmlNode& item, bool insideLine) {
   } else if (name == "tr") {
     AddBoundary(BlockKind::RowStart);
   } else if (name == "td" || name == "th") {
-    AddBoundary(BlockKind::CellStart, ColumnSpan(item));
+    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item));
   }
   if (IsTextLine(name)) {
     if (FTitles > 0)

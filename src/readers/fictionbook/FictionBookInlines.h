@@ -7,6 +7,7 @@
 #pragma once
 
 #include "document/Document.h"
+#include "readers/common/InlineCollector.h"
 #include "xml/XmlParser.h"
 
 #include <string>
@@ -34,32 +35,19 @@ public:
   static std::u16string AttributeValue(XmlNode& item, std::string_view name);
   // A note link's text as its label: trimmed, without the brackets around
   // it ("[1]" gives "1").
-  static std::u16string NoteLabel(std::u16string_view text);
+  static std::u16string NoteLabel(std::u16string_view text) {
+    return InlineCollector::NoteLabel(text);
+  }
 
   bool Enter(XmlNode& element) override;
   void Text(std::u16string_view text) override;
   void Leave(XmlNode& element) override;
 
 private:
-  // An open element: its marks and its link's target (an index in
-  // FTargets, 0 for none), so that entering copies no text.
-  struct Frame {
-    const XmlNode* element;
-    Marks marks;
-    size_t target;
-  };
-  void WholeTextOnly(std::u16string text);
-  void AddText(std::u16string_view text, Marks marks, const std::u16string& target);
-
   const NoteLabels& FNotes;
   NoteLabels& FReferenceLabels;
-  std::vector<Frame> FFrames;
-  std::vector<std::u16string> FTargets;
-  std::vector<Inline> FPieces;
-  // The note link being read: its element, the note's id and its text.
-  const XmlNode* FNoteLink = nullptr;
-  std::u16string FNoteId;
-  std::u16string FNoteText;
+  InlineCollector FCollector;
+  std::u16string FNoteId; // of the note link being read
 };
 
 } // namespace scrivlet
