@@ -62,4 +62,11 @@ double DotStrToFloat(std::u16string_view text, double defaultValue) {
   return value;
 }
 
+std::u16string DecimalText(int64_t number) {
+  std::u16string text;
+  for (char c : std::to_string(number))
+    text += static_cast<char16_t>(c);
+  return text;
+}
+
 } // namespace scrivlet

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace scrivlet {
@@ -15,6 +16,9 @@ std::optional<int32_t> ParseInteger(std::string_view text);
 int32_t StrToInt(std::string_view text);
 // The same with a fallback instead of the error.
 int32_t StrToIntDef(std::string_view text, int32_t fallback);
+
+// A whole number in decimal digits as wide text ("-12").
+std::u16string DecimalText(int64_t number);
 
 // A decimal number with "." as decimal point; defaultValue when the text is
 // not one.

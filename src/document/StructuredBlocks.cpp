@@ -1,5 +1,7 @@
 #include "document/StructuredBlocks.h"
 
+#include "core/Numbers.h"
+
 #include <utility>
 
 namespace scrivlet {
@@ -25,13 +27,6 @@ struct Frame {
   int32_t itemNumber = 0;
   uint32_t serial = 0; // tells the lists apart
 };
-
-std::u16string NumberText(int32_t number) {
-  std::u16string text;
-  for (char c : std::to_string(number))
-    text += static_cast<char16_t>(c);
-  return text;
-}
 
 class Builder {
 public:
@@ -227,7 +222,7 @@ void Builder::AddContent(const Block& block, uint32_t lastItemList) {
   if (!list->itemStarted) {
     item.value = list->itemNumber;
     if (list->ordered)
-      item.marker = NumberText(list->itemNumber) + u".";
+      item.marker = DecimalText(list->itemNumber) + u".";
     list->itemStarted = true;
   }
   container.push_back(std::move(item));

@@ -5,6 +5,12 @@
 namespace scrivlet {
 namespace {
 
+TEST(DecimalNumbers, WholeNumbersAsWideText) {
+  EXPECT_EQ(DecimalText(0), u"0");
+  EXPECT_EQ(DecimalText(-12), u"-12");
+  EXPECT_EQ(DecimalText(INT64_MAX), u"9223372036854775807");
+}
+
 TEST(DecimalNumbers, DotAsDecimalPoint) {
   EXPECT_EQ(DotStrToFloat(u"1.5", 7), 1.5);
   EXPECT_EQ(DotStrToFloat(u"  -2.25e2", 7), -225);

@@ -91,13 +91,6 @@ Block BlockOf(BlockKind kind, std::u16string style = {}) {
   return block;
 }
 
-std::u16string NumberText(size_t number) {
-  std::u16string text;
-  for (char c : std::to_string(number))
-    text += static_cast<char16_t>(c);
-  return text;
-}
-
 // The first child of that name, or nullptr.
 XmlNode* ChildNamed(XmlNode& item, std::string_view name) {
   for (int i = 0; i < item.Items.Count(); ++i)
@@ -297,10 +290,10 @@ Inline OpenDocumentReader::CiteNote(XmlNode& note) {
     entry.label = citation->WholeText();
   const size_t number = Doc().notes.size() + 1;
   if (entry.label.empty())
-    entry.label = NumberText(number);
+    entry.label = DecimalText(number);
   entry.id = ElementAttribute(note, "text:id");
   if (entry.id.empty() || FNoteIds.contains(entry.id))
-    entry.id = u"note" + NumberText(number);
+    entry.id = u"note" + DecimalText(number);
   FNoteIds.insert(entry.id);
   Inline reference = Piece(InlineKind::NoteReference, entry.label);
   reference.target = entry.id;
@@ -358,7 +351,7 @@ Block OpenDocumentReader::ListStart(XmlNode& list) {
   ListLevelStyle level = FStructure.ListLevel(open.style, open.level);
   open.ordered = level.ordered;
   open.next = level.start;
-  const std::u16string key = open.style + u'/' + NumberText(static_cast<size_t>(open.level));
+  const std::u16string key = open.style + u'/' + DecimalText(open.level);
   if (ElementAttribute(list, "text:continue-numbering") == u"true" ||
       !ElementAttribute(list, "text:continue-list").empty())
     if (auto last = FListNumbers.find(key); last != FListNumbers.end())
@@ -384,7 +377,7 @@ void OpenDocumentReader::EndList() {
   if (FLists.empty())
     return;
   const OpenList& list = FLists.back();
-  FListNumbers[list.style + u'/' + NumberText(static_cast<size_t>(list.level))] = list.next;
+  FListNumbers[list.style + u'/' + DecimalText(list.level)] = list.next;
   FLists.pop_back();
 }
 

@@ -17,6 +17,7 @@
 // mark) make it a heading or a list item and place it in tables; 12 (a
 // page or section break) gives a page break block; the result of a
 // HYPERLINK field links to the field's target.
+#include "core/Numbers.h"
 #include "readers/word/DocReader.h"
 
 #include "readers/word/WordFieldInstructions.h"
@@ -85,13 +86,6 @@ void AppendText(std::vector<Inline>& pieces, InlineKind kind, Marks marks,
     pieces.back().marks = marks;
   }
   pieces.back().text += text;
-}
-
-std::u16string NumberText(int32_t number) {
-  std::u16string text;
-  for (char c : std::to_string(number))
-    text += static_cast<char16_t>(c);
-  return text;
 }
 
 // The blocks of a story as the tokens come.  With a structure, each mark's
@@ -223,7 +217,7 @@ private:
     block.level = static_cast<uint8_t>(std::min<int>(paragraph.ilvl, 8) + 1);
     block.ordered = item.ordered;
     block.value = item.ordered ? item.number : 0;
-    block.marker = item.ordered ? NumberText(item.number) + u"." : u"\u2022";
+    block.marker = item.ordered ? DecimalText(item.number) + u"." : u"\u2022";
   }
 
   WordFormatting* FFormatting;
