@@ -108,7 +108,8 @@ enum class BlockKind : uint8_t {
   TableEnd,
   RowStart,
   RowEnd,
-  CellStart, // value: the columns it spans (0 or 1: one); a cell ends with CellEnd
+  CellStart, // value: the columns it spans (0 or 1: one); header: a heading cell;
+             // a cell ends with CellEnd
   ListStart, // ordered: a numbered list
   ListEnd,
   ListItemStart,
@@ -139,6 +140,7 @@ struct Block {
   int32_t value = 0;
   std::u16string style;  // the paragraph's or table's style name
   std::u16string marker; // a list item's number or bullet
+  bool header = false;   // CellStart: the cell heads its column or row
   std::vector<Inline> content;
   std::vector<TableRow> rows; // tables only
 

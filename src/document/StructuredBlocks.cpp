@@ -153,6 +153,7 @@ void Builder::StartCell(const Block& block) {
     StartRow();
   TableCell& cell = table->table.rows.back().cells.emplace_back();
   cell.columnSpan = static_cast<uint16_t>(block.value > 1 && block.value < 1000 ? block.value : 1);
+  cell.header = block.header;
   table->cellOpen = true;
 }
 

@@ -80,11 +80,12 @@ void XhtmlBody::AddBlock(Block block) {
       FReferences.push_back({FNote, blockIndex, reference.piece, reference.text, reference.href});
 }
 
-void XhtmlBody::AddBoundary(BlockKind kind, int32_t value, bool ordered) {
+void XhtmlBody::AddBoundary(BlockKind kind, int32_t value, bool ordered, bool header) {
   Block block;
   block.kind = kind;
   block.value = value;
   block.ordered = ordered;
+  block.header = header;
   FAdd(Target(), std::move(block));
 }
 
@@ -106,7 +107,7 @@ void XhtmlBody::StartParts(XmlNode& item) {
     AddBoundary(BlockKind::RowStart);
   } else if (name == "td" || name == "th") {
     FOpen.push_back({&item, Part::Cell});
-    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item));
+    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item), false, name == "th");
   } else if (name == "nav") {
     FOpen.push_back({&item, Part::Navigation});
     ++FNavigation;

@@ -56,7 +56,7 @@ private:
   void Leave(XmlNode& item);
   void StartParts(XmlNode& item);
   void AddBlock(Block block);
-  void AddBoundary(BlockKind kind, int32_t value = 0, bool ordered = false);
+  void AddBoundary(BlockKind kind, int32_t value = 0, bool ordered = false, bool header = false);
   Story& Target();
 
   Document& FDocument;

@@ -41,10 +41,11 @@ void FictionBookBody::Convert(XmlNode& root, bool note) {
       [&](XmlNode& item) { Leave(item); });
 }
 
-void FictionBookBody::AddBoundary(BlockKind kind, int32_t value) {
+void FictionBookBody::AddBoundary(BlockKind kind, int32_t value, bool header) {
   Block block;
   block.kind = kind;
   block.value = value;
+  block.header = header;
   FAdd(std::move(block));
 }
 
@@ -100,7 +101,7 @@ bool FictionBookBody::Enter(XmlNode& item, bool insideLine) {
   } else if (name == "tr") {
     AddBoundary(BlockKind::RowStart);
   } else if (name == "td" || name == "th") {
-    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item));
+    AddBoundary(BlockKind::CellStart, ColumnSpanOf(item), name == "th");
   }
   if (IsTextLine(name)) {
     if (FTitles > 0)

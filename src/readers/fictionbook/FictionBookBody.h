@@ -37,7 +37,7 @@ private:
   void AddLine(XmlNode& item, BlockKind kind);
   void AddTitleLine(XmlNode& item);
   void FinishTitle();
-  void AddBoundary(BlockKind kind, int32_t value = 0);
+  void AddBoundary(BlockKind kind, int32_t value = 0, bool header = false);
   uint8_t SectionLevel() const;
 
   FictionBookInlines FInlines;

@@ -239,6 +239,10 @@ OpenDocumentReader::Place OpenDocumentReader::EnterItem(XmlNode& item, const Pla
   } else if (name == "table:table-cell") {
     Block cell = BlockOf(BlockKind::CellStart);
     cell.value = NumberAttribute(item, "table:number-columns-spanned", 1);
+    // The rows that repeat on every page the table spans are its heading.
+    const XmlNode* row = item.Parent;
+    cell.header =
+        row != nullptr && row->Parent != nullptr && row->Parent->Name == "table:table-header-rows";
     Put(outer, std::move(cell));
   } else if (name == "text:list") {
     Put(outer, ListStart(item));

@@ -114,7 +114,9 @@ TEST(FictionBookStructure, TableWithMergedCell) {
   ASSERT_EQ(blocks[0].rows[0].cells.size(), 1u);
   EXPECT_EQ(blocks[0].rows[0].cells[0].columnSpan, 2);
   EXPECT_EQ(blocks[0].rows[0].cells[0].blocks.at(0).Text(), u"Wide");
+  EXPECT_TRUE(blocks[0].rows[0].cells[0].header); // th
   ASSERT_EQ(blocks[0].rows[1].cells.size(), 2u);
+  EXPECT_FALSE(blocks[0].rows[1].cells[0].header);
   EXPECT_EQ(blocks[0].rows[1].cells[1].blocks.at(0).Text(), u"b");
 }
 

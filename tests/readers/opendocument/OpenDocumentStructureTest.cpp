@@ -139,12 +139,15 @@ TEST(OpenDocumentStructure, TableWithMergedAndCoveredCells) {
   ASSERT_EQ(table.rows[0].cells.size(), 1u); // the covered cell is none of its own
   EXPECT_EQ(table.rows[0].cells[0].columnSpan, 2);
   EXPECT_EQ(table.rows[0].cells[0].blocks.at(0).Text(), u"wide");
+  EXPECT_TRUE(table.rows[0].cells[0].header); // a row of table:table-header-rows
   ASSERT_EQ(table.rows[1].cells.size(), 2u);
   EXPECT_EQ(table.rows[1].cells[0].columnSpan, 1);
+  EXPECT_FALSE(table.rows[1].cells[0].header);
   const std::vector<Block>& nested = table.rows[1].cells[1].blocks;
   ASSERT_EQ(nested.size(), 1u);
   ASSERT_EQ(nested[0].kind, BlockKind::Table);
   EXPECT_EQ(nested[0].rows.at(0).cells.at(0).blocks.at(0).Text(), u"inner");
+  EXPECT_FALSE(nested[0].rows.at(0).cells.at(0).header);
 }
 
 TEST(OpenDocumentStructure, NotesLeaveTheirSentence) {
