@@ -15,8 +15,9 @@ listed with their error.
 With --bigrams, pairs of neighbouring words are compared as well (a multiset
 of (word, next word) over the whole text, so a page read in another order
 loses the pairs where its pieces meet): each row then gives the word F1 and
-the bigram F1 against pdftotext, the bigram F1 against mutool and the better
-of the two, with the medians of each column.
+the bigram F1 against pdftotext, the bigram F1 against mutool, the better
+of the two and the peers' bigram F1 against each other (low where they read
+the page in different orders), with the medians of each column.
 """
 import argparse
 import collections
@@ -60,7 +61,8 @@ def f1(a, b):
 
 def compare_bigrams(ours_command, files):
     rows = []
-    print("%-48s %7s %7s %7s %7s  %s" % ("file", "word", "bi-pop", "bi-mu", "bi-best", "note"))
+    print("%-48s %7s %7s %7s %7s %7s  %s" % (
+        "file", "word", "bi-pop", "bi-mu", "bi-best", "peers", "note"))
     for path in files:
         ours, error = run(ours_command.split() + [path])
         poppler, _ = run(["pdftotext", "-q", "-enc", "UTF-8", path, "-"])
@@ -68,15 +70,15 @@ def compare_bigrams(ours_command, files):
         b_ours = bigrams(ours or "")
         row = (os.path.basename(path), f1(words(ours or ""), words(poppler or "")),
                f1(b_ours, bigrams(poppler or "")), f1(b_ours, bigrams(mupdf or "")))
-        row += (max(row[2], row[3]),)
+        row += (max(row[2], row[3]), f1(bigrams(poppler or ""), bigrams(mupdf or "")))
         rows.append((row, error))
-        print("%-48s %7.3f %7.3f %7.3f %7.3f  %s" % (row + (error,)))
+        print("%-48s %7.3f %7.3f %7.3f %7.3f %7.3f  %s" % (row + (error,)))
     converted = [r for r, e in rows if not e]
     if converted:
         print("median (converted files: %d of %d): word %.3f, bigram poppler %.3f, "
-              "mupdf %.3f, best %.3f" % (
+              "mupdf %.3f, best %.3f, peers %.3f" % (
                   len(converted), len(rows),
-                  *(statistics.median(r[i] for r in converted) for i in range(1, 5))))
+                  *(statistics.median(r[i] for r in converted) for i in range(1, 6))))
     return 0
 
 
