@@ -113,6 +113,7 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
     if (item.text.size() > run.longest) {
       run.longest = item.text.size();
       run.piece.baseline = Dot(item.start, Normal(direction));
+      run.piece.size = item.em;
     }
     lastShown = &item;
   }
@@ -130,6 +131,8 @@ void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t ro
       LinePiece& last = pieces.back();
       double gap = run.start - last.end;
       if (gap < kColumnGap * std::min(run.em, last.em) && gap >= -std::max(run.em, last.em)) {
+        if (run.text.size() > last.text.size())
+          last.size = run.size;
         AppendSeparated(last.text, run.text, SeparatesWords(gap, run.em));
         last.end = std::max(last.end, run.end);
         last.em = std::max(last.em, run.em);

@@ -30,6 +30,7 @@ struct LinePiece {
   double end = 0;      // and where the last one ends
   double baseline = 0; // across: the baseline of its longest item
   double em = 0;       // the largest font size in it
+  double size = 0;     // the font size of its longest item
   uint32_t frame = 0;  // index of its direction in LinePieces::directions
   uint32_t row = 0;    // pieces on one baseline share a row number
 };

@@ -67,6 +67,8 @@ void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool r
     // Pieces of one row read one after the other make one line.
     if (previous && piece.row == lastRow) {
       PageLine& line = lines.back();
+      if (piece.text.size() > line.text.size())
+        line.size = piece.size;
       double gap = rightToLeft ? previous->start - piece.end : piece.start - previous->end;
       if (SeparatesWords(gap, piece.em) && !line.text.empty() && line.text.back() != u' ' &&
           !piece.text.empty() && piece.text.front() != u' ')
@@ -76,8 +78,8 @@ void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool r
       line.end = std::max(line.end, piece.end);
       line.em = std::max(line.em, piece.em);
     } else {
-      lines.push_back(
-          {std::move(piece.text), piece.em, piece.start, piece.end, piece.baseline, column});
+      lines.push_back({std::move(piece.text), piece.em, piece.size, piece.start, piece.end,
+                       piece.baseline, column});
     }
     previous = &piece;
     lastRow = piece.row;

@@ -32,6 +32,7 @@ inline constexpr double kWordGap = 0.15;
 struct PageLine {
   std::u16string text;
   double em = 0;    // the largest font size on it
+  double size = 0;  // the font size of most of its text (of its longest piece)
   double start = 0; // along the line, in the frame of its direction
   double end = 0;
   double baseline = 0; // across: higher is nearer the top
