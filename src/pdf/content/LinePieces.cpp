@@ -18,6 +18,11 @@ constexpr size_t kMaxDirections = 16;
 // share a row: subscripts and superscripts of large text lie further than
 // kLineThreshold from its baseline.
 constexpr double kRowShift = 0.4;
+// Wide characters shown one by one, each 0.8 to 1.6 ems under the last and
+// less than half an em aside, at least three in a row, are vertical writing.
+constexpr double kStackedStep[2] = {0.8, 1.6};
+constexpr double kStackedShift = 0.5;
+constexpr size_t kStackedRun = 3;
 
 double Dot(Point a, Point b) {
   return a.x * b.x + a.y * b.y;
@@ -68,27 +73,88 @@ void AppendSeparated(std::u16string& text, std::u16string_view more, bool separa
   text += more;
 }
 
+bool IsWideCharacter(char16_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+         (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// Whether item shows one wide character a line below the one before, at its
+// place across: a glyph of vertical writing set with a horizontal font.
+bool StandsUnder(const TextItem& item, const TextItem& above) {
+  if (item.text.size() != 1 || above.text.size() != 1 || !IsWideCharacter(item.text[0]) ||
+      !IsWideCharacter(above.text[0]) || item.direction.x < kSameDirection ||
+      above.direction.x < kSameDirection || item.em <= 0)
+    return false;
+  double down = above.start.y - item.start.y;
+  return down >= kStackedStep[0] * item.em && down <= kStackedStep[1] * item.em &&
+         std::abs(above.start.x - item.start.x) <= kStackedShift * item.em;
+}
+
+// The items that stand in stacks of kStackedRun or more wide characters,
+// one under the other in content order.
+std::vector<bool> StackedGlyphs(const std::vector<TextItem>& items) {
+  std::vector<bool> stacked(items.size());
+  size_t runStart = 0, previous = items.size(), runLength = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i].text.empty())
+      continue;
+    if (previous < items.size() && StandsUnder(items[i], items[previous])) {
+      ++runLength;
+    } else {
+      runStart = i;
+      runLength = 1;
+    }
+    if (runLength >= kStackedRun)
+      for (size_t j = runStart; j <= i; ++j)
+        stacked[j] = !items[j].text.empty();
+    previous = i;
+  }
+  return stacked;
+}
+
+bool IsVerticalWriting(const TextItem& item) {
+  return item.direction.y <= -kSameDirection;
+}
+
+// A stacked glyph as vertical writing shows it: running down the page.
+TextItem Upright(const TextItem& item) {
+  TextItem upright = item;
+  upright.direction = {0, -1};
+  upright.end = {item.start.x, item.start.y - item.em};
+  return upright;
+}
+
 // Runs of items in content order (see the header).
 std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Point>& directions) {
   std::vector<Run> runs;
-  const TextItem* lastShown = nullptr;
+  std::vector<bool> stacked = StackedGlyphs(items);
+  bool anyShown = false;
+  Point lastStart; // of the last item shown
+  double lastEm = 0;
+  bool lastWide = false; // the last item shown ends with a wide character
   Point penEnd;
-  for (const TextItem& item : items) {
-    bool newLine = lastShown && DistanceAcross(item, lastShown->start) > kLineThreshold;
+  TextItem upright;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (stacked[i])
+      upright = Upright(items[i]);
+    const TextItem& item = stacked[i] ? upright : items[i];
+    bool newLine = anyShown && DistanceAcross(item, lastStart) > kLineThreshold;
     if (newLine && item.text.empty())
       continue; // an empty item elsewhere neither breaks nor moves the line
     uint32_t frame = FrameOf(directions, item.direction);
-    bool startRun = !lastShown || newLine;
+    bool startRun = !anyShown || newLine;
     bool separate = false;
     if (!startRun && !item.text.empty()) {
       double gap = Dot(Minus(item.start, penEnd), item.direction);
       // A gutter is measured in the smaller font: a heading's em may be
       // wider than the gap between the columns of the text beside it.
-      double em = std::min(item.em, lastShown->em);
+      double em = std::min(item.em, lastEm);
       if (frame != runs.back().piece.frame || gap >= kColumnGap * em || gap < -item.em)
         startRun = true;
-      else
-        separate = SeparatesWords(gap, item.em);
+      else // vertical writing has no blanks between its glyphs
+        separate = !(IsVerticalWriting(item) && lastWide && IsWideCharacter(item.text.front())) &&
+                   SeparatesWords(gap, item.em);
     }
     penEnd = item.end;
     if (item.text.empty())
@@ -115,7 +181,10 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
       run.piece.baseline = Dot(item.start, Normal(direction));
       run.piece.size = item.em;
     }
-    lastShown = &item;
+    anyShown = true;
+    lastStart = item.start;
+    lastEm = item.em;
+    lastWide = IsWideCharacter(item.text.back());
   }
   return runs;
 }

@@ -324,6 +324,26 @@ TEST(LayOutPageTextTest, LinesCarryTheirColumnAndSize) {
   EXPECT_EQ(lines[4].baseline, 700);
 }
 
+TEST(LayOutPageTextTest, WideCharactersStackedOneByOneAreVerticalWriting) {
+  // Two columns of glyphs shown one by one with a horizontal font, each an
+  // em under the last: read down, the right column first, without blanks.
+  std::vector<TextItem> items;
+  const std::u16string columns[2] = {u"\u65E5\u672C\u8A9E", u"\u6771\u4EAC\u90FD"};
+  for (int column = 0; column < 2; ++column)
+    for (int i = 0; i < 3; ++i) {
+      double x = column == 0 ? 300 : 280, y = 700 - 10.5 * i;
+      items.push_back({columns[column].substr(i, 1), {x, y}, {x + 10, y}, {1, 0}, 10, i == 0});
+    }
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\u672C\u8A9E\r\n\u6771\u4EAC\u90FD");
+  // Two such glyphs are not yet a stack; Latin letters never are.
+  items.resize(2);
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\r\n\u672C");
+  for (TextItem& item : items)
+    item.text = u"a";
+  items.push_back({u"a", {300, 679}, {310, 679}, {1, 0}, 10, false});
+  EXPECT_EQ(LayOutPageText(items), u"a\r\na\r\na");
+}
+
 TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {
   std::vector<TextItem> items(3);
   items[0] = {u"a", {0, 700}, {5, 700}, {1, 0}, 10, true};
