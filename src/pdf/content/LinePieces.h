@@ -6,13 +6,12 @@
 // gap of kColumnGap ems or more, text placed back more than an em, or a
 // change of direction ends the run: what lies beyond a wide gap may belong
 // to another column.  Wide (CJK) characters shown one under the other with
-// a horizontal font are vertical writing: they run down the page.  The runs of one direction are then sorted by
-// baseline and position: runs whose baselines lie within kLineThreshold of
-// the first one's share a row, and neighbours in a row that are less than
-// kColumnGap ems apart join into one piece, so a line written in two
-// passes reads left to right.  Every coordinate is measured in the frame
-// of the piece's direction: "along" the baseline and "across" it (higher
-// across: nearer the top of the text, which is read first).
+// a horizontal font are vertical writing: they run down the page.  The runs of one direction are
+// then sorted by baseline and position: runs whose baselines lie within kLineThreshold of the first
+// one's share a row, and neighbours in a row that are less than kColumnGap ems apart join into one
+// piece, so a line written in two passes reads left to right.  Every coordinate is measured in the
+// frame of the piece's direction: "along" the baseline and "across" it (higher across: nearer the
+// top of the text, which is read first).
 #pragma once
 
 #include "pdf/content/TextItem.h"

@@ -2,6 +2,7 @@
 
 #include "pdf/content/LinePieces.h"
 #include "pdf/content/ReadingOrder.h"
+#include "pdf/content/VisualOrder.h"
 
 #include <algorithm>
 
@@ -16,11 +17,6 @@ constexpr double kDescent = 0.25;
 constexpr double kMinGutter = 0.5;
 constexpr double kBandGap = 1.0;
 
-bool IsRightToLeft(char16_t c) {
-  return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) ||
-         (c >= 0xFE70 && c <= 0xFEFF);
-}
-
 bool IsLeftToRightLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= 0x00C0 && c <= 0x058F) ||
          (c >= 0x0900 && c < 0xFB1D);
@@ -30,7 +26,7 @@ bool MostlyRightToLeft(const std::vector<LinePiece>& pieces, size_t first, size_
   size_t rightToLeft = 0, leftToRight = 0;
   for (size_t i = first; i < last; ++i)
     for (char16_t c : pieces[i].text) {
-      rightToLeft += IsRightToLeft(c);
+      rightToLeft += IsRightToLeftLetter(c);
       leftToRight += IsLeftToRightLetter(c);
     }
   return rightToLeft > leftToRight;
@@ -46,9 +42,23 @@ double UsualEm(const std::vector<LinePiece>& pieces, size_t first, size_t last) 
   return *middle;
 }
 
+// Right-to-left words stored reversed are put back in logical order, piece
+// by piece (the pieces of a line are then read in its direction).
+void MakeLogical(std::vector<LinePiece>& pieces, size_t first, size_t last, bool rightToLeft) {
+  std::vector<const std::u16string*> texts;
+  for (size_t i = first; i < last; ++i)
+    if (std::any_of(pieces[i].text.begin(), pieces[i].text.end(), IsRightToLeftLetter))
+      texts.push_back(&pieces[i].text);
+  if (texts.empty() || !LooksVisual(texts))
+    return;
+  for (size_t i = first; i < last; ++i)
+    VisualToLogical(pieces[i].text, rightToLeft);
+}
+
 // Reads the pieces [first, last) of one direction and appends their lines.
 void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool rightToLeft,
                uint32_t& columnBase, std::vector<PageLine>& lines) {
+  MakeLogical(pieces, first, last, rightToLeft);
   std::vector<LineBox> boxes;
   boxes.reserve(last - first);
   for (size_t i = first; i < last; ++i) {

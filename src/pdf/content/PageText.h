@@ -15,7 +15,9 @@
 // each direction is read in its own frame (vertical writing: lines top to
 // bottom, right to left), directions in the order the page first uses
 // them.  A page whose text is mostly right to left reads its columns and
-// the pieces of a line right to left.  Lines are separated by CR LF.
+// the pieces of a line right to left; right-to-left words stored in visual
+// order are put in logical order (VisualOrder.h).  Lines are separated by
+// CR LF.
 #pragma once
 
 #include "pdf/content/TextItem.h"
