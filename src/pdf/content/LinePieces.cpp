@@ -166,6 +166,7 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
     if (startRun) {
       runs.emplace_back();
       runs.back().piece.frame = frame;
+      runs.back().piece.afterBreak = newLine;
       runs.back().piece.start = start;
       runs.back().piece.end = end;
     }
@@ -202,7 +203,7 @@ void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t ro
       if (gap < kColumnGap * std::min(run.em, last.em) && gap >= -std::max(run.em, last.em)) {
         if (run.text.size() > last.text.size())
           last.size = run.size;
-        AppendSeparated(last.text, run.text, SeparatesWords(gap, run.em));
+        AppendSeparated(last.text, run.text, SeparatesWords(gap, run.em) || run.afterBreak);
         last.end = std::max(last.end, run.end);
         last.em = std::max(last.em, run.em);
         continue;

@@ -80,8 +80,8 @@ void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool r
       if (piece.text.size() > line.text.size())
         line.size = piece.size;
       double gap = rightToLeft ? previous->start - piece.end : piece.start - previous->end;
-      if (SeparatesWords(gap, piece.em) && !line.text.empty() && line.text.back() != u' ' &&
-          !piece.text.empty() && piece.text.front() != u' ')
+      if ((SeparatesWords(gap, piece.em) || piece.afterBreak) && !line.text.empty() &&
+          line.text.back() != u' ' && !piece.text.empty() && piece.text.front() != u' ')
         line.text += u' ';
       line.text += piece.text;
       line.start = std::min(line.start, piece.start);

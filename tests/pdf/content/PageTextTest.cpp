@@ -276,10 +276,11 @@ TEST_F(PageTextTest, AWideGapOnALineOfItsOwnKeepsTheLineWhole) {
 
 TEST_F(PageTextTest, SubscriptsOfLargeTextStayOnItsLine) {
   // 6 units below a 20-point baseline: beyond the 5 of a line break in
-  // content order, within the 0.4 em of one row.
+  // content order, within the 0.4 em of one row; apart as words, as the
+  // line break kept them.
   EXPECT_EQ(Text("BT /F1 20 Tf 72 700 Td (H) Tj /F1 12 Tf 14.44 -6 Td (2) Tj /F1 20 Tf 6.67 6 Td "
                  "(O) Tj ET BT /F1 20 Tf 72 670 Td (water) Tj ET"),
-            u"H2O\r\nwater");
+            u"H 2 O\r\nwater");
 }
 
 TEST_F(PageTextTest, LigaturesAreTheirLetters) {
