@@ -252,10 +252,14 @@ DocumentText::Resources& DocumentText::PageResources(const PdfPage& page) {
 }
 
 std::u16string DocumentText::PageText(const PdfPage& page) {
+  return JoinPageLines(PageLines(page));
+}
+
+std::vector<PageLine> DocumentText::PageLines(const PdfPage& page) {
   Resources& pageResources = PageResources(page);
   std::vector<TextItem> items;
   TextCollector::Collect(page.Contents, pageResources, items, FFormBudget);
-  return LayOutPageText(items);
+  return LayOutPageLines(items);
 }
 
 void ForEachPageText(const PdfDocument& document,

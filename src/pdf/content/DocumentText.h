@@ -10,6 +10,7 @@
 #include "core/Limits.h"
 #include "pdf/PageTree.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/content/PageText.h"
 #include "pdf/content/TextCollector.h"
 #include "pdf/fonts/CharacterCollections.h"
 #include "pdf/fonts/Font.h"
@@ -21,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace scrivlet::pdf {
 
@@ -38,6 +40,8 @@ public:
   // The text of a page whose Contents the page-tree walk has filled: lines
   // separated by CR LF.
   std::u16string PageText(const PdfPage& page);
+  // The same as lines in reading order, with their places and sizes.
+  std::vector<PageLine> PageLines(const PdfPage& page);
 
   // The text of a content stream under a resources dictionary's inside.
   std::u16string ContentText(std::string_view content, std::string_view resources);

@@ -9,9 +9,11 @@
 #include "pdf/PdfDocument.h"
 #include "pdf/content/DocumentText.h"
 #include "pdf/security/DocumentSecurity.h"
+#include "readers/pdf/PdfBlocks.h"
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace scrivlet {
 
@@ -64,20 +66,30 @@ void PdfReader::Parse(std::string_view bytes) {
   pdf::DocumentText pageText(document, systemCodePage == 65001 ? 0 : systemCodePage,
                              ResourceLimits().decodedBytesPerDocument);
   bool anyContents = false;
+  // The lines of every page first: the body size and the heading levels
+  // are the document's, not a page's.
+  std::vector<std::vector<pdf::PageLine>> pages;
+  TextSizes sizes;
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
         ++FPageCount;
         anyContents = anyContents || !page.Contents.empty();
         if (text) {
-          Block block;
-          block.kind = BlockKind::Preformatted;
-          block.value = static_cast<int32_t>(FPageCount);
-          block.content.push_back({InlineKind::Text, 0, 0, 0, pageText.PageText(page), {}});
-          AddBlock(Doc().Main(), std::move(block));
+          pages.push_back(pageText.PageLines(page));
+          sizes.Count(pages.back());
         }
       },
       text);
+  sizes.Decide();
+  std::vector<Block> blocks;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    blocks.clear();
+    AddPageBlocks(static_cast<int32_t>(i + 1), pages[i], sizes, blocks);
+    std::vector<pdf::PageLine>().swap(pages[i]);
+    for (Block& block : blocks)
+      AddBlock(Doc().Main(), std::move(block));
+  }
   if (summary)
     Summary().PageCount = static_cast<int32_t>(FPageCount);
   // A file whose structure had to be rebuilt and whose pages then hold

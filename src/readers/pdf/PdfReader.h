@@ -1,12 +1,13 @@
 // PDF documents (.pdf): the reader over the PDF engine of src/pdf.  It opens
 // the document from memory, fills the summary record from the Info
-// dictionary and walks the pages in order, giving each page's text (fonts,
-// content stream and line layout of src/pdf/fonts and src/pdf/content) as
-// one block.
+// dictionary and walks the pages in order, giving each page's lines (fonts,
+// content stream and reading order of src/pdf/fonts and src/pdf/content)
+// as a page break followed by headings, list items and paragraphs
+// (PdfBlocks.h).
 #pragma once
 
-#include "readers/common/DocumentReader.h"
 #include "pdf/PdfDocument.h"
+#include "readers/common/DocumentReader.h"
 
 #include <string>
 

@@ -1,17 +1,65 @@
 // PDF: one entry per page, the page's laid-out text as it stands (its
-// lines joined by CR LF, in every output format); a page without text gives
-// an empty entry.  Prologue and epilogue are entries of their own.
+// lines joined by CR LF, in every output format: the lines of its headings,
+// paragraphs and list items after its page break); a page without text
+// gives an empty entry.  Prologue and epilogue are entries of their own.
 #include "writers/conventions/Convention.h"
 
 namespace scrivlet::conventions {
+
+namespace {
+
+// A block's lines as they stand on the page, a list item with its marker.
+void AppendLines(const Block& block, std::u16string& page) {
+  if (!page.empty())
+    page += u"\r\n";
+  if (block.kind == BlockKind::ListItem && !block.marker.empty()) {
+    page += block.marker;
+    page += u' ';
+  }
+  for (const Inline& piece : block.content) {
+    if (piece.kind == InlineKind::Text)
+      page += piece.text;
+    else if (piece.kind == InlineKind::LineBreak)
+      page += u"\r\n";
+  }
+}
+
+} // namespace
 
 void WritePdfStory(const Context& context, const Story& story, bool main, LineList& list) {
   if (!context.document.textStarted)
     return;
   list.Add(context.prologue);
-  for (const Block& block : story.blocks)
-    if (block.kind == BlockKind::Preformatted)
+  // A page starts at its page break; a whole page may also come as one
+  // preformatted block.
+  std::u16string page;
+  bool open = false;
+  for (const Block& block : story.blocks) {
+    switch (block.kind) {
+    case BlockKind::PageBreak:
+      if (open)
+        list.Add(std::move(page));
+      page.clear();
+      open = true;
+      break;
+    case BlockKind::Preformatted:
+      if (open)
+        list.Add(std::move(page));
+      page.clear();
+      open = false;
       list.Add(block.Text());
+      break;
+    case BlockKind::Heading:
+    case BlockKind::Paragraph:
+    case BlockKind::ListItem:
+      AppendLines(block, page);
+      open = true;
+      break;
+    default: break;
+    }
+  }
+  if (open)
+    list.Add(std::move(page));
   if (main)
     AddNotes(context, list);
   if (context.document.complete)

@@ -234,6 +234,117 @@ TEST_F(PageTextTest, VerticalWritingRunsDownInColumns) {
             u"\u65E5\u65E6\u65E7\r\n\u65E5");
 }
 
+// A page of columns shown row by row, as many writers do: each row's line
+// of every column, then the next row (Helvetica 10 on 12-unit rows,
+// columns 180 wide and 20 apart).
+std::string ColumnsRowByRow(const std::vector<std::vector<std::string>>& columns, double top) {
+  std::string content;
+  for (size_t row = 0; row < columns.front().size(); ++row)
+    for (size_t column = 0; column < columns.size(); ++column)
+      content += "BT /F1 10 Tf " + std::to_string(72 + 200 * column) + " " +
+                 std::to_string(top - 12 * static_cast<double>(row)) + " Td (" +
+                 columns[column][row] + ") Tj ET\n";
+  return content;
+}
+
+TEST_F(PageTextTest, ColumnsShownRowByRowAreReadColumnByColumn) {
+  EXPECT_EQ(Text(ColumnsRowByRow(
+                {{"left one", "left two", "left three"}, {"right one", "right two", "right three"}},
+                700)),
+            u"left one\r\nleft two\r\nleft three\r\nright one\r\nright two\r\nright three");
+  EXPECT_EQ(
+      Text(ColumnsRowByRow({{"a1", "a2", "a3"}, {"b1", "b2", "b3"}, {"c1", "c2", "c3"}}, 700)),
+      u"a1\r\na2\r\na3\r\nb1\r\nb2\r\nb3\r\nc1\r\nc2\r\nc3");
+}
+
+TEST_F(PageTextTest, AHeadingAcrossTheColumnsIsReadFirstWhereverItIsShown) {
+  std::string columns =
+      ColumnsRowByRow({{"left one", "left two"}, {"right one", "right two"}}, 700);
+  // Shown last, above the columns, across the gutter; the page number
+  // shown first, below them.
+  EXPECT_EQ(Text("BT /F1 10 Tf 250 650 Td (7) Tj ET\n" + columns +
+                 "BT /F1 16 Tf 180 730 Td (The Heading Across) Tj ET"),
+            u"The Heading Across\r\nleft one\r\nleft two\r\nright one\r\nright two\r\n7");
+}
+
+TEST_F(PageTextTest, AWideGapOnALineOfItsOwnKeepsTheLineWhole) {
+  // The same line cut by a gap of an em or more: its pieces are read in
+  // turn and joined again, left to right, even when shown right first.
+  EXPECT_EQ(Text("BT /F1 10 Tf 300 700 Td (right) Tj ET BT /F1 10 Tf 100 700 Td (left) Tj ET"),
+            u"left right");
+}
+
+TEST_F(PageTextTest, SubscriptsOfLargeTextStayOnItsLine) {
+  // 6 units below a 20-point baseline: beyond the 5 of a line break in
+  // content order, within the 0.4 em of one row; apart as words, as the
+  // line break kept them.
+  EXPECT_EQ(Text("BT /F1 20 Tf 72 700 Td (H) Tj /F1 12 Tf 14.44 -6 Td (2) Tj /F1 20 Tf 6.67 6 Td "
+                 "(O) Tj ET BT /F1 20 Tf 72 670 Td (water) Tj ET"),
+            u"H 2 O\r\nwater");
+}
+
+TEST_F(PageTextTest, LigaturesAreTheirLetters) {
+  FontDescription d;
+  d.subtype = "Type0";
+  d.encodingCMapText = "/Identity-H";
+  d.toUnicode = "3 beginbfchar <0001> <FB01> <0002> <0064> <0003> <FB03> endbfchar";
+  resources.AddFont("L", d);
+  EXPECT_EQ(Text("BT /L 10 Tf <000100020003> Tj ET"), u"fidffi");
+  std::vector<TextItem> items(1);
+  items[0] = {u"\uFB00\uFB02\uFB04\uFB05\uFB06", {0, 700}, {50, 700}, {1, 0}, 10, true};
+  EXPECT_EQ(LayOutPageText(items), u"ffflfflstst");
+}
+
+TEST(LayOutPageTextTest, RightToLeftColumnsAreReadFromTheRight) {
+  std::vector<TextItem> items;
+  for (int row = 0; row < 3; ++row)
+    for (double left : {72.0, 300.0}) {
+      std::u16string word = left < 100 ? u"\u05D1" : u"\u05D0"; // bet left, alef right
+      word += static_cast<char16_t>(u'1' + row);
+      items.push_back(
+          {word, {left, 700.0 - 12 * row}, {left + 150, 700.0 - 12 * row}, {1, 0}, 10, true});
+    }
+  EXPECT_EQ(LayOutPageText(items),
+            u"\u05D01\r\n\u05D02\r\n\u05D03\r\n\u05D11\r\n\u05D12\r\n\u05D13");
+}
+
+TEST(LayOutPageTextTest, LinesCarryTheirColumnAndSize) {
+  std::vector<TextItem> items;
+  items.push_back({u"Title", {200, 740}, {260, 740}, {1, 0}, 20, true});
+  for (int row = 0; row < 3; ++row)
+    for (double left : {72.0, 300.0})
+      items.push_back(
+          {u"text", {left, 700.0 - 12 * row}, {left + 150, 700.0 - 12 * row}, {1, 0}, 10, true});
+  std::vector<PageLine> lines = LayOutPageLines(items);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0].text, u"Title");
+  EXPECT_EQ(lines[0].em, 20);
+  EXPECT_EQ(lines[1].column, lines[3].column);
+  EXPECT_NE(lines[3].column, lines[4].column);
+  EXPECT_EQ(lines[4].start, 300);
+  EXPECT_EQ(lines[4].baseline, 700);
+}
+
+TEST(LayOutPageTextTest, WideCharactersStackedOneByOneAreVerticalWriting) {
+  // Two columns of glyphs shown one by one with a horizontal font, each an
+  // em under the last: read down, the right column first, without blanks.
+  std::vector<TextItem> items;
+  const std::u16string columns[2] = {u"\u65E5\u672C\u8A9E", u"\u6771\u4EAC\u90FD"};
+  for (int column = 0; column < 2; ++column)
+    for (int i = 0; i < 3; ++i) {
+      double x = column == 0 ? 300 : 280, y = 700 - 10.5 * i;
+      items.push_back({columns[column].substr(i, 1), {x, y}, {x + 10, y}, {1, 0}, 10, i == 0});
+    }
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\u672C\u8A9E\r\n\u6771\u4EAC\u90FD");
+  // Two such glyphs are not yet a stack; Latin letters never are.
+  items.resize(2);
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\r\n\u672C");
+  for (TextItem& item : items)
+    item.text = u"a";
+  items.push_back({u"a", {300, 679}, {310, 679}, {1, 0}, 10, false});
+  EXPECT_EQ(LayOutPageText(items), u"a\r\na\r\na");
+}
+
 TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {
   std::vector<TextItem> items(3);
   items[0] = {u"a", {0, 700}, {5, 700}, {1, 0}, 10, true};

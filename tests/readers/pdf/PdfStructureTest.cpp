@@ -1,0 +1,181 @@
+// The blocks the PDF reader gives: page breaks with their numbers, headings
+// by size, list items, paragraphs, all in reading order, from documents the
+// test builder writes.
+#include "readers/pdf/PdfBlocks.h"
+#include "readers/pdf/PdfReader.h"
+#include "support/ReaderHarness.h"
+
+#include "core/Stream.h"
+#include "support/PdfBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace scrivlet {
+namespace {
+
+using test::PdfBuilder;
+
+// A document whose pages show their content in Helvetica (/F1).
+std::string PdfFile(const std::vector<std::string>& pageContents) {
+  PdfBuilder pdf;
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  std::string kids;
+  uint32_t next = 10;
+  for (const std::string& content : pageContents) {
+    uint32_t page = next++, stream = next++;
+    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(stream) + " 0 R >>");
+    pdf.Put(stream, PdfBuilder::Stream("", content));
+    kids += std::to_string(page) + " 0 R ";
+  }
+  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageContents.size()) +
+                 " /Resources << /Font << /F1 3 0 R >> >> >>");
+  pdf.Trailer = "/Root 1 0 R";
+  return pdf.Build();
+}
+
+// A line of text at (x, y) in Helvetica of that size.
+std::string Line(double x, double y, const std::string& text, double size = 10) {
+  return "BT /F1 " + std::to_string(size) + " Tf " + std::to_string(x) + " " + std::to_string(y) +
+         " Td (" + text + ") Tj ET\n";
+}
+
+// Columns 200 apart, their lines 12 apart from y = 700 down, shown row by
+// row (each row's line of every column in turn).
+std::string Columns(const std::vector<std::vector<std::string>>& columns) {
+  std::string content;
+  for (size_t row = 0; row < columns.front().size(); ++row)
+    for (size_t column = 0; column < columns.size(); ++column)
+      content += Line(72 + 200.0 * column, 700 - 12.0 * row, columns[column][row]);
+  return content;
+}
+
+Document Read(const std::string& file) {
+  PdfReader reader;
+  Document document;
+  ReaderOptions options;
+  options.items = {ContentItem::Text};
+  reader.Read(file, "x.pdf", options, document);
+  return document;
+}
+
+std::vector<std::u16string> PageEntries(const std::string& file) {
+  test::ReaderHarness<PdfReader> reader;
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  std::vector<std::u16string> entries;
+  for (int i = 0; i < reader.Lines().Count(); ++i)
+    entries.push_back(reader.Lines().Get(i));
+  return entries;
+}
+
+bool HasEntry(const std::vector<std::u16string>& entries, std::u16string_view entry) {
+  for (const std::u16string& e : entries)
+    if (e == entry)
+      return true;
+  return false;
+}
+
+TEST(PdfStructureTest, EachColumnIsReadWholeUnderTheHeading) {
+  // Two columns and three, each under a heading shown after them.
+  std::string two =
+      Columns({{"Left one", "left two", "left three"}, {"Right one", "right two", "right three"}}) +
+      Line(150, 740, "Across Two Columns", 18);
+  std::string three = Columns({{"A one", "a two"}, {"B one", "b two"}, {"C one", "c two"}}) +
+                      Line(200, 740, "Across Three Columns", 18);
+  std::vector<std::u16string> entries = PageEntries(PdfFile({two, three}));
+  EXPECT_TRUE(HasEntry(entries, u"Across Two Columns\r\nLeft one\r\nleft two\r\nleft three\r\n"
+                                u"Right one\r\nright two\r\nright three"));
+  EXPECT_TRUE(HasEntry(entries, u"Across Three Columns\r\nA one\r\na two\r\nB one\r\nb two\r\n"
+                                u"C one\r\nc two"));
+
+  Document document = Read(PdfFile({two}));
+  const std::vector<Block>& blocks = document.Main().blocks;
+  ASSERT_EQ(blocks.size(), 4u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::PageBreak);
+  EXPECT_EQ(blocks[0].value, 1);
+  EXPECT_EQ(blocks[1].kind, BlockKind::Heading);
+  EXPECT_EQ(blocks[1].level, 1);
+  EXPECT_EQ(blocks[1].Text(), u"Across Two Columns");
+  EXPECT_EQ(blocks[2].kind, BlockKind::Paragraph);
+  EXPECT_EQ(blocks[2].VisibleText(), u"Left one\nleft two\nleft three");
+  EXPECT_EQ(blocks[3].VisibleText(), u"Right one\nright two\nright three");
+}
+
+TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
+  std::string first = Line(72, 740, "Title", 24) + Line(72, 710, "Section", 16) +
+                      Line(72, 690, "First line of a paragraph") + Line(72, 678, "and its end.") +
+                      Line(90, 666, "An indented first line") + Line(72, 654, "goes on.") +
+                      Line(72, 620, "After a gap.");
+  std::string second = Line(72, 700, "Another Section", 16) + Line(72, 680, "1. first item") +
+                       Line(86, 668, "continued") + Line(72, 656, "2. second item") +
+                       Line(72, 644, "\\225 a bullet") + Line(72, 620, "Body text.");
+  Document document = Read(PdfFile({first, second}));
+  const std::vector<Block>& b = document.Main().blocks;
+  std::u16string all;
+  for (const Block& block : b)
+    all += std::u16string(1, static_cast<char16_t>(u'0' + static_cast<int>(block.kind))) +
+           block.VisibleText() + u"|";
+  ASSERT_EQ(b.size(), 12u) << std::string(all.begin(), all.end());
+  EXPECT_EQ(b[1].kind, BlockKind::Heading);
+  EXPECT_EQ(b[1].level, 1);
+  EXPECT_EQ(b[2].kind, BlockKind::Heading);
+  EXPECT_EQ(b[2].level, 2);
+  EXPECT_EQ(b[3].VisibleText(), u"First line of a paragraph\nand its end.");
+  EXPECT_EQ(b[4].VisibleText(), u"An indented first line\ngoes on.");
+  EXPECT_EQ(b[5].VisibleText(), u"After a gap.");
+  EXPECT_EQ(b[6].kind, BlockKind::PageBreak);
+  EXPECT_EQ(b[6].value, 2);
+  EXPECT_EQ(b[7].level, 2);
+  EXPECT_EQ(b[8].kind, BlockKind::ListItem);
+  EXPECT_TRUE(b[8].ordered);
+  EXPECT_EQ(b[8].value, 1);
+  EXPECT_EQ(b[8].marker, u"1.");
+  EXPECT_EQ(b[8].VisibleText(), u"first item\ncontinued");
+  EXPECT_EQ(b[9].value, 2);
+  EXPECT_EQ(b[10].kind, BlockKind::ListItem);
+  EXPECT_FALSE(b[10].ordered);
+  EXPECT_EQ(b[10].marker, u"\u2022");
+  EXPECT_EQ(b[11].kind, BlockKind::Paragraph);
+
+  // The plain text still gives each page line by line, markers and all.
+  std::vector<std::u16string> entries = PageEntries(PdfFile({first, second}));
+  EXPECT_TRUE(HasEntry(entries, u"Another Section\r\n1. first item\r\ncontinued\r\n2. second "
+                                u"item\r\n\u2022 a bullet\r\nBody text."));
+}
+
+TEST(PdfStructureTest, EmptyPagesKeepTheirEntry) {
+  std::vector<std::u16string> entries =
+      PageEntries(PdfFile({Line(72, 700, "one"), "", Line(72, 700, "three")}));
+  auto first = std::find(entries.begin(), entries.end(), u"one");
+  ASSERT_NE(first, entries.end());
+  ASSERT_LT(first + 2, entries.end());
+  EXPECT_EQ(first[1], u"");
+  EXPECT_EQ(first[2], u"three");
+}
+
+TEST(PdfTextSizesTest, BodySizeIsTheMostCommonAndHeadingsAreClearlyLarger) {
+  TextSizes sizes;
+  std::vector<pdf::PageLine> lines(4);
+  lines[0] = {u"a long line of body text", 10, 10};
+  lines[1] = {u"slightly larger", 11, 11};
+  lines[2] = {u"Big", 20, 20};
+  lines[3] = {u"Medium", 14, 14};
+  sizes.Count(lines);
+  sizes.Decide();
+  EXPECT_EQ(sizes.HeadingLevel(10), 0);
+  EXPECT_EQ(sizes.HeadingLevel(11), 0);
+  EXPECT_EQ(sizes.HeadingLevel(20), 1);
+  EXPECT_EQ(sizes.HeadingLevel(14), 2);
+  EXPECT_EQ(sizes.HeadingLevel(30), 0); // a size the document does not use
+  TextSizes none;
+  none.Decide();
+  EXPECT_EQ(none.HeadingLevel(12), 0);
+}
+
+} // namespace
+} // namespace scrivlet
