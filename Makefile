@@ -39,7 +39,7 @@ PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenc
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # Debian packages of the web server and of the web end-to-end test.
 SERVE_PACKAGES := lighttpd
-WEB_TEST_PACKAGES := lighttpd curl chromium tidy nodejs npm
+WEB_TEST_PACKAGES := lighttpd curl chromium tidy
 # The npm packages that drive the browser and check the pages' accessibility
 # (puppeteer-core uses the Debian chromium; nothing else is downloaded).
 WEB_TEST_NPM := puppeteer-core@24 axe-core@4
@@ -73,6 +73,12 @@ serve-deps:
 # The web test skips itself, with a message, when these cannot be installed.
 web-test-deps:
 	-$(call install_missing,$(WEB_TEST_PACKAGES))
+	@# node and npm from Debian, unless a node with its own npm is there already
+	@# (Debian's npm conflicts with such a node).
+	-@if ! command -v npm >/dev/null 2>&1; then \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -q && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -q nodejs npm; \
+	fi
 	-@if command -v npm >/dev/null 2>&1 && ! [ -d $(WEB_TOOLS)/node_modules/axe-core ]; then \
 	  echo "Installing $(WEB_TEST_NPM) (npm) into $(WEB_TOOLS)"; mkdir -p $(WEB_TOOLS) && \
 	  timeout 300 npm install --prefix $(WEB_TOOLS) --no-audit --no-fund --silent $(WEB_TEST_NPM); \
