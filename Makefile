@@ -34,7 +34,7 @@ CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
 PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenchmark-dev \
-            libcmark-gfm-dev libcmark-gfm-extensions-dev
+            libcmark-gfm-dev libcmark-gfm-extensions-dev libfcgi-dev
 # And what the fuzz targets need besides.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # Debian packages of the web server and of the web end-to-end test.
