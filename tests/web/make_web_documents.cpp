@@ -9,6 +9,8 @@
 // FOLDER/structure.docx a document with a heading, a numbered list, a table
 //                      with a header row and a merged cell, a footnote and a
 //                      Hebrew paragraph
+// FOLDER/slow.docx     200,000 paragraphs: a conversion that takes well over
+//                      the 50 ms time limit of the test's FastCGI checks
 #include "support/DocxBuilder.h"
 #include "support/PdfEncryptionBuilder.h"
 
@@ -51,6 +53,14 @@ std::string StructuredDocx() {
   return docx.Build();
 }
 
+std::string SlowDocx() {
+  using scrivlet::test::DocxBuilder;
+  DocxBuilder docx;
+  for (int i = 0; i < 200000; ++i)
+    docx.body += DocxBuilder::Paragraph(DocxBuilder::Run("Line " + std::to_string(i)));
+  return docx.Build();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +78,8 @@ int main(int argc, char** argv) {
                 PdfEncryptionBuilder(settings).BuildFile({"Behind the password"}, "Vault")) &&
       WriteFile(folder + "/untitled.pdf",
                 PdfEncryptionBuilder::BuildPlainFile({"A page without a title"}, "")) &&
-      WriteFile(folder + "/structure.docx", StructuredDocx());
+      WriteFile(folder + "/structure.docx", StructuredDocx()) &&
+      WriteFile(folder + "/slow.docx", SlowDocx());
   if (!written)
     std::fprintf(stderr, "scrivlet_make_web_documents: cannot write into %s\n", folder.c_str());
   return written ? 0 : 1;
