@@ -43,12 +43,11 @@ std::string StructuredDocx() {
       DocxBuilder::ListParagraph(1, 0, "Apples") + DocxBuilder::ListParagraph(1, 0, "Pears") +
       "<w:tbl><w:tr><w:trPr><w:tblHeader/></w:trPr>" + cell("Fruit") + cell("Crates") +
       "</w:tr><w:tr>" + cell("Apples") + cell("12") + "</w:tr><w:tr>" +
-      cell("Total: 12 crates", "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>") +
-      "</w:tr></w:tbl>" +
+      cell("Total: 12 crates", "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>") + "</w:tr></w:tbl>" +
       DocxBuilder::Paragraph(DocxBuilder::Run("The pears came late.") +
                              "<w:r><w:footnoteReference w:id=\"1\"/></w:r>") +
-      DocxBuilder::Paragraph(DocxBuilder::Run(
-          "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D."));
+      DocxBuilder::Paragraph(
+          DocxBuilder::Run("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D."));
   docx.footnotes = DocxBuilder::Note("w:footnote", "1", "Rain in the north.");
   return docx.Build();
 }
