@@ -5,6 +5,11 @@
 // server's process manager starts a fresh worker.  A request that finishes
 // in time disarms it before it answers, so that exactly one response is
 // written.
+//
+// Arming and disarming take a lock and nothing else: the watchdog's thread
+// sleeps until the earliest moment a request can expire and looks then, so
+// that a worker answering thousands of requests a second does not wake it
+// for each.
 #pragma once
 
 #include <chrono>
@@ -48,6 +53,9 @@ private:
   State FState = State::Idle;
   bool FStopping = false;
   std::chrono::steady_clock::time_point FDeadline{};
+  // When the watchdog's thread looks next; an Arm with an earlier deadline
+  // wakes it.
+  std::chrono::steady_clock::time_point FWakeAt = std::chrono::steady_clock::time_point::max();
   std::string FPage;
   Expiry FExpired;
   std::thread FThread; // started at the first Arm
