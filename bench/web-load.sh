@@ -6,10 +6,10 @@
 #
 # The documents (bench/web-load-inputs.py): a small .docx, a PDF of 50
 # pages, and a name that does not exist (404).  For each mode, document and
-# concurrency (1, 4, 16), ab (apache2-utils, installed when missing) sends
-# REQUESTS requests (default 4000 to FastCGI, 800 to CGI) within SECONDS
-# seconds (default 20) and the table shows requests per second and the 50th
-# and 99th percentile latency in milliseconds.
+# concurrency (1, 4, 16), wrk (installed when missing) loads the server for
+# SECONDS_PER_RUN seconds (default 10; keep-alive connections, one client
+# thread) and the table shows requests per second and the 50th and 99th
+# percentile latency in milliseconds.
 #
 # Then the FastCGI workers' memory: RSS (kB, each worker and their sum)
 # after the first 1,000 and after MIXED (default 50,000) mixed requests:
@@ -27,9 +27,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
 cgi=${1:-$source_dir/build/scrivlet.cgi}
 workers=${WORKERS:-2}
-seconds=${SECONDS_PER_RUN:-20}
-fastcgi_requests=${REQUESTS:-4000}
-cgi_requests=${CGI_REQUESTS:-800}
+seconds=${SECONDS_PER_RUN:-10}
 mixed_total=${MIXED:-50000}
 corpus=${SCRIVLET_CORPUS:-$(dirname "$source_dir")/shared/corpus}
 
@@ -38,6 +36,7 @@ PATH="$PATH:/usr/sbin"
 missing=""
 command -v lighttpd >/dev/null || missing="$missing lighttpd"
 command -v ab >/dev/null || missing="$missing apache2-utils"
+command -v wrk >/dev/null || missing="$missing wrk"
 if [ -n "$missing" ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
@@ -84,31 +83,37 @@ start_server() { # MODE
 
 url() { echo "http://127.0.0.1:$port/cgi-bin/scrivlet.cgi?filename=$1"; }
 
-# One ab run: prints "rps p50 p99" (ms).
-load() { # REQUESTS CONCURRENCY URL
-  local csv="$work/ab.csv" out="$work/ab.out"
-  ab -q -t "$seconds" -n "$1" -c "$2" -s 60 -e "$csv" "$3" >"$out" 2>&1 || {
-    echo "ab failed: $(tail -3 "$out")" >&2; echo "- - -"; return; }
-  local rps p50 p99
-  rps=$(awk '/^Requests per second:/ {print $4}' "$out")
-  p50=$(awk -F, '$1 == 50 {print $2}' "$csv")
-  p99=$(awk -F, '$1 == 99 {print $2}' "$csv")
-  local failed
-  failed=$(awk '/^Failed requests:/ {print $3}' "$out")
-  [ "${failed:-0}" = 0 ] || echo "note: $failed failed requests for $3" >&2
+# Milliseconds of a wrk latency ("412.00us", "2.10ms", "1.02s").
+milliseconds() {
+  awk -v t="$1" 'BEGIN {
+    if (t ~ /us$/) printf "%.3f", substr(t, 1, length(t) - 2) / 1000;
+    else if (t ~ /ms$/) printf "%.3f", substr(t, 1, length(t) - 2);
+    else if (t ~ /s$/) printf "%.3f", substr(t, 1, length(t) - 1) * 1000;
+    else print "-" }'
+}
+
+# One wrk run: prints "rps p50 p99" (ms).
+load() { # CONCURRENCY URL
+  local out="$work/wrk.out"
+  timeout $((seconds + 30)) wrk -t 1 -c "$1" -d "${seconds}s" --timeout 30s --latency "$2" \
+    >"$out" 2>&1 || { echo "wrk failed: $(tail -3 "$out")" >&2; echo "- - -"; return; }
+  local rps p50 p99 errors
+  rps=$(awk '/^Requests\/sec:/ {print $2}' "$out")
+  p50=$(milliseconds "$(awk '$1 == "50%" {print $2}' "$out")")
+  p99=$(milliseconds "$(awk '$1 == "99%" {print $2}' "$out")")
+  errors=$(grep -E 'Socket errors' "$out" || true)
+  [ -z "$errors" ] || echo "note: $errors for $2" >&2
   echo "$rps $p50 $p99"
 }
 
 declare -A result
 for mode in cgi fastcgi; do
   start_server "$mode"
-  requests=$fastcgi_requests
-  [ "$mode" = cgi ] && requests=$cgi_requests
   for doc in small.docx fifty.pdf missing.docx; do
     # A first request outside the measurement (page cache, worker start).
     curl -s -o /dev/null "$(url "$doc")"
     for concurrency in 1 4 16; do
-      result[$mode,$doc,$concurrency]=$(load "$requests" "$concurrency" "$(url "$doc")")
+      result[$mode,$doc,$concurrency]=$(load "$concurrency" "$(url "$doc")")
     done
   done
   stop_server
@@ -180,7 +185,7 @@ mixed_until() { # TOTAL
       ab -q -n "$n" -c 4 -s 60 "$(url "${urls[$i]}")" >/dev/null 2>&1 || true
       sent=$((sent + n))
     done
-    [ "$sent" -lt "$1" ] && post_limit 4
+    if [ "$sent" -lt "$1" ]; then post_limit 4; fi
   done
 }
 pids_before=$(ps -o pid= --ppid "$server_pid" | tr -d ' ' | sort | tr '\n' ' ')
@@ -204,5 +209,8 @@ echo "| 1,000 requests | $rss_first |"
 echo "| $mixed_total requests | $rss_last |"
 echo
 awk -v a="$first_sum" -v b="$last_sum" 'BEGIN { printf "change: %+.1f %%\n", (b - a) * 100 / a }'
-[ "$pids_before" = "$pids_after" ] && echo "the same worker processes throughout: $pids_after" ||
+if [ "$pids_before" = "$pids_after" ]; then
+  echo "the same worker processes throughout: $pids_after"
+else
   echo "workers were replaced during the run: $pids_before -> $pids_after"
+fi

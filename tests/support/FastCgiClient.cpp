@@ -109,8 +109,15 @@ FastCgiResponse ParseFastCgiResponse(std::string_view records) {
   return response;
 }
 
+int ConnectToFastCgi(const std::string& socketPath) {
+  return ConnectTo(socketPath);
+}
+
 FastCgiResponse ExchangeFastCgi(const std::string& socketPath, const std::string& records) {
-  int socket = ConnectTo(socketPath);
+  return ExchangeOnConnection(ConnectTo(socketPath), records);
+}
+
+FastCgiResponse ExchangeOnConnection(int socket, const std::string& records) {
   if (socket < 0)
     return {};
   // The worker may answer before it has read everything (a body it

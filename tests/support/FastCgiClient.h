@@ -39,6 +39,11 @@ FastCgiResponse ParseFastCgiResponse(std::string_view records);
 // reads the answer until the worker closes the connection.
 FastCgiResponse ExchangeFastCgi(const std::string& socketPath, const std::string& records);
 
+// A connection to the Unix socket at `path` (-1 when refused), and the same
+// exchange on it (the connection is closed afterwards).
+int ConnectToFastCgi(const std::string& socketPath);
+FastCgiResponse ExchangeOnConnection(int connection, const std::string& records);
+
 // A worker: the program started in `directory` with a listening Unix socket
 // (socketPath) as standard input and the environment given.  Ended with
 // SIGTERM by the destructor unless it has ended already.
