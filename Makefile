@@ -98,8 +98,7 @@ run: programs
 	@QUERY_STRING='filename=$(SAMPLE)' $(BUILD)/scrivlet.cgi
 
 serve: serve-deps programs
-	LAYOUT=$(LAYOUT) MODE=$(MODE) WORKERS=$(WORKERS) \
-	  tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
+	LAYOUT=$(LAYOUT) MODE=$(MODE) WORKERS=$(WORKERS) tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
 	@echo
 	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ through $(MODE) (Ctrl-C stops the server)"
 	@PATH="$$PATH:/usr/sbin"; exec lighttpd -D -f $(BUILD)/web/lighttpd.conf
