@@ -1,11 +1,14 @@
 // libFuzzer target: a FastCGI request as the web server sends it, through
 // libfcgi and the worker's request path.  The input's first two bytes give
-// the length of the PARAMS content (name-value pairs, well-formed or not:
-// libfcgi decodes them into the parameters the worker reads), the rest is
-// the request body (STDIN).  Each input goes over a fresh connection to a
-// listening Unix socket of this process; the worker answers against a
-// document root that is an empty directory (so that no file outside it is
-// ever opened), and the response is read back whole.
+// the length of the parameters' text: lines of NAME=value (any bytes, NUL
+// included; at most 64), each sent as a name-value pair; the rest is the
+// request body (STDIN).  The pairs' lengths are always right: libfcgi
+// trusts the web server's framing (a pair that announces gigabytes is
+// allocated as such), and the web server is a worker's only peer.  Each
+// input goes over a fresh connection to a listening Unix socket of this
+// process; the worker answers against a document root that is an empty
+// directory (so that no file outside it is ever opened), and the response
+// is read back whole.
 #include "frontend/FastCgiServer.h"
 #include "support/FastCgiClient.h"
 
@@ -20,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -68,11 +72,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2)
     return 0;
   std::string_view input(reinterpret_cast<const char*>(data), size);
-  size_t paramsLength = std::min<size_t>(static_cast<uint8_t>(input[0]) * 256u +
-                                             static_cast<uint8_t>(input[1]),
-                                         input.size() - 2);
-  std::string records = scrivlet::test::FastCgiRawRequestRecords(
-      1, input.substr(2, paramsLength), input.substr(2 + paramsLength));
+  size_t paramsLength = std::min<size_t>(
+      static_cast<uint8_t>(input[0]) * 256u + static_cast<uint8_t>(input[1]), input.size() - 2);
+  std::string params;
+  std::string_view lines = input.substr(2, paramsLength);
+  for (int count = 0; !lines.empty() && count < 64; ++count) {
+    std::string_view line = lines.substr(0, lines.find('\n'));
+    lines.remove_prefix(std::min(lines.size(), line.size() + 1));
+    size_t equals = line.find('=');
+    params += scrivlet::test::FastCgiNameValue(
+        line.substr(0, equals),
+        equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1));
+  }
+  std::string records =
+      scrivlet::test::FastCgiRawRequestRecords(1, params, input.substr(2 + paramsLength));
 
   Site& site = TheSite();
   // Connected before the worker accepts (a Unix socket's connection is
@@ -82,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int connection = scrivlet::test::ConnectToFastCgi(site.socketPath);
   if (connection < 0)
     std::abort();
-  std::thread client(
-      [&] { (void)scrivlet::test::ExchangeOnConnection(connection, records); });
+  std::thread client([&] { (void)scrivlet::test::ExchangeOnConnection(connection, records); });
   FCGX_Request request;
   FCGX_InitRequest(&request, site.listener, 0);
   // Parameters that libfcgi refuses end in a failed accept (it closes the

@@ -193,12 +193,12 @@ void WriteBuilderSeeds(SeedWriter& seeds) {
        {"filename=a.doc&firstpage=1", "filename=%22x%00.wpd%22", "firstpage=true&filename='b.fb2'",
         "filename=..%2F..%2Fetc%2Fpasswd\nQUERY_STRING=filename=c.epub", "filename=%%41+%zz%4"})
     seeds.Add("CgiRequestFuzzer", query);
-  // Two bytes of PARAMS length, the PARAMS content, the body.
+  // Two bytes of length, the parameters as NAME=value lines, the body.
   auto fastCgi = [&](const std::vector<std::pair<std::string, std::string>>& params,
                      const std::string& body) {
     std::string content;
     for (const auto& [name, value] : params)
-      content += FastCgiNameValue(name, value);
+      content += name + "=" + value + "\n";
     seeds.Add("FastCgiRequestFuzzer", std::string(1, static_cast<char>(content.size() >> 8)) +
                                           static_cast<char>(content.size() & 0xFF) + content +
                                           body);
