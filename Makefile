@@ -1,7 +1,9 @@
 # The set-up commands of the README, and a few more.
 #   make run     installs what is missing, builds the two programs, converts the sample
 #   make serve   the same, then serves DOCS (default samples/) through lighttpd and
-#                scrivlet.cgi on http://127.0.0.1:PORT/ (default 8080); Ctrl-C stops it
+#                scrivlet.cgi on http://127.0.0.1:PORT/ (default 8080); Ctrl-C stops it.
+#                MODE=fastcgi (default: WORKERS resident workers, default 2) or
+#                MODE=cgi (one process per request)
 #   make test    installs what is missing, builds, runs the test suite (with the web
 #                end-to-end test: lighttpd, curl and chromium are installed for it) and
 #                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus)
@@ -27,6 +29,9 @@ PORT       ?= 8080
 # The page make serve shows: document (headings, lists, tables, notes) or
 # classic (the text line by line).
 LAYOUT     ?= document
+# How make serve runs scrivlet.cgi: fastcgi (resident workers) or cgi.
+MODE       ?= fastcgi
+WORKERS    ?= 2
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 # Extra CMake settings, for example CMAKE_FLAGS=-DSCRIVLET_WERROR=ON as CI uses.
@@ -34,7 +39,7 @@ CMAKE_FLAGS ?=
 
 # Debian packages the build needs.
 PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenchmark-dev \
-            libcmark-gfm-dev libcmark-gfm-extensions-dev poppler-data
+            libcmark-gfm-dev libcmark-gfm-extensions-dev libfcgi-dev poppler-data
 # And what the fuzz targets need besides.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 # Debian packages of the web server and of the web end-to-end test.
@@ -99,9 +104,9 @@ run: programs
 	@QUERY_STRING='filename=$(SAMPLE)' $(BUILD)/scrivlet.cgi
 
 serve: serve-deps programs
-	LAYOUT=$(LAYOUT) tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
+	LAYOUT=$(LAYOUT) MODE=$(MODE) WORKERS=$(WORKERS) tools/web/make-site.sh $(BUILD)/web $(DOCS) $(PORT) $(BUILD)/scrivlet.cgi
 	@echo
-	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
+	@echo "Serving the documents of $(DOCS) on http://127.0.0.1:$(PORT)/ through $(MODE) (Ctrl-C stops the server)"
 	@PATH="$$PATH:/usr/sbin"; exec lighttpd -D -f $(BUILD)/web/lighttpd.conf
 
 # The corpus tests read SCRIVLET_CORPUS when set (default ../shared/corpus

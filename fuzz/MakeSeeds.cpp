@@ -5,6 +5,7 @@
 //
 //   scrivlet_fuzz_seeds OUTPUT_DIR [CORPUS_DIR]
 #include "support/CompoundFileBuilder.h"
+#include "support/FastCgiClient.h"
 #include "support/SampleDocuments.h"
 #include "support/VbaBuilder.h"
 #include "support/WordBuilder.h"
@@ -192,6 +193,28 @@ void WriteBuilderSeeds(SeedWriter& seeds) {
        {"filename=a.doc&firstpage=1", "filename=%22x%00.wpd%22", "firstpage=true&filename='b.fb2'",
         "filename=..%2F..%2Fetc%2Fpasswd\nQUERY_STRING=filename=c.epub", "filename=%%41+%zz%4"})
     seeds.Add("CgiRequestFuzzer", query);
+  // Two bytes of length, the parameters as NAME=value lines, the body.
+  auto fastCgi = [&](const std::vector<std::pair<std::string, std::string>>& params,
+                     const std::string& body) {
+    std::string content;
+    for (const auto& [name, value] : params)
+      content += name + "=" + value + "\n";
+    seeds.Add("FastCgiRequestFuzzer", std::string(1, static_cast<char>(content.size() >> 8)) +
+                                          static_cast<char>(content.size() & 0xFF) + content +
+                                          body);
+  };
+  fastCgi({{"QUERY_STRING", "filename=a.doc&firstpage=1"}, {"REQUEST_METHOD", "GET"}}, "");
+  fastCgi({{"QUERY_STRING", ""},
+           {"REQUEST_METHOD", "POST"},
+           {"CONTENT_TYPE", "application/x-www-form-urlencoded"},
+           {"CONTENT_LENGTH", "40"},
+           {"SCRIPT_NAME", "/cgi-bin/scrivlet.cgi"}},
+          "filename=locked.pdf&password=p%26ss+word");
+  fastCgi({{"REQUEST_METHOD", "POST"},
+           {"CONTENT_TYPE", "application/x-www-form-urlencoded; charset=UTF-8"},
+           {"CONTENT_LENGTH", "70000"}},
+          "password=x");
+  fastCgi({{"QUERY_STRING", "filename=..%2F..%2Fetc%2Fpasswd"}, {"QUERY_STRING", "x=%00"}}, "");
   seeds.Add("ConfigFileFuzzer", "[Head]\r\n<meta name=x>\r\n[EndOfBody]\nkey = value\n\n"
                                 "[DocumentRoot]\r/srv/docs\r[Other]\n");
 }

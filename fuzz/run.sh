@@ -23,7 +23,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(DocFuzzer DocxFuzzer WordPerfectFuzzer WriteFuzzer OpenDocumentFuzzer
            FictionBookFuzzer EpubFuzzer CompoundFileFuzzer ZipArchiveFuzzer XmlParserFuzzer
-           CgiRequestFuzzer ConfigFileFuzzer PdfFuzzer VbaFuzzer)
+           CgiRequestFuzzer ConfigFileFuzzer PdfFuzzer VbaFuzzer FastCgiRequestFuzzer)
 fi
 
 # The dictionaries each target gets (libFuzzer takes one file: joined).
@@ -36,7 +36,7 @@ dictionaries() {
     OpenDocumentFuzzer|EpubFuzzer) echo zip xml ;;
     FictionBookFuzzer|XmlParserFuzzer) echo xml ;;
     ZipArchiveFuzzer) echo zip ;;
-    CgiRequestFuzzer) echo cgi ;;
+    CgiRequestFuzzer|FastCgiRequestFuzzer) echo cgi ;;
     ConfigFileFuzzer) echo config ;;
     PdfFuzzer) echo pdf ;;
     VbaFuzzer) echo vba compound ;;

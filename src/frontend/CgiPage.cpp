@@ -336,7 +336,17 @@ std::string DocumentPage(const CgiRequest& request, const PageConfig& config,
 
 } // namespace
 
-CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body) {
+size_t RequestBodyLength(const std::vector<std::string>& environment) {
+  std::string_view method = EnvironmentValue(environment, "REQUEST_METHOD").value_or("GET");
+  if (!EqualsIgnoringAsciiCase(method, "POST") ||
+      !IsFormContent(EnvironmentValue(environment, "CONTENT_TYPE").value_or("")))
+    return 0;
+  size_t length =
+      ContentLength(EnvironmentValue(environment, "CONTENT_LENGTH").value_or("")).value_or(0);
+  return length <= kMaxRequestBody ? length : 0;
+}
+
+CgiRequest ReadRequest(const std::vector<std::string>& environment, std::string_view body) {
   CgiRequest request = ScanRequest(environment);
   request.scriptName = EnvironmentValue(environment, "SCRIPT_NAME").value_or("");
   std::string_view method = EnvironmentValue(environment, "REQUEST_METHOD").value_or("GET");
@@ -349,8 +359,12 @@ CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* b
     return request;
   }
   if (IsFormContent(EnvironmentValue(environment, "CONTENT_TYPE").value_or("")))
-    ScanFormBody(ReadBody(body, length), request);
+    ScanFormBody(body.substr(0, length), request);
   return request;
+}
+
+CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body) {
+  return ReadRequest(environment, ReadBody(body, RequestBodyLength(environment)));
 }
 
 std::string ConfigFileFor(const std::string& executablePath) {
@@ -373,7 +387,39 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   ini.ReadSection("Layout", lines);
   if (!lines.empty() && EqualsIgnoringAsciiCase(Trimmed(lines.front()), "document"))
     config.layout = PageLayout::Document;
+  ini.ReadSection("TimeLimit", lines);
+  if (!lines.empty())
+    config.timeLimit = ParseTimeLimit(lines.front()).value_or(kDefaultTimeLimit);
   return config;
+}
+
+// Whole seconds, then at most three decimals: no number of the file is
+// taken past what a millisecond count holds.
+std::optional<std::chrono::milliseconds> ParseTimeLimit(std::string_view line) {
+  constexpr int64_t kMostMilliseconds = 24 * 60 * 60 * 1000;
+  line = Trimmed(line);
+  int64_t milliseconds = 0, scale = 1000;
+  bool digits = false, point = false;
+  for (char c : line) {
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9')
+      return std::nullopt;
+    digits = true;
+    if (point) {
+      scale /= 10; // decimals past the millisecond are dropped
+      milliseconds += (c - '0') * scale;
+    } else {
+      milliseconds = milliseconds * 10 + (c - '0') * 1000;
+      if (milliseconds > kMostMilliseconds)
+        return std::nullopt;
+    }
+  }
+  if (!digits || milliseconds <= 0 || milliseconds > kMostMilliseconds)
+    return std::nullopt;
+  return std::chrono::milliseconds(milliseconds);
 }
 
 std::string LocateRequestedFile(const std::string& fileName, const std::string& documentRoot) {
@@ -465,6 +511,10 @@ void WriteStatus(ResponseWriter& page, const PageContent& content) {
     page.Line("Status: 403 Forbidden");
   else if (content.tooLarge)
     page.Line("Status: 413 Request Entity Too Large");
+  else if (content.serverError)
+    page.Line("Status: 500 Internal Server Error");
+  else if (content.timedOut)
+    page.Line("Status: 503 Service Unavailable");
 }
 
 // The document layout: the page in UTF-8 whatever the host's code page, or
@@ -525,23 +575,55 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   return page.Take();
 }
 
-int RunCgi() {
-  CgiRequest request = ReadRequest(EnvironmentEntries(), stdin);
-  PageConfig config;
-  try {
-    config = ReadPageConfig(ConfigFileFor(ExecutablePath()));
-  } catch (const std::exception&) {
-    // An unreadable configuration file leaves the page without site mark-up.
+namespace {
+
+// A page for a failure outside the conversion: the request's own page with
+// the message as its heading.
+std::string ServerErrorPage(const CgiRequest& request, const PageConfig& config,
+                            std::string message, int codePage) {
+  PageContent content;
+  content.error = std::move(message);
+  content.serverError = true;
+  return RenderPage(request, config, content, codePage);
+}
+
+// Seconds as the configuration may write them: "30", "2.5", "0.05".
+std::string SecondsText(std::chrono::milliseconds limit) {
+  std::string text = std::to_string(limit.count() / 1000);
+  if (int64_t rest = limit.count() % 1000; rest != 0) {
+    std::string decimals = std::to_string(1000 + rest).substr(1);
+    while (decimals.back() == '0')
+      decimals.pop_back();
+    text += "." + decimals;
   }
-  // The host's code page, read once; an unknown one keeps UTF-8.
-  int codePage = 65001;
+  return text;
+}
+
+} // namespace
+
+std::string Respond(const CgiRequest& request, const PageConfig& config, int codePage) {
+  try {
+    return RenderPage(request, config, ConvertForPage(request, config, codePage), codePage);
+  } catch (const std::bad_alloc&) {
+    return ServerErrorPage(request, config, "Out of memory", codePage);
+  } catch (const std::exception& error) {
+    return ServerErrorPage(request, config, *error.what() != '\0' ? error.what() : "Error",
+                           codePage);
+  }
+}
+
+std::string TimeLimitPage(const CgiRequest& request, const PageConfig& config, int codePage) {
+  PageContent content;
+  content.error =
+      "The conversion took longer than the limit of " + SecondsText(config.timeLimit) + " s";
+  content.timedOut = true;
+  return RenderPage(request, config, content, codePage);
+}
+
+int HostCodePage() {
   if (const char* setting = std::getenv("SCRIVLET_CODEPAGE"))
-    codePage = ParseCodePageSetting(setting).value_or(65001);
-  SetSystemCodePage(codePage);
-  PageContent content = ConvertForPage(request, config, codePage);
-  std::string page = RenderPage(request, config, content, codePage);
-  std::fwrite(page.data(), 1, page.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+    return ParseCodePageSetting(setting).value_or(65001);
+  return 65001;
 }
 
 } // namespace scrivlet

@@ -9,6 +9,7 @@
 
 #include "frontend/ReaderRegistry.h"
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -52,9 +53,18 @@ std::optional<size_t> ContentLength(std::string_view value);
 // and "firstpage" as in the query (the body's stand), and "password".
 void ScanFormBody(std::string_view body, CgiRequest& request);
 
+// How many bytes of the request body to read: CONTENT_LENGTH for a POST of
+// a URL-encoded form of at most kMaxRequestBody bytes, else none (a longer
+// body is left unread).
+size_t RequestBodyLength(const std::vector<std::string>& environment);
+
 // The whole request: the query, and for a POST of a URL-encoded form the
-// body, read from `body` (at most CONTENT_LENGTH bytes; a longer announced
-// body is not read and marks the request tooLarge).
+// body (its first CONTENT_LENGTH bytes are taken; a longer announced body
+// marks the request tooLarge and is not looked at).
+CgiRequest ReadRequest(const std::vector<std::string>& environment, std::string_view body);
+
+// The same with the body read from a stream: RequestBodyLength bytes at
+// most, fewer when the stream ends first.
 CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* body);
 
 // How the page shows a document: "classic", the text line by line under a
@@ -62,15 +72,25 @@ CgiRequest ReadRequest(const std::vector<std::string>& environment, std::FILE* b
 // headings, lists, tables and notes.
 enum class PageLayout { Classic, Document };
 
+// How long one request may convert unless the configuration says otherwise.
+constexpr std::chrono::milliseconds kDefaultTimeLimit{30'000};
+
 // The site's settings from the configuration file.
 struct PageConfig {
   std::string headBlock;                   // section Head, each line followed by CR LF
   std::string endBlock;                    // section EndOfBody, likewise
   std::string documentRoot;                // first line of section DocumentRoot, or empty
   PageLayout layout = PageLayout::Classic; // first line of section Layout
+  // First line of section TimeLimit: seconds, a decimal fraction allowed
+  // ("30", "2.5"); anything else keeps the default.
+  std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
 };
 
 PageConfig ReadPageConfig(const std::string& configFileName);
+
+// The time limit a TimeLimit line gives: a positive number of seconds
+// ("30", "0.25", at most a day), to the millisecond; nothing otherwise.
+std::optional<std::chrono::milliseconds> ParseTimeLimit(std::string_view line);
 
 // The configuration file of an executable: its path with ".cfg".
 std::string ConfigFileFor(const std::string& executablePath);
@@ -83,6 +103,8 @@ struct PageContent {
   bool notFound = false;          // no file name, no such file, or outside the root
   bool passwordRequired = false;  // an encrypted PDF that the password given does not open
   bool tooLarge = false;          // the request body was refused
+  bool serverError = false;       // the server could not answer (out of memory)
+  bool timedOut = false;          // the conversion ran past the time limit
   // The document page, in the document layout; empty there when no
   // document can be shown (error says why).
   std::string documentPage{};
@@ -103,8 +125,19 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
                        const PageContent& content, int codePage = 65001);
 
-// The program: scans the environment, converts, writes the page to standard
-// output.  Returns the exit code.
-int RunCgi();
+// The response to a request: converted and rendered; whatever escapes the
+// conversion (out of memory while the page is written, say) becomes an
+// error page of its own with "Status: 500", so that a worker that serves
+// many requests goes on with the next.
+std::string Respond(const CgiRequest& request, const PageConfig& config, int codePage = 65001);
+
+// The page that answers a request whose conversion ran past the time limit
+// ("Status: 503 Service Unavailable").
+std::string TimeLimitPage(const CgiRequest& request, const PageConfig& config,
+                          int codePage = 65001);
+
+// The host's code page: SCRIVLET_CODEPAGE of the process environment, read
+// once; an unknown one keeps UTF-8 (65001).
+int HostCodePage();
 
 } // namespace scrivlet

@@ -20,6 +20,18 @@ manual="$work/root/opt/scrivlet/share/man/man1/scrivlet.1"
 [ -f "$manual" ] || fail "share/man/man1/scrivlet.1 not installed"
 "$work/root/opt/scrivlet/bin/scrivlet" --version | grep -q "^scrivlet " || fail "installed program does not run"
 
+# The web servers' configurations, naming the installed program.
+examples="$work/root/opt/scrivlet/share/doc/scrivlet/examples"
+for name in lighttpd-scrivlet.conf nginx-scrivlet.conf scrivlet-fcgi.socket scrivlet-fcgi.service \
+            apache-scrivlet-fcgid.conf; do
+  [ -f "$examples/$name" ] || { fail "examples/$name not installed"; continue; }
+  ! grep -q '@' "$examples/$name" || fail "examples/$name keeps a placeholder: $(grep '@' "$examples/$name")"
+done
+for name in lighttpd-scrivlet.conf scrivlet-fcgi.service apache-scrivlet-fcgid.conf; do
+  grep -q '/opt/scrivlet/lib/cgi-bin/scrivlet.cgi' "$examples/$name" 2>/dev/null ||
+    fail "examples/$name does not name the installed program"
+done
+
 # The CGI's configuration: a document root under the prefix, created; a
 # second install keeps the site's own file.
 config="$work/root/opt/scrivlet/lib/cgi-bin/scrivlet.cfg"

@@ -17,8 +17,10 @@ echo "$run" | grep -q "scrivlet_tests" && fail "make run builds the tests"
 echo "$run" | grep -q "echo.*What a web server receives" || fail "make run has no note"
 
 serve=$(dry serve BUILD=/tmp/b DOCS=/srv/docs PORT=9123)
-echo "$serve" | grep -q "LAYOUT=document tools/web/make-site.sh /tmp/b/web /srv/docs 9123 /tmp/b/scrivlet.cgi" ||
+echo "$serve" | grep -q "LAYOUT=document MODE=fastcgi WORKERS=2 tools/web/make-site.sh /tmp/b/web /srv/docs 9123 /tmp/b/scrivlet.cgi" ||
   fail "make serve does not write the site: $serve"
+dry serve BUILD=/tmp/b MODE=cgi | grep -q "MODE=cgi WORKERS=2 tools/web/make-site.sh" ||
+  fail "make serve MODE=cgi does not write a CGI site"
 echo "$serve" | grep -q "lighttpd -D -f /tmp/b/web/lighttpd.conf" || fail "make serve runs no lighttpd"
 echo "$serve" | grep -q "lighttpd" || fail "make serve does not install lighttpd"
 

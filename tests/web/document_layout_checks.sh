@@ -1,9 +1,10 @@
-# Sourced by end_to_end_web.sh once its server runs: the document layout,
-# seen by curl, tidy, the browser and axe-core.  Uses its work, docs, base,
-# cgi and samples variables and its fetch, expect_in and fail functions.
+# Sourced by end_to_end_web.sh once its server runs, in each mode: the
+# document layout, seen by curl, tidy, the browser and axe-core.  Uses its
+# work, out (the mode's pages), site, docs, base, cgi and samples variables
+# and its fetch, expect_in and fail functions.
 
-# The configuration is read at each request: switch the site's layout.
-cat >"$work/site/cgi-bin/scrivlet.cfg" <<CFG
+# The configuration is read again when it changes: switch the site's layout.
+cat >"$site/cgi-bin/scrivlet.cfg" <<CFG
 [EndOfBody]
 <p><a href="/">Back to the document list</a></p>
 [Layout]
@@ -13,28 +14,28 @@ $docs
 CFG
 
 fetch page "filename=structure.docx"
-expect_in "$work/page.head" "HTTP/1.1 200" "document page status"
-expect_in "$work/page.head" "Content-Type: text/html; charset=utf-8" "document page content type"
-expect_in "$work/page.html" '<!DOCTYPE html>' "document page prologue"
-expect_in "$work/page.html" '<h1>Harvest report</h1>' "document page heading"
-expect_in "$work/page.html" '<p><a href="/">Back to the document list</a></p>' "document page EndOfBody"
+expect_in "$out/page.head" "HTTP/1.1 200" "document page status"
+expect_in "$out/page.head" "Content-Type: text/html; charset=utf-8" "document page content type"
+expect_in "$out/page.html" '<!DOCTYPE html>' "document page prologue"
+expect_in "$out/page.html" '<h1>Harvest report</h1>' "document page heading"
+expect_in "$out/page.html" '<p><a href="/">Back to the document list</a></p>' "document page EndOfBody"
 fetch page-first "filename=Pismo.fb2&firstpage=1"
-expect_in "$work/page-first.head" "HTTP/1.1 200" "first page status"
+expect_in "$out/page-first.head" "HTTP/1.1 200" "first page status"
 fetch page-missing "filename=nothing-here.docx"
-expect_in "$work/page-missing.head" "HTTP/1.1 404" "document layout: missing file status"
-expect_in "$work/page-missing.html" '<h1>Filename is not defined or file is not found</h1>' \
+expect_in "$out/page-missing.head" "HTTP/1.1 404" "document layout: missing file status"
+expect_in "$out/page-missing.html" '<h1>Filename is not defined or file is not found</h1>' \
   "document layout: missing file message"
 fetch page-locked "filename=locked.pdf"
-expect_in "$work/page-locked.head" "HTTP/1.1 403" "document layout: encrypted PDF status"
-expect_in "$work/page-locked.html" '<input type="password" name="password"' \
+expect_in "$out/page-locked.head" "HTTP/1.1 403" "document layout: encrypted PDF status"
+expect_in "$out/page-locked.html" '<input type="password" name="password"' \
   "document layout: password form"
 
 # Every page of the layout is valid HTML: tidy reports no error (its
 # warnings are about style, not validity).
 if command -v tidy >/dev/null 2>&1; then
   for name in page page-first page-missing page-locked; do
-    if ! tidy -q -e "$work/$name.html" 2>"$work/$name.tidy"; then
-      grep -q 'Error:' "$work/$name.tidy" && fail "tidy finds errors in $name.html: $(grep Error: "$work/$name.tidy" | head -3)"
+    if ! tidy -q -e "$out/$name.html" 2>"$out/$name.tidy"; then
+      grep -q 'Error:' "$out/$name.tidy" && fail "tidy finds errors in $name.html: $(grep Error: "$out/$name.tidy" | head -3)"
     fi
   done
 else
@@ -53,15 +54,15 @@ else
   # What the browser builds: a table with its header row and merged cell,
   # the numbered list, a note link that leads to its note, the Hebrew
   # paragraph right to left, no horizontal scrolling.
-  if check_pages dom "$base/cgi-bin/scrivlet.cgi?filename=structure.docx" >"$work/page.json" \
-       2>"$work/page.err"; then
-    expect_in "$work/page.json" '[[{"tag":"th","span":1,"text":"Fruit"},{"tag":"th","span":1,"text":"Crates"}],[{"tag":"td","span":1,"text":"Apples"},{"tag":"td","span":1,"text":"12"}],[{"tag":"td","span":2,"text":"Total: 12 crates"}]]' "rendered table"
-    expect_in "$work/page.json" '{"tag":"ol","start":1,"items":["Apples","Pears"]}' "rendered list"
-    expect_in "$work/page.json" '"noteLinks":[{"text":"1","target":"Rain in the north.' "rendered note link"
-    expect_in "$work/page.json" '"rightToLeft":["שלום עולם."]' "rendered right-to-left paragraph"
-    expect_in "$work/page.json" '"horizontalScroll":false' "no horizontal scrolling"
+  if check_pages dom "$base/cgi-bin/scrivlet.cgi?filename=structure.docx" >"$out/page.json" \
+       2>"$out/page.err"; then
+    expect_in "$out/page.json" '[[{"tag":"th","span":1,"text":"Fruit"},{"tag":"th","span":1,"text":"Crates"}],[{"tag":"td","span":1,"text":"Apples"},{"tag":"td","span":1,"text":"12"}],[{"tag":"td","span":2,"text":"Total: 12 crates"}]]' "rendered table"
+    expect_in "$out/page.json" '{"tag":"ol","start":1,"items":["Apples","Pears"]}' "rendered list"
+    expect_in "$out/page.json" '"noteLinks":[{"text":"1","target":"Rain in the north.' "rendered note link"
+    expect_in "$out/page.json" '"rightToLeft":["שלום עולם."]' "rendered right-to-left paragraph"
+    expect_in "$out/page.json" '"horizontalScroll":false' "no horizontal scrolling"
   else
-    fail "the browser could not render the document page: $(tail -3 "$work/page.err")"
+    fail "the browser could not render the document page: $(tail -3 "$out/page.err")"
   fi
 
   # axe-core on the served pages, and on 20 corpus documents of every
@@ -87,7 +88,7 @@ else
          "axe-core checks the test's own pages only"
   fi
   # shellcheck disable=SC2086 # one argument per address
-  if ! check_pages axe $urls >"$work/axe.txt" 2>&1; then
-    fail "axe-core: $(grep -E 'VIOLATION|check_pages' "$work/axe.txt" | head -5)"
+  if ! check_pages axe $urls >"$out/axe.txt" 2>&1; then
+    fail "axe-core: $(grep -E 'VIOLATION|check_pages' "$out/axe.txt" | head -5)"
   fi
 fi

@@ -9,6 +9,8 @@
 // FOLDER/structure.docx a document with a heading, a numbered list, a table
 //                      with a header row and a merged cell, a footnote and a
 //                      Hebrew paragraph
+// FOLDER/slow.docx     200,000 paragraphs: a conversion that takes well over
+//                      the 50 ms time limit of the test's FastCGI checks
 #include "support/DocxBuilder.h"
 #include "support/PdfEncryptionBuilder.h"
 
@@ -41,13 +43,20 @@ std::string StructuredDocx() {
       DocxBuilder::ListParagraph(1, 0, "Apples") + DocxBuilder::ListParagraph(1, 0, "Pears") +
       "<w:tbl><w:tr><w:trPr><w:tblHeader/></w:trPr>" + cell("Fruit") + cell("Crates") +
       "</w:tr><w:tr>" + cell("Apples") + cell("12") + "</w:tr><w:tr>" +
-      cell("Total: 12 crates", "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>") +
-      "</w:tr></w:tbl>" +
+      cell("Total: 12 crates", "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr>") + "</w:tr></w:tbl>" +
       DocxBuilder::Paragraph(DocxBuilder::Run("The pears came late.") +
                              "<w:r><w:footnoteReference w:id=\"1\"/></w:r>") +
-      DocxBuilder::Paragraph(DocxBuilder::Run(
-          "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D."));
+      DocxBuilder::Paragraph(
+          DocxBuilder::Run("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D."));
   docx.footnotes = DocxBuilder::Note("w:footnote", "1", "Rain in the north.");
+  return docx.Build();
+}
+
+std::string SlowDocx() {
+  using scrivlet::test::DocxBuilder;
+  DocxBuilder docx;
+  for (int i = 0; i < 200000; ++i)
+    docx.body += DocxBuilder::Paragraph(DocxBuilder::Run("Line " + std::to_string(i)));
   return docx.Build();
 }
 
@@ -68,7 +77,8 @@ int main(int argc, char** argv) {
                 PdfEncryptionBuilder(settings).BuildFile({"Behind the password"}, "Vault")) &&
       WriteFile(folder + "/untitled.pdf",
                 PdfEncryptionBuilder::BuildPlainFile({"A page without a title"}, "")) &&
-      WriteFile(folder + "/structure.docx", StructuredDocx());
+      WriteFile(folder + "/structure.docx", StructuredDocx()) &&
+      WriteFile(folder + "/slow.docx", SlowDocx());
   if (!written)
     std::fprintf(stderr, "scrivlet_make_web_documents: cannot write into %s\n", folder.c_str());
   return written ? 0 : 1;

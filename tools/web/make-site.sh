@@ -4,7 +4,11 @@
 #
 #   tools/web/make-site.sh SITE_DIR DOCS_DIR PORT CGI_PROGRAM [HEAD_LINE END_LINE]
 #
-# SITE_DIR/lighttpd.conf        the server's configuration (127.0.0.1:PORT)
+# SITE_DIR/lighttpd.conf        the server's configuration (127.0.0.1:PORT): with
+#                               MODE=fastcgi (the default) mod_fastcgi starts
+#                               WORKERS (default 2) resident scrivlet.cgi
+#                               processes and restarts one that ends; with
+#                               MODE=cgi mod_cgi starts it once per request
 # SITE_DIR/htdocs/index.html    a page linking every document of DOCS_DIR
 # SITE_DIR/cgi-bin/scrivlet.cgi a copy of the program, and beside it
 # SITE_DIR/cgi-bin/scrivlet.cfg its configuration: DocumentRoot is DOCS_DIR,
@@ -19,6 +23,16 @@ layout=${LAYOUT:-document}
 case $layout in
   document|classic) ;;
   *) echo "$0: LAYOUT must be document or classic, not $layout" >&2; exit 2 ;;
+esac
+
+mode=${MODE:-fastcgi}
+workers=${WORKERS:-2}
+case $mode in
+  fastcgi|cgi) ;;
+  *) echo "$0: MODE must be fastcgi or cgi, not $mode" >&2; exit 2 ;;
+esac
+case $workers in
+  ''|*[!0-9]*|0) echo "$0: WORKERS must be a positive number, not $workers" >&2; exit 2 ;;
 esac
 
 if [ $# -lt 4 ]; then
@@ -54,8 +68,36 @@ $layout
 $docs
 CFG
 
+# The FastCGI workers' sockets (lighttpd adds -0, -1, ... per worker): in
+# the site when its path is short enough for a socket address, else in /tmp.
+socket="$site/scrivlet.socket"
+[ ${#socket} -le 90 ] || socket="${TMPDIR:-/tmp}/scrivlet-$(id -u)-$port.socket"
+
+if [ "$mode" = cgi ]; then
+  modules='"mod_alias", "mod_cgi"'
+  handler=$(cat <<HANDLER
+\$HTTP["url"] =~ "^/cgi-bin/" {
+  cgi.assign = (".cgi" => "")
+}
+HANDLER
+)
+else
+  modules='"mod_alias", "mod_fastcgi"'
+  # check-local: the address names a program, not a file of the site;
+  # bin-path makes lighttpd start and restart the workers itself.
+  handler=$(cat <<HANDLER
+fastcgi.server = ("/cgi-bin/scrivlet.cgi" => ((
+  "bin-path"    => "$site/cgi-bin/scrivlet.cgi",
+  "socket"      => "$socket",
+  "max-procs"   => $workers,
+  "check-local" => "disable"
+)))
+HANDLER
+)
+fi
+
 cat > "$site/lighttpd.conf" <<CONF
-server.modules        = ("mod_alias", "mod_cgi")
+server.modules        = ($modules)
 server.bind           = "127.0.0.1"
 server.port           = $port
 server.document-root  = "$site/htdocs"
@@ -63,9 +105,7 @@ server.errorlog       = "$site/error.log"
 index-file.names      = ("index.html")
 mimetype.assign       = (".html" => "text/html; charset=utf-8")
 alias.url             = ("/cgi-bin/" => "$site/cgi-bin/")
-\$HTTP["url"] =~ "^/cgi-bin/" {
-  cgi.assign = (".cgi" => "")
-}
+$handler
 CONF
 
 # Percent-encodes a query value byte by byte (letters, digits and -._~/
