@@ -4,6 +4,7 @@
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
+#include "core/Numbers.h"
 #include "core/Process.h"
 #include "document/FirstPage.h"
 #include "frontend/ConfigFile.h"
@@ -390,6 +391,13 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   ini.ReadSection("TimeLimit", lines);
   if (!lines.empty())
     config.timeLimit = ParseTimeLimit(lines.front()).value_or(kDefaultTimeLimit);
+  ini.ReadSection("PageCache", lines);
+  if (!lines.empty()) {
+    // Whole megabytes, at most 4096; anything else keeps the default.
+    std::optional<int32_t> megabytes = ParseInteger(Trimmed(lines.front()));
+    if (megabytes && *megabytes >= 0 && *megabytes <= 4096)
+      config.pageCacheBytes = static_cast<size_t>(*megabytes) << 20;
+  }
   return config;
 }
 

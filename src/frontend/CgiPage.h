@@ -74,6 +74,8 @@ enum class PageLayout { Classic, Document };
 
 // How long one request may convert unless the configuration says otherwise.
 constexpr std::chrono::milliseconds kDefaultTimeLimit{30'000};
+// The pages a resident worker keeps for the next requests, in bytes.
+constexpr size_t kDefaultPageCacheBytes = 32u << 20;
 
 // The site's settings from the configuration file.
 struct PageConfig {
@@ -84,6 +86,9 @@ struct PageConfig {
   // First line of section TimeLimit: seconds, a decimal fraction allowed
   // ("30", "2.5"); anything else keeps the default.
   std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
+  // First line of section PageCache: megabytes of pages a FastCGI worker
+  // keeps (0: none).
+  size_t pageCacheBytes = kDefaultPageCacheBytes;
 };
 
 PageConfig ReadPageConfig(const std::string& configFileName);

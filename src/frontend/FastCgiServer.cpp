@@ -92,7 +92,7 @@ int RunFastCgi() {
     return 1;
   int codePage = HostCodePage();
   SetSystemCodePage(codePage);
-  PageService service(ConfigFileFor(ExecutablePath()), codePage);
+  PageService service(ConfigFileFor(ExecutablePath()), codePage, /*keepPages=*/true);
   FCGX_Request request;
   if (FCGX_InitRequest(&request, 0, 0) != 0)
     return 1;

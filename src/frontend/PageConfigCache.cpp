@@ -32,6 +32,7 @@ const PageConfig& PageConfigCache::Current() {
   }
   FStamp = stamp;
   FLoaded = true;
+  ++FVersion;
   return FConfig;
 }
 

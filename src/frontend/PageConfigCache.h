@@ -18,6 +18,9 @@ public:
   // The configuration as the file now stands: an unreadable or missing
   // file gives the defaults (no site mark-up, no document root).
   const PageConfig& Current();
+  // Counts the readings of the file: pages made under one version of the
+  // configuration are not those of another.
+  uint64_t Version() const { return FVersion; }
 
 private:
   // What tells one version of the file from another.
@@ -33,6 +36,7 @@ private:
   FileStamp FStamp;
   bool FLoaded = false;
   PageConfig FConfig;
+  uint64_t FVersion = 0;
 };
 
 } // namespace scrivlet

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "frontend/CgiPage.h"
+#include "frontend/PageCache.h"
 #include "frontend/PageConfigCache.h"
 #include "frontend/RequestWatchdog.h"
 
@@ -17,8 +18,9 @@ namespace scrivlet {
 class PageService {
 public:
   // The configuration file (re-read when it changes) and the host's code
-  // page.
-  PageService(std::string configFileName, int codePage);
+  // page.  keepPages: a resident worker keeps the pages it made (see
+  // PageCache); a CGI, which answers once, does not.
+  PageService(std::string configFileName, int codePage, bool keepPages = false);
 
   // Bytes of the request body to read before Answer: see RequestBodyLength.
   static size_t BodyLength(const std::vector<std::string>& environment) {
@@ -34,8 +36,13 @@ public:
                      const RequestWatchdog::Expiry& expired);
 
 private:
+  std::string Convert(const CgiRequest& request, const PageConfig& config,
+                      const RequestWatchdog::Expiry& expired);
+
   PageConfigCache FConfigs;
   int FCodePage;
+  bool FKeepPages;
+  PageCache FPages;
   RequestWatchdog FWatchdog;
 };
 
