@@ -1,6 +1,7 @@
 #include "pdf/content/LinePieces.h"
 
 #include "pdf/content/Ligatures.h"
+#include "pdf/content/OverprintedText.h"
 #include "pdf/content/PageText.h"
 
 #include <algorithm>
@@ -129,6 +130,7 @@ TextItem Upright(const TextItem& item) {
 std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Point>& directions) {
   std::vector<Run> runs;
   std::vector<bool> stacked = StackedGlyphs(items);
+  std::vector<bool> overprinted = OverprintedItems(items);
   bool anyShown = false;
   Point lastStart; // of the last item shown
   double lastEm = 0;
@@ -136,6 +138,8 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
   Point penEnd;
   TextItem upright;
   for (size_t i = 0; i < items.size(); ++i) {
+    if (overprinted[i])
+      continue;
     if (stacked[i])
       upright = Upright(items[i]);
     const TextItem& item = stacked[i] ? upright : items[i];

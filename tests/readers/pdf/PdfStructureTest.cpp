@@ -85,13 +85,17 @@ TEST(PdfStructureTest, EachColumnIsReadWholeUnderTheHeading) {
   std::string two =
       Columns({{"Left one", "left two", "left three"}, {"Right one", "right two", "right three"}}) +
       Line(150, 740, "Across Two Columns", 18);
-  std::string three = Columns({{"A one", "a two"}, {"B one", "b two"}, {"C one", "c two"}}) +
+  std::string three = Columns({{"A one of a text column", "a two of a text column"},
+                               {"B one of a text column", "b two of a text column"},
+                               {"C one of a text column", "c two of a text column"}}) +
                       Line(200, 740, "Across Three Columns", 18);
   std::vector<std::u16string> entries = PageEntries(PdfFile({two, three}));
   EXPECT_TRUE(HasEntry(entries, u"Across Two Columns\r\nLeft one\r\nleft two\r\nleft three\r\n"
                                 u"Right one\r\nright two\r\nright three"));
-  EXPECT_TRUE(HasEntry(entries, u"Across Three Columns\r\nA one\r\na two\r\nB one\r\nb two\r\n"
-                                u"C one\r\nc two"));
+  EXPECT_TRUE(HasEntry(
+      entries, u"Across Three Columns\r\nA one of a text column\r\na two of a text column\r\n"
+               u"B one of a text column\r\nb two of a text column\r\n"
+               u"C one of a text column\r\nc two of a text column"));
 
   Document document = Read(PdfFile({two}));
   const std::vector<Block>& blocks = document.Main().blocks;
