@@ -19,8 +19,8 @@ void AppendLines(const Block& block, std::u16string& page) {
   for (const Inline& piece : block.content) {
     if (piece.kind == InlineKind::Text)
       page += piece.text;
-    else if (piece.kind == InlineKind::LineBreak)
-      page += u"\r\n";
+    else if (piece.kind == InlineKind::LineBreak || piece.kind == InlineKind::SoftBreak)
+      page += u"\r\n"; // one line per line of the page
   }
 }
 
