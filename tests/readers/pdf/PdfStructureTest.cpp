@@ -99,15 +99,16 @@ TEST(PdfStructureTest, EachColumnIsReadWholeUnderTheHeading) {
 
   Document document = Read(PdfFile({two}));
   const std::vector<Block>& blocks = document.Main().blocks;
-  ASSERT_EQ(blocks.size(), 4u);
-  EXPECT_EQ(blocks[0].kind, BlockKind::PageBreak);
-  EXPECT_EQ(blocks[0].value, 1);
-  EXPECT_EQ(blocks[1].kind, BlockKind::Heading);
-  EXPECT_EQ(blocks[1].level, 1);
-  EXPECT_EQ(blocks[1].Text(), u"Across Two Columns");
-  EXPECT_EQ(blocks[2].kind, BlockKind::Paragraph);
-  EXPECT_EQ(blocks[2].VisibleText(), u"Left one\nleft two\nleft three");
-  EXPECT_EQ(blocks[3].VisibleText(), u"Right one\nright two\nright three");
+  // The document starts with the first page: no page break before it.
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Heading);
+  EXPECT_EQ(blocks[0].level, 1);
+  EXPECT_EQ(blocks[0].Text(), u"Across Two Columns");
+  EXPECT_EQ(blocks[1].kind, BlockKind::Paragraph);
+  // The lines of a paragraph flow, parted by soft breaks.
+  EXPECT_EQ(blocks[1].VisibleText(), u"Left one left two left three");
+  EXPECT_EQ(blocks[1].content.at(1).kind, InlineKind::SoftBreak);
+  EXPECT_EQ(blocks[2].VisibleText(), u"Right one right two right three");
 }
 
 TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
@@ -124,32 +125,62 @@ TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
   for (const Block& block : b)
     all += std::u16string(1, static_cast<char16_t>(u'0' + static_cast<int>(block.kind))) +
            block.VisibleText() + u"|";
-  ASSERT_EQ(b.size(), 12u) << std::string(all.begin(), all.end());
+  ASSERT_EQ(b.size(), 11u) << std::string(all.begin(), all.end());
+  EXPECT_EQ(b[0].kind, BlockKind::Heading);
+  EXPECT_EQ(b[0].level, 1);
   EXPECT_EQ(b[1].kind, BlockKind::Heading);
-  EXPECT_EQ(b[1].level, 1);
-  EXPECT_EQ(b[2].kind, BlockKind::Heading);
-  EXPECT_EQ(b[2].level, 2);
-  EXPECT_EQ(b[3].VisibleText(), u"First line of a paragraph\nand its end.");
-  EXPECT_EQ(b[4].VisibleText(), u"An indented first line\ngoes on.");
-  EXPECT_EQ(b[5].VisibleText(), u"After a gap.");
-  EXPECT_EQ(b[6].kind, BlockKind::PageBreak);
-  EXPECT_EQ(b[6].value, 2);
-  EXPECT_EQ(b[7].level, 2);
-  EXPECT_EQ(b[8].kind, BlockKind::ListItem);
-  EXPECT_TRUE(b[8].ordered);
-  EXPECT_EQ(b[8].value, 1);
-  EXPECT_EQ(b[8].marker, u"1.");
-  EXPECT_EQ(b[8].VisibleText(), u"first item\ncontinued");
-  EXPECT_EQ(b[9].value, 2);
-  EXPECT_EQ(b[10].kind, BlockKind::ListItem);
-  EXPECT_FALSE(b[10].ordered);
-  EXPECT_EQ(b[10].marker, u"\u2022");
-  EXPECT_EQ(b[11].kind, BlockKind::Paragraph);
+  EXPECT_EQ(b[1].level, 2);
+  EXPECT_EQ(b[2].VisibleText(), u"First line of a paragraph and its end.");
+  EXPECT_EQ(b[3].VisibleText(), u"An indented first line goes on.");
+  EXPECT_EQ(b[4].VisibleText(), u"After a gap.");
+  // The break before a page carries that page's number.
+  EXPECT_EQ(b[5].kind, BlockKind::PageBreak);
+  EXPECT_EQ(b[5].value, 2);
+  EXPECT_EQ(b[6].level, 2);
+  EXPECT_EQ(b[7].kind, BlockKind::ListItem);
+  EXPECT_TRUE(b[7].ordered);
+  EXPECT_EQ(b[7].value, 1);
+  EXPECT_EQ(b[7].marker, u"1.");
+  EXPECT_EQ(b[7].VisibleText(), u"first item continued");
+  EXPECT_EQ(b[8].value, 2);
+  EXPECT_EQ(b[9].kind, BlockKind::ListItem);
+  EXPECT_FALSE(b[9].ordered);
+  EXPECT_EQ(b[9].marker, u"\u2022");
+  EXPECT_EQ(b[10].kind, BlockKind::Paragraph);
 
   // The plain text still gives each page line by line, markers and all.
   std::vector<std::u16string> entries = PageEntries(PdfFile({first, second}));
   EXPECT_TRUE(HasEntry(entries, u"Another Section\r\n1. first item\r\ncontinued\r\n2. second "
                                 u"item\r\n\u2022 a bullet\r\nBody text."));
+}
+
+TEST(PdfStructureTest, ANumberAloneIsNoListItem) {
+  // "1. Auflage" on a title page: a number, but no list around it and no
+  // line hanging under it.
+  std::string title =
+      Line(72, 700, "Der Titel") + Line(72, 660, "1. Auflage 2010") + Line(72, 620, "Verlag");
+  std::string item = Line(72, 560, "1. lone item") + Line(86, 548, "hangs under its text");
+  Document document = Read(PdfFile({title, item}));
+  const std::vector<Block>& b = document.Main().blocks;
+  ASSERT_EQ(b.size(), 5u);
+  EXPECT_EQ(b[1].kind, BlockKind::Paragraph);
+  EXPECT_EQ(b[1].Text(), u"1. Auflage 2010");
+  EXPECT_EQ(b[4].kind, BlockKind::ListItem);
+  EXPECT_EQ(b[4].Text(), u"lone item hangs under its text");
+}
+
+TEST(PdfStructureTest, AnEmptyFirstPageKeepsItsBreak) {
+  Document document = Read(PdfFile({"", Line(72, 700, "two")}));
+  const std::vector<Block>& b = document.Main().blocks;
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_EQ(b[0].kind, BlockKind::PageBreak);
+  EXPECT_EQ(b[0].value, 1);
+  EXPECT_EQ(b[1].value, 2);
+  std::vector<std::u16string> entries = PageEntries(PdfFile({"", Line(72, 700, "two")}));
+  auto second = std::find(entries.begin(), entries.end(), u"two");
+  ASSERT_NE(second, entries.end());
+  ASSERT_NE(second, entries.begin());
+  EXPECT_EQ(second[-1], u"");
 }
 
 TEST(PdfStructureTest, EmptyPagesKeepTheirEntry) {
