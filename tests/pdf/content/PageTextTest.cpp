@@ -394,6 +394,25 @@ TEST(LayOutPageTextTest, WideCharactersStackedOneByOneAreVerticalWriting) {
   EXPECT_EQ(LayOutPageText(items), u"a\r\na\r\na");
 }
 
+TEST(LayOutPageTextTest, StackedGlyphsGoOnAfterPunctuationOfAVerticalFont) {
+  // Glyphs of a horizontal font stacked down the page, a comma of a
+  // vertical font (placed from the top of its middle) and two more glyphs
+  // under it: one line; the next column starts to the left.
+  std::vector<TextItem> items;
+  const std::u16string before = u"\u65E5\u672C\u8A9E", after = u"\u4E26\u3073";
+  for (int i = 0; i < 3; ++i)
+    items.push_back(
+        {before.substr(i, 1), {300, 700.0 - 10 * i}, {310, 700.0 - 10 * i}, {1, 0}, 10, i == 0});
+  items.push_back({u"\u3001", {305, 678.8}, {305, 668.8}, {0, -1}, 10, false});
+  for (int i = 0; i < 2; ++i)
+    items.push_back(
+        {after.substr(i, 1), {300, 660.0 - 10 * i}, {310, 660.0 - 10 * i}, {1, 0}, 10, false});
+  items.push_back({u"\u306B", {280, 700}, {290, 700}, {1, 0}, 10, false});
+  items.push_back({u"\u9053", {280, 690}, {290, 690}, {1, 0}, 10, false});
+  items.push_back({u"\u8DEF", {280, 680}, {290, 680}, {1, 0}, 10, false});
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\u672C\u8A9E\u3001\u4E26\u3073\r\n\u306B\u9053\u8DEF");
+}
+
 TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {
   std::vector<TextItem> items(3);
   items[0] = {u"a", {0, 700}, {5, 700}, {1, 0}, 10, true};
