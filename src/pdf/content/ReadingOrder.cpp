@@ -144,31 +144,29 @@ private:
   };
 
   // Whether a band is one row of short cells side by side.
-  bool IsTableRow(const Members& band, std::vector<double>& widths) const {
+  bool IsTableRow(const Members& band) const {
     if (FTableCell <= 0 || band.size() < kTableColumns)
       return false;
-    widths.clear();
+    size_t wide = 0;
     for (uint32_t line : band) {
-      // A line of running text beside the cells is no cell.
-      if (FBoxes[line].row != FBoxes[band.front()].row ||
-          FBoxes[line].right - FBoxes[line].left > 2 * FTableCell)
+      // A cell may be wider than the others (a description); two such
+      // lines are more likely running text of columns beside a table.
+      double width = FBoxes[line].right - FBoxes[line].left;
+      wide += width > FTableCell;
+      if (FBoxes[line].row != FBoxes[band.front()].row || width > 2 * FTableCell || wide > 1)
         return false;
-      widths.push_back(FBoxes[line].right - FBoxes[line].left);
     }
-    auto middle = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() / 2);
-    std::nth_element(widths.begin(), middle, widths.end());
-    return *middle <= FTableCell;
+    return true;
   }
 
   // For each band, the number (from 1) of the table whose row it is, or 0:
   // tables are runs of kMinTableRows to kTableRows table rows.
   std::vector<uint32_t> Tables(const std::vector<Members>& bands) const {
     std::vector<uint32_t> tables(bands.size());
-    std::vector<double> widths;
     uint32_t count = 0;
     for (size_t first = 0; first < bands.size();) {
       size_t last = first;
-      while (last < bands.size() && IsTableRow(bands[last], widths))
+      while (last < bands.size() && IsTableRow(bands[last]))
         ++last;
       if (last - first >= kMinTableRows && last - first <= kTableRows) {
         ++count;

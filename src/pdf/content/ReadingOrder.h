@@ -15,12 +15,12 @@
 // without a gutter are read top to bottom, left to right (right to left
 // for right-to-left text, whose columns are read right to left too).
 //
-// Bands that each hold one row of kTableColumns or more short lines (half
-// of them at most tableCell wide, none twice as wide), kMinTableRows to kTableRows of them one
-// after the other, are a table: they make a group of their own, read row by
-// row, as the cells of a row belong together.  Longer runs of such rows (a
-// tax table, a list of figures) are read column by column, as pdftotext
-// reads them.
+// Bands that each hold one row of kTableColumns or more short lines (at
+// most tableCell wide, but for one at most twice as wide), kMinTableRows to
+// kTableRows of them one after the other, are a table: they make a group of
+// their own, read row by row, as the cells of a row belong together.
+// Longer runs of such rows (a tax table, a list of figures) are read column
+// by column, as pdftotext reads them.
 //
 // Each cut sorts the lines it cuts; the work of all cuts is bounded by
 // kWorkPerLine times the number of lines, past which the rest is read top

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -109,6 +111,44 @@ TEST(PdfStructureTest, EachColumnIsReadWholeUnderTheHeading) {
   EXPECT_EQ(blocks[1].VisibleText(), u"Left one left two left three");
   EXPECT_EQ(blocks[1].content.at(1).kind, InlineKind::SoftBreak);
   EXPECT_EQ(blocks[2].VisibleText(), u"Right one right two right three");
+}
+
+TEST(PdfStructureTest, ThreeColumnsWithATableAndAFootnote) {
+  // As a word processor sets them: a heading across the page, three
+  // columns of text shown row by row, a table at the foot of the third
+  // column (its rows beside the other columns' last lines) and a footnote
+  // under them all.
+  std::string page = Line(150, 760, "Heading Across The Page", 18);
+  const char* text = "words of column %d line %d";
+  for (int row = 0; row < 6; ++row)
+    for (int column = 0; column < 3; ++column) {
+      double y = 730 - 12.0 * row;
+      if (column == 2 && row >= 3) {
+        for (int cell = 0; cell < 3; ++cell)
+          page += Line(472 + 50.0 * cell, y,
+                       "r" + std::to_string(row - 3) + "c" + std::to_string(cell));
+        continue;
+      }
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, text, column + 1, row + 1);
+      page += Line(72 + 200.0 * column, y, buffer);
+    }
+  page += Line(72, 100, "1 The footnote under the columns.", 8);
+  std::vector<std::u16string> entries = PageEntries(PdfFile({page}));
+  std::u16string expected = u"Heading Across The Page";
+  for (int column = 1; column <= 3; ++column)
+    for (int row = 1; row <= (column == 3 ? 3 : 6); ++row)
+      expected += u"\r\nwords of column " +
+                  std::u16string(1, static_cast<char16_t>(u'0' + column)) + u" line " +
+                  std::u16string(1, static_cast<char16_t>(u'0' + row));
+  expected += u"\r\nr0c0 r0c1 r0c2\r\nr1c0 r1c1 r1c2\r\nr2c0 r2c1 r2c2";
+  expected += u"\r\n1 The footnote under the columns.";
+  EXPECT_TRUE(HasEntry(entries, expected)) << [&] {
+    std::string all;
+    for (const std::u16string& e : entries)
+      all += std::string(e.begin(), e.end()) + "\n----\n";
+    return all;
+  }();
 }
 
 TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
