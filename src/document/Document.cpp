@@ -9,6 +9,8 @@ std::u16string Block::Text() const {
       text += piece.text;
     else if (piece.kind == InlineKind::NoteReference)
       text += u"[" + piece.text + u"]";
+    else if (piece.kind == InlineKind::SoftBreak)
+      text += u' ';
   }
   return text;
 }
@@ -23,6 +25,7 @@ std::u16string Block::VisibleText() const {
     case InlineKind::FieldResult: text += piece.text; break;
     case InlineKind::NoteReference: text += u"[" + piece.text + u"]"; break;
     case InlineKind::LineBreak: text += u'\n'; break;
+    case InlineKind::SoftBreak: text += u' '; break;
     case InlineKind::Tab: text += u'\t'; break;
     default: break;
     }

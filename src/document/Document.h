@@ -36,8 +36,12 @@ enum Mark : uint16_t {
 using Marks = uint16_t;
 
 enum class InlineKind : uint8_t {
-  Text,          // text: the marks and the character style apply
-  LineBreak,     // a line break inside the block
+  Text,      // text: the marks and the character style apply
+  LineBreak, // a line break inside the block
+  // Where the source ends a line inside a paragraph: views that flow text
+  // show a blank, the described output of formats that keep their lines
+  // ends the line there.
+  SoftBreak,
   Tab,           // a tab character
   NoteReference, // text: the note's label; target: the note's identifier
   Picture,       // target: the picture's source

@@ -36,6 +36,20 @@ public:
     }
   }
 
+  // A blank where the source ended a line that the text flows over: part
+  // of the text run before it.
+  void AddBlank(Marks marks) {
+    if (FBudget.Spent())
+      return;
+    if (!FRuns.empty() && FRuns.back().kind == InlineRun::Kind::Text) {
+      FRuns.back().text += FBudget.Take(u" ");
+      return;
+    }
+    InlineRun& run = FRuns.emplace_back();
+    run.marks = marks;
+    run.text = FBudget.Take(u" ");
+  }
+
   void AddBreak() {
     InlineRun& run = FRuns.emplace_back();
     run.kind = InlineRun::Kind::Break;
@@ -90,6 +104,7 @@ std::vector<InlineRun> InlineRuns(const Block& block, const NoteNumbers& notes,
     case InlineKind::FieldResult: runs.AddText(piece.text, marks, piece.target); break;
     case InlineKind::Tab: runs.AddText(u"\t", marks, kNoTarget); break;
     case InlineKind::LineBreak: runs.AddBreak(); break;
+    case InlineKind::SoftBreak: runs.AddBlank(marks); break;
     case InlineKind::NoteReference:
       if (!notes.Notes().empty())
         runs.AddNoteReference(piece, notes.NumberOf(piece.target));

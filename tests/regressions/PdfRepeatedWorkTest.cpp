@@ -48,8 +48,11 @@ std::string Ref(uint32_t number) {
 }
 
 // A page that shows form 1 of `depth` forms; each form shows the next one
-// `fanOut` times, and the last one shows `leafContent`.
-std::string NestedForms(int fanOut, int depth, const std::string& leafContent) {
+// `fanOut` times, and the last one shows `leafContent`.  With `spread`,
+// each showing stands beside the one before (6 units for the innermost
+// forms) instead of over it, where a reader would read it once.
+std::string NestedForms(int fanOut, int depth, const std::string& leafContent,
+                        bool spread = false) {
   PdfBuilder pdf;
   uint32_t catalog = pdf.Reserve();
   uint32_t pages = pdf.Reserve();
@@ -60,8 +63,11 @@ std::string NestedForms(int fanOut, int depth, const std::string& leafContent) {
   for (int i = 0; i < depth; ++i) {
     std::string content, resources;
     if (i + 1 < depth) {
+      double shift = 6;
+      for (int level = i + 2; level < depth; ++level)
+        shift *= fanOut;
       for (int k = 0; k < fanOut; ++k)
-        content += "/X Do\n";
+        content += spread ? "/X Do 1 0 0 1 " + std::to_string(shift) + " 0 cm\n" : "/X Do\n";
       resources = "<< /XObject << /X " + Ref(forms[i + 1]) + " >> >>";
     } else {
       content = leafContent;
@@ -83,7 +89,7 @@ std::string NestedForms(int fanOut, int depth, const std::string& leafContent) {
 }
 
 TEST(PdfNestedFormFanOut, FormsShownSeveralTimesGiveTheirTextEachTime) {
-  Outcome outcome = Convert(NestedForms(3, 3, "BT /F1 10 Tf 0 0 Td (x) Tj ET"));
+  Outcome outcome = Convert(NestedForms(3, 3, "BT /F1 10 Tf 0 0 Td (x) Tj ET", true));
   ASSERT_EQ(outcome.message, "");
   EXPECT_NE(outcome.text.find(u"xxxxxxxxx"), std::u16string::npos);
   EXPECT_EQ(outcome.text.find(u"xxxxxxxxxx"), std::u16string::npos);

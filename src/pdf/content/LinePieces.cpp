@@ -1,6 +1,7 @@
 #include "pdf/content/LinePieces.h"
 
 #include "pdf/content/Ligatures.h"
+#include "pdf/content/OverprintedText.h"
 #include "pdf/content/PageText.h"
 
 #include <algorithm>
@@ -23,6 +24,7 @@ constexpr double kRowShift = 0.4;
 constexpr double kStackedStep[2] = {0.8, 1.6};
 constexpr double kStackedShift = 0.5;
 constexpr size_t kStackedRun = 3;
+constexpr double kGlyphAscent = 0.88; // of a wide glyph, in ems
 
 double Dot(Point a, Point b) {
   return a.x * b.x + a.y * b.y;
@@ -79,12 +81,31 @@ bool IsWideCharacter(char16_t c) {
          (c >= 0xFF00 && c <= 0xFFEF);
 }
 
+bool IsVerticalWriting(const TextItem& item) {
+  return item.direction.y <= -kSameDirection;
+}
+
 // Whether item shows one wide character a line below the one before, at its
 // place across: a glyph of vertical writing set with a horizontal font.
+// The one before may be such a glyph, or text of a vertical font where the
+// page mixes the two (punctuation often comes from the vertical font):
+// the glyph then starts where the vertical text left the pen.
 bool StandsUnder(const TextItem& item, const TextItem& above) {
-  if (item.text.size() != 1 || above.text.size() != 1 || !IsWideCharacter(item.text[0]) ||
-      !IsWideCharacter(above.text[0]) || item.direction.x < kSameDirection ||
-      above.direction.x < kSameDirection || item.em <= 0)
+  if (item.text.size() != 1 || !IsWideCharacter(item.text[0]) ||
+      item.direction.x < kSameDirection || item.em <= 0 || above.text.empty() ||
+      !IsWideCharacter(above.text.back()))
+    return false;
+  if (IsVerticalWriting(above)) {
+    // A vertical font places its glyphs from the top of their middle, a
+    // horizontal one from the left of their baseline: the glyph's top (an
+    // ascent above its baseline) and middle meet the pen where the vertical
+    // text left it.
+    double top = item.start.y + kGlyphAscent * item.em;
+    double middle = item.start.x + item.em / 2;
+    return std::abs(above.end.y - top) <= kStackedShift * item.em &&
+           std::abs(above.end.x - middle) <= kStackedShift * item.em;
+  }
+  if (above.text.size() != 1 || above.direction.x < kSameDirection)
     return false;
   double down = above.start.y - item.start.y;
   return down >= kStackedStep[0] * item.em && down <= kStackedStep[1] * item.em &&
@@ -107,14 +128,10 @@ std::vector<bool> StackedGlyphs(const std::vector<TextItem>& items) {
     }
     if (runLength >= kStackedRun)
       for (size_t j = runStart; j <= i; ++j)
-        stacked[j] = !items[j].text.empty();
+        stacked[j] = !items[j].text.empty() && !IsVerticalWriting(items[j]);
     previous = i;
   }
   return stacked;
-}
-
-bool IsVerticalWriting(const TextItem& item) {
-  return item.direction.y <= -kSameDirection;
 }
 
 // A stacked glyph as vertical writing shows it: running down the page.
@@ -129,6 +146,7 @@ TextItem Upright(const TextItem& item) {
 std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Point>& directions) {
   std::vector<Run> runs;
   std::vector<bool> stacked = StackedGlyphs(items);
+  std::vector<bool> overprinted = OverprintedItems(items);
   bool anyShown = false;
   Point lastStart; // of the last item shown
   double lastEm = 0;
@@ -136,6 +154,8 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
   Point penEnd;
   TextItem upright;
   for (size_t i = 0; i < items.size(); ++i) {
+    if (overprinted[i])
+      continue;
     if (stacked[i])
       upright = Upright(items[i]);
     const TextItem& item = stacked[i] ? upright : items[i];

@@ -6,7 +6,9 @@
 // gap of kColumnGap ems or more, text placed back more than an em, or a
 // change of direction ends the run: what lies beyond a wide gap may belong
 // to another column.  Wide (CJK) characters shown one under the other with
-// a horizontal font are vertical writing: they run down the page.
+// a horizontal font are vertical writing: they run down the page, and so
+// do such glyphs under punctuation of a vertical font.  Copies
+// of an item drawn over it (OverprintedText.h) are left out.
 //
 // The runs of one direction are then sorted by baseline and position: runs
 // whose baselines lie within kLineThreshold, or 0.4 ems of the larger

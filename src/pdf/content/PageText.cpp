@@ -16,6 +16,8 @@ constexpr double kAscent = 0.75;
 constexpr double kDescent = 0.25;
 constexpr double kMinGutter = 0.5;
 constexpr double kBandGap = 1.0;
+// Half the lines of a table are at most this many ems wide.
+constexpr double kTableCell = 6.0;
 
 bool IsLeftToRightLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= 0x00C0 && c <= 0x058F) ||
@@ -67,7 +69,7 @@ void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool r
                      piece.baseline - kDescent * piece.em, piece.baseline, piece.row});
   }
   double em = UsualEm(pieces, first, last);
-  ReadingRules rules{kMinGutter * em, kColumnGap * em, kBandGap * em, rightToLeft};
+  ReadingRules rules{kMinGutter * em, kColumnGap * em, kBandGap * em, rightToLeft, kTableCell * em};
   uint32_t lastRow = 0, maxColumn = 0;
   const LinePiece* previous = nullptr;
   for (const ReadingPlace& place : ReadingOrder(boxes, rules)) {

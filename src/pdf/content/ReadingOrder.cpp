@@ -54,7 +54,7 @@ class Reader {
 public:
   Reader(const std::vector<LineBox>& boxes, const ReadingRules& rules)
       : FBoxes(boxes), FMinGutter(rules.minGutter), FWideGutter(rules.wideGutter),
-        FBandGap(rules.bandGap), FRightToLeft(rules.rightToLeft),
+        FBandGap(rules.bandGap), FRightToLeft(rules.rightToLeft), FTableCell(rules.tableCell),
         FWorkLeft(kWorkPerLine * (boxes.size() + 1)) {}
 
   std::vector<ReadingPlace> Read() {
@@ -140,20 +140,60 @@ private:
     std::vector<Members> bands;
     size_t twoSided = 0; // bands with lines on both sides of a gap
     bool gutter = false; // its gaps are gutters (see HasGutters)
+    bool table = false;  // its bands are the rows of a table
   };
+
+  // Whether a band is one row of short cells side by side.
+  bool IsTableRow(const Members& band) const {
+    if (FTableCell <= 0 || band.size() < kTableColumns)
+      return false;
+    size_t wide = 0;
+    for (uint32_t line : band) {
+      // A cell may be wider than the others (a description); two such
+      // lines are more likely running text of columns beside a table.
+      double width = FBoxes[line].right - FBoxes[line].left;
+      wide += width > FTableCell;
+      if (FBoxes[line].row != FBoxes[band.front()].row || width > 2 * FTableCell || wide > 1)
+        return false;
+    }
+    return true;
+  }
+
+  // For each band, the number (from 1) of the table whose row it is, or 0:
+  // tables are runs of kMinTableRows to kTableRows table rows.
+  std::vector<uint32_t> Tables(const std::vector<Members>& bands) const {
+    std::vector<uint32_t> tables(bands.size());
+    uint32_t count = 0;
+    for (size_t first = 0; first < bands.size();) {
+      size_t last = first;
+      while (last < bands.size() && IsTableRow(bands[last]))
+        ++last;
+      if (last - first >= kMinTableRows && last - first <= kTableRows) {
+        ++count;
+        std::fill(tables.begin() + static_cast<std::ptrdiff_t>(first),
+                  tables.begin() + static_cast<std::ptrdiff_t>(last), count);
+      }
+      first = std::max(last, first + 1);
+    }
+    return tables;
+  }
 
   // Consecutive bands that keep a gap free together.
   std::vector<Group> GroupBands(std::vector<Members>& bands) {
     std::vector<Group> groups;
     Extents together(FMinGutter), alone(FMinGutter);
     double groupBottom = 0;
-    for (Members& band : bands) {
+    std::vector<uint32_t> tables = Tables(bands);
+    for (size_t i = 0; i < bands.size(); ++i) {
+      Members& band = bands[i];
       bool gutter = HasGutter(band, alone);
       // Bands further apart than kBandGap are separate groups: rows of a
       // table of contents or of a form stand far apart, lines of text do
-      // not.
+      // not.  The rows of a table make a group of their own.
       bool joins = !groups.empty() && groupBottom - Top(band) <= FBandGap;
-      if (joins) {
+      if (i > 0 && (tables[i] || tables[i - 1]))
+        joins = tables[i] == tables[i - 1];
+      else if (joins) {
         for (uint32_t line : band)
           together.Add(FBoxes[line].left, FBoxes[line].right);
         joins = together.HasGap();
@@ -165,6 +205,7 @@ private:
           together.Add(FBoxes[line].left, FBoxes[line].right);
       }
       Group& group = groups.back();
+      group.table = tables[i] != 0;
       groupBottom = Bottom(band);
       group.twoSided += gutter;
       group.members.insert(group.members.end(), band.begin(), band.end());
@@ -216,7 +257,7 @@ private:
     std::vector<Members> bands = Bands(task.members);
     std::vector<Group> groups = GroupBands(bands);
     std::vector<Task> parts;
-    if (groups.size() == 1 && groups.front().gutter) {
+    if (groups.size() == 1 && groups.front().gutter && !groups.front().table) {
       for (Members& column : Columns(groups.front().members)) {
         // A cut that leaves everything in one column (gaps filled by lines
         // of other bands) reads the bands as they are.
@@ -227,7 +268,7 @@ private:
     }
     if (parts.empty()) {
       for (Group& group : groups) {
-        if (group.gutter && groups.size() > 1) {
+        if (group.gutter && groups.size() > 1 && !group.table) {
           parts.push_back({std::move(group.members), FNextColumn++, false});
           continue;
         }
@@ -242,6 +283,7 @@ private:
   const std::vector<LineBox>& FBoxes;
   double FMinGutter, FWideGutter, FBandGap;
   bool FRightToLeft;
+  double FTableCell;
   uint64_t FWorkLeft;
   uint32_t FNextColumn = 1; // 0: the page as a whole
   std::vector<Task> FStack;

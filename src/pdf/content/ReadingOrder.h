@@ -15,11 +15,19 @@
 // without a gutter are read top to bottom, left to right (right to left
 // for right-to-left text, whose columns are read right to left too).
 //
+// Bands that each hold one row of kTableColumns or more short lines (at
+// most tableCell wide, but for one at most twice as wide), kMinTableRows to
+// kTableRows of them one after the other, are a table: they make a group of
+// their own, read row by row, as the cells of a row belong together.
+// Longer runs of such rows (a tax table, a list of figures) are read column
+// by column, as pdftotext reads them.
+//
 // Each cut sorts the lines it cuts; the work of all cuts is bounded by
 // kWorkPerLine times the number of lines, past which the rest is read top
 // to bottom.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -38,12 +46,16 @@ struct ReadingPlace {
 };
 
 inline constexpr uint64_t kWorkPerLine = 64;
+inline constexpr size_t kTableColumns = 3;
+inline constexpr size_t kMinTableRows = 2;
+inline constexpr size_t kTableRows = 6;
 
 struct ReadingRules {
   double minGutter = 0;  // the narrowest gap that separates columns
   double wideGutter = 0; // narrower gaps separate columns when three bands share them
   double bandGap = 0;    // the widest gap between bands of one group of columns
   bool rightToLeft = false;
+  double tableCell = 0; // the widest usual cell of a table (0: no tables)
 };
 
 std::vector<ReadingPlace> ReadingOrder(const std::vector<LineBox>& boxes,

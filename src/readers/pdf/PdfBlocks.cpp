@@ -94,16 +94,49 @@ bool SameSize(double a, double b) {
   return smaller > 0 ? larger / smaller <= kSameSize : larger == smaller;
 }
 
+// Whether the line after a marker line hangs under its text: it starts
+// further right than the marker, close below it in the same column.
+bool HangsUnder(const pdf::PageLine& next, const pdf::PageLine& item) {
+  double leading = item.baseline - next.baseline;
+  return next.column == item.column && leading > 0 && leading <= kParagraphLeading * item.em &&
+         next.start > item.start + kIndent * item.em / 2;
+}
+
+// The lines that start list items: a line with a marker whose list has
+// another item near it (kItemReach lines before or after, in the same
+// column) or whose next line hangs under its text.  A
+// lone "1. Auflage" or "2) see below" is a paragraph.
+std::vector<bool> ListItemLines(const std::vector<pdf::PageLine>& lines) {
+  constexpr size_t kItemReach = 4;
+  std::vector<ListMarker> markers(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i)
+    markers[i] = FindListMarker(lines[i].text);
+  auto sameList = [&](size_t a, size_t b) {
+    return markers[b].length && lines[b].column == lines[a].column;
+  };
+  std::vector<bool> items(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!markers[i].length)
+      continue;
+    bool listed = i + 1 < lines.size() && HangsUnder(lines[i + 1], lines[i]);
+    for (size_t step = 1; step <= kItemReach && !listed; ++step)
+      listed = (i >= step && sameList(i, i - step)) ||
+               (i + step < lines.size() && sameList(i, i + step));
+    items[i] = listed;
+  }
+  return items;
+}
+
 class PageBlocks {
 public:
   PageBlocks(const TextSizes& sizes, std::vector<Block>& blocks) : FSizes(sizes), FBlocks(blocks) {}
 
-  void Add(const pdf::PageLine& line) {
+  void Add(const pdf::PageLine& line, bool listItem) {
     int level = FSizes.HeadingLevel(line.size);
-    ListMarker marker = level ? ListMarker{} : FindListMarker(line.text);
+    ListMarker marker = level || !listItem ? ListMarker{} : FindListMarker(line.text);
     if (FOpen && Continues(line, level, marker)) {
       Block& block = FBlocks.back();
-      block.content.push_back({InlineKind::LineBreak, 0, 0, 0, {}, {}});
+      block.content.push_back({InlineKind::SoftBreak, 0, 0, 0, {}, {}});
       block.content.push_back({InlineKind::Text, 0, 0, 0, line.text, {}});
     } else {
       Start(line, level, marker);
@@ -146,9 +179,9 @@ private:
     case BlockKind::ListItem:
       // Lines indented under the marker continue the item; lines at the
       // marker's place continue it while its sentence goes on.
-      return level == 0 && (line.start > FFirst->start + kIndent * line.em / 2 ||
-                            (line.start > FFirst->start - kIndent * line.em / 2 &&
-                             !EndsSentence(previous.text)));
+      return level == 0 &&
+             (line.start > FFirst->start + kIndent * line.em / 2 ||
+              (line.start > FFirst->start - kIndent * line.em / 2 && !EndsSentence(previous.text)));
     default: return level == 0 && line.start <= previous.start + kIndent * line.em;
     }
   }
@@ -199,13 +232,16 @@ int TextSizes::HeadingLevel(double em) const {
 
 void AddPageBlocks(int32_t pageNumber, const std::vector<pdf::PageLine>& lines,
                    const TextSizes& sizes, std::vector<Block>& blocks) {
-  Block pageBreak;
-  pageBreak.kind = BlockKind::PageBreak;
-  pageBreak.value = pageNumber;
-  blocks.push_back(std::move(pageBreak));
+  if (pageNumber > 1 || lines.empty()) {
+    Block pageBreak;
+    pageBreak.kind = BlockKind::PageBreak;
+    pageBreak.value = pageNumber;
+    blocks.push_back(std::move(pageBreak));
+  }
+  std::vector<bool> items = ListItemLines(lines);
   PageBlocks page(sizes, blocks);
-  for (const pdf::PageLine& line : lines)
-    page.Add(line);
+  for (size_t i = 0; i < lines.size(); ++i)
+    page.Add(lines[i], items[i]);
 }
 
 } // namespace scrivlet

@@ -1,19 +1,22 @@
 // The blocks of a PDF document's pages, made from their lines in reading
 // order (src/pdf/content/PageText.h).
 //
-// A page gives a page break (with its number) and then its lines as
+// A page gives a page break (with its number; none before the first page
+// unless it is empty: the document starts there) and then its lines as
 // headings, list items and paragraphs.  The body size is the font size
 // most of the document's characters have; a line set clearly larger
 // (kHeadingRatio) is a heading, the largest size level 1, the next level 2
 // and so on (at most kMaxHeadingLevel), and following lines of its size
 // belong to it.  A line that starts with a bullet or a number followed by
-// "." or ")" and a blank starts a list item; lines indented under it
+// "." or ")" and a blank starts a list item when another item stands near
+// it or its next line hangs under its text; lines indented under it
 // continue it, and so do lines at the marker's place until one ends a
 // sentence.  Other lines continue the paragraph of the line before in
 // the same column unless more than kParagraphLeading ems lie between
 // their baselines, the line is indented an em further (a first line), it
 // lies above the line before, or its size differs.  Lines within a block
-// are kept apart by line breaks: the text of a page stays line by line.
+// are kept apart by soft breaks: the text flows in the views that flow it,
+// and the page's described text stays line by line.
 #pragma once
 
 #include "document/Document.h"

@@ -19,8 +19,8 @@ void AppendLines(const Block& block, std::u16string& page) {
   for (const Inline& piece : block.content) {
     if (piece.kind == InlineKind::Text)
       page += piece.text;
-    else if (piece.kind == InlineKind::LineBreak)
-      page += u"\r\n";
+    else if (piece.kind == InlineKind::LineBreak || piece.kind == InlineKind::SoftBreak)
+      page += u"\r\n"; // one line per line of the page
   }
 }
 
@@ -32,8 +32,9 @@ void WritePdfStory(const Context& context, const Story& story, bool main, LineLi
   list.Add(context.prologue);
   // A page starts at its page break; a whole page may also come as one
   // preformatted block.
+  // The first page has no page break before it unless it is empty.
   std::u16string page;
-  bool open = false;
+  bool open = !story.blocks.empty() && story.blocks.front().kind != BlockKind::PageBreak;
   for (const Block& block : story.blocks) {
     switch (block.kind) {
     case BlockKind::PageBreak:

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace scrivlet::pdf {
@@ -158,6 +159,22 @@ TEST_F(PageTextTest, FormsShownTwiceGiveTheirTextTwice) {
   EXPECT_EQ(resources.FormsRun, 2);
 }
 
+TEST_F(PageTextTest, GlyphsDrawnOverThemselvesAreReadOnce) {
+  // Bold made by drawing each glyph four times a quarter point apart.
+  std::string content = "BT /F1 20 Tf";
+  const char* letters[] = {"T", "e", "s", "t"};
+  for (int i = 0; i < 4; ++i)
+    for (double dx : {0.0, 0.25})
+      for (double dy : {0.0, 0.25})
+        content += " 1 0 0 1 " + std::to_string(100 + 12 * i + dx) + " " +
+                   std::to_string(700 + dy) + " Tm (" + letters[i] + ") Tj";
+  EXPECT_EQ(Text(content + " ET"), u"Test");
+  // Copies in another size, or further than a tenth of an em, are text.
+  EXPECT_EQ(Text("BT /F1 20 Tf 100 700 Td (ab) Tj ET BT /F1 10 Tf 100 700 Td (ab) Tj ET"),
+            u"ab ab");
+  EXPECT_EQ(Text("BT /F1 10 Tf 100 700 Td (a) Tj 3 0 Td (a) Tj ET"), u"aa");
+}
+
 TEST_F(PageTextTest, FormMatrixPlacesItsText) {
   resources.AddForm("Fm1", "BT /F1 10 Tf (inside) Tj ET", Matrix::Translation(0, -50));
   EXPECT_EQ(Text("BT /F1 10 Tf 0 700 Td (before) Tj ET q 1 0 0 1 0 700 cm /Fm1 Do Q"),
@@ -174,14 +191,18 @@ TEST_F(PageTextTest, FormThatShowsItselfIsReadOnce) {
 
 TEST_F(PageTextTest, DeepFormNestingStops) {
   for (int i = 0; i < 40; ++i) {
-    std::string content = "BT /F1 10 Tf (n) Tj ET /N";
+    // Each form shows its letter beside its parent's: a letter drawn over
+    // another would be read once.
+    std::string content = "BT /F1 10 Tf (n) Tj ET 1 0 0 1 20 0 cm /N";
     content += std::to_string(i + 1);
     content += " Do";
     std::string name = "N";
     name += std::to_string(i);
     resources.AddForm(name, content);
   }
-  EXPECT_EQ(Text("/N0 Do").size(), static_cast<size_t>(TextCollector::kMaxFormDepth));
+  std::u16string text = Text("/N0 Do");
+  EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), u'n')),
+            static_cast<size_t>(TextCollector::kMaxFormDepth));
 }
 
 TEST_F(PageTextTest, InlineImagesAndGraphicsDoNotDisturbText) {
@@ -252,9 +273,37 @@ TEST_F(PageTextTest, ColumnsShownRowByRowAreReadColumnByColumn) {
                 {{"left one", "left two", "left three"}, {"right one", "right two", "right three"}},
                 700)),
             u"left one\r\nleft two\r\nleft three\r\nright one\r\nright two\r\nright three");
+  EXPECT_EQ(Text(ColumnsRowByRow({{"a1 runs on in its column", "a2 runs on in its column"},
+                                  {"b1 runs on in its column", "b2 runs on in its column"},
+                                  {"c1 runs on in its column", "c2 runs on in its column"}},
+                                 700)),
+            u"a1 runs on in its column\r\na2 runs on in its column\r\n"
+            u"b1 runs on in its column\r\nb2 runs on in its column\r\n"
+            u"c1 runs on in its column\r\nc2 runs on in its column");
+}
+
+TEST_F(PageTextTest, TheRowsOfATableStayRows) {
+  // Three or more columns of short cells side by side are a table.
   EXPECT_EQ(
       Text(ColumnsRowByRow({{"a1", "a2", "a3"}, {"b1", "b2", "b3"}, {"c1", "c2", "c3"}}, 700)),
-      u"a1\r\na2\r\na3\r\nb1\r\nb2\r\nb3\r\nc1\r\nc2\r\nc3");
+      u"a1 b1 c1\r\na2 b2 c2\r\na3 b3 c3");
+  // An invoice: a heading row, then items, the numbers set right.
+  std::string content = "BT /F1 10 Tf 72 700 Td (Item) Tj 200 0 Td (Qty) Tj 60 0 Td (Price) Tj ET\n"
+                        "BT /F1 10 Tf 72 686 Td (Paper) Tj 210 0 Td (2) Tj 55 0 Td (4,00) Tj ET\n"
+                        "BT /F1 10 Tf 72 672 Td (Ink) Tj 205 0 Td (10) Tj 55 0 Td (12,50) Tj ET\n";
+  EXPECT_EQ(Text(content), u"Item Qty Price\r\nPaper 2 4,00\r\nInk 10 12,50");
+  // Under two columns of addresses the table's rows still read as rows,
+  // and a long line of text beside short ones is no row of a table.
+  std::string addresses = ColumnsRowByRow(
+      {{"Seller", "Main Street 1", "Springfield"}, {"Buyer", "Long Road 22", "Shelbyville"}}, 740);
+  EXPECT_EQ(Text(addresses + content), u"Seller\r\nMain Street 1\r\nSpringfield\r\nBuyer\r\n"
+                                       u"Long Road 22\r\nShelbyville\r\nItem Qty Price\r\n"
+                                       u"Paper 2 4,00\r\nInk 10 12,50");
+  EXPECT_EQ(
+      Text(ColumnsRowByRow(
+          {{"a1", "a2", "a3"}, {"b1", "b2", "b3"}, {"c1", "c2 and a line of running text", "c3"}},
+          700)),
+      u"a1\r\na2\r\na3\r\nb1\r\nb2\r\nb3\r\nc1\r\nc2 and a line of running text\r\nc3");
 }
 
 TEST_F(PageTextTest, AHeadingAcrossTheColumnsIsReadFirstWhereverItIsShown) {
@@ -343,6 +392,25 @@ TEST(LayOutPageTextTest, WideCharactersStackedOneByOneAreVerticalWriting) {
     item.text = u"a";
   items.push_back({u"a", {300, 679}, {310, 679}, {1, 0}, 10, false});
   EXPECT_EQ(LayOutPageText(items), u"a\r\na\r\na");
+}
+
+TEST(LayOutPageTextTest, StackedGlyphsGoOnAfterPunctuationOfAVerticalFont) {
+  // Glyphs of a horizontal font stacked down the page, a comma of a
+  // vertical font (placed from the top of its middle) and two more glyphs
+  // under it: one line; the next column starts to the left.
+  std::vector<TextItem> items;
+  const std::u16string before = u"\u65E5\u672C\u8A9E", after = u"\u4E26\u3073";
+  for (int i = 0; i < 3; ++i)
+    items.push_back(
+        {before.substr(i, 1), {300, 700.0 - 10 * i}, {310, 700.0 - 10 * i}, {1, 0}, 10, i == 0});
+  items.push_back({u"\u3001", {305, 678.8}, {305, 668.8}, {0, -1}, 10, false});
+  for (int i = 0; i < 2; ++i)
+    items.push_back(
+        {after.substr(i, 1), {300, 660.0 - 10 * i}, {310, 660.0 - 10 * i}, {1, 0}, 10, false});
+  items.push_back({u"\u306B", {280, 700}, {290, 700}, {1, 0}, 10, false});
+  items.push_back({u"\u9053", {280, 690}, {290, 690}, {1, 0}, 10, false});
+  items.push_back({u"\u8DEF", {280, 680}, {290, 680}, {1, 0}, 10, false});
+  EXPECT_EQ(LayOutPageText(items), u"\u65E5\u672C\u8A9E\u3001\u4E26\u3073\r\n\u306B\u9053\u8DEF");
 }
 
 TEST(LayOutPageTextTest, EmptyItemsNeitherBreakNorJoinLines) {

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -85,25 +87,68 @@ TEST(PdfStructureTest, EachColumnIsReadWholeUnderTheHeading) {
   std::string two =
       Columns({{"Left one", "left two", "left three"}, {"Right one", "right two", "right three"}}) +
       Line(150, 740, "Across Two Columns", 18);
-  std::string three = Columns({{"A one", "a two"}, {"B one", "b two"}, {"C one", "c two"}}) +
+  std::string three = Columns({{"A one of a text column", "a two of a text column"},
+                               {"B one of a text column", "b two of a text column"},
+                               {"C one of a text column", "c two of a text column"}}) +
                       Line(200, 740, "Across Three Columns", 18);
   std::vector<std::u16string> entries = PageEntries(PdfFile({two, three}));
   EXPECT_TRUE(HasEntry(entries, u"Across Two Columns\r\nLeft one\r\nleft two\r\nleft three\r\n"
                                 u"Right one\r\nright two\r\nright three"));
-  EXPECT_TRUE(HasEntry(entries, u"Across Three Columns\r\nA one\r\na two\r\nB one\r\nb two\r\n"
-                                u"C one\r\nc two"));
+  EXPECT_TRUE(HasEntry(
+      entries, u"Across Three Columns\r\nA one of a text column\r\na two of a text column\r\n"
+               u"B one of a text column\r\nb two of a text column\r\n"
+               u"C one of a text column\r\nc two of a text column"));
 
   Document document = Read(PdfFile({two}));
   const std::vector<Block>& blocks = document.Main().blocks;
-  ASSERT_EQ(blocks.size(), 4u);
-  EXPECT_EQ(blocks[0].kind, BlockKind::PageBreak);
-  EXPECT_EQ(blocks[0].value, 1);
-  EXPECT_EQ(blocks[1].kind, BlockKind::Heading);
-  EXPECT_EQ(blocks[1].level, 1);
-  EXPECT_EQ(blocks[1].Text(), u"Across Two Columns");
-  EXPECT_EQ(blocks[2].kind, BlockKind::Paragraph);
-  EXPECT_EQ(blocks[2].VisibleText(), u"Left one\nleft two\nleft three");
-  EXPECT_EQ(blocks[3].VisibleText(), u"Right one\nright two\nright three");
+  // The document starts with the first page: no page break before it.
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Heading);
+  EXPECT_EQ(blocks[0].level, 1);
+  EXPECT_EQ(blocks[0].Text(), u"Across Two Columns");
+  EXPECT_EQ(blocks[1].kind, BlockKind::Paragraph);
+  // The lines of a paragraph flow, parted by soft breaks.
+  EXPECT_EQ(blocks[1].VisibleText(), u"Left one left two left three");
+  EXPECT_EQ(blocks[1].content.at(1).kind, InlineKind::SoftBreak);
+  EXPECT_EQ(blocks[2].VisibleText(), u"Right one right two right three");
+}
+
+TEST(PdfStructureTest, ThreeColumnsWithATableAndAFootnote) {
+  // As a word processor sets them: a heading across the page, three
+  // columns of text shown row by row, a table at the foot of the third
+  // column (its rows beside the other columns' last lines) and a footnote
+  // under them all.
+  std::string page = Line(150, 760, "Heading Across The Page", 18);
+  const char* text = "words of column %d line %d";
+  for (int row = 0; row < 6; ++row)
+    for (int column = 0; column < 3; ++column) {
+      double y = 730 - 12.0 * row;
+      if (column == 2 && row >= 3) {
+        for (int cell = 0; cell < 3; ++cell)
+          page += Line(472 + 50.0 * cell, y,
+                       "r" + std::to_string(row - 3) + "c" + std::to_string(cell));
+        continue;
+      }
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, text, column + 1, row + 1);
+      page += Line(72 + 200.0 * column, y, buffer);
+    }
+  page += Line(72, 100, "1 The footnote under the columns.", 8);
+  std::vector<std::u16string> entries = PageEntries(PdfFile({page}));
+  std::u16string expected = u"Heading Across The Page";
+  for (int column = 1; column <= 3; ++column)
+    for (int row = 1; row <= (column == 3 ? 3 : 6); ++row)
+      expected += u"\r\nwords of column " +
+                  std::u16string(1, static_cast<char16_t>(u'0' + column)) + u" line " +
+                  std::u16string(1, static_cast<char16_t>(u'0' + row));
+  expected += u"\r\nr0c0 r0c1 r0c2\r\nr1c0 r1c1 r1c2\r\nr2c0 r2c1 r2c2";
+  expected += u"\r\n1 The footnote under the columns.";
+  EXPECT_TRUE(HasEntry(entries, expected)) << [&] {
+    std::string all;
+    for (const std::u16string& e : entries)
+      all += std::string(e.begin(), e.end()) + "\n----\n";
+    return all;
+  }();
 }
 
 TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
@@ -120,32 +165,62 @@ TEST(PdfStructureTest, PagesParagraphsHeadingLevelsAndLists) {
   for (const Block& block : b)
     all += std::u16string(1, static_cast<char16_t>(u'0' + static_cast<int>(block.kind))) +
            block.VisibleText() + u"|";
-  ASSERT_EQ(b.size(), 12u) << std::string(all.begin(), all.end());
+  ASSERT_EQ(b.size(), 11u) << std::string(all.begin(), all.end());
+  EXPECT_EQ(b[0].kind, BlockKind::Heading);
+  EXPECT_EQ(b[0].level, 1);
   EXPECT_EQ(b[1].kind, BlockKind::Heading);
-  EXPECT_EQ(b[1].level, 1);
-  EXPECT_EQ(b[2].kind, BlockKind::Heading);
-  EXPECT_EQ(b[2].level, 2);
-  EXPECT_EQ(b[3].VisibleText(), u"First line of a paragraph\nand its end.");
-  EXPECT_EQ(b[4].VisibleText(), u"An indented first line\ngoes on.");
-  EXPECT_EQ(b[5].VisibleText(), u"After a gap.");
-  EXPECT_EQ(b[6].kind, BlockKind::PageBreak);
-  EXPECT_EQ(b[6].value, 2);
-  EXPECT_EQ(b[7].level, 2);
-  EXPECT_EQ(b[8].kind, BlockKind::ListItem);
-  EXPECT_TRUE(b[8].ordered);
-  EXPECT_EQ(b[8].value, 1);
-  EXPECT_EQ(b[8].marker, u"1.");
-  EXPECT_EQ(b[8].VisibleText(), u"first item\ncontinued");
-  EXPECT_EQ(b[9].value, 2);
-  EXPECT_EQ(b[10].kind, BlockKind::ListItem);
-  EXPECT_FALSE(b[10].ordered);
-  EXPECT_EQ(b[10].marker, u"\u2022");
-  EXPECT_EQ(b[11].kind, BlockKind::Paragraph);
+  EXPECT_EQ(b[1].level, 2);
+  EXPECT_EQ(b[2].VisibleText(), u"First line of a paragraph and its end.");
+  EXPECT_EQ(b[3].VisibleText(), u"An indented first line goes on.");
+  EXPECT_EQ(b[4].VisibleText(), u"After a gap.");
+  // The break before a page carries that page's number.
+  EXPECT_EQ(b[5].kind, BlockKind::PageBreak);
+  EXPECT_EQ(b[5].value, 2);
+  EXPECT_EQ(b[6].level, 2);
+  EXPECT_EQ(b[7].kind, BlockKind::ListItem);
+  EXPECT_TRUE(b[7].ordered);
+  EXPECT_EQ(b[7].value, 1);
+  EXPECT_EQ(b[7].marker, u"1.");
+  EXPECT_EQ(b[7].VisibleText(), u"first item continued");
+  EXPECT_EQ(b[8].value, 2);
+  EXPECT_EQ(b[9].kind, BlockKind::ListItem);
+  EXPECT_FALSE(b[9].ordered);
+  EXPECT_EQ(b[9].marker, u"\u2022");
+  EXPECT_EQ(b[10].kind, BlockKind::Paragraph);
 
   // The plain text still gives each page line by line, markers and all.
   std::vector<std::u16string> entries = PageEntries(PdfFile({first, second}));
   EXPECT_TRUE(HasEntry(entries, u"Another Section\r\n1. first item\r\ncontinued\r\n2. second "
                                 u"item\r\n\u2022 a bullet\r\nBody text."));
+}
+
+TEST(PdfStructureTest, ANumberAloneIsNoListItem) {
+  // "1. Auflage" on a title page: a number, but no list around it and no
+  // line hanging under it.
+  std::string title =
+      Line(72, 700, "Der Titel") + Line(72, 660, "1. Auflage 2010") + Line(72, 620, "Verlag");
+  std::string item = Line(72, 560, "1. lone item") + Line(86, 548, "hangs under its text");
+  Document document = Read(PdfFile({title, item}));
+  const std::vector<Block>& b = document.Main().blocks;
+  ASSERT_EQ(b.size(), 5u);
+  EXPECT_EQ(b[1].kind, BlockKind::Paragraph);
+  EXPECT_EQ(b[1].Text(), u"1. Auflage 2010");
+  EXPECT_EQ(b[4].kind, BlockKind::ListItem);
+  EXPECT_EQ(b[4].Text(), u"lone item hangs under its text");
+}
+
+TEST(PdfStructureTest, AnEmptyFirstPageKeepsItsBreak) {
+  Document document = Read(PdfFile({"", Line(72, 700, "two")}));
+  const std::vector<Block>& b = document.Main().blocks;
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_EQ(b[0].kind, BlockKind::PageBreak);
+  EXPECT_EQ(b[0].value, 1);
+  EXPECT_EQ(b[1].value, 2);
+  std::vector<std::u16string> entries = PageEntries(PdfFile({"", Line(72, 700, "two")}));
+  auto second = std::find(entries.begin(), entries.end(), u"two");
+  ASSERT_NE(second, entries.end());
+  ASSERT_NE(second, entries.begin());
+  EXPECT_EQ(second[-1], u"");
 }
 
 TEST(PdfStructureTest, EmptyPagesKeepTheirEntry) {
