@@ -32,7 +32,10 @@ struct ZipEntry {
   // Local header.
   uint32_t LocalSignature = 0;
   uint16_t LocalFlags = 0, LocalMethod = 0;
-  uint32_t LocalCrc32 = 0, LocalCompressedSize = 0, LocalUncompressedSize = 0;
+  uint32_t LocalCrc32 = 0;
+  // The local sizes, 64-bit ones from a zip64 extra field where the header
+  // gives 0xFFFFFFFF.
+  uint64_t LocalCompressedSize = 0, LocalUncompressedSize = 0;
   std::string FileName; // the local header's name
   std::string LocalExtra;
   // Where the member's compressed data lies in the archive.
@@ -41,9 +44,11 @@ struct ZipEntry {
   // Central directory entry.
   uint32_t CentralSignature = 0;
   uint16_t VersionMadeBy = 0, CentralFlags = 0, CentralMethod = 0;
-  uint32_t CentralCrc32 = 0, CentralCompressedSize = 0, CentralUncompressedSize = 0;
+  uint32_t CentralCrc32 = 0;
+  uint64_t CentralCompressedSize = 0, CentralUncompressedSize = 0;
   uint16_t DiskNumber = 0, InternalAttributes = 0;
-  uint32_t ExternalAttributes = 0, LocalHeaderOffset = 0;
+  uint32_t ExternalAttributes = 0;
+  uint64_t LocalHeaderOffset = 0;
   std::string CentralFileName, CentralExtra, FileComment;
   // Found from its local header alone: its data may be cut short, and its
   // size and checksum may be unknown (they follow the data then).
@@ -91,7 +96,10 @@ public:
 private:
   // The number of entries the end record declares, or -1 without one.
   int64_t ReadEndRecord();
-  void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
+  // The zip64 end record's count and directory offset, when the end record
+  // at endOffset defers to one; false without one.
+  bool ReadZip64EndRecord(uint64_t endOffset, uint64_t& entries, uint64_t& directoryOffset) const;
+  void ReadCentralDirectory(uint64_t directoryOffset, uint64_t entries);
   bool ReadLocalHeader(uint64_t offset, ZipEntry& file) const;
   void RecoverFromLocalHeaders();
   uint64_t RecoveredDataEnd(const ZipEntry& file) const;

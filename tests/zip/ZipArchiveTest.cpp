@@ -124,6 +124,32 @@ TEST(ZipArchive, DamagedArchives) {
   EXPECT_THROW(claims.GetFileData(0), ZipCrcError);
 }
 
+// Streaming writers give the sizes as 0xFFFFFFFF and their values in a
+// zip64 extra field; large archives defer the directory's place to a zip64
+// end record.
+TEST(ZipArchive, Zip64SizesAndEndRecord) {
+  ZipBuilder b;
+  b.members.push_back({"deflated.xml", std::string(3000, 'd') + "end", 8});
+  b.members.push_back({"stored.xml", "stored with zip64 sizes", 0});
+  b.members[0].zip64 = true;
+  b.members[1].zip64 = true;
+  b.zip64End = true;
+  std::string bytes = b.Build();
+  ZipArchive zip = Open(bytes);
+  EXPECT_EQ(zip.Damage(), "");
+  ASSERT_EQ(zip.Files().size(), 2u);
+  EXPECT_EQ(zip.GetFileByName("deflated.xml"), std::string(3000, 'd') + "end");
+  EXPECT_EQ(zip.GetFileByName("stored.xml"), "stored with zip64 sizes");
+  EXPECT_EQ(zip.Files()[1].LocalCompressedSize, 23u);
+  EXPECT_GT(zip.Files()[1].LocalHeaderOffset, 0u);
+
+  // Without the central directory the local headers' extra fields still
+  // give the sizes.
+  ZipArchive recovered = Open(bytes.substr(0, bytes.find("PK\x01\x02")));
+  EXPECT_NE(recovered.Damage(), "");
+  EXPECT_EQ(recovered.GetFileByName("stored.xml"), "stored with zip64 sizes");
+}
+
 TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
   ZipBuilder b;
   b.Add("mimetype", "application/epub+zip", 0);
@@ -144,7 +170,7 @@ TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
   EXPECT_EQ(zip.GetFileByName("streamed.xml"), "sizes after the data");
   std::string stored = zip.GetFileByName("stored-streamed");
   EXPECT_TRUE(stored.starts_with("stored, sizes after")) << stored; // its descriptor follows
-  std::string partial = zip.GetFileByName("last.xml"); // as far as the file kept it
+  std::string partial = zip.GetFileByName("last.xml");              // as far as the file kept it
   EXPECT_FALSE(partial.empty());
   EXPECT_LT(partial.size(), long_text.size());
   EXPECT_EQ(long_text.substr(0, partial.size()), partial);
