@@ -83,7 +83,8 @@ uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
 }
 
 ZipArchive::ZipArchive(ZipArchive&& other) noexcept
-    : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget) {
+    : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget),
+      FWork(other.FWork) {
   const bool owned = other.FData.data() == other.FOwned.data();
   FOwned = std::move(other.FOwned);
   FData = owned ? std::string_view(FOwned) : other.FData;
@@ -201,6 +202,9 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint64_t entries
 }
 
 void ZipArchive::AddMember(ZipEntry file) {
+  if (FWork)
+    FWork->SpendMemory(sizeof(ZipEntry) + file.FileName.size() + file.CentralFileName.size() +
+                       file.LocalExtra.size() + file.CentralExtra.size() + file.FileComment.size());
   FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
   FFiles.push_back(std::move(file));
 }
@@ -298,8 +302,12 @@ std::string ZipArchive::GetFileData(int index) const {
   std::string_view data =
       FData.substr(static_cast<size_t>(std::min<uint64_t>(file.DataOffset, FData.size())),
                    static_cast<size_t>(file.DataSize));
-  if (method == kStored)
+  if (FWork)
+    FWork->SpendWork(data.size());
+  if (method == kStored) {
+    FBudget.SpendStored(data.size());
     return std::string(data); // as it stands, unchecked
+  }
   if (method != kDeflated)
     throw Exception("Unsupported compression method %d in \"%s\".",
                     {int64_t{method}, file.FileName});

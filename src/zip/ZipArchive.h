@@ -12,6 +12,7 @@
 #include "core/Exception.h"
 #include "core/Limits.h"
 #include "core/Stream.h"
+#include "core/WorkBudget.h"
 
 #include <cstdint>
 #include <string>
@@ -65,7 +66,11 @@ bool IsZipFile(const std::string& fileName);
 
 class ZipArchive {
 public:
-  explicit ZipArchive(const Limits& limits = Limits()) : FBudget(limits) {}
+  // budget, when given, pays for every member read (its bytes in the
+  // archive and out) and every directory entry kept; it must outlive the
+  // archive.
+  explicit ZipArchive(const Limits& limits = Limits(), WorkBudget* budget = nullptr)
+      : FBudget(limits), FWork(budget) {}
   // A moved archive keeps viewing the bytes it holds or borrows.
   ZipArchive(ZipArchive&& other) noexcept;
   ZipArchive& operator=(ZipArchive&&) = delete;
@@ -111,8 +116,10 @@ private:
   ZipEntries FFiles;
   std::string FDamage;
   std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
-  // Every member read counts, also one read again.
+  // Every member read counts, also one read again, stored ones too: many
+  // entries may share one data region.
   mutable DecodeBudget FBudget;
+  WorkBudget* FWork = nullptr;
 };
 
 } // namespace scrivlet

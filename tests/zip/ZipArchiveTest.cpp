@@ -150,6 +150,58 @@ TEST(ZipArchive, Zip64SizesAndEndRecord) {
   EXPECT_EQ(recovered.GetFileByName("stored.xml"), "stored with zip64 sizes");
 }
 
+// An archive whose central directory lists its one member `copies` times:
+// every entry leads to the same local header and data.
+std::string SharedDataArchive(const std::string& data, uint16_t method, int copies) {
+  ZipBuilder b;
+  b.Add("shared", data, method);
+  std::string bytes = b.Build();
+  const size_t central = bytes.find("PK\x01\x02");
+  const size_t end = bytes.rfind("PK\x05\x06");
+  const std::string entry = bytes.substr(central, end - central);
+  std::string directory;
+  for (int i = 0; i < copies; ++i)
+    directory += entry;
+  std::string record = bytes.substr(end);
+  for (size_t at : {size_t{8}, size_t{10}}) {
+    record[at] = static_cast<char>(copies & 0xFF);
+    record[at + 1] = static_cast<char>(copies >> 8);
+  }
+  const uint32_t size = static_cast<uint32_t>(directory.size());
+  for (int i = 0; i < 4; ++i)
+    record[12 + i] = static_cast<char>(size >> (8 * i));
+  return bytes.substr(0, central) + directory + record;
+}
+
+// Reading a member costs its bytes, stored ones too: entries that share one
+// data region are each paid for, up to the document's limits.
+TEST(ZipArchive, EveryMemberReadIsPaidFor) {
+  Limits limits;
+  limits.decodedBytesPerDocument = 3 << 20;
+  const std::string megabyte(1 << 20, 's');
+  ZipArchive stored(limits);
+  stored.LoadFromBytes(SharedDataArchive(megabyte, 0, 10));
+  ASSERT_EQ(stored.Files().size(), 10u);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(stored.GetFileData(i).size(), megabyte.size());
+  try {
+    stored.GetFileData(3);
+    FAIL() << "a fourth read passed the limit";
+  } catch (const LimitExceeded& e) {
+    EXPECT_EQ(e.Message(), "The document exceeds the limit of 3145728 decoded bytes per document");
+  }
+
+  WorkBudget budget(Limits{}, 0);
+  ZipArchive deflated(Limits{}, &budget);
+  const std::string bytes = SharedDataArchive(megabyte, 8, 5);
+  deflated.LoadFromBytes(bytes);
+  EXPECT_GE(budget.MemorySpent(), 5 * sizeof(ZipEntry));
+  const uint64_t compressed = deflated.Files()[0].DataSize;
+  for (int i = 0; i < 5; ++i)
+    deflated.GetFileData(i);
+  EXPECT_EQ(budget.WorkSpent(), 5 * compressed);
+}
+
 TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
   ZipBuilder b;
   b.Add("mimetype", "application/epub+zip", 0);
