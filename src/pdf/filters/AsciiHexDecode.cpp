@@ -3,9 +3,7 @@
 
 namespace scrivlet::pdf {
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 std::string AsciiHexDecode(std::string_view input) {
   std::string out;
