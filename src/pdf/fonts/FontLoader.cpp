@@ -141,20 +141,53 @@ GlyphDifferences ParseDifferences(std::string_view arrayText) {
   return differences;
 }
 
-// An array value parsed by `parse`; one written as a reference to an object
-// of its own is parsed once per document and shared through `cache`.
+// What a parsed array entry costs in memory, roughly (a name or a range).
+constexpr uint64_t kArrayEntryBytes = 48;
+
+size_t EntryCount(const GlyphDifferences& differences) {
+  return differences.size();
+}
+size_t EntryCount(const CidWidths& widths) {
+  return widths.Size();
+}
+
+// An array value parsed by `parse`, once per document for the text it lies
+// at (its own object's or inline in a shared dictionary), shared through
+// `cache`.  Each parse spends its entries as memory from the document's
+// budget.
 template <class Parsed, class Parse>
 std::shared_ptr<const Parsed>
 SharedArray(const PdfDocument& document, std::string_view value, const IndirectObject& holder,
-            std::unordered_map<uint32_t, std::shared_ptr<const Parsed>>* cache, Parse parse) {
-  std::optional<ObjectRef> ref = ReferenceAt(Trim(value));
-  if (cache && ref)
-    if (auto known = cache->find(ref->Number); known != cache->end())
+            std::unordered_map<const char*, std::shared_ptr<const Parsed>>* cache, Parse parse) {
+  std::string_view text = Resolve(document, value, holder).text;
+  if (cache)
+    if (auto known = cache->find(text.data()); known != cache->end())
       return known->second;
-  auto parsed = std::make_shared<const Parsed>(parse(Resolve(document, value, holder).text));
-  if (cache && ref)
-    cache->emplace(ref->Number, parsed);
+  auto parsed = std::make_shared<const Parsed>(parse(text));
+  document.Budget().SpendMemory(EntryCount(*parsed) * kArrayEntryBytes);
+  if (cache)
+    cache->emplace(text.data(), parsed);
   return parsed;
+}
+
+// The ToUnicode map of a value that refers to a stream, parsed once per
+// stream object through `cache` (when given).
+std::shared_ptr<const CMap> ToUnicodeMap(const PdfDocument& document, std::string_view value,
+                                         SharedFontArrays* shared) {
+  std::optional<ObjectRef> ref = ReferenceAt(Trim(value));
+  if (!ref)
+    return nullptr;
+  if (shared)
+    if (auto known = shared->toUnicode.find(ref->Number); known != shared->toUnicode.end())
+      return known->second;
+  std::string text = StreamOf(document, value);
+  document.Budget().SpendWork(text.size());
+  auto map = text.empty() ? nullptr : std::make_shared<const CMap>(CMap::Parse(text));
+  // A map keeps about what its text holds.
+  document.Budget().SpendMemory(text.size());
+  if (shared)
+    shared->toUnicode.emplace(ref->Number, map);
+  return map;
 }
 
 void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
@@ -281,18 +314,23 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
     if (!registry.empty() && !ordering.empty())
       description.collection = registry + "-" + ordering;
   }
-  ReadDescriptor(document, font, fontHolder, false, description.toUnicode.empty(), description);
+  ReadDescriptor(document, font, fontHolder, false, !description.HasToUnicode(), description);
 }
 
 } // namespace
 
 FontDescription ReadFontDescription(const PdfDocument& document, std::string_view dictionary,
                                     const IndirectObject& holder, SharedFontArrays* shared) {
+  // A font record (a text and a width per code, the tables it points at)
+  // takes some kilobytes whatever its dictionary's size.
+  constexpr uint64_t kFontRecordBytes = 8192;
+  document.Budget().SpendWork(dictionary.size());
+  document.Budget().SpendMemory(kFontRecordBytes);
   FontDescription description;
   description.subtype = NameOf(Entry(dictionary, "Subtype").value_or(""));
   description.baseFont = NameOf(Entry(dictionary, "BaseFont").value_or(""));
   if (auto toUnicode = Entry(dictionary, "ToUnicode"))
-    description.toUnicode = StreamOf(document, *toUnicode);
+    description.toUnicodeMap = ToUnicodeMap(document, *toUnicode, shared);
   ReadEncoding(document, dictionary, holder, shared, description);
   if (description.subtype == "Type0") {
     ReadDescendant(document, dictionary, holder, shared, description);
