@@ -206,9 +206,19 @@ void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
     description.encodingName = name;
     return;
   }
+  // Finding the dictionary's end reads it whole: looked up first.
+  const char* where = resolved.text.data();
+  if (shared)
+    if (auto known = shared->encodings.find(where); known != shared->encodings.end()) {
+      description.hasEncodingDictionary = true;
+      description.encodingName = known->second.encodingName;
+      description.differences = known->second.differences;
+      return;
+    }
   std::string_view encoding = DictionaryOf(resolved);
   if (encoding.empty())
     return;
+  document.Budget().SpendWork(encoding.size() * 2);
   description.hasEncodingDictionary = true;
   if (auto base = Entry(encoding, "BaseEncoding"))
     description.encodingName = NameOf(Resolve(document, *base, resolved.holder).text);
@@ -216,6 +226,11 @@ void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
     description.differences =
         SharedArray(document, *differences, resolved.holder,
                     shared ? &shared->differences : nullptr, ParseDifferences);
+  if (shared) {
+    FontDescription& kept = shared->encodings[where];
+    kept.encodingName = description.encodingName;
+    kept.differences = description.differences;
+  }
 }
 
 void ReadSimpleWidths(const PdfDocument& document, std::string_view dictionary,
@@ -286,6 +301,21 @@ std::string StringOf(const PdfDocument& document, const Resolved& resolved, std:
   return *bytes;
 }
 
+// The fields that a descendant font (and its descriptor) give.
+void CopyDescendantFields(const FontDescription& from, FontDescription& to) {
+  to.cidWidths = from.cidWidths;
+  to.defaultCidWidth = from.defaultCidWidth;
+  to.cidToGidMap = from.cidToGidMap;
+  to.collection = from.collection;
+  to.flags = from.flags;
+  to.missingWidth = from.missingWidth;
+  to.trueTypeProgram = from.trueTypeProgram;
+}
+
+void ReadDescendantFont(const PdfDocument& document, std::string_view font,
+                        const IndirectObject& fontHolder, SharedFontArrays* shared,
+                        bool wantProgram, FontDescription& description);
+
 void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
                     const IndirectObject& holder, SharedFontArrays* shared,
                     FontDescription& description) {
@@ -297,10 +327,28 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
   if (!first.empty() && first[0] == '[')
     first = Trim(first.substr(1));
   Resolved descendant = Resolve(document, first, array.holder);
+  // Finding the dictionary's end reads it whole: looked up first.
+  const bool wantProgram = !description.HasToUnicode();
+  const std::pair<const char*, bool> key{descendant.text.data(), wantProgram};
+  if (shared)
+    if (auto known = shared->descendants.find(key); known != shared->descendants.end()) {
+      CopyDescendantFields(known->second, description);
+      return;
+    }
   std::string_view font = DictionaryOf(descendant);
   if (font.empty())
     return;
-  const IndirectObject& fontHolder = descendant.holder;
+  ReadDescendantFont(document, font, descendant.holder, shared, wantProgram, description);
+  if (shared)
+    CopyDescendantFields(description, shared->descendants[key]);
+}
+
+void ReadDescendantFont(const PdfDocument& document, std::string_view font,
+                        const IndirectObject& fontHolder, SharedFontArrays* shared,
+                        bool wantProgram, FontDescription& description) {
+  // Its keys are looked up one by one, each a pass over the dictionary.
+  constexpr uint64_t kKeysLookedUp = 8;
+  document.Budget().SpendWork(font.size() * kKeysLookedUp);
   if (auto widths = Entry(font, "W"))
     description.cidWidths = SharedArray(document, *widths, fontHolder,
                                         shared ? &shared->cidWidths : nullptr, CidWidths::Parse);
@@ -314,7 +362,7 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
     if (!registry.empty() && !ordering.empty())
       description.collection = registry + "-" + ordering;
   }
-  ReadDescriptor(document, font, fontHolder, false, !description.HasToUnicode(), description);
+  ReadDescriptor(document, font, fontHolder, false, wantProgram, description);
 }
 
 } // namespace

@@ -12,9 +12,11 @@
 #include "pdf/fonts/FontDescription.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace scrivlet::pdf {
 
@@ -29,6 +31,13 @@ struct SharedFontArrays {
   std::unordered_map<const char*, std::shared_ptr<const GlyphDifferences>> differences;
   std::unordered_map<const char*, std::shared_ptr<const CidWidths>> cidWidths;
   std::unordered_map<uint32_t, std::shared_ptr<const CMap>> toUnicode;
+  // What a descendant font gives (its /W, /DW, /CIDToGIDMap, system info
+  // and descriptor), by where its value's text lies and whether its font
+  // program was wanted: every look-up of a key the dictionary lacks reads
+  // it whole, and thousands of composite fonts may share one large one.
+  std::map<std::pair<const char*, bool>, FontDescription> descendants;
+  // Likewise an encoding dictionary's base encoding and differences.
+  std::unordered_map<const char*, FontDescription> encodings;
 };
 
 // fontDictionary: the inside of the font dictionary; holder: the object it

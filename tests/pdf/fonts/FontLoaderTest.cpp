@@ -78,6 +78,36 @@ TEST(FontLoader, SharedArraysAndMapsAreParsedOnce) {
   EXPECT_LT(document.Budget().MemorySpent(), 40 * 8192u + 3 * 2001 * 48u);
 }
 
+// Each look-up of a key that a dictionary lacks reads it whole: fonts that
+// share one large descendant font or encoding dictionary read it once.
+TEST(FontLoader, SharedDictionariesAreReadOnce) {
+  PdfBuilder pdf;
+  std::string ranges;
+  for (int i = 0; i < 10000; ++i)
+    ranges += std::to_string(2 * i) + " " + std::to_string(2 * i + 1) + " 500 ";
+  std::string names;
+  for (int i = 0; i < 10000; ++i)
+    names += " /g" + std::to_string(i % 256);
+  const uint32_t descendant =
+      pdf.Add("<< /Type /Font /Subtype /CIDFontType2 /W [" + ranges + "] >>");
+  const uint32_t encoding = pdf.Add("<< /Differences [0" + names + "] >>");
+  int made = 0;
+  Fonts fonts = BuildFonts(pdf, 200, [&] {
+    return ++made % 2 ? "<< /Type /Font /Subtype /Type0 /Encoding /Identity-H /DescendantFonts [" +
+                            Ref(descendant) + "] >>"
+                      : "<< /Type /Font /Subtype /Type1 /Encoding " + Ref(encoding) + " >>";
+  });
+  PdfDocument document(fonts.bytes);
+  SharedFontArrays shared;
+  std::vector<FontDescription> read = ReadAll(document, fonts, shared);
+  ASSERT_TRUE(read[0].cidWidths && read[1].differences);
+  EXPECT_EQ(read[198].cidWidths, read[0].cidWidths);
+  EXPECT_EQ(read[199].differences, read[1].differences);
+  EXPECT_EQ(read[199].differences->size(), 256u);
+  // Read for each font, the two dictionaries cost 100 times their size.
+  EXPECT_LT(document.Budget().WorkSpent(), 20 * fonts.bytes.size());
+}
+
 TEST(FontLoader, FontRecordsPastTheMemoryBudgetEndTheReading) {
   PdfBuilder pdf;
   Fonts fonts =
