@@ -140,7 +140,7 @@ def bfrange_array():
 
 
 def ascii85_z_chain():
-    content = zlib.compress(b"z" * (275 << 20), 9)
+    content = zlib.compress(b"z" * (250 << 20), 9)
     objects = page_document(b"", b"", [])
     objects[3] = stream(b"/Filter [/FlateDecode /ASCII85Decode]", content)
     return pdf(objects, b"/Root 1 0 R")
