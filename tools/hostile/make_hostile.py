@@ -164,69 +164,6 @@ def epub_rootfiles():
     return buffer.getvalue()
 
 
-def docx_shared_headers():
-    """A package whose 1,300 header parts are stored members whose data
-    regions overlap: each runs from its own local header to the end of one
-    large part."""
-    header_xml = (b"<?xml version=\"1.0\"?><w:hdr xmlns:w=\"http://schemas.openxmlformats.org/"
-                  b"wordprocessingml/2006/main\">" +
-                  b"<w:p><w:r><w:t>header text</w:t></w:r></w:p>" * 250000 + b"</w:hdr>")
-    document = (b"<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/"
-                b"wordprocessingml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/"
-                b"officeDocument/2006/relationships\"><w:body><w:p><w:r><w:t>body</w:t></w:r></w:p>"
-                b"<w:sectPr>" + b"".join(b"<w:headerReference r:id=\"h%d\"/>" % i for i in range(1300)) +
-                b"</w:sectPr></w:body></w:document>")
-    rels = (b"<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
-            b"package/2006/relationships\">" + b"".join(
-                b"<Relationship Id=\"h%d\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
-                b"2006/relationships/header\" Target=\"header%d.xml\"/>" % (i, i) for i in range(1300)) +
-            b"</Relationships>")
-    types = (b"<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-             b"content-types\"><Override PartName=\"/word/document.xml\" ContentType=\"application/"
-             b"vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>")
-    members = [("[Content_Types].xml", types), ("_rels/.rels",
-               b"<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/"
-               b"package/2006/relationships\"><Relationship Id=\"r\" Type=\"http://schemas."
-               b"openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-               b"Target=\"word/document.xml\"/></Relationships>"),
-               ("word/document.xml", document), ("word/_rels/document.xml.rels", rels)]
-    out, central = bytearray(), bytearray()
-
-    def local(name, data):
-        offset = len(out)
-        crc = zlib.crc32(data)
-        out.extend(struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0, crc, len(data),
-                               len(data), len(name), 0) + name + data)
-        return offset, crc
-
-    def entry(name, offset, crc, size):
-        central.extend(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, 0, 0, 0, crc, size,
-                                   size, len(name), 0, 0, 0, 0, 0, offset) + name)
-
-    for name, data in members:
-        offset, crc = local(name.encode(), data)
-        entry(name.encode(), offset, crc, len(data))
-    # The header parts' local headers follow one another, and each one's
-    # stored data run to the end of the one large part after them all.
-    names = [b"word/header%d.xml" % i for i in range(1300)]
-    starts, at = [], len(out)
-    for name in names:
-        starts.append(at)
-        at += 30 + len(name)
-    end = at + len(header_xml)
-    for name, start in zip(names, starts):
-        size = end - (start + 30 + len(name))
-        out.extend(struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0, 0, size, size,
-                               len(name), 0) + name)
-        entry(name, start, 0, size)
-    out.extend(header_xml)
-    count = len(members) + 1300
-    directory = len(out)
-    out += central
-    out += struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), directory, 0)
-    return bytes(out)
-
-
 def zip64_docx():
     document = (b"<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/"
                 b"wordprocessingml/2006/main\"><w:body><w:p><w:r><w:t>zip64 text</w:t></w:r></w:p>"
@@ -311,7 +248,6 @@ CLASSES = {
     "pdf-bfrange-array.pdf": bfrange_array,
     "pdf-ascii85-z-chain.pdf": ascii85_z_chain,
     "epub-rootfiles.epub": epub_rootfiles,
-    "docx-shared-header-data.docx": docx_shared_headers,
     "docx-zip64.docx": zip64_docx,
     "wpd-font-descriptors.wpd": wordperfect_font_descriptors,
 }
