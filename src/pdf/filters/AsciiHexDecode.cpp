@@ -3,7 +3,9 @@
 
 namespace scrivlet::pdf {
 
-namespace {} // namespace
+namespace {
+
+} // namespace
 
 std::string AsciiHexDecode(std::string_view input) {
   std::string out;
