@@ -24,6 +24,7 @@ public:
   uint8_t U8() { return static_cast<uint8_t>(Take(1)[0]); }
   uint16_t U16() { return Get16(Take(2), 0); }
   uint32_t U32() { return Get32(Take(4), 0); }
+  uint64_t U64() { return Get64(Take(8), 0); }
   std::string_view Bytes(uint64_t count) { return Take(count); }
 
   // Values at a fixed offset of a block.
@@ -33,6 +34,9 @@ public:
   static uint32_t Get32(std::string_view block, size_t offset) {
     return Byte(block, offset) | Byte(block, offset + 1) << 8 | Byte(block, offset + 2) << 16 |
            static_cast<uint32_t>(Byte(block, offset + 3)) << 24;
+  }
+  static uint64_t Get64(std::string_view block, size_t offset) {
+    return Get32(block, offset) | uint64_t{Get32(block, offset + 4)} << 32;
   }
 
 private:

@@ -28,6 +28,17 @@ struct Limits {
   uint64_t decodedBytesPerDocument = uint64_t{256} << 20;
   // Characters of output (every line of every output list).
   uint64_t outputCharacters = uint64_t{64} << 20;
+  // Work one document may cost, in bytes parsed: every parse of an object,
+  // dictionary, map, member or storage counts the bytes it reads, also when
+  // the same structure is read again for another reference.  This many
+  // times the document's size, plus the floor, so that no file costs more
+  // than a fixed multiple of its size whatever structure it repeats.
+  uint64_t workPerInputByte = 64;
+  uint64_t workFloor = uint64_t{64} << 20;
+  // Memory of the records a document's readers keep (table entries, font
+  // records, parsed maps), in bytes: likewise a multiple of its size.
+  uint64_t memoryPerInputByte = 64;
+  uint64_t memoryFloor = uint64_t{256} << 20;
 };
 
 // A document that passed one of the limits.
@@ -57,6 +68,13 @@ public:
     throw LimitExceeded("decoded bytes per stream", FLimits.decodedBytesPerStream);
   }
   void Spend(uint64_t bytes) { FUsed += bytes < NextStreamCap() ? bytes : NextStreamCap(); }
+  // Bytes taken as they stand (a stored member): they count against the
+  // document's limit only, and a read past it raises.
+  void SpendStored(uint64_t bytes) {
+    if (bytes > FLimits.decodedBytesPerDocument - FUsed)
+      throw LimitExceeded("decoded bytes per document", FLimits.decodedBytesPerDocument);
+    FUsed += bytes;
+  }
   uint64_t Used() const { return FUsed; }
 
 private:

@@ -15,6 +15,23 @@ namespace {
 constexpr int MaxLookupDepth = 12;
 // More cross-reference sections than any sound file has.
 constexpr size_t MaxSections = 4096;
+// What one cross-reference entry costs in memory (a hash-map node).
+constexpr uint64_t kXrefEntryBytes = 64;
+// Objects a file of the given size may list: an object in the file takes
+// some bytes ("1 0 obj" and its entry), one packed in an object stream its
+// compressed share of one; the room above that is for small files.
+size_t XrefCapacity(size_t fileSize) {
+  return fileSize + (size_t{1} << 16);
+}
+
+WorkBudget BudgetFor(const PdfDocument::Limits& limits, uint64_t fileSize) {
+  scrivlet::Limits sizes;
+  sizes.workPerInputByte = limits.WorkPerInputByte;
+  sizes.workFloor = limits.WorkFloor;
+  sizes.memoryPerInputByte = limits.MemoryPerInputByte;
+  sizes.memoryFloor = limits.MemoryFloor;
+  return WorkBudget(sizes, fileSize);
+}
 
 class DepthGuard {
 public:
@@ -81,7 +98,8 @@ struct PdfDocument::ObjectStream {
 PdfDocument::PdfDocument(std::string data) : PdfDocument(std::move(data), Limits()) {}
 
 PdfDocument::PdfDocument(std::string data, const Limits& limits)
-    : FData(std::move(data)), FLimits(limits) {
+    : FData(std::move(data)), FLimits(limits), FBudget(BudgetFor(limits, FData.size())) {
+  FXref.SetCapacity(XrefCapacity(FData.size()));
   ReadHeader();
   ReadCrossReferences();
 }
@@ -159,15 +177,19 @@ bool PdfDocument::ReadSection(size_t offset, std::vector<size_t>& prevs) {
     if (keyword != std::string_view::npos)
       at = windowStart + keyword;
   }
+  if (!FSectionsRead.insert(at).second)
+    return true; // reached again from another offset near it: nothing new
+  const size_t entriesBefore = FXref.Size();
   if (data.substr(at).starts_with("xref")) {
-    std::optional<std::string_view> dictionary = ReadClassicSection(data, at, FXref);
+    std::optional<std::string_view> dictionary = ReadClassicSection(data, at, FXref, Bounds());
     if (!dictionary)
       return false;
     trailer = *dictionary;
     FSectionOffsets.push_back(at);
     // Hybrid file: the objects of object streams are listed by a stream.
     int64_t xrefStm = ToInteger(GetKeyValue("/xrefstm", trailer), -1);
-    if (xrefStm > 0 && static_cast<uint64_t>(xrefStm) < data.size()) {
+    if (xrefStm > 0 && static_cast<uint64_t>(xrefStm) < data.size() &&
+        FXrefStreamsRead.insert(static_cast<size_t>(xrefStm)).second) {
       std::string_view streamDictionary;
       ReadXrefStreamAt(static_cast<size_t>(xrefStm), streamDictionary);
     }
@@ -175,6 +197,10 @@ bool PdfDocument::ReadSection(size_t offset, std::vector<size_t>& prevs) {
     return false;
   }
   FXref.AddTrailer(trailer);
+  if (trailer.data() >= data.data() && trailer.data() <= data.data() + data.size())
+    FBudget.SpendWork(static_cast<size_t>(trailer.data() - data.data()) + trailer.size() -
+                      std::min(at, static_cast<size_t>(trailer.data() - data.data())));
+  FBudget.SpendMemory((FXref.Size() - entriesBefore) * kXrefEntryBytes);
   int64_t prev = ToInteger(GetKeyValue("/prev", trailer), -1);
   if (prev >= 0 && static_cast<uint64_t>(prev) < data.size())
     prevs.push_back(static_cast<size_t>(prev));
@@ -188,11 +214,14 @@ bool PdfDocument::ReadXrefStreamAt(size_t offset, std::string_view& dictionary) 
       !NameIs(GetKeyValue("/type", object.Dictionary), "/xref"))
     return false;
   dictionary = object.Dictionary;
+  FBudget.SpendWork(object.Text.size());
   FSectionOffsets.push_back(offset);
   try {
     // Cross-reference streams are never encrypted.
     std::string data = DecodeCapped(std::string(*object.Stream), object.Dictionary);
     ReadXrefStreamEntries(object.Dictionary, data, FData.size(), FXref);
+  } catch (const LimitExceeded&) {
+    throw; // the budget ends the conversion
   } catch (const Exception& error) {
     FXrefError = error.Message();
     return false;
@@ -231,6 +260,7 @@ void PdfDocument::VerifyOffsets() {
   }
   if (wrong.empty())
     return;
+  FBudget.SpendWork(FData.size());
   ObjectScan scan = ScanObjects(FData);
   for (uint32_t number : wrong) {
     auto it = scan.Objects.find(number);
@@ -252,12 +282,13 @@ void PdfDocument::VerifyOffsets() {
 // the objects of the object streams among them, and the trailers.
 void PdfDocument::Repair() {
   FRepaired = true;
+  FBudget.SpendWork(FData.size());
   ObjectScan scan = ScanObjects(FData);
   for (const auto& [number, offset] : scan.Objects)
     FXref.Set(number, XrefEntry{XrefEntry::Kind::InFile, offset, 0, 0});
   BuildOffsetIndex();
   for (auto it = scan.Trailers.rbegin(); it != scan.Trailers.rend(); ++it)
-    if (auto dictionary = DictionaryAt(std::string_view(FData).substr(*it + 7)))
+    if (auto dictionary = Bounds().DictionaryAfter(*it + 7))
       FXref.AddTrailer(*dictionary);
   // Objects stored in object streams.
   std::vector<uint32_t> containers;
@@ -271,6 +302,8 @@ void PdfDocument::Repair() {
     const ObjectStream* stream = nullptr;
     try {
       stream = LoadObjectStream(container);
+    } catch (const LimitExceeded&) {
+      throw; // the budget ends the conversion
     } catch (const Exception&) {
       continue; // past the decoding limits: its objects stay unknown
     }
@@ -288,6 +321,8 @@ void PdfDocument::FindRoot() {
     try {
       if (Object(ref->Number).Found())
         FRoot = ref;
+    } catch (const LimitExceeded&) {
+      throw; // the budget ends the conversion
     } catch (const Exception&) {
       FRoot = ref; // in an object stream that cannot be read yet (encrypted)
     }
@@ -307,6 +342,12 @@ void PdfDocument::FindRoot() {
       return;
     }
   }
+}
+
+const TrailerBounds& PdfDocument::Bounds() {
+  if (!FTrailerBounds)
+    FTrailerBounds = std::make_unique<TrailerBounds>(FData);
+  return *FTrailerBounds;
 }
 
 int64_t PdfDocument::ResolveLength(ObjectRef ref) const {
@@ -344,6 +385,7 @@ IndirectObject PdfDocument::ReadObject(uint32_t number) const {
     IndirectObject object =
         ParseIndirectObject(FData, static_cast<size_t>(entry->Offset), NextOffset(entry->Offset),
                             [this](ObjectRef ref) { return ResolveLength(ref); });
+    FBudget.SpendWork(object.Text.size() + 1);
     return object.Number == number ? object : IndirectObject();
   }
   if (entry->StreamNumber == number)
@@ -352,6 +394,7 @@ IndirectObject PdfDocument::ReadObject(uint32_t number) const {
   if (!stream)
     return {};
   std::string_view body = stream->Body(number);
+  FBudget.SpendWork(body.size() + 1);
   if (body.empty())
     return {};
   return ObjectFromBody(body, number);
@@ -428,6 +471,9 @@ std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictiona
   // FlateDecode output that ASCIIHexDecode drops, damaged data), read again
   // for each of many pages, costs that work each time.
   FDecodedBytes += std::max(read, produced);
+  // Work is what the file gives: its decoded size is the decoded-bytes
+  // limit's to bound.
+  FBudget.SpendWork(read);
   return data;
 }
 

@@ -15,9 +15,11 @@
 // Stable interface: the page-text and security code build on it.
 #pragma once
 
+#include "core/WorkBudget.h"
 #include "pdf/IndirectObject.h"
 #include "pdf/ObjectDecryptor.h"
 #include "pdf/ObjectText.h"
+#include "pdf/TrailerBounds.h"
 #include "pdf/XrefTable.h"
 #include "pdf/filters/StreamFilters.h"
 
@@ -27,6 +29,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace scrivlet::pdf {
@@ -37,6 +40,12 @@ public:
   struct Limits {
     size_t StreamCap = DefaultStreamCap;         // one decoded stream
     uint64_t DocumentBudget = uint64_t{1} << 30; // all decoding together (bytes read or written)
+    // The work and memory budget, as multiples of the file's size plus a
+    // floor (see scrivlet::Limits).
+    uint64_t WorkPerInputByte = scrivlet::Limits{}.workPerInputByte;
+    uint64_t WorkFloor = scrivlet::Limits{}.workFloor;
+    uint64_t MemoryPerInputByte = scrivlet::Limits{}.memoryPerInputByte;
+    uint64_t MemoryFloor = scrivlet::Limits{}.memoryFloor;
   };
 
   // Opens the document; raises "This is not valid PDF-document" when the
@@ -87,6 +96,10 @@ public:
   bool Repaired() const { return FRepaired; }
   const XrefTable& Xref() const { return FXref; }
 
+  // The document's work and memory budget: parsing sections, objects and
+  // streams spends from it, and so may the code that reads pages and fonts.
+  WorkBudget& Budget() const { return FBudget; }
+
 private:
   struct ObjectStream;
 
@@ -103,12 +116,18 @@ private:
   int64_t ResolveLength(ObjectRef ref) const;
   const ObjectStream* LoadObjectStream(uint32_t number) const;
   std::string DecodeCapped(std::string raw, std::string_view dictionary) const;
+  const TrailerBounds& Bounds();
 
   std::string FData;
   Limits FLimits;
+  mutable WorkBudget FBudget;
   std::string FVersion = "1.0";
   XrefTable FXref;
   std::vector<size_t> FSectionOffsets;
+  // Sections and cross-reference streams read: each once, however many
+  // /Prev and /XRefStm entries lead to it.
+  std::unordered_set<size_t> FSectionsRead, FXrefStreamsRead;
+  std::unique_ptr<TrailerBounds> FTrailerBounds;
   std::vector<uint64_t> FOffsetIndex; // sorted starts of objects and sections
   std::optional<ObjectRef> FRoot;
   bool FRepaired = false;

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "pdf/ObjectText.h"
+#include "pdf/TrailerBounds.h"
 
 #include <algorithm>
 
@@ -75,7 +76,16 @@ std::vector<int64_t> Numbers(std::string_view list) {
 } // namespace
 
 bool XrefTable::Add(uint32_t number, const XrefEntry& entry) {
+  if (FEntries.size() >= FCapacity)
+    return false;
   return FEntries.emplace(number, entry).second;
+}
+
+void XrefTable::Set(uint32_t number, const XrefEntry& entry) {
+  if (auto known = FEntries.find(number); known != FEntries.end())
+    known->second = entry;
+  else if (FEntries.size() < FCapacity)
+    FEntries.emplace(number, entry);
 }
 
 const XrefEntry* XrefTable::Find(uint32_t number) const {
@@ -91,7 +101,7 @@ std::string_view XrefTable::TrailerWith(std::string_view key) const {
 }
 
 std::optional<std::string_view> ReadClassicSection(std::string_view data, size_t offset,
-                                                   XrefTable& table) {
+                                                   XrefTable& table, const TrailerBounds& bounds) {
   TableTokens tokens(data, offset);
   if (!tokens.StartsWith("xref"))
     return std::nullopt;
@@ -123,8 +133,7 @@ std::optional<std::string_view> ReadClassicSection(std::string_view data, size_t
   }
   if (!tokens.StartsWith("trailer"))
     return std::nullopt;
-  std::string_view rest = data.substr(tokens.Position() + 7);
-  return DictionaryAt(rest);
+  return bounds.DictionaryAfter(tokens.Position() + 7);
 }
 
 void ReadXrefStreamEntries(std::string_view dictionary, std::string_view data, size_t fileSize,
@@ -152,7 +161,7 @@ void ReadXrefStreamEntries(std::string_view dictionary, std::string_view data, s
     int64_t count = index[pair + 1];
     if (first < 0 || count < 0)
       break;
-    for (int64_t k = 0; k < count && pos + entryWidth <= data.size(); ++k) {
+    for (int64_t k = 0; k < count && pos + entryWidth <= data.size() && !table.Full(); ++k) {
       std::string_view entry = data.substr(pos, entryWidth);
       pos += entryWidth;
       uint64_t type = typeWidth ? BigEndian(entry.substr(0, typeWidth)) : 1;

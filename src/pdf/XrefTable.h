@@ -8,6 +8,7 @@
 // matters to editors.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -26,13 +27,20 @@ struct XrefEntry {
 
 class XrefTable {
 public:
-  // Records the entry unless the object already has one; true when added.
+  // At most `capacity` objects are recorded: the counts and /Index ranges
+  // of a cross-reference stream are the file's word, and a small stream
+  // may decode to millions of entries, each a node in memory.
+  explicit XrefTable(size_t capacity = SIZE_MAX) : FCapacity(capacity) {}
+  void SetCapacity(size_t capacity) { FCapacity = capacity; }
+  // Records the entry unless the object already has one or the table is
+  // full; true when added.
   bool Add(uint32_t number, const XrefEntry& entry);
-  // Replaces the entry (for repairs).
-  void Set(uint32_t number, const XrefEntry& entry) { FEntries[number] = entry; }
+  // Replaces the entry (for repairs); a new object only while there is room.
+  void Set(uint32_t number, const XrefEntry& entry);
   void Remove(uint32_t number) { FEntries.erase(number); }
   const XrefEntry* Find(uint32_t number) const;
   size_t Size() const { return FEntries.size(); }
+  bool Full() const { return FEntries.size() >= FCapacity; }
   const std::unordered_map<uint32_t, XrefEntry>& Entries() const { return FEntries; }
 
   // Trailer dictionaries (their inside), newest first.
@@ -44,13 +52,17 @@ public:
 private:
   std::unordered_map<uint32_t, XrefEntry> FEntries;
   std::vector<std::string_view> FTrailers;
+  size_t FCapacity;
 };
+
+class TrailerBounds;
 
 // Reads the classic table that starts with "xref" at the offset into the
 // table; returns the trailer dictionary's inside (nullopt when the section
-// has no trailer).  Subsections are read by their "first count" headers.
+// has no trailer), cut where the bounds say.  Subsections are read by their
+// "first count" headers.
 std::optional<std::string_view> ReadClassicSection(std::string_view data, size_t offset,
-                                                   XrefTable& table);
+                                                   XrefTable& table, const TrailerBounds& bounds);
 
 // Reads the entries of a cross-reference stream whose dictionary and decoded
 // data are given.  Raises the two "/TYPE/XREF" messages for a bad /W and

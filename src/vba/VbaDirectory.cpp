@@ -9,6 +9,7 @@ namespace {
 enum RecordId : uint16_t {
   kProjectCodePage = 0x0003,
   kProjectVersion = 0x0009,
+  kProjectModules = 0x000F,
   kDirEnd = 0x0010,
   kModuleName = 0x0019,
   kModuleStreamName = 0x001A,
@@ -37,6 +38,10 @@ public:
         size = kProjectVersionBytes;
       if (size > reader.Remaining())
         throw VbaError("VBA dir record runs past the stream");
+      if (id == kModuleName && directory.modules.size() >= maxModules) {
+        directory.modulesCut = true;
+        break;
+      }
       Record(id, reader.Bytes(size));
     }
     return std::move(directory);
@@ -49,6 +54,10 @@ private:
       if (data.size() != 2)
         throw VbaError("VBA dir code page record of a wrong size");
       directory.codePage = ByteReader::Get16(data, 0);
+      return;
+    case kProjectModules:
+      if (data.size() == 2)
+        maxModules = ByteReader::Get16(data, 0);
       return;
     case kModuleName: directory.modules.push_back({std::string(data), {}, {}, {}, {}}); return;
     case kModuleNameUnicode: CurrentModule().unicodeName = DecodeUtf16Le(data); return;
@@ -71,6 +80,8 @@ private:
 
   ByteReader reader;
   VbaDirectory directory;
+  // The declared count once read; before it, what a 16-bit count allows.
+  size_t maxModules = 0xFFFF;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 // many bytes, with one exception: the project version record (0x0009) says
 // 4 but carries 6 bytes.  The records read here:
 //   0x0003 PROJECTCODEPAGE      the code page of the project's 8-bit text
+//   0x000F PROJECTMODULES       how many modules follow
 //   0x0019 MODULENAME           starts a module: its name, 8-bit
 //   0x0047 MODULENAMEUNICODE    the same name in UTF-16
 //   0x001A MODULESTREAMNAME     the module's stream, 8-bit
@@ -34,6 +35,10 @@ struct VbaModuleRecord {
 struct VbaDirectory {
   std::optional<uint16_t> codePage;
   std::vector<VbaModuleRecord> modules;
+  // Whether more modules followed than the project declares (or than its
+  // 16-bit count can): those are not read.  A small compressed stream can
+  // hold millions of module records, each a record kept in memory.
+  bool modulesCut = false;
 
   // Parses a decompressed "dir" stream.  Raises VbaError when a record
   // runs past the data, a fixed-size record has the wrong size, or a module

@@ -6,6 +6,7 @@
 #include "vba/VbaDirectory.h"
 #include "vba/VbaPerformanceCache.h"
 
+#include <new>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -103,6 +104,10 @@ public:
     } catch (const Exception&) {
       // A storage or stream that the compound file cannot deliver.
       project.damaged = true;
+    } catch (const std::bad_alloc&) {
+      // Not even running out of memory ends the document's conversion: the
+      // project is then damaged, with what was read before.
+      project.damaged = true;
     }
     return std::move(project);
   }
@@ -119,6 +124,7 @@ private:
       if (!dir)
         continue;
       project.moduleTable = VbaProject::ModuleTable::Dir;
+      project.damaged = project.damaged || dir->modulesCut;
       if (dir->codePage)
         project.codePage = *dir->codePage;
       for (const VbaModuleRecord& record : dir->modules)
@@ -129,10 +135,21 @@ private:
     return false;
   }
 
+  // Every storage may hold a "dir" stream that does not parse: each one
+  // tried is read and decompressed under the project's budgets, so that
+  // many of them (or many entries sharing one stream) cost no more than
+  // the budgets allow.
   std::optional<VbaDirectory> ReadDir(uint32_t entry) {
+    std::string compressed = file.StreamData(entry);
+    if (compressed.size() > readBudget)
+      throw LimitExceeded("decoded bytes per document", Limits{}.decodedBytesPerDocument);
+    readBudget -= compressed.size();
     try {
-      return VbaDirectory::Parse(DecompressVba(file.StreamData(entry)));
-    } catch (const Exception&) {
+      std::string dir = DecompressVba(compressed, budget);
+      budget -= dir.size();
+      project.decompressed += dir.size();
+      return VbaDirectory::Parse(dir);
+    } catch (const VbaError&) {
       return std::nullopt;
     }
   }
@@ -209,6 +226,7 @@ private:
       return false;
     }
     budget -= source->size();
+    project.decompressed += source->size();
     module.source = AnsiToWide(*source, project.codePage);
     return true;
   }

@@ -40,6 +40,9 @@ struct VbaProject {
   // an offset past its stream, a container that does not decompress); the
   // modules before the damage are kept, the rest dropped.
   bool damaged = false;
+  // Bytes decompressed in all ("dir" streams tried and module sources): no
+  // more than kVbaMaxDecompressed, however many streams the file offers.
+  size_t decompressed = 0;
 
   // Reads the project below a storage of the file.  Damaged data never
   // raises an error: reading stops there.

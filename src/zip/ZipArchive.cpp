@@ -13,6 +13,14 @@ namespace {
 constexpr uint32_t kEndSignature = 0x06054B50;
 constexpr uint32_t kCentralSignature = 0x02014B50;
 constexpr uint32_t kLocalSignature = 0x04034B50;
+constexpr uint32_t kZip64EndSignature = 0x06064B50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
+constexpr size_t kZip64LocatorSize = 20;
+constexpr size_t kZip64EndRecordSize = 56;
+// A 32-bit field of this value defers to the zip64 extra field (or, in the
+// end record, to the zip64 end record).
+constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
+constexpr uint16_t kZip64ExtraTag = 0x0001;
 constexpr size_t kEndRecordSize = 22;
 // The end record may be followed by a comment of up to 65,535 bytes.
 constexpr size_t kEndSearchSpan = kEndRecordSize + 65535;
@@ -27,6 +35,26 @@ std::string_view Signature(uint32_t value) {
                           : value == kCentralSignature ? kCentral
                                                        : kEnd,
                           4);
+}
+
+// The zip64 extended information extra field: an 8-byte value for each of
+// the header's fields that holds 0xFFFFFFFF, in the header's order
+// (uncompressed size, compressed size, local header offset).  A field the
+// extra data do not cover keeps its 32-bit value.
+void ReadZip64Extra(std::string_view extra, std::initializer_list<uint64_t*> fields) {
+  ByteReader reader(extra);
+  while (reader.Remaining() >= 4) {
+    const uint16_t tag = reader.U16(), size = reader.U16();
+    if (reader.Remaining() < size)
+      return;
+    ByteReader values(reader.Bytes(size));
+    if (tag != kZip64ExtraTag)
+      continue;
+    for (uint64_t* field : fields)
+      if (*field == kZip64Marker && values.Remaining() >= 8)
+        *field = values.U64();
+    return;
+  }
 }
 
 } // namespace
@@ -55,7 +83,8 @@ uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
 }
 
 ZipArchive::ZipArchive(ZipArchive&& other) noexcept
-    : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget) {
+    : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget),
+      FWork(other.FWork) {
   const bool owned = other.FData.data() == other.FOwned.data();
   FOwned = std::move(other.FOwned);
   FData = owned ? std::string_view(FOwned) : other.FData;
@@ -99,16 +128,39 @@ int64_t ZipArchive::ReadEndRecord() {
     if (ByteReader::Get32(FData, at) != kEndSignature)
       continue;
     std::string_view end = FData.substr(at, kEndRecordSize);
-    const uint16_t entries = ByteReader::Get16(end, 10);
-    ReadCentralDirectory(ByteReader::Get32(end, 16), entries);
-    return entries;
+    uint64_t entries = ByteReader::Get16(end, 10);
+    uint64_t directoryOffset = ByteReader::Get32(end, 16);
+    if (entries == 0xFFFF || directoryOffset == kZip64Marker)
+      ReadZip64EndRecord(at, entries, directoryOffset);
+    // Each entry takes 46 bytes at least: a larger count is not believed.
+    entries = std::min<uint64_t>(entries, FData.size() / 46);
+    ReadCentralDirectory(directoryOffset, entries);
+    return static_cast<int64_t>(entries);
   }
   return -1;
 }
 
-void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries) {
+// The zip64 end-of-directory locator lies just before the end record and
+// gives where the zip64 end record lies.
+bool ZipArchive::ReadZip64EndRecord(uint64_t endOffset, uint64_t& entries,
+                                    uint64_t& directoryOffset) const {
+  if (endOffset < kZip64LocatorSize)
+    return false;
+  std::string_view locator = FData.substr(endOffset - kZip64LocatorSize, kZip64LocatorSize);
+  if (ByteReader::Get32(locator, 0) != kZip64LocatorSignature)
+    return false;
+  const uint64_t recordOffset = ByteReader::Get64(locator, 8);
+  if (recordOffset > FData.size() || FData.size() - recordOffset < kZip64EndRecordSize ||
+      ByteReader::Get32(FData, recordOffset) != kZip64EndSignature)
+    return false;
+  entries = ByteReader::Get64(FData, recordOffset + 32);
+  directoryOffset = ByteReader::Get64(FData, recordOffset + 48);
+  return true;
+}
+
+void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint64_t entries) {
   ByteReader reader(FData, directoryOffset);
-  for (uint32_t i = 0; i < entries && reader.Remaining() >= 4; ++i) {
+  for (uint64_t i = 0; i < entries && reader.Remaining() >= 4; ++i) {
     uint32_t signature = reader.U32();
     if (signature != kCentralSignature)
       continue; // counts as an entry
@@ -134,6 +186,8 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
     file.CentralFileName = std::string(reader.Bytes(nameLength));
     file.CentralExtra = std::string(reader.Bytes(extraLength));
     file.FileComment = std::string(reader.Bytes(commentLength));
+    ReadZip64Extra(file.CentralExtra, {&file.CentralUncompressedSize, &file.CentralCompressedSize,
+                                       &file.LocalHeaderOffset});
 
     // The local header, where the entry says it is.
     if (ReadLocalHeader(file.LocalHeaderOffset, file)) {
@@ -148,6 +202,9 @@ void ZipArchive::ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries
 }
 
 void ZipArchive::AddMember(ZipEntry file) {
+  if (FWork)
+    FWork->SpendMemory(sizeof(ZipEntry) + file.FileName.size() + file.CentralFileName.size() +
+                       file.LocalExtra.size() + file.CentralExtra.size() + file.FileComment.size());
   FIndex.emplace(AsciiLowerCase(file.FileName), static_cast<int>(FFiles.size())); // first stands
   FFiles.push_back(std::move(file));
 }
@@ -172,6 +229,7 @@ bool ZipArchive::ReadLocalHeader(uint64_t offset, ZipEntry& file) const {
   file.LocalUncompressedSize = uncompressed;
   file.FileName = std::string(local.Bytes(nameLength));
   file.LocalExtra = std::string(local.Bytes(extraLength));
+  ReadZip64Extra(file.LocalExtra, {&file.LocalUncompressedSize, &file.LocalCompressedSize});
   file.DataOffset = local.Position();
   file.LocalHeaderRead = true;
   return true;
@@ -206,7 +264,7 @@ void ZipArchive::RecoverFromLocalHeaders() {
         (file.LocalMethod == kStored || file.LocalMethod == kDeflated)) {
       const uint64_t dataEnd = RecoveredDataEnd(file);
       file.DataSize = dataEnd - file.DataOffset;
-      file.LocalHeaderOffset = static_cast<uint32_t>(std::min<uint64_t>(at, UINT32_MAX));
+      file.LocalHeaderOffset = at;
       file.Recovered = true;
       next = std::max(next, dataEnd);
       if (IndexOfFile(file.FileName) < 0 && !file.FileName.empty() && file.FileName.back() != '/')
@@ -244,8 +302,12 @@ std::string ZipArchive::GetFileData(int index) const {
   std::string_view data =
       FData.substr(static_cast<size_t>(std::min<uint64_t>(file.DataOffset, FData.size())),
                    static_cast<size_t>(file.DataSize));
-  if (method == kStored)
+  if (FWork)
+    FWork->SpendWork(data.size());
+  if (method == kStored) {
+    FBudget.SpendStored(data.size());
     return std::string(data); // as it stands, unchecked
+  }
   if (method != kDeflated)
     throw Exception("Unsupported compression method %d in \"%s\".",
                     {int64_t{method}, file.FileName});

@@ -12,6 +12,7 @@
 #include "core/Exception.h"
 #include "core/Limits.h"
 #include "core/Stream.h"
+#include "core/WorkBudget.h"
 
 #include <cstdint>
 #include <string>
@@ -32,7 +33,10 @@ struct ZipEntry {
   // Local header.
   uint32_t LocalSignature = 0;
   uint16_t LocalFlags = 0, LocalMethod = 0;
-  uint32_t LocalCrc32 = 0, LocalCompressedSize = 0, LocalUncompressedSize = 0;
+  uint32_t LocalCrc32 = 0;
+  // The local sizes, 64-bit ones from a zip64 extra field where the header
+  // gives 0xFFFFFFFF.
+  uint64_t LocalCompressedSize = 0, LocalUncompressedSize = 0;
   std::string FileName; // the local header's name
   std::string LocalExtra;
   // Where the member's compressed data lies in the archive.
@@ -41,9 +45,11 @@ struct ZipEntry {
   // Central directory entry.
   uint32_t CentralSignature = 0;
   uint16_t VersionMadeBy = 0, CentralFlags = 0, CentralMethod = 0;
-  uint32_t CentralCrc32 = 0, CentralCompressedSize = 0, CentralUncompressedSize = 0;
+  uint32_t CentralCrc32 = 0;
+  uint64_t CentralCompressedSize = 0, CentralUncompressedSize = 0;
   uint16_t DiskNumber = 0, InternalAttributes = 0;
-  uint32_t ExternalAttributes = 0, LocalHeaderOffset = 0;
+  uint32_t ExternalAttributes = 0;
+  uint64_t LocalHeaderOffset = 0;
   std::string CentralFileName, CentralExtra, FileComment;
   // Found from its local header alone: its data may be cut short, and its
   // size and checksum may be unknown (they follow the data then).
@@ -60,7 +66,11 @@ bool IsZipFile(const std::string& fileName);
 
 class ZipArchive {
 public:
-  explicit ZipArchive(const Limits& limits = Limits()) : FBudget(limits) {}
+  // budget, when given, pays for every member read (its bytes in the
+  // archive and out) and every directory entry kept; it must outlive the
+  // archive.
+  explicit ZipArchive(const Limits& limits = Limits(), WorkBudget* budget = nullptr)
+      : FBudget(limits), FWork(budget) {}
   // A moved archive keeps viewing the bytes it holds or borrows.
   ZipArchive(ZipArchive&& other) noexcept;
   ZipArchive& operator=(ZipArchive&&) = delete;
@@ -91,7 +101,10 @@ public:
 private:
   // The number of entries the end record declares, or -1 without one.
   int64_t ReadEndRecord();
-  void ReadCentralDirectory(uint64_t directoryOffset, uint32_t entries);
+  // The zip64 end record's count and directory offset, when the end record
+  // at endOffset defers to one; false without one.
+  bool ReadZip64EndRecord(uint64_t endOffset, uint64_t& entries, uint64_t& directoryOffset) const;
+  void ReadCentralDirectory(uint64_t directoryOffset, uint64_t entries);
   bool ReadLocalHeader(uint64_t offset, ZipEntry& file) const;
   void RecoverFromLocalHeaders();
   uint64_t RecoveredDataEnd(const ZipEntry& file) const;
@@ -103,8 +116,10 @@ private:
   ZipEntries FFiles;
   std::string FDamage;
   std::unordered_map<std::string, int> FIndex; // lower-cased name to first member
-  // Every member read counts, also one read again.
+  // Every member read counts, also one read again, stored ones too: many
+  // entries may share one data region.
   mutable DecodeBudget FBudget;
+  WorkBudget* FWork = nullptr;
 };
 
 } // namespace scrivlet

@@ -231,6 +231,88 @@ TEST(PdfDocumentTest, HugeCountsAllocateNothing) {
   EXPECT_LE(fromStream.Xref().Size(), 10u);
 }
 
+// Cross-reference data that repeat or overreach: each costs what its bytes
+// do, once.
+
+// The bytes the trailers of the table span together.
+size_t TrailerBytes(const PdfDocument& document) {
+  size_t bytes = 0;
+  for (std::string_view trailer : document.Xref().Trailers())
+    bytes += trailer.size();
+  return bytes;
+}
+
+TEST(PdfDocumentTest, UnclosedTrailersEndAtTheNextKeyword) {
+  // Repair: every "trailer" keyword's dictionary, none of them closed.
+  std::string repaired = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
+  for (int i = 0; i < 2000; ++i)
+    repaired += "trailer\n<< /Root 1 0 R /Size 2 ";
+  PdfDocument scanned(repaired);
+  EXPECT_TRUE(scanned.Repaired());
+  EXPECT_EQ(scanned.Xref().Trailers().size(), 2000u);
+  // Unbounded, each ran to the end of the file: 2000 times half the file.
+  EXPECT_LE(TrailerBytes(scanned), repaired.size());
+  ASSERT_TRUE(scanned.Root().has_value());
+  EXPECT_EQ(scanned.Root()->Number, 1u);
+
+  // A /Prev chain of classic sections whose trailers are never closed.
+  std::string base = ThreePages().Build();
+  std::string chained = base.substr(0, base.rfind("startxref"));
+  size_t previous = base.find("xref\n");
+  for (int i = 0; i < 500; ++i) {
+    const size_t at = chained.size();
+    chained += "xref\n0 0\ntrailer\n<< /Root 1 0 R /Prev " + std::to_string(previous) + " ";
+    previous = at;
+  }
+  chained += "\nstartxref\n" + std::to_string(previous) + "\n%%EOF\n";
+  PdfDocument sections(chained);
+  EXPECT_FALSE(sections.Repaired());
+  EXPECT_EQ(Contents(sections), ThreeContents);
+  EXPECT_EQ(sections.Xref().Trailers().size(), 501u);
+  EXPECT_LE(TrailerBytes(sections), chained.size());
+}
+
+TEST(PdfDocumentTest, ACrossReferenceStreamNamedAgainIsReadOnce) {
+  // A hybrid file whose 300 sections all name one large /XRefStm.
+  PdfBuilder pdf = ThreePages();
+  for (int i = 0; i < 2000; ++i)
+    pdf.Add("<< /Filler " + std::to_string(i) + " >>");
+  pdf.PackIntoObjectStream({6});
+  const std::string streamFile = pdf.Build(PdfBuilder::Xref::Stream);
+  const size_t xrefObject = streamFile.rfind("obj", streamFile.find("/Type /XRef"));
+  const size_t xrefStart = streamFile.rfind('\n', xrefObject - 6) + 1;
+  std::string file = streamFile.substr(0, streamFile.find("startxref"));
+  size_t previous = xrefStart;
+  for (int i = 0; i < 300; ++i) {
+    const size_t at = file.size();
+    file += "xref\n0 0\ntrailer\n<< /Root 1 0 R /XRefStm " + std::to_string(xrefStart) + " /Prev " +
+            std::to_string(previous) + " >>\n";
+    previous = at;
+  }
+  file += "startxref\n" + std::to_string(previous) + "\n%%EOF\n";
+  PdfDocument document(file);
+  EXPECT_FALSE(document.Repaired());
+  EXPECT_EQ(Contents(document), ThreeContents);
+  // Read for each section, the stream cost 300 times its size.
+  EXPECT_LT(document.Budget().WorkSpent(), 3 * file.size());
+}
+
+TEST(PdfDocumentTest, CrossReferenceEntriesAreBoundedByTheFile) {
+  // A cross-reference stream of a few kilobytes that decodes to two
+  // million one-byte entries, each an object at offset 9.
+  std::string base = ThreePages().Build();
+  std::string file = base.substr(0, base.rfind("startxref"));
+  const size_t at = file.size();
+  file += "99 0 obj\n" +
+          PdfBuilder::Stream("/Type /XRef /W [0 1 0] /Size 2000000 /Root 1 0 R /Prev " +
+                                 std::to_string(base.find("xref\n")) + " /Filter /FlateDecode",
+                             PdfBuilder::Zlib(std::string(2000000, '\x09'))) +
+          "\nendobj\nstartxref\n" + std::to_string(at) + "\n%%EOF\n";
+  PdfDocument document(file);
+  EXPECT_LE(document.Xref().Size(), file.size() + 65536);
+  EXPECT_GT(document.Budget().MemorySpent(), 0u);
+}
+
 // Damage.
 
 TEST(PdfDocumentTest, MissingStartxrefIsRepairedByScanning) {

@@ -7,6 +7,7 @@
 #include "support/Bytes.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/VbaBuilder.h"
+#include "vba/VbaCompression.h"
 #include "vba/VbaProject.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,45 @@ TEST(VbaStoragesSharingASubtree, AreListedOnce) {
   EXPECT_TRUE(read.damaged);
   EXPECT_TRUE(read.modules.empty());
   EXPECT_LT(seconds, 3) << seconds; // 0.03 s, 0.3 s under the sanitizers; unbounded, 6 s
+}
+
+TEST(VbaStoragesWithDamagedDirs, DecompressNoMoreThanTheProjectMay) {
+  // 40 storages, each with a "dir" stream of a few kilobytes that
+  // decompresses to 2 MB and does not parse: every one was decompressed in
+  // full, 80 MB here (and a 459 KB file took minutes).
+  const std::string dir = test::CompressVba(std::string(2 << 20, 'A'));
+  CompoundFileBuilder file;
+  for (int i = 0; i < 40; ++i)
+    file.AddStream(u"Macros/S" + std::u16string(1, static_cast<char16_t>(u'A' + i)) + u"/dir", dir);
+  CompoundFile compound(file.Build());
+  auto macros = compound.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
+  ASSERT_TRUE(macros);
+  VbaProject read = VbaProject::Read(compound, *macros);
+  EXPECT_TRUE(read.modules.empty());
+  EXPECT_LE(read.decompressed, kVbaMaxDecompressed);
+  EXPECT_GT(read.decompressed, 0u);
+}
+
+TEST(VbaProjectWithTooManyModules, IsDamagedAndKeepsTheDeclaredOnes) {
+  VbaProjectBuilder project;
+  project.writeCache = false;
+  for (int i = 0; i < 3; ++i)
+    project.AddModule("M" + std::to_string(i), "Attribute VB_Name = \"M\"\r\n");
+  std::string dir = project.DirStream();
+  // One module declared: the other two are cut, and the project damaged.
+  const size_t count = dir.find(std::string("\x0F\x00\x02\x00\x00\x00", 6));
+  ASSERT_NE(count, std::string::npos);
+  dir[count + 6] = 1;
+  CompoundFileBuilder file;
+  project.AddTo(file, u"Macros");
+  file.AddStream(u"Macros/VBA/dir", test::CompressVba(dir));
+  CompoundFile compound(file.Build());
+  auto macros = compound.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
+  ASSERT_TRUE(macros);
+  VbaProject read = VbaProject::Read(compound, *macros);
+  EXPECT_TRUE(read.damaged);
+  ASSERT_EQ(read.modules.size(), 1u);
+  EXPECT_EQ(read.modules[0].name, u"M0");
 }
 
 } // namespace

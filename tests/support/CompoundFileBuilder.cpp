@@ -54,6 +54,11 @@ void CompoundFileBuilder::AddStream(const std::u16string& path, std::string data
   FNodes[NodeFor(path, false)].data = std::move(data);
 }
 
+void CompoundFileBuilder::AddRootStreamAgain(const std::u16string& name, std::string data) {
+  FNodes.push_back(Node{name, false, std::move(data), {}});
+  FNodes[0].children.push_back(FNodes.size() - 1);
+}
+
 void CompoundFileBuilder::AddStorage(const std::u16string& path) {
   NodeFor(path, true);
 }

@@ -17,6 +17,9 @@ public:
   // are made as needed.
   void AddStream(const std::u16string& path, std::string data);
   void AddStorage(const std::u16string& path);
+  // A stream in the root storage under a name that may already be there:
+  // a directory that repeats a name, as damaged or hostile files have.
+  void AddRootStreamAgain(const std::u16string& name, std::string data);
 
   std::string Build() const;
 

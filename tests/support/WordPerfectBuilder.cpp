@@ -80,7 +80,7 @@ std::string WordPerfectBuilder::NumberDisplay(uint8_t subfunction) {
 
 uint16_t WordPerfectBuilder::AddTextPacket(const std::string& text) {
   packets.emplace_back(0x08, U16(1) + U32(10) + U32(static_cast<uint32_t>(text.size())) + text);
-  return static_cast<uint16_t>(packets.size() + 1);
+  return static_cast<uint16_t>(packets.size() + fontDescriptorEntries);
 }
 
 std::string WordPerfectBuilder::Build() const {
@@ -91,15 +91,19 @@ std::string WordPerfectBuilder::Build() const {
   if (withIndex) {
     // Index at 24: the header entry, one font packet, then the packets.
     Put16(file, 14, 24);
-    std::string index(14 * (2 + packets.size()), '\0');
-    Put16(index, 2, static_cast<uint32_t>(2 + packets.size()));
-    std::string data = std::string(10, '\0') + std::string(12, '\0') + U16(5) + "Arial";
-    index[14] = 1;    // flags
-    index[15] = 0x55; // font descriptor packet
-    Put32(index, 14 + 6, static_cast<uint32_t>(data.size()));
-    Put32(index, 14 + 10, static_cast<uint32_t>(24 + index.size()));
+    const size_t fonts = fontDescriptorEntries;
+    std::string index(14 * (1 + fonts + packets.size()), '\0');
+    Put16(index, 2, static_cast<uint32_t>(1 + fonts + packets.size()));
+    std::string data = std::string(10, '\0') + std::string(12, '\0') +
+                       U16(static_cast<uint32_t>(fontName.size())) + fontName;
+    for (size_t f = 1; f <= fonts; ++f) {
+      index[14 * f] = 1;        // flags
+      index[14 * f + 1] = 0x55; // font descriptor packet
+      Put32(index, 14 * f + 6, static_cast<uint32_t>(data.size()));
+      Put32(index, 14 * f + 10, static_cast<uint32_t>(24 + index.size()));
+    }
     for (size_t k = 0; k < packets.size(); ++k) {
-      const size_t entry = 14 * (2 + k);
+      const size_t entry = 14 * (1 + fonts + k);
       index[entry + 1] = static_cast<char>(packets[k].first);
       Put32(index, entry + 6, static_cast<uint32_t>(packets[k].second.size()));
       Put32(index, entry + 10, static_cast<uint32_t>(24 + index.size() + data.size()));

@@ -20,6 +20,9 @@ public:
   uint32_t documentSizeDelta = 0; // added to the true document size
   // The packets after the font descriptor (numbered 2, 3, ...): type, data.
   std::vector<std::pair<uint8_t, std::string>> packets{};
+  // Index entries that all name the one font descriptor (packets 1 to n).
+  uint16_t fontDescriptorEntries = 1;
+  std::string fontName = "Arial";
 
   // Adds a text packet of one text block; returns the packet's number.
   uint16_t AddTextPacket(const std::string& text);

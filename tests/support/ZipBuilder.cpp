@@ -13,6 +13,22 @@ void Put32(std::string& s, uint32_t v) {
   Put16(s, v & 0xFFFF);
   Put16(s, v >> 16);
 }
+void Put64(std::string& s, uint64_t v) {
+  Put32(s, static_cast<uint32_t>(v));
+  Put32(s, static_cast<uint32_t>(v >> 32));
+}
+
+constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
+
+// The zip64 extended information extra field with the given values.
+std::string Zip64Extra(std::initializer_list<uint64_t> values) {
+  std::string extra;
+  Put16(extra, 1);
+  Put16(extra, static_cast<uint32_t>(values.size() * 8));
+  for (uint64_t v : values)
+    Put64(extra, v);
+  return extra;
+}
 
 } // namespace
 
@@ -39,17 +55,24 @@ std::string ZipBuilder::Build() const {
         m.crcDelta);
     uint32_t offset = static_cast<uint32_t>(file.size());
     uint16_t flags = m.dataDescriptor ? 0x0008 : 0;
+    const std::string localExtra = m.zip64 ? Zip64Extra({m.data.size(), stored.size()}) : "";
+    const std::string centralExtra =
+        m.zip64 ? Zip64Extra({m.data.size(), stored.size(), offset}) : "";
     file += "PK\x03\x04";
     Put16(file, 20);
     Put16(file, flags);
     Put16(file, m.method);
     Put32(file, 0); // time and date
     Put32(file, m.dataDescriptor ? 0 : crc);
-    Put32(file, m.dataDescriptor ? 0 : static_cast<uint32_t>(stored.size()));
-    Put32(file, m.dataDescriptor ? 0 : static_cast<uint32_t>(m.data.size()));
+    Put32(file, m.zip64            ? kZip64Marker
+                : m.dataDescriptor ? 0
+                                   : static_cast<uint32_t>(stored.size()));
+    Put32(file, m.zip64            ? kZip64Marker
+                : m.dataDescriptor ? 0
+                                   : static_cast<uint32_t>(m.data.size()));
     Put16(file, static_cast<uint32_t>(m.name.size()));
-    Put16(file, 0);
-    file += m.name + stored;
+    Put16(file, static_cast<uint32_t>(localExtra.size()));
+    file += m.name + localExtra + stored;
     if (m.dataDescriptor) {
       file += "PK\x07\x08";
       Put32(file, crc);
@@ -63,26 +86,44 @@ std::string ZipBuilder::Build() const {
     Put16(central, m.method);
     Put32(central, 0);
     Put32(central, crc);
-    Put32(central, static_cast<uint32_t>(stored.size()));
-    Put32(central, static_cast<uint32_t>(m.data.size()));
+    Put32(central, m.zip64 ? kZip64Marker : static_cast<uint32_t>(stored.size()));
+    Put32(central, m.zip64 ? kZip64Marker : static_cast<uint32_t>(m.data.size()));
     Put16(central, static_cast<uint32_t>(m.name.size()));
-    Put16(central, 0);
+    Put16(central, static_cast<uint32_t>(centralExtra.size()));
     Put16(central, 0);
     Put16(central, 0);
     Put16(central, 0);
     Put32(central, 0);
-    Put32(central, offset);
-    central += m.name;
+    Put32(central, m.zip64 ? kZip64Marker : offset);
+    central += m.name + centralExtra;
   }
   uint32_t centralOffset = static_cast<uint32_t>(file.size());
   file += central;
+  if (zip64End) {
+    const uint64_t recordOffset = file.size();
+    file += "PK\x06\x06";
+    Put64(file, 44); // the record's size after this field
+    Put16(file, 45);
+    Put16(file, 45);
+    Put32(file, 0);
+    Put32(file, 0);
+    Put64(file, members.size());
+    Put64(file, members.size());
+    Put64(file, central.size());
+    Put64(file, centralOffset);
+    file += "PK\x06\x07";
+    Put32(file, 0);
+    Put64(file, recordOffset);
+    Put32(file, 1);
+  }
+  const uint32_t entries = zip64End ? 0xFFFF : static_cast<uint32_t>(members.size());
   file += "PK\x05\x06";
   Put16(file, 0);
   Put16(file, 0);
-  Put16(file, static_cast<uint32_t>(members.size()));
-  Put16(file, static_cast<uint32_t>(members.size()));
+  Put16(file, entries);
+  Put16(file, entries);
   Put32(file, static_cast<uint32_t>(central.size()));
-  Put32(file, centralOffset);
+  Put32(file, zip64End ? kZip64Marker : centralOffset);
   Put16(file, static_cast<uint32_t>(comment.size()));
   return file + comment;
 }

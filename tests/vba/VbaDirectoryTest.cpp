@@ -66,6 +66,22 @@ TEST(VbaDirectory, EndRecordStopsTheParse) {
   EXPECT_FALSE(parsed.codePage);
 }
 
+// Module records past the declared count (or past what a 16-bit count
+// can declare) are not kept: each costs a record in memory, and a small
+// compressed stream holds millions of them.
+TEST(VbaDirectoryDamage, ModulesPastTheDeclaredCountAreCut) {
+  std::string records;
+  for (int i = 0; i < 100000; ++i)
+    records += U16(0x0019) + U32(1) + "M" + U16(0x0031) + U32(4) + U32(7);
+  VbaDirectory declared = VbaDirectory::Parse(U16(0x000F) + U32(2) + U16(3) + records);
+  EXPECT_EQ(declared.modules.size(), 3u);
+  EXPECT_TRUE(declared.modulesCut);
+  VbaDirectory undeclared = VbaDirectory::Parse(records);
+  EXPECT_EQ(undeclared.modules.size(), 0xFFFFu);
+  EXPECT_TRUE(undeclared.modulesCut);
+  EXPECT_FALSE(VbaDirectory::Parse(TwoModules().DirStream()).modulesCut);
+}
+
 TEST(VbaDirectoryDamage, RecordPastTheStream) {
   std::string dir = TwoModules().DirStream();
   std::string cut = dir.substr(0, dir.find("Module1Stream") + 4);

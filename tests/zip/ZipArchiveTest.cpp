@@ -124,6 +124,84 @@ TEST(ZipArchive, DamagedArchives) {
   EXPECT_THROW(claims.GetFileData(0), ZipCrcError);
 }
 
+// Streaming writers give the sizes as 0xFFFFFFFF and their values in a
+// zip64 extra field; large archives defer the directory's place to a zip64
+// end record.
+TEST(ZipArchive, Zip64SizesAndEndRecord) {
+  ZipBuilder b;
+  b.members.push_back({"deflated.xml", std::string(3000, 'd') + "end", 8});
+  b.members.push_back({"stored.xml", "stored with zip64 sizes", 0});
+  b.members[0].zip64 = true;
+  b.members[1].zip64 = true;
+  b.zip64End = true;
+  std::string bytes = b.Build();
+  ZipArchive zip = Open(bytes);
+  EXPECT_EQ(zip.Damage(), "");
+  ASSERT_EQ(zip.Files().size(), 2u);
+  EXPECT_EQ(zip.GetFileByName("deflated.xml"), std::string(3000, 'd') + "end");
+  EXPECT_EQ(zip.GetFileByName("stored.xml"), "stored with zip64 sizes");
+  EXPECT_EQ(zip.Files()[1].LocalCompressedSize, 23u);
+  EXPECT_GT(zip.Files()[1].LocalHeaderOffset, 0u);
+
+  // Without the central directory the local headers' extra fields still
+  // give the sizes.
+  ZipArchive recovered = Open(bytes.substr(0, bytes.find("PK\x01\x02")));
+  EXPECT_NE(recovered.Damage(), "");
+  EXPECT_EQ(recovered.GetFileByName("stored.xml"), "stored with zip64 sizes");
+}
+
+// An archive whose central directory lists its one member `copies` times:
+// every entry leads to the same local header and data.
+std::string SharedDataArchive(const std::string& data, uint16_t method, int copies) {
+  ZipBuilder b;
+  b.Add("shared", data, method);
+  std::string bytes = b.Build();
+  const size_t central = bytes.find("PK\x01\x02");
+  const size_t end = bytes.rfind("PK\x05\x06");
+  const std::string entry = bytes.substr(central, end - central);
+  std::string directory;
+  for (int i = 0; i < copies; ++i)
+    directory += entry;
+  std::string record = bytes.substr(end);
+  for (size_t at : {size_t{8}, size_t{10}}) {
+    record[at] = static_cast<char>(copies & 0xFF);
+    record[at + 1] = static_cast<char>(copies >> 8);
+  }
+  const uint32_t size = static_cast<uint32_t>(directory.size());
+  for (int i = 0; i < 4; ++i)
+    record[12 + i] = static_cast<char>(size >> (8 * i));
+  return bytes.substr(0, central) + directory + record;
+}
+
+// Reading a member costs its bytes, stored ones too: entries that share one
+// data region are each paid for, up to the document's limits.
+TEST(ZipArchive, EveryMemberReadIsPaidFor) {
+  Limits limits;
+  limits.decodedBytesPerDocument = 3 << 20;
+  const std::string megabyte(1 << 20, 's');
+  ZipArchive stored(limits);
+  stored.LoadFromBytes(SharedDataArchive(megabyte, 0, 10));
+  ASSERT_EQ(stored.Files().size(), 10u);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(stored.GetFileData(i).size(), megabyte.size());
+  try {
+    stored.GetFileData(3);
+    FAIL() << "a fourth read passed the limit";
+  } catch (const LimitExceeded& e) {
+    EXPECT_EQ(e.Message(), "The document exceeds the limit of 3145728 decoded bytes per document");
+  }
+
+  WorkBudget budget(Limits{}, 0);
+  ZipArchive deflated(Limits{}, &budget);
+  const std::string bytes = SharedDataArchive(megabyte, 8, 5);
+  deflated.LoadFromBytes(bytes);
+  EXPECT_GE(budget.MemorySpent(), 5 * sizeof(ZipEntry));
+  const uint64_t compressed = deflated.Files()[0].DataSize;
+  for (int i = 0; i < 5; ++i)
+    deflated.GetFileData(i);
+  EXPECT_EQ(budget.WorkSpent(), 5 * compressed);
+}
+
 TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
   ZipBuilder b;
   b.Add("mimetype", "application/epub+zip", 0);
@@ -144,7 +222,7 @@ TEST(ZipArchive, MembersOfACutFileComeFromTheirLocalHeaders) {
   EXPECT_EQ(zip.GetFileByName("streamed.xml"), "sizes after the data");
   std::string stored = zip.GetFileByName("stored-streamed");
   EXPECT_TRUE(stored.starts_with("stored, sizes after")) << stored; // its descriptor follows
-  std::string partial = zip.GetFileByName("last.xml"); // as far as the file kept it
+  std::string partial = zip.GetFileByName("last.xml");              // as far as the file kept it
   EXPECT_FALSE(partial.empty());
   EXPECT_LT(partial.size(), long_text.size());
   EXPECT_EQ(long_text.substr(0, partial.size()), partial);

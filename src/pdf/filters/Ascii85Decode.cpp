@@ -1,5 +1,6 @@
 #include "pdf/filters/Ascii85Decode.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace scrivlet::pdf {
@@ -20,12 +21,20 @@ void FlushGroup(std::string& out, const uint32_t* digits, int count) {
 
 } // namespace
 
-std::string Ascii85Decode(std::string_view input) {
+std::string Ascii85Decode(std::string_view input, size_t cap, bool* capExceeded) {
   std::string out;
-  out.reserve(input.size() / 5 * 4 + 4);
+  out.reserve(std::min(input.size() / 5 * 4 + 4, cap));
   uint32_t digits[5];
   int count = 0;
+  if (capExceeded)
+    *capExceeded = false;
   for (size_t i = 0; i < input.size(); ++i) {
+    if (out.size() > cap) {
+      out.resize(cap);
+      if (capExceeded)
+        *capExceeded = true;
+      return out;
+    }
     char c = input[i];
     if (c == '~')
       break; // "~>" or a damaged end mark

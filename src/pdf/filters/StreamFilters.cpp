@@ -48,6 +48,35 @@ std::vector<std::string_view> DecodeParmsList(std::string_view dictionary, size_
   return list;
 }
 
+// One filter step under the cap; a step past it raises the limit `limit`
+// (the whole chain's, when the step has what the chain left).
+std::string DecodeStep(std::string_view name, std::string data, std::string_view decodeParms,
+                       size_t cap, size_t limit) {
+  if (name == "/flatedecode" || name == "/fl") {
+    FlateResult result = FlateDecode(data, cap);
+    if (result.CapExceeded)
+      ThrowCapExceeded(limit);
+    return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
+  }
+  if (name == "/lzwdecode" || name == "/lzw") {
+    bool earlyChange = ToInteger(GetKeyValue("/earlychange", decodeParms), 1) != 0;
+    LzwResult result = LzwDecode(data, earlyChange, cap);
+    if (result.CapExceeded)
+      ThrowCapExceeded(limit);
+    return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
+  }
+  if (name == "/asciihexdecode" || name == "/ahx")
+    return AsciiHexDecode(data);
+  if (name == "/ascii85decode" || name == "/a85") {
+    bool capExceeded = false;
+    std::string result = Ascii85Decode(data, cap, &capExceeded);
+    if (capExceeded)
+      ThrowCapExceeded(limit);
+    return result;
+  }
+  return data;
+}
+
 } // namespace
 
 std::vector<std::string> FilterNames(std::string_view dictionary) {
@@ -79,24 +108,7 @@ bool HasCryptFilter(std::string_view dictionary) {
 
 std::string DecodeFilter(std::string_view name, std::string data, std::string_view decodeParms,
                          size_t cap) {
-  if (name == "/flatedecode" || name == "/fl") {
-    FlateResult result = FlateDecode(data, cap);
-    if (result.CapExceeded)
-      ThrowCapExceeded(cap);
-    return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
-  }
-  if (name == "/lzwdecode" || name == "/lzw") {
-    bool earlyChange = ToInteger(GetKeyValue("/earlychange", decodeParms), 1) != 0;
-    LzwResult result = LzwDecode(data, earlyChange, cap);
-    if (result.CapExceeded)
-      ThrowCapExceeded(cap);
-    return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
-  }
-  if (name == "/asciihexdecode" || name == "/ahx")
-    return AsciiHexDecode(data);
-  if (name == "/ascii85decode" || name == "/a85")
-    return Ascii85Decode(data);
-  return data;
+  return DecodeStep(name, std::move(data), decodeParms, cap, cap);
 }
 
 std::string DecodeStream(std::string data, std::string_view dictionary, size_t cap,
@@ -107,10 +119,19 @@ std::string DecodeStream(std::string data, std::string_view dictionary, size_t c
   if (names.empty())
     return data;
   std::vector<std::string_view> parms = DecodeParmsList(dictionary, names.size());
+  // The cap is shared by the chain: each filter may write what the ones
+  // before it left, so that a long chain of filters that each expand to
+  // just under the cap cannot decode the cap many times over.
+  size_t left = cap;
+  uint64_t written = 0;
   for (size_t i = 0; i < names.size(); ++i) {
-    data = DecodeFilter(names[i], std::move(data), parms[i], cap);
+    data = DecodeStep(names[i], std::move(data), parms[i], left, cap);
+    written += data.size();
     if (produced)
-      *produced += data.size();
+      *produced = written;
+    if (data.size() > left)
+      ThrowCapExceeded(cap);
+    left -= data.size();
   }
   return data;
 }

@@ -201,7 +201,7 @@ private:
       if (token.kind == Token::End || token.kind == Token::Keyword)
         return false;
       if (token.kind == Token::ArrayOpen) {
-        ReadArray(array);
+        ReadArray(array, RangeSize(entry));
         token.kind = Token::ArrayOpen;
       }
       entry.push_back(std::move(token));
@@ -209,15 +209,31 @@ private:
     return true;
   }
 
-  void ReadArray(std::vector<Token>* array) {
+  // The codes of the range that the entry's first two tokens give (0 when
+  // they give none): an array after them has no use for more elements.
+  static uint64_t RangeSize(const std::vector<Token>& entry) {
+    if (entry.size() != 2 || entry[0].kind != Token::Hex || entry[1].kind != Token::Hex ||
+        entry[0].text.empty() || entry[0].text.size() > 4 ||
+        entry[0].text.size() != entry[1].text.size())
+      return 0;
+    const uint32_t low = BytesValue(entry[0].text), high = BytesValue(entry[1].text);
+    return high < low ? 0 : uint64_t{high} - low + 1;
+  }
+
+  // Reads an array to its end, keeping at most maxKept of its elements: an
+  // array token costs tens of bytes, and a small compressed stream can hold
+  // millions of them.
+  void ReadArray(std::vector<Token>* array, uint64_t maxKept) {
     if (array)
       array->clear();
     for (Token token = FLexer.Next(); token.kind != Token::End && token.kind != Token::ArrayClose &&
                                       token.kind != Token::Keyword;
          token = FLexer.Next()) {
-      if (array)
+      if (array && array->size() < maxKept)
         array->push_back(std::move(token));
     }
+    if (array)
+      FMap.FLargestArray = std::max(FMap.FLargestArray, array->size());
   }
 
   void ReadCodeSpace() {

@@ -35,6 +35,9 @@ public:
   bool HasUnicode() const { return !FTextChars.empty() || !FTextRanges.empty(); }
   bool HasCids() const { return !FCidChars.empty() || !FCidRanges.empty(); }
   const std::string& UseCMap() const { return FUseCMap; }
+  // The most array elements parsing held at once: a "bfrange" array keeps
+  // no more elements than its range has codes.
+  size_t LargestArrayHeld() const { return FLargestArray; }
 
   // The code at bytes[pos] by the code space ranges (pos < bytes.size()).
   // A code no range holds takes the length of the shortest range that
@@ -73,6 +76,7 @@ private:
   static uint64_t Key(CharCode code) { return uint64_t{code.length} << 32 | code.value; }
   void SortRanges();
 
+  size_t FLargestArray = 0;
   std::vector<CodeSpaceRange> FCodeSpace;
   std::unordered_map<uint64_t, std::u16string> FTextChars;
   std::vector<TextRange> FTextRanges; // sorted by low

@@ -22,6 +22,8 @@ public:
   std::optional<double> Width(uint32_t cid) const;
 
   bool Empty() const { return FRanges.empty(); }
+  // The ranges kept.
+  size_t Size() const { return FRanges.size(); }
 
 private:
   struct Range {

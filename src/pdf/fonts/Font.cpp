@@ -38,11 +38,11 @@ void AppendCodeText(ShownText& out, std::u16string_view text) {
 
 std::unique_ptr<Font> Font::Create(const FontDescription& description, const FontContext& context) {
   auto font = std::unique_ptr<Font>(new Font());
-  if (!description.toUnicode.empty()) {
-    CMap map = CMap::Parse(description.toUnicode);
-    if (map.HasUnicode())
-      font->FToUnicode = std::move(map);
-  }
+  std::shared_ptr<const CMap> toUnicode = description.toUnicodeMap;
+  if (!toUnicode && !description.toUnicode.empty())
+    toUnicode = std::make_shared<const CMap>(CMap::Parse(description.toUnicode));
+  if (toUnicode && toUnicode->HasUnicode())
+    font->FToUnicode = std::move(toUnicode);
   if (description.subtype == "Type0") {
     font->FComposite = true;
     font->SetUpComposite(description, context.collections);

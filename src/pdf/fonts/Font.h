@@ -81,7 +81,7 @@ private:
 
   bool FComposite = false;
   bool FVertical = false;
-  std::optional<CMap> FToUnicode;
+  std::shared_ptr<const CMap> FToUnicode; // null: none (fonts may share one)
 
   // Simple fonts.
   std::array<std::u16string, 256> FCodeText;

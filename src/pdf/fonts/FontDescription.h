@@ -3,6 +3,7 @@
 // data.  The font loader fills it from the document; tests fill it directly.
 #pragma once
 
+#include "pdf/fonts/CMap.h"
 #include "pdf/fonts/CidWidths.h"
 
 #include <memory>
@@ -30,7 +31,12 @@ struct FontDescription {
   // embedded CMap stream.
   std::string encodingCMapText;
 
-  std::string toUnicode; // decoded ToUnicode stream, empty when none
+  // The ToUnicode map: parsed (fonts may share one), or the decoded text of
+  // its stream, parsed by the font; both empty when none.
+  std::shared_ptr<const CMap> toUnicodeMap;
+  std::string toUnicode;
+
+  bool HasToUnicode() const { return toUnicodeMap != nullptr || !toUnicode.empty(); }
 
   // Widths of a simple font ("/FirstChar", "/Widths", the descriptor's
   // "/MissingWidth") in glyph units; Type 3 fonts scale them by fontMatrixA.

@@ -141,20 +141,53 @@ GlyphDifferences ParseDifferences(std::string_view arrayText) {
   return differences;
 }
 
-// An array value parsed by `parse`; one written as a reference to an object
-// of its own is parsed once per document and shared through `cache`.
+// What a parsed array entry costs in memory, roughly (a name or a range).
+constexpr uint64_t kArrayEntryBytes = 48;
+
+size_t EntryCount(const GlyphDifferences& differences) {
+  return differences.size();
+}
+size_t EntryCount(const CidWidths& widths) {
+  return widths.Size();
+}
+
+// An array value parsed by `parse`, once per document for the text it lies
+// at (its own object's or inline in a shared dictionary), shared through
+// `cache`.  Each parse spends its entries as memory from the document's
+// budget.
 template <class Parsed, class Parse>
 std::shared_ptr<const Parsed>
 SharedArray(const PdfDocument& document, std::string_view value, const IndirectObject& holder,
-            std::unordered_map<uint32_t, std::shared_ptr<const Parsed>>* cache, Parse parse) {
-  std::optional<ObjectRef> ref = ReferenceAt(Trim(value));
-  if (cache && ref)
-    if (auto known = cache->find(ref->Number); known != cache->end())
+            std::unordered_map<const char*, std::shared_ptr<const Parsed>>* cache, Parse parse) {
+  std::string_view text = Resolve(document, value, holder).text;
+  if (cache)
+    if (auto known = cache->find(text.data()); known != cache->end())
       return known->second;
-  auto parsed = std::make_shared<const Parsed>(parse(Resolve(document, value, holder).text));
-  if (cache && ref)
-    cache->emplace(ref->Number, parsed);
+  auto parsed = std::make_shared<const Parsed>(parse(text));
+  document.Budget().SpendMemory(EntryCount(*parsed) * kArrayEntryBytes);
+  if (cache)
+    cache->emplace(text.data(), parsed);
   return parsed;
+}
+
+// The ToUnicode map of a value that refers to a stream, parsed once per
+// stream object through `cache` (when given).
+std::shared_ptr<const CMap> ToUnicodeMap(const PdfDocument& document, std::string_view value,
+                                         SharedFontArrays* shared) {
+  std::optional<ObjectRef> ref = ReferenceAt(Trim(value));
+  if (!ref)
+    return nullptr;
+  if (shared)
+    if (auto known = shared->toUnicode.find(ref->Number); known != shared->toUnicode.end())
+      return known->second;
+  std::string text = StreamOf(document, value);
+  document.Budget().SpendWork(text.size());
+  auto map = text.empty() ? nullptr : std::make_shared<const CMap>(CMap::Parse(text));
+  // A map keeps about what its text holds.
+  document.Budget().SpendMemory(text.size());
+  if (shared)
+    shared->toUnicode.emplace(ref->Number, map);
+  return map;
 }
 
 void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
@@ -173,9 +206,19 @@ void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
     description.encodingName = name;
     return;
   }
+  // Finding the dictionary's end reads it whole: looked up first.
+  const char* where = resolved.text.data();
+  if (shared)
+    if (auto known = shared->encodings.find(where); known != shared->encodings.end()) {
+      description.hasEncodingDictionary = true;
+      description.encodingName = known->second.encodingName;
+      description.differences = known->second.differences;
+      return;
+    }
   std::string_view encoding = DictionaryOf(resolved);
   if (encoding.empty())
     return;
+  document.Budget().SpendWork(encoding.size() * 2);
   description.hasEncodingDictionary = true;
   if (auto base = Entry(encoding, "BaseEncoding"))
     description.encodingName = NameOf(Resolve(document, *base, resolved.holder).text);
@@ -183,6 +226,11 @@ void ReadEncoding(const PdfDocument& document, std::string_view dictionary,
     description.differences =
         SharedArray(document, *differences, resolved.holder,
                     shared ? &shared->differences : nullptr, ParseDifferences);
+  if (shared) {
+    FontDescription& kept = shared->encodings[where];
+    kept.encodingName = description.encodingName;
+    kept.differences = description.differences;
+  }
 }
 
 void ReadSimpleWidths(const PdfDocument& document, std::string_view dictionary,
@@ -253,6 +301,21 @@ std::string StringOf(const PdfDocument& document, const Resolved& resolved, std:
   return *bytes;
 }
 
+// The fields that a descendant font (and its descriptor) give.
+void CopyDescendantFields(const FontDescription& from, FontDescription& to) {
+  to.cidWidths = from.cidWidths;
+  to.defaultCidWidth = from.defaultCidWidth;
+  to.cidToGidMap = from.cidToGidMap;
+  to.collection = from.collection;
+  to.flags = from.flags;
+  to.missingWidth = from.missingWidth;
+  to.trueTypeProgram = from.trueTypeProgram;
+}
+
+void ReadDescendantFont(const PdfDocument& document, std::string_view font,
+                        const IndirectObject& fontHolder, SharedFontArrays* shared,
+                        bool wantProgram, FontDescription& description);
+
 void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
                     const IndirectObject& holder, SharedFontArrays* shared,
                     FontDescription& description) {
@@ -264,10 +327,28 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
   if (!first.empty() && first[0] == '[')
     first = Trim(first.substr(1));
   Resolved descendant = Resolve(document, first, array.holder);
+  // Finding the dictionary's end reads it whole: looked up first.
+  const bool wantProgram = !description.HasToUnicode();
+  const std::pair<const char*, bool> key{descendant.text.data(), wantProgram};
+  if (shared)
+    if (auto known = shared->descendants.find(key); known != shared->descendants.end()) {
+      CopyDescendantFields(known->second, description);
+      return;
+    }
   std::string_view font = DictionaryOf(descendant);
   if (font.empty())
     return;
-  const IndirectObject& fontHolder = descendant.holder;
+  ReadDescendantFont(document, font, descendant.holder, shared, wantProgram, description);
+  if (shared)
+    CopyDescendantFields(description, shared->descendants[key]);
+}
+
+void ReadDescendantFont(const PdfDocument& document, std::string_view font,
+                        const IndirectObject& fontHolder, SharedFontArrays* shared,
+                        bool wantProgram, FontDescription& description) {
+  // Its keys are looked up one by one, each a pass over the dictionary.
+  constexpr uint64_t kKeysLookedUp = 8;
+  document.Budget().SpendWork(font.size() * kKeysLookedUp);
   if (auto widths = Entry(font, "W"))
     description.cidWidths = SharedArray(document, *widths, fontHolder,
                                         shared ? &shared->cidWidths : nullptr, CidWidths::Parse);
@@ -281,18 +362,23 @@ void ReadDescendant(const PdfDocument& document, std::string_view dictionary,
     if (!registry.empty() && !ordering.empty())
       description.collection = registry + "-" + ordering;
   }
-  ReadDescriptor(document, font, fontHolder, false, description.toUnicode.empty(), description);
+  ReadDescriptor(document, font, fontHolder, false, wantProgram, description);
 }
 
 } // namespace
 
 FontDescription ReadFontDescription(const PdfDocument& document, std::string_view dictionary,
                                     const IndirectObject& holder, SharedFontArrays* shared) {
+  // A font record (a text and a width per code, the tables it points at)
+  // takes some kilobytes whatever its dictionary's size.
+  constexpr uint64_t kFontRecordBytes = 8192;
+  document.Budget().SpendWork(dictionary.size());
+  document.Budget().SpendMemory(kFontRecordBytes);
   FontDescription description;
   description.subtype = NameOf(Entry(dictionary, "Subtype").value_or(""));
   description.baseFont = NameOf(Entry(dictionary, "BaseFont").value_or(""));
   if (auto toUnicode = Entry(dictionary, "ToUnicode"))
-    description.toUnicode = StreamOf(document, *toUnicode);
+    description.toUnicodeMap = ToUnicodeMap(document, *toUnicode, shared);
   ReadEncoding(document, dictionary, holder, shared, description);
   if (description.subtype == "Type0") {
     ReadDescendant(document, dictionary, holder, shared, description);

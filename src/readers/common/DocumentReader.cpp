@@ -32,6 +32,7 @@ void DocumentReader::Read(std::string_view bytes, const std::string& name,
   FFileName = &name;
   FDocument = &document;
   FOutputCharacters = 0;
+  FBudget = WorkBudget(options.limits, bytes.size());
   document.textRead = options.items.Contains(ContentItem::Text);
   struct Detach {
     DocumentReader& reader;

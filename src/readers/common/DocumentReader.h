@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/ReaderOptions.h"
+#include "core/WorkBudget.h"
 #include "document/Document.h"
 
 #include <string>
@@ -47,12 +48,15 @@ protected:
   Block& AddBlock(Story& story, Block block);
   // Counts characters of text against the output limit.
   void CountOutput(size_t characters);
+  // The document's work and memory budget, sized from its bytes.
+  WorkBudget& Budget() { return FBudget; }
 
 private:
   const ReaderOptions* FOptions = nullptr;
   const std::string* FFileName = nullptr;
   Document* FDocument = nullptr;
   uint64_t FOutputCharacters = 0;
+  WorkBudget FBudget;
 };
 
 } // namespace scrivlet

@@ -90,7 +90,7 @@ void DocxReader::Parse(std::string_view bytes) {
   FListCounter = DocxListCounter();
   FFootnoteLabels.clear();
   FEndnoteLabels.clear();
-  ZipArchive zip(ResourceLimits());
+  ZipArchive zip(ResourceLimits(), &Budget());
   if (HasZipSignature(bytes))
     zip.LoadFromView(bytes); // the file's bytes, not copied
   else

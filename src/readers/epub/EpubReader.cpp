@@ -93,7 +93,7 @@ void EpubReader::Parse(std::string_view bytes) {
   Summary();
   FCoverImage = MemoryStream();
   Doc().textStarted = ParseItems().Contains(ContentItem::Text);
-  ZipArchive zip(ResourceLimits());
+  ZipArchive zip(ResourceLimits(), &Budget());
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   FReferences.clear();
@@ -113,11 +113,17 @@ bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) 
   if (rootfiles == nullptr)
     return false;
   bool found = false;
+  // A package document listed again (under another spelling of its path,
+  // too) is read once: each reading converts every chapter it lists.
+  std::set<std::string> packages;
   for (int i = 0; i < rootfiles->Items.Count(); ++i) {
     XmlNode& rootfile = *rootfiles->Items[i];
     if (rootfile.Kind != XmlNodeKind::Element)
       continue;
-    found = ParsePackage(zip, WideToUtf8(AttributeValue(engine, rootfile, "full-path"))) || found;
+    std::string fullPath = WideToUtf8(AttributeValue(engine, rootfile, "full-path"));
+    if (!packages.insert(MemberKey(ResolveMemberPath("", fullPath))).second)
+      continue;
+    found = ParsePackage(zip, fullPath) || found;
   }
   return found;
 }

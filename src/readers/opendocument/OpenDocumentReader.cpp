@@ -133,7 +133,7 @@ void OpenDocumentReader::Parse(std::string_view bytes) {
   Doc().markup = MarkupConvention::OpenDocument;
   Summary();
   FStyles.clear();
-  ZipArchive zip(ResourceLimits());
+  ZipArchive zip(ResourceLimits(), &Budget());
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   // A password-protected package keeps its parts encrypted, as its manifest

@@ -143,6 +143,7 @@ void DocReader::WalkElements(const CompoundFile& storage) {
       if (std::exchange(mainRead, true))
         continue;
       std::string main = storage.StreamData(element.entry);
+      Budget().SpendWork(main.size());
       if (!main.empty())
         ParseMainStream(main, &storage);
       continue;

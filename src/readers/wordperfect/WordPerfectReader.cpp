@@ -7,6 +7,7 @@
 #include "storage/CompoundFile.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace scrivlet {
@@ -184,10 +185,16 @@ void WordPerfectReader::Parse(std::string_view bytes) {
   ParseDocument(bytes);
 }
 
+// The last stream of the name is the document, as each reading started
+// afresh; a directory that repeats the name costs one reading, not one
+// for every copy.
 void WordPerfectReader::ReadStorage(const CompoundFile& storage) {
+  std::optional<uint32_t> main;
   for (const auto& element : storage.Elements(CompoundFile::kRoot))
     if (element.kind == CompoundFile::ElementKind::Stream && element.name == u"PerfectOffice_MAIN")
-      ParseDocument(storage.StreamData(element.entry));
+      main = element.entry;
+  if (main)
+    ParseDocument(storage.StreamData(*main));
 }
 
 void WordPerfectReader::ParseDocument(std::string_view data) {
@@ -196,11 +203,13 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   Doc().Main().blocks.clear();
   FPackets.clear();
   FFonts.clear();
+  FFontOffsets.clear();
   FStyles.clear();
   Doc().notes.clear();
   FNotePackets.clear();
   FFootnotes = 0;
   FEndnotes = 0;
+  Budget().SpendWork(data.size());
   ByteReader reader(data);
   std::string_view header = reader.Bytes(kHeaderSize);
   FDocumentOffset = ByteReader::Get32(header, 4);
@@ -238,7 +247,9 @@ void WordPerfectReader::ReadIndex(ByteReader& reader) {
     packet.PacketType = static_cast<uint8_t>(entry[1]);
     packet.DataSize = ByteReader::Get32(entry, 6);
     packet.DataOffset = ByteReader::Get32(entry, 10);
-    if (packet.PacketType == 0x20 || packet.PacketType == 0x55)
+    // A descriptor that several entries name is read once.
+    if ((packet.PacketType == 0x20 || packet.PacketType == 0x55) &&
+        FFontOffsets.insert(packet.DataOffset).second)
       ReadFontDescriptor(reader, k, packet.DataOffset);
     FPackets.push_back(packet);
   }
@@ -256,6 +267,7 @@ void WordPerfectReader::ReadFontDescriptor(ByteReader& reader, uint16_t packet, 
   uint16_t nameLength = data.U16();
   if (nameLength > 0)
     font.FontName = std::string(data.Bytes(nameLength));
+  Budget().SpendMemory(sizeof(WordPerfectFont) + font.FontName.size());
   FFonts.push_back(std::move(font));
 }
 

@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -94,6 +95,7 @@ private:
   uint32_t FDocumentSize = 0;
   WordPerfectPacketList FPackets;
   WordPerfectFontList FFonts;
+  std::unordered_set<uint32_t> FFontOffsets; // descriptors read, by offset
   bool FSuppressed = false;
   Marks FMarks = 0;        // the attributes switched on
   std::string FCharacters; // 8-bit text not yet made a piece

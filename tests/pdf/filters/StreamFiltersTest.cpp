@@ -115,6 +115,41 @@ TEST(PdfFiltersTest, StreamPastTheCapFailsWithAMessage) {
   }
 }
 
+std::string CapMessage(const std::string& data, const std::string& dictionary, size_t cap,
+                       uint64_t* produced = nullptr) {
+  try {
+    DecodeStream(data, dictionary, cap, produced);
+  } catch (const Exception& error) {
+    return error.Message();
+  }
+  return "no error";
+}
+
+// The cap holds inside each filter's loop and across the chain: a chain of
+// filters that each write just under the cap decodes no more than the cap
+// in all, and "z" (four bytes of one character) stops at it.
+TEST(PdfFiltersTest, TheCapIsSharedByTheChainAndHoldsInEveryLoop) {
+  const std::string a85 = std::string(100000, 'z') + "~>";
+  bool exceeded = false;
+  EXPECT_EQ(Ascii85Decode(a85, 1000, &exceeded).size(), 1000u);
+  EXPECT_TRUE(exceeded);
+  EXPECT_EQ(Ascii85Decode(a85).size(), 400000u);
+  EXPECT_EQ(CapMessage(a85, " /Filter /A85 ", 4096),
+            "PDF stream exceeds the decoding limit of 4096 bytes");
+
+  // Three ASCIIHex layers: 3000 bytes written in all for 400 bytes of data.
+  const std::string data(400, 'd');
+  std::string hex = data;
+  for (int layer = 0; layer < 3; ++layer)
+    hex = PdfBuilder::AsciiHex(hex);
+  const std::string chain = " /Filter [/AHx /AHx /AHx] ";
+  uint64_t produced = 0;
+  EXPECT_EQ(CapMessage(hex, chain, 8000, &produced), "no error");
+  EXPECT_GE(produced, 1600u + 800u + 400u); // and the end marks
+  EXPECT_LT(produced, 2810u);
+  EXPECT_EQ(CapMessage(hex, chain, 2000), "PDF stream exceeds the decoding limit of 2000 bytes");
+}
+
 // Predictors.
 
 TEST(PdfFiltersTest, PngPredictorsUndoEveryTag) {

@@ -94,5 +94,21 @@ TEST(CMapTest, HugeRangesCostNothing) {
   EXPECT_EQ(map.Text({0x10, 4}), u"Q");
 }
 
+TEST(CMapTest, ARangeArrayKeepsNoMoreElementsThanTheRangeHasCodes) {
+  std::string elements;
+  for (int i = 0; i < 100000; ++i)
+    elements += "<0041> ";
+  CMap map = CMap::Parse("1 beginbfrange <00> <02> [" + elements +
+                         "] endbfrange "
+                         "1 beginbfrange <10> <11> [/A <0042>] endbfrange");
+  EXPECT_EQ(map.Text({0x02, 1}), u"A");
+  EXPECT_EQ(map.Text({0x03, 1}), std::nullopt);
+  EXPECT_EQ(map.Text({0x11, 1}), u"B");
+  EXPECT_EQ(map.LargestArrayHeld(), 3u); // every element, unbounded
+  // An array where no range stands before it is read past and kept not.
+  EXPECT_EQ(CMap::Parse("1 beginbfrange <01> [" + elements + "] endbfrange").LargestArrayHeld(),
+            0u);
+}
+
 } // namespace
 } // namespace scrivlet::pdf

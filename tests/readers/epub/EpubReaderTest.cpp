@@ -24,13 +24,18 @@ struct Book {
   std::string manifest;
   std::string spine; // empty: no spine element
   std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> moreRootfiles; // full paths listed after opfPath
 
   std::string Build() const {
     test::ZipBuilder zip;
     zip.Add("mimetype", "application/epub+zip", 0);
+    std::string rootfiles;
+    for (const std::string& path : moreRootfiles)
+      rootfiles += "<rootfile full-path=\"" + path + "\"/>";
     zip.Add("META-INF/container.xml",
             "<?xml version=\"1.0\"?><container><rootfiles><rootfile full-path=\"" + opfPath +
-                "\" media-type=\"application/oebps-package+xml\"/></rootfiles></container>");
+                "\" media-type=\"application/oebps-package+xml\"/>" + rootfiles +
+                "</rootfiles></container>");
     zip.Add(opfPath, "<?xml version=\"1.0\"?><package><metadata>" + metadata +
                          "</metadata><manifest>" + manifest + "</manifest>" +
                          (spine.empty() ? "" : "<spine>" + spine + "</spine>") + "</package>");
@@ -78,6 +83,21 @@ TEST(EpubReader, SpineOrderPathsAndInlineText) {
   EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Rtf))[2], u"Second\\par ");
   book.spine.clear(); // manifest order
   EXPECT_EQ(Body(*Load(book.Build())), (L{u"Second", u"Chapter One", u"Hello big world"}));
+}
+
+// Each reading of a package document converts every chapter it lists: a
+// container that lists one package a thousand times must not convert the
+// book a thousand times.
+TEST(EpubReader, APackageListedAgainIsReadOnce) {
+  Book book;
+  book.manifest = Item("c", "c.xhtml");
+  book.spine = "<itemref idref=\"c\"/>";
+  book.files = {{"OEBPS/c.xhtml", Xhtml("<p>once</p>")}};
+  for (int i = 0; i < 30; ++i)
+    book.moreRootfiles.push_back(i % 3 == 0   ? "OEBPS/content.opf"
+                                 : i % 3 == 1 ? "./OEBPS/Content.opf"
+                                              : "OEBPS/../OEBPS/content.opf");
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"once"}));
 }
 
 TEST(EpubReader, TextInOtherBlocks) {

@@ -290,6 +290,35 @@ TEST(WordPerfectFiles, CompoundFileWrapper) {
   EXPECT_EQ(reader.Lines().Count(), 0);
 }
 
+// Structures that a file names many times are read once: a directory that
+// repeats the document's stream name, an index whose entries all name one
+// font descriptor (each reading copied the descriptor's name).
+TEST(WordPerfectFiles, RepeatedNamesAreReadOnce) {
+  WordPerfectBuilder b;
+  b.body = "Once\xCC";
+  b.fontDescriptorEntries = 2000;
+  b.fontName = std::string(1000, 'F');
+  test::CompoundFileBuilder wrapper;
+  for (int i = 0; i < 100; ++i)
+    wrapper.AddRootStreamAgain(u"PerfectOffice_MAIN", b.Build());
+  const std::string file = wrapper.Build();
+  // Work for two readings of the document, and memory for a few fonts: a
+  // hundred readings, or two thousand copies of the font, do not fit.
+  Limits limits;
+  limits.workPerInputByte = 0;
+  limits.workFloor = 2 * b.Build().size();
+  limits.memoryPerInputByte = 0;
+  limits.memoryFloor = 20000;
+  test::ReaderHarness<WordPerfectReader> reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(file);
+  reader.LoadFromStream(stream);
+  EXPECT_EQ(reader.Lines().Get(0), u"Once\r\n");
+  ASSERT_EQ(reader.Inner().Fonts().size(), 1u); // 2000 copies, unbounded
+  EXPECT_EQ(reader.Inner().Fonts()[0].FontName.size(), 1000u);
+  EXPECT_EQ(reader.Inner().Packets().size(), 2000u);
+}
+
 TEST(WordPerfectCorpus, RealDocumentsConvert) {
   std::filesystem::path dir = std::filesystem::path(SCRIVLET_CORPUS_DIR) / "wpd";
   if (!std::filesystem::is_directory(dir))
