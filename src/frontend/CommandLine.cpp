@@ -43,6 +43,10 @@ constexpr const char* kUsage =
     "  --max-decoded-bytes N    let one compressed part inflate to N bytes (default 64 MiB;\n"
     "                           a document's parts together to 256 MiB or N)\n"
     "  --max-output N           stop with an error past N output characters (default 64 Mi)\n"
+    "  --max-work N             let a document cost N times its size in bytes parsed\n"
+    "                           (default 64, at least 64 MiB)\n"
+    "  --max-records N          let a document's readers keep N times its size in records\n"
+    "                           (default 64, at least 256 MiB)\n"
     "  --raw-control-chars      keep the format's control characters as they are\n"
     "  --password PW            password of an encrypted PDF\n"
     "  --reader KIND            force a reader: %READERS%\n"
@@ -170,6 +174,12 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
     if (!characters)
       return "--max-output takes a positive whole number";
     options.limits.outputCharacters = *characters;
+  } else if (name == "--max-work" || name == "--max-records") {
+    auto times = ParseCount(value);
+    if (!times || *times > (uint64_t{1} << 32))
+      return std::string(name) + " takes a positive whole number (times the document's size)";
+    (name == "--max-work" ? options.limits.workPerInputByte : options.limits.memoryPerInputByte) =
+        *times;
   } else if (name == "--password") {
     options.password = value;
   } else if (name == "--reader") {
@@ -195,8 +205,9 @@ std::string ApplyValueOption(const std::string& name, const std::string& value,
 
 bool TakesValue(const std::string& name) {
   return name == "--format" || name == "--items" || name == "--max-length" ||
-         name == "--max-decoded-bytes" || name == "--max-output" || name == "--password" ||
-         name == "--reader" || name == "--output-dir" || name == "--jobs" || name == "--files-from";
+         name == "--max-decoded-bytes" || name == "--max-output" || name == "--max-work" ||
+         name == "--max-records" || name == "--password" || name == "--reader" ||
+         name == "--output-dir" || name == "--jobs" || name == "--files-from";
 }
 
 // Options without a value; false for an unknown name.

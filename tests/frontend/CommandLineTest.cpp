@@ -35,6 +35,11 @@ TEST(CommandLineOptions, ValuesAndDefaults) {
   EXPECT_EQ(all->readerName, "pdf");
   EXPECT_TRUE(all->json);
   EXPECT_EQ(all->files, std::vector<std::string>{"x.bin"});
+  auto budgets = Parse({"--max-work", "1000", "--max-records=200", "a.pdf"});
+  ASSERT_TRUE(budgets);
+  EXPECT_EQ(budgets->limits.workPerInputByte, 1000u);
+  EXPECT_EQ(budgets->limits.memoryPerInputByte, 200u);
+  EXPECT_EQ(defaults->limits.workPerInputByte, Limits{}.workPerInputByte);
   EXPECT_EQ(Parse({"--", "-dash.doc", "--json"})->files,
             (std::vector<std::string>{"-dash.doc", "--json"}));
 }
@@ -53,6 +58,8 @@ TEST(CommandLineOptions, UsageErrors) {
                                        {"--max-length", "ten", "a"},
                                        {"--max-length", "-5", "a"},
                                        {"--reader", "xls", "a"},
+                                       {"--max-work", "0", "a"},
+                                       {"--max-records", "lots", "a"},
                                        {"--unknown", "a"},
                                        {"--json=1", "a"}}) {
     std::string out, err;

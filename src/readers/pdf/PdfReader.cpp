@@ -41,6 +41,10 @@ pdf::PdfDocument::Limits PdfReader::DecodingLimits(const Limits& limits) {
     decoding.StreamCap = static_cast<size_t>(
         std::min<uint64_t>(limits.decodedBytesPerStream, std::numeric_limits<size_t>::max()));
   decoding.DocumentBudget = std::max(decoding.DocumentBudget, limits.decodedBytesPerDocument);
+  decoding.WorkPerInputByte = limits.workPerInputByte;
+  decoding.WorkFloor = limits.workFloor;
+  decoding.MemoryPerInputByte = limits.memoryPerInputByte;
+  decoding.MemoryFloor = limits.memoryFloor;
   return decoding;
 }
 

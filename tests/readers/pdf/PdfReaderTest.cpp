@@ -102,6 +102,12 @@ TEST(PdfReaderTest, RaisedDecodingLimitsRaiseThePdfCaps) {
   const pdf::PdfDocument::Limits decoding = PdfReader::DecodingLimits(raised);
   EXPECT_EQ(decoding.StreamCap, size_t{3} << 30);
   EXPECT_EQ(decoding.DocumentBudget, uint64_t{5} << 30);
+  // The work and memory budgets follow the reader's limits.
+  raised.workPerInputByte = 500;
+  raised.memoryFloor = 7;
+  const pdf::PdfDocument::Limits budgets = PdfReader::DecodingLimits(raised);
+  EXPECT_EQ(budgets.WorkPerInputByte, 500u);
+  EXPECT_EQ(budgets.MemoryFloor, 7u);
 }
 
 TEST(PdfReaderTest, ClearForgetsTheLastDocument) {
