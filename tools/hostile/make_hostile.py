@@ -236,7 +236,38 @@ def epub_shared_data():
     return bytes(out)
 
 
+def page_text_items():
+    """One page drawing ten million one-letter strings, its content
+    compressed: a page's text items are held before any output limit."""
+    content = zlib.compress(b"BT /F1 10 Tf 0 0 Td\n" + b"(a) Tj\n" * 10_000_000 + b"ET\n", 9)
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R >> >> "
+               b"/Contents 4 0 R >>",
+               stream(b"/Filter /FlateDecode", content),
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    return pdf(objects, b"/Root 1 0 R")
+
+
+def inherited_resources():
+    """Twenty thousand pages inheriting one resource dictionary of a thousand
+    fonts: resources built again for every page."""
+    pages = 20_000
+    fonts = b" ".join(b"/F%d 4 0 R" % i for i in range(1000))
+    first_page = 5
+    kids = b" ".join(b"%d 0 R" % (first_page + i) for i in range(pages))
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [" + kids + b"] /Count %d /Resources << /Font << " % pages +
+               fonts + b" >> >> >>",
+               stream(b"", b"BT /F1 10 Tf 0 0 Td (page) Tj ET"),
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    objects += [b"<< /Type /Page /Parent 2 0 R /Contents 3 0 R >>"] * pages
+    return pdf(objects, b"/Root 1 0 R")
+
+
 CLASSES = {
+    "pdf-page-text-items.pdf": page_text_items,
+    "pdf-inherited-resources.pdf": inherited_resources,
     "epub-shared-data.epub": epub_shared_data,
     "pdf-unclosed-trailers-repair.pdf": unclosed_trailers_repair,
     "pdf-unclosed-trailers-chain.pdf": unclosed_trailers_chain,

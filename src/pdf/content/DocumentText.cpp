@@ -235,7 +235,7 @@ const std::string* DocumentText::FormContentOf(uint32_t objectNumber) {
 std::u16string DocumentText::ContentText(std::string_view content, std::string_view resources) {
   Resources pageResources(*this, resources, IndirectObject{}, nullptr);
   std::vector<TextItem> items;
-  TextCollector::Collect(content, pageResources, items, FFormBudget);
+  TextCollector::Collect(content, pageResources, items, FFormBudget, &FDocument.Budget());
   return LayOutPageText(items);
 }
 
@@ -258,7 +258,7 @@ std::u16string DocumentText::PageText(const PdfPage& page) {
 std::vector<PageLine> DocumentText::PageLines(const PdfPage& page) {
   Resources& pageResources = PageResources(page);
   std::vector<TextItem> items;
-  TextCollector::Collect(page.Contents, pageResources, items, FFormBudget);
+  TextCollector::Collect(page.Contents, pageResources, items, FFormBudget, &FDocument.Budget());
   return LayOutPageLines(items);
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace scrivlet::pdf {
 namespace {
@@ -21,12 +22,35 @@ bool FiniteMatrix(const Matrix& m) {
   return Finite(m.a) && Finite(m.b) && Finite(m.c) && Finite(m.d) && Finite(m.e) && Finite(m.f);
 }
 
+// What a page's items may hold: what the document's records may still take.
+uint64_t ItemBytesAllowed(const WorkBudget* records) {
+  if (records == nullptr)
+    return std::numeric_limits<uint64_t>::max();
+  return records->MemorySpent() >= records->MemoryLimit()
+             ? 0
+             : records->MemoryLimit() - records->MemorySpent();
+}
+
 } // namespace
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,
-                            std::vector<TextItem>& items, FormBudget& formBudget) {
-  TextCollector collector(resources, items, formBudget);
+                            std::vector<TextItem>& items, FormBudget& formBudget,
+                            const WorkBudget* records) {
+  TextCollector collector(resources, items, formBudget, records);
   collector.Run(content, 0);
+}
+
+TextCollector::TextCollector(ContentResources& resources, std::vector<TextItem>& items,
+                             FormBudget& formBudget, const WorkBudget* records)
+    : FResources(&resources), FItems(items), FFormBudget(formBudget), FRecords(records),
+      FItemBytesLeft(ItemBytesAllowed(records)) {}
+
+void TextCollector::KeepItem(TextItem item) {
+  const uint64_t bytes = sizeof(TextItem) + item.text.size() * sizeof(char16_t);
+  if (bytes > FItemBytesLeft)
+    throw LimitExceeded("bytes of records kept", FRecords->MemoryLimit());
+  FItemBytesLeft -= bytes;
+  FItems.push_back(std::move(item));
 }
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,
@@ -194,7 +218,7 @@ void TextCollector::ShowString(const std::string& bytes) {
   item.em = std::abs(size) * std::hypot(device.c, device.d);
   item.startsTextObject = FTextObjectStart;
   FTextObjectStart = false;
-  FItems.push_back(std::move(item));
+  KeepItem(std::move(item));
 }
 
 void TextCollector::ShowArray() {

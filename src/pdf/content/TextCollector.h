@@ -15,6 +15,7 @@
 // are skipped; every other operator only ends its operands.
 #pragma once
 
+#include "core/WorkBudget.h"
 #include "pdf/content/ContentResources.h"
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/content/TextItem.h"
@@ -48,8 +49,14 @@ public:
 
   // Appends the text items of the content to items.  formBudget is the
   // document's budget for the content of forms run (shared by its pages).
+  // records, when given, is the document's budget of records kept: the
+  // page's items, all held until the page is laid out, may take no more
+  // than it has left (a page of ten million tiny strings drawn from a few
+  // kilobytes of compressed content ends with its limit, not out of
+  // memory).
   static void Collect(std::string_view content, ContentResources& resources,
-                      std::vector<TextItem>& items, FormBudget& formBudget);
+                      std::vector<TextItem>& items, FormBudget& formBudget,
+                      const WorkBudget* records = nullptr);
   // The same with a budget of its own: the default decoded bytes of one
   // document.
   static void Collect(std::string_view content, ContentResources& resources,
@@ -73,8 +80,11 @@ private:
     std::string bytes; // a string's bytes, or a name
   };
 
-  TextCollector(ContentResources& resources, std::vector<TextItem>& items, FormBudget& formBudget)
-      : FResources(&resources), FItems(items), FFormBudget(formBudget) {}
+  TextCollector(ContentResources& resources, std::vector<TextItem>& items, FormBudget& formBudget,
+                const WorkBudget* records);
+
+  // Counts an item's bytes against what the page's items may hold.
+  void KeepItem(TextItem item);
 
   void Run(std::string_view content, int depth);
   void Execute(std::string_view op, ContentTokenizer& tokenizer, int depth);
@@ -92,6 +102,8 @@ private:
   ContentResources* FResources;
   std::vector<TextItem>& FItems;
   FormBudget& FFormBudget;
+  const WorkBudget* FRecords;
+  uint64_t FItemBytesLeft;
   GraphicsState FState;
   std::vector<GraphicsState> FSaved;
   Matrix FTextMatrix, FLineMatrix;

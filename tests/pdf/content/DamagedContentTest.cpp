@@ -68,6 +68,38 @@ TEST(DamagedContentTest, ContentStreams) {
   }
 }
 
+// A page of many tiny strings holds its items until it is laid out: what
+// they take is bounded by the document's budget of records kept.
+TEST(DamagedContentTest, APagesTextItemsAreBoundedByTheRecordsBudget) {
+  FontDescription d;
+  d.subtype = "Type1";
+  OneFont resources(Font::Create(d, {}));
+  std::string content = "BT /F1 10 Tf 0 0 Td ";
+  for (int i = 0; i < 20000; ++i)
+    content += "(a) Tj ";
+  content += "ET";
+  Limits limits;
+  limits.memoryPerInputByte = 0;
+  limits.memoryFloor = 1 << 20; // room for some ten thousand items
+  WorkBudget records(limits, 0);
+  FormBudget forms(1 << 20);
+  std::vector<TextItem> items;
+  try {
+    TextCollector::Collect(content, resources, items, forms, &records);
+    FAIL() << "the page's " << items.size() << " items passed the budget";
+  } catch (const LimitExceeded& error) {
+    EXPECT_STREQ(error.what(), "The document exceeds the limit of 1048576 bytes of records kept");
+  }
+  EXPECT_LT(items.size(), 20000u);
+  EXPECT_GT(items.size(), 1000u);
+  // With room enough, every item is kept.
+  limits.memoryFloor = 64 << 20;
+  WorkBudget roomy(limits, 0);
+  std::vector<TextItem> all;
+  TextCollector::Collect(content, resources, all, forms, &roomy);
+  EXPECT_EQ(all.size(), 20000u);
+}
+
 TEST(DamagedContentTest, CMaps) {
   std::string cmap = "/CMapName /X def /WMode 1 def 2 begincodespacerange <00> <80> <8140> <FEFE> "
                      "endcodespacerange 2 beginbfchar <41> <0042> <8141> /eacute endbfchar "
