@@ -19,6 +19,7 @@
 # part inflates past 64 MiB).  The aim: within 10 % of each other.
 #
 # WORKERS (default 2) FastCGI workers; the layout is the document page.
+# PAGE_CACHE_MB sets the workers' page cache (0: every request converted).
 # Everything lives in a temporary directory removed at the end; lighttpd is
 # stopped by its process id.
 set -euo pipefail
@@ -66,6 +67,11 @@ start_server() { # MODE
     rm -rf "$work/site-$1"
     MODE=$1 WORKERS=$workers LAYOUT=document \
       "$source_dir/tools/web/make-site.sh" "$work/site-$1" "$docs" "$candidate" "$cgi" >/dev/null
+    # PAGE_CACHE_MB: the megabytes of pages a worker keeps (unset: the
+    # default; 0 measures every request converted afresh).
+    if [ -n "${PAGE_CACHE_MB:-}" ]; then
+      printf '[PageCache]\n%s\n' "$PAGE_CACHE_MB" >>"$work/site-$1/cgi-bin/scrivlet.cfg"
+    fi
     # No access log: each request would cost a write.
     lighttpd -D -f "$work/site-$1/lighttpd.conf" 2>>"$work/server.err" &
     server_pid=$!
