@@ -7,11 +7,23 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace scrivlet::pdf {
 namespace {
 
+// Names TeX's fonts give glyphs that the glyph list lacks (Computer Modern's
+// symbol and maths italic fonts), sorted by name.
+constexpr std::pair<std::string_view, std::u16string_view> kTexNames[] = {
+    {"angbracketleft", u"\x27E8"}, {"angbracketright", u"\x27E9"}, {"bardbl", u"\x2016"},
+    {"latticetop", u"\x22A4"},     {"mapsto", u"\x21A6"},          {"negationslash", u"\x0338"},
+    {"prime", u"\x2032"},          {"turnstileleft", u"\x22A2"},   {"turnstileright", u"\x22A3"},
+};
+
 std::optional<std::u16string_view> FindInGlyphList(std::string_view name) {
+  for (const auto& [texName, text] : kTexNames)
+    if (texName == name)
+      return text;
   const GlyphListEntry* end = kGlyphList + kGlyphListSize;
   const GlyphListEntry* it = std::lower_bound(
       kGlyphList, end, name,

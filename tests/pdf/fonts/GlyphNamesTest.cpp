@@ -40,6 +40,8 @@ TEST(GlyphNamesTest, UniAndUNamesAreCodePoints) {
 TEST(GlyphNamesTest, GFollowedByHexDigitsIsTheCharacter) {
   EXPECT_EQ(GlyphNameToText("G41"), u"A");
   EXPECT_EQ(GlyphNameToText("g61"), u"a");
+  EXPECT_EQ(GlyphNameToText("prime"), u"\x2032"); // TeX's symbol font: not in the glyph list
+  EXPECT_EQ(GlyphNameToText("mapsto"), u"\x21A6");
   EXPECT_EQ(GlyphNameToText("g3"), u"");           // one digit: a glyph number, not a character
   EXPECT_EQ(GlyphNameToText("G0A"), u"");          // control characters are no text
   EXPECT_EQ(GlyphNameToText("gbreve"), u"\u011F"); // a listed name wins
