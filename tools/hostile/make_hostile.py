@@ -506,24 +506,37 @@ def pdf_repeated_contents():
     return pdf(objects, b"/Root 1 0 R")
 
 
-def pdf_nested_forms():
-    """Two thousand forms sharing one resource dictionary that names them
-    all; each form draws fifty others and a word, so that resources built
-    per (parent resources, name) and forms walked per path multiply."""
+def nested_forms(dictionaries):
+    """Two thousand forms sharing resource dictionaries that name them all
+    (form i uses dictionary i modulo their count); each form draws fifty
+    others and a word, so that resources built per (parent resources, name)
+    and forms walked per path multiply."""
     forms = 2000
-    first = 6
+    first = 4 + dictionaries
     names = b" ".join(b"/X%d %d 0 R" % (i, first + i) for i in range(forms))
     objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
                b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                b"<< /Type /Page /Parent 2 0 R /Resources 5 0 R /Contents 4 0 R >>",
-               stream(b"", b"".join(b"/X%d Do\n" % i for i in range(forms))),
-               b"<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> "
-               b"/XObject << " + names + b" >> >>"]
+               stream(b"", b"".join(b"/X%d Do\n" % i for i in range(forms)))]
+    objects += [b"<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> "
+                b"/XObject << " + names + b" >> >>"] * dictionaries
     for i in range(forms):
         draws = b"".join(b"/X%d Do\n" % ((i + 1 + k * 37) % forms) for k in range(50))
-        objects.append(stream(b"/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources 5 0 R",
+        resources = 5 + i % dictionaries
+        objects.append(stream(b"/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                              b"/Resources %d 0 R" % resources,
                               b"BT /F1 10 Tf 0 0 Td (form) Tj ET\n" + draws))
     return pdf(objects, b"/Root 1 0 R")
+
+
+def pdf_nested_forms():
+    return nested_forms(1)
+
+
+def pdf_nested_forms_alternating():
+    """The same with two equal dictionaries in turn: a form's resources are
+    never its caller's."""
+    return nested_forms(2)
 
 
 def pdf_many_fonts():
@@ -571,6 +584,7 @@ CLASSES = {
     "pdf-filter-chain.pdf": pdf_filter_chain,
     "pdf-repeated-contents.pdf": pdf_repeated_contents,
     "pdf-nested-forms.pdf": pdf_nested_forms,
+    "pdf-nested-forms-alternating.pdf": pdf_nested_forms_alternating,
     "pdf-many-fonts.pdf": pdf_many_fonts,
 }
 
