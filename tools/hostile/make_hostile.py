@@ -265,6 +265,303 @@ def inherited_resources():
     return pdf(objects, b"/Root 1 0 R")
 
 
+# Compound files (version 4: 4096-byte sectors, so that a few FAT sectors
+# listed in the header cover 15 MB).  Every stream is padded to the mini
+# stream's cutoff (its size then counts the padding), so that all of them
+# live in the FAT: the padding is zero bytes, which the formats read here
+# take as the end of their data.
+SECTOR = 4096
+FREE, END_OF_CHAIN, FAT_SECTOR, NO_ENTRY = 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFFD, 0xFFFFFFFF
+
+
+def compound_file(tree):
+    """A compound file of `tree`: a list of (name, value) pairs, where a
+    value is bytes (a stream) or a list (a storage).  Streams given the same
+    bytes object share one sector chain, as aliases do."""
+    entries = []  # [name, type, children, data]
+    def add(name, value):
+        index = len(entries)
+        if isinstance(value, list):
+            entries.append([name, 1, [], None])
+            entries[index][2] = [add(n, v) for n, v in value]
+        else:
+            entries.append([name, 2, [], value])
+        return index
+    entries.append(["Root Entry", 5, [], None])
+    entries[0][2] = [add(n, v) for n, v in tree]
+    sectors, chains = [], {}
+    def place(data):
+        if id(data) not in chains:
+            padded = data + b"\0" * (-len(data) % SECTOR if len(data) >= SECTOR else SECTOR - len(data))
+            size = max(len(data), SECTOR)  # below the cutoff a stream would be in the mini stream
+            chains[id(data)] = (len(sectors), size)
+            sectors.extend(padded[i:i + SECTOR] for i in range(0, len(padded), SECTOR))
+        return chains[id(data)]
+    placed = {}
+    for i, entry in enumerate(entries):
+        if entry[1] == 2:
+            placed[i] = place(entry[3])
+    links = [0] * len(sectors)
+    for data_id, (start, size) in chains.items():
+        count = max(1, -(-size // SECTOR))
+        for k in range(count):
+            links[start + k] = start + k + 1 if k + 1 < count else END_OF_CHAIN
+    left, right, child = [NO_ENTRY] * len(entries), [NO_ENTRY] * len(entries), [NO_ENTRY] * len(entries)
+    def key(i):
+        name = entries[i][0]
+        return (len(name), name.upper())
+    for i, entry in enumerate(entries):
+        ordered = sorted(entry[2], key=key)
+        pending = [(0, len(ordered), None, None)]  # a balanced tree, built without recursion
+        while pending:
+            low, high, parent, side = pending.pop()
+            if low >= high:
+                continue
+            middle = (low + high) // 2
+            node = ordered[middle]
+            if parent is None:
+                child[i] = node
+            elif side == "left":
+                left[parent] = node
+            else:
+                right[parent] = node
+            pending.append((low, middle, node, "left"))
+            pending.append((middle + 1, high, node, "right"))
+    directory = bytearray()
+    for i, (name, kind, _, data) in enumerate(entries):
+        encoded = name.encode("utf-16-le")
+        start, size = placed.get(i, (END_OF_CHAIN, 0))
+        directory += (encoded + b"\0" * (64 - len(encoded)) +
+                      struct.pack("<HBBIII", len(encoded) + 2, kind, 1, left[i], right[i], child[i]) +
+                      b"\0" * 36 + struct.pack("<IQ", start, size))
+    directory += b"\0" * (-len(directory) % SECTOR)
+    directory_start = len(sectors)
+    directory_count = len(directory) // SECTOR
+    sectors.extend(directory[i:i + SECTOR] for i in range(0, len(directory), SECTOR))
+    links += [directory_start + k + 1 for k in range(directory_count - 1)] + [END_OF_CHAIN]
+    fat_count = 1
+    while len(links) + fat_count > fat_count * (SECTOR // 4):
+        fat_count += 1
+    assert fat_count <= 109
+    fat_start = len(sectors)
+    links += [FAT_SECTOR] * fat_count
+    links += [FREE] * (fat_count * (SECTOR // 4) - len(links))
+    fat = struct.pack("<%dI" % len(links), *links)
+    difat = [fat_start + k for k in range(fat_count)] + [FREE] * (109 - fat_count)
+    header = (b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + b"\0" * 16 +
+              struct.pack("<HHHHH", 0x3E, 4, 0xFFFE, 12, 6) + b"\0" * 6 +
+              struct.pack("<IIIIIIIII", directory_count, fat_count, directory_start, 0, 4096,
+                          END_OF_CHAIN, 0, END_OF_CHAIN, 0) +
+              struct.pack("<109I", *difat))
+    return header + b"\0" * (SECTOR - len(header)) + b"".join(sectors) + fat
+
+
+def vba_compress(data, period):
+    """A VBA compressed container of `data`: literals, and copy tokens that
+    repeat the bytes `period` back (data that repeats with that period
+    compresses well, anything else is stored as literals)."""
+    out = bytearray(b"\x01")
+    for begin in range(0, len(data), 4096):
+        chunk = data[begin:begin + 4096]
+        tokens, d = [], 0
+        while d < len(chunk):
+            if d >= period and d >= 1:
+                bits = max((d - 1).bit_length(), 4)
+                longest = min((0xFFFF >> bits) + 3, len(chunk) - d)
+                length = 0
+                while length < longest and chunk[d + length] == chunk[d + length - period]:
+                    length += 1
+                if length >= 3:
+                    tokens.append(struct.pack("<H", ((period - 1) << (16 - bits)) | (length - 3)))
+                    d += length
+                    continue
+            tokens.append(chunk[d:d + 1])
+            d += 1
+        body = bytearray()
+        for group in range(0, len(tokens), 8):
+            flags = sum(1 << k for k, t in enumerate(tokens[group:group + 8]) if len(t) == 2)
+            body += bytes([flags]) + b"".join(tokens[group:group + 8])
+        if len(body) + 2 <= 4098:
+            out += struct.pack("<H", 0xB000 | (len(body) + 2 - 3)) + body
+        else:
+            assert len(chunk) == 4096
+            out += struct.pack("<H", 0x3FFF) + chunk
+    return bytes(out)
+
+
+def word_document(text, extra_root):
+    """A Word 97 document of one 8-bit piece, in a compound file with the
+    other root elements given."""
+    text_start = 1024
+    fib = bytearray(text_start)
+    struct.pack_into("<HHHH", fib, 0, 0xA5EC, 193, 0, 0x0409)
+    struct.pack_into("<H", fib, 10, 0x0200)  # the table stream is "1Table"
+    struct.pack_into("<II", fib, 24, text_start, text_start + len(text))
+    struct.pack_into("<I", fib, 76, len(text))
+    table = struct.pack("<II", 0, len(text)) + b"\0\0" + struct.pack("<I", (text_start * 2) | 0x40000000) + b"\0\0"
+    clx = b"\x02" + struct.pack("<I", len(table)) + table
+    struct.pack_into("<II", fib, 418, 0, len(clx))
+    main = bytes(fib) + text + b"\0" * 512
+    return compound_file([("WordDocument", main), ("1Table", clx)] + extra_root)
+
+
+def dir_records(modules):
+    """A decompressed VBA "dir" stream: the code page, the module count,
+    then one group of records per (name, stream name, offset)."""
+    out = struct.pack("<HIH", 0x0003, 2, 1252) + struct.pack("<HIH", 0x000F, 2, len(modules))
+    for name, stream_name, offset in modules:
+        out += struct.pack("<HI", 0x0019, len(name)) + name
+        out += struct.pack("<HI", 0x001A, len(stream_name)) + stream_name
+        out += struct.pack("<HII", 0x0031, 4, offset)
+        out += struct.pack("<HI", 0x002B, 0)
+    return out + struct.pack("<HI", 0x0010, 0)
+
+
+def wordperfect_document(text):
+    """A WordPerfect 6 document: its header, an index of one entry, the text
+    (0xCC ends a paragraph)."""
+    index = bytearray(14)
+    struct.pack_into("<H", index, 2, 1)
+    header = bytearray(24)
+    header[0:4] = b"\xFFWPC"
+    header[10] = 2
+    struct.pack_into("<H", header, 14, 24)
+    struct.pack_into("<I", header, 4, 24 + len(index))
+    struct.pack_into("<I", header, 20, 24 + len(index) + len(text))
+    return bytes(header + index + text)
+
+
+def compound_file_aliases():
+    """A compound file whose root lists one WordPerfect document under
+    fifteen thousand entries named PerfectOffice_MAIN, all sharing its
+    sectors."""
+    document = wordperfect_document(b"A\x80paragraph\x80of\x80the\x80document.\xCC" * 30000)
+    return compound_file([("PerfectOffice_MAIN", document)] * 15000)
+
+
+def vba_dir_storages():
+    """A Word document whose Macros/VBA storage holds twenty thousand
+    storages, each with a "dir" stream that decompresses to 8 MB of records
+    that never parse, all sharing one chain of sectors."""
+    bomb = b"\x01" + (struct.pack("<H", 0xB000 | 3) + b"\x02a" + struct.pack("<H", 0x0FFC)) * 2048
+    storages = [("S%d" % i, [("dir", bomb)]) for i in range(20000)]
+    return word_document(b"The document's text.\r", [("Macros", [("VBA", storages)])])
+
+
+def vba_module_records():
+    """A Word document whose VBA "dir" stream declares 65,535 modules, each
+    with a name of 64 letters, all reading one module stream."""
+    source = vba_compress(b"Attribute VB_Name = \"M\"\r\nSub A()\r\nEnd Sub\r\n", 1)
+    name = b"M" * 64
+    modules = [(name, b"Module1", 0)] * 65535
+    dir_stream = vba_compress(dir_records(modules), 6 + len(name) + 6 + 7 + 6 + 4 + 6)
+    vba = [("dir", dir_stream), ("Module1", source), ("_VBA_PROJECT", b"\xCC\x61\xFF\xFF\x00" + b"\0" * 2)]
+    return word_document(b"The document's text.\r", [("Macros", [("VBA", vba)])])
+
+
+def flate_of_zeros(gib):
+    """Flate data of `gib` GiB of zero bytes, made without holding them: one
+    fully flushed block of 64 MB of zeros repeated (each starts afresh, so
+    the copies join into one valid stream), then the end and checksum."""
+    block = 64 << 20
+    compressor = zlib.compressobj(9)
+    head = compressor.compress(b"\0" * block) + compressor.flush(zlib.Z_FULL_FLUSH)
+    header, body = head[:2], head[2:]
+    repeats = gib * 1024 // 64
+    checksum = 1
+    zeros = b"\0" * block
+    for _ in range(repeats):
+        checksum = zlib.adler32(zeros, checksum)
+    final = zlib.compressobj(9)
+    tail = final.compress(b"") + final.flush()
+    return header + body * repeats + tail[2:-4] + struct.pack(">I", checksum)
+
+
+def pdf_filter_chain():
+    """Five hundred pages, each with a content stream of Flate of Flate of
+    Flate that decodes to 15 GiB of zero bytes."""
+    inner = flate_of_zeros(15)
+    data = zlib.compress(zlib.compress(inner, 9), 9)
+    pages = 500
+    kids = b" ".join(b"%d 0 R" % (3 + 2 * i) for i in range(pages))
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % pages]
+    for i in range(pages):
+        objects.append(b"<< /Type /Page /Parent 2 0 R /Contents %d 0 R >>" % (4 + 2 * i))
+        objects.append(stream(b"/Filter [/FlateDecode /FlateDecode /FlateDecode]", data))
+    return pdf(objects, b"/Root 1 0 R")
+
+
+def pdf_repeated_contents():
+    """One page whose /Contents array names one content stream of a
+    megabyte of text (compressed) two hundred thousand times."""
+    content = zlib.compress(b"BT /F1 10 Tf 0 0 Td\n" + b"(word) Tj\n" * 100_000 + b"ET\n", 9)
+    contents = b"[" + b"4 0 R " * 200_000 + b"]"
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R >> >> "
+               b"/Contents " + contents + b" >>",
+               stream(b"/Filter /FlateDecode", content),
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    return pdf(objects, b"/Root 1 0 R")
+
+
+def nested_forms(dictionaries):
+    """Two thousand forms sharing resource dictionaries that name them all
+    (form i uses dictionary i modulo their count); each form draws fifty
+    others and a word, so that resources built per (parent resources, name)
+    and forms walked per path multiply."""
+    forms = 2000
+    first = 4 + dictionaries
+    names = b" ".join(b"/X%d %d 0 R" % (i, first + i) for i in range(forms))
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /Resources 5 0 R /Contents 4 0 R >>",
+               stream(b"", b"".join(b"/X%d Do\n" % i for i in range(forms)))]
+    objects += [b"<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> "
+                b"/XObject << " + names + b" >> >>"] * dictionaries
+    for i in range(forms):
+        draws = b"".join(b"/X%d Do\n" % ((i + 1 + k * 37) % forms) for k in range(50))
+        resources = 5 + i % dictionaries
+        objects.append(stream(b"/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                              b"/Resources %d 0 R" % resources,
+                              b"BT /F1 10 Tf 0 0 Td (form) Tj ET\n" + draws))
+    return pdf(objects, b"/Root 1 0 R")
+
+
+def pdf_nested_forms():
+    return nested_forms(1)
+
+
+def pdf_nested_forms_alternating():
+    """The same with two equal dictionaries in turn: a form's resources are
+    never its caller's."""
+    return nested_forms(2)
+
+
+def pdf_many_fonts():
+    """One page using two thousand fonts, each with widths, differences and
+    a ToUnicode map of its own: a few kilobytes of records per font."""
+    fonts = 2000
+    first = 5
+    font_names, content = [], bytearray(b"BT 0 0 Td\n")
+    extra = []
+    for i in range(fonts):
+        number = first + 2 * i
+        font_names.append(b"/F%d %d 0 R" % (i, number))
+        content += b"/F%d 10 Tf (ABC) Tj\n" % i
+        widths = b" ".join(b"%d" % (400 + (i + c) % 300) for c in range(256))
+        differences = b" ".join(b"%d /g%d" % (c, (i * 7 + c) % 900) for c in range(32, 256, 2))
+        cmap = b"100 beginbfchar\n" + b"".join(
+            b"<%02X> <%04X>\n" % (c, 0x4E00 + (i * 131 + c) % 20000) for c in range(100)) + b"endbfchar\n"
+        extra.append(b"<< /Type /Font /Subtype /Type1 /BaseFont /F%d /FirstChar 0 /LastChar 255 "
+                     b"/Widths [%s] /Encoding << /Differences [%s] >> /ToUnicode %d 0 R >>"
+                     % (i, widths, differences, number + 1))
+        extra.append(stream(b"", cmap))
+    content += b"ET\n"
+    return pdf(page_document(b" ".join(font_names), bytes(content), extra), b"/Root 1 0 R")
+
+
 CLASSES = {
     "pdf-page-text-items.pdf": page_text_items,
     "pdf-inherited-resources.pdf": inherited_resources,
@@ -281,6 +578,14 @@ CLASSES = {
     "epub-rootfiles.epub": epub_rootfiles,
     "docx-zip64.docx": zip64_docx,
     "wpd-font-descriptors.wpd": wordperfect_font_descriptors,
+    "wpd-compound-aliases.wpd": compound_file_aliases,
+    "doc-vba-dir-storages.doc": vba_dir_storages,
+    "doc-vba-module-records.doc": vba_module_records,
+    "pdf-filter-chain.pdf": pdf_filter_chain,
+    "pdf-repeated-contents.pdf": pdf_repeated_contents,
+    "pdf-nested-forms.pdf": pdf_nested_forms,
+    "pdf-nested-forms-alternating.pdf": pdf_nested_forms_alternating,
+    "pdf-many-fonts.pdf": pdf_many_fonts,
 }
 
 

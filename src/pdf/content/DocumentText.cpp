@@ -90,25 +90,23 @@ std::vector<double> MatrixNumbers(std::string_view text) {
 
 } // namespace
 
+// The font and form subdictionaries of one resources dictionary, indexed
+// once per document: forms that share a resources dictionary (as most do)
+// are shown under many callers, and indexing the dictionary again under
+// each took time and memory of forms shown times its entries.
+struct DocumentText::ResourceIndex {
+  EntryIndex fonts, forms;
+  IndirectObject fontsHolder, formsHolder;
+};
+
 // The fonts and forms of one resources dictionary, in front of the
 // resources of whatever shows it.
 class DocumentText::Resources final : public ContentResources {
 public:
-  Resources(DocumentText& owner, std::string_view dictionary, IndirectObject holder,
+  Resources(DocumentText& owner, std::string_view dictionary, const IndirectObject& holder,
             ContentResources* outer)
-      : FOwner(owner), FHolder(std::move(holder)), FOuter(outer) {
-    const PdfDocument& document = owner.FDocument;
-    if (auto fonts = EntryValue(dictionary, "Font")) {
-      Resolved resolved = ResolveDictionary(document, *fonts, FHolder);
-      FFonts.Reset(resolved.dictionary);
-      FFontsHolder = resolved.holder;
-    }
-    if (auto forms = EntryValue(dictionary, "XObject")) {
-      Resolved resolved = ResolveDictionary(document, *forms, FHolder);
-      FXObjects.Reset(resolved.dictionary);
-      FXObjectsHolder = resolved.holder;
-    }
-  }
+      : FOwner(owner), FDictionary(dictionary), FOwnIndex(IndexOfOwnText(holder)),
+        FIndex(FOwnIndex ? *FOwnIndex : owner.IndexOf(dictionary, holder)), FOuter(outer) {}
 
   const Font* FindFont(std::string_view name) override {
     // Content streams select the same few fonts over and over.
@@ -121,17 +119,17 @@ public:
   }
 
   const Font* LookUpFont(std::string_view name) {
-    std::optional<std::string_view> value = FFonts.Find(name);
+    std::optional<std::string_view> value = FIndex.fonts.Find(name);
     if (!value) // names that differ only in letter case are the same font
-      value = FFonts.FindIgnoringCase(name);
+      value = FIndex.fonts.FindIgnoringCase(name);
     if (value)
-      if (const Font* font = FOwner.FontOf(*value, FFontsHolder))
+      if (const Font* font = FOwner.FontOf(*value, FIndex.fontsHolder))
         return font;
     return FOuter ? FOuter->FindFont(name) : nullptr;
   }
 
   bool FindForm(std::string_view name, FormContent& form) override {
-    auto value = FXObjects.Find(name);
+    auto value = FIndex.forms.Find(name);
     if (!value)
       return FOuter ? FOuter->FindForm(name, form) : false;
     // A form is looked up once per name: a content stream may show it
@@ -145,7 +143,7 @@ public:
     form.id = found.id;
     form.content = found.content;
     form.matrix = found.matrix;
-    form.resources = found.resources.get();
+    form.resources = found.resources;
     return true;
   }
 
@@ -155,7 +153,8 @@ private:
     uint64_t id = 0;
     std::string_view content;
     Matrix matrix;
-    std::unique_ptr<Resources> resources; // the form's own, in front of these
+    ContentResources* resources = nullptr; // the form's own, in front of these
+    std::unique_ptr<Resources> ownResources;
   };
 
   CachedForm LookUpForm(std::string_view value) {
@@ -182,17 +181,40 @@ private:
     }
     if (auto resources = EntryValue(dictionary, "Resources")) {
       Resolved resolved = ResolveDictionary(document, *resources, object);
-      form.resources =
-          std::make_unique<Resources>(FOwner, resolved.dictionary, resolved.holder, this);
+      if (SameText(resolved.dictionary, FDictionary)) {
+        // The caller's own dictionary in front of the caller finds what
+        // the caller finds: forms that share one resources dictionary
+        // naming them all then add no resources per form shown.
+        form.resources = this;
+      } else {
+        form.ownResources =
+            std::make_unique<Resources>(FOwner, resolved.dictionary, resolved.holder, this);
+        form.resources = form.ownResources.get();
+      }
     }
     return form;
   }
 
+  // Resources given as text the caller holds (no object of the document
+  // keeps it) are indexed for these resources alone: their place in memory
+  // may serve other text later.
+  std::unique_ptr<ResourceIndex> IndexOfOwnText(const IndirectObject& holder) {
+    if (holder.Found())
+      return nullptr;
+    auto index = std::make_unique<ResourceIndex>();
+    FOwner.Index(FDictionary, holder, *index);
+    return index;
+  }
+
+  static bool SameText(std::string_view a, std::string_view b) {
+    return !a.empty() && a.data() == b.data() && a.size() == b.size();
+  }
+
   DocumentText& FOwner;
-  IndirectObject FHolder;
+  std::string_view FDictionary;
+  std::unique_ptr<ResourceIndex> FOwnIndex;
+  ResourceIndex& FIndex;
   ContentResources* FOuter;
-  EntryIndex FFonts, FXObjects;
-  IndirectObject FFontsHolder, FXObjectsHolder;
   std::map<std::string, const Font*, std::less<>> FFontCache;
   std::map<std::string, CachedForm, std::less<>> FFormCache;
 };
@@ -204,6 +226,35 @@ DocumentText::DocumentText(const PdfDocument& document, int legacyCodePage, uint
 }
 
 DocumentText::~DocumentText() = default;
+
+// Resources dictionaries of the document's objects are indexed once, by
+// where their text lies (the document keeps it for its life).  Reading a
+// dictionary's entries spends its size from the document's work budget;
+// its font and form subdictionaries are indexed when first asked.
+DocumentText::ResourceIndex& DocumentText::IndexOf(std::string_view dictionary,
+                                                   const IndirectObject& holder) {
+  auto& slot = FResourceIndexes[{dictionary.data(), dictionary.size()}];
+  if (!slot) {
+    slot = std::make_unique<ResourceIndex>();
+    Index(dictionary, holder, *slot);
+  }
+  return *slot;
+}
+
+void DocumentText::Index(std::string_view dictionary, const IndirectObject& holder,
+                         ResourceIndex& index) {
+  FDocument.Budget().SpendWork(dictionary.size());
+  if (auto fonts = EntryValue(dictionary, "Font")) {
+    Resolved resolved = ResolveDictionary(FDocument, *fonts, holder);
+    index.fonts.Reset(resolved.dictionary);
+    index.fontsHolder = resolved.holder;
+  }
+  if (auto forms = EntryValue(dictionary, "XObject")) {
+    Resolved resolved = ResolveDictionary(FDocument, *forms, holder);
+    index.forms.Reset(resolved.dictionary);
+    index.formsHolder = resolved.holder;
+  }
+}
 
 const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& holder) {
   if (std::optional<ObjectRef> ref = ReferenceAt(value))

@@ -48,8 +48,11 @@ public:
 
 private:
   class Resources;
+  struct ResourceIndex;
 
   Resources& PageResources(const PdfPage& page);
+  ResourceIndex& IndexOf(std::string_view dictionary, const IndirectObject& holder);
+  void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index);
   const Font* FontOf(std::string_view value, const IndirectObject& holder);
   const std::string* FormContentOf(uint32_t objectNumber);
 
@@ -59,7 +62,9 @@ private:
   SharedFontArrays FSharedArrays;
   std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
   std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
-  // Page resources by where their dictionary's text lies in memory.
+  // Indexes of resources dictionaries by where their text lies in memory.
+  std::map<std::pair<const char*, size_t>, std::unique_ptr<ResourceIndex>> FResourceIndexes;
+  // Page resources, likewise.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<Resources>> FPageResources;
   FormBudget FFormBudget; // content of forms run, all pages
 };

@@ -167,6 +167,48 @@ TEST(DocumentTextTest, FormsShownTwiceWithTheirOwnAndInheritedFonts) {
   EXPECT_EQ(TextOf(file), u"\u03A3\r\n\u03A3\r\nfooter");
 }
 
+// Forms that share one resources dictionary naming them all, each showing
+// ten others: every form shown under another used to index that dictionary
+// again (and keep the index), so the work grew with forms shown times the
+// dictionary's entries.  Now the dictionary is read once; the runs end at
+// the form budget.
+TEST(DocumentTextTest, FormsSharingOneResourcesDictionaryReadItOnce) {
+  constexpr int kForms = 200;
+  std::string names;
+  for (int i = 0; i < kForms; ++i)
+    names += "/X" + std::to_string(i) + " " + std::to_string(20 + i) + " 0 R ";
+  std::map<uint32_t, std::string> objects{
+      {10, kHelvetica}, {11, "<< /Font << /F1 10 0 R >> /XObject << " + names + ">> >>"}};
+  for (int i = 0; i < kForms; ++i) {
+    std::string draws;
+    for (int k = 1; k <= 10; ++k)
+      draws += "/X" + std::to_string((i + 7 * k) % kForms) + " Do\n";
+    objects[20 + i] =
+        PdfBuilder::Stream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources 11 0 R",
+                           "BT /F1 10 Tf (form) Tj ET\n" + draws);
+  }
+  PdfBuilder pdf;
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  pdf.Put(3, "<< /Type /Page /Parent 2 0 R /Resources 11 0 R /Contents 4 0 R >>");
+  pdf.Put(4, PdfBuilder::Stream("", "/X0 Do"));
+  for (const auto& [number, body] : objects)
+    pdf.Put(number, body);
+  pdf.Trailer = "/Root 1 0 R";
+  std::string file = pdf.Build();
+
+  PdfDocument document(file);
+  const uint64_t formBudget = 2 << 20; // some ten thousand forms shown
+  DocumentText text(document, 0, formBudget);
+  std::vector<PdfPage> pages;
+  WalkPages(document, [&](PdfPage& page) { pages.push_back(page); });
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_THROW(text.PageText(pages.front()), LimitExceeded);
+  // Each object parsed once or a few times; indexing the dictionary per
+  // form shown cost some 3 KB each, about 15 MB in all.
+  EXPECT_LT(document.Budget().WorkSpent(), 4 * file.size());
+}
+
 TEST(DocumentTextTest, WordSpacesAndLineMovesOnARealPage) {
   std::string content = "BT /F1 10 Tf 12 TL 72 700 Td (Hello) Tj 30 0 Td (World) Tj T* "
                         "[(Second)-333(line)] TJ (Third line) ' ET";
