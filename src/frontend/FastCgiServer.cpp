@@ -18,6 +18,9 @@ constexpr std::string_view kFallbackResponse =
     "Status: 500 Internal Server Error\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n"
     "The server could not answer this request\r\n";
 
+// The socket a FastCGI worker is handed to accept its connections on.
+constexpr int kListeningSocket = 0;
+
 // Free heap memory past which a worker returns it to the system.
 constexpr size_t kTrimAfterBytes = 8 * 1024 * 1024;
 
@@ -71,9 +74,13 @@ void AnswerFastCgiRequest(FCGX_Request& request, PageService& service) {
     std::vector<std::string> environment = ParameterEntries(request);
     std::string body = ReadBody(request.in, PageService::BodyLength(environment));
     std::string page = service.Answer(environment, body, [&request](const std::string& late) {
-      // The request's thread is still converting: answer with the bytes
-      // made beforehand, close the streams (which sends the end of the
-      // request) and leave; the process manager starts another worker.
+      // The request's thread is still converting: stop listening first, so
+      // that the server's next connection is refused at once (and goes to
+      // another worker) rather than accepted by a worker about to end;
+      // then answer with the bytes made beforehand, close the streams
+      // (which sends the end of the request) and leave; the process
+      // manager starts another worker.
+      ::close(kListeningSocket);
       FCGX_PutStr(late.data(), static_cast<int>(late.size()), request.out);
       FCGX_FClose(request.err);
       FCGX_FClose(request.out);

@@ -20,6 +20,14 @@ expect_in "$out/after-slow.head" "HTTP/1.1 200" "the request after a time limit"
 expect_in "$out/after-slow.html" '<h1>Harvest report</h1>' "the page after a time limit"
 
 if [ "$mode" = fastcgi ]; then
+  # The worker that ended at the time limit is started again by lighttpd
+  # (at its next check, within a second or so): wait for both, so that the
+  # worker killed below is not the only one running.
+  for wait in $(seq 40); do
+    [ "$(workers_of_server | grep -c .)" -eq 2 ] && break
+    sleep 0.25
+  done
+  fetch before-kill "filename=letter.wri"
   # Each worker answers in turn until it is killed; lighttpd then starts
   # another, and no request goes unanswered meanwhile.
   victim=$(workers_of_server | head -1)
