@@ -69,4 +69,23 @@ std::u16string DecimalText(int64_t number) {
   return text;
 }
 
+std::u16string RomanText(int64_t number, bool upper) {
+  if (number <= 0 || number >= 4000)
+    return DecimalText(number);
+  static constexpr struct {
+    int64_t value;
+    std::u16string_view lower;
+  } kNumerals[] = {{1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
+                   {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
+                   {5, u"v"},    {4, u"iv"},   {1, u"i"}};
+  std::u16string text;
+  for (const auto& numeral : kNumerals)
+    for (; number >= numeral.value; number -= numeral.value)
+      text += numeral.lower;
+  if (upper)
+    for (char16_t& c : text)
+      c = static_cast<char16_t>(c - (u'a' - u'A'));
+  return text;
+}
+
 } // namespace scrivlet

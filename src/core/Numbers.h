@@ -19,6 +19,9 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback);
 
 // A whole number in decimal digits as wide text ("-12").
 std::u16string DecimalText(int64_t number);
+// A number in roman numerals ("xiv", or "XIV" when upper), as lists and
+// notes number themselves; numbers from 4000 on, and below 1, in decimal.
+std::u16string RomanText(int64_t number, bool upper = false);
 
 // A decimal number with "." as decimal point; defaultValue when the text is
 // not one.

@@ -11,6 +11,13 @@ TEST(DecimalNumbers, WholeNumbersAsWideText) {
   EXPECT_EQ(DecimalText(INT64_MAX), u"9223372036854775807");
 }
 
+TEST(DecimalNumbers, RomanNumerals) {
+  EXPECT_EQ(RomanText(14), u"xiv");
+  EXPECT_EQ(RomanText(1994, true), u"MCMXCIV");
+  EXPECT_EQ(RomanText(4000), u"4000"); // past what the numerals write
+  EXPECT_EQ(RomanText(0), u"0");
+}
+
 TEST(DecimalNumbers, DotAsDecimalPoint) {
   EXPECT_EQ(DotStrToFloat(u"1.5", 7), 1.5);
   EXPECT_EQ(DotStrToFloat(u"  -2.25e2", 7), -225);

@@ -1,5 +1,6 @@
 #include "readers/docx/DocxNumbering.h"
 
+#include "core/Numbers.h"
 #include "core/Stream.h"
 #include "readers/docx/DocxAttributes.h"
 #include "xml/XmlParser.h"
@@ -15,36 +16,10 @@ bool ValidLevel(int32_t ilvl) {
   return ilvl >= 0 && ilvl < DocxNumbering::kLevels;
 }
 
-std::u16string Decimal(int32_t number) {
-  std::u16string text;
-  for (char c : std::to_string(number))
-    text += static_cast<char16_t>(c);
-  return text;
-}
-
-std::u16string Roman(int32_t number, bool upper) {
-  if (number <= 0 || number >= 4000)
-    return Decimal(number);
-  static constexpr struct {
-    int32_t value;
-    std::u16string_view lower;
-  } kNumerals[] = {{1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
-                   {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
-                   {5, u"v"},    {4, u"iv"},   {1, u"i"}};
-  std::u16string text;
-  for (const auto& numeral : kNumerals)
-    for (; number >= numeral.value; number -= numeral.value)
-      text += numeral.lower;
-  if (upper)
-    for (char16_t& c : text)
-      c = static_cast<char16_t>(c - (u'a' - u'A'));
-  return text;
-}
-
 // a ... z, then aa ... zz, then aaa ...: the letter repeated.
 std::u16string Letters(int32_t number, bool upper) {
   if (number <= 0 || number > 780)
-    return Decimal(number);
+    return DecimalText(number);
   const auto letter = static_cast<char16_t>((upper ? u'A' : u'a') + (number - 1) % 26);
   return std::u16string(static_cast<size_t>((number - 1) / 26 + 1), letter);
 }
@@ -53,10 +28,10 @@ std::u16string Letters(int32_t number, bool upper) {
 
 std::u16string FormatListNumber(int32_t number, std::u16string_view format) {
   if (format == u"lowerRoman" || format == u"upperRoman")
-    return Roman(number, format == u"upperRoman");
+    return RomanText(number, format == u"upperRoman");
   if (format == u"lowerLetter" || format == u"upperLetter")
     return Letters(number, format == u"upperLetter");
-  return Decimal(number);
+  return DecimalText(number);
 }
 
 void DocxNumbering::Read(std::string bytes, const Limits& limits, int codePage) {

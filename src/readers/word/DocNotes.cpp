@@ -6,6 +6,7 @@
 // are notes).  An auto-numbered reference is the character 2; a note with
 // a mark of its own has that mark's text there.
 #include "core/ByteReader.h"
+#include "core/Numbers.h"
 #include "readers/word/DocReader.h"
 
 #include <algorithm>
@@ -23,28 +24,6 @@ std::string_view Slice(std::string_view data, uint32_t offset, uint32_t size) {
   if (offset > data.size() || size > data.size() - offset)
     return {};
   return data.substr(offset, size);
-}
-
-std::u16string DecimalText(uint32_t number) {
-  std::u16string text;
-  for (char c : std::to_string(number))
-    text += static_cast<char16_t>(c);
-  return text;
-}
-
-// Word's default numbers for endnotes: i, ii, iii, iv, ...
-std::u16string RomanText(uint32_t number) {
-  static constexpr struct {
-    uint32_t value;
-    const char16_t* digits;
-  } kRoman[] = {{1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"},
-                {90, u"xc"},  {50, u"l"},   {40, u"xl"}, {10, u"x"},   {9, u"ix"},
-                {5, u"v"},    {4, u"iv"},   {1, u"i"}};
-  std::u16string text;
-  for (const auto& roman : kRoman)
-    for (; number >= roman.value; number -= roman.value)
-      text += roman.digits;
-  return text;
 }
 
 // Drops the blanks and tabs Word puts between a note's mark and its text.
@@ -91,7 +70,7 @@ void DocReader::ReadNoteKind(std::string_view table, std::u16string_view mainTex
     note.id = (endnote ? u"en" : u"fn") + DecimalText(static_cast<uint32_t>(i + 1));
     if (autoNumbered || cp >= mainText.size() || mainText[cp] == kAutoNumberMark) {
       ++numbered;
-      note.label = endnote ? RomanText(numbered) : DecimalText(numbered);
+      note.label = endnote ? RomanText(numbered) : DecimalText(numbered); // Word: i, ii, iii, ...
     } else {
       note.label = std::u16string(1, mainText[cp]);
     }
