@@ -35,8 +35,11 @@ Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
     resolved.holder = document.Object(ref->Number);
     value = Trim(resolved.holder.Body());
   }
-  if (auto inside = DictionaryAt(value))
+  // Finding the end of the dictionary reads it whole.
+  if (auto inside = DictionaryAt(value)) {
     resolved.dictionary = *inside;
+    document.Budget().SpendWork(inside->size());
+  }
   return resolved;
 }
 
@@ -97,6 +100,19 @@ std::vector<double> MatrixNumbers(std::string_view text) {
 struct DocumentText::ResourceIndex {
   EntryIndex fonts, forms;
   IndirectObject fontsHolder, formsHolder;
+};
+
+// What a form XObject holds, read once per document: a form is shown
+// under many resources (each caller's in turn), and reading its dictionary
+// and finding the end of its resources dictionary again under each took
+// time of callers times the dictionary's size.
+struct DocumentText::FormObject {
+  bool isForm = false;
+  std::string content; // decoded
+  Matrix matrix;
+  bool hasResources = false;
+  std::string_view resources; // the inside of its resources dictionary
+  IndirectObject resourcesHolder;
 };
 
 // The fonts and forms of one resources dictionary, in front of the
@@ -162,33 +178,22 @@ private:
     std::optional<ObjectRef> ref = ReferenceAt(value);
     if (!ref)
       return form;
-    const PdfDocument& document = FOwner.FDocument;
-    IndirectObject object = document.Object(ref->Number);
-    std::string_view dictionary = object.Dictionary;
-    auto subtype = EntryValue(dictionary, "Subtype");
-    if (!subtype || !NameIs(*subtype, "/Form"))
-      return form;
-    const std::string* content = FOwner.FormContentOf(ref->Number);
-    if (!content)
+    const FormObject& object = FOwner.FormObjectOf(ref->Number);
+    if (!object.isForm)
       return form;
     form.isForm = true;
     form.id = ref->Number;
-    form.content = *content;
-    if (auto matrix = EntryValue(dictionary, "Matrix")) {
-      std::vector<double> m = MatrixNumbers(*matrix);
-      if (m.size() == 6)
-        form.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
-    }
-    if (auto resources = EntryValue(dictionary, "Resources")) {
-      Resolved resolved = ResolveDictionary(document, *resources, object);
-      if (SameText(resolved.dictionary, FDictionary)) {
+    form.content = object.content;
+    form.matrix = object.matrix;
+    if (object.hasResources) {
+      if (SameText(object.resources, FDictionary)) {
         // The caller's own dictionary in front of the caller finds what
         // the caller finds: forms that share one resources dictionary
         // naming them all then add no resources per form shown.
         form.resources = this;
       } else {
         form.ownResources =
-            std::make_unique<Resources>(FOwner, resolved.dictionary, resolved.holder, this);
+            std::make_unique<Resources>(FOwner, object.resources, object.resourcesHolder, this);
         form.resources = form.ownResources.get();
       }
     }
@@ -276,11 +281,32 @@ const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& h
   return slot.get();
 }
 
-const std::string* DocumentText::FormContentOf(uint32_t objectNumber) {
-  auto it = FForms.find(objectNumber);
-  if (it == FForms.end())
-    it = FForms.emplace(objectNumber, FDocument.StreamData(objectNumber)).first;
-  return &it->second;
+const DocumentText::FormObject& DocumentText::FormObjectOf(uint32_t objectNumber) {
+  auto& slot = FForms[objectNumber];
+  if (slot)
+    return *slot;
+  slot = std::make_unique<FormObject>();
+  FormObject& form = *slot;
+  IndirectObject object = FDocument.Object(objectNumber);
+  std::string_view dictionary = object.Dictionary;
+  FDocument.Budget().SpendWork(dictionary.size());
+  auto subtype = EntryValue(dictionary, "Subtype");
+  if (!subtype || !NameIs(*subtype, "/Form"))
+    return form;
+  form.isForm = true;
+  form.content = FDocument.StreamData(objectNumber);
+  if (auto matrix = EntryValue(dictionary, "Matrix")) {
+    std::vector<double> m = MatrixNumbers(*matrix);
+    if (m.size() == 6)
+      form.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
+  }
+  if (auto resources = EntryValue(dictionary, "Resources")) {
+    Resolved resolved = ResolveDictionary(FDocument, *resources, object);
+    form.hasResources = true;
+    form.resources = resolved.dictionary;
+    form.resourcesHolder = resolved.holder;
+  }
+  return form;
 }
 
 std::u16string DocumentText::ContentText(std::string_view content, std::string_view resources) {

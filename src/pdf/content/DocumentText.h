@@ -49,19 +49,20 @@ public:
 private:
   class Resources;
   struct ResourceIndex;
+  struct FormObject;
 
   Resources& PageResources(const PdfPage& page);
   ResourceIndex& IndexOf(std::string_view dictionary, const IndirectObject& holder);
   void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index);
   const Font* FontOf(std::string_view value, const IndirectObject& holder);
-  const std::string* FormContentOf(uint32_t objectNumber);
+  const FormObject& FormObjectOf(uint32_t objectNumber);
 
   const PdfDocument& FDocument;
   CharacterCollections FCollections;
   FontContext FContext;
   SharedFontArrays FSharedArrays;
-  std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts; // by object, or inline text
-  std::unordered_map<uint32_t, std::string> FForms;           // decoded form contents
+  std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts;       // by object, or inline text
+  std::unordered_map<uint32_t, std::unique_ptr<FormObject>> FForms; // read once
   // Indexes of resources dictionaries by where their text lies in memory.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<ResourceIndex>> FResourceIndexes;
   // Page resources, likewise.
