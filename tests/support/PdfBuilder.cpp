@@ -225,6 +225,24 @@ PdfBuilder PdfBuilder::WithPages(const std::vector<std::string>& contents,
   return pdf;
 }
 
+std::string PdfBuilder::HelveticaPages(const std::vector<std::string>& contents) {
+  PdfBuilder pdf;
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+  std::string kids;
+  uint32_t next = 10;
+  for (const std::string& content : contents) {
+    uint32_t page = next++, stream = next++;
+    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(stream) + " 0 R >>");
+    pdf.Put(stream, Stream("", content));
+    kids += std::to_string(page) + " 0 R ";
+  }
+  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(contents.size()) +
+                 " /Resources << /Font << /F1 3 0 R >> >> >>");
+  pdf.Trailer = "/Root 1 0 R";
+  return pdf.Build();
+}
+
 std::string PdfBuilder::Zlib(const std::string& bytes) {
   uLongf size = compressBound(static_cast<uLong>(bytes.size()));
   std::string out(size, '\0');

@@ -52,6 +52,9 @@ public:
   // A document of the given pages (one content stream each) with a title.
   static PdfBuilder WithPages(const std::vector<std::string>& contents,
                               const std::string& infoEntries = "");
+  // A document of the given pages whose content shows text in Helvetica
+  // (WinAnsi) as font /F1, which the pages inherit from their parent.
+  static std::string HelveticaPages(const std::vector<std::string>& contents);
 
   // Encoders.
   static std::string Zlib(const std::string& bytes);

@@ -17,23 +17,8 @@ namespace {
 
 using test::PdfBuilder;
 
-// A document whose pages show the texts in Helvetica.
 std::string Document(const std::vector<std::string>& pageContents) {
-  PdfBuilder pdf;
-  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.Put(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
-  std::string kids;
-  uint32_t next = 10;
-  for (const std::string& content : pageContents) {
-    uint32_t page = next++, stream = next++;
-    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(stream) + " 0 R >>");
-    pdf.Put(stream, PdfBuilder::Stream("", content));
-    kids += std::to_string(page) + " 0 R ";
-  }
-  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageContents.size()) +
-                 " /Resources << /Font << /F1 3 0 R >> >> >>");
-  pdf.Trailer = "/Root 1 0 R";
-  return pdf.Build();
+  return PdfBuilder::HelveticaPages(pageContents);
 }
 
 std::vector<std::u16string> EntriesOf(const std::string& file) {

@@ -21,23 +21,8 @@ namespace {
 
 using test::PdfBuilder;
 
-// A document whose pages show their content in Helvetica (/F1).
 std::string PdfFile(const std::vector<std::string>& pageContents) {
-  PdfBuilder pdf;
-  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.Put(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
-  std::string kids;
-  uint32_t next = 10;
-  for (const std::string& content : pageContents) {
-    uint32_t page = next++, stream = next++;
-    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(stream) + " 0 R >>");
-    pdf.Put(stream, PdfBuilder::Stream("", content));
-    kids += std::to_string(page) + " 0 R ";
-  }
-  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pageContents.size()) +
-                 " /Resources << /Font << /F1 3 0 R >> >> >>");
-  pdf.Trailer = "/Root 1 0 R";
-  return pdf.Build();
+  return PdfBuilder::HelveticaPages(pageContents);
 }
 
 // A line of text at (x, y) in Helvetica of that size.
