@@ -17,10 +17,13 @@ constexpr char kIdentification[] = "\xFFWPC";
 constexpr size_t kHeaderSize = 24;
 constexpr size_t kIndexEntrySize = 14;
 
-// Accented letters of the codes 1 to 31, as Windows-1252 bytes.
+// Accented letters of the codes 1 to 31, as Windows-1252 bytes: WordPerfect
+// writes the most common letters of its multinational set as one byte,
+// lower case before upper case (14 is the "ë" of Dutch "coëfficiënt", 15
+// the "é" of French "représentation", 17 the "è" of "Modèle").
 constexpr uint8_t kControlCodes[32] = {
-    0,    0xC5, 0xE6, 0xC6, 0xE4, 0xC4, 0xE0, 0xC0, 0xE2, 0xE3, 0xC3, 0xE7, 0xC7, 0xEB, 0xE8, 0xC8,
-    0xE9, 0xEA, 0xEC, 0xF1, 0xD1, 0xF8, 0xD8, 0xF1, 0xD5, 0xD6, 0xF6, 0xDC, 0xFC, 0xFA, 0xF9, 0xDF};
+    0,    0xE5, 0xC5, 0xE6, 0xC6, 0xE4, 0xC4, 0xE1, 0xE0, 0xE2, 0xE3, 0xC3, 0xE7, 0xC7, 0xEB, 0xE9,
+    0xC9, 0xE8, 0xEA, 0xED, 0xF1, 0xD1, 0xF8, 0xD8, 0xF5, 0xD5, 0xF6, 0xD6, 0xFC, 0xDC, 0xFA, 0xF9};
 
 // The break group's subfunctions of tables: a cell ends and the next
 // begins; a row and its first cell begin (in several kinds); the table ends.
@@ -622,7 +625,7 @@ void WordPerfectReader::ReadExtendedCharacter(ByteReader& reader) {
     throw Exception("Incorrect character instead WP_TOP_EXTENDED_CHARACTER");
   if (FSuppressed)
     return;
-  if (set == 4 && number == 28)
+  if (set == 4 && (number == 28 || number == 29)) // closing and opening
     FCharacters += '\'';
   else if (set == 4 && (number == 31 || number == 32))
     FCharacters += '"';

@@ -47,7 +47,7 @@ std::string Failure(const std::string& file) {
 
 TEST(WordPerfectText, ParagraphsAndAccentedLetters) {
   std::string body = "First\xCC"
-                     "caf\x10\x80"
+                     "caf\x0F\x80"
                      "ok\xCCSecond\x87"
                      "a\x20"
                      "b\xCF"
@@ -93,6 +93,28 @@ TEST(WordPerfectText, FontChangesAndAlignment) {
   EXPECT_EQ(Body(aligned, OutputFormat::Html), u"<center><br>\r\nmid</center><right><br>\r\nend");
   EXPECT_EQ(Body(aligned, OutputFormat::Rtf), u"\\pard\\qc \r\nmid\\pard\\qr \r\nend");
   EXPECT_EQ(Body(aligned, OutputFormat::PlainText), u"\r\nmid\r\nend");
+}
+
+TEST(WordPerfectText, TheOneByteLettersOfCodes1To31) {
+  std::string codes;
+  for (char c = 1; c <= 31; ++c)
+    codes += c;
+  EXPECT_EQ(Body(codes, OutputFormat::PlainText),
+            u"\u00e5\u00c5\u00e6\u00c6\u00e4\u00c4\u00e1\u00e0\u00e2\u00e3\u00c3\u00e7\u00c7"
+            u"\u00eb\u00e9\u00c9\u00e8\u00ea\u00ed\u00f1\u00d1\u00f8\u00d8\u00f5\u00d5\u00f6"
+            u"\u00d6\u00fc\u00dc\u00fa\u00f9");
+  // Dutch words as a Dutch document writes them.
+  EXPECT_EQ(Body("co\x0E"
+                 "ffici\x0E"
+                 "nt",
+                 OutputFormat::PlainText),
+            u"co\u00ebffici\u00ebnt");
+}
+
+TEST(WordPerfectText, SingleQuotesOpenAndClose) {
+  std::string body = "APPENDIX\x80" + WordPerfectBuilder::Extended(29, 4) + "A" +
+                     WordPerfectBuilder::Extended(28, 4);
+  EXPECT_EQ(Body(body, OutputFormat::PlainText), u"APPENDIX 'A'");
 }
 
 TEST(WordPerfectText, TabGroupsAndExtendedCharacters) {
@@ -216,7 +238,7 @@ TEST(WordPerfectDocument, FormatChangesArePieces) {
 }
 
 TEST(WordPerfectDocument, EightBitLettersDecodeWithTheTextCodePage) {
-  std::string body = "caf\x10" + WordPerfectBuilder::Extended(52, 1);
+  std::string body = "caf\x0F" + WordPerfectBuilder::Extended(52, 1);
   EXPECT_EQ(ReadDocument(body).Main().blocks.at(0).Text(), u"caf\u00e9\u00cf");
   EXPECT_EQ(ReadDocument(body, 1251).Main().blocks.at(0).Text(), u"caf\u0439\u041f");
 }
@@ -264,7 +286,7 @@ TEST(WordPerfectFiles, DamagedDocuments) {
   // A group whose size points back into its own header still moves forward:
   // the header's bytes are read again as codes.
   std::string backwards = std::string("a\xD1\x00\x01\x00", 5) + "b";
-  EXPECT_EQ(Body(backwards, OutputFormat::PlainText), u"a\u00c5b");
+  EXPECT_EQ(Body(backwards, OutputFormat::PlainText), u"a\u00e5b");
   WordPerfectBuilder longer{.body = "short"};
   longer.documentSizeDelta = 1000000; // the document size past the end of the file
   EXPECT_EQ(Convert(longer.Build()), u"short");
