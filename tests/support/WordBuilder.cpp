@@ -119,13 +119,18 @@ WordBuilder::Formatting WordBuilder::BuildFormatting(uint32_t tablesAt, uint32_t
     out.tables += bytes;
     return where;
   };
-  // The style sheet: an 18-byte header, then each style.
-  std::string sheet = U16(18) + U16(static_cast<uint32_t>(styles.size())) + U16(10);
+  const bool word6 = IsWord6();
+  // The style sheet: an 18-byte header, then each style (its fixed part 10
+  // bytes, 8 in Word 6, with the name in UTF-16, in Word 6 in bytes).
+  std::string sheet = U16(18) + U16(static_cast<uint32_t>(styles.size())) + U16(word6 ? 8 : 10);
   sheet.append(14, '\0');
   for (size_t istd = 0; istd < styles.size(); ++istd) {
     const Style& style = styles[istd];
-    std::string std = U16(style.sti) + U16(1 | style.base << 4) + U16(2) + U16(0) + U16(0);
-    std += U16(1) + std::string("S\0\0\0", 4);
+    std::string std = U16(style.sti) + U16(1 | style.base << 4) + U16(2) + U16(0);
+    if (word6)
+      std += std::string("\x01S\0", 3) + '\0';
+    else
+      std += U16(0) + U16(1) + std::string("S\0\0\0", 4);
     std += U16(static_cast<uint32_t>(2 + style.paragraphSprms.size())) +
            U16(static_cast<uint32_t>(istd)) + style.paragraphSprms;
     if (std.size() % 2)
@@ -148,11 +153,18 @@ WordBuilder::Formatting WordBuilder::BuildFormatting(uint32_t tablesAt, uint32_t
   size_t top = kPage - 1;
   for (size_t i = 0; i < paragraphs.size(); ++i) {
     std::string data = U16(paragraphs[i].istd) + paragraphs[i].sprms;
-    std::string bytes =
-        data.size() % 2 ? std::string(1, static_cast<char>((data.size() + 1) / 2))
-                        : std::string(1, '\0') + std::string(1, static_cast<char>(data.size() / 2));
+    std::string bytes;
+    if (word6) { // a count of the words after it
+      if (data.size() % 2)
+        data += '\0';
+      bytes = std::string(1, static_cast<char>(data.size() / 2));
+    } else {
+      bytes = data.size() % 2
+                  ? std::string(1, static_cast<char>((data.size() + 1) / 2))
+                  : std::string(1, '\0') + std::string(1, static_cast<char>(data.size() / 2));
+    }
     size_t at = PlaceBelow(paragraphPage, top, bytes + data);
-    paragraphPage[4 * (paragraphs.size() + 1) + 13 * i] = static_cast<char>(at / 2);
+    paragraphPage[4 * (paragraphs.size() + 1) + (word6 ? 7 : 13) * i] = static_cast<char>(at / 2);
   }
   characterPage[kPage - 1] = static_cast<char>(characters.size());
   Plc(fcs(characters), "").copy(characterPage.data(), 4 * (characters.size() + 1));
@@ -164,12 +176,13 @@ WordBuilder::Formatting WordBuilder::BuildFormatting(uint32_t tablesAt, uint32_t
     characterPage[4 * (characters.size() + 1) + i] = static_cast<char>(at / 2);
   }
   out.pages = paragraphPage + characterPage;
+  auto pageNumber = [&](uint32_t pn) { return word6 ? U16(pn) : U32(pn); };
   if (!paragraphs.empty())
     out.paragraphBins = place(Plc({FcOf(paragraphs.front().cpStart), FcOf(paragraphs.back().cpEnd)},
-                                  U32(pagesAt / kPage)));
+                                  pageNumber(pagesAt / kPage)));
   if (!characters.empty())
     out.characterBins = place(Plc({FcOf(characters.front().cpStart), FcOf(characters.back().cpEnd)},
-                                  U32(pagesAt / kPage + 1)));
+                                  pageNumber(pagesAt / kPage + 1)));
   // The lists, then their levels (outside the lists' size); the overrides.
   if (!lists.empty()) {
     std::string fixed = U16(static_cast<uint32_t>(lists.size())), levels;
@@ -269,8 +282,12 @@ std::string WordBuilder::Clx(const std::vector<uint32_t>& fcs) const {
   return clx;
 }
 
+bool WordBuilder::IsWord6() const {
+  return nFib == 101 || nFib == 104 || wIdent == 0x37FE;
+}
+
 std::string WordBuilder::MainStream() const {
-  bool word6 = nFib == 101 || nFib == 104 || wIdent == 0x37FE;
+  bool word6 = IsWord6();
   std::string text;
   std::vector<uint32_t> fcs;
   for (const auto& piece : pieces) {
@@ -285,7 +302,21 @@ std::string WordBuilder::MainStream() const {
     main.replace(0x300, clx.size(), clx);
   main += text;
   main.append(512, '\0'); // room after the text, as real streams have
-  if (HasFormatting() && !word6) {
+  if (HasFormatting() && word6) {
+    // Word 6 keeps the pages and the tables in the main stream: the pages
+    // after the text, the tables after them, placed by the Word 6 header.
+    main.resize((main.size() + kPage - 1) / kPage * kPage, '\0');
+    const uint32_t pagesAt = static_cast<uint32_t>(main.size());
+    Formatting formatting = BuildFormatting(pagesAt + 2 * kPage, pagesAt);
+    main += formatting.pages + formatting.tables;
+    auto put = [&](size_t at, Place where) {
+      Put32(main, at, where.offset);
+      Put32(main, at + 4, where.size);
+    };
+    put(96, formatting.styleSheet);
+    put(184, formatting.characterBins);
+    put(192, formatting.paragraphBins);
+  } else if (HasFormatting()) {
     main.resize((main.size() + kPage - 1) / kPage * kPage, '\0');
     Formatting formatting = BuildFormatting(static_cast<uint32_t>(writeClx ? clx.size() : 16),
                                             static_cast<uint32_t>(main.size()));

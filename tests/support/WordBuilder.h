@@ -47,9 +47,9 @@ public:
   // Story lengths after ccpText; the text of all stories is in the pieces.
   int32_t ccpText = -1; // -1: all of the text
   int32_t ccpFtn = 0, ccpHdd = 0, ccpAtn = 0, ccpEdn = 0, ccpTxbx = 0, ccpHdrTxbx = 0;
-  // Word 97 formatting (written when any of it is given).  Runs are in
-  // character positions of the text laid end to end; sprms are the
-  // property modifiers as stored.
+  // Formatting (written when any of it is given; Word 6 documents take
+  // styles, paragraphs and characters).  Runs are in character positions of
+  // the text laid end to end; sprms are the property modifiers as stored.
   struct Style {
     uint16_t sti = 0x0FFE;
     uint16_t base = 0x0FFF;
@@ -104,6 +104,7 @@ private:
     Place footnoteReferences, footnoteTexts, endnoteReferences, endnoteTexts;
   };
   bool HasFormatting() const;
+  bool IsWord6() const;
   Formatting BuildFormatting(uint32_t tablesAt, uint32_t pagesAt) const;
   uint32_t FcOf(uint32_t cp) const;
   std::string Fib(uint32_t fcMin, uint32_t fcMac, uint32_t lcbClx) const;

@@ -182,6 +182,12 @@ void DocReader::ReadText(const std::string& main, const std::string* clx,
   for (const Segment& piece : FSegments)
     total += piece.Length();
   std::u16string text = DecodeRange(main, 0, total);
+  // Word 6 and Word 95 keep their formatting in the main stream.
+  const bool word6 = FDocVersion >= 5 && FDocVersion <= 7;
+  if (word6 && ConvertSysCharacters()) {
+    ReadStructuredText(main, main, text);
+    return;
+  }
   if (FDocVersion == 8 && table != nullptr && ConvertSysCharacters()) {
     ReadStructuredText(main, *table, text);
     return;
@@ -199,7 +205,9 @@ void DocReader::ReadStructuredText(const std::string& main, const std::string& t
   ReadFormatting(main, table);
   StoryStructure structure;
   structure.formatting = FFormatting.get();
-  if (ParseItems().Contains(ContentItem::Notes))
+  // Word 6 and Word 95 notes are read as the text after the document's
+  // own: their header places the endnotes elsewhere.
+  if (ParseItems().Contains(ContentItem::Notes) && FDocVersion == 8)
     structure.notes = ReadNotes(table, text.substr(0, ccpText));
   std::vector<Block> blocks = StoryBlocks(text.substr(0, ccpText), true, &structure);
   std::u16string rest;
@@ -236,6 +244,8 @@ void DocReader::ReadFormatting(const std::string& main, const std::string& table
   places.listsSize = Fib32(kFcPlcfLst + 4);
   places.listOverrides = Fib32(kFcPlfLfo);
   places.listOverridesSize = Fib32(kFcPlfLfo + 4);
+  if (FDocVersion >= 5 && FDocVersion <= 7)
+    places.codes = ModifierCodes::OneByte;
   std::vector<TextPiece> pieces;
   pieces.reserve(FSegments.size());
   uint32_t cp = 0;

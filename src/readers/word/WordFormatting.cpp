@@ -9,7 +9,9 @@ namespace scrivlet {
 namespace {
 
 constexpr size_t kPageSize = 512;
-constexpr size_t kParagraphEntrySize = 13; // an offset byte and 12 bytes of height
+// A paragraph run's entry: an offset byte and the paragraph's height (12
+// bytes from Word 97 on, 6 before).
+constexpr size_t kParagraphEntrySize = 13, kWord6ParagraphEntrySize = 7;
 constexpr uint32_t kPageNumberMask = 0x003FFFFF;
 
 std::string_view Slice(std::string_view data, uint64_t offset, uint64_t size) {
@@ -18,14 +20,19 @@ std::string_view Slice(std::string_view data, uint64_t offset, uint64_t size) {
   return data.substr(static_cast<size_t>(offset), static_cast<size_t>(size));
 }
 
-// The pages a bin table names: n + 1 stream offsets, then n page numbers.
-std::vector<std::string_view> FormattedPages(std::string_view main, std::string_view bins) {
+// The pages a bin table names: n + 1 stream offsets, then n page numbers
+// (of four bytes from Word 97 on, of two before).
+std::vector<std::string_view> FormattedPages(std::string_view main, std::string_view bins,
+                                             ModifierCodes codes) {
   std::vector<std::string_view> pages;
+  const size_t numberSize = codes == ModifierCodes::OneByte ? 2 : 4;
   if (bins.size() < 4)
     return pages;
-  size_t count = (bins.size() - 4) / 8;
+  size_t count = (bins.size() - 4) / (4 + numberSize);
   for (size_t i = 0; i < count; ++i) {
-    uint32_t pn = ByteReader::Get32(bins, 4 * (count + 1) + 4 * i) & kPageNumberMask;
+    const size_t at = 4 * (count + 1) + numberSize * i;
+    uint32_t pn = numberSize == 2 ? ByteReader::Get16(bins, at)
+                                  : ByteReader::Get32(bins, at) & kPageNumberMask;
     std::string_view page = Slice(main, uint64_t{pn} * kPageSize, kPageSize);
     if (!page.empty())
       pages.push_back(page);
@@ -44,7 +51,7 @@ bool PageRuns(std::string_view page, size_t entrySize, size_t& count) {
 
 WordFormatting::WordFormatting(std::string_view main, std::string_view table,
                                const FormattingPlaces& places, const std::vector<TextPiece>& pieces)
-    : FStyles(table, places.styleSheet, places.styleSheetSize),
+    : FCodes(places.codes), FStyles(table, places.styleSheet, places.styleSheetSize, places.codes),
       FLists(table, places.lists, places.listsSize, places.listOverrides,
              places.listOverridesSize) {
   FParagraphs.push_back(FStyles.Paragraph(0));
@@ -55,27 +62,30 @@ WordFormatting::WordFormatting(std::string_view main, std::string_view table,
 
 // A paragraph page: after the run offsets, an entry per run whose first
 // byte is the word offset of its properties (0: the defaults).  There a
-// count byte (in words, less one byte; 0: the next byte counts words) and
-// the style index with the paragraph's own modifiers.
+// count byte and the style index with the paragraph's own modifiers: from
+// Word 97 on the count is in words, less one byte (0: the next byte counts
+// words); before, it counts the words after it.
 std::vector<WordFormatting::FcRun>
 WordFormatting::ReadParagraphPages(std::string_view main, std::string_view table,
                                    const FormattingPlaces& places) {
+  const bool word6 = FCodes == ModifierCodes::OneByte;
+  const size_t entrySize = word6 ? kWord6ParagraphEntrySize : kParagraphEntrySize;
   std::vector<FcRun> runs;
   for (std::string_view page :
-       FormattedPages(main, Slice(table, places.paragraphBins, places.paragraphBinsSize))) {
+       FormattedPages(main, Slice(table, places.paragraphBins, places.paragraphBinsSize), FCodes)) {
     size_t count = 0;
-    if (!PageRuns(page, kParagraphEntrySize, count))
+    if (!PageRuns(page, entrySize, count))
       continue;
     for (size_t i = 0; i < count; ++i) {
       FcRun& run = runs.emplace_back();
       run.fcStart = ByteReader::Get32(page, 4 * i);
       run.fcEnd = ByteReader::Get32(page, 4 * (i + 1));
-      size_t at = size_t{static_cast<uint8_t>(page[(count + 1) * 4 + i * kParagraphEntrySize])} * 2;
+      size_t at = size_t{static_cast<uint8_t>(page[(count + 1) * 4 + i * entrySize])} * 2;
       if (at == 0 || at + 2 > kPageSize)
         continue;
       size_t words = static_cast<uint8_t>(page[at]);
-      size_t start = at + 1, size = words * 2 - 1;
-      if (words == 0) {
+      size_t start = at + 1, size = word6 ? words * 2 : words * 2 - 1;
+      if (words == 0 && !word6) {
         start = at + 2;
         size = size_t{static_cast<uint8_t>(page[at + 1])} * 2;
       }
@@ -83,7 +93,7 @@ WordFormatting::ReadParagraphPages(std::string_view main, std::string_view table
       if (properties.size() < 2)
         continue;
       ParagraphProperties paragraph = FStyles.Paragraph(ByteReader::Get16(properties, 0));
-      ApplyParagraphModifiers(properties.substr(2), paragraph);
+      ApplyParagraphModifiers(properties.substr(2), paragraph, FCodes);
       run.index = static_cast<uint32_t>(FParagraphs.size());
       FParagraphs.push_back(paragraph);
     }
@@ -98,7 +108,7 @@ WordFormatting::ReadCharacterPages(std::string_view main, std::string_view table
                                    const FormattingPlaces& places) {
   std::vector<FcRun> runs;
   for (std::string_view page :
-       FormattedPages(main, Slice(table, places.characterBins, places.characterBinsSize))) {
+       FormattedPages(main, Slice(table, places.characterBins, places.characterBinsSize), FCodes)) {
     size_t count = 0;
     if (!PageRuns(page, 1, count))
       continue;
@@ -106,7 +116,8 @@ WordFormatting::ReadCharacterPages(std::string_view main, std::string_view table
       size_t at = size_t{static_cast<uint8_t>(page[(count + 1) * 4 + i])} * 2;
       if (at == 0 || at + 1 >= kPageSize)
         continue;
-      Marks marks = ApplyCharacterModifiers(Slice(page, at + 1, static_cast<uint8_t>(page[at])), 0);
+      Marks marks =
+          ApplyCharacterModifiers(Slice(page, at + 1, static_cast<uint8_t>(page[at])), 0, FCodes);
       if (marks == 0)
         continue;
       FcRun& run = runs.emplace_back();

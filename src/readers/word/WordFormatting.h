@@ -1,4 +1,4 @@
-// The formatting of a Word 97-2003 document's text, by character position:
+// The formatting of a Word 6-2003 document's text, by character position:
 // the paragraph properties (from the PAPX formatted disk pages over the
 // paragraph's style) and the character marks (from the CHPX pages).
 //
@@ -32,6 +32,9 @@ struct FormattingPlaces {
   uint32_t characterBins = 0, characterBinsSize = 0;
   uint32_t lists = 0, listsSize = 0;
   uint32_t listOverrides = 0, listOverridesSize = 0;
+  // Word 6 and Word 95: one-byte modifier codes, two-byte page numbers in
+  // the bin tables, and paragraph entries of 7 bytes.
+  ModifierCodes codes = ModifierCodes::TwoByte;
 };
 
 class WordFormatting {
@@ -67,6 +70,7 @@ private:
                                             const std::vector<TextPiece>& pieces);
   static size_t RunAt(const std::vector<CpRun>& runs, uint32_t cp);
 
+  ModifierCodes FCodes;
   WordStyleSheet FStyles;
   WordListTables FLists;
   std::vector<ParagraphProperties> FParagraphs;

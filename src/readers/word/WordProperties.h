@@ -1,11 +1,12 @@
-// The properties of Word 97-2003 paragraphs and characters that give a
-// document its structure, and the property modifiers (sprms) that set them.
+// The properties of Word paragraphs and characters that give a document its
+// structure, and the property modifiers (sprms) that set them.
 //
-// A property modifier is a two-byte code followed by its operand; bits
-// 13-15 of the code tell the operand's size (1, 1, 2, 4, 2, 2, a length
-// byte and that many bytes, 3).  Paragraphs and characters keep their
-// modifiers as a list (a grpprl) in the formatted disk pages, the styles
-// and the list levels.
+// From Word 97 on, a property modifier is a two-byte code followed by its
+// operand; bits 13-15 of the code tell the operand's size (1, 1, 2, 4, 2, 2,
+// a length byte and that many bytes, 3).  Word 6 and Word 95 write a
+// one-byte code whose operand size each code has of its own.  Paragraphs
+// and characters keep their modifiers as a list (a grpprl) in the formatted
+// disk pages, the styles and the list levels.
 #pragma once
 
 #include "document/Document.h"
@@ -31,11 +32,19 @@ struct ParagraphProperties {
   int32_t TableDepth() const { return !inTable ? 0 : depthSet && depth > 1 ? depth : 1; }
 };
 
+// How a document writes its modifiers' codes.
+enum class ModifierCodes : uint8_t {
+  TwoByte, // Word 97-2003
+  OneByte, // Word 6 and Word 95
+};
+
 // Applies the paragraph modifiers of a grpprl to the properties.
-void ApplyParagraphModifiers(std::string_view grpprl, ParagraphProperties& properties);
+void ApplyParagraphModifiers(std::string_view grpprl, ParagraphProperties& properties,
+                             ModifierCodes codes = ModifierCodes::TwoByte);
 
 // Applies the character modifiers of a grpprl to the marks: bold, italic,
 // underline, strike (single and double), superscript and subscript.
-Marks ApplyCharacterModifiers(std::string_view grpprl, Marks marks);
+Marks ApplyCharacterModifiers(std::string_view grpprl, Marks marks,
+                              ModifierCodes codes = ModifierCodes::TwoByte);
 
 } // namespace scrivlet

@@ -12,7 +12,9 @@ constexpr uint16_t kParagraphStyle = 1; // stk
 // The sheet: its header's size, the header (the count of styles, the size
 // of each style's fixed part), then one style after the other, each its
 // size (0: no style at that index) and its bytes.
-WordStyleSheet::WordStyleSheet(std::string_view table, uint32_t offset, uint32_t size) {
+WordStyleSheet::WordStyleSheet(std::string_view table, uint32_t offset, uint32_t size,
+                               ModifierCodes codes)
+    : FCodes(codes) {
   if (offset > table.size() || size > table.size() - offset)
     return;
   std::string_view sheet = table.substr(offset, size);
@@ -37,7 +39,8 @@ WordStyleSheet::WordStyleSheet(std::string_view table, uint32_t offset, uint32_t
 }
 
 // A style: its identifier and kind, its base, its name (a count and that
-// many UTF-16 units, then a NUL), then its property lists, each at an even
+// many UTF-16 units, then a NUL; in Word 6 and Word 95 a count byte and
+// that many bytes, then a NUL), then its property lists, each at an even
 // offset: a paragraph style's first list starts with its own index.
 void WordStyleSheet::ReadStyle(std::string_view std, uint16_t baseSize, Style& style) {
   if (std.size() < 8 || baseSize < 8 || baseSize > std.size())
@@ -50,8 +53,10 @@ void WordStyleSheet::ReadStyle(std::string_view std, uint16_t baseSize, Style& s
     return;
   try {
     ByteReader reader(std, baseSize);
-    uint16_t nameLength = reader.U16();
-    reader.Bytes(uint64_t{nameLength} * 2 + 2);
+    if (FCodes == ModifierCodes::OneByte)
+      reader.Bytes(uint64_t{reader.U8()} + 1);
+    else
+      reader.Bytes(uint64_t{reader.U16()} * 2 + 2);
     if (reader.Position() % 2 != 0)
       reader.U8();
     std::string_view paragraph = reader.Bytes(reader.U16());
@@ -81,7 +86,7 @@ void WordStyleSheet::Resolve() {
       uint16_t base = FStyles[at].base;
       ParagraphProperties properties =
           base < FStyles.size() && state[base] == kDone ? FParagraphs[base] : ParagraphProperties();
-      ApplyParagraphModifiers(FStyles[at].paragraphModifiers, properties);
+      ApplyParagraphModifiers(FStyles[at].paragraphModifiers, properties, FCodes);
       properties.istd = at;
       FParagraphs[at] = properties;
       state[at] = kDone;

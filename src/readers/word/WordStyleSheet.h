@@ -1,4 +1,4 @@
-// The style sheet (STSH) of a Word 97-2003 document: for each style index
+// The style sheet (STSH) of a Word 6-2003 document: for each style index
 // (istd), its built-in identifier (sti: 1-9 for "heading 1" to "heading 9")
 // and the paragraph properties it gives, those of its base styles included.
 #pragma once
@@ -15,7 +15,8 @@ public:
   WordStyleSheet() = default;
   // The style sheet at offset..offset+size of the table stream; damage
   // leaves the styles read so far.
-  WordStyleSheet(std::string_view table, uint32_t offset, uint32_t size);
+  WordStyleSheet(std::string_view table, uint32_t offset, uint32_t size,
+                 ModifierCodes codes = ModifierCodes::TwoByte);
 
   // The paragraph properties of style istd (defaults when there is none).
   ParagraphProperties Paragraph(uint16_t istd) const;
@@ -36,6 +37,7 @@ private:
   void ReadStyle(std::string_view std, uint16_t baseSize, Style& style);
   void Resolve();
 
+  ModifierCodes FCodes = ModifierCodes::TwoByte;
   std::vector<Style> FStyles;
   std::vector<ParagraphProperties> FParagraphs; // resolved, by istd
 };

@@ -226,6 +226,60 @@ TEST(DocStructure, MarksLinksAndPageBreaks) {
   EXPECT_EQ(blocks[3].Text(), u"next page");
 }
 
+// Word 6 and Word 95 write one-byte modifier codes whose operand sizes
+// differ by code, two-byte page numbers, shorter paragraph entries and
+// 8-bit style names: the same structure comes out.
+TEST(DocStructure, Word6HeadingsTablesAndMarks) {
+  const std::string tabs("\x0F\x03\x00\x00\x00", 5); // tabs changed: none (a length byte)
+  const std::string cell = tabs + "\x18\x01";        // in a table
+  // The row's cell edges (a two-byte count of the bytes after it, plus
+  // one), then the row's end.
+  const std::string rowEnd =
+      cell + std::string("\xBE\x08\x00\x02\x00\x00\xA0\x05\x40\x0B", 10) + "\x19\x01";
+  const std::u16string text = u"Title\ra\x07"
+                              u"b\x07\x07"
+                              u"bold after\r";
+  WordBuilder builder;
+  builder.nFib = 104;
+  builder.pieces = {{text, true}};
+  builder.styles = {{0, 0x0FFF, ""}, {1, 0, tabs}};
+  builder.paragraphs = {
+      {0, 6, 1, ""}, {6, 8, 0, cell}, {8, 10, 0, cell}, {10, 11, 0, rowEnd}, {11, 22, 0, tabs}};
+  builder.characters = {{0, 11, 0, ""},
+                        {11, 15, 0, std::string("\x55\x01", 2)},  // bold
+                        {15, 22, 0, std::string("\x56\x00", 2)}}; // not italic
+  std::vector<Block> blocks = Structure(Read(builder));
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Heading);
+  EXPECT_EQ(blocks[0].level, 1);
+  EXPECT_EQ(blocks[0].Text(), u"Title");
+  ASSERT_EQ(blocks[1].kind, BlockKind::Table);
+  EXPECT_EQ(Cells(blocks[1]), (Rows{{u"a", u"b"}}));
+  ASSERT_EQ(blocks[2].content.size(), 2u);
+  EXPECT_EQ(blocks[2].content[0].text, u"bold");
+  EXPECT_EQ(blocks[2].content[0].marks, kBold);
+  EXPECT_EQ(blocks[2].content[1].marks, 0);
+}
+
+TEST(DocStructure, Word6ModifiersOfUnknownSizeEndTheWalkSafely) {
+  // A code of unknown operand size stops the paragraph's modifiers there:
+  // those before it hold, none after it is guessed at.
+  const std::string cutShort = std::string("\x18\x01\xFA\x19\x01", 5);
+  const std::string overrun = std::string("\x18\x01\x0F\x7F", 4); // a length past the end
+  WordBuilder builder;
+  builder.nFib = 101;
+  builder.pieces = {{u"a\x07"
+                     u"b\x07",
+                     true}};
+  builder.styles = {{0, 0x0FFF, ""}};
+  builder.paragraphs = {{0, 2, 0, overrun}, {2, 4, 0, cutShort}};
+  std::vector<Block> blocks = Structure(Read(builder));
+  ASSERT_EQ(blocks.size(), 1u);
+  ASSERT_EQ(blocks[0].kind, BlockKind::Table);
+  // No row end was read, so the cells stand in one row the table closes.
+  EXPECT_EQ(Cells(blocks[0]), (Rows{{u"a", u"b"}}));
+}
+
 // Main text "A\x02 B\x02 C*.\r", a footnote story with two notes (the
 // second marked "*") and an endnote story with one.
 WordBuilder NotesDocument() {
