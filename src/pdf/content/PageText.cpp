@@ -5,6 +5,7 @@
 #include "pdf/content/VisualOrder.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace scrivlet::pdf {
 namespace {
@@ -18,6 +19,10 @@ constexpr double kMinGutter = 0.5;
 constexpr double kBandGap = 1.0;
 // Half the lines of a table are at most this many ems wide.
 constexpr double kTableCell = 6.0;
+// A list's marks: a bullet or a number ("12.", "(iv)") and the indent
+// before its text.
+constexpr double kMarkWidth = 2.0;
+constexpr double kMarkGap = 4.0;
 
 bool IsLeftToRightLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= 0x00C0 && c <= 0x058F) ||
@@ -57,9 +62,11 @@ void MakeLogical(std::vector<LinePiece>& pieces, size_t first, size_t last, bool
     VisualToLogical(pieces[i].text, rightToLeft);
 }
 
-// Reads the pieces [first, last) of one direction and appends their lines.
+// Reads the pieces [first, last) of one direction and appends their lines;
+// upright is true for text that runs across the page, whose list marks
+// stand before their items (a vertical line of one character is no mark).
 void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool rightToLeft,
-               uint32_t& columnBase, std::vector<PageLine>& lines) {
+               bool upright, uint32_t& columnBase, std::vector<PageLine>& lines) {
   MakeLogical(pieces, first, last, rightToLeft);
   std::vector<LineBox> boxes;
   boxes.reserve(last - first);
@@ -70,6 +77,10 @@ void ReadFrame(std::vector<LinePiece>& pieces, size_t first, size_t last, bool r
   }
   double em = UsualEm(pieces, first, last);
   ReadingRules rules{kMinGutter * em, kColumnGap * em, kBandGap * em, rightToLeft, kTableCell * em};
+  if (upright) {
+    rules.markWidth = kMarkWidth * em;
+    rules.markGap = kMarkGap * em;
+  }
   uint32_t lastRow = 0, maxColumn = 0;
   const LinePiece* previous = nullptr;
   for (const ReadingPlace& place : ReadingOrder(boxes, rules)) {
@@ -110,7 +121,10 @@ std::vector<PageLine> LayOutPageLines(const std::vector<TextItem>& items) {
     size_t last = first;
     while (last < pieces.size() && pieces[last].frame == pieces[first].frame)
       ++last;
-    ReadFrame(pieces, first, last, MostlyRightToLeft(pieces, first, last), columnBase, lines);
+    const Point& direction = collected.directions[pieces[first].frame];
+    const bool upright = direction.x > 0 && std::abs(direction.y) < 1e-6 * direction.x;
+    ReadFrame(pieces, first, last, MostlyRightToLeft(pieces, first, last), upright, columnBase,
+              lines);
     first = last;
   }
   return lines;

@@ -55,6 +55,7 @@ public:
   Reader(const std::vector<LineBox>& boxes, const ReadingRules& rules)
       : FBoxes(boxes), FMinGutter(rules.minGutter), FWideGutter(rules.wideGutter),
         FBandGap(rules.bandGap), FRightToLeft(rules.rightToLeft), FTableCell(rules.tableCell),
+        FMarkWidth(rules.markWidth), FMarkGap(rules.markGap),
         FWorkLeft(kWorkPerLine * (boxes.size() + 1)) {}
 
   std::vector<ReadingPlace> Read() {
@@ -249,7 +250,50 @@ private:
     }
     if (FRightToLeft)
       std::reverse(columns.begin(), columns.end());
+    JoinMarksToTheirText(columns);
     return columns;
+  }
+
+  // Columns in reading order: a column of marks joins the one after it.
+  void JoinMarksToTheirText(std::vector<Members>& columns) const {
+    if (FMarkWidth <= 0)
+      return;
+    for (size_t i = 0; i + 1 < columns.size(); ++i) {
+      if (!AreMarksOf(columns[i], columns[i + 1]))
+        continue;
+      columns[i + 1].insert(columns[i + 1].end(), columns[i].begin(), columns[i].end());
+      columns[i].clear();
+    }
+    std::erase_if(columns, [](const Members& column) { return column.empty(); });
+  }
+
+  bool AreMarksOf(const Members& marks, const Members& text) const {
+    double markEdge = FRightToLeft ? FBoxes[marks.front()].left : FBoxes[marks.front()].right;
+    for (uint32_t line : marks) {
+      const LineBox& box = FBoxes[line];
+      if (box.right - box.left > FMarkWidth)
+        return false;
+      markEdge = FRightToLeft ? std::min(markEdge, box.left) : std::max(markEdge, box.right);
+    }
+    // The items' text is wider than marks: a column of short numbers
+    // beside another (a table's) is no list.
+    double textEdge = FRightToLeft ? FBoxes[text.front()].right : FBoxes[text.front()].left;
+    double widest = 0;
+    std::vector<uint32_t> rows;
+    rows.reserve(text.size());
+    for (uint32_t line : text) {
+      const LineBox& box = FBoxes[line];
+      textEdge = FRightToLeft ? std::max(textEdge, box.right) : std::min(textEdge, box.left);
+      widest = std::max(widest, box.right - box.left);
+      rows.push_back(box.row);
+    }
+    const double gap = FRightToLeft ? markEdge - textEdge : textEdge - markEdge;
+    if (gap > FMarkGap || widest <= 2 * FMarkWidth)
+      return false;
+    std::sort(rows.begin(), rows.end());
+    return std::all_of(marks.begin(), marks.end(), [&](uint32_t line) {
+      return std::binary_search(rows.begin(), rows.end(), FBoxes[line].row);
+    });
   }
 
   // Pushes the parts of the task so that the first is read first.
@@ -284,6 +328,7 @@ private:
   double FMinGutter, FWideGutter, FBandGap;
   bool FRightToLeft;
   double FTableCell;
+  double FMarkWidth, FMarkGap;
   uint64_t FWorkLeft;
   uint32_t FNextColumn = 1; // 0: the page as a whole
   std::vector<Task> FStack;

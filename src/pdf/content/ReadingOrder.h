@@ -15,6 +15,10 @@
 // without a gutter are read top to bottom, left to right (right to left
 // for right-to-left text, whose columns are read right to left too).
 //
+// A narrow column of bullets or numbers, each on the row of a line of the
+// column beside it, is no column of its own: the marks hang before their
+// items' text and are read with it.
+//
 // Bands that each hold one row of kTableColumns or more short lines (at
 // most tableCell wide, but for one at most twice as wide), kMinTableRows to
 // kTableRows of them one after the other, are a table: they make a group of
@@ -56,6 +60,11 @@ struct ReadingRules {
   double bandGap = 0;    // the widest gap between bands of one group of columns
   bool rightToLeft = false;
   double tableCell = 0; // the widest usual cell of a table (0: no tables)
+  // List marks: a column of lines at most markWidth wide, each on the row
+  // of a line of the column beside it (after it in reading direction) and
+  // at most markGap from it, is those lines' marks (0: none).
+  double markWidth = 0;
+  double markGap = 0;
 };
 
 std::vector<ReadingPlace> ReadingOrder(const std::vector<LineBox>& boxes,

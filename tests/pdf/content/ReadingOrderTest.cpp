@@ -21,13 +21,17 @@ protected:
   }
 
   // Rows are numbered by the baselines above, as the line pieces number them.
-  std::string Read(bool rightToLeft = false) {
+  std::string Read(bool rightToLeft = false, bool listMarks = false) {
     for (LineBox& box : boxes) {
       box.row = 0;
       for (const LineBox& other : boxes)
         box.row += other.baseline > box.baseline;
     }
     ReadingRules rules{5, 10, 10, rightToLeft};
+    if (listMarks) {
+      rules.markWidth = 20;
+      rules.markGap = 40;
+    }
     std::string order;
     for (const ReadingPlace& place : ReadingOrder(boxes, rules)) {
       order += order.empty() ? "" : " ";
@@ -46,6 +50,42 @@ TEST_F(ReadingOrderTest, TwoColumnsAreReadOneAfterTheOther) {
     Line("R" + std::to_string(row), 310, 530, 700 - 12 * row);
   }
   EXPECT_EQ(Read(), "L0 L1 L2 L3 R0 R1 R2 R3");
+}
+
+TEST_F(ReadingOrderTest, ListMarksHangBeforeTheirItems) {
+  // Bullets an indent before their items' text, on the items' rows: the
+  // gap between would make them a column of their own.
+  for (int row = 0; row < 4; ++row) {
+    Line("B" + std::to_string(row), 72, 76, 700 - 12 * row);
+    Line("T" + std::to_string(row), 90, 400, 700 - 12 * row);
+  }
+  EXPECT_EQ(Read(false, false), "B0 B1 B2 B3 T0 T1 T2 T3");
+  EXPECT_EQ(Read(false, true), "B0 T0 B1 T1 B2 T2 B3 T3");
+  boxes.clear();
+  names.clear();
+  // Right to left: the marks stand at the right.
+  for (int row = 0; row < 4; ++row) {
+    Line("B" + std::to_string(row), 526, 530, 700 - 12 * row);
+    Line("T" + std::to_string(row), 200, 512, 700 - 12 * row);
+  }
+  EXPECT_EQ(Read(true, true), "B0 T0 B1 T1 B2 T2 B3 T3");
+}
+
+TEST_F(ReadingOrderTest, ShortNumbersBesideShortNumbersOrOtherRowsAreNoMarks) {
+  // A table's columns of short numbers stay columns.
+  for (int row = 0; row < 8; ++row) {
+    Line("A" + std::to_string(row), 72, 84, 700 - 12 * row);
+    Line("B" + std::to_string(row), 100, 112, 700 - 12 * row);
+  }
+  EXPECT_EQ(Read(false, true), "A0 A1 A2 A3 A4 A5 A6 A7 B0 B1 B2 B3 B4 B5 B6 B7");
+  boxes.clear();
+  names.clear();
+  // Short lines between the rows of the text beside them are no marks.
+  for (int row = 0; row < 4; ++row) {
+    Line("N" + std::to_string(row), 72, 80, 694 - 12 * row);
+    Line("T" + std::to_string(row), 90, 400, 700 - 12 * row);
+  }
+  EXPECT_EQ(Read(false, true), "N0 N1 N2 N3 T0 T1 T2 T3");
 }
 
 TEST_F(ReadingOrderTest, ThreeColumnsUnderAHeadingAcrossThem) {

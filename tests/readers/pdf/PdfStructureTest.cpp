@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include <algorithm>
 #include <string>
@@ -192,6 +193,27 @@ TEST(PdfStructureTest, ANumberAloneIsNoListItem) {
   EXPECT_EQ(b[1].Text(), u"1. Auflage 2010");
   EXPECT_EQ(b[4].kind, BlockKind::ListItem);
   EXPECT_EQ(b[4].Text(), u"lone item hangs under its text");
+}
+
+TEST(PdfStructureTest, BulletsIndentedBeforeTheirItemsAreListItems) {
+  // Word and most writers set a bullet, then its text a tab further on:
+  // the bullets were read as a column of their own before the items.
+  std::string content = Line(72, 700, "Some items follow:");
+  const char* items[] = {"First item", "Second item", "Third item", "Fourth item"};
+  for (int i = 0; i < 4; ++i) {
+    content += Line(72, 686 - 14.0 * i, "\\225");
+    content += Line(90, 686 - 14.0 * i, items[i]);
+  }
+  content += Line(72, 616, "And a paragraph after them.");
+  Document document = Read(PdfFile({content}));
+  const std::vector<Block>& b = document.Main().blocks;
+  ASSERT_EQ(b.size(), 6u);
+  EXPECT_EQ(b[0].Text(), u"Some items follow:");
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(b[1 + i].kind, BlockKind::ListItem);
+    EXPECT_EQ(b[1 + i].Text(), std::u16string(items[i], items[i] + std::strlen(items[i])));
+  }
+  EXPECT_EQ(b[5].Text(), u"And a paragraph after them.");
 }
 
 TEST(PdfStructureTest, AnEmptyFirstPageKeepsItsBreak) {
