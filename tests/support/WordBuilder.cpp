@@ -302,6 +302,10 @@ std::string WordBuilder::MainStream() const {
     main.replace(0x300, clx.size(), clx);
   main += text;
   main.append(512, '\0'); // room after the text, as real streams have
+  auto put = [&](size_t at, Place where) {
+    Put32(main, at, where.offset);
+    Put32(main, at + 4, where.size);
+  };
   if (HasFormatting() && word6) {
     // Word 6 keeps the pages and the tables in the main stream: the pages
     // after the text, the tables after them, placed by the Word 6 header.
@@ -309,10 +313,6 @@ std::string WordBuilder::MainStream() const {
     const uint32_t pagesAt = static_cast<uint32_t>(main.size());
     Formatting formatting = BuildFormatting(pagesAt + 2 * kPage, pagesAt);
     main += formatting.pages + formatting.tables;
-    auto put = [&](size_t at, Place where) {
-      Put32(main, at, where.offset);
-      Put32(main, at + 4, where.size);
-    };
     put(96, formatting.styleSheet);
     put(184, formatting.characterBins);
     put(192, formatting.paragraphBins);
@@ -322,10 +322,6 @@ std::string WordBuilder::MainStream() const {
                                             static_cast<uint32_t>(main.size()));
     main += formatting.pages;
     main.resize(std::max<size_t>(main.size(), 1024), '\0');
-    auto put = [&](size_t at, Place where) {
-      Put32(main, at, where.offset);
-      Put32(main, at + 4, where.size);
-    };
     put(162, formatting.styleSheet);
     put(170, formatting.footnoteReferences);
     put(178, formatting.footnoteTexts);

@@ -103,7 +103,11 @@ private:
   std::u16string DecodeRange(const std::string& main, uint32_t cpStart, uint32_t cpEnd) const;
   void ReadText(const std::string& main, const std::string* clx, const std::string* table);
   void ReadStories(const std::string& main);
-  // The formatting of a Word 97-2003 document's text, from its table stream.
+  // Word 6 and Word 95 documents, whose formatting is read in its own
+  // layout (Macintosh Word 5 files, read with their header, are not).
+  bool HasWord6Formatting() const { return FDocVersion == 6 || FDocVersion == 7; }
+  // The formatting of a Word 6-2003 document's text, from its table stream
+  // (Word 6 and Word 95: the main stream).
   void ReadFormatting(const std::string& main, const std::string& table);
   // The notes' identifiers and labels into the document, their places in
   // FNoteRanges; returns the references, in the order of their positions.

@@ -182,11 +182,8 @@ void DocReader::ReadText(const std::string& main, const std::string* clx,
   for (const Segment& piece : FSegments)
     total += piece.Length();
   std::u16string text = DecodeRange(main, 0, total);
-  // Word 6 and Word 95 keep their formatting in the main stream.  (The
-  // Macintosh Word 5 files read with their header are left as text: their
-  // formatting is not known to have the same layout.)
-  const bool word6 = FDocVersion == 6 || FDocVersion == 7;
-  if (word6 && ConvertSysCharacters()) {
+  // Word 6 and Word 95 keep their formatting in the main stream.
+  if (HasWord6Formatting() && ConvertSysCharacters()) {
     ReadStructuredText(main, main, text);
     return;
   }
@@ -246,7 +243,7 @@ void DocReader::ReadFormatting(const std::string& main, const std::string& table
   places.listsSize = Fib32(kFcPlcfLst + 4);
   places.listOverrides = Fib32(kFcPlfLfo);
   places.listOverridesSize = Fib32(kFcPlfLfo + 4);
-  if (FDocVersion == 6 || FDocVersion == 7)
+  if (HasWord6Formatting())
     places.codes = ModifierCodes::OneByte;
   std::vector<TextPiece> pieces;
   pieces.reserve(FSegments.size());
