@@ -77,9 +77,19 @@ std::string PlainOutput(const CommandLineOptions& options, const Conversion& con
   } else {
     AppendLines(options, described.lines, out);
   }
-  // The macro listing follows the text when macros were asked for.
-  if (described.stories && options.items.Contains(ContentItem::Macros))
-    AppendLines(options, described.stories->Macros, out);
+  // The headers and footers, the comments and the macro listing follow the
+  // text, each when it was asked for.
+  if (described.stories) {
+    StoryLists& stories = *described.stories;
+    if (options.items.Contains(ContentItem::HeadersFooters)) {
+      AppendLines(options, stories.Headers, out);
+      AppendLines(options, stories.Footers, out);
+    }
+    if (options.items.Contains(ContentItem::Comments))
+      AppendLines(options, stories.Comments, out);
+    if (options.items.Contains(ContentItem::Macros))
+      AppendLines(options, stories.Macros, out);
+  }
   return out;
 }
 

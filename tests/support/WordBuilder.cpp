@@ -75,7 +75,7 @@ std::string WordBuilder::Sprm32(uint16_t code, uint32_t value) {
 
 bool WordBuilder::HasFormatting() const {
   return !styles.empty() || !paragraphs.empty() || !characters.empty() || !lists.empty() ||
-         !footnotes.empty() || !endnotes.empty();
+         !footnotes.empty() || !endnotes.empty() || !headerPlaces.empty() || !textBoxes.empty();
 }
 
 uint32_t WordBuilder::FcOf(uint32_t cp) const {
@@ -223,6 +223,30 @@ WordBuilder::Formatting WordBuilder::BuildFormatting(uint32_t tablesAt, uint32_t
   };
   notes(footnotes, static_cast<uint32_t>(ccpFtn), out.footnoteReferences, out.footnoteTexts);
   notes(endnotes, static_cast<uint32_t>(ccpEdn), out.endnoteReferences, out.endnoteTexts);
+  if (!headerPlaces.empty())
+    out.headers = place(Plc(headerPlaces, ""));
+  // Each box's shape (identifier 1025 on) anchored in the main text, and
+  // the boxes' table naming the shapes; a box without an anchor names a
+  // shape that is not there.
+  if (!textBoxes.empty()) {
+    std::vector<uint32_t> anchors, starts;
+    std::string shapeRecords, boxRecords;
+    for (size_t i = 0; i < textBoxes.size(); ++i) {
+      const uint32_t shape = 1025 + static_cast<uint32_t>(i);
+      starts.push_back(textBoxes[i].storyCp);
+      boxRecords += std::string(14, '\0') + U32(textBoxes[i].anchorCp ? shape : 0xFFFF) + U32(0);
+      if (textBoxes[i].anchorCp) {
+        anchors.push_back(*textBoxes[i].anchorCp);
+        shapeRecords += U32(shape) + std::string(22, '\0');
+      }
+    }
+    starts.push_back(static_cast<uint32_t>(ccpTxbx));
+    if (!anchors.empty()) {
+      anchors.push_back(anchors.back() + 1);
+      out.shapes = place(Plc(anchors, shapeRecords));
+    }
+    out.textBoxes = place(Plc(starts, boxRecords));
+  }
   return out;
 }
 
@@ -329,6 +353,9 @@ std::string WordBuilder::MainStream() const {
     put(258, formatting.paragraphBins);
     put(522, formatting.endnoteReferences);
     put(530, formatting.endnoteTexts);
+    put(242, formatting.headers);
+    put(474, formatting.shapes);
+    put(602, formatting.textBoxes);
     put(738, formatting.lists);
     put(746, formatting.overrides);
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,16 @@ public:
   std::vector<List> lists;
   std::vector<uint32_t> listOverrides; // the list identifier of each ilfo, from 1
   std::vector<NoteReference> footnotes, endnotes;
+  // The header table: positions in the headers' story (six note
+  // separators, then six entries a section), as stored.
+  std::vector<uint32_t> headerPlaces;
+  // Text boxes: where each starts in the text boxes' story, and the main
+  // text position of its shape's anchor (none: a shape without an anchor).
+  struct TextBox {
+    uint32_t storyCp;
+    std::optional<uint32_t> anchorCp;
+  };
+  std::vector<TextBox> textBoxes;
 
   std::string summaryInformation;         // property-set stream, or empty
   std::string documentSummaryInformation; // likewise
@@ -102,6 +113,7 @@ private:
     std::string tables, pages;
     Place styleSheet, characterBins, paragraphBins, lists, overrides;
     Place footnoteReferences, footnoteTexts, endnoteReferences, endnoteTexts;
+    Place headers, shapes, textBoxes;
   };
   bool HasFormatting() const;
   bool IsWord6() const;

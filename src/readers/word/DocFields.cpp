@@ -95,7 +95,8 @@ class BlockList {
 public:
   explicit BlockList(const StoryStructure* structure)
       : FFormatting(structure != nullptr ? structure->formatting : nullptr),
-        FCpStart(structure != nullptr ? structure->cpStart : 0) {}
+        FCpStart(structure != nullptr ? structure->cpStart : 0),
+        FAnchored(structure != nullptr ? &structure->anchored : nullptr) {}
 
   void Text(InlineKind kind, Marks marks, std::u16string_view text) {
     AppendText(FBlock.content, kind, marks, text);
@@ -117,6 +118,7 @@ public:
       EnterMark(token.cp);
       FBlock.ending = kWordParagraphMark;
       PushParagraph();
+      PutAnchored(token.cp);
       LeaveMark(token.cp, kParagraphMark);
       break;
     case Token::End::Cell:
@@ -125,6 +127,7 @@ public:
       // The cell's last paragraph ends with the cell's mark.
       if (!FBlock.content.empty())
         PushParagraph();
+      PutAnchored(token.cp);
       Block& cellEnd = FBlocks.emplace_back();
       cellEnd.kind = BlockKind::CellEnd;
       cellEnd.value = token.end == Token::End::Row ? 1 : 0;
@@ -143,6 +146,7 @@ public:
   std::vector<Block> Finish() {
     if (!FBlock.content.empty() || FBlocks.empty())
       FBlocks.push_back(std::move(FBlock));
+    PutAnchored(UINT32_MAX);
     if (FFormatting != nullptr) {
       PutPendingPageBreak();
       FTables.CloseAll(FBlocks);
@@ -160,6 +164,17 @@ private:
       FBlocks.emplace_back().kind = BlockKind::PageBreak;
     else
       FPageBreakPending = true;
+  }
+
+  // The blocks anchored up to cp, after the paragraph that ends there.
+  void PutAnchored(uint32_t cp) {
+    if (FAnchored == nullptr)
+      return;
+    for (; FNextAnchored < FAnchored->size() && (*FAnchored)[FNextAnchored].cp <= cp;
+         ++FNextAnchored) {
+      const std::vector<Block>& blocks = (*FAnchored)[FNextAnchored].blocks;
+      FBlocks.insert(FBlocks.end(), blocks.begin(), blocks.end());
+    }
   }
 
   void PutPendingPageBreak() {
@@ -222,6 +237,8 @@ private:
 
   WordFormatting* FFormatting;
   uint32_t FCpStart;
+  const std::vector<AnchoredBlocks>* FAnchored;
+  size_t FNextAnchored = 0;
   const ParagraphProperties* FParagraph = nullptr; // of the mark being placed
   WordTableNesting FTables;
   bool FPageBreakPending = false;

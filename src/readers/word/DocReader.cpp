@@ -178,7 +178,7 @@ void DocReader::ParseMainStream(const std::string& main, const CompoundFile* sto
   if (clxStream == nullptr && FDocVersion >= 5 && FDocVersion <= 7)
     clxStream = &main;
   ReadText(main, clxStream, table ? &table->Data() : nullptr);
-  ReadStories(main);
+  ReadStories(main, table ? std::string_view(table->Data()) : std::string_view());
 }
 
 void DocReader::ReadFib(const std::string& main) {

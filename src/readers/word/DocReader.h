@@ -35,13 +35,22 @@ struct NoteAnchor {
   std::u16string id, label;
 };
 
+// Blocks of another story shown where the story's text anchors them: a
+// text box after the paragraph that holds its anchor.
+struct AnchoredBlocks {
+  uint32_t cp = 0;
+  std::vector<Block> blocks;
+};
+
 // What gives a story's text its structure: the document's formatting (the
-// story starts at cpStart of the document's text), and the story's note
-// references in order.
+// story starts at cpStart of the document's text), the story's note
+// references in order, and the blocks anchored in it in the order of their
+// anchors.
 struct StoryStructure {
   WordFormatting* formatting = nullptr;
   uint32_t cpStart = 0;
   std::vector<NoteAnchor> notes;
+  std::vector<AnchoredBlocks> anchored;
 };
 
 // The blocks of a story's text: a paragraph block for each paragraph mark
@@ -102,7 +111,9 @@ private:
   static std::vector<Segment> LonePiece(Segment piece, uint32_t fcMac, size_t streamSize);
   std::u16string DecodeRange(const std::string& main, uint32_t cpStart, uint32_t cpEnd) const;
   void ReadText(const std::string& main, const std::string* clx, const std::string* table);
-  void ReadStories(const std::string& main);
+  void ReadStories(const std::string& main, std::string_view table);
+  void AddHeaderStories(std::string_view table, std::u16string_view text);
+  std::u16string_view StoryText(std::u16string_view text, StoryKind kind) const;
   // Word 6 and Word 95 documents, whose formatting is read in its own
   // layout (Macintosh Word 5 files, read with their header, are not).
   bool HasWord6Formatting() const { return FDocVersion == 6 || FDocVersion == 7; }
@@ -115,6 +126,9 @@ private:
   void ReadNoteKind(std::string_view table, std::u16string_view mainText, bool endnote,
                     std::vector<NoteAnchor>& anchors);
   void ReadNoteTexts(const std::string& main, uint32_t textEnd);
+  // The main text boxes' blocks at their anchors in the main text; those
+  // whose shape has no anchor there at the main text's end.
+  std::vector<AnchoredBlocks> ReadTextBoxes(std::string_view table, std::u16string_view text);
   // Adds the blocks of a story's text; a story that passes the output
   // limit is left out whole.
   void AddStoryText(Story& story, std::u16string_view text);

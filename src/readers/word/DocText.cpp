@@ -25,12 +25,19 @@ constexpr size_t kFcStshf = 162, kFcPlcfbteChpx = 250, kFcPlcfbtePapx = 258, kFc
                  kFcPlfLfo = 746;
 
 // The stories after the main text, in the order of their character
-// positions: where the FIB keeps the length of each, and its kind (Main:
-// skipped).
+// positions: where the FIB keeps the length of each, and its kind.
 struct StoryPlace {
   size_t countOffset;
   StoryKind kind;
 };
+constexpr size_t kCcpTxbx = 100, kCcpHdrTxbx = 104;
+constexpr StoryPlace kStoriesAfterText[] = {
+    {kCcpFtn, StoryKind::Footnotes},    {kCcpHdd, StoryKind::Headers},
+    {kCcpMcr, StoryKind::Macros},       {kCcpAtn, StoryKind::Comments},
+    {kCcpEdn, StoryKind::Endnotes},     {kCcpTxbx, StoryKind::TextBoxes},
+    {kCcpHdrTxbx, StoryKind::TextBoxes}};
+// The header table, and the note separators before the sections' headers.
+constexpr size_t kFcPlcfHdd = 242, kLcbPlcfHdd = 246, kNoteSeparators = 6;
 
 } // namespace
 
@@ -194,38 +201,32 @@ void DocReader::ReadText(const std::string& main, const std::string* clx,
   AddStoryText(Doc().Main(), text);
 }
 
-// The main story is the whole text, the other stories after the document's
-// own; the structure (formatting and note references) is that of the
-// document's own text.  The notes' texts, listed with the notes, leave the
-// stories after it.
+// The main story is the document's own text, with the text boxes where
+// they are anchored; the other stories have places of their own (the notes
+// with the notes, headers, footers and comments as stories).  Word 6 and
+// Word 95 notes, whose places are not read, follow the text when notes are
+// asked for.
 void DocReader::ReadStructuredText(const std::string& main, const std::string& table,
                                    std::u16string_view text) {
   const uint32_t ccpText = std::min<uint32_t>(Fib32(kCcpText), static_cast<uint32_t>(text.size()));
   ReadFormatting(main, table);
   StoryStructure structure;
   structure.formatting = FFormatting.get();
-  // Word 6 and Word 95 notes are read as the text after the document's
-  // own: their header places the endnotes elsewhere.
-  if (ParseItems().Contains(ContentItem::Notes) && FDocVersion == 8)
+  const bool notes = ParseItems().Contains(ContentItem::Notes);
+  if (notes && FDocVersion == 8)
     structure.notes = ReadNotes(table, text.substr(0, ccpText));
+  structure.anchored =
+      ReadTextBoxes(FDocVersion == 8 ? std::string_view(table) : std::string_view(), text);
   std::vector<Block> blocks = StoryBlocks(text.substr(0, ccpText), true, &structure);
-  std::u16string rest;
-  if (Doc().notes.empty()) {
-    rest = text.substr(ccpText);
-  } else {
-    // The footnotes' story comes first after the document's text, the
-    // endnotes' after the headers, the macros and the annotations.
-    uint64_t footnotesEnd = uint64_t{ccpText} + Fib32(kCcpFtn);
-    uint64_t endnotesStart = footnotesEnd + Fib32(kCcpHdd) + Fib32(kCcpMcr) + Fib32(kCcpAtn);
-    uint64_t endnotesEnd = endnotesStart + Fib32(kCcpEdn);
-    for (uint64_t cp = footnotesEnd; cp < text.size(); ++cp)
-      if (cp < endnotesStart || cp >= endnotesEnd)
-        rest += text[static_cast<size_t>(cp)];
-  }
-  if (!rest.empty()) {
-    std::vector<Block> after = StoryBlocks(rest, true);
-    blocks.insert(blocks.end(), std::make_move_iterator(after.begin()),
-                  std::make_move_iterator(after.end()));
+  if (notes && FDocVersion != 8) {
+    for (StoryKind kind : {StoryKind::Footnotes, StoryKind::Endnotes}) {
+      std::u16string_view story = StoryText(text, kind);
+      if (story.empty())
+        continue;
+      std::vector<Block> after = StoryBlocks(story, true);
+      blocks.insert(blocks.end(), std::make_move_iterator(after.begin()),
+                    std::make_move_iterator(after.end()));
+    }
   }
   AddStoryBlocks(Doc().Main(), std::move(blocks));
   ReadNoteTexts(main, static_cast<uint32_t>(text.size()));
@@ -275,29 +276,77 @@ void DocReader::AddStoryBlocks(Story& story, std::vector<Block> blocks) {
   }
 }
 
-// The stories follow the main text in the document's character positions:
-// footnotes, headers, macros (not read from there), annotations, endnotes,
-// text boxes and header text boxes, each after the one before.
-void DocReader::ReadStories(const std::string& main) {
-  const StoryPlace stories[] = {{80, StoryKind::Footnotes}, {84, StoryKind::Headers},
-                                {88, StoryKind::Main},      {92, StoryKind::Comments},
-                                {96, StoryKind::Endnotes},  {100, StoryKind::TextBoxes},
-                                {104, StoryKind::TextBoxes}};
+// A story's characters in the document's text (the first story of its
+// kind: the main text boxes before the headers'); empty where the FIB's
+// counts place it beyond the text.
+std::u16string_view DocReader::StoryText(std::u16string_view text, StoryKind kind) const {
+  uint64_t start = Fib32(kCcpText);
+  for (const StoryPlace& place : kStoriesAfterText) {
+    const uint64_t end = start + Fib32(place.countOffset);
+    if (place.kind == kind) {
+      if (start >= text.size())
+        return {};
+      return text.substr(static_cast<size_t>(start),
+                         static_cast<size_t>(std::min<uint64_t>(end, text.size()) - start));
+    }
+    start = end;
+  }
+  return {};
+}
+
+// The stories after the main text, each of its kind: footnotes, the headers
+// and footers, comments, endnotes, text boxes (also shown at their anchors)
+// and the headers' text boxes, which belong to the headers.
+void DocReader::ReadStories(const std::string& main, std::string_view table) {
   uint32_t textEnd = 0;
   for (const Segment& piece : FSegments)
     textEnd += piece.Length();
   int32_t ccpText = static_cast<int32_t>(Fib32(kCcpText));
   uint64_t cp = ccpText > 0 ? static_cast<uint32_t>(ccpText) : Fib32(kFcMac) - Fib32(kFcMin);
-  for (const StoryPlace& place : stories) {
+  for (const StoryPlace& place : kStoriesAfterText) {
     int32_t count = static_cast<int32_t>(Fib32(place.countOffset));
     if (count <= 0)
       continue;
     uint64_t end = cp + static_cast<uint32_t>(count);
-    if (place.kind != StoryKind::Main && cp < textEnd)
-      AddStoryText(Doc().AddStory(place.kind),
-                   DecodeRange(main, static_cast<uint32_t>(cp),
-                               static_cast<uint32_t>(std::min<uint64_t>(end, textEnd))));
+    if (place.kind != StoryKind::Macros && cp < textEnd) {
+      std::u16string text = DecodeRange(main, static_cast<uint32_t>(cp),
+                                        static_cast<uint32_t>(std::min<uint64_t>(end, textEnd)));
+      if (place.kind == StoryKind::Headers && FDocVersion == 8)
+        AddHeaderStories(table, text);
+      else
+        AddStoryText(
+            Doc().AddStory(place.countOffset == kCcpHdrTxbx ? StoryKind::Headers : place.kind),
+            text);
+    }
     cp = end;
+  }
+}
+
+// The headers' story holds the note separators, then for each section its
+// even and odd headers, even and odd footers and first-page header and
+// footer, placed by the header table (character positions in the story).
+// A section that repeats the one before has empty entries there.
+void DocReader::AddHeaderStories(std::string_view table, std::u16string_view text) {
+  const uint32_t at = Fib32(kFcPlcfHdd), size = Fib32(kLcbPlcfHdd);
+  std::string_view places =
+      at <= table.size() && size <= table.size() - at ? table.substr(at, size) : std::string_view();
+  const size_t count = places.size() / 4;
+  if (count < 2) {
+    AddStoryText(Doc().AddStory(StoryKind::Headers), text);
+    return;
+  }
+  for (size_t i = kNoteSeparators; i + 1 < count; ++i) {
+    uint32_t start = ByteReader::Get32(places, 4 * i), end = ByteReader::Get32(places, 4 * (i + 1));
+    if (start >= end || start >= text.size())
+      continue;
+    std::u16string_view entry = text.substr(start, std::min<size_t>(end, text.size()) - start);
+    while (!entry.empty() && entry.back() == u'\r')
+      entry.remove_suffix(1);
+    if (entry.empty())
+      continue;
+    const size_t role = (i - kNoteSeparators) % 6; // even, odd header; even, odd footer; first
+    const bool footer = role == 2 || role == 3 || role == 5;
+    AddStoryText(Doc().AddStory(footer ? StoryKind::Footers : StoryKind::Headers), entry);
   }
 }
 

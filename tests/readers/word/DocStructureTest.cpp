@@ -322,5 +322,34 @@ TEST(DocStructure, NotesAndTheirReferences) {
   EXPECT_EQ(lines.Get(1), u"A[1] B[i] C[*].\r\n");
 }
 
+// Headers, footers and comments are stories of their own; a text box
+// stands after the paragraph of its anchor (one whose shape has no anchor
+// after the text), never in the text's flow of another story.
+TEST(DocStructure, StoriesInTheirPlacesAndTextBoxesAtTheirAnchors) {
+  WordBuilder b = Paragraphs({{u"One\r"}, {u"Two\r"}});
+  b.pieces[0].text += u"Head\rFoot\r\rNote\rBox one\rBox two\r\r";
+  b.ccpHdd = 11;
+  b.ccpAtn = 5;
+  b.ccpTxbx = 17;
+  b.headerPlaces = {0, 0, 0, 0, 0, 0, 0, 0, 5, 5, 10, 10, 10, 11};
+  b.textBoxes = {{0, 1u}, {8, std::nullopt}};
+  Document document = Read(b);
+  std::vector<std::u16string> main;
+  for (const Block& block : document.Main().blocks)
+    main.push_back(block.Text());
+  EXPECT_EQ(main, (std::vector<std::u16string>{u"One", u"Box one", u"Two", u"Box two"}));
+  auto storyText = [&](StoryKind kind) {
+    std::u16string text;
+    for (const Story& story : document.stories)
+      if (story.kind == kind)
+        for (const Block& block : story.blocks)
+          text += block.Text() + u"|";
+    return text;
+  };
+  EXPECT_EQ(storyText(StoryKind::Headers), u"Head|");
+  EXPECT_EQ(storyText(StoryKind::Footers), u"Foot|");
+  EXPECT_EQ(storyText(StoryKind::Comments), u"Note|");
+}
+
 } // namespace
 } // namespace scrivlet
