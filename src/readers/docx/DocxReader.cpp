@@ -305,8 +305,9 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
   } else if (name.starts_with(u"m:") && !name.ends_with(u"Pr")) {
     // Equations: their structure is kept so that their "m:t" texts are
     // reached; their properties are not.
-  } else if (tag == u"w:sectPr" && parentIs("w:pPr")) {
-    // section properties inside a paragraph: their references are read
+  } else if (tag == u"w:sectPr" && (parentIs("w:pPr") || parentIs("w:body"))) {
+    // section properties, of a section a paragraph ends or of the last
+    // one: their header and footer references are read
   } else {
     accept = parent != nullptr && EqualsIgnoringAsciiCase(parent->Name, "?xml");
   }

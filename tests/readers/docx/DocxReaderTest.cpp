@@ -235,22 +235,26 @@ TEST(WordXStories, HeadersFootersAndNotes) {
       kDeclaration +
       "<Relationships><Relationship Id=\"rId7\" Type=\"header\" Target=\"header1.xml\"/>"
       "<Relationship Id=\"rId8\" Type=\"footer\" Target=\"/word/../word/footer1.xml\"/>"
+      "<Relationship Id=\"rId9\" Type=\"header\" Target=\"header2.xml\"/>"
       "</Relationships>";
+  // The last section's properties stand in the body, after its paragraphs.
   std::string body = "<w:p><w:pPr><w:sectPr><w:headerReference w:type=\"default\" r:id=\"rId7\"/>"
                      "<w:footerReference r:id=\"rId8\"/></w:sectPr></w:pPr>" +
                      WRun("section one") +
                      "</w:p><w:sectPr><w:headerReference r:id=\"rId9\"/>"
                      "</w:sectPr>";
   std::string header = kDeclaration + "<w:hdr><w:p>" + WRun("Page head") + "</w:p></w:hdr>";
+  std::string lastHeader = kDeclaration + "<w:hdr><w:p>" + WRun("Last head") + "</w:p></w:hdr>";
   std::string footer = kDeclaration + "<w:ftr><w:p>" + WRun("Page foot") + "</w:p></w:ftr>";
   std::string notes = kDeclaration + "<w:footnotes><w:footnote w:id=\"1\"><w:p>" + WRun("A note") +
                       "</w:p></w:footnote></w:footnotes>";
   auto reader = Load(Package(body, {{"word/_rels/document.xml.rels", rels},
                                     {"word/header1.xml", header},
+                                    {"word/header2.xml", lastHeader},
                                     {"word/footer1.xml", footer},
                                     {"word/footnotes.xml", notes}}));
   EXPECT_EQ(Lines(reader->Lines()), L{u"section one"});
-  EXPECT_EQ(Lines(reader->Stories()->Headers), L{u"Page head"});
+  EXPECT_EQ(Lines(reader->Stories()->Headers), (L{u"Page head", u"Last head"}));
   EXPECT_EQ(Lines(reader->Stories()->Footnotes), L{u"A note"});
   // "/word/../word/footer1.xml" is no member name: nothing.
   EXPECT_EQ(reader->Stories()->Footers.Count(), 0);
