@@ -216,6 +216,12 @@ void OpenDocumentReader::WalkContent(XmlNode& content) {
 OpenDocumentReader::Place OpenDocumentReader::EnterItem(XmlNode& item, const Place& outer) {
   const std::string_view name = item.Name;
   Place place = outer;
+  if (outer.target == Target::Nowhere)
+    return place;
+  if (name == "text:tracked-changes") {
+    place.target = Target::Nowhere;
+    return place;
+  }
   if ((IsParagraph(name) || name == "text:a" || name == "text:span") && outer.paragraphDepth == 0) {
     Put(outer, TextBlock(item));
     ++place.paragraphDepth; // what it holds is in its text
@@ -257,6 +263,8 @@ OpenDocumentReader::Place OpenDocumentReader::EnterItem(XmlNode& item, const Pla
 
 void OpenDocumentReader::LeaveItem(XmlNode& item, const Place& place) {
   const std::string_view name = item.Name;
+  if (place.target == Target::Nowhere)
+    return;
   if (name == "text:list-item") {
     Put(place, BlockOf(BlockKind::ListItemEnd));
   } else if (name == "text:list") {
@@ -396,6 +404,7 @@ void OpenDocumentReader::Put(const Place& place, Block block) {
       FScratch.blocks.clear();
     }
     return;
+  case Target::Nowhere: return;
   }
 }
 

@@ -94,7 +94,9 @@ protected:
 private:
   // Where the walk puts blocks: the main text, a note's body (notes: its
   // index among the document's notes) or the comments.
-  enum class Target : uint8_t { Main, Note, Comments };
+  // Where an item's blocks go; a tracked change's record of deleted text
+  // gives none (the text reads as accepted).
+  enum class Target : uint8_t { Main, Note, Comments, Nowhere };
   struct Place {
     Target target = Target::Main;
     size_t note = 0;

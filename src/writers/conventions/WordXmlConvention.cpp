@@ -36,16 +36,11 @@ std::u16string StyleMarkup(std::u16string_view style, bool closing) {
   return markup;
 }
 
-std::u16string_view RevisionMarkup(OutputFormat format, const Inline& piece) {
-  const bool deleted = (piece.marks & kDeleted) != 0;
-  if (format != OutputFormat::Html)
-    return piece.kind == InlineKind::RevisionStart ? (deleted ? u"-" : u"+") : u"";
-  if (piece.kind == InlineKind::RevisionStart)
-    return deleted ? u"<s>" : u"<u>";
-  return deleted ? u"</s>" : u"</u>";
-}
-
+// Tracked changes read as accepted, in every format: deleted text is left
+// out, inserted text is text like the rest.
 void AppendPiece(OutputFormat format, const Inline& piece, std::u16string& entry) {
+  if ((piece.marks & kDeleted) != 0)
+    return;
   switch (piece.kind) {
   case InlineKind::Text: entry += EscapeText(format, piece.text); break;
   case InlineKind::Tab:
@@ -54,8 +49,6 @@ void AppendPiece(OutputFormat format, const Inline& piece, std::u16string& entry
                                             : u"\t";
     break;
   case InlineKind::LineBreak: entry += LineBreak(format, BreakStyle::Xhtml); break;
-  case InlineKind::RevisionStart:
-  case InlineKind::RevisionEnd: entry += RevisionMarkup(format, piece); break;
   case InlineKind::NoteReference: entry += EscapeText(format, u"[" + piece.text + u"]"); break;
   default: break;
   }

@@ -215,6 +215,22 @@ TEST(OpenDocumentStructure, AnnotationsGoToTheComments) {
   EXPECT_EQ(PlainBody(package), std::vector<std::u16string>{u"Apache Tika Test Document"});
 }
 
+// Tracked changes read as accepted: the record of deleted paragraphs (and
+// of a deleted list) gives no text, inserted text is text.
+TEST(OpenDocumentStructure, TrackedChangesReadAsAccepted) {
+  OpenDocumentBuilder package;
+  package.body = "<text:tracked-changes><text:changed-region text:id=\"c1\"><text:deletion>"
+                 "<office:change-info><dc:creator>A</dc:creator></office:change-info>"
+                 "<text:p>gone</text:p><text:list><text:list-item><text:p>item</text:p>"
+                 "</text:list-item></text:list></text:deletion></text:changed-region>"
+                 "</text:tracked-changes><text:p>Bonjour <text:change-start text:change-id=\"c2\"/>"
+                 "amis<text:change-end text:change-id=\"c2\"/></text:p>";
+  std::vector<Block> blocks = Structure(package);
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].Text(), u"Bonjour amis");
+  EXPECT_EQ(PlainBody(package), std::vector<std::u16string>{u"Bonjour amis"});
+}
+
 TEST(OpenDocumentStructure, SpanStylesGiveMarks) {
   OpenDocumentBuilder package;
   package.automaticStyles =
