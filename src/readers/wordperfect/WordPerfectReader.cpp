@@ -71,6 +71,10 @@ bool IsSoftLineEnd(uint8_t subfunction) {
   return (subfunction >= 1 && subfunction <= 3) || (subfunction >= 20 && subfunction <= 22);
 }
 
+bool IsSoftHyphenLineEnd(uint8_t subfunction) {
+  return subfunction >= 20 && subfunction <= 22;
+}
+
 // The group's bytes from the reader's position to the group's end, as far
 // as the data reach.
 std::string_view GroupData(ByteReader& reader, const GroupHeader& group) {
@@ -394,8 +398,10 @@ void WordPerfectReader::ReadBreakGroup(ByteReader& reader) {
   SkipGroup(reader, group);
   if (FSuppressed)
     return;
+  if (IsSoftHyphenLineEnd(s))
+    return; // the word goes on after it: no break in the word
   if (FReadingNote && IsSoftLineEnd(s))
-    FCharacters += s <= 3 ? " " : ""; // a note's body flows: its lines join
+    FCharacters += ' '; // a note's body flows: its lines join
   else if (IsSoftLineEnd(s))
     AddPiece(InlineKind::LineBreak);
   else if ((s >= 4 && s <= 6) || (s >= 23 && s <= 25))

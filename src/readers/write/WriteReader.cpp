@@ -268,12 +268,37 @@ void WriteReader::ReadParagraphRuns(CharRunCursor& runs, uint32_t start, uint32_
         piece.text = AnsiToWide(bytes, TextCodePage());
         position = stop;
       }
-      block.content.push_back(std::move(piece));
+      AddRunPiece(std::move(piece), block);
     }
     if (run.limit == FTextEnd || run.limit > end)
       break;
   }
   SeparateParagraphMark(block);
+}
+
+// A run's text into the paragraph: a vertical tab (Write's line break,
+// as Word for Windows writes it) is a line break, not a character, unless
+// the format's control characters are kept.
+void WriteReader::AddRunPiece(Inline piece, Block& block) const {
+  if (!ConvertSysCharacters() || piece.text.find(u'\v') == std::u16string::npos) {
+    block.content.push_back(std::move(piece));
+    return;
+  }
+  std::u16string text = std::move(piece.text);
+  size_t start = 0;
+  while (true) {
+    const size_t end = text.find(u'\v', start);
+    Inline part = piece;
+    part.text = text.substr(start, end == std::u16string::npos ? end : end - start);
+    block.content.push_back(std::move(part));
+    if (end == std::u16string::npos)
+      return;
+    Inline lineBreak;
+    lineBreak.kind = InlineKind::LineBreak;
+    lineBreak.marks = piece.marks;
+    block.content.push_back(std::move(lineBreak));
+    start = end + 1;
+  }
 }
 
 // A paragraph not set flush left starts with its justification.

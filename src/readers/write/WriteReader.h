@@ -33,6 +33,7 @@ public:
   const WriteFontList& Fonts() const { return FFonts; }
 
   // A form feed ends a line; every other byte is kept.
+  void AddRunPiece(Inline piece, Block& block) const;
   static char ConvertChar(char b) { return b == '\f' ? '\n' : b; }
 
 private:

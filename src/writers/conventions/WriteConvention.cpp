@@ -4,7 +4,8 @@
 // of its text is opened and closed by the mark-up of its font, size and
 // marks.  The CR of a paragraph mark stays inside its run; in plain text it
 // ends the line with CR LF.  A page break is the form feed it was, a line
-// feed at the start of its run; page-break blocks show nothing.
+// feed at the start of its run; page-break blocks show nothing.  A line
+// break stands between runs.
 #include "writers/conventions/Convention.h"
 
 #include <utility>
@@ -73,6 +74,8 @@ void WriteParagraph(const Context& context, const Block& block, std::u16string& 
     }
     if (piece.kind == InlineKind::PageBreak)
       formFeed = true;
+    if (piece.kind == InlineKind::LineBreak)
+      out += LineBreak(format);
     if (piece.kind != InlineKind::Text)
       continue;
     OpenRun(format, context.document.characterStyles.at(piece.style), piece.marks, out);

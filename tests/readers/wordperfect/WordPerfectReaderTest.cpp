@@ -196,6 +196,19 @@ TEST(WordPerfectDocument, ParagraphsEndAtTheirCodes) {
   EXPECT_EQ(blocks[2].content[1].value, 0);
 }
 
+// A line that a soft hyphen ends goes on in the same word; a line that
+// word wrap ends is a line break.
+TEST(WordPerfectDocument, SoftHyphenLineEndsKeepTheWord) {
+  for (uint8_t subfunction : {20, 21, 22}) {
+    Document document =
+        ReadDocument("polygo" + WordPerfectBuilder::Group(0xD0, subfunction, "", false) + "nen");
+    ASSERT_EQ(document.Main().blocks.size(), 1u);
+    EXPECT_EQ(document.Main().blocks[0].Text(), u"polygonen") << int(subfunction);
+  }
+  Document wrapped = ReadDocument("one" + WordPerfectBuilder::Group(0xD0, 1, "", false) + "two");
+  EXPECT_EQ(wrapped.Main().blocks[0].content[1].kind, InlineKind::LineBreak);
+}
+
 TEST(WordPerfectDocument, AttributesAreMarksWhereTheCodesStand) {
   Document document = ReadDocument("a" + WordPerfectBuilder::Attribute(12, true) + "b" +
                                    WordPerfectBuilder::Attribute(8, true) + "c" +

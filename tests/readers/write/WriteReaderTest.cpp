@@ -87,6 +87,22 @@ TEST(WriteReader, BoldRunBetweenPlainRuns) {
   EXPECT_EQ(Convert(b.Build()), "one two three\r\n");
 }
 
+// A vertical tab is a line break, in the document and in plain text; with
+// the control characters kept it stays.
+TEST(WriteReader, VerticalTabIsALineBreak) {
+  WriteBuilder b;
+  b.text = "one\vtwo\r\n";
+  b.AddRun(10);
+  b.AddParagraph(10);
+  b.AddFont(0, "Times");
+  EXPECT_EQ(Convert(b.Build()), "one\r\ntwo\r\n");
+  test::ReaderHarness<WriteReader> raw;
+  raw.SetConvertSysCharacters(false);
+  MemoryStream stream(b.Build());
+  raw.LoadFromStream(stream);
+  EXPECT_EQ(WideToAnsi(raw.Lines().Get(0)), "one\vtwo\r\n");
+}
+
 TEST(WriteReader, AttributesSizesAndPositions) {
   WriteBuilder b;
   b.text = "ab\r\n";
