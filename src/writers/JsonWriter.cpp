@@ -83,6 +83,27 @@ std::string JsonLines(const TextLines& lines) {
   return out + "]";
 }
 
+// The "lines" of the object: the text's lines, one element each, without
+// their line breaks (CR LF, a lone CR or LF) — the "text" cut at its LFs.
+std::string JsonTextLines(const TextLines& lines) {
+  std::string out = "[";
+  bool first = true;
+  std::u16string entry;
+  for (int i = 0; i < lines.Count(); ++i) {
+    entry = lines.Get(i);
+    entry += u"\r\n";
+    ToLineFeeds(entry);
+    size_t start = 0;
+    for (size_t end = entry.find(u'\n'); end != std::u16string::npos;
+         start = end + 1, end = entry.find(u'\n', start)) {
+      out += first ? "" : ", ";
+      first = false;
+      out += JsonString(std::u16string_view(entry).substr(start, end - start));
+    }
+  }
+  return out + "]";
+}
+
 // The story lists of the Word formats; null for the others.
 std::string JsonStories(const StoryLists* stories) {
   if (stories == nullptr)
@@ -252,7 +273,7 @@ std::string JsonDocument(const Document& document, const TextLines& lines,
   // RTF output is ASCII, every other character a \uN? escape: the text is
   // that output, as --format rtf writes it.
   out += ", \"text\": " + JsonText(lines, conversion.rtf);
-  out += ", \"lines\": " + JsonLines(lines);
+  out += ", \"lines\": " + JsonTextLines(lines);
   out += ", \"summary\": " + JsonSummary(summary);
   out += ", \"stories\": " + JsonStories(stories);
   TextBudget budget(conversion.maxTextLength);

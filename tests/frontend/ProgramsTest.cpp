@@ -419,6 +419,12 @@ TEST(CommandLineProgram, ConvertsAndReportsJson) {
                           "\"stories\": null, \"blocks\": [{\"type\": \"paragraph\", "
                           "\"text\": \"A letter\"}], \"notes\": [], \"encrypted\": false, "
                           "\"error\": null}\n");
+  // "lines" holds the text's lines, one element each, with no CR.
+  auto whole = RunChild(SCRIVLET_CLI_PATH, {"--json", file}, {});
+  EXPECT_NE(whole.out.find("\"lines\": [\"A letter from Scrivlet\", \"Dear reader,\", "),
+            std::string::npos)
+      << whole.out;
+  EXPECT_EQ(whole.out.find("\\u000d"), std::string::npos);
   auto forced = RunChild(SCRIVLET_CLI_PATH, {"--reader", "wri", "--json", file}, {});
   EXPECT_NE(forced.out.find("\"reader\": \"wri\""), std::string::npos);
   auto damaged = RunChild(SCRIVLET_CLI_PATH, {"--json", dir.Write("x.wri", "short")}, {});
