@@ -2,6 +2,9 @@
 
 namespace scrivlet {
 
+// Under a limit the entries are joined with CR LF between them (the writer
+// ends the one entry as it ends every entry): the cut text reads as the
+// start of the whole output, with no line break it does not have.
 void LineList::Add(std::u16string text) {
   if (FMaxLength <= 0) {
     FLines.Add(std::move(text));
@@ -19,13 +22,13 @@ void LineList::Add(std::u16string text) {
     }
     joined += u"\r\n";
     joined += text;
-    joined += u"\r\n";
     if (joined.size() > limit)
       joined.resize(limit);
     return;
   }
   FLines.Add(std::move(text));
   std::u16string joined = FLines.GetTextW();
+  joined.resize(joined.size() - 2); // no line break after the last entry
   if (joined.size() > limit)
     joined.resize(limit);
   FLines.Clear();

@@ -15,7 +15,7 @@ public:
   explicit LineList(int32_t maxLength = 0) : FMaxLength(maxLength) {}
 
   // Appends an entry.  Under a limit the list becomes one entry: all
-  // entries joined, each followed by CR LF, cut to the limit.  The cut is
+  // entries joined with CR LF between them, cut to the limit.  The cut is
   // made on the wide text, so characters outside any code page survive it.
   void Add(std::u16string text);
   // Appends an entry whatever the limit.

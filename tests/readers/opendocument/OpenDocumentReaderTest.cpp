@@ -209,7 +209,7 @@ TEST(OpenDocumentText, LengthLimitJoinsTheEntries) {
   MemoryStream stream(Package(Content("<text:p>Hello</text:p><text:p>World</text:p>")));
   reader->LoadFromStream(stream);
   ASSERT_EQ(reader->Lines().Count(), 1);
-  EXPECT_EQ(reader->Lines().Get(0), u"\r\n\r\nHello\r\n\r\nW");
+  EXPECT_EQ(reader->Lines().Get(0), u"\r\nHello\r\nWorld");
 }
 
 TEST(OpenDocumentStyles, CssForChildElementAndAttributeStyles) {
