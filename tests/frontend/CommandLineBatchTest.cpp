@@ -150,7 +150,7 @@ TEST(CommandLineBatch, StandardInputByContent) {
   EXPECT_NE(misnamed.out.find("\"reader\": \"wri\""), std::string::npos);
   CliRun forced = RunCli({"--reader", "wpd", "-"}, letter);
   EXPECT_EQ(forced.status, 1);
-  EXPECT_EQ(forced.err, "File stream is not valid WordPerfect 6/7/8/9 document.\n");
+  EXPECT_EQ(forced.err, "File - is not valid WordPerfect 6/7/8/9 document.\n");
 }
 
 TEST(CommandLineBatch, OutputDirectory) {

@@ -224,10 +224,16 @@ void WordPerfectReader::ParseDocument(std::string_view data) {
   FEncryption = ByteReader::Get16(header, 12);
   FIndexOffset = ByteReader::Get16(header, 14);
   FDocumentSize = ByteReader::Get32(header, 20);
+  // The header is checked before its encryption word: a damaged header's
+  // bytes say nothing of a password.
+  if (header.substr(0, 4) != std::string_view(kIdentification, 4) || FMajorVersion > 2)
+    throw Exception("File %s is not valid WordPerfect 6/7/8/9 document.", {FileName()});
+  if (FMajorVersion != 2)
+    throw Exception("File %s is a WordPerfect 5 document: only WordPerfect 6/7/8/9 documents "
+                    "are read.",
+                    {FileName()});
   if (FEncryption != 0)
     throw Exception("Could not read the password protected file");
-  if (FMajorVersion != 2 || header.substr(0, 4) != std::string_view(kIdentification, 4))
-    throw Exception("File stream is not valid WordPerfect 6/7/8/9 document.");
   ReadIndex(reader);
   if (!ParseItems().Contains(ContentItem::Text))
     return;
