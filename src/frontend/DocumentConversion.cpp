@@ -214,8 +214,11 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   if (conversion.failed)
     result.error = WideToUtf8(AnsiToWide(conversion.error, options.codePage));
   // The structured writers read the document itself: no described output.
+  // A document that failed gives no page and no Markdown, as it gives no
+  // plain text: its message goes to standard error.
   if (!options.json && options.structured != StructuredFormat::None) {
-    result.output = StructuredOutput(options, input, conversion.document);
+    if (!conversion.failed)
+      result.output = StructuredOutput(options, input, conversion.document);
     return result;
   }
   DescribedText described = Describe(conversion, OutputOptions(options));

@@ -106,5 +106,18 @@ TEST(StructuredFormats, OutputFilesAndMaxLength) {
   EXPECT_NE(out.find("<p dir=\"auto\">Dear reader,</p>"), std::string::npos) << out;
 }
 
+// A document that fails writes nothing to standard output in any format
+// but JSON, whose object carries the error.
+TEST(StructuredFormats, AFailedDocumentWritesNothing) {
+  test::TempDir dir;
+  std::string damaged = dir.Write("x.wri", "short");
+  for (const char* format : {"plain", "html5", "markdown"}) {
+    std::string out, err;
+    EXPECT_EQ(RunCommandLine({"--format", format, damaged}, out, err), 1) << format;
+    EXPECT_EQ(out, "") << format;
+    EXPECT_NE(err, "") << format;
+  }
+}
+
 } // namespace
 } // namespace scrivlet
