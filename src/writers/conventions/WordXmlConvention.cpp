@@ -63,6 +63,8 @@ std::u16string ParagraphEntry(OutputFormat format, const Block& block) {
     AppendPiece(format, piece, entry);
   if (html)
     entry += StyleMarkup(block.style, true) + u"</p>";
+  else if (format == OutputFormat::Rtf)
+    entry += u"\\par"; // every paragraph ends as RTF ends one
   return entry;
 }
 

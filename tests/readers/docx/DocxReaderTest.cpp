@@ -76,7 +76,7 @@ TEST(WordXBody, EmptyParagraphsInEachFormatting) {
   EXPECT_EQ(L(html.begin() + 1, html.end() - 1), (L{u"<p></p>", u"<p></p>"}));
   L rtf = Lines(Load(package, OutputFormat::Rtf)->Lines());
   EXPECT_EQ(rtf.size(), 4u);
-  EXPECT_EQ(rtf[1], u"");
+  EXPECT_EQ(rtf[1], u"\\par"); // every paragraph ends with \par
 }
 
 TEST(WordXBody, DeletionsAndInsertions) {
@@ -104,7 +104,7 @@ TEST(WordXBody, TabsAndBreaks) {
                      "<w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t></w:r></w:p>";
   EXPECT_EQ(Lines(Load(Package(body))->Lines()), L{u"a\tb\r\nc"});
   EXPECT_EQ(Load(Package(body), OutputFormat::Html)->Lines().Get(1), u"<p>a&#9;b<br/>c</p>");
-  EXPECT_EQ(Load(Package(body), OutputFormat::Rtf)->Lines().Get(1), u"a\\tab b\r\n\\par c");
+  EXPECT_EQ(Load(Package(body), OutputFormat::Rtf)->Lines().Get(1), u"a\\tab b\r\n\\par c\\par");
 }
 
 TEST(WordXBody, TablesInHtml) {
@@ -130,7 +130,7 @@ TEST(WordXBody, TablesNestedAndLeftOpen) {
                u"    <td>", u"<p>in</p>", u"    </td>", u"  </tr>", u"</table>", u"<p>after</p>",
                u"    </td>", u"  </tr>", u"</table>"}));
   L rtf = Lines(Load(Package(nested), OutputFormat::Rtf)->Lines());
-  EXPECT_EQ(L(rtf.begin() + 1, rtf.end()), (L{u"in", u"after", u"\r\n}"}));
+  EXPECT_EQ(L(rtf.begin() + 1, rtf.end()), (L{u"in\\par", u"after\\par", u"\r\n}"}));
 
   auto cut = [](const std::string& body) {
     test::ZipBuilder zip;
@@ -287,9 +287,9 @@ TEST(WordXStories, EachPartFramedInItsList) {
                                        {"word/header2.xml", header("two")}});
   auto rtf = Load(package, OutputFormat::Rtf);
   const std::u16string prologue = rtf->Lines().Get(0);
-  EXPECT_EQ(Lines(rtf->Lines()), (L{prologue, u"text", u"\r\n}"}));
+  EXPECT_EQ(Lines(rtf->Lines()), (L{prologue, u"text\\par", u"\r\n}"}));
   EXPECT_EQ(Lines(rtf->Stories()->Headers),
-            (L{prologue, u"one", u"\r\n}", prologue, u"two", u"\r\n}"}));
+            (L{prologue, u"one\\par", u"\r\n}", prologue, u"two\\par", u"\r\n}"}));
   EXPECT_EQ(Lines(rtf->Stories()->Endnotes), (L{prologue, u"\r\n}"}));
   EXPECT_EQ(Lines(rtf->Stories()->Footers), L{});
   auto plain = Load(package);

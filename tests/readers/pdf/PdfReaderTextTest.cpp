@@ -21,8 +21,10 @@ std::string Document(const std::vector<std::string>& pageContents) {
   return PdfBuilder::HelveticaPages(pageContents);
 }
 
-std::vector<std::u16string> EntriesOf(const std::string& file) {
+std::vector<std::u16string> EntriesOf(const std::string& file,
+                                      OutputFormat format = OutputFormat::PlainText) {
   test::ReaderHarness<PdfReader> reader;
+  reader.SetTextFormating(format);
   MemoryStream stream(file);
   reader.LoadFromStream(stream);
   std::vector<std::u16string> entries;
@@ -42,6 +44,26 @@ TEST(PdfReaderTextTest, OneEntryPerPageEmptyPagesIncluded) {
   ASSERT_LT(first + 2, pages.end());
   EXPECT_EQ(first[1], u"");
   EXPECT_EQ(first[2], u"Hello World");
+}
+
+// The page's text is escaped as the format needs, and its lines are
+// marked: a line break in HTML, \line in RTF, each block a paragraph.
+TEST(PdfReaderTextTest, RtfAndHtmlEscapeTheTextAndMarkItsLines) {
+  std::string file = Document({"BT /F1 10 Tf 72 700 Td (a<b> {c}) Tj 0 -12 Td (d\\\\e) Tj ET"});
+  struct Case {
+    OutputFormat format;
+    std::u16string page;
+  };
+  const Case cases[] = {
+      {OutputFormat::PlainText, u"a<b> {c}\r\nd\\e"},
+      {OutputFormat::Html, u"<p>a&lt;b&gt; {c}<br>\r\nd\\e</p>"},
+      {OutputFormat::Rtf, u"a<b> \\{c\\}\\line\r\nd\\\\e\\par"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::u16string> entries = EntriesOf(file, c.format);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), c.page), entries.end())
+        << static_cast<int>(c.format);
+  }
 }
 
 TEST(PdfReaderTextTest, CommandLinePrintsThePageText) {
