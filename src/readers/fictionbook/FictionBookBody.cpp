@@ -8,10 +8,11 @@ namespace scrivlet {
 namespace {
 
 // The elements that hold a line of text: paragraphs, and the verse lines,
-// subtitles, attributions and table cells that FictionBook keeps apart.
+// subtitles, attributions, a poem's date and table cells that FictionBook
+// keeps apart.
 bool IsTextLine(const std::string& name) {
   return name == "p" || name == "v" || name == "subtitle" || name == "text-author" ||
-         name == "td" || name == "th";
+         name == "date" || name == "td" || name == "th";
 }
 
 bool IsQuote(const std::string& name) {

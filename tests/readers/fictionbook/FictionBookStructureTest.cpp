@@ -60,18 +60,19 @@ TEST(FictionBookStructure, TitlesAreHeadingsBySectionDepth) {
 }
 
 TEST(FictionBookStructure, SubtitlesPoemsEpigraphsAndCites) {
-  Document document = Read(
-      Book("<section><title><p>Chapter</p></title><subtitle>Sub</subtitle>"
-           "<epigraph><p>Epi</p><text-author>Author</text-author></epigraph>"
-           "<poem><title><p>Poem</p></title><stanza><v>Line one</v><v>Line two</v></stanza></poem>"
-           "<cite><p>Cited</p></cite><p>After</p></section>"));
+  Document document =
+      Read(Book("<section><title><p>Chapter</p></title><subtitle>Sub</subtitle>"
+                "<epigraph><p>Epi</p><text-author>Author</text-author></epigraph>"
+                "<poem><title><p>Poem</p></title><stanza><v>Line one</v><v>Line two</v></stanza>"
+                "<date>April 2018</date></poem>"
+                "<cite><p>Cited</p></cite><p>After</p></section>"));
   std::vector<Block> blocks = StructuredBlocks(document.Main());
   std::vector<std::pair<BlockKind, std::u16string>> expected = {
       {BlockKind::Heading, u"Chapter"},    {BlockKind::Heading, u"Sub"},
       {BlockKind::Quote, u"Epi"},          {BlockKind::Quote, u"Author"},
       {BlockKind::Heading, u"Poem"},       {BlockKind::Paragraph, u"Line one"},
-      {BlockKind::Paragraph, u"Line two"}, {BlockKind::Quote, u"Cited"},
-      {BlockKind::Paragraph, u"After"}};
+      {BlockKind::Paragraph, u"Line two"}, {BlockKind::Paragraph, u"April 2018"},
+      {BlockKind::Quote, u"Cited"},        {BlockKind::Paragraph, u"After"}};
   ASSERT_EQ(blocks.size(), expected.size());
   for (size_t i = 0; i < blocks.size(); ++i) {
     EXPECT_EQ(blocks[i].kind, expected[i].first) << i;
