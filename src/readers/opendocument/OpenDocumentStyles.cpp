@@ -36,6 +36,16 @@ std::u16string ChildValue(XmlNode& item, std::string_view name) {
   return child ? child->GetValue() : std::u16string();
 }
 
+// Reads a value that only changes how the text looks: one that cannot be
+// read ("big", "transparent", a colour that is no colour) leaves the
+// style's default and never costs the document its text.
+template <class Read> void ReadCosmetic(Read read) {
+  try {
+    read();
+  } catch (const ConversionError&) {
+  }
+}
+
 } // namespace
 
 RgbColor ColorFromHex(std::u16string_view text) {
@@ -128,11 +138,11 @@ void OpenDocumentReader::ReadStyles(XmlNode& automaticStyles) {
           else if (p.Name == "fo:font-weight" && value == u"bold")
             text->TextFont.Bold = true;
           else if (p.Name == "fo:color")
-            text->TextFont.Color = ColorFromHex(value);
+            ReadCosmetic([&] { text->TextFont.Color = ColorFromHex(value); });
           else if (p.Name == "fo:background-color")
-            text->Color = ColorFromHex(value);
+            ReadCosmetic([&] { text->Color = ColorFromHex(value); });
           else if (p.Name == "fo:font-size")
-            text->TextFont.Size = StrToInt(Ansi(LeadingDigits(value)));
+            ReadCosmetic([&] { text->TextFont.Size = StrToInt(Ansi(LeadingDigits(value))); });
         }
       }
     } else if (auto* graphic = dynamic_cast<GraphicStyle*>(style.get())) {

@@ -287,11 +287,19 @@ TEST(OpenDocumentStyles, ValueParsers) {
   EXPECT_EQ(ParseDuration(u"PT1H30M15S"), 5415);
   EXPECT_EQ(ParseDuration(u"PT0.5S"), 5);
   EXPECT_EQ(ParseDuration(u"P1D"), 0);
-  std::string badSize = "<style:style><style:family>text</style:family><style:text-properties>"
-                        "<fo:font-size>large</fo:font-size></style:text-properties></style:style>";
-  // A style that cannot be read fails the document, whatever the output.
-  EXPECT_THROW(Load(Package(Content("", badSize)), OutputFormat::Html), ConversionError);
-  EXPECT_THROW(Load(Package(Content("", badSize))), ConversionError);
+  // A style value that cannot be read is left out: the text stays, in
+  // every output.
+  std::string badValues =
+      "<style:style><style:family>text</style:family><style:text-properties>"
+      "<fo:font-size>large</fo:font-size><fo:color>transparent</fo:color>"
+      "<fo:background-color>#zz</fo:background-color></style:text-properties></style:style>";
+  for (OutputFormat format : {OutputFormat::PlainText, OutputFormat::Html}) {
+    auto reader = Load(Package(Content("<text:p>kept</text:p>", badValues)), format);
+    bool found = false;
+    for (int i = 0; i < reader->Lines().Count(); ++i)
+      found = found || reader->Lines().Get(i).find(u"kept") != std::u16string::npos;
+    EXPECT_TRUE(found) << static_cast<int>(format);
+  }
 }
 
 TEST(OpenDocumentMeta, Properties) {
