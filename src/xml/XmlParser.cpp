@@ -218,8 +218,10 @@ namespace {
 class WholeTextCollapser {
 public:
   WholeTextCollapser() : FDecoded(FOwnDecoded) {}
-  // decoded: a buffer for the pieces whose entities are decoded.
-  explicit WholeTextCollapser(std::u16string& decoded) : FDecoded(decoded) {}
+  // decoded: a buffer for the pieces whose entities are decoded; verbatim:
+  // white space stays as it is (preformatted text), CR LF and CR made LF.
+  explicit WholeTextCollapser(std::u16string& decoded, bool verbatim = false)
+      : FDecoded(decoded), FVerbatim(verbatim) {}
 
   void Append(std::u16string_view raw, std::u16string& out) {
     while (!raw.empty()) {
@@ -245,6 +247,17 @@ private:
       DecodeEntities(FDecoded);
       piece = FDecoded;
     }
+    if (FVerbatim) {
+      for (char16_t c : piece) {
+        if (c == u'\r') {
+          out += u'\n';
+        } else if (!(c == u'\n' && FLastCr)) {
+          out += c;
+        }
+        FLastCr = c == u'\r';
+      }
+      return;
+    }
     for (char16_t c : piece) {
       if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
         FBlank = true;
@@ -260,8 +273,10 @@ private:
 
   std::u16string FOwnDecoded;
   std::u16string& FDecoded;
-  bool FBlank = false; // white space waits for the next character
-  bool FAny = false;   // some text came before
+  bool FVerbatim = false;
+  bool FLastCr = false; // a CR was the last character (verbatim)
+  bool FBlank = false;  // white space waits for the next character
+  bool FAny = false;    // some text came before
 };
 
 } // namespace
@@ -286,13 +301,13 @@ std::u16string XmlNode::WholeText() const {
 // child's stretch lies inside its parent's (clamped there, and never
 // before what was already given, so that a damaged tree still gives each
 // character once).
-bool XmlNode::VisitWholeText(TextVisitor& visitor) {
+bool XmlNode::VisitWholeText(TextVisitor& visitor, bool verbatim) {
   if (FDocumentText == nullptr) {
     visitor.Text(TrimWide(GetValue()));
     return true;
   }
   const std::u16string_view all(*FDocumentText);
-  WholeTextCollapser collapser(visitor.FDecoded);
+  WholeTextCollapser collapser(visitor.FDecoded, verbatim);
   std::u16string& piece = visitor.FPiece;
   size_t cursor = std::min(FTextBegin, all.size());
   // Entities decoded stretch by stretch may differ from the whole text
@@ -355,7 +370,7 @@ bool XmlNode::VisitWholeText(TextVisitor& visitor) {
     if (&done != this)
       visitor.Leave(done);
   }
-  return !check || skipped || joined == WholeText();
+  return !check || skipped || verbatim || joined == WholeText();
 }
 
 void XmlParser::AppendLiteralText(std::u16string_view text) {

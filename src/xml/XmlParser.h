@@ -120,8 +120,9 @@ public:
   // inline elements from Enter and Leave.  Returns whether the pieces given
   // to visitor.Text, joined, are WholeText(): always when every element is
   // entered, but where an entity's ";" meets a tag (the whole text decoded
-  // at once then differs).
-  bool VisitWholeText(TextVisitor& visitor);
+  // at once then differs).  verbatim: the white space stays as it stands
+  // (preformatted text), line ends made LF.
+  bool VisitWholeText(TextVisitor& visitor, bool verbatim = false);
 
   // Splits AttributeText into attribute items and empties it.
   void ParseAttributes();

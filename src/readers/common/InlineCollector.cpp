@@ -23,6 +23,17 @@ std::vector<Inline> InlineCollector::Take() {
                              std::make_move_iterator(FPieces.end()));
 }
 
+std::vector<Inline> InlineCollector::Cut() {
+  std::vector<Inline> pieces = Take();
+  FPieces.clear();
+  return pieces;
+}
+
+bool InlineCollector::EndsInText() const {
+  return !FPieces.empty() && FPieces.back().kind == InlineKind::Text &&
+         !FPieces.back().text.empty() && !IsBlank(FPieces.back().text.back());
+}
+
 void InlineCollector::Open(Marks marks) {
   Frame frame = FFrames.back();
   frame.marks |= marks;

@@ -23,7 +23,12 @@ public:
   // The pieces gathered, in a vector of their number (the buffer is kept
   // from block to block).
   std::vector<Inline> Take();
+  // The pieces gathered so far, taken out: the elements open stay open.
+  std::vector<Inline> Cut();
   size_t PieceCount() const { return FPieces.size(); }
+  // Whether the last piece is text that ends in a character other than a
+  // blank.
+  bool EndsInText() const;
 
   // An element opens: its marks add to those around it; a link's target
   // applies to the text inside it.

@@ -57,6 +57,8 @@ bool IsNote(XmlNode& item) {
 void XhtmlBody::Convert(XmlNode& body) {
   FWithBlocks = ItemsWithBlocksInside(body);
   FOpen.clear();
+  FLoose.clear();
+  FBody = &body;
   FListOrdered.clear();
   FQuotes = 0;
   FNavigation = 0;
@@ -126,11 +128,64 @@ void XhtmlBody::StartParts(XmlNode& item) {
   }
 }
 
+// The body and the blocks that hold blocks (but list items, whose own text
+// is their item's, and the table of contents) have text beside them.
+bool XhtmlBody::IsContainer(XmlNode& item, const XmlNode& body) const {
+  if (!FWithBlocks.count(&item) || FNavigation > 0 || item.Name == "li")
+    return false;
+  return &item == &body || XhtmlInlines::IsNestedBlock(item.Name);
+}
+
+void XhtmlBody::AddLooseRun(std::vector<Inline> run) {
+  // The blanks around blocks are no text of the run.
+  while (!run.empty() && run.front().kind == InlineKind::Text &&
+         run.front().text.find_first_not_of(u" ") == std::u16string::npos)
+    run.erase(run.begin());
+  if (!run.empty() && run.front().kind == InlineKind::Text)
+    run.front().text.erase(0, run.front().text.find_first_not_of(u' '));
+  if (!run.empty() && run.back().kind == InlineKind::Text) {
+    std::u16string& last = run.back().text;
+    last.erase(last.find_last_not_of(u' ') + 1);
+  }
+  if (!HasText(run))
+    return;
+  Block block;
+  block.kind = FQuotes > 0 ? BlockKind::Quote : BlockKind::Paragraph;
+  block.content = std::move(run);
+  FAdd(Target(), std::move(block));
+}
+
+void XhtmlBody::EnterNestedBlock(XmlNode& item) {
+  if (FLoose.empty() || !XhtmlInlines::IsNestedBlock(item.Name))
+    return;
+  LooseText& loose = FLoose.back();
+  if (loose.openBlocks++ == 0 && loose.next < loose.runs.size())
+    AddLooseRun(std::move(loose.runs[loose.next++]));
+}
+
+void XhtmlBody::LeaveNestedBlock(XmlNode& item) {
+  if (!FLoose.empty() && FLoose.back().container == &item) {
+    LooseText& loose = FLoose.back();
+    for (; loose.next < loose.runs.size(); ++loose.next)
+      AddLooseRun(std::move(loose.runs[loose.next]));
+    FLoose.pop_back();
+  }
+  if (!FLoose.empty() && XhtmlInlines::IsNestedBlock(item.Name) && FLoose.back().openBlocks > 0)
+    --FLoose.back().openBlocks;
+}
+
 bool XhtmlBody::Enter(XmlNode& item, bool insideLine) {
   if (insideLine)
     return true;
   if (item.Kind != XmlNodeKind::Element)
     return false;
+  // What a reader never sees, and the page list of the table of contents.
+  if (XhtmlInlines::IsLeftOut(item) ||
+      (item.Name == "nav" && XhtmlInlines::HasType(item, u"page-list")))
+    return true;
+  EnterNestedBlock(item);
+  if (IsContainer(item, *FBody))
+    FLoose.push_back({&item, FInlines.ReadRuns(item)});
   StartParts(item);
   const std::string& name = item.Name;
   std::vector<Inline> pieces;
@@ -139,7 +194,7 @@ bool XhtmlBody::Enter(XmlNode& item, bool insideLine) {
     pieces = FInlines.Read(item, false);
     givesLine = true;
   } else if (IsOtherBlock(name) && !FWithBlocks.count(&item)) {
-    pieces = FInlines.Read(item, false);
+    pieces = FInlines.Read(item, false, name == "pre");
     givesLine = HasText(pieces);
   }
   if (givesLine) {
@@ -172,6 +227,7 @@ bool XhtmlBody::Enter(XmlNode& item, bool insideLine) {
 }
 
 void XhtmlBody::Leave(XmlNode& item) {
+  LeaveNestedBlock(item);
   if (item.Name == "section")
     AddBoundary(BlockKind::SectionEnd);
   if (FOpen.empty() || FOpen.back().item != &item)

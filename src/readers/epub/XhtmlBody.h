@@ -10,7 +10,10 @@
 // rear note (an element with an id and that epub:type) is a note of the
 // document instead of text where it stands; links marked "noteref" refer
 // to it.  The lists of a "nav" (the book's table of contents) are read as
-// lines, not as lists of the text.
+// lines, not as lists of the text; its page list and what the "hidden"
+// attribute hides are left out, as a reader of the book never sees them.
+// Text that stands beside blocks (in the body, in a div that holds
+// paragraphs) is a paragraph of its own where it stands.
 #pragma once
 
 #include "document/Document.h"
@@ -55,6 +58,19 @@ private:
   bool Enter(XmlNode& item, bool insideLine);
   void Leave(XmlNode& item);
   void StartParts(XmlNode& item);
+  // The text beside the blocks of a block that holds blocks: a run before
+  // each of its outermost nested blocks and one after them, given as
+  // paragraphs where they stand.
+  struct LooseText {
+    const XmlNode* container;
+    std::vector<std::vector<Inline>> runs;
+    size_t next = 0;
+    int openBlocks = 0; // nested blocks entered and not left
+  };
+  bool IsContainer(XmlNode& item, const XmlNode& body) const;
+  void EnterNestedBlock(XmlNode& item);
+  void LeaveNestedBlock(XmlNode& item);
+  void AddLooseRun(std::vector<Inline> run);
   void AddBlock(Block block);
   void AddBoundary(BlockKind kind, int32_t value = 0, bool ordered = false, bool header = false);
   Story& Target();
@@ -65,6 +81,8 @@ private:
   XhtmlInlines FInlines;
   std::unordered_set<const XmlNode*> FWithBlocks;
   std::vector<Open> FOpen;
+  std::vector<LooseText> FLoose;
+  const XmlNode* FBody = nullptr;
   std::vector<bool> FListOrdered; // the open lists, innermost last
   int FQuotes = 0;
   int FNavigation = 0; // inside "nav": a table of contents, not a list of the text

@@ -1,5 +1,7 @@
 #include "readers/epub/XhtmlInlines.h"
 
+#include "readers/epub/MathMlText.h"
+
 #include <iterator>
 #include <set>
 
@@ -23,6 +25,15 @@ Marks MarksOf(const std::string& name) {
   if (name == "code" || name == "kbd" || name == "samp" || name == "tt")
     return kCode;
   return 0;
+}
+
+// A line end right after the start tag of preformatted text is none of
+// its text (as HTML reads it), nor is the one before its end tag.
+void TrimPreformattedEnds(std::vector<Inline>& pieces) {
+  if (!pieces.empty() && pieces.front().kind == InlineKind::LineBreak)
+    pieces.erase(pieces.begin());
+  if (!pieces.empty() && pieces.back().kind == InlineKind::LineBreak)
+    pieces.pop_back();
 }
 
 } // namespace
@@ -55,20 +66,60 @@ bool XhtmlInlines::IsNestedBlock(const std::string& name) {
   return kBlocks.count(name) != 0;
 }
 
-std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks) {
+bool XhtmlInlines::IsLeftOut(XmlNode& element) {
+  const std::string& name = element.Name;
+  // An "epub:switch" shows its fallback ("epub:default"), not the markup
+  // of another language that its cases hold.
+  if (name == "script" || name == "style" || name == "template" || name == "epub:case" ||
+      name == "case")
+    return true;
+  return element.AttributeText.find("hidden") != std::string::npos &&
+         element.AttributeValue("hidden").has_value();
+}
+
+std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks, bool verbatim) {
   FSkipBlocks = skipBlocks;
+  FVerbatim = verbatim;
   FCollector.Begin();
   FReferences.clear();
-  if (!block.VisitWholeText(*this) && !skipBlocks) {
+  if (!block.VisitWholeText(*this, verbatim) && !skipBlocks) {
     FCollector.WholeTextOnly(block.WholeText());
     FReferences.clear();
   }
-  return FCollector.Take();
+  FVerbatim = false;
+  std::vector<Inline> pieces = FCollector.Take();
+  if (verbatim)
+    TrimPreformattedEnds(pieces);
+  return pieces;
+}
+
+std::vector<std::vector<Inline>> XhtmlInlines::ReadRuns(XmlNode& container) {
+  std::vector<std::vector<Inline>> runs;
+  FRuns = &runs;
+  FSkipBlocks = true;
+  FCollector.Begin();
+  container.VisitWholeText(*this);
+  runs.push_back(FCollector.Cut());
+  FRuns = nullptr;
+  FReferences.clear();
+  return runs;
 }
 
 bool XhtmlInlines::Enter(XmlNode& element) {
-  if (FSkipBlocks && IsNestedBlock(element.Name))
+  if (IsLeftOut(element))
     return false;
+  // An equation as a line of text, built from its structure.
+  if (element.Name == "math" || element.Name.ends_with(":math")) {
+    if (FCollector.EndsInText())
+      FCollector.Text(u" "); // an equation is a word of its own
+    FCollector.Text(MathMlLinearText(element));
+    return false;
+  }
+  if (FSkipBlocks && IsNestedBlock(element.Name)) {
+    if (FRuns != nullptr)
+      FRuns->push_back(FCollector.Cut());
+    return false;
+  }
   // Ruby: the base text stays; its reading ("rt") and the parentheses
   // shown where ruby is not supported ("rp") are left out, so that
   // "<ruby>山路<rt>やまみち</rt></ruby>" reads as the text does, "山路".
@@ -92,6 +143,15 @@ bool XhtmlInlines::Enter(XmlNode& element) {
 }
 
 void XhtmlInlines::Text(std::u16string_view text) {
+  if (!FVerbatim) {
+    FCollector.Text(text);
+    return;
+  }
+  for (size_t end = text.find(u'\n'); end != std::u16string_view::npos; end = text.find(u'\n')) {
+    FCollector.Text(text.substr(0, end));
+    FCollector.AddLineBreak();
+    text.remove_prefix(end + 1);
+  }
   FCollector.Text(text);
 }
 

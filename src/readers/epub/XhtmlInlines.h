@@ -27,7 +27,13 @@ public:
 
   // The pieces of block.  skipBlocks: the text of the blocks nested in it
   // is left out (a list item's own text beside its nested list).
-  std::vector<Inline> Read(XmlNode& block, bool skipBlocks);
+  // verbatim: preformatted text, its white space as it stands and each of
+  // its line ends a line break.
+  std::vector<Inline> Read(XmlNode& block, bool skipBlocks, bool verbatim = false);
+  // The text of a block that holds blocks, beside them: one run of pieces
+  // before each outermost nested block and one after the last (runs of no
+  // text among them), their note references not kept.
+  std::vector<std::vector<Inline>> ReadRuns(XmlNode& container);
   const std::vector<Reference>& References() const { return FReferences; }
 
   // The value of an attribute whose name, without its namespace prefix, is
@@ -38,6 +44,9 @@ public:
   // Whether an element is one of the blocks whose text a list item's own
   // text leaves out.
   static bool IsNestedBlock(const std::string& name);
+  // Whether an element shows nothing to a reader of the book: scripts,
+  // styles, and what the "hidden" attribute hides.
+  static bool IsLeftOut(XmlNode& element);
 
   bool Enter(XmlNode& element) override;
   void Text(std::u16string_view text) override;
@@ -46,6 +55,8 @@ public:
 private:
   InlineCollector FCollector;
   bool FSkipBlocks = false;
+  bool FVerbatim = false;
+  std::vector<std::vector<Inline>>* FRuns = nullptr; // cut at each nested block
   std::vector<Reference> FReferences;
   std::u16string FNoteHref; // of the note link being read
 };

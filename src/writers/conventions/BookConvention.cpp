@@ -30,6 +30,23 @@ std::u16string ParagraphEntry(const Context& context, const Block& block) {
   return text;
 }
 
+// Preformatted text keeps its lines: CR LF between them (in RTF a \line),
+// inside a "pre" element in HTML.
+std::u16string PreformattedEntry(OutputFormat format, const Block& block) {
+  std::u16string text;
+  for (const Inline& piece : block.content) {
+    if (piece.kind == InlineKind::LineBreak)
+      text += format == OutputFormat::Rtf ? u"\\line\r\n" : u"\r\n";
+    else if (piece.kind == InlineKind::Text)
+      text += EscapeText(format, piece.text);
+  }
+  if (format == OutputFormat::Rtf)
+    return text + u"\\par ";
+  if (format == OutputFormat::Html)
+    return u"<pre>" + text + u"</pre>";
+  return text;
+}
+
 // A FictionBook heading: an entry per line of its title.
 void AddTitleEntries(const Context& context, const Block& heading, LineList& list) {
   Block line;
@@ -68,8 +85,8 @@ void WriteBookStory(const Context& context, const Story& story, bool main, LineL
         list.Add(ParagraphEntry(context, block));
       break;
     case BlockKind::Paragraph:
-    case BlockKind::Quote:
-    case BlockKind::Preformatted: list.Add(ParagraphEntry(context, block)); break;
+    case BlockKind::Quote: list.Add(ParagraphEntry(context, block)); break;
+    case BlockKind::Preformatted: list.Add(PreformattedEntry(context.Format(), block)); break;
     default: break; // table and list boundaries, a list item's own text
     }
   }

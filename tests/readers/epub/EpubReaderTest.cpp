@@ -100,6 +100,23 @@ TEST(EpubReader, APackageListedAgainIsReadOnce) {
   EXPECT_EQ(Body(*Load(book.Build())), (L{u"once"}));
 }
 
+// Text beside blocks (a bare text or an inline element in the body or in
+// a div of paragraphs) is a paragraph where it stands; what a reader never
+// sees (hidden elements, scripts, the page list) gives nothing.
+TEST(EpubReader, TextBesideBlocksAndWhatIsNeverShown) {
+  Book book;
+  book.manifest = Item("c", "c.xhtml");
+  book.files = {
+      {"OEBPS/c.xhtml",
+       Xhtml("Opening words <h1>Title</h1> and a <span>span</span> <p>para</p>"
+             "<div><p>inner</p>after <em>it</em></div><script>var x = 1;</script>"
+             "<nav epub:type=\"page-list\"><ol><li>1</li><li>2</li></ol></nav>"
+             "<nav hidden=\"\"><ol><li>Landmark</li></ol></nav><p hidden=\"hidden\">secret</p>"
+             "tail")}};
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"Opening words", u"Title", u"and a span", u"para",
+                                          u"inner", u"after it", u"tail"}));
+}
+
 TEST(EpubReader, TextInOtherBlocks) {
   Book book;
   book.manifest = Item("c", "c.xhtml");
@@ -107,8 +124,8 @@ TEST(EpubReader, TextInOtherBlocks) {
                  Xhtml("<div class=\"poem\"><div>April is the <em>cruellest</em> month</div>"
                        "<div>Lilacs</div><div> </div></div><ul><li>item</li><li><p>para</p></li>"
                        "</ul><table><tr><td>cell</td></tr></table><div>intro<p>kept</p></div>")}};
-  EXPECT_EQ(Body(*Load(book.Build())),
-            (L{u"April is the cruellest month", u"Lilacs", u"item", u"para", u"cell", u"kept"}));
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"April is the cruellest month", u"Lilacs", u"item",
+                                          u"para", u"cell", u"intro", u"kept"}));
   EXPECT_EQ(Body(*Load(book.Build(), OutputFormat::Html))[0],
             u"<p>April is the cruellest month</p>");
 }

@@ -163,5 +163,36 @@ TEST(EpubStructure, RubyKeepsItsBaseTextWithoutTheReading) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), u"Tx"), lines.end());
 }
 
+// An equation is a line of text built from its structure: never dropped.
+TEST(EpubStructure, MathMlAsLinearText) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"<mi>x</mi><mo>=</mo><msup><mi>r</mi><mn>2</mn></msup>", u"x=r^2"},
+      {"<mfrac><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mi>c</mi></mfrac>", u"(a+b)/c"},
+      {"<msqrt><mi>x</mi><mo>+</mo><mn>1</mn></msqrt>", u"√(x+1)"},
+      {"<munderover><mo>∑</mo><mrow><mi>n</mi><mo>=</mo><mn>1</mn></mrow><mi>∞</mi>"
+       "</munderover>",
+       u"∑_(n=1)^∞"},
+      {"<semantics><msub><mi>a</mi><mi>n</mi></msub><annotation>a_n</annotation></semantics>",
+       u"a_n"},
+  };
+  for (const auto& [mathml, text] : cases) {
+    std::vector<Block> blocks =
+        Blocks(std::string("<p>Area <math xmlns=\"http://www.w3.org/1998/Math/MathML\">") + mathml +
+               "</math> here</p>");
+    ASSERT_EQ(blocks.size(), 1u) << mathml;
+    EXPECT_EQ(blocks[0].Text(), u"Area " + text + u" here") << mathml;
+  }
+}
+
+// Preformatted text keeps its white space and its lines.
+TEST(EpubStructure, PreformattedTextIsVerbatim) {
+  std::vector<Block> blocks = Blocks("<pre>\nint main() {\n    return 0;\n}\n</pre>");
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].kind, BlockKind::Preformatted);
+  EXPECT_EQ(blocks[0].VisibleText(), u"int main() {\n    return 0;\n}");
+  std::vector<std::u16string> plain = Lines("<pre>a\n  b</pre>", OutputFormat::PlainText);
+  EXPECT_NE(std::find(plain.begin(), plain.end(), u"a\r\n  b"), plain.end());
+}
+
 } // namespace
 } // namespace scrivlet
