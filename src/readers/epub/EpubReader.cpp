@@ -47,6 +47,8 @@ std::string PercentDecode(std::string_view text) {
 
 // What names one ZIP member: members are found ignoring letter case, and
 // with "\\" standing for "/".
+constexpr std::string_view kContainer = "meta-inf/container.xml"; // as MemberKey spells it
+
 std::string MemberKey(std::string_view path) {
   std::string key(path);
   for (char& c : key)
@@ -97,14 +99,38 @@ void EpubReader::Parse(std::string_view bytes) {
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   FReferences.clear();
-  const bool package = ParseContainer(zip, "META-INF/container.xml");
-  if (!package && !zip.Damage().empty() && ParseItems().Contains(ContentItem::Text))
+  bool package = ParseContainer(zip, "META-INF/container.xml");
+  // A book zipped with the folder it was in has its container one folder
+  // down; the paths it names are from that folder.
+  if (!package) {
+    const std::string container = ContainerBelowAFolder(zip);
+    if (!container.empty())
+      package =
+          ParseContainer(zip, container, container.substr(0, container.size() - kContainer.size()));
+  }
+  // Without a package document, the (X)HTML members are the chapters: a
+  // book that holds text never converts to nothing.
+  if (!package && ParseItems().Contains(ContentItem::Text))
     ConvertRecoveredDocuments(zip);
   ResolveNotes(FReferences);
   FReferences.clear();
 }
 
-bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
+// The shortest member name ending in "/META-INF/container.xml", or "".
+std::string EpubReader::ContainerBelowAFolder(const ZipArchive& zip) {
+  std::string found;
+  for (const auto& file : zip.Files()) {
+    const std::string name = MemberKey(file.FileName);
+    if (name.size() > kContainer.size() && name.ends_with(kContainer) &&
+        name[name.size() - kContainer.size() - 1] == '/' &&
+        (found.empty() || name.size() < found.size()))
+      found = file.FileName;
+  }
+  return found;
+}
+
+bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path,
+                                const std::string& root) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.SetTextCodePage(TextCodePage());
@@ -120,7 +146,7 @@ bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) 
     XmlNode& rootfile = *rootfiles->Items[i];
     if (rootfile.Kind != XmlNodeKind::Element)
       continue;
-    std::string fullPath = WideToUtf8(AttributeValue(engine, rootfile, "full-path"));
+    std::string fullPath = root + WideToUtf8(AttributeValue(engine, rootfile, "full-path"));
     if (!packages.insert(MemberKey(ResolveMemberPath("", fullPath))).second)
       continue;
     found = ParsePackage(zip, fullPath) || found;
@@ -141,8 +167,13 @@ void EpubReader::ConvertRecoveredDocuments(const ZipArchive& zip) {
     if (name.ends_with(".xhtml") || name.ends_with(".html") || name.ends_with(".htm"))
       ConvertContentDocument(zip.GetFileData(static_cast<int>(i)));
   }
-  if (Doc().Main().blocks.size() == before)
+  if (Doc().Main().blocks.size() != before)
+    return;
+  if (!zip.Damage().empty())
     throw Exception("The archive is damaged: %s", {zip.Damage()});
+  throw Exception("File %s is not a valid EPUB book: it has no package document and no "
+                  "chapters",
+                  {FileName()});
 }
 
 bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {

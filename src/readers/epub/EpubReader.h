@@ -31,7 +31,9 @@ private:
   void Parse(std::string_view bytes) override;
   // Whether the container names a package document whose content
   // documents the archive holds (they are read then).
-  bool ParseContainer(const ZipArchive& zip, const std::string& path);
+  // root: the folder the container's paths are from ("" or "folder/").
+  bool ParseContainer(const ZipArchive& zip, const std::string& path, const std::string& root = "");
+  static std::string ContainerBelowAFolder(const ZipArchive& zip);
   bool ParsePackage(const ZipArchive& zip, const std::string& path);
   void ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string& coverId);
   void ConvertContentDocument(const ZipArchive& zip, const std::string& path);

@@ -19,6 +19,7 @@ std::string Xhtml(const std::string& body) {
 }
 
 struct Book {
+  std::string folder; // every member below it ("book/"), as a zipped folder has them
   std::string opfPath = "OEBPS/content.opf";
   std::string metadata = "<dc:title>Book</dc:title>";
   std::string manifest;
@@ -28,19 +29,20 @@ struct Book {
 
   std::string Build() const {
     test::ZipBuilder zip;
-    zip.Add("mimetype", "application/epub+zip", 0);
+    zip.Add(folder + "mimetype", "application/epub+zip", 0);
     std::string rootfiles;
     for (const std::string& path : moreRootfiles)
       rootfiles += "<rootfile full-path=\"" + path + "\"/>";
-    zip.Add("META-INF/container.xml",
+    zip.Add(folder + "META-INF/container.xml",
             "<?xml version=\"1.0\"?><container><rootfiles><rootfile full-path=\"" + opfPath +
                 "\" media-type=\"application/oebps-package+xml\"/>" + rootfiles +
                 "</rootfiles></container>");
-    zip.Add(opfPath, "<?xml version=\"1.0\"?><package><metadata>" + metadata +
-                         "</metadata><manifest>" + manifest + "</manifest>" +
-                         (spine.empty() ? "" : "<spine>" + spine + "</spine>") + "</package>");
+    zip.Add(folder + opfPath, "<?xml version=\"1.0\"?><package><metadata>" + metadata +
+                                  "</metadata><manifest>" + manifest + "</manifest>" +
+                                  (spine.empty() ? "" : "<spine>" + spine + "</spine>") +
+                                  "</package>");
     for (const auto& [name, data] : files)
-      zip.Add(name, data);
+      zip.Add(folder + name, data);
     return zip.Build();
   }
 };
@@ -117,6 +119,25 @@ TEST(EpubReader, TextBesideBlocksAndWhatIsNeverShown) {
                                           u"inner", u"after it", u"tail"}));
 }
 
+// A book zipped with its folder has its container one folder down; a book
+// without a package document gives its chapters; an archive with neither
+// fails with a message, never an empty success.
+TEST(EpubReader, ContainerBelowAFolderAndNoPackage) {
+  Book book;
+  book.folder = "My Book/";
+  book.manifest = Item("c", "c.xhtml");
+  book.spine = "<itemref idref=\"c\"/>";
+  book.files = {{"OEBPS/c.xhtml", Xhtml("<p>Found</p>")}};
+  EXPECT_EQ(Body(*Load(book.Build())), (L{u"Found"}));
+  test::ZipBuilder loose;
+  loose.Add("mimetype", "application/epub+zip", 0);
+  loose.Add("text/one.xhtml", Xhtml("<p>Chapter</p>"));
+  EXPECT_EQ(Body(*Load(loose.Build())), (L{u"Chapter"}));
+  test::ZipBuilder empty;
+  empty.Add("mimetype", "application/epub+zip", 0);
+  EXPECT_THROW(Load(empty.Build()), Exception);
+}
+
 TEST(EpubReader, TextInOtherBlocks) {
   Book book;
   book.manifest = Item("c", "c.xhtml");
@@ -180,7 +201,9 @@ TEST(EpubReader, DamagedPackages) {
   }
   test::ZipBuilder noRootfiles;
   noRootfiles.Add("META-INF/container.xml", "<container/>");
-  EXPECT_EQ(Load(noRootfiles.Build())->Lines().Count(), 2);
+  // A container naming no package, in an archive without chapters: no
+  // book to read, which is said rather than passed off as an empty one.
+  EXPECT_THROW(Load(noRootfiles.Build()), Exception);
   Book book;
   book.manifest = Item("self", "content.opf") + Item("out", "../../../../etc/passwd") +
                   Item("twice", "c.xhtml");
