@@ -44,18 +44,63 @@ bool HasText(const std::vector<Inline>& pieces) {
   return false;
 }
 
-// A footnote, endnote or rear note that EPUB 3 marks as one.
-bool IsNote(XmlNode& item) {
+// A footnote, endnote or rear note that EPUB 3 marks as one, or that a
+// plain link refers to as one.
+bool IsNote(XmlNode& item, const std::unordered_set<std::u16string>& targets) {
   for (std::u16string_view type : {u"footnote", u"endnote", u"rearnote", u"note"})
     if (XhtmlInlines::HasType(item, type))
       return !XhtmlInlines::AttributeValue(item, "id").empty();
-  return false;
+  return !targets.empty() && targets.count(XhtmlInlines::AttributeValue(item, "id")) != 0;
+}
+
+// Whether an id names a note as books name them ("footnote-1", "fn3",
+// "ftn2", "note7", "endnote12").
+bool NamesANote(std::u16string_view id) {
+  std::u16string lower(id);
+  for (char16_t& c : lower)
+    c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+  return lower.find(u"note") != std::u16string::npos || lower.starts_with(u"fn") ||
+         lower.starts_with(u"ftn");
+}
+
+// The targets of the links within the document whose text is a note's
+// label and whose target's id names a note: the notes that plain links
+// refer to.
+std::unordered_set<std::u16string> PlainNoteTargets(XmlNode& body) {
+  std::unordered_set<std::u16string> targets;
+  WalkItems(
+      body, 0,
+      [&](XmlNode& item, int) {
+        if (item.Kind != XmlNodeKind::Element || item.Name != "a")
+          return 0;
+        const std::u16string href = XhtmlInlines::AttributeValue(item, "href");
+        if (href.starts_with(u"#") && NamesANote(href.substr(1)) &&
+            XhtmlInlines::IsLabelText(item.WholeText()))
+          targets.insert(href.substr(1));
+        return 0;
+      },
+      [](XmlNode&) {});
+  return targets;
+}
+
+// What is left of a back-link that stood in brackets at a note's start
+// ("[1] text" without its link is "[] text").
+void TrimEmptyBrackets(Block& block) {
+  if (block.content.empty() || block.content.front().kind != InlineKind::Text)
+    return;
+  std::u16string& text = block.content.front().text;
+  size_t at = text.find_first_not_of(u' ');
+  for (std::u16string_view pair : {u"[]", u"()"})
+    if (at != std::u16string::npos && text.compare(at, 2, pair) == 0)
+      text.erase(0, text.find_first_not_of(u' ', at + 2));
 }
 
 } // namespace
 
 void XhtmlBody::Convert(XmlNode& body) {
   FWithBlocks = ItemsWithBlocksInside(body);
+  FNoteTargets = PlainNoteTargets(body);
+  FInlines.SetNoteTargets(&FNoteTargets);
   FOpen.clear();
   FLoose.clear();
   FBody = &body;
@@ -93,12 +138,13 @@ void XhtmlBody::AddBoundary(BlockKind kind, int32_t value, bool ordered, bool he
 
 void XhtmlBody::StartParts(XmlNode& item) {
   const std::string& name = item.Name;
-  if (FNote == kMainStory && IsNote(item)) {
+  if (FNote == kMainStory && IsNote(item, FNoteTargets)) {
     FOpen.push_back({&item, Part::Note});
     FNote = FDocument.notes.size();
     Note& note = FDocument.notes.emplace_back();
     note.id = XhtmlInlines::AttributeValue(item, "id");
     FNoteStory.blocks.clear();
+    FInlines.SetInNote(true);
     return; // the note's own list item or cell is no part of the text
   }
   if (name == "table") {
@@ -236,6 +282,9 @@ void XhtmlBody::Leave(XmlNode& item) {
   FOpen.pop_back();
   switch (part) {
   case Part::Note:
+    FInlines.SetInNote(false);
+    if (!FNoteStory.blocks.empty())
+      TrimEmptyBrackets(FNoteStory.blocks.front());
     FDocument.notes[FNote].blocks = std::move(FNoteStory.blocks);
     FNoteStory.blocks.clear();
     FNote = kMainStory;

@@ -77,6 +77,35 @@ bool XhtmlInlines::IsLeftOut(XmlNode& element) {
          element.AttributeValue("hidden").has_value();
 }
 
+bool XhtmlInlines::IsLabelText(std::u16string_view text) {
+  size_t shown = 0;
+  for (char16_t c : text) {
+    if (c == u' ' || c == u'\n' || c == u'\t' || c == 0xFE0F)
+      continue;
+    const bool arabicDigit = (c >= 0x0660 && c <= 0x0669) || (c >= 0x06F0 && c <= 0x06F9);
+    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+        (c >= 0xC0 && c < 0x2000 && !arabicDigit))
+      return false;
+    ++shown;
+  }
+  return shown > 0 && shown <= 6;
+}
+
+// A link in a note back to where the note is referred to: marked as one,
+// or a link within the book whose text is a label or an arrow.
+bool XhtmlInlines::IsBackLink(XmlNode& element, const std::u16string& href) const {
+  if (href.empty() || href.find(u'#') == std::u16string::npos)
+    return false;
+  if (HasType(element, u"backlink") ||
+      AttributeValue(element, "role").find(u"doc-backlink") != std::u16string::npos)
+    return true;
+  return IsLabelText(element.WholeText());
+}
+
+bool XhtmlInlines::IsNoteTarget(const std::u16string& href) const {
+  return FNoteTargets != nullptr && FNoteTargets->count(href.substr(href.find(u'#') + 1)) != 0;
+}
+
 std::vector<Inline> XhtmlInlines::Read(XmlNode& block, bool skipBlocks, bool verbatim) {
   FSkipBlocks = skipBlocks;
   FVerbatim = verbatim;
@@ -130,7 +159,10 @@ bool XhtmlInlines::Enter(XmlNode& element) {
     FCollector.AddLineBreak();
   } else if (element.Name == "a" && !FCollector.InNoteLink()) {
     std::u16string href = AttributeValue(element, "href");
-    if (!href.empty() && href.find(u'#') != std::u16string::npos && HasType(element, u"noteref")) {
+    if (FInNote && IsBackLink(element, href))
+      return false;
+    if (!href.empty() && href.find(u'#') != std::u16string::npos &&
+        (HasType(element, u"noteref") || IsNoteTarget(href))) {
       FCollector.BeginNoteLink(element);
       FNoteHref = std::move(href);
     } else if (!href.empty()) {

@@ -11,6 +11,7 @@
 #include "xml/XmlParser.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace scrivlet {
@@ -48,14 +49,30 @@ public:
   // styles, and what the "hidden" attribute hides.
   static bool IsLeftOut(XmlNode& element);
 
+  // The ids of the elements that plain links refer to as notes (a link of
+  // a note's label to an element whose id names a note), besides those
+  // that EPUB 3 marks.
+  void SetNoteTargets(const std::unordered_set<std::u16string>* targets) { FNoteTargets = targets; }
+  // Whether a note's text is being read: its back-link to the reference
+  // is no part of it.
+  void SetInNote(bool inNote) { FInNote = inNote; }
+  // Whether a link's text is a note's label ("1", "[2]", "*", "↩"): short,
+  // without letters.
+  static bool IsLabelText(std::u16string_view text);
+
   bool Enter(XmlNode& element) override;
   void Text(std::u16string_view text) override;
   void Leave(XmlNode& element) override;
 
 private:
+  bool IsBackLink(XmlNode& element, const std::u16string& href) const;
+  bool IsNoteTarget(const std::u16string& href) const;
+
   InlineCollector FCollector;
   bool FSkipBlocks = false;
   bool FVerbatim = false;
+  bool FInNote = false;
+  const std::unordered_set<std::u16string>* FNoteTargets = nullptr;
   std::vector<std::vector<Inline>>* FRuns = nullptr; // cut at each nested block
   std::vector<Reference> FReferences;
   std::u16string FNoteHref; // of the note link being read

@@ -120,6 +120,30 @@ TEST(EpubStructure, MarkedFootnotesBecomeNotes) {
   EXPECT_EQ(blocks[1].Text(), u"After");
 }
 
+// A note's back-link to its reference is no part of its text, as pandoc
+// ("↩︎") and LibreOffice (its number first) write it; plain links of a
+// label to an element whose id names a note make it a note.
+TEST(EpubStructure, BackLinksLeaveTheNoteAndPlainLinksFindTheirNotes) {
+  const std::string cases[] = {
+      "<p>Text<a epub:type=\"noteref\" href=\"#fn1\" id=\"r1\">1</a></p><aside "
+      "epub:type=\"footnote\" id=\"fn1\"><p>The note.<a href=\"#r1\" role=\"doc-backlink\">"
+      "↩︎</a></p></aside>",
+      "<p>Text<a epub:type=\"noteref\" href=\"#ftn1\" id=\"b1\">1</a></p><aside "
+      "epub:type=\"footnote\" id=\"ftn1\"><p><a href=\"#b1\">1</a>The note.</p></aside>",
+      "<p>Text<a href=\"#footnote-1\" id=\"footnote-1-backlink\">[1]</a></p><aside "
+      "id=\"footnotes\"><article id=\"footnote-1\"><p>[<a href=\"#footnote-1-backlink\">1</a>]"
+      " The note.</p></article></aside>",
+  };
+  for (const std::string& body : cases) {
+    Document document = Read(test::EpubBuilder().Chapter("c.xhtml", body));
+    ASSERT_EQ(document.notes.size(), 1u) << body;
+    EXPECT_EQ(document.notes[0].label, u"1") << body;
+    ASSERT_EQ(document.notes[0].blocks.size(), 1u) << body;
+    EXPECT_EQ(document.notes[0].blocks[0].Text(), u"The note.") << body;
+    EXPECT_EQ(StructuredBlocks(document.Main()).at(0).Text(), u"Text[1]") << body;
+  }
+}
+
 TEST(EpubStructure, NotesInAnotherChapterAndUnreferenced) {
   Document document = Read(test::EpubBuilder()
                                .Chapter("a.xhtml", "<p>See<a epub:type=\"noteref\" "
