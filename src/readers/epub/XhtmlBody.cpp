@@ -63,24 +63,34 @@ bool NamesANote(std::u16string_view id) {
          lower.starts_with(u"ftn");
 }
 
-// The targets of the links within the document whose text is a note's
-// label and whose target's id names a note: the notes that plain links
-// refer to.
-std::unordered_set<std::u16string> PlainNoteTargets(XmlNode& body) {
-  std::unordered_set<std::u16string> targets;
+// The links within the document that refer to notes: those EPUB 3 marks,
+// and those whose text is a note's label and whose target's id names a
+// note (the notes that plain links refer to).  Their own ids are where a
+// note's back-link leads.
+void FindNoteLinks(XmlNode& body, std::unordered_set<std::u16string>& targets,
+                   std::unordered_set<std::u16string>& referenceIds) {
   WalkItems(
       body, 0,
       [&](XmlNode& item, int) {
         if (item.Kind != XmlNodeKind::Element || item.Name != "a")
           return 0;
         const std::u16string href = XhtmlInlines::AttributeValue(item, "href");
-        if (href.starts_with(u"#") && NamesANote(href.substr(1)) &&
-            XhtmlInlines::IsLabelText(item.WholeText()))
+        const size_t hash = href.find(u'#');
+        if (hash == std::u16string::npos)
+          return 0;
+        const bool marked = XhtmlInlines::HasType(item, u"noteref");
+        const bool plain = hash == 0 && NamesANote(std::u16string_view(href).substr(1)) &&
+                           XhtmlInlines::IsLabelText(item.WholeText());
+        if (plain)
           targets.insert(href.substr(1));
+        if (marked || plain) {
+          std::u16string id = XhtmlInlines::AttributeValue(item, "id");
+          if (!id.empty())
+            referenceIds.insert(std::move(id));
+        }
         return 0;
       },
       [](XmlNode&) {});
-  return targets;
 }
 
 // What is left of a back-link that stood in brackets at a note's start
@@ -99,8 +109,10 @@ void TrimEmptyBrackets(Block& block) {
 
 void XhtmlBody::Convert(XmlNode& body) {
   FWithBlocks = ItemsWithBlocksInside(body);
-  FNoteTargets = PlainNoteTargets(body);
-  FInlines.SetNoteTargets(&FNoteTargets);
+  FNoteTargets.clear();
+  FReferenceIds.clear();
+  FindNoteLinks(body, FNoteTargets, FReferenceIds);
+  FInlines.SetNoteLinks(&FNoteTargets, &FReferenceIds);
   FOpen.clear();
   FLoose.clear();
   FBody = &body;

@@ -80,7 +80,7 @@ private:
   std::vector<ReferencePlace>& FReferences;
   XhtmlInlines FInlines;
   std::unordered_set<const XmlNode*> FWithBlocks;
-  std::unordered_set<std::u16string> FNoteTargets;
+  std::unordered_set<std::u16string> FNoteTargets, FReferenceIds;
   std::vector<Open> FOpen;
   std::vector<LooseText> FLoose;
   const XmlNode* FBody = nullptr;

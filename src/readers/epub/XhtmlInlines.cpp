@@ -92,14 +92,16 @@ bool XhtmlInlines::IsLabelText(std::u16string_view text) {
 }
 
 // A link in a note back to where the note is referred to: marked as one,
-// or a link within the book whose text is a label or an arrow.
+// or a link to a note reference's id (a link elsewhere, to a line of a
+// poem, say, is the note's text).
 bool XhtmlInlines::IsBackLink(XmlNode& element, const std::u16string& href) const {
-  if (href.empty() || href.find(u'#') == std::u16string::npos)
+  const size_t hash = href.find(u'#');
+  if (hash == std::u16string::npos)
     return false;
   if (HasType(element, u"backlink") ||
       AttributeValue(element, "role").find(u"doc-backlink") != std::u16string::npos)
     return true;
-  return IsLabelText(element.WholeText());
+  return FReferenceIds != nullptr && FReferenceIds->count(href.substr(hash + 1)) != 0;
 }
 
 bool XhtmlInlines::IsNoteTarget(const std::u16string& href) const {

@@ -49,10 +49,15 @@ public:
   // styles, and what the "hidden" attribute hides.
   static bool IsLeftOut(XmlNode& element);
 
-  // The ids of the elements that plain links refer to as notes (a link of
-  // a note's label to an element whose id names a note), besides those
-  // that EPUB 3 marks.
-  void SetNoteTargets(const std::unordered_set<std::u16string>* targets) { FNoteTargets = targets; }
+  // targets: the ids of the elements that plain links refer to as notes (a
+  // link of a note's label to an element whose id names a note), besides
+  // those that EPUB 3 marks; referenceIds: the ids of the links to notes,
+  // where a note's back-link leads.
+  void SetNoteLinks(const std::unordered_set<std::u16string>* targets,
+                    const std::unordered_set<std::u16string>* referenceIds) {
+    FNoteTargets = targets;
+    FReferenceIds = referenceIds;
+  }
   // Whether a note's text is being read: its back-link to the reference
   // is no part of it.
   void SetInNote(bool inNote) { FInNote = inNote; }
@@ -73,6 +78,7 @@ private:
   bool FVerbatim = false;
   bool FInNote = false;
   const std::unordered_set<std::u16string>* FNoteTargets = nullptr;
+  const std::unordered_set<std::u16string>* FReferenceIds = nullptr;
   std::vector<std::vector<Inline>>* FRuns = nullptr; // cut at each nested block
   std::vector<Reference> FReferences;
   std::u16string FNoteHref; // of the note link being read

@@ -142,6 +142,12 @@ TEST(EpubStructure, BackLinksLeaveTheNoteAndPlainLinksFindTheirNotes) {
     EXPECT_EQ(document.notes[0].blocks[0].Text(), u"The note.") << body;
     EXPECT_EQ(StructuredBlocks(document.Main()).at(0).Text(), u"Text[1]") << body;
   }
+  // A link to another place of the book (a line of the poem) is text.
+  Document lines = Read(test::EpubBuilder().Chapter(
+      "c.xhtml", "<p id=\"ln23\">Line<a epub:type=\"noteref\" href=\"#n\">*</a></p><div "
+                 "epub:type=\"rearnote\" id=\"n\"><p><a href=\"#ln23\">23.</a> Cf.</p></div>"));
+  ASSERT_EQ(lines.notes.size(), 1u);
+  EXPECT_EQ(lines.notes[0].blocks.at(0).Text(), u"23. Cf.");
 }
 
 TEST(EpubStructure, NotesInAnotherChapterAndUnreferenced) {
