@@ -8,6 +8,7 @@
 #include "core/Stream.h"
 #include "readers/docx/DocxAttributes.h"
 #include "readers/docx/DocxFieldLink.h"
+#include "readers/docx/DocxMath.h"
 #include "storage/CompoundFile.h"
 #include "xml/Entities.h"
 #include "xml/RawAttribute.h"
@@ -241,7 +242,10 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
     if (!FHiddenRun || ParseItems().Contains(ContentItem::HiddenText)) {
       std::u16string text = value;
       DecodeEntities(text);
-      AddText(std::move(text));
+      if (FMath.Active())
+        FMath.Text(text);
+      else
+        AddText(std::move(text));
     }
   } else if (tag == u"w:pStyle") {
     // kept for the style's name in a "w:val" element; the style of the
@@ -302,9 +306,15 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
     // marks count: see above).
   } else if (IsPassThrough(name)) {
     // kept
-  } else if (name.starts_with(u"m:") && !name.ends_with(u"Pr")) {
+  } else if (name.starts_with(u"m:") &&
+             (!name.ends_with(u"Pr") || tag == u"m:naryPr" || tag == u"m:dPr")) {
     // Equations: their structure is kept so that their "m:t" texts are
-    // reached; their properties are not.
+    // reached and their signs written; of their properties only a sum's
+    // sign and a delimiter's characters are.
+    if (tag == u"m:oMath")
+      FMath.Begin();
+    else if (FMath.Active())
+      FMath.Start(tag, attributes);
   } else if (tag == u"w:sectPr" && (parentIs("w:pPr") || parentIs("w:body"))) {
     // section properties, of a section a paragraph ends or of the last
     // one: their header and footer references are read
@@ -315,6 +325,13 @@ void DocxReader::DoTag(XmlNode* parent, const std::u16string& name, const std::u
 
 void DocxReader::DoAfterTag(XmlParser& sender, XmlNode*& node) {
   const std::string& name = node->Name;
+  if (name.starts_with("m:") && FMath.Active()) {
+    if (name == "m:oMath")
+      AddEquation(FMath.End());
+    else
+      FMath.Finish(AnsiToWide(name));
+    return;
+  }
   if (name == "w:tab") {
     // A tab stop of the paragraph's properties is no tab character.
     if (node->Parent == nullptr || node->Parent->Name != "w:tabs")
@@ -355,6 +372,18 @@ Marks DocxReader::RunMarks() const {
 void DocxReader::AddPiece(Inline piece) {
   if (!FParagraphs.empty())
     FParagraphs.back().content.push_back(std::move(piece));
+}
+
+// An equation's text is a word of its own in the paragraph.
+void DocxReader::AddEquation(std::u16string text) {
+  if (text.empty())
+    return;
+  if (!FParagraphs.empty() && !FParagraphs.back().content.empty()) {
+    const Inline& last = FParagraphs.back().content.back();
+    if (last.kind == InlineKind::Text && !last.text.empty() && last.text.back() != u' ')
+      text.insert(0, 1, u' ');
+  }
+  AddText(std::move(text));
 }
 
 void DocxReader::AddText(std::u16string text) {

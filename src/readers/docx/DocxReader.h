@@ -11,6 +11,7 @@
 #include "readers/common/DocumentReader.h"
 #include "readers/docx/DocxListCounter.h"
 #include "readers/docx/DocxMarks.h"
+#include "readers/docx/DocxMath.h"
 #include "readers/docx/DocxNumbering.h"
 #include "readers/docx/DocxRelationships.h"
 #include "readers/docx/DocxStyles.h"
@@ -70,6 +71,7 @@ private:
   std::u16string NoteLabel(bool endnote, const std::u16string& id);
   std::u16string LinkTarget() const;
   void AddText(std::u16string text);
+  void AddEquation(std::u16string text);
   void AddPiece(Inline piece);
   void StartRevision(Mark mark);
   void EndRevision(Mark mark);
@@ -133,6 +135,7 @@ private:
 
   DocxRelationships FRelationships;
   DocxStyles FStyles;
+  DocxMath FMath; // the equation being read
   DocxNumbering FNumbering;
   DocxListCounter FListCounter;
   // Note identifier to label, per kind, as the references gave them.

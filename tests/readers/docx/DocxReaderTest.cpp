@@ -218,7 +218,33 @@ TEST(WordXBody, ContentControlsSimpleFieldsAndEquations) {
                      "<m:oMath><m:f><m:fPr><m:type m:val=\"bar\"/></m:fPr><m:num><m:r><m:t>a" +
                      "</m:t></m:r></m:num><m:den><m:r><m:t>b</m:t></m:r></m:den></m:f></m:oMath>" +
                      "</m:oMathPara></w:p>";
-  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"controlled", u"3", u"ab"}));
+  EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"controlled", u"3", u"a/b"}));
+}
+
+// An equation is a line of text built from its structure, a word of its
+// own in the paragraph.
+TEST(WordXBody, EquationsAsLinearText) {
+  auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
+  const std::pair<std::string, std::u16string> cases[] = {
+      {run("πr") + "<m:sSup><m:e>" + run("r") + "</m:e><m:sup>" + run("2") + "</m:sup></m:sSup>",
+       u"πrr^2"},
+      {"<m:f><m:num>" + run("a+b") + "</m:num><m:den>" + run("c") + "</m:den></m:f>", u"(a+b)/c"},
+      {"<m:rad><m:radPr><m:degHide m:val=\"1\"/></m:radPr><m:deg/><m:e>" + run("x+1") +
+           "</m:e></m:rad>",
+       u"√(x+1)"},
+      {"<m:nary><m:naryPr><m:chr m:val=\"∑\"/></m:naryPr><m:sub>" + run("n=1") + "</m:sub><m:sup>" +
+           run("N") + "</m:sup><m:e>" + run("n") + "</m:e></m:nary>",
+       u"∑_(n=1)^Nn"},
+      {"<m:d><m:dPr><m:begChr m:val=\"[\"/><m:endChr m:val=\"]\"/></m:dPr><m:e>" + run("a") +
+           "</m:e><m:e>" + run("b") + "</m:e></m:d>",
+       u"[a|b]"},
+      {"<m:func><m:fName>" + run("cos") + "</m:fName><m:e>" + run("nx") + "</m:e></m:func>",
+       u"cos(nx)"},
+  };
+  for (const auto& [math, text] : cases) {
+    std::string body = "<w:p>" + WRun("Area") + "<m:oMath>" + math + "</m:oMath></w:p>";
+    EXPECT_EQ(Lines(Load(Package(body))->Lines()), (L{u"Area " + text})) << math;
+  }
 }
 
 TEST(WordXBody, StyleMarkupFromAValElement) {
