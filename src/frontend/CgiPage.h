@@ -8,8 +8,10 @@
 #pragma once
 
 #include "frontend/ReaderRegistry.h"
+#include "frontend/RequestedFile.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -126,6 +128,15 @@ std::string LocateRequestedFile(const std::string& fileName, const std::string& 
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
                            int codePage = 65001);
 
+// Whether the request gets as far as its file: it names one, and its body
+// was not refused.
+bool NamesAFile(const CgiRequest& request);
+
+// The same with the file the request names opened beforehand (see
+// OpenRequestedFile): what was opened is what is read.
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
+                           const RequestedFile& file, int codePage = 65001);
+
 // The whole response: CGI header and HTML page, every line ending in CR LF.
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
                        const PageContent& content, int codePage = 65001);
@@ -135,6 +146,8 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
 // error page of its own with "Status: 500", so that a worker that serves
 // many requests goes on with the next.
 std::string Respond(const CgiRequest& request, const PageConfig& config, int codePage = 65001);
+std::string Respond(const CgiRequest& request, const PageConfig& config, const RequestedFile& file,
+                    int codePage = 65001);
 
 // The page that answers a request whose conversion ran past the time limit
 // ("Status: 503 Service Unavailable").

@@ -37,7 +37,7 @@ public:
 
 private:
   std::string Convert(const CgiRequest& request, const PageConfig& config,
-                      const RequestWatchdog::Expiry& expired);
+                      const RequestedFile& file, const RequestWatchdog::Expiry& expired);
 
   PageConfigCache FConfigs;
   int FCodePage;

@@ -188,6 +188,42 @@ TEST(PageRendering, NotFoundPagesCarryTheStatus) {
   EXPECT_TRUE(RenderPage({}, {}, failed).starts_with("Content-Type: "));
 }
 
+// RIGHT-TO-LEFT OVERRIDE and the other explicit controls in a title or a
+// file name stay inside it: balanced, in a <bdi> in the heading, between
+// FSI and PDI in the title (and in messages that name the file).
+TEST(PageRendering, BidirectionalControlsInTitlesAndNamesAreIsolated) {
+  const std::string rlo = "\xE2\x80\xAE", pdf = "\xE2\x80\xAC", pdi = "\xE2\x81\xA9";
+  const std::string fsi = "\xE2\x81\xA8";
+  test::TempDir dir;
+  dir.Write(rlo + "cod.wri", test::SampleWriteLetter());
+  PageConfig root;
+  root.documentRoot = dir.Path();
+  PageContent titled;
+  titled.heading = "a" + rlo + "txt.exe" + pdi;
+  const struct {
+    std::string what, page, title, heading;
+  } cases[] = {
+      {"a title", RenderPage({false, "a.doc"}, {}, titled), fsi + "a" + rlo + "txt.exe" + pdf + pdi,
+       "<bdi>a" + rlo + "txt.exe" + pdf + "</bdi>"},
+      {"a file name as the heading",
+       RenderPage({false, rlo + "cod.wri"}, root, ConvertForPage({false, rlo + "cod.wri"}, root)),
+       fsi + fsi + rlo + "cod.wri" + pdf + pdi + pdi,
+       "<bdi>" + fsi + rlo + "cod.wri" + pdf + pdi + "</bdi>"},
+      {"a file name in a message",
+       RenderPage({false, rlo + "none.wri"}, {}, ConvertForPage({false, rlo + "none.wri"}, {})),
+       fsi + rlo + "none.wri" + pdf + pdi,
+       "<bdi>File " + fsi + rlo + "none.wri" + pdf + pdi + " is not found.</bdi>"},
+      {"a plain name", RenderPage({false, "none.wri"}, {}, ConvertForPage({false, "none.wri"}, {})),
+       "none.wri", "File none.wri is not found."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NE(c.page.find("<title>" + c.title + "</title>"), std::string::npos) << c.what;
+    EXPECT_NE(c.page.find("<h1 align=\"center\">" + c.heading + "</h1>"), std::string::npos)
+        << c.what << "\n"
+        << c.page;
+  }
+}
+
 TEST(Conversion, WithoutARootAbsoluteAndClimbingNamesAreMissingFiles) {
   test::TempDir dir;
   std::string existing = dir.Write("there.doc", "not a word file");
