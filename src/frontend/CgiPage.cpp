@@ -272,14 +272,17 @@ std::string ReadBody(std::FILE* input, size_t length) {
 } // namespace
 
 std::optional<size_t> ContentLength(std::string_view value) {
-  if (value.empty() || value.size() > 18)
+  if (value.empty() || !std::all_of(value.begin(), value.end(), IsAsciiDigit))
     return std::nullopt;
+  // Leading zeros say nothing; past 18 digits the number may not fit, and
+  // it is more than any body read anyway.
+  size_t first = std::min(value.find_first_not_of('0'), value.size());
+  value.remove_prefix(first);
+  if (value.size() > 18)
+    return kLengthPastAnyLimit;
   size_t length = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9')
-      return std::nullopt;
+  for (char c : value)
     length = length * 10 + static_cast<size_t>(c - '0');
-  }
   return length;
 }
 

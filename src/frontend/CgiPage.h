@@ -47,8 +47,12 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment);
 // The largest POST body read: a password form needs a few hundred bytes.
 constexpr size_t kMaxRequestBody = 64 * 1024;
 
+// What ContentLength gives for a number of more digits than it holds.
+constexpr size_t kLengthPastAnyLimit = SIZE_MAX;
+
 // CONTENT_LENGTH as a number: decimal digits only, nothing when it is
-// empty, holds anything else or does not fit.
+// empty or holds anything else; kLengthPastAnyLimit for more than 18
+// digits (leading zeros aside), so that such a body is too large.
 std::optional<size_t> ContentLength(std::string_view value);
 
 // Takes the keys of a URL-encoded form body into the request: "filename"

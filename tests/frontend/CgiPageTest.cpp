@@ -379,7 +379,36 @@ TEST(RequestScan, ContentLengthIsDigitsOnly) {
   EXPECT_EQ(ContentLength("-1"), std::nullopt);
   EXPECT_EQ(ContentLength(" 12"), std::nullopt);
   EXPECT_EQ(ContentLength("12x"), std::nullopt);
-  EXPECT_EQ(ContentLength("99999999999999999999999"), std::nullopt);
+  // More digits than a number holds: past any limit, not "no body".
+  EXPECT_EQ(ContentLength("99999999999999999999999"), kLengthPastAnyLimit);
+  EXPECT_EQ(ContentLength("0000000000000000000000012"), 12u); // leading zeros say nothing
+}
+
+TEST(RequestScan, LengthsTooLongToHoldAreTooLarge) {
+  const struct {
+    std::string length;
+    bool tooLarge;
+  } cases[] = {
+      {"999999999999999999", true},  // 18 digits: a number, over the limit
+      {"1000000000000000000", true}, // 19 digits
+      {std::string(40, '9'), true},
+      {"00000000000000000000000011", false},
+      {"12a", false}, // no number: no body
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> environment = PostEnvironment(0, "application/x-www-form-urlencoded");
+    environment[1] = "CONTENT_LENGTH=" + c.length;
+    Body body("filename=x.pdf&password=y");
+    CgiRequest request = ReadRequest(environment, body.get());
+    EXPECT_EQ(request.tooLarge, c.tooLarge) << c.length;
+    EXPECT_EQ(RenderPage(request, {}, ConvertForPage(request, {}))
+                  .starts_with("Status: 413 Request Entity Too Large\r\n"),
+              c.tooLarge)
+        << c.length;
+    if (c.tooLarge) {
+      EXPECT_EQ(std::ftell(body.get()), 0) << c.length; // refused unread
+    }
+  }
 }
 
 TEST(Conversion, UntitledDocumentsAreHeadedByTheirFileName) {
