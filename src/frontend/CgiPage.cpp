@@ -408,6 +408,9 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   ini.ReadSection("TimeLimit", lines);
   if (!lines.empty())
     config.timeLimit = ParseTimeLimit(lines.front()).value_or(kDefaultTimeLimit);
+  ini.ReadSection("RequestTimeout", lines);
+  if (!lines.empty())
+    config.requestTimeout = ParseTimeLimit(lines.front()).value_or(kDefaultRequestTimeout);
   ini.ReadSection("PageCache", lines);
   if (!lines.empty()) {
     // Whole megabytes, at most 4096; anything else keeps the default.

@@ -80,6 +80,8 @@ enum class PageLayout { Classic, Document };
 
 // How long one request may convert unless the configuration says otherwise.
 constexpr std::chrono::milliseconds kDefaultTimeLimit{30'000};
+// How long a FastCGI worker waits for one request to arrive whole.
+constexpr std::chrono::milliseconds kDefaultRequestTimeout{10'000};
 // The pages a resident worker keeps for the next requests, in bytes.
 constexpr size_t kDefaultPageCacheBytes = 32u << 20;
 
@@ -92,6 +94,10 @@ struct PageConfig {
   // First line of section TimeLimit: seconds, a decimal fraction allowed
   // ("30", "2.5"); anything else keeps the default.
   std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
+  // First line of section RequestTimeout, seconds as TimeLimit writes
+  // them: how long a FastCGI worker waits for a request, from accepting
+  // its connection to the end of its body, before it drops the client.
+  std::chrono::milliseconds requestTimeout = kDefaultRequestTimeout;
   // First line of section PageCache: megabytes of pages a FastCGI worker
   // keeps (0: none).
   size_t pageCacheBytes = kDefaultPageCacheBytes;
@@ -99,8 +105,9 @@ struct PageConfig {
 
 PageConfig ReadPageConfig(const std::string& configFileName);
 
-// The time limit a TimeLimit line gives: a positive number of seconds
-// ("30", "0.25", at most a day), to the millisecond; nothing otherwise.
+// The time limit a TimeLimit (or RequestTimeout) line gives: a positive
+// number of seconds ("30", "0.25", at most a day), to the millisecond;
+// nothing otherwise.
 std::optional<std::chrono::milliseconds> ParseTimeLimit(std::string_view line);
 
 // The configuration file of an executable: its path with ".cfg".
