@@ -163,6 +163,9 @@ BeneathFile OpenFileBeneath(const std::string& directory, const std::string& nam
     return Failed(BeneathOutcome::Outside);
   if (!S_ISREG(status.st_mode))
     return Failed(BeneathOutcome::NotRegular);
+  // A regular file: reads may wait for the file system as usual.
+  if (int flags = ::fcntl(descriptor, F_GETFL); flags >= 0)
+    ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
   BeneathFile result;
   result.outcome = BeneathOutcome::Opened;
   result.file = std::move(file);
