@@ -1,7 +1,6 @@
 #include "core/Process.h"
 
 #include <climits>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,17 +43,6 @@ bool FileExists(const std::string& fileName) {
 bool IsDirectory(const std::string& name) {
   struct stat info {};
   return !name.empty() && stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string ResolvePath(const std::string& path) {
-  if (path.empty())
-    return {};
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr)
-    return {};
-  std::string result(resolved);
-  std::free(resolved);
-  return result;
 }
 
 std::string ExtractFileExt(std::string_view fileName) {

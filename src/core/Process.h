@@ -21,10 +21,6 @@ bool FileExists(const std::string& fileName);
 // Whether the name is a directory.
 bool IsDirectory(const std::string& name);
 
-// The absolute path with symbolic links, "." and ".." resolved; empty when
-// the path does not exist.
-std::string ResolvePath(const std::string& path);
-
 // The extension of a file name: from the last "." after the last path
 // delimiter ("/", "\" or ":"), dot included; empty when there is none.
 std::string ExtractFileExt(std::string_view fileName);

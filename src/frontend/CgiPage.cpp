@@ -1,6 +1,7 @@
 #include "frontend/CgiPage.h"
 #include "core/Ascii.h"
 
+#include "core/BidiIsolation.h"
 #include "core/CodePage.h"
 #include "core/DocumentSummary.h"
 #include "core/Exception.h"
@@ -53,39 +54,9 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Whether the file lies inside the configured document root.
-bool InsideDocumentRoot(const std::string& fileName, const std::string& documentRoot) {
-  if (documentRoot.empty())
-    return true;
-  std::string root = ResolvePath(documentRoot);
-  std::string file = ResolvePath(fileName);
-  if (root.empty() || file.empty())
-    return false;
-  if (root.back() != '/')
-    root += '/';
-  return file.compare(0, root.size(), root) == 0;
-}
-
 bool IsBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) <= ' '; });
-}
-
-// Without a document root, only names below the working directory (where
-// the web server starts the program) may be served: an absolute name or a
-// ".." component could reach any file the server's user can read.
-bool StaysBelowWorkingDirectory(std::string_view name) {
-  if (name.starts_with('/'))
-    return false;
-  while (!name.empty()) {
-    size_t slash = name.find('/');
-    if (name.substr(0, slash) == "..")
-      return false;
-    if (slash == std::string_view::npos)
-      break;
-    name.remove_prefix(slash + 1);
-  }
-  return true;
 }
 
 // The document's title; the file name (as the request wrote it) for formats
@@ -151,6 +122,49 @@ std::string PasswordForm(const CgiRequest& request) {
 
 std::string CreditLine(std::string_view lead) {
   return std::string(lead) + ", <A HREF=\"" + kMakerAddress + "\">Quorvane Software</A><BR>";
+}
+
+// A file name or title in the page's code page, isolated (see
+// BidiIsolation) when it holds bidirectional controls; as it stands
+// otherwise.
+std::string ShownName(const std::string& text, int codePage) {
+  std::u16string wide = AnsiToWide(text, codePage);
+  return HasBidiControls(wide) ? WideToAnsi(IsolatedBidiText(wide), codePage) : text;
+}
+
+// A heading's text as HTML: in a <bdi> when it holds bidirectional
+// controls, so that none reorders the page around it.
+std::string HeadingMarkup(const std::string& text, int codePage) {
+  std::u16string wide = AnsiToWide(text, codePage);
+  if (!HasBidiControls(wide))
+    return EscapeText(OutputFormat::Html, text);
+  return "<bdi>" + EscapeText(OutputFormat::Html, WideToAnsi(BalancedBidiText(wide), codePage)) +
+         "</bdi>";
+}
+
+// Why the requested file cannot be shown, or nothing when it is open.  A
+// name outside the root gets the page of a missing name, and one refused
+// without a root the page of a missing file: whether a file exists
+// elsewhere is not for the client to learn.
+std::optional<PageContent> RefusedFile(const RequestedFile& file, const std::string& name,
+                                       const std::string& documentRoot) {
+  PageContent content;
+  content.notFound = true;
+  switch (file.outcome) {
+  case BeneathOutcome::Opened: return std::nullopt;
+  case BeneathOutcome::Outside: content.error = kNoFileMessage; return content;
+  case BeneathOutcome::Missing:
+    content.error = documentRoot.empty() ? "File " + name + " is not found." : kNoFileMessage;
+    return content;
+  case BeneathOutcome::NotRegular:
+    content.error = "File " + name + " is not found.";
+    return content;
+  case BeneathOutcome::Unreadable: break;
+  }
+  content.notFound = false;
+  content.error = Format("Cannot open file \"%s\". %s",
+                         {LocateRequestedFile(name, documentRoot), std::strerror(file.error)});
+  return content;
 }
 
 } // namespace
@@ -258,14 +272,17 @@ std::string ReadBody(std::FILE* input, size_t length) {
 } // namespace
 
 std::optional<size_t> ContentLength(std::string_view value) {
-  if (value.empty() || value.size() > 18)
+  if (value.empty() || !std::all_of(value.begin(), value.end(), IsAsciiDigit))
     return std::nullopt;
+  // Leading zeros say nothing; past 18 digits the number may not fit, and
+  // it is more than any body read anyway.
+  size_t first = std::min(value.find_first_not_of('0'), value.size());
+  value.remove_prefix(first);
+  if (value.size() > 18)
+    return kLengthPastAnyLimit;
   size_t length = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9')
-      return std::nullopt;
+  for (char c : value)
     length = length * 10 + static_cast<size_t>(c - '0');
-  }
   return length;
 }
 
@@ -391,6 +408,9 @@ PageConfig ReadPageConfig(const std::string& configFileName) {
   ini.ReadSection("TimeLimit", lines);
   if (!lines.empty())
     config.timeLimit = ParseTimeLimit(lines.front()).value_or(kDefaultTimeLimit);
+  ini.ReadSection("RequestTimeout", lines);
+  if (!lines.empty())
+    config.requestTimeout = ParseTimeLimit(lines.front()).value_or(kDefaultRequestTimeout);
   ini.ReadSection("PageCache", lines);
   if (!lines.empty()) {
     // Whole megabytes, at most 4096; anything else keeps the default.
@@ -444,6 +464,18 @@ std::string LocateRequestedFile(const std::string& fileName, const std::string& 
 }
 
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, int codePage) {
+  RequestedFile file;
+  if (NamesAFile(request))
+    file = OpenRequestedFile(request.fileName, config.documentRoot);
+  return ConvertForPage(request, config, file, codePage);
+}
+
+bool NamesAFile(const CgiRequest& request) {
+  return !request.tooLarge && !request.fileName.empty();
+}
+
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
+                           const RequestedFile& file, int codePage) {
   PageContent content;
   if (request.tooLarge) {
     content.error = kTooLargeMessage;
@@ -455,23 +487,14 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
     content.notFound = true;
     return content;
   }
-  std::string path = LocateRequestedFile(request.fileName, config.documentRoot);
-  if (!InsideDocumentRoot(path, config.documentRoot)) {
-    content.error = kNoFileMessage;
-    content.notFound = true;
-    return content;
-  }
-  // A refused name gets the page of a missing file: whether a file exists
-  // outside is not for the client to learn.
-  bool allowed = !config.documentRoot.empty() || StaysBelowWorkingDirectory(request.fileName);
-  if (!allowed || !FileExists(path)) {
-    content.error = "File " + request.fileName + " is not found.";
-    content.notFound = true;
-    return content;
-  }
+  // Messages name the file as the request did, not by the server's path,
+  // isolated when it holds bidirectional controls.
+  const std::string name = ShownName(request.fileName, codePage);
+  if (std::optional<PageContent> refused = RefusedFile(file, name, config.documentRoot))
+    return *refused;
   std::string bytes;
   try {
-    bytes = ReadDocumentFile(path);
+    bytes = file.file.ReadAll();
   } catch (const std::exception& error) {
     content.error = *error.what() != '\0' ? error.what() : "Error";
     return content;
@@ -481,8 +504,6 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
   const ReaderKind& byExtension = ReaderForFileName(request.fileName);
   ReaderOptions options = OptionsForCodePage(codePage);
   options.password = request.password;
-  // Messages name the file as the request did, not by the server's path.
-  const std::string& name = request.fileName;
   Conversion conversion = Convert(bytes, name, byExtension, options);
   // A file that the extension's reader refuses but whose content is
   // another format's (a Word 6 file called .wri) is read by that format's
@@ -501,7 +522,7 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config, 
     }
     return content;
   }
-  content.heading = HeadingOf(conversion, request.fileName, codePage);
+  content.heading = HeadingOf(conversion, name, codePage);
   if (config.layout == PageLayout::Document) {
     content.documentPage = DocumentPage(request, config, conversion, codePage);
     return content;
@@ -559,17 +580,19 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
   page.Line(std::string("<meta charset=\"") + CharsetName(codePage) + "\">");
   page.Line("<meta name=\"GENERATOR\" content=\"Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR
             " conversion\">");
-  page.Line("<title>" + EscapeText(OutputFormat::Html, PageTitle(request, content)) + "</title>");
+  page.Line("<title>" +
+            EscapeText(OutputFormat::Html, ShownName(PageTitle(request, content), codePage)) +
+            "</title>");
   page.Block(config.headBlock);
   page.Line("</head>");
   page.Line("<body>");
   page.Line(CreditLine("<br>Generated by MS Word to Text cgi-convertor"));
   if (!content.error.empty()) {
-    page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.error) + "</h1>");
+    page.Line("<h1 align=\"center\">" + HeadingMarkup(content.error, codePage) + "</h1>");
     if (content.passwordRequired)
       page.Append(PasswordForm(request));
   } else {
-    page.Line("<h1 align=\"center\">" + EscapeText(OutputFormat::Html, content.heading) + "</h1>");
+    page.Line("<h1 align=\"center\">" + HeadingMarkup(content.heading, codePage) + "</h1>");
     size_t count =
         request.firstPage ? std::min(content.lines.size(), kFirstPageLines) : content.lines.size();
     for (size_t i = 0; i < count; ++i)
@@ -610,8 +633,16 @@ std::string SecondsText(std::chrono::milliseconds limit) {
 } // namespace
 
 std::string Respond(const CgiRequest& request, const PageConfig& config, int codePage) {
+  RequestedFile file;
+  if (NamesAFile(request))
+    file = OpenRequestedFile(request.fileName, config.documentRoot);
+  return Respond(request, config, file, codePage);
+}
+
+std::string Respond(const CgiRequest& request, const PageConfig& config, const RequestedFile& file,
+                    int codePage) {
   try {
-    return RenderPage(request, config, ConvertForPage(request, config, codePage), codePage);
+    return RenderPage(request, config, ConvertForPage(request, config, file, codePage), codePage);
   } catch (const std::bad_alloc&) {
     return ServerErrorPage(request, config, "Out of memory", codePage);
   } catch (const std::exception& error) {

@@ -8,8 +8,10 @@
 #pragma once
 
 #include "frontend/ReaderRegistry.h"
+#include "frontend/RequestedFile.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -45,8 +47,12 @@ CgiRequest ScanRequest(const std::vector<std::string>& environment);
 // The largest POST body read: a password form needs a few hundred bytes.
 constexpr size_t kMaxRequestBody = 64 * 1024;
 
+// What ContentLength gives for a number of more digits than it holds.
+constexpr size_t kLengthPastAnyLimit = SIZE_MAX;
+
 // CONTENT_LENGTH as a number: decimal digits only, nothing when it is
-// empty, holds anything else or does not fit.
+// empty or holds anything else; kLengthPastAnyLimit for more than 18
+// digits (leading zeros aside), so that such a body is too large.
 std::optional<size_t> ContentLength(std::string_view value);
 
 // Takes the keys of a URL-encoded form body into the request: "filename"
@@ -74,6 +80,8 @@ enum class PageLayout { Classic, Document };
 
 // How long one request may convert unless the configuration says otherwise.
 constexpr std::chrono::milliseconds kDefaultTimeLimit{30'000};
+// How long a FastCGI worker waits for one request to arrive whole.
+constexpr std::chrono::milliseconds kDefaultRequestTimeout{10'000};
 // The pages a resident worker keeps for the next requests, in bytes.
 constexpr size_t kDefaultPageCacheBytes = 32u << 20;
 
@@ -86,6 +94,10 @@ struct PageConfig {
   // First line of section TimeLimit: seconds, a decimal fraction allowed
   // ("30", "2.5"); anything else keeps the default.
   std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
+  // First line of section RequestTimeout, seconds as TimeLimit writes
+  // them: how long a FastCGI worker waits for a request, from accepting
+  // its connection to the end of its body, before it drops the client.
+  std::chrono::milliseconds requestTimeout = kDefaultRequestTimeout;
   // First line of section PageCache: megabytes of pages a FastCGI worker
   // keeps (0: none).
   size_t pageCacheBytes = kDefaultPageCacheBytes;
@@ -93,8 +105,9 @@ struct PageConfig {
 
 PageConfig ReadPageConfig(const std::string& configFileName);
 
-// The time limit a TimeLimit line gives: a positive number of seconds
-// ("30", "0.25", at most a day), to the millisecond; nothing otherwise.
+// The time limit a TimeLimit (or RequestTimeout) line gives: a positive
+// number of seconds ("30", "0.25", at most a day), to the millisecond;
+// nothing otherwise.
 std::optional<std::chrono::milliseconds> ParseTimeLimit(std::string_view line);
 
 // The configuration file of an executable: its path with ".cfg".
@@ -126,6 +139,15 @@ std::string LocateRequestedFile(const std::string& fileName, const std::string& 
 PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
                            int codePage = 65001);
 
+// Whether the request gets as far as its file: it names one, and its body
+// was not refused.
+bool NamesAFile(const CgiRequest& request);
+
+// The same with the file the request names opened beforehand (see
+// OpenRequestedFile): what was opened is what is read.
+PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
+                           const RequestedFile& file, int codePage = 65001);
+
 // The whole response: CGI header and HTML page, every line ending in CR LF.
 std::string RenderPage(const CgiRequest& request, const PageConfig& config,
                        const PageContent& content, int codePage = 65001);
@@ -135,6 +157,8 @@ std::string RenderPage(const CgiRequest& request, const PageConfig& config,
 // error page of its own with "Status: 500", so that a worker that serves
 // many requests goes on with the next.
 std::string Respond(const CgiRequest& request, const PageConfig& config, int codePage = 65001);
+std::string Respond(const CgiRequest& request, const PageConfig& config, const RequestedFile& file,
+                    int codePage = 65001);
 
 // The page that answers a request whose conversion ran past the time limit
 // ("Status: 503 Service Unavailable").

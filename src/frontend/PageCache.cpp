@@ -21,17 +21,13 @@ bool IsPlainAnswer(const std::string& page) {
 
 } // namespace
 
-std::optional<std::string> PageCache::KeyOf(const CgiRequest& request, const PageConfig& config,
+std::optional<std::string> PageCache::KeyOf(const CgiRequest& request, const RequestedFile& file,
                                             uint64_t configVersion, int codePage) {
-  if (!request.password.empty() || request.tooLarge || request.fileName.empty())
+  if (!request.password.empty() || !NamesAFile(request) || file.outcome != BeneathOutcome::Opened)
     return std::nullopt;
-  const std::string path = LocateRequestedFile(request.fileName, config.documentRoot);
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-    return std::nullopt;
+  const struct stat& status = file.file.Status();
   std::string key;
   AppendField(key, request.fileName);
-  AppendField(key, path);
   AppendNumber(key, request.firstPage ? 1 : 0);
   AppendNumber(key, static_cast<int64_t>(configVersion));
   AppendNumber(key, codePage);
@@ -42,6 +38,14 @@ std::optional<std::string> PageCache::KeyOf(const CgiRequest& request, const Pag
         static_cast<int64_t>(status.st_ctim.tv_nsec)})
     AppendNumber(key, part);
   return key;
+}
+
+std::optional<std::string> PageCache::KeyOf(const CgiRequest& request, const PageConfig& config,
+                                            uint64_t configVersion, int codePage) {
+  if (!NamesAFile(request))
+    return std::nullopt;
+  return KeyOf(request, OpenRequestedFile(request.fileName, config.documentRoot), configVersion,
+               codePage);
 }
 
 const std::string* PageCache::Find(const std::string& key) {

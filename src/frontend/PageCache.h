@@ -2,11 +2,10 @@
 // asks for the same page of the same file: a site's visitors open the same
 // documents again and again.  A page is found again only when everything it
 // came from is the same: the name as the request wrote it and the first
-// page switch, the file itself (device, inode, size, modification and
-// change times to the nanosecond), the configuration's version and the
-// host's code page.  Password requests and answers with a status of their
-// own (404, 403, 413, 500, 503) are never kept.  The pages held are bounded
-// in bytes; the least recently used go first.
+// page switch, the file itself as it was opened for the request (device,
+// inode, size, modification and change times to the nanosecond), the configuration's version and
+// the host's code page.  Password requests and answers with a status of their own (404, 403, 413,
+// 500, 503) are never kept.  The pages held are bounded in bytes; the least recently used go first.
 #pragma once
 
 #include "frontend/CgiPage.h"
@@ -25,7 +24,11 @@ public:
   explicit PageCache(size_t capacityBytes = 0) : FCapacity(capacityBytes) {}
 
   // The key of a request's page, or nothing when its page may not be kept
-  // (a password, a body refused, no file of that name).
+  // (a password, a body refused, no file of that name).  The file is the
+  // one opened for the request: its fstat names it.
+  static std::optional<std::string> KeyOf(const CgiRequest& request, const RequestedFile& file,
+                                          uint64_t configVersion, int codePage);
+  // The same with the file opened here, as the request would open it now.
   static std::optional<std::string> KeyOf(const CgiRequest& request, const PageConfig& config,
                                           uint64_t configVersion, int codePage);
 

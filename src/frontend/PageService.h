@@ -35,9 +35,13 @@ public:
   std::string Answer(const std::vector<std::string>& environment, std::string_view body,
                      const RequestWatchdog::Expiry& expired);
 
+  // How long a client may take to send one request (the configuration as
+  // it now stands).
+  std::chrono::milliseconds RequestTimeout() { return FConfigs.Current().requestTimeout; }
+
 private:
   std::string Convert(const CgiRequest& request, const PageConfig& config,
-                      const RequestWatchdog::Expiry& expired);
+                      const RequestedFile& file, const RequestWatchdog::Expiry& expired);
 
   PageConfigCache FConfigs;
   int FCodePage;

@@ -1,5 +1,6 @@
 #include "writers/MarkdownWriter.h"
 
+#include "core/BidiIsolation.h"
 #include "core/DateTime.h"
 #include "core/Utf8.h"
 #include "document/BlockWalk.h"
@@ -620,7 +621,9 @@ std::string NotesMarkdown(const NoteNumbers& notes, TextBudget& budget) {
 }
 
 // A YAML double-quoted string: the quote, the backslash, control
-// characters and the line breaks YAML knows are escaped.
+// characters and the line breaks YAML knows are escaped, and so are the
+// bidirectional formatting characters, which would otherwise turn the
+// front matter round where it is shown as text.
 std::string YamlString(std::u16string_view text) {
   std::string out = "\"";
   for (size_t i = 0; i < text.size(); ++i) {
@@ -637,7 +640,8 @@ std::string YamlString(std::u16string_view text) {
     case 0x2029: out += "\\P"; continue;
     default: break;
     }
-    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0xFEFF) {
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0xFEFF ||
+        HasBidiControls(std::u16string_view(&c, 1))) {
       std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
       out += escape;
       continue;
@@ -664,10 +668,12 @@ std::string YamlDate(OleDate date) {
 
 std::string FrontMatter(const DocumentSummary& summary) {
   std::string fields;
+  // A title or author with bidirectional controls is isolated, as a page
+  // made from the front matter must show it.
   if (!summary.Title.empty())
-    fields += "title: " + YamlString(summary.Title) + "\n";
+    fields += "title: " + YamlString(IsolatedBidiText(summary.Title)) + "\n";
   if (!summary.Author.empty())
-    fields += "author: " + YamlString(summary.Author) + "\n";
+    fields += "author: " + YamlString(IsolatedBidiText(summary.Author)) + "\n";
   if (std::string date = YamlDate(summary.Created); !date.empty())
     fields += "created: " + date + "\n";
   if (std::string date = YamlDate(summary.LastSaved); !date.empty())

@@ -1,5 +1,6 @@
 #include "writers/PageWriter.h"
 
+#include "core/BidiIsolation.h"
 #include "core/DateTime.h"
 #include "core/Utf8.h"
 #include "document/StructuredBlocks.h"
@@ -29,6 +30,17 @@ bool IsWhiteSpace(std::u16string_view text) {
 
 void AppendText(std::string& out, std::u16string_view text) {
   AppendHtmlText(out, text);
+}
+
+// A title, an author or a file name among the page's own words: when it
+// holds bidirectional controls, balanced and isolated in a <bdi>, so that
+// none reorders what follows it.
+void AppendIsolatedText(std::string& out, std::u16string_view text) {
+  if (!HasBidiControls(text))
+    return AppendText(out, text);
+  out += "<bdi>";
+  AppendText(out, BalancedBidiText(text));
+  out += "</bdi>";
 }
 
 // Mark-up given by the site, one line end after it.
@@ -496,7 +508,7 @@ void WriteSummaryLine(std::string& out, const DocumentSummary& summary) {
   };
   if (!Trimmed(summary.Author).empty()) {
     line += "By ";
-    AppendText(line, Trimmed(summary.Author));
+    AppendIsolatedText(line, Trimmed(summary.Author));
   }
   std::string created, modified;
   AppendDate(created, "Created ", summary.Created);
@@ -525,7 +537,8 @@ void WritePageHead(std::string& out, const std::string& lang, std::u16string_vie
   out += "<!DOCTYPE html>\n<html lang=\"" + (lang.empty() ? std::string("und") : lang) +
          "\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
-  AppendText(out, title);
+  // A title admits no mark-up: its text is isolated by characters.
+  AppendText(out, IsolatedBidiText(title));
   out += "</title>\n<style>";
   out += kPageStyle;
   out += "</style>\n";
@@ -555,7 +568,7 @@ public:
     std::u16string title = DocumentTitle(FDocument);
     if (!title.empty() && !StartsWithHeading(blocks, title)) {
       FOut += "<h1>";
-      AppendText(FOut, title);
+      AppendIsolatedText(FOut, title);
       FOut += "</h1>\n";
     }
     if (FOptions.summary && FDocument.hasSummary)
@@ -566,7 +579,7 @@ public:
     // empty) shows at least its title.
     if (FOut.size() == bodyStart && title.empty()) {
       FOut += "<h1>";
-      AppendText(FOut, PageTitle(FDocument, FOptions));
+      AppendIsolatedText(FOut, PageTitle(FDocument, FOptions));
       FOut += "</h1>\n";
     }
     std::vector<bool> fromText = FReferenced;
@@ -652,7 +665,7 @@ std::string MessagePage(std::u16string_view title, std::u16string_view message,
   std::string out;
   WritePageHead(out, "en", title, options); // the messages are English
   out += "<main>\n<h1>";
-  AppendText(out, message);
+  AppendIsolatedText(out, message);
   out += "</h1>\n";
   out += extraHtml;
   out += "</main>\n";

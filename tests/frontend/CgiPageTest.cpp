@@ -188,6 +188,42 @@ TEST(PageRendering, NotFoundPagesCarryTheStatus) {
   EXPECT_TRUE(RenderPage({}, {}, failed).starts_with("Content-Type: "));
 }
 
+// RIGHT-TO-LEFT OVERRIDE and the other explicit controls in a title or a
+// file name stay inside it: balanced, in a <bdi> in the heading, between
+// FSI and PDI in the title (and in messages that name the file).
+TEST(PageRendering, BidirectionalControlsInTitlesAndNamesAreIsolated) {
+  const std::string rlo = "\xE2\x80\xAE", pdf = "\xE2\x80\xAC", pdi = "\xE2\x81\xA9";
+  const std::string fsi = "\xE2\x81\xA8";
+  test::TempDir dir;
+  dir.Write(rlo + "cod.wri", test::SampleWriteLetter());
+  PageConfig root;
+  root.documentRoot = dir.Path();
+  PageContent titled;
+  titled.heading = "a" + rlo + "txt.exe" + pdi;
+  const struct {
+    std::string what, page, title, heading;
+  } cases[] = {
+      {"a title", RenderPage({false, "a.doc"}, {}, titled), fsi + "a" + rlo + "txt.exe" + pdf + pdi,
+       "<bdi>a" + rlo + "txt.exe" + pdf + "</bdi>"},
+      {"a file name as the heading",
+       RenderPage({false, rlo + "cod.wri"}, root, ConvertForPage({false, rlo + "cod.wri"}, root)),
+       fsi + fsi + rlo + "cod.wri" + pdf + pdi + pdi,
+       "<bdi>" + fsi + rlo + "cod.wri" + pdf + pdi + "</bdi>"},
+      {"a file name in a message",
+       RenderPage({false, rlo + "none.wri"}, {}, ConvertForPage({false, rlo + "none.wri"}, {})),
+       fsi + rlo + "none.wri" + pdf + pdi,
+       "<bdi>File " + fsi + rlo + "none.wri" + pdf + pdi + " is not found.</bdi>"},
+      {"a plain name", RenderPage({false, "none.wri"}, {}, ConvertForPage({false, "none.wri"}, {})),
+       "none.wri", "File none.wri is not found."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NE(c.page.find("<title>" + c.title + "</title>"), std::string::npos) << c.what;
+    EXPECT_NE(c.page.find("<h1 align=\"center\">" + c.heading + "</h1>"), std::string::npos)
+        << c.what << "\n"
+        << c.page;
+  }
+}
+
 TEST(Conversion, WithoutARootAbsoluteAndClimbingNamesAreMissingFiles) {
   test::TempDir dir;
   std::string existing = dir.Write("there.doc", "not a word file");
@@ -343,7 +379,36 @@ TEST(RequestScan, ContentLengthIsDigitsOnly) {
   EXPECT_EQ(ContentLength("-1"), std::nullopt);
   EXPECT_EQ(ContentLength(" 12"), std::nullopt);
   EXPECT_EQ(ContentLength("12x"), std::nullopt);
-  EXPECT_EQ(ContentLength("99999999999999999999999"), std::nullopt);
+  // More digits than a number holds: past any limit, not "no body".
+  EXPECT_EQ(ContentLength("99999999999999999999999"), kLengthPastAnyLimit);
+  EXPECT_EQ(ContentLength("0000000000000000000000012"), 12u); // leading zeros say nothing
+}
+
+TEST(RequestScan, LengthsTooLongToHoldAreTooLarge) {
+  const struct {
+    std::string length;
+    bool tooLarge;
+  } cases[] = {
+      {"999999999999999999", true},  // 18 digits: a number, over the limit
+      {"1000000000000000000", true}, // 19 digits
+      {std::string(40, '9'), true},
+      {"00000000000000000000000011", false},
+      {"12a", false}, // no number: no body
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> environment = PostEnvironment(0, "application/x-www-form-urlencoded");
+    environment[1] = "CONTENT_LENGTH=" + c.length;
+    Body body("filename=x.pdf&password=y");
+    CgiRequest request = ReadRequest(environment, body.get());
+    EXPECT_EQ(request.tooLarge, c.tooLarge) << c.length;
+    EXPECT_EQ(RenderPage(request, {}, ConvertForPage(request, {}))
+                  .starts_with("Status: 413 Request Entity Too Large\r\n"),
+              c.tooLarge)
+        << c.length;
+    if (c.tooLarge) {
+      EXPECT_EQ(std::ftell(body.get()), 0) << c.length; // refused unread
+    }
+  }
 }
 
 TEST(Conversion, UntitledDocumentsAreHeadedByTheirFileName) {

@@ -65,6 +65,23 @@ TEST(TimeLimit, TheConfigurationSetsItAndKeepsTheDefaultOtherwise) {
   EXPECT_EQ(kDefaultTimeLimit, 30s);
 }
 
+TEST(RequestTimeout, TheConfigurationSetsItAsTimeLimitIsSet) {
+  test::TempDir dir;
+  const struct {
+    const char* text;
+    std::chrono::milliseconds timeout;
+  } cases[] = {
+      {"[RequestTimeout]\n4\n", 4000ms},
+      {"[RequestTimeout]\n 0.25 \n", 250ms},
+      {"[RequestTimeout]\nsoon\n", kDefaultRequestTimeout},
+      {"[RequestTimeout]\n0\n", kDefaultRequestTimeout},
+      {"[TimeLimit]\n4\n", kDefaultRequestTimeout},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ReadPageConfig(dir.Write("a.cfg", c.text)).requestTimeout, c.timeout) << c.text;
+  EXPECT_EQ(kDefaultRequestTimeout, 10s);
+}
+
 TEST(TimeLimit, ItsPageSaysSoWithItsOwnStatusInBothLayouts) {
   CgiRequest request;
   request.fileName = "big.docx";

@@ -9,9 +9,12 @@
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace scrivlet {
 namespace {
@@ -159,6 +162,98 @@ TEST_F(FastCgiSite, DamagedParametersAreAnswered) {
   broken[0] = '\x7F';
   test::ExchangeFastCgi(FSocket.File("w"), test::FastCgiRawRequestRecords(1, broken, ""));
   EXPECT_EQ(worker->Request(Get("filename=letter.wri")).out, CgiAnswer(Get("filename=letter.wri")));
+}
+
+// The records of a request cut short: what a client that stalls has sent.
+std::string BeginRequest() {
+  return test::FastCgiRawRequestRecords(1, "", "").substr(0, 16);
+}
+std::string RecordHeader(uint8_t type, uint16_t length) {
+  return {1,
+          static_cast<char>(type),
+          0,
+          1,
+          static_cast<char>(length >> 8),
+          static_cast<char>(length & 0xFF),
+          0,
+          0};
+}
+
+// Sends the bytes, one every few milliseconds when trickling, until they
+// are all sent or the worker hangs up.
+void SendSlowly(int connection, const std::string& bytes, bool trickle) {
+  for (size_t at = 0; at < bytes.size();) {
+    size_t chunk = trickle ? 1 : bytes.size() - at;
+    ssize_t sent = ::send(connection, bytes.data() + at, chunk, MSG_NOSIGNAL);
+    if (sent <= 0)
+      return;
+    at += static_cast<size_t>(sent);
+    if (trickle)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+// A client that stops half-way holds a worker only for RequestTimeout: the
+// worker drops it unanswered and answers the next client.
+TEST_F(FastCgiSite, AStalledClientIsDroppedAfterTheRequestTimeout) {
+  test::DocxBuilder docx; // a page larger than the socket's buffers
+  for (int i = 0; i < 30000; ++i)
+    docx.body += test::DocxBuilder::Paragraph(test::DocxBuilder::Run("Line " + std::to_string(i)));
+  FDocs.Write("long.docx", docx.Build());
+  Configure("[RequestTimeout]\n0.3\n[PageCache]\n0\n");
+  const std::string params = test::FastCgiNameValue("QUERY_STRING", "filename=letter.wri");
+  const std::string post =
+      test::FastCgiNameValue("REQUEST_METHOD", "POST") +
+      test::FastCgiNameValue("CONTENT_TYPE", "application/x-www-form-urlencoded") +
+      test::FastCgiNameValue("CONTENT_LENGTH", "60000");
+  struct Stall {
+    const char* what;
+    std::string bytes;
+    bool trickle = false;
+    bool answered = false; // a whole request before the stall
+  };
+  // A request that asks the worker to keep the connection for the next.
+  std::string keep = test::FastCgiRequestRecords(1, Get("filename=letter.wri"), "");
+  keep[10] = 1; // FCGI_KEEP_CONN in BEGIN_REQUEST's flags
+  const Stall stalls[] = {
+      {"nothing after connecting", ""},
+      {"half a BEGIN_REQUEST record", BeginRequest().substr(0, 12)},
+      {"half a PARAMS record", BeginRequest() + RecordHeader(4, 200) + params},
+      {"PARAMS never ended", BeginRequest() + RecordHeader(4, params.size()) + params},
+      {"a POST announcing 60,000 bytes that sends 11",
+       test::FastCgiRawRequestRecords(1, post, "").substr(0, 16 + 8 + post.size() + 8) +
+           RecordHeader(5, 11) + "filename=ab"},
+      {"a whole request a byte at a time",
+       test::FastCgiRequestRecords(1, Get("filename=letter.wri"), ""), true},
+      {"a request whose answer is never read",
+       test::FastCgiRequestRecords(1, Get("filename=long.docx"), "")},
+      {"a kept connection with no next request", keep, false, true},
+  };
+  auto worker = StartWorker();
+  for (const Stall& stall : stalls) {
+    int stalled = test::ConnectToFastCgi(FSocket.File("w"));
+    ASSERT_GE(stalled, 0);
+    std::thread client(SendSlowly, stalled, stall.bytes, stall.trickle);
+    // Without the timeout the worker would never come to this client: the
+    // guard of 20 s only keeps the test from waiting for ever.
+    test::FastCgiResponse next = test::ExchangeOnConnection(
+        test::ConnectToFastCgi(FSocket.File("w")),
+        test::FastCgiRequestRecords(1, Get("filename=letter.wri"), ""), 20000);
+    client.join();
+    EXPECT_TRUE(next.ended) << stall.what;
+    EXPECT_NE(next.out.find("Dear reader,"), std::string::npos) << stall.what;
+    // The stalled client was hung up on: no answer for the cut requests,
+    // the unread answer not finished; the kept connection closed after its
+    // answer.
+    test::SetReceiveTimeout(stalled, 20000);
+    std::string got;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(stalled, buffer, sizeof buffer)) > 0;)
+      got.append(buffer, static_cast<size_t>(n));
+    EXPECT_EQ(test::ParseFastCgiResponse(got).ended, stall.answered) << stall.what;
+    ::close(stalled);
+  }
+  EXPECT_EQ(worker->WaitForExit(0), -1); // the same worker all along
 }
 
 } // namespace

@@ -210,6 +210,31 @@ TEST(CgiProgram, WithoutADocumentRootOnlyNamesBelowItsDirectoryAreServed) {
   }
 }
 
+// The directory the program runs in is then its root, links included.
+TEST(CgiProgram, WithoutADocumentRootALinkOutOfItsDirectoryIsOutside) {
+  CgiProgram cgi;
+  TempDir elsewhere;
+  std::string secret = elsewhere.Write("secret.wri", test::SampleWriteLetter());
+  const std::string& dir = cgi.Dir().Path();
+  std::filesystem::create_symlink(secret, dir + "/report.wri");
+  std::filesystem::create_symlink(
+      "../" + std::filesystem::path(elsewhere.Path()).filename().string() + "/secret.wri",
+      dir + "/climbing.wri");
+  std::filesystem::create_directory(dir + "/sub");
+  std::filesystem::create_symlink(elsewhere.Path(), dir + "/sub/away");
+  for (const char* name : {"report.wri", "climbing.wri", "sub/away/secret.wri"}) {
+    auto outside = cgi.Request(std::string("filename=") + name);
+    ExpectCompletePage(outside);
+    EXPECT_TRUE(NotFound(outside)) << name;
+    EXPECT_EQ(Heading(outside.out), "Filename is not defined or file is not found") << name;
+    EXPECT_EQ(outside.out.find("Dear reader,"), std::string::npos) << name;
+  }
+  // A link that stays inside is followed.
+  cgi.Dir().Write("own.wri", test::SampleWriteLetter());
+  std::filesystem::create_symlink("../own.wri", dir + "/sub/link.wri");
+  EXPECT_NE(cgi.Request("filename=sub/link.wri").out.find("Dear reader,"), std::string::npos);
+}
+
 TEST(CgiProgram, EncryptedPdfTakesItsPasswordFromAPostedForm) {
   CgiProgram cgi;
   test::EncryptionSettings settings;

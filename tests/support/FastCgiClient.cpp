@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -117,9 +118,17 @@ FastCgiResponse ExchangeFastCgi(const std::string& socketPath, const std::string
   return ExchangeOnConnection(ConnectTo(socketPath), records);
 }
 
-FastCgiResponse ExchangeOnConnection(int socket, const std::string& records) {
+void SetReceiveTimeout(int connection, int milliseconds) {
+  timeval timeout{milliseconds / 1000, (milliseconds % 1000) * 1000};
+  ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}
+
+FastCgiResponse ExchangeOnConnection(int socket, const std::string& records,
+                                     int timeoutMilliseconds) {
   if (socket < 0)
     return {};
+  if (timeoutMilliseconds > 0)
+    SetReceiveTimeout(socket, timeoutMilliseconds);
   // The worker may answer before it has read everything (a body it
   // refuses): writing on a thread of its own never blocks the reading.
   std::thread writer([socket, &records] {

@@ -40,9 +40,14 @@ FastCgiResponse ParseFastCgiResponse(std::string_view records);
 FastCgiResponse ExchangeFastCgi(const std::string& socketPath, const std::string& records);
 
 // A connection to the Unix socket at `path` (-1 when refused), and the same
-// exchange on it (the connection is closed afterwards).
+// exchange on it (the connection is closed afterwards).  With a timeout,
+// the reading stops when the worker has sent nothing for that long.
 int ConnectToFastCgi(const std::string& socketPath);
-FastCgiResponse ExchangeOnConnection(int connection, const std::string& records);
+FastCgiResponse ExchangeOnConnection(int connection, const std::string& records,
+                                     int timeoutMilliseconds = -1);
+
+// Makes reads on a connection give up after the given silence.
+void SetReceiveTimeout(int connection, int milliseconds);
 
 // A worker: the program started in `directory` with a listening Unix socket
 // (socketPath) as standard input and the environment given.  Ended with
