@@ -499,6 +499,13 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
     content.error = *error.what() != '\0' ? error.what() : "Error";
     return content;
   }
+  // Content that no format claims under a name whose extension names none
+  // (a flat .fodt, a text file) is said to be so, as the command line says
+  // it, rather than refused in the Word reader's words.
+  if (ReaderNamedByExtension(request.fileName) == nullptr && ReadersBySignature(bytes).empty()) {
+    content.error = name + ": unrecognised format (not " + ReaderNamesAsAlternatives() + ")";
+    return content;
+  }
   // The reader its extension selects, with every default: plain text, the
   // text and the summary.
   const ReaderKind& byExtension = ReaderForFileName(request.fileName);

@@ -167,6 +167,12 @@ TEST(Conversion, TheContentChoosesWhereTheExtensionsReaderRefuses) {
   PageContent refused = ConvertForPage({false, text}, root);
   EXPECT_FALSE(refused.error.empty());
   EXPECT_TRUE(refused.lines.empty());
+  // Under a name that names no format it is unrecognised, as the command
+  // line says.
+  dir.Write("flat.fodt", "<?xml version=\"1.0\"?><office:document/>");
+  PageContent unrecognised = ConvertForPage({false, "flat.fodt"}, root);
+  EXPECT_EQ(unrecognised.error,
+            "flat.fodt: unrecognised format (not doc, docx, wpd, wri, odt, odp, fb2, epub or pdf)");
 }
 
 TEST(Conversion, MessagesNameTheFileAsTheRequestDid) {

@@ -347,8 +347,9 @@ TEST(CgiProgram, WordDocumentsAreHeadedByTheirTitle) {
   EXPECT_NE(untitled.out.find("<title>./untitled.doc</title>"), std::string::npos);
   cgi.Dir().Write("plain.txt", "just some text");
   file = "plain.txt";
+  // A text file is no document of any format: said as the command line says it.
   EXPECT_EQ(Heading(cgi.Request("filename=" + file).out),
-            "File " + file + " is not valid MS Word document");
+            file + ": unrecognised format (not doc, docx, wpd, wri, odt, odp, fb2, epub or pdf)");
 }
 
 TEST(Programs, SystemCodePageFromTheEnvironment) {
