@@ -2,6 +2,7 @@
 
 #include "core/Limits.h"
 
+#include "pdf/TextString.h"
 #include "pdf/fonts/BaseEncoding.h"
 #include "pdf/fonts/Font.h"
 
@@ -105,6 +106,10 @@ void TextCollector::Execute(std::string_view op, ContentTokenizer& tokenizer, in
       RunForm(FOperands.back().bytes, depth);
   } else if (op == "ID") {
     tokenizer.SkipInlineImageData();
+  } else if (op == "BDC" || op == "BMC") {
+    BeginMarkedContent(op == "BDC");
+  } else if (op == "EMC") {
+    EndMarkedContent();
   } else if (!op.empty() && (op[0] == 'T' || op == "BT" || op == "'" || op == "\"")) {
     ExecuteTextOperator(op);
   }
@@ -155,6 +160,35 @@ void TextCollector::ExecuteTextOperator(std::string_view op) {
     if (!FOperands.empty() && FOperands.back().kind == ContentToken::Kind::String)
       ShowString(FOperands.back().bytes);
   }
+}
+
+// "/Span <</ActualText (text)>> BDC": the text that the glyphs up to the
+// matching EMC stand for (a font without the text's characters shows
+// other glyphs, or its glyphs map to no characters).
+void TextCollector::BeginMarkedContent(bool withProperties) {
+  ++FMarkedDepth;
+  if (!withProperties || FActualTextDepth != 0)
+    return;
+  for (size_t i = 0; i + 1 < FOperands.size(); ++i) {
+    if (FOperands[i].kind == ContentToken::Kind::Name && FOperands[i].bytes == "ActualText" &&
+        FOperands[i + 1].kind == ContentToken::Kind::String) {
+      FActualText = DecodeTextString(FOperands[i + 1].bytes);
+      FActualTextDepth = FMarkedDepth;
+      FActualTextItem = kNoItem;
+      return;
+    }
+  }
+}
+
+void TextCollector::EndMarkedContent() {
+  if (FMarkedDepth == 0)
+    return;
+  if (FMarkedDepth == FActualTextDepth) {
+    FActualTextDepth = 0;
+    FActualText.clear();
+    FActualTextItem = kNoItem;
+  }
+  --FMarkedDepth;
 }
 
 void TextCollector::MoveLine(double tx, double ty) {
@@ -218,6 +252,16 @@ void TextCollector::ShowString(const std::string& bytes) {
   item.em = std::abs(size) * std::hypot(device.c, device.d);
   item.startsTextObject = FTextObjectStart;
   FTextObjectStart = false;
+  if (FActualTextDepth != 0) {
+    // The span's first glyphs carry its actual text; the glyphs after them
+    // extend that item.
+    if (FActualTextItem != kNoItem && FActualTextItem < FItems.size()) {
+      FItems[FActualTextItem].end = item.end;
+      return;
+    }
+    item.text = FActualText;
+    FActualTextItem = FItems.size();
+  }
   KeepItem(std::move(item));
 }
 

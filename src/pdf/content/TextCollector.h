@@ -96,6 +96,10 @@ private:
   void MoveLine(double tx, double ty);
   void NextLine() { MoveLine(0, -FState.leading); }
   void ShowString(const std::string& bytes);
+  // Marked content: a span with /ActualText gives that text for the glyphs
+  // it shows (one item from its first glyph to its last).
+  void BeginMarkedContent(bool withProperties);
+  void EndMarkedContent();
   void ShowArray();
   void Advance(double textSpaceX);
 
@@ -110,6 +114,13 @@ private:
   bool FTextObjectStart = false;
   std::vector<Operand> FOperands;
   std::vector<uint64_t> FActiveForms;
+  // The open marked-content sequences, and the outermost one with an
+  // actual text: its text, and the item that holds it once shown.
+  static constexpr size_t kNoItem = static_cast<size_t>(-1);
+  size_t FMarkedDepth = 0;
+  size_t FActualTextDepth = 0; // FMarkedDepth where it began; 0: none
+  std::u16string FActualText;
+  size_t FActualTextItem = kNoItem;
 };
 
 } // namespace scrivlet::pdf

@@ -66,6 +66,24 @@ TEST(PdfReaderTextTest, RtfAndHtmlEscapeTheTextAndMarkItsLines) {
   }
 }
 
+// Marked content with /ActualText gives its text for the glyphs it spans
+// (a font without the characters shows other glyphs); the text after the
+// span is the glyphs' again.
+TEST(PdfReaderTextTest, ActualTextReplacesTheGlyphsItSpans) {
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"/Span <</ActualText <FEFF4E2D6587>>> BDC BT /F1 10 Tf 72 700 Td (xx) Tj (yy) Tj ET EMC",
+       u"\u4e2d\u6587"},
+      {"/Span <</Lang (en) /ActualText (ok)>> BDC /P BMC BT /F1 10 Tf 72 700 Td (zz) Tj ET EMC EMC "
+       "BT /F1 10 Tf 90 700 Td (after) Tj ET",
+       u"ok after"},
+      {"/P <</MCID 0>> BDC BT /F1 10 Tf 72 700 Td (plain) Tj ET EMC", u"plain"},
+  };
+  for (const auto& [content, text] : cases) {
+    std::vector<std::u16string> entries = EntriesOf(Document({content}));
+    EXPECT_NE(std::find(entries.begin(), entries.end(), text), entries.end()) << content;
+  }
+}
+
 TEST(PdfReaderTextTest, CommandLinePrintsThePageText) {
   test::TempDir dir;
   std::string file =
