@@ -19,6 +19,21 @@ bool Contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
+// Symbol in any style ("Symbol,Italic", "SymbolMT", "Symbol-BoldItalic"):
+// a Symbol font is a Symbol font whatever its style says.
+bool IsSymbolInAnyStyle(std::string_view name) {
+  if (!name.starts_with("symbol"))
+    return false;
+  name.remove_prefix(6);
+  for (std::string_view style : {"mt", "bold", "italic", "oblique", "regular"})
+    if (name.starts_with(style))
+      name.remove_prefix(style.size());
+  for (std::string_view style : {"italic", "oblique", "mt"})
+    if (name.starts_with(style))
+      name.remove_prefix(style.size());
+  return name.empty();
+}
+
 // The family of a base font name: "courier", "helvetica", "times", "symbol",
 // "zapfdingbats", or empty.
 std::string_view Family(const std::string& name) {
@@ -28,7 +43,7 @@ std::string_view Family(const std::string& name) {
     return "Helvetica";
   if (Contains(name, "times"))
     return "Times";
-  if (name == "symbol" || name == "symbolmt")
+  if (IsSymbolInAnyStyle(name))
     return "Symbol";
   if (Contains(name, "zapfdingbats") || Contains(name, "dingbats"))
     return "ZapfDingbats";

@@ -22,6 +22,10 @@ TEST(StandardFontsTest, NamesAndAliases) {
   EXPECT_EQ(NameOf("Times-Italic"), "Times-Italic");
   EXPECT_EQ(NameOf("CourierNew,Bold"), "Courier-Bold");
   EXPECT_EQ(NameOf("Symbol"), "Symbol");
+  // A Symbol font is a Symbol font in every style.
+  for (const char* symbol : {"Symbol,Italic", "Symbol,Bold", "Symbol-BoldItalic", "SymbolMT"})
+    EXPECT_EQ(NameOf(symbol), "Symbol") << symbol;
+  EXPECT_EQ(NameOf("SymbolSans"), "");
   EXPECT_EQ(NameOf("ZapfDingbats"), "ZapfDingbats");
   EXPECT_EQ(NameOf("Verdana"), "");
 }
