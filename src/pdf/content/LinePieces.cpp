@@ -11,6 +11,10 @@
 namespace scrivlet::pdf {
 namespace {
 
+// A superscript's size (at most this share of the text's) and rise (at
+// least this share of the text's em).
+constexpr double kSuperscriptSize = 0.8, kSuperscriptRise = 0.15;
+
 // Directions closer than about two degrees are one; a page with more
 // directions than kMaxDirections puts the rest with the nearest.
 constexpr double kSameDirection = 0.9994;
@@ -142,6 +146,37 @@ TextItem Upright(const TextItem& item) {
   return upright;
 }
 
+// Letters of the scripts written right to left (Hebrew, Arabic and their
+// presentation forms) and of those written left to right.
+bool IsRightToLeftLetter(char16_t c) {
+  return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) ||
+         (c >= 0xFE70 && c <= 0xFEFC);
+}
+
+bool IsLeftToRightLetter(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= 0xC0 && c <= 0x24F) ||
+         (c >= 0x370 && c <= 0x52F);
+}
+
+// Text that changes direction between two letters changes words: no word
+// is written half left to right and half right to left.
+bool ChangesDirection(char16_t before, char16_t after) {
+  return (IsLeftToRightLetter(before) && IsRightToLeftLetter(after)) ||
+         (IsRightToLeftLetter(before) && IsLeftToRightLetter(after));
+}
+
+bool StartsWithLetter(const std::u16string& text) {
+  return !text.empty() && (IsLeftToRightLetter(text.front()) || IsRightToLeftLetter(text.front()));
+}
+
+// A piece that starts its row raised above the text after it and smaller
+// (a footnote's number before the note's text, when that text starts with
+// a letter: "¹/3" is no note) is a word of its own.
+bool IsRaisedAndSmaller(const LinePiece& mark, const LinePiece& text) {
+  return mark.em > 0 && mark.em <= kSuperscriptSize * text.em &&
+         mark.baseline - text.baseline >= kSuperscriptRise * text.em;
+}
+
 // Runs of items in content order (see the header).
 std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Point>& directions) {
   std::vector<Run> runs;
@@ -151,6 +186,7 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
   Point lastStart; // of the last item shown
   double lastEm = 0;
   bool lastWide = false; // the last item shown ends with a wide character
+  size_t itemsInRun = 0; // of the run being made
   Point penEnd;
   TextItem upright;
   for (size_t i = 0; i < items.size(); ++i) {
@@ -175,6 +211,13 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
       else // vertical writing has no blanks between its glyphs
         separate = !(IsVerticalWriting(item) && lastWide && IsWideCharacter(item.text.front())) &&
                    SeparatesWords(gap, item.em);
+      separate = separate || (gap >= -item.em && !runs.back().piece.text.empty() &&
+                              ChangesDirection(runs.back().piece.text.back(), item.text.front()));
+      // A run that a raised, smaller item starts (a footnote's number).
+      separate = separate || (itemsInRun == 1 && StartsWithLetter(item.text) && lastEm > 0 &&
+                              lastEm <= kSuperscriptSize * item.em &&
+                              Dot(Minus(lastStart, item.start), Normal(item.direction)) >=
+                                  kSuperscriptRise * item.em);
     }
     penEnd = item.end;
     if (item.text.empty())
@@ -183,6 +226,7 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
     double start = Dot(item.start, direction), end = Dot(item.end, direction);
     if (start > end)
       std::swap(start, end);
+    itemsInRun = startRun ? 1 : itemsInRun + 1;
     if (startRun) {
       runs.emplace_back();
       runs.back().piece.frame = frame;
@@ -214,6 +258,7 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
 void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t rowNumber,
              std::vector<LinePiece>& pieces) {
   bool open = false;
+  size_t runsInPiece = 0; // the runs joined into the last piece
   for (size_t index : row) {
     LinePiece& run = runs[index].piece;
     run.row = rowNumber;
@@ -223,7 +268,13 @@ void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t ro
       if (gap < kColumnGap * std::min(run.em, last.em) && gap >= -std::max(run.em, last.em)) {
         if (run.text.size() > last.text.size())
           last.size = run.size;
-        AppendSeparated(last.text, run.text, SeparatesWords(gap, run.em) || run.afterBreak);
+        const bool boundary =
+            SeparatesWords(gap, run.em) || run.afterBreak ||
+            (!last.text.empty() && !run.text.empty() &&
+             ChangesDirection(last.text.back(), run.text.front())) ||
+            (runsInPiece == 1 && StartsWithLetter(run.text) && IsRaisedAndSmaller(last, run));
+        AppendSeparated(last.text, run.text, boundary);
+        ++runsInPiece;
         last.end = std::max(last.end, run.end);
         last.em = std::max(last.em, run.em);
         continue;
@@ -231,6 +282,7 @@ void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t ro
     }
     pieces.push_back(std::move(run));
     open = true;
+    runsInPiece = 1;
   }
 }
 

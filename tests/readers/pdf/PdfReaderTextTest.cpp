@@ -84,6 +84,23 @@ TEST(PdfReaderTextTest, ActualTextReplacesTheGlyphsItSpans) {
   }
 }
 
+// A change of writing direction between letters, and a footnote's raised
+// number before its text, keep their word boundary without a gap.
+TEST(PdfReaderTextTest, DirectionChangesAndFootnoteNumbersKeepTheirWords) {
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"BT /F1 10 Tf 72 700 Td (habibi) Tj /Span <</ActualText <FEFF062D0628>>> BDC (xx) Tj EMC ET",
+       u"habibi \u062d\u0628"},
+      {"BT /F1 7 Tf 72 704 Td (1) Tj ET BT /F1 11 Tf 75.9 700 Td (Pub. L.) Tj ET", u"1 Pub. L."},
+      {"BT /F1 11 Tf 72 700 Td (mc) Tj ET BT /F1 7 Tf 84.2 705 Td (2) Tj ET", u"mc2"},
+  };
+  for (const auto& [content, text] : cases) {
+    std::vector<std::u16string> entries = EntriesOf(Document({content}));
+    EXPECT_NE(std::find(entries.begin(), entries.end(), text), entries.end())
+        << content << "\n"
+        << (entries.size() > 1 ? std::string(entries[1].begin(), entries[1].end()) : "");
+  }
+}
+
 TEST(PdfReaderTextTest, CommandLinePrintsThePageText) {
   test::TempDir dir;
   std::string file =
