@@ -75,7 +75,7 @@ deps:
 	$(call install_missing,$(PACKAGES))
 
 python-deps:
-	$(call install_missing,$(PACKAGES) $(PYTHON_PACKAGES))
+	$(call install_missing,$(PYTHON_PACKAGES))
 
 fuzz-deps:
 	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
