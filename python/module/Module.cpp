@@ -7,7 +7,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace py = pybind11;
 
@@ -99,9 +101,44 @@ std::optional<std::string> ItemsText(const py::object& items) {
   return list;
 }
 
-CommandLineOptions OptionsOf(const py::object& format, const py::object& items,
-                             const py::object& password, const py::object& maxLength,
-                             const py::object& reader, const py::object& codePage, bool json) {
+using SharedOptions = std::shared_ptr<const CommandLineOptions>;
+
+SharedOptions ParsedOptions(const CallSettings& settings) {
+  std::string error;
+  std::optional<CommandLineOptions> options = OptionsFor(settings, error);
+  if (!options)
+    throw py::value_error(error);
+  return std::make_shared<const CommandLineOptions>(std::move(*options));
+}
+
+// The options of the settings seen last, parsed once: most programs call
+// with the same few settings again and again, and parsing them costs as
+// much as converting a small document.  Read and written with the GIL held
+// only; a conversion running without it holds its own reference.  Calls
+// with a password are parsed each time (no password is kept).
+SharedOptions RememberedOptions(const CallSettings& settings) {
+  static std::unordered_map<std::string, SharedOptions> remembered;
+  constexpr size_t kRemembered = 64;
+  std::string key = settings.format;
+  for (const std::optional<std::string>* value :
+       {&settings.items, &settings.maxLength, &settings.reader, &settings.codePage}) {
+    key += value->has_value() ? '\1' : '\0';
+    key += value->value_or("");
+  }
+  key += settings.json ? '\1' : '\0';
+  auto found = remembered.find(key);
+  if (found != remembered.end())
+    return found->second;
+  SharedOptions options = ParsedOptions(settings);
+  if (remembered.size() >= kRemembered)
+    remembered.clear();
+  remembered.emplace(std::move(key), options);
+  return options;
+}
+
+SharedOptions OptionsOf(const py::object& format, const py::object& items,
+                        const py::object& password, const py::object& maxLength,
+                        const py::object& reader, const py::object& codePage, bool json) {
   CallSettings settings;
   settings.format = py::cast<std::string>(format);
   settings.items = ItemsText(items);
@@ -110,36 +147,32 @@ CommandLineOptions OptionsOf(const py::object& format, const py::object& items,
   settings.reader = SettingText(reader);
   settings.codePage = SettingText(codePage);
   settings.json = json;
-  std::string error;
-  std::optional<CommandLineOptions> options = OptionsFor(settings, error);
-  if (!options)
-    throw py::value_error(error);
-  return *options;
+  if (settings.password)
+    return ParsedOptions(settings);
+  return RememberedOptions(settings);
 }
 
 // A path (str or os.PathLike) or the document's bytes (any contiguous or
 // not buffer: bytes, bytearray, memoryview), copied so that the conversion
 // needs no Python object.
-CallSource SourceOf(const py::handle& source) {
+CallSource PathSource(const py::handle& source) {
+  py::object path = py::reinterpret_steal<py::object>(PyOS_FSPath(source.ptr()));
+  if (path && py::isinstance<py::str>(path))
+    path = py::reinterpret_steal<py::object>(PyUnicode_EncodeFSDefault(path.ptr()));
+  if (!path)
+    throw py::error_already_set();
   CallSource call;
-  if (py::isinstance<py::str>(source) || py::hasattr(source, "__fspath__")) {
-    py::object path = py::reinterpret_steal<py::object>(PyOS_FSPath(source.ptr()));
-    if (!path)
-      throw py::error_already_set();
-    if (py::isinstance<py::str>(path))
-      path = py::reinterpret_steal<py::object>(PyUnicode_EncodeFSDefault(path.ptr()));
-    if (!path)
-      throw py::error_already_set();
-    call.path = path.cast<std::string>();
-    if (call.path == "-")
-      call.path = "./-"; // a file of that name, not standard input
-    return call;
-  }
-  if (!PyObject_CheckBuffer(source.ptr()))
-    throw py::type_error("source must be a path (str, os.PathLike) or the document's bytes");
+  call.path = path.cast<std::string>();
+  if (call.path == "-")
+    call.path = "./-"; // a file of that name, not standard input
+  return call;
+}
+
+CallSource BytesSource(const py::handle& source) {
   Py_buffer view;
   if (PyObject_GetBuffer(source.ptr(), &view, PyBUF_FULL_RO) != 0)
     throw py::error_already_set();
+  CallSource call;
   call.data.resize(static_cast<size_t>(view.len));
   int copied = PyBuffer_ToContiguous(call.data.data(), &view, view.len, 'C');
   PyBuffer_Release(&view);
@@ -147,6 +180,18 @@ CallSource SourceOf(const py::handle& source) {
     throw py::error_already_set();
   call.inMemory = true;
   return call;
+}
+
+// Asked in this order, a call asks no more than it needs (bytes have no
+// __fspath__ to look for).
+CallSource SourceOf(const py::handle& source) {
+  if (PyUnicode_Check(source.ptr()))
+    return PathSource(source);
+  if (PyObject_CheckBuffer(source.ptr()))
+    return BytesSource(source);
+  if (py::hasattr(source, "__fspath__"))
+    return PathSource(source);
+  throw py::type_error("source must be a path (str, os.PathLike) or the document's bytes");
 }
 
 ConvertedDocument Run(const CommandLineOptions& options, const CallSource& source,
@@ -173,22 +218,20 @@ py::object OutputObject(const CommandLineOptions& options, const std::string& ou
 py::object Convert(const py::object& source, const py::object& format, const py::object& items,
                    const py::object& password, const py::object& maxLength,
                    const py::object& reader, const py::object& codePage) {
-  CommandLineOptions options =
-      OptionsOf(format, items, password, maxLength, reader, codePage, false);
+  SharedOptions options = OptionsOf(format, items, password, maxLength, reader, codePage, false);
   ConversionDetails details;
-  ConvertedDocument result = Run(options, SourceOf(source), details);
+  ConvertedDocument result = Run(*options, SourceOf(source), details);
   if (result.failed)
     Raise(result, details);
-  return OutputObject(options, result.output);
+  return OutputObject(*options, result.output);
 }
 
 py::bytes ReadJson(const py::object& source, const py::object& format, const py::object& items,
                    const py::object& password, const py::object& maxLength,
                    const py::object& reader, const py::object& codePage) {
-  CommandLineOptions options =
-      OptionsOf(format, items, password, maxLength, reader, codePage, true);
+  SharedOptions options = OptionsOf(format, items, password, maxLength, reader, codePage, true);
   ConversionDetails details;
-  ConvertedDocument result = Run(options, SourceOf(source), details);
+  ConvertedDocument result = Run(*options, SourceOf(source), details);
   if (result.failed)
     Raise(result, details);
   return py::bytes(result.output);
@@ -199,15 +242,15 @@ py::bytes ReadJson(const py::object& source, const py::object& format, const py:
 py::tuple Record(const py::object& source, const py::object& format, const py::object& items,
                  const py::object& password, const py::object& maxLength,
                  const py::object& reader) {
-  CommandLineOptions options =
-      OptionsOf(format, items, password, maxLength, reader, py::none(), false);
+  SharedOptions options = OptionsOf(format, items, password, maxLength, reader, py::none(), false);
   ConversionDetails details;
-  ConvertedDocument result = Run(options, SourceOf(source), details);
+  details.summaryWanted = true;
+  ConvertedDocument result = Run(*options, SourceOf(source), details);
   py::object kind = py::none();
   if (result.failed)
     kind = ErrorClassOf(details.failure).attr("__name__");
   return py::make_tuple(
-      result.failed ? py::object(py::none()) : OutputObject(options, result.output),
+      result.failed ? py::object(py::none()) : OutputObject(*options, result.output),
       details.readerName.empty() ? py::object(py::none()) : py::object(py::str(details.readerName)),
       py::bytes(details.summary.empty() ? "null" : details.summary), kind,
       result.failed ? py::object(py::str(result.error)) : py::object(py::none()));

@@ -142,8 +142,11 @@ std::string StructuredOutput(const CommandLineOptions& options, const std::strin
 ConvertedDocument Refused(const CommandLineOptions& options, const std::string& input,
                           const std::string& message, FailureKind failure,
                           ConversionDetails* details) {
-  if (details != nullptr)
-    *details = {failure, {}, "null"};
+  if (details != nullptr) {
+    details->failure = failure;
+    details->readerName.clear();
+    details->summary = "null";
+  }
   ConvertedDocument result;
   result.failed = true;
   result.error = WideToUtf8(AnsiToWide(message, options.codePage));
@@ -222,7 +225,8 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
     if (!conversion.read && !fromStandardInput && NothingAt(input))
       details->failure = FailureKind::FileNotFound;
     details->readerName = conversion.read ? kind.name : "";
-    details->summary = JsonSummary(SummaryOf(conversion));
+    if (details->summaryWanted)
+      details->summary = JsonSummary(SummaryOf(conversion));
   }
   std::string().swap(fileBytes); // the document holds what it needs
   ConvertedDocument result;

@@ -20,9 +20,10 @@ struct ConvertedDocument {
 // What else a conversion tells, for callers that look closer than the
 // command line (the Python module).
 struct ConversionDetails {
+  bool summaryWanted = false; // set by the caller: fill summary
   FailureKind failure = FailureKind::None;
   std::string readerName; // the reader that ran, as --reader spells it; empty for none
-  std::string summary;    // the summary record as JSON ("null" for none)
+  std::string summary;    // the summary record as JSON ("null" for none), when wanted
 };
 
 // Converts the file input ("-": the bytes of standard input, given in

@@ -94,6 +94,7 @@ TEST(FailureKinds, DetailsNameTheReaderAndGiveTheSummary) {
   test::TempDir dir;
   const std::string book = dir.Write("book.fb2", test::SampleRussianBook());
   ConversionDetails details;
+  details.summaryWanted = true;
   ConvertedDocument result = ConvertDocument(CommandLineOptions{}, book, {}, &details);
   EXPECT_FALSE(result.failed) << result.error;
   EXPECT_EQ(details.readerName, "fb2");
