@@ -21,9 +21,10 @@ result with "error" (the command line's message) and "error_type" (the
 scrivlet exception class's name); it never ends the computation.  A worker
 that dies (a process that crashes or is killed for its memory) is replaced
 and its task retried by Dask; convert_to_jsonl goes further: a partition
-that keeps killing its workers is converted again document by document,
-and a document that still kills its worker is written with the error
-"the conversion ended its worker" rather than lost.
+that keeps killing its workers is converted again document by document
+(those that fail so, once more each on its own), and a document that still
+kills its worker is written with the error "the conversion ended its
+worker" rather than lost.
 """
 
 import json
@@ -177,9 +178,19 @@ def convert_to_jsonl(client, paths, out_dir, partitions=None, *, format="text", 
 def _convert_alone(client, paths, out_path, options):
     futures = [client.submit(convert_document, path, pure=False, **options) for path in paths]
     records = []
-    for path, future in zip(paths, futures):
+    for future in futures:
         try:
             records.append(future.result())
+        except Exception:
+            records.append(None)
+    # A document whose worker died beside another one's may have died for
+    # that one: each is converted again on its own, one after the other.
+    for index, record in enumerate(records):
+        if record is not None:
+            continue
+        try:
+            records[index] = client.submit(convert_document, paths[index], pure=False,
+                                           **options).result()
         except Exception as error:
-            records.append(_killed_record(path, error, options["format"]))
+            records[index] = _killed_record(paths[index], error, options["format"])
     return client.submit(_write_lines, records, out_path, pure=False).result()

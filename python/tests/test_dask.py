@@ -10,6 +10,7 @@ import os
 import shutil
 import signal
 import sys
+import time
 
 import cloudpickle
 import dask
@@ -35,13 +36,35 @@ def client(tmp_path_factory):
     # A task whose worker dies is run again once; the second death ends it
     # (KilledWorker), so that a document that always kills is found fast.
     with dask.config.set({"distributed.scheduler.allowed-failures": 1}):
-        with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, protocol="tcp://",
-                          host="127.0.0.1", dashboard_address=None,
-                          local_directory=str(tmp_path_factory.mktemp("dask")),
-                          silence_logs=logging.CRITICAL) as cluster:
+        cluster = LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                               protocol="tcp://", host="127.0.0.1", dashboard_address=None,
+                               local_directory=str(tmp_path_factory.mktemp("dask")),
+                               silence_logs=logging.CRITICAL)
+        try:
             with Client(cluster, timeout=SECONDS) as client:
                 client.wait_for_workers(2, timeout=SECONDS)
                 yield client
+                settle(client)
+        finally:
+            cluster.close(timeout=SECONDS)
+
+
+def settle(client, workers=2):
+    """Waits until the cluster has its workers and no nanny is restarting
+    one: the same worker processes answer twice, a second apart (a cluster
+    closed while a worker starts may never finish closing)."""
+    deadline = time.monotonic() + SECONDS
+    previous = None
+    while time.monotonic() < deadline:
+        try:
+            pids = sorted(client.run(os.getpid).values())
+        except Exception:
+            pids = None
+        if pids is not None and len(pids) == workers and pids == previous:
+            return
+        previous = pids
+        time.sleep(1)
+    raise TimeoutError("the cluster has not settled in %d s" % SECONDS)
 
 
 def bounded(function, *args, **kwargs):
@@ -149,5 +172,5 @@ def test_a_document_that_kills_its_worker_is_retried_or_reported(client, documen
     for record in (records[0], records[2], records[4]):
         assert record["error"] is None and record["text"]
     # The cluster goes on with its replaced workers.
-    client.wait_for_workers(2, timeout=SECONDS)
+    settle(client)
     assert bounded(scrivlet.dask.convert_bag([paths[0]]).compute)[0]["text"] == letter
