@@ -131,11 +131,20 @@ def dask_rate(paths, workers, out_dir):
             Client(cluster) as client:
         client.wait_for_workers(workers)
         client.run(lambda: __import__("scrivlet.dask"))
+        workers_before = sum(client.run(process_cpu_seconds).values())
+        own_before = cpu_seconds()
         start = time.perf_counter()
         counts = scrivlet.dask.convert_to_jsonl(client, paths, os.path.join(out_dir, "out"),
                                                 partitions=8 * workers)
         seconds = time.perf_counter() - start
-    return counts["documents"] / seconds, seconds
+        workers_cpu = sum(client.run(process_cpu_seconds).values()) - workers_before
+        own_cpu = cpu_seconds() - own_before
+    return counts["documents"] / seconds, seconds, workers_cpu, own_cpu
+
+
+def process_cpu_seconds():
+    usage = resource.getrusage(resource.RUSAGE_SELF)
+    return usage.ru_utime + usage.ru_stime
 
 
 def measure_corpus(args):
@@ -149,20 +158,25 @@ def measure_corpus(args):
         listing = os.path.join(work, "paths.txt")
         with open(listing, "w") as out:
             out.writelines(path + "\n" for path in paths)
+        cpu_before = children_cpu_seconds()
         start = time.perf_counter()
         subprocess.run([str(args.build / "scrivlet"), "--json", "--jobs", "2", "--files-from",
                         listing], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         seconds = time.perf_counter() - start
-        print("| run | documents/s | seconds |")
-        print("|---|---:|---:|")
-        print("| scrivlet --json --jobs 2 --files-from | %.0f | %.2f |" % (len(paths) / seconds,
-                                                                         seconds))
+        cpu = children_cpu_seconds() - cpu_before
+        print("| run | documents/s | seconds | CPU ms per document (workers + scheduler and "
+              "client) |")
+        print("|---|---:|---:|---:|")
+        print("| scrivlet --json --jobs 2 --files-from | %.0f | %.2f | %.2f |" % (
+            len(paths) / seconds, seconds, 1000 * cpu / len(paths)))
         rates = {}
         for workers in (1, 2):
-            rate, seconds = dask_rate(paths, workers, os.path.join(work, "dask%d" % workers))
+            rate, seconds, workers_cpu, own_cpu = dask_rate(paths, workers,
+                                                            os.path.join(work, "dask%d" % workers))
             rates[workers] = rate
-            print("| scrivlet.dask, %d worker process%s | %.0f | %.2f |" % (
-                workers, "es" if workers > 1 else "", rate, seconds))
+            print("| scrivlet.dask, %d worker process%s | %.0f | %.2f | %.2f + %.2f |" % (
+                workers, "es" if workers > 1 else "", rate, seconds,
+                1000 * workers_cpu / len(paths), 1000 * own_cpu / len(paths)))
         print("\n2 workers / 1 worker: %.2f x" % (rates[2] / rates[1]))
 
 

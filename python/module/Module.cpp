@@ -45,7 +45,7 @@ py::handle NewErrorClass(py::module_& module, const char* name, const char* doc,
   PyObject* type = PyErr_NewExceptionWithDoc(qualified.c_str(), doc, bases, /*dict=*/nullptr);
   if (type == nullptr)
     throw py::error_already_set();
-  module.add_object(name, py::handle(type)); // the module keeps the reference
+  module.add_object(name, py::handle(type)); // the module and Errors() each hold one
   return type;
 }
 
