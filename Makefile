@@ -6,8 +6,12 @@
 #                MODE=cgi (one process per request)
 #   make test    installs what is missing, builds, runs the test suite (with the web
 #                end-to-end test: lighttpd, curl and chromium are installed for it) and
-#                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus)
-#   make install the programs and the manual page under PREFIX (default /usr/local),
+#                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus),
+#                then the Python module's pytest suite (with a Dask cluster)
+#   make python  the Python module scrivlet in $(BUILD)/python, for Debian's python3
+#                (PYTHON=... names another interpreter)
+#   make install the programs, the manual page and the Python module under PREFIX
+#                (default /usr/local; the module in its dist-packages),
 #                staged under DESTDIR when given; beside the CGI a scrivlet.cfg (never
 #                overwritten) whose DocumentRoot is DOCS when given, else
 #                PREFIX/share/scrivlet/documents (the folder is created)
