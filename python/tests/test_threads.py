@@ -13,6 +13,7 @@ CALLS = [(name, format, code_page)
          for name in DOCUMENTS
          for format in ("plain", "html", "html5")
          for code_page in (None, 1251, 932)]
+CALLS += [(name, "markdown", None) for name in DOCUMENTS]
 
 
 def convert(documents, call):
