@@ -6,8 +6,12 @@
 #                MODE=cgi (one process per request)
 #   make test    installs what is missing, builds, runs the test suite (with the web
 #                end-to-end test: lighttpd, curl and chromium are installed for it) and
-#                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus)
-#   make install the programs and the manual page under PREFIX (default /usr/local),
+#                says how many corpus tests ran (SCRIVLET_CORPUS=DIR names the corpus),
+#                then the Python module's pytest suite (with a Dask cluster)
+#   make python  the Python module scrivlet in $(BUILD)/python, for Debian's python3
+#                (PYTHON=... names another interpreter)
+#   make install the programs, the manual page and the Python module under PREFIX
+#                (default /usr/local; the module in its dist-packages),
 #                staged under DESTDIR when given; beside the CGI a scrivlet.cfg (never
 #                overwritten) whose DocumentRoot is DOCS when given, else
 #                PREFIX/share/scrivlet/documents (the folder is created)
@@ -42,6 +46,11 @@ PACKAGES := cmake make g++ pkg-config zlib1g-dev nettle-dev libgtest-dev libbenc
             libcmark-gfm-dev libcmark-gfm-extensions-dev libfcgi-dev poppler-data
 # And what the fuzz targets need besides.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# What the Python module and its tests need (Debian's python3: the module is
+# built for /usr/bin/python3, whatever python3 comes first on PATH).
+PYTHON_PACKAGES := python3 python3-dev pybind11-dev python3-pytest python3-dask \
+                   python3-distributed
+PYTHON     ?= /usr/bin/python3
 # Debian packages of the web server and of the web end-to-end test.
 SERVE_PACKAGES := lighttpd
 WEB_TEST_PACKAGES := lighttpd curl chromium tidy
@@ -51,7 +60,7 @@ WEB_TEST_NPM := puppeteer-core@24 axe-core@4
 WEB_TOOLS   = $(BUILD)/web-tools
 
 .PHONY: run serve test test-sanitize bench fuzz deps fuzz-deps serve-deps web-test-deps build \
-        programs install clean
+        programs install clean python python-deps python-test
 
 # Installs the Debian packages named in $(1) that are missing (as root, or
 # through sudo).
@@ -68,6 +77,9 @@ endef
 
 deps:
 	$(call install_missing,$(PACKAGES))
+
+python-deps:
+	$(call install_missing,$(PYTHON_PACKAGES))
 
 fuzz-deps:
 	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
@@ -98,6 +110,23 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The Python module in $(BUILD)/python (scrivlet/ with the extension), for
+# Debian's python3.
+python: deps python-deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSCRIVLET_PYTHON=ON \
+	  -DPython3_EXECUTABLE=$(PYTHON) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target scrivlet_python
+	@echo
+	@echo "== The module is in $(BUILD)/python: PYTHONPATH=$(abspath $(BUILD))/python $(PYTHON) -c \"import scrivlet; print(scrivlet.convert('$(SAMPLE)'))\" (make install puts it on the system's path) =="
+
+# The module's tests (pytest, with a Dask cluster of two worker processes);
+# the last line gives the count, and a run that collects none fails.
+python-test: python
+	cd python/tests && SCRIVLET_BUILD="$(abspath $(BUILD))" \
+	  $(if $(SCRIVLET_CORPUS),SCRIVLET_CORPUS="$(abspath $(SCRIVLET_CORPUS))") \
+	  PYTHONPATH="$(abspath $(BUILD))/python" PYTHONDONTWRITEBYTECODE=1 \
+	  timeout 900 $(PYTHON) -m pytest -p no:cacheprovider -ra -q .
+
 run: programs
 	@echo
 	@echo "== What a web server receives from scrivlet.cgi for $(SAMPLE): the CGI header, a blank line, the HTML page. (make serve shows it in a browser; build/scrivlet converts on the command line.) =="
@@ -114,17 +143,18 @@ serve: serve-deps programs
 # how many ran.
 CORPUS_REPORT = $(abspath $(BUILD))/corpus-tests.txt
 
-test: build web-test-deps
+test: build python web-test-deps
 	@rm -f $(CORPUS_REPORT)
 	@cd $(BUILD) && $(if $(SCRIVLET_CORPUS),SCRIVLET_CORPUS="$(abspath $(SCRIVLET_CORPUS))") \
 	  SCRIVLET_CORPUS_REPORT="$(CORPUS_REPORT)" ctest --output-on-failure -j $(JOBS); \
 	  status=$$?; sh $(CURDIR)/tests/corpus/summary.sh "$(CORPUS_REPORT)"; exit $$status
+	$(MAKE) --no-print-directory python-test
 
 # The CGI's document root: DOCS when given (as an absolute path), else
 # PREFIX/share/scrivlet/documents (chosen by the install script).
 INSTALL_DOCS = $(if $(filter file,$(origin DOCS)),,$(abspath $(DOCS)))
 
-install: programs
+install: programs python
 	SCRIVLET_DOCUMENT_ROOT="$(INSTALL_DOCS)" DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-sanitize: deps

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <iconv.h>
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace scrivlet {
 namespace {
@@ -193,12 +195,15 @@ std::string EncodeUtf16LE(std::u16string_view text) {
   return bytes;
 }
 
-// The process's code-page setting and the pages used so far, each built on
-// first use: a conversion pays only for the code pages it meets.
+// The process's code-page setting and the single-byte pages used so far,
+// each built on first use: a conversion pays only for the code pages it
+// meets.  Conversions run in any thread at once (the Python module's), so
+// the setting is atomic and the shared pages are built under a lock; a
+// page, once built, is only read.
 struct CodePageState {
-  int systemCodePage = kDefaultSystemCodePage;
+  std::atomic<int> systemCodePage = kDefaultSystemCodePage;
+  std::mutex singleByteLock;
   std::map<int, SingleBytePage> singleByte;
-  std::map<int, std::unique_ptr<MultiBytePage>> multiByte;
 };
 
 CodePageState& State() {
@@ -207,18 +212,24 @@ CodePageState& State() {
 }
 
 int Resolve(int codePage) {
-  return codePage == CP_ACP || !IsSupportedCodePage(codePage) ? State().systemCodePage : codePage;
+  return codePage == CP_ACP || !IsSupportedCodePage(codePage) ? State().systemCodePage.load()
+                                                              : codePage;
 }
 
 const SingleBytePage* SingleByte(int codePage) {
   const char16_t* upper = SingleByteUpperHalf(codePage);
   if (upper == nullptr)
     return nullptr;
-  return &State().singleByte.try_emplace(codePage, upper).first->second;
+  CodePageState& state = State();
+  std::lock_guard<std::mutex> lock(state.singleByteLock);
+  return &state.singleByte.try_emplace(codePage, upper).first->second;
 }
 
+// An iconv descriptor keeps a shift state between calls: each thread has
+// its own descriptors.
 MultiBytePage& MultiByte(int codePage) {
-  auto& slot = State().multiByte[codePage];
+  thread_local std::map<int, std::unique_ptr<MultiBytePage>> pages;
+  auto& slot = pages[codePage];
   if (!slot)
     slot = std::make_unique<MultiBytePage>(codePage);
   return *slot;
@@ -233,7 +244,7 @@ int SystemCodePage() {
 bool SetSystemCodePage(int codePage) {
   if (!IsSupportedCodePage(codePage) || codePage == CP_UTF16LE)
     return false;
-  State().systemCodePage = codePage;
+  State().systemCodePage.store(codePage);
   return true;
 }
 

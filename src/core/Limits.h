@@ -50,6 +50,14 @@ public:
   }
 };
 
+// A format's own decoding limit, with its own message.  Unlike
+// LimitExceeded it need not end the conversion: a reader may go on without
+// the one structure past it (a PDF object stream that stays unread).
+class DecodingLimitExceeded : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // Counts decoded bytes against both decoded-bytes limits; one per document.
 class DecodeBudget {
 public:

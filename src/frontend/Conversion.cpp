@@ -1,6 +1,7 @@
 #include "frontend/Conversion.h"
 
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "core/Process.h"
 #include "core/Stream.h"
 
@@ -33,7 +34,16 @@ Conversion Convert(std::string_view bytes, const std::string& name, const Reader
     reader->Read(bytes, name, options, conversion.document);
   } catch (const std::bad_alloc&) {
     conversion.failed = true;
+    conversion.limitExceeded = true;
     conversion.error = "Out of memory";
+  } catch (const LimitExceeded& error) {
+    conversion.failed = true;
+    conversion.limitExceeded = true;
+    conversion.error = MessageOf(error);
+  } catch (const DecodingLimitExceeded& error) {
+    conversion.failed = true;
+    conversion.limitExceeded = true;
+    conversion.error = MessageOf(error);
   } catch (const std::exception& error) {
     conversion.failed = true;
     conversion.error = MessageOf(error);

@@ -23,7 +23,8 @@ struct Conversion {
   bool read = false; // the reader was run (the file's bytes could be had)
   bool encrypted = false;
   bool failed = false;
-  std::string error; // the message that stopped it, as raised
+  bool limitExceeded = false; // stopped by one of the limits, or out of memory
+  std::string error;          // the message that stopped it, as raised
 };
 
 // The whole file, read once.  Raises "File %s is not found." when there is

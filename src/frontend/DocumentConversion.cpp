@@ -12,6 +12,9 @@
 #include "writers/Markup.h"
 #include "writers/PageWriter.h"
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace scrivlet {
 namespace {
 
@@ -28,18 +31,25 @@ std::string ReadFileBytes(const std::string& fileName) {
   }
 }
 
+// Whether no file system entry has this name (as opposed to one that
+// cannot be read).
+bool NothingAt(const std::string& name) {
+  struct stat info {};
+  return stat(name.c_str(), &info) != 0 && errno == ENOENT;
+}
+
 std::u16string PlainSummaryValue(const DocumentSummary& summary,
                                  const DocumentSummary::Property& property) {
   if (auto* text = std::get_if<std::u16string DocumentSummary::*>(&property.field))
     return summary.*(*text);
   if (auto* number = std::get_if<int32_t DocumentSummary::*>(&property.field)) {
     int32_t value = summary.*(*number);
-    return value == 0 ? std::u16string() : AnsiToWide(std::to_string(value));
+    return value == 0 ? std::u16string() : AnsiToWide(std::to_string(value), CP_UTF8);
   }
   std::string date = JsonDate(summary.*std::get<OleDate DocumentSummary::*>(property.field));
   if (date == "null")
     return {};
-  return AnsiToWide(std::string_view(date).substr(1, date.size() - 2));
+  return AnsiToWide(std::string_view(date).substr(1, date.size() - 2), CP_UTF8);
 }
 
 // One piece of output as the bytes it is written in: LF line breaks in
@@ -140,7 +150,13 @@ std::string StructuredOutput(const CommandLineOptions& options, const std::strin
 // A failure before any reader: the message, and a JSON object with no
 // reader.
 ConvertedDocument Refused(const CommandLineOptions& options, const std::string& input,
-                          const std::string& message) {
+                          const std::string& message, FailureKind failure,
+                          ConversionDetails* details) {
+  if (details != nullptr) {
+    details->failure = failure;
+    details->readerName.clear();
+    details->summary = "null";
+  }
   ConvertedDocument result;
   result.failed = true;
   result.error = WideToUtf8(AnsiToWide(message, options.codePage));
@@ -157,7 +173,7 @@ std::u16string SummaryText(const DocumentSummary& summary) {
     std::u16string value = PlainSummaryValue(summary, property);
     if (value.empty())
       continue;
-    text += AnsiToWide(property.name);
+    text += AnsiToWide(property.name, CP_UTF8);
     text += u": ";
     text += value;
     text += u'\n';
@@ -180,7 +196,7 @@ const char* OutputExtension(const CommandLineOptions& options) {
 }
 
 ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::string& input,
-                                  const std::string& standardInput) {
+                                  const std::string& standardInput, ConversionDetails* details) {
   const bool fromStandardInput = input == "-";
   std::string fileBytes;
   if (!fromStandardInput)
@@ -191,11 +207,17 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   // own words (the Word reader's "not valid MS Word document" for a text
   // file said the wrong thing).
   if (!fromStandardInput && IsDirectory(input))
-    return Refused(options, input, input + " is a directory");
+    return Refused(options, input, input + " is a directory", FailureKind::FileUnreadable, details);
   if (options.readerName.empty() && ReadersBySignature(bytes).empty() &&
-      ReaderNamedByExtension(input) == nullptr)
+      ReaderNamedByExtension(input) == nullptr) {
+    // A name that nothing answers to is missing, not of an unknown format.
+    if (!fromStandardInput && NothingAt(input))
+      return Refused(options, input, Format("File %s is not found.", {input}),
+                     FailureKind::FileNotFound, details);
     return Refused(options, input,
-                   input + ": unrecognised format (not " + ReaderNamesAsAlternatives() + ")");
+                   input + ": unrecognised format (not " + ReaderNamesAsAlternatives() + ")",
+                   FailureKind::UnsupportedFormat, details);
+  }
   const ReaderKind& kind =
       !options.readerName.empty() ? *ReaderByName(options.readerName) : DetectReader(bytes, input);
   ReaderOptions readerOptions = OptionsForCodePage(options.codePage);
@@ -208,6 +230,14 @@ ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::
   Conversion conversion = fromStandardInput || !fileBytes.empty()
                               ? Convert(bytes, input, kind, readerOptions)
                               : ConvertFile(input, kind, readerOptions);
+  if (details != nullptr) {
+    details->failure = FailureOf(conversion, bytes, !options.password.empty());
+    if (!conversion.read && !fromStandardInput && NothingAt(input))
+      details->failure = FailureKind::FileNotFound;
+    details->readerName = conversion.read ? kind.name : "";
+    if (details->summaryWanted)
+      details->summary = JsonSummary(SummaryOf(conversion));
+  }
   std::string().swap(fileBytes); // the document holds what it needs
   ConvertedDocument result;
   result.failed = conversion.failed;

@@ -5,6 +5,7 @@
 
 #include "core/DocumentSummary.h"
 #include "frontend/CommandLine.h"
+#include "frontend/FailureKind.h"
 
 #include <string>
 
@@ -16,10 +17,20 @@ struct ConvertedDocument {
   bool failed = false;
 };
 
+// What else a conversion tells, for callers that look closer than the
+// command line (the Python module).
+struct ConversionDetails {
+  bool summaryWanted = false; // set by the caller: fill summary
+  FailureKind failure = FailureKind::None;
+  std::string readerName; // the reader that ran, as --reader spells it; empty for none
+  std::string summary;    // the summary record as JSON ("null" for none), when wanted
+};
+
 // Converts the file input ("-": the bytes of standard input, given in
-// standardInput) as the options say.
+// standardInput) as the options say; fills details when given.
 ConvertedDocument ConvertDocument(const CommandLineOptions& options, const std::string& input,
-                                  const std::string& standardInput);
+                                  const std::string& standardInput,
+                                  ConversionDetails* details = nullptr);
 
 // The summary fields that are not empty, one "Name: value" line each (LF),
 // as plain output shows them when the text is not asked for.

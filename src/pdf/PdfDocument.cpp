@@ -1,6 +1,7 @@
 #include "pdf/PdfDocument.h"
 
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "pdf/ObjectScan.h"
 
 #include <algorithm>
@@ -459,8 +460,8 @@ const PdfDocument::ObjectStream* PdfDocument::LoadObjectStream(uint32_t number) 
 
 std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary) const {
   if (FDecodedBytes >= FLimits.DocumentBudget)
-    throw Exception("PDF-document exceeds the decoding limit of %d bytes",
-                    {static_cast<int64_t>(FLimits.DocumentBudget)});
+    throw DecodingLimitExceeded("PDF-document exceeds the decoding limit of %d bytes",
+                                {static_cast<int64_t>(FLimits.DocumentBudget)});
   size_t cap = static_cast<size_t>(
       std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes));
   const uint64_t read = raw.size();

@@ -94,7 +94,10 @@ size_t FindSourceContainer(std::string_view data) {
 
 class ProjectReader {
 public:
-  ProjectReader(const CompoundFile& file, uint32_t storage) : file(file), root(storage) {}
+  ProjectReader(const CompoundFile& file, uint32_t storage, int fallbackCodePage)
+      : file(file), root(storage) {
+    project.codePage = fallbackCodePage;
+  }
 
   VbaProject Run() {
     try {
@@ -271,8 +274,8 @@ private:
 
 } // namespace
 
-VbaProject VbaProject::Read(const CompoundFile& file, uint32_t storage) {
-  return ProjectReader(file, storage).Run();
+VbaProject VbaProject::Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage) {
+  return ProjectReader(file, storage, fallbackCodePage).Run();
 }
 
 } // namespace scrivlet

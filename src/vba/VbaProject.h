@@ -33,7 +33,8 @@ struct VbaProject {
   // Where the module list came from; None when the storage holds no
   // project.
   ModuleTable moduleTable = ModuleTable::None;
-  // The code page the source was decoded in (CP_ACP without a "dir").
+  // The code page the source was decoded in (the fallback given to Read
+  // without a "dir" that names one).
   int codePage = CP_ACP;
   std::vector<VbaModule> modules;
   // Whether reading stopped at damaged data (a stream that cannot be read,
@@ -44,9 +45,10 @@ struct VbaProject {
   // more than kVbaMaxDecompressed, however many streams the file offers.
   size_t decompressed = 0;
 
-  // Reads the project below a storage of the file.  Damaged data never
-  // raises an error: reading stops there.
-  static VbaProject Read(const CompoundFile& file, uint32_t storage);
+  // Reads the project below a storage of the file; source whose project
+  // names no code page is decoded in fallbackCodePage (the host's).
+  // Damaged data never raises an error: reading stops there.
+  static VbaProject Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage = CP_ACP);
 };
 
 } // namespace scrivlet

@@ -1,6 +1,7 @@
 // "--items vba": the macro listing of a Word binary document after its
 // text, and in the JSON's stories.
 #include "frontend/CommandLine.h"
+#include "frontend/DocumentConversion.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/TempDir.h"
 #include "support/VbaBuilder.h"
@@ -75,6 +76,36 @@ TEST(CommandLineMacros, JsonStoriesHoldTheListing) {
                        "\", \"Attribute VB_Name = \\\"Module1\\\"\\u000d\\u000aSub "
                        "A()\\u000d\\u000aEnd Sub\\u000d\\u000a\\u000d\\u000a\"]";
   EXPECT_NE(out.find(macros), std::string::npos) << out;
+}
+
+} // namespace
+} // namespace scrivlet
+
+namespace scrivlet {
+namespace {
+
+// Source whose project names no code page is in the host's: the code page
+// of the conversion, not of the process (which stays UTF-8 here).
+TEST(CommandLineMacros, SourceWithoutACodePageIsInTheConversionsCodePage) {
+  test::TempDir dir;
+  test::WordBuilder word;
+  word.pieces = {{u"Body text\r", true}};
+  test::CompoundFileBuilder file;
+  file.AddStream(u"WordDocument", word.MainStream());
+  file.AddStream(u"1Table", word.TableStream());
+  test::VbaProjectBuilder project;
+  project.AddModule("Module1", "' \xCF\xF0\xE8\xE2\xE5\xF2\r\n").cacheSize = 600;
+  project.writeDir = false;
+  project.AddTo(file, u"Macros");
+  const std::string path = dir.Write("greeting.doc", file.Build());
+  std::string error;
+  auto options = ParseCommandLine({"--json", "--items", "text,vba", path}, error);
+  ASSERT_TRUE(options) << error;
+  options->codePage = 1251;
+  ConvertedDocument converted = ConvertDocument(*options, path, {});
+  EXPECT_NE(converted.output.find("' \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"),
+            std::string::npos)
+      << converted.output;
 }
 
 } // namespace

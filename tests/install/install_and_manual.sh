@@ -20,6 +20,19 @@ manual="$work/root/opt/scrivlet/share/man/man1/scrivlet.1"
 [ -f "$manual" ] || fail "share/man/man1/scrivlet.1 not installed"
 "$work/root/opt/scrivlet/bin/scrivlet" --version | grep -q "^scrivlet " || fail "installed program does not run"
 
+# The Python module, where the build has one: in the prefix's
+# dist-packages, importable from there.
+if [ -d "$build/python/scrivlet" ]; then
+  packages=$(ls -d "$work"/root/opt/scrivlet/lib/python3.*/dist-packages 2>/dev/null | head -n 1)
+  if [ -n "$packages" ] && [ -f "$packages/scrivlet/__init__.py" ]; then
+    PYTHONPATH="$packages" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c \
+      'import scrivlet, scrivlet.dask; assert scrivlet.formats()' 2>"$work/python.err" ||
+      fail "the installed module does not import: $(cat "$work/python.err")"
+  else
+    fail "the Python module is not installed under lib/python3.X/dist-packages"
+  fi
+fi
+
 # The web servers' configurations, naming the installed program.
 examples="$work/root/opt/scrivlet/share/doc/scrivlet/examples"
 for name in lighttpd-scrivlet.conf nginx-scrivlet.conf scrivlet-fcgi.socket scrivlet-fcgi.service \

@@ -42,6 +42,13 @@ test=$(dry test BUILD=/tmp/b)
 for package in lighttpd curl chromium; do
   echo "$test" | grep -q "$package" || fail "make test does not install $package"
 done
+echo "$test" | grep -q "python-test" || fail "make test does not run the Python module's tests"
+python=$(dry python BUILD=/tmp/b)
+echo "$python" | grep -q "pybind11-dev" || fail "make python does not install pybind11-dev"
+echo "$python" | grep -q -- "-DSCRIVLET_PYTHON=ON" || fail "make python configures no module"
+echo "$python" | grep -q -- "-DPython3_EXECUTABLE=/usr/bin/python3" ||
+  fail "make python does not build for Debian's python3: $python"
+echo "$python" | grep -q -- "--target scrivlet_python" || fail "make python builds no module"
 test=$(dry test BUILD=/tmp/b SCRIVLET_CORPUS=some/corpus)
 echo "$test" | grep -qF "SCRIVLET_CORPUS=\"$(cd "$source" && pwd)/some/corpus\"" ||
   fail "make test does not hand an absolute SCRIVLET_CORPUS on: $test"

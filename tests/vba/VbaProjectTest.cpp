@@ -31,13 +31,14 @@ VbaProjectBuilder TwoModules() {
 
 // Reads the project in the "Macros" storage of a compound file.
 VbaProject ReadMacros(const VbaProjectBuilder& project,
-                      CompoundFileBuilder file = CompoundFileBuilder()) {
+                      CompoundFileBuilder file = CompoundFileBuilder(),
+                      int fallbackCodePage = CP_ACP) {
   file.AddStream(u"WordDocument", std::string(600, 'w'));
   project.AddTo(file, u"Macros");
   CompoundFile compound(file.Build());
   auto macros = compound.Find(CompoundFile::kRoot, u"Macros", Kind::Storage);
   EXPECT_TRUE(macros);
-  return VbaProject::Read(compound, macros.value_or(CompoundFile::kRoot));
+  return VbaProject::Read(compound, macros.value_or(CompoundFile::kRoot), fallbackCodePage);
 }
 
 std::vector<std::u16string> Names(const VbaProject& project) {
@@ -147,6 +148,16 @@ TEST(VbaProjectFromCache, WithoutDirTheCacheGivesTheModules) {
   EXPECT_EQ(project.codePage, CP_ACP);
   EXPECT_EQ(Names(project), (std::vector<std::u16string>{u"ThisDocument", u"Module1"}));
   EXPECT_EQ(project.modules[1].source, AnsiToWide(kModule1));
+}
+
+TEST(VbaProjectFromCache, WithoutDirTheSourceIsInTheCodePageGiven) {
+  VbaProjectBuilder builder;
+  builder.AddModule("Module1", "' \xCF\xF0\xE8\xE2\xE5\xF2\r\n").cacheSize = 600;
+  builder.writeDir = false;
+  VbaProject project = ReadMacros(builder, CompoundFileBuilder(), 1251);
+  EXPECT_EQ(project.codePage, 1251);
+  ASSERT_EQ(project.modules.size(), 1u);
+  EXPECT_EQ(project.modules[0].source, u"' \u041F\u0440\u0438\u0432\u0435\u0442\r\n");
 }
 
 TEST(VbaProjectFromCache, UnreadableDirFallsBackToTheCache) {

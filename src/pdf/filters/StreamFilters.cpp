@@ -1,6 +1,7 @@
 #include "pdf/filters/StreamFilters.h"
 
 #include "core/Exception.h"
+#include "core/Limits.h"
 #include "pdf/ObjectText.h"
 #include "pdf/filters/Ascii85Decode.h"
 #include "pdf/filters/AsciiHexDecode.h"
@@ -13,7 +14,8 @@ namespace scrivlet::pdf {
 namespace {
 
 [[noreturn]] void ThrowCapExceeded(size_t cap) {
-  throw Exception("PDF stream exceeds the decoding limit of %d bytes", {static_cast<int64_t>(cap)});
+  throw DecodingLimitExceeded("PDF stream exceeds the decoding limit of %d bytes",
+                              {static_cast<int64_t>(cap)});
 }
 
 // The parameter dictionaries of the chain, one per filter (empty where none).

@@ -54,7 +54,7 @@ Inline Piece(InlineKind kind, Marks marks, std::u16string text = {}) {
 }
 
 int32_t IntegerOf(const std::u16string& text) {
-  return StrToIntDef(WideToAnsi(text), 0);
+  return StrToIntDef(WideToAnsi(text, CP_UTF8), 0);
 }
 
 // A note's identifier in the document: its kind and its w:id, as footnotes

@@ -204,7 +204,7 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             continue;
           std::u16string id = AttributeValue(engine, item, "id");
           std::string href = WideToUtf8(AttributeValue(engine, item, "href"));
-          if (Equals(id, AnsiToWide(coverId))) {
+          if (Equals(id, AnsiToWide(coverId, CP_UTF8))) {
             coverPath = href;
           } else if (Equals(AttributeValue(engine, item, "media-type"), u"application/xhtml+xml")) {
             documents.emplace(id, href);
@@ -269,7 +269,7 @@ void EpubReader::ReadMetadata(XmlParser& engine, XmlNode& metadata, std::string&
         if (Equals(attribute.GetRawValue(), u"calibre:timestamp"))
           s.Created = XmlDateToDateTime(AttributeValue(engine, item, "content"));
         else if (Equals(attribute.GetRawValue(), u"cover"))
-          coverId = WideToAnsi(AttributeValue(engine, item, "content"));
+          coverId = WideToAnsi(AttributeValue(engine, item, "content"), CP_UTF8);
       }
     }
   }

@@ -32,7 +32,7 @@ size_t SpaceCount(const std::u16string& attributes) {
 }
 
 int32_t IntegerOf(const std::u16string& text) {
-  return StrToIntDef(WideToAnsi(text), 0);
+  return StrToIntDef(WideToAnsi(text, CP_UTF8), 0);
 }
 
 // Line breaks, spaces and tabs inside paragraph text are put into the whole
@@ -102,11 +102,11 @@ XmlNode* ChildNamed(XmlNode& item, std::string_view name) {
 // The style as a rule of the style sheet: its name, its family and, for a
 // style of text, its font, colours and alignment.
 Block StyleRule(const OpenDocumentStyle& style) {
-  Block rule = BlockOf(BlockKind::StyleRule, AnsiToWide(style.StyleName));
-  rule.content.push_back(Piece(InlineKind::StyleFamily, AnsiToWide(style.StyleFamily)));
+  Block rule = BlockOf(BlockKind::StyleRule, AnsiToWide(style.StyleName, CP_UTF8));
+  rule.content.push_back(Piece(InlineKind::StyleFamily, AnsiToWide(style.StyleFamily, CP_UTF8)));
   if (const auto* text = dynamic_cast<const TextStyle*>(&style)) {
     const FontFace& font = text->TextFont;
-    Inline face = Piece(InlineKind::TextFont, AnsiToWide(font.Name), font.Size);
+    Inline face = Piece(InlineKind::TextFont, AnsiToWide(font.Name, CP_UTF8), font.Size);
     face.marks = static_cast<Marks>((font.Bold ? kBold : 0) | (font.Italic ? kItalic : 0) |
                                     (font.Underline ? kUnderline : 0));
     rule.content.push_back(std::move(face));

@@ -19,7 +19,7 @@ int HexPair(std::u16string_view pair) {
   }
   if (!valid)
     throw ConversionError("'%s' is not a valid integer value",
-                          {"$" + WideToAnsi(std::u16string(pair))});
+                          {"$" + WideToAnsi(std::u16string(pair), CP_UTF8)});
   return value;
 }
 
@@ -28,7 +28,7 @@ std::u16string_view Pair(std::u16string_view text, size_t start) {
 }
 
 std::string Ansi(const std::u16string& text) {
-  return WideToAnsi(text);
+  return WideToAnsi(text, CP_UTF8);
 }
 
 std::u16string ChildValue(XmlNode& item, std::string_view name) {

@@ -121,7 +121,8 @@ void DocReader::ListMacros(const CompoundFile& storage) {
   // A damaged project ends the listing where the damage starts; it never
   // ends the conversion.  Each entry of the listing is a block of its own.
   Story& story = Doc().AddStory(StoryKind::Macros);
-  for (std::u16string& entry : VbaListing(VbaProject::Read(storage, *macros))) {
+  for (std::u16string& entry :
+       VbaListing(VbaProject::Read(storage, *macros, Options().systemCodePage))) {
     Block block;
     block.kind = BlockKind::Preformatted;
     Inline& text = block.content.emplace_back();
