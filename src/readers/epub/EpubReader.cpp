@@ -107,6 +107,7 @@ void EpubReader::Parse(std::string_view bytes) {
 bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
@@ -153,6 +154,7 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   {
     XmlParser engine;
     engine.SetLimits(ResourceLimits());
+    engine.SetBudget(&Budget());
     engine.SetTextCodePage(TextCodePage());
     engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(ContentItem::Summary))
@@ -251,6 +253,7 @@ void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string
 void EpubReader::ConvertContentDocument(std::string bytes) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(std::move(bytes));
   if (XmlNode* body = engine.FindItem(nullptr, "body")) {
