@@ -4,7 +4,9 @@
 // of megabytes.
 #include "core/Limits.h"
 #include "core/WorkBudget.h"
+#include "readers/epub/EpubReader.h"
 #include "readers/opendocument/OpenDocumentReader.h"
+#include "support/EpubBuilder.h"
 #include "support/OpenDocumentBuilder.h"
 #include "xml/XmlParser.h"
 
@@ -64,6 +66,39 @@ TEST(RecordsKept, NestedListsPerItemArePaidFor) {
   for (const Block& block : whole.Main().blocks)
     items += block.kind == BlockKind::ListItemStart ? 1 : 0;
   EXPECT_EQ(items, 300u * 10);
+}
+
+// Divs nested thousands deep around one paragraph: every div has a block
+// below it, and what the walk keeps of each is paid for besides its
+// element.
+TEST(RecordsKept, NestedDivsArePaidFor) {
+  constexpr int kDepth = 4000;
+  std::string body;
+  for (int i = 0; i < kDepth; ++i)
+    body += "<div>";
+  body += "<p>deep</p>";
+  for (int i = 0; i < kDepth; ++i)
+    body += "</div>";
+  test::EpubBuilder book;
+  book.Chapter("c.xhtml", body);
+  ReaderOptions options;
+  options.items = {ContentItem::Text};
+  options.limits.memoryPerInputByte = 0;
+  // The tree of the chapter and its source, not what the walk keeps too.
+  options.limits.memoryFloor = (kDepth + 50) * XmlParser::kElementBytes + 64 * 1024;
+  EpubReader reader;
+  Document document;
+  try {
+    reader.Read(book.Build(), "divs.epub", options, document);
+    ADD_FAILURE() << "no limit raised";
+  } catch (const LimitExceeded& error) {
+    EXPECT_NE(error.Message().find("bytes of records kept"), std::string::npos);
+  }
+  options.limits.memoryFloor = 64 << 20;
+  Document whole;
+  reader.Read(book.Build(), "divs.epub", options, whole);
+  ASSERT_EQ(whole.Main().blocks.size(), 1u);
+  EXPECT_EQ(whole.Main().blocks[0].VisibleText(), u"deep");
 }
 
 } // namespace

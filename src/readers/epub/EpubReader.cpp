@@ -54,6 +54,9 @@ std::string MemberKey(std::string_view path) {
   return key;
 }
 
+// What an entry of the manifest's maps costs besides its text.
+constexpr uint64_t kEntryBytes = 128;
+
 // Joins repeated metadata with "; ".
 void AppendField(std::u16string& field, const std::u16string& value) {
   if (value.empty())
@@ -175,9 +178,13 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             continue;
           std::u16string id = AttributeValue(engine, item, "id");
           std::string href = WideToUtf8(AttributeValue(engine, item, "href"));
+          const bool content =
+              Equals(AttributeValue(engine, item, "media-type"), u"application/xhtml+xml");
+          item.Items.Clear(); // the attributes' items, read
           if (Equals(id, AnsiToWide(coverId))) {
             coverPath = href;
-          } else if (Equals(AttributeValue(engine, item, "media-type"), u"application/xhtml+xml")) {
+          } else if (content) {
+            Budget().SpendMemory(kEntryBytes + id.size() * sizeof(char16_t) + 2 * href.size());
             documents.emplace(id, href);
             manifestOrder.push_back(href);
           }
@@ -199,6 +206,7 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             if (itemref.Kind != XmlNodeKind::Element || !NameIs(itemref, "itemref"))
               continue;
             auto document = documents.find(AttributeValue(engine, itemref, "idref"));
+            itemref.Items.Clear(); // the attributes' items, read
             if (document != documents.end())
               convertOnce(document->second);
           }
@@ -258,7 +266,8 @@ void EpubReader::ConvertContentDocument(std::string bytes) {
   engine.LoadFromBytes(std::move(bytes));
   if (XmlNode* body = engine.FindItem(nullptr, "body")) {
     XhtmlBody converter(
-        Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences);
+        Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences,
+        Budget());
     converter.Convert(*body);
   }
 }

@@ -13,6 +13,7 @@
 // lines, not as lists of the text.
 #pragma once
 
+#include "core/WorkBudget.h"
 #include "document/Document.h"
 #include "readers/epub/XhtmlInlines.h"
 
@@ -38,10 +39,14 @@ public:
     std::u16string href;
   };
 
-  // add: keeps a block in a story, counted against the output limit.
+  // add: keeps a block in a story, counted against the output limit;
+  // budget pays for what the walk keeps of the tree.
   XhtmlBody(Document& document, std::function<void(Story&, Block)> add,
-            std::vector<ReferencePlace>& references)
-      : FDocument(document), FAdd(std::move(add)), FReferences(references) {}
+            std::vector<ReferencePlace>& references, WorkBudget& budget)
+      : FDocument(document), FAdd(std::move(add)), FReferences(references), FBudget(budget) {}
+  ~XhtmlBody();
+  XhtmlBody(const XhtmlBody&) = delete;
+  XhtmlBody& operator=(const XhtmlBody&) = delete;
 
   void Convert(XmlNode& body);
 
@@ -62,6 +67,7 @@ private:
   Document& FDocument;
   std::function<void(Story&, Block)> FAdd;
   std::vector<ReferencePlace>& FReferences;
+  WorkBudget& FBudget;
   XhtmlInlines FInlines;
   std::unordered_set<const XmlNode*> FWithBlocks;
   std::vector<Open> FOpen;
