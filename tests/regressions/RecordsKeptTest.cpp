@@ -8,6 +8,7 @@
 #include "readers/opendocument/OpenDocumentReader.h"
 #include "support/EpubBuilder.h"
 #include "support/OpenDocumentBuilder.h"
+#include "support/ZipBuilder.h"
 #include "xml/XmlParser.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,41 @@ TEST(RecordsKept, NestedDivsArePaidFor) {
   reader.Read(book.Build(), "divs.epub", options, whole);
   ASSERT_EQ(whole.Main().blocks.size(), 1u);
   EXPECT_EQ(whole.Main().blocks[0].VisibleText(), u"deep");
+}
+
+// A spine that names one chapter twenty thousand times: the chapter is
+// read once, and every reference is paid for as work.
+TEST(RecordsKept, SpineReferencesToOneChapterArePaidFor) {
+  std::string spine;
+  for (int i = 0; i < 20000; ++i)
+    spine += "<itemref idref=\"c\"/>";
+  test::ZipBuilder zip;
+  zip.Add("mimetype", "application/epub+zip", 0);
+  zip.Add("META-INF/container.xml", "<container><rootfiles><rootfile full-path=\"content.opf\"/>"
+                                    "</rootfiles></container>");
+  zip.Add("content.opf", "<package><manifest><item id=\"c\" href=\"c.xhtml\" "
+                         "media-type=\"application/xhtml+xml\"/></manifest><spine>" +
+                             spine + "</spine></package>");
+  zip.Add("c.xhtml", test::EpubBuilder::Xhtml("<p>the one chapter</p>"));
+  const std::string file = zip.Build();
+  ReaderOptions options;
+  options.items = {ContentItem::Text};
+  options.limits.workPerInputByte = 0;
+  // The members' bytes, not twenty thousand references besides.
+  options.limits.workFloor = 4 * file.size();
+  EpubReader reader;
+  Document document;
+  try {
+    reader.Read(file, "spine.epub", options, document);
+    ADD_FAILURE() << "no limit raised";
+  } catch (const LimitExceeded& error) {
+    EXPECT_NE(error.Message().find("units of work"), std::string::npos);
+  }
+  options.limits.workFloor = 64 << 20;
+  Document whole;
+  reader.Read(file, "spine.epub", options, whole);
+  ASSERT_EQ(whole.Main().blocks.size(), 1u); // read once
+  EXPECT_EQ(whole.Main().blocks[0].VisibleText(), u"the one chapter");
 }
 
 } // namespace

@@ -205,8 +205,12 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             XmlNode& itemref = *spine->Items[i];
             if (itemref.Kind != XmlNodeKind::Element || !NameIs(itemref, "itemref"))
               continue;
-            auto document = documents.find(AttributeValue(engine, itemref, "idref"));
+            const std::u16string idref = AttributeValue(engine, itemref, "idref");
             itemref.Items.Clear(); // the attributes' items, read
+            // Each reference is paid for, also one to a document read
+            // before (which is not read again).
+            Budget().SpendWork(1 + idref.size());
+            auto document = documents.find(idref);
             if (document != documents.end())
               convertOnce(document->second);
           }
