@@ -96,6 +96,7 @@ InflateResult Inflate(std::string_view input, DeflateWrapper wrapper, size_t out
     }
   }
   out.resize(produced);
+  result.Consumed = input.size() - inputLeft;
   return result;
 }
 

@@ -25,6 +25,7 @@ enum class InflateStatus {
 struct InflateResult {
   std::string Data; // everything produced, at most the cap
   InflateStatus Status = InflateStatus::Complete;
+  size_t Consumed = 0; // bytes of the input read
 };
 
 // Inflates the input.  outputCap bounds the output; sizeHint (for example a

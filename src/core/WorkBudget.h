@@ -38,6 +38,9 @@ public:
       throw LimitExceeded("bytes of records kept", FMemoryLimit);
   }
 
+  // Gives back the memory of records freed.
+  void ReleaseMemory(uint64_t bytes) { FMemory -= bytes < FMemory ? bytes : FMemory; }
+
   uint64_t WorkSpent() const { return FWork; }
   uint64_t MemorySpent() const { return FMemory; }
   uint64_t WorkLimit() const { return FWorkLimit; }

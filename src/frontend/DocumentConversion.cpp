@@ -134,6 +134,7 @@ std::string StructuredOutput(const CommandLineOptions& options, const std::strin
     markdown.notes = items.Contains(ContentItem::Notes);
     markdown.macros = items.Contains(ContentItem::Macros);
     markdown.maxTextLength = options.maxLength;
+    markdown.outputCharacters = options.limits.outputCharacters;
     return MarkdownDocument(document, markdown);
   }
   PageOptions page;

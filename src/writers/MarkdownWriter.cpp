@@ -6,6 +6,7 @@
 #include "document/BlockWalk.h"
 #include "document/StructuredBlocks.h"
 #include "writers/InlineRuns.h"
+#include "writers/MarkdownTree.h"
 #include "writers/NoteNumbers.h"
 #include "writers/TextBudget.h"
 
@@ -47,11 +48,6 @@ const Extensions& LoadedExtensions() {
   return extensions;
 }
 
-struct NodeFree {
-  void operator()(cmark_node* node) const { cmark_node_free(node); }
-};
-using NodeHandle = std::unique_ptr<cmark_node, NodeFree>;
-
 // Appends child to parent; returns the child (freed and nullptr when the
 // parent cannot hold it).
 cmark_node* Append(cmark_node* parent, cmark_node* child) {
@@ -59,19 +55,6 @@ cmark_node* Append(cmark_node* parent, cmark_node* child) {
     return child;
   cmark_node_free(child);
   return nullptr;
-}
-
-cmark_node* NewLiteral(cmark_node_type type, const std::string& literal) {
-  cmark_node* node = cmark_node_new(type);
-  cmark_node_set_literal(node, literal.c_str());
-  return node;
-}
-
-std::string Rendered(cmark_node* root) {
-  char* text = cmark_render_commonmark(root, CMARK_OPT_DEFAULT, 0);
-  std::string out = text != nullptr ? text : "";
-  cmark_get_default_mem_allocator()->free(text);
-  return out;
 }
 
 bool IsWhiteSpace(char16_t c) {
@@ -105,8 +88,8 @@ public:
   // Inside a note, references to notes are written as their label in
   // brackets: notes that refer to each other would otherwise send some
   // readers (pandoc among them) round the cycle for ever.
-  InlineWriter(cmark_node* parent, InlinePlace place, bool referencesAsText)
-      : FParent(parent), FPlace(place), FReferencesAsText(referencesAsText) {}
+  InlineWriter(MarkdownTree& tree, cmark_node* parent, InlinePlace place, bool referencesAsText)
+      : FTree(tree), FParent(parent), FPlace(place), FReferencesAsText(referencesAsText) {}
 
   void Write(const std::vector<InlineRun>& runs) {
     for (size_t i = 0; i < runs.size(); ++i) {
@@ -161,12 +144,11 @@ private:
     for (size_t i = kept; i < wanted.size(); ++i) {
       cmark_node* node = nullptr;
       if (wanted[i].mark == 0) {
-        node = cmark_node_new(CMARK_NODE_LINK);
-        cmark_node_set_url(node, WideToUtf8(wanted[i].target).c_str());
+        node = FTree.NewLink(WideToUtf8(wanted[i].target));
       } else if (wanted[i].mark == kStrike) {
-        node = cmark_node_new_with_ext(CMARK_NODE_STRIKETHROUGH, LoadedExtensions().strikethrough);
+        node = FTree.New(CMARK_NODE_STRIKETHROUGH, LoadedExtensions().strikethrough);
       } else {
-        node = cmark_node_new(wanted[i].mark == kBold ? CMARK_NODE_STRONG : CMARK_NODE_EMPH);
+        node = FTree.New(wanted[i].mark == kBold ? CMARK_NODE_STRONG : CMARK_NODE_EMPH);
       }
       wanted[i].node = Append(Container(), node);
       if (wanted[i].node == nullptr)
@@ -185,16 +167,17 @@ private:
       if (!pipe && !(text[i] == u'&' && i + 1 < text.size() && text[i + 1] == u'#'))
         continue;
       if (i > start)
-        Append(Container(), NewLiteral(CMARK_NODE_TEXT, WideToUtf8(text.substr(start, i - start))));
+        Append(Container(),
+               FTree.NewLiteral(CMARK_NODE_TEXT, WideToUtf8(text.substr(start, i - start))));
       AppendHtml(pipe ? "\\|" : "\\&");
       start = i + 1;
     }
     if (start < text.size())
-      Append(Container(), NewLiteral(CMARK_NODE_TEXT, WideToUtf8(text.substr(start))));
+      Append(Container(), FTree.NewLiteral(CMARK_NODE_TEXT, WideToUtf8(text.substr(start))));
   }
 
   void AppendHtml(const char* html) {
-    Append(Container(), NewLiteral(CMARK_NODE_HTML_INLINE, html));
+    Append(Container(), FTree.NewLiteral(CMARK_NODE_HTML_INLINE, html));
   }
 
   // Text with its code, superscript and subscript marks.
@@ -221,7 +204,7 @@ private:
     bool code = (marks & kCode) != 0 &&
                 !(FPlace == InlinePlace::Cell && text.find(u'|') != std::u16string_view::npos);
     if (code)
-      Append(Container(), NewLiteral(CMARK_NODE_CODE, WideToUtf8(text)));
+      Append(Container(), FTree.NewLiteral(CMARK_NODE_CODE, WideToUtf8(text)));
     else
       AppendText(text);
     if (close != nullptr)
@@ -283,7 +266,7 @@ private:
       FLast = u'>';
       FLineStart = false;
       return;
-    case InlinePlace::Paragraph: Append(Container(), cmark_node_new(CMARK_NODE_LINEBREAK)); break;
+    case InlinePlace::Paragraph: Append(Container(), FTree.New(CMARK_NODE_LINEBREAK)); break;
     }
     FLast = 0;
     FLineStart = true;
@@ -309,6 +292,7 @@ private:
     FLineStart = false;
   }
 
+  MarkdownTree& FTree;
   cmark_node* FParent;
   InlinePlace FPlace;
   bool FReferencesAsText;
@@ -326,9 +310,10 @@ class TreeBuilder {
 public:
   // referenced, when given, learns which notes (note n at n - 1) the text
   // refers to.
-  TreeBuilder(cmark_node* root, const NoteNumbers& notes, TextBudget& budget,
+  TreeBuilder(MarkdownTree& tree, const NoteNumbers& notes, TextBudget& budget,
               std::vector<bool>* referenced, bool inNote)
-      : FRoot(root), FNotes(notes), FBudget(budget), FReferenced(referenced), FInNote(inNote) {}
+      : FTree(tree), FRoot(tree.Root()), FNotes(notes), FBudget(budget), FReferenced(referenced),
+        FInNote(inNote) {}
 
   void Add(const Block& block) {
     if (block.kind != BlockKind::ListItem)
@@ -344,7 +329,7 @@ public:
     case BlockKind::Preformatted: AddCodeLine(block.VisibleText()); break;
     case BlockKind::Table: AddTable(block); break;
     case BlockKind::PageBreak:
-    case BlockKind::SlideBreak: Append(FRoot, cmark_node_new(CMARK_NODE_THEMATIC_BREAK)); break;
+    case BlockKind::SlideBreak: Append(FRoot, FTree.New(CMARK_NODE_THEMATIC_BREAK)); break;
     case BlockKind::Picture: break;
     default: AddParagraph(FRoot, block); break;
     }
@@ -381,25 +366,25 @@ private:
     std::vector<InlineRun> runs = Runs(block);
     if (runs.empty())
       return;
-    cmark_node* paragraph = Append(parent, cmark_node_new(CMARK_NODE_PARAGRAPH));
+    cmark_node* paragraph = Append(parent, FTree.New(CMARK_NODE_PARAGRAPH));
     if (paragraph != nullptr)
-      InlineWriter(paragraph, InlinePlace::Paragraph, FInNote).Write(runs);
+      InlineWriter(FTree, paragraph, InlinePlace::Paragraph, FInNote).Write(runs);
   }
 
   void AddHeading(const Block& block) {
     std::vector<InlineRun> runs = Runs(block);
     if (runs.empty())
       return;
-    cmark_node* heading = Append(FRoot, cmark_node_new(CMARK_NODE_HEADING));
+    cmark_node* heading = Append(FRoot, FTree.New(CMARK_NODE_HEADING));
     if (heading == nullptr)
       return;
     cmark_node_set_heading_level(heading, std::clamp<int>(block.level, 1, 6));
-    InlineWriter(heading, InlinePlace::Heading, FInNote).Write(runs);
+    InlineWriter(FTree, heading, InlinePlace::Heading, FInNote).Write(runs);
   }
 
   void AddQuote(const Block& block) {
     if (FQuote == nullptr)
-      FQuote = Append(FRoot, cmark_node_new(CMARK_NODE_BLOCK_QUOTE));
+      FQuote = Append(FRoot, FTree.New(CMARK_NODE_BLOCK_QUOTE));
     if (FQuote != nullptr)
       AddParagraph(FQuote, block);
   }
@@ -417,7 +402,7 @@ private:
   void FlushCode() {
     if (!FCodeOpen)
       return;
-    cmark_node* code = NewLiteral(CMARK_NODE_CODE_BLOCK, FCode);
+    cmark_node* code = FTree.NewLiteral(CMARK_NODE_CODE_BLOCK, FCode);
     cmark_node_set_fenced(code, 1, 3, 0, '`');
     Append(FRoot, code);
     FCode.clear();
@@ -425,7 +410,7 @@ private:
   }
 
   cmark_node* NewList(cmark_node* parent, bool ordered, int32_t start) {
-    cmark_node* list = Append(parent, cmark_node_new(CMARK_NODE_LIST));
+    cmark_node* list = Append(parent, FTree.New(CMARK_NODE_LIST));
     if (list == nullptr)
       return nullptr;
     cmark_node_set_list_type(list, ordered ? CMARK_ORDERED_LIST : CMARK_BULLET_LIST);
@@ -436,7 +421,7 @@ private:
   }
 
   void NewItem(OpenList& list) {
-    list.item = Append(list.list, cmark_node_new(CMARK_NODE_ITEM));
+    list.item = Append(list.list, FTree.New(CMARK_NODE_ITEM));
     ++list.next;
   }
 
@@ -472,8 +457,10 @@ private:
   }
 
   // Pipe tables: the first row is the header; a merged cell is followed
-  // by empty cells for the columns it spans, every row filled to the
-  // widest.
+  // by empty cells for the columns it spans.  The header row is filled to
+  // the widest row, which gives the table its columns; the other rows hold
+  // their own cells only (a reader fills a shorter row), so that one wide
+  // row does not widen every other.
   void AddTable(const Block& table) {
     size_t columns = 1;
     for (const TableRow& row : table.rows) {
@@ -486,7 +473,7 @@ private:
       return;
     columns = std::min<size_t>(columns, UINT16_MAX);
     const Extensions& extensions = LoadedExtensions();
-    cmark_node* node = Append(FRoot, cmark_node_new_with_ext(CMARK_NODE_TABLE, extensions.table));
+    cmark_node* node = Append(FRoot, FTree.New(CMARK_NODE_TABLE, extensions.table));
     if (node == nullptr)
       return;
     std::vector<uint8_t> alignments(columns, 0);
@@ -494,8 +481,7 @@ private:
     cmark_gfm_extensions_set_table_alignments(node, static_cast<uint16_t>(columns),
                                               alignments.data());
     for (size_t r = 0; r < table.rows.size(); ++r) {
-      cmark_node* row =
-          Append(node, cmark_node_new_with_ext(CMARK_NODE_TABLE_ROW, extensions.table));
+      cmark_node* row = Append(node, FTree.New(CMARK_NODE_TABLE_ROW, extensions.table));
       if (row == nullptr)
         return;
       if (r == 0)
@@ -509,7 +495,8 @@ private:
             AddCellContent(node, cell);
         }
       }
-      for (; filled < columns; ++filled)
+      // A row holds one cell at least: "|" alone is no row.
+      for (const size_t width = r == 0 ? columns : 1; filled < width; ++filled)
         Append(row, NewTableCell(extensions.table));
     }
   }
@@ -518,8 +505,8 @@ private:
   // with it a parser's record that its free function never releases (this
   // version of the library leaks it), and writing a cell never reads that
   // record: the cell is made plain and then given the extension.
-  static cmark_node* NewTableCell(cmark_syntax_extension* table) {
-    cmark_node* cell = cmark_node_new(CMARK_NODE_TABLE_CELL);
+  cmark_node* NewTableCell(cmark_syntax_extension* table) {
+    cmark_node* cell = FTree.New(CMARK_NODE_TABLE_CELL);
     if (cell != nullptr)
       cmark_node_set_syntax_extension(cell, table);
     return cell;
@@ -529,7 +516,7 @@ private:
   // is its cells' text (an explicit stack: tables nest as deep as a file
   // makes them).
   void AddCellContent(cmark_node* node, const TableCell& cell) {
-    InlineWriter writer(node, InlinePlace::Cell, FInNote);
+    InlineWriter writer(FTree, node, InlinePlace::Cell, FInNote);
     bool first = true;
     VisitBlocksInReadingOrder(cell.blocks, [&](const Block& block) {
       std::vector<InlineRun> runs = Runs(block);
@@ -542,6 +529,7 @@ private:
     });
   }
 
+  MarkdownTree& FTree;
   cmark_node* FRoot;
   const NoteNumbers& FNotes;
   TextBudget& FBudget;
@@ -555,14 +543,16 @@ private:
 
 // Markdown of a sequence of structural blocks.
 std::string BlocksMarkdown(const std::vector<Block>& blocks, const NoteNumbers& notes,
-                           TextBudget& budget, const std::vector<const Story*>& macros = {},
+                           TextBudget& budget, OutputBudget& output,
+                           const std::vector<const Story*>& macros = {},
                            std::vector<bool>* referenced = nullptr, bool inNote = false) {
-  NodeHandle root(cmark_node_new(CMARK_NODE_DOCUMENT));
-  TreeBuilder builder(root.get(), notes, budget, referenced, inNote);
+  MarkdownTree tree(output);
+  TreeBuilder builder(tree, notes, budget, referenced, inNote);
   for (const Block& block : blocks) {
     if (budget.Spent())
       break;
     builder.Add(block);
+    tree.RenderFinished();
   }
   builder.Finish();
   for (const Story* story : macros) {
@@ -576,7 +566,7 @@ std::string BlocksMarkdown(const std::vector<Block>& blocks, const NoteNumbers& 
       builder.AddCode(listing);
     }
   }
-  return Rendered(root.get());
+  return tree.Finish();
 }
 
 // A note's definition: "[^n]: " before its first line, its other lines
@@ -608,12 +598,13 @@ std::string UnreferencedNotes(const std::vector<bool>& referenced) {
   return references.empty() ? references : "\n" + references + "\n";
 }
 
-std::string NotesMarkdown(const NoteNumbers& notes, TextBudget& budget) {
+std::string NotesMarkdown(const NoteNumbers& notes, TextBudget& budget, OutputBudget& output) {
   std::string out;
   for (size_t i = 0; i < notes.Notes().size() && !budget.Spent(); ++i) {
     Story story;
     story.blocks = notes.Notes()[i]->blocks;
-    std::string body = BlocksMarkdown(StructuredBlocks(story), notes, budget, {}, nullptr, true);
+    std::string body =
+        BlocksMarkdown(StructuredBlocks(story), notes, budget, output, {}, nullptr, true);
     out += '\n';
     out += NoteDefinition(i + 1, body);
   }
@@ -691,16 +682,18 @@ std::string MarkdownDocument(const Document& document, const MarkdownOptions& op
     return out;
   NoteNumbers notes(document, options.notes);
   TextBudget budget(options.maxTextLength);
+  OutputBudget output(options.outputCharacters);
   std::vector<const Story*> macros;
   if (options.macros)
     for (const Story& story : document.stories)
       if (story.kind == StoryKind::Macros)
         macros.push_back(&story);
   std::vector<bool> referenced(notes.Notes().size(), false);
-  out += BlocksMarkdown(StructuredBlocks(document.Main()), notes, budget, macros, &referenced);
+  out +=
+      BlocksMarkdown(StructuredBlocks(document.Main()), notes, budget, output, macros, &referenced);
   if (!budget.Spent())
     out += UnreferencedNotes(referenced);
-  out += NotesMarkdown(notes, budget);
+  out += NotesMarkdown(notes, budget, output);
   return out;
 }
 

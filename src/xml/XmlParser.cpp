@@ -482,6 +482,11 @@ XmlNode* XmlNode::ItemByName(std::string_view name) {
 
 XmlParser::XmlParser() = default;
 
+XmlParser::~XmlParser() {
+  if (FBudget != nullptr)
+    FBudget->ReleaseMemory(FCharged);
+}
+
 std::u16string XmlParser::ConvertText(std::string_view bytes) const {
   // A text read byte by byte cannot be UTF-16, whatever its declaration
   // says: well-formed UTF-8 under such a declaration is UTF-8.
@@ -517,50 +522,70 @@ void XmlParser::FreeItem(XmlNode*& item) {
   item = nullptr;
 }
 
-void XmlParser::LoadFromStream(Stream* stream, int64_t endPosition) {
+void XmlParser::ClearTree() {
   FRoot.Items.Clear();
+  if (FBudget != nullptr)
+    FBudget->ReleaseMemory(FCharged);
+  FCharged = 0;
   FUnicodeSource = false;
-  if (stream == nullptr)
-    return;
-  int64_t end = endPosition != 0 ? endPosition : stream->Size();
-  std::string text;
-  if (endPosition == 0) {
-    text = stream->ReadRest();
-    // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.  So
-    // is one without the mark that begins with its declaration ("<?" in
-    // 16-bit units), which would otherwise end at its first zero byte.
-    using namespace std::string_view_literals;
-    bool little = text.starts_with("\xFF\xFE"), big = text.starts_with("\xFE\xFF");
-    size_t skip = 2;
-    if (!little && !big && text.starts_with("<\0?\0"sv))
-      little = true, skip = 0;
-    else if (!little && !big && text.starts_with("\0<\0?"sv))
-      big = true, skip = 0;
-    if (little || big) {
-      std::u16string units((text.size() - skip) / 2, u'\0');
-      for (size_t i = 0; i < units.size(); ++i) {
-        auto lo = static_cast<uint8_t>(text[skip + 2 * i + (big ? 1 : 0)]);
-        auto hi = static_cast<uint8_t>(text[skip + 2 * i + (big ? 0 : 1)]);
-        units[i] = static_cast<char16_t>(lo | hi << 8);
-      }
-      text = WideToUtf8(units);
-      FUnicodeSource = true;
-    }
-  } else {
-    int64_t remaining = end - stream->Position();
-    text = remaining > 0 ? stream->ReadBytes(static_cast<size_t>(
-                               std::min<int64_t>(remaining, stream->Size() - stream->Position())))
-                         : std::string();
-  }
-  if (!text.empty() && text.back() == '\x1B')
-    text.pop_back();
-  if (!text.empty())
-    ParseText(text);
 }
 
-void XmlParser::LoadFromBytes(std::string bytes) {
-  MemoryStream stream(std::move(bytes));
-  LoadFromStream(&stream);
+void XmlParser::LoadFromStream(Stream* stream, int64_t endPosition) {
+  if (stream != nullptr && endPosition == 0)
+    return LoadFromBytes(stream->ReadRest());
+  ClearTree();
+  if (stream == nullptr)
+    return;
+  int64_t remaining = endPosition - stream->Position();
+  ParseLoaded(remaining > 0 ? stream->ReadBytes(static_cast<size_t>(std::min<int64_t>(
+                                  remaining, stream->Size() - stream->Position())))
+                            : std::string());
+}
+
+void XmlParser::LoadFromBytes(std::string text) {
+  ClearTree();
+  // A UTF-16 text (byte-order mark FF FE or FE FF) is read as UTF-8.  So
+  // is one without the mark that begins with its declaration ("<?" in
+  // 16-bit units), which would otherwise end at its first zero byte.
+  using namespace std::string_view_literals;
+  bool little = text.starts_with("\xFF\xFE"), big = text.starts_with("\xFE\xFF");
+  size_t skip = 2;
+  if (!little && !big && text.starts_with("<\0?\0"sv))
+    little = true, skip = 0;
+  else if (!little && !big && text.starts_with("\0<\0?"sv))
+    big = true, skip = 0;
+  if (little || big) {
+    std::u16string units((text.size() - skip) / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+      auto lo = static_cast<uint8_t>(text[skip + 2 * i + (big ? 1 : 0)]);
+      auto hi = static_cast<uint8_t>(text[skip + 2 * i + (big ? 0 : 1)]);
+      units[i] = static_cast<char16_t>(lo | hi << 8);
+    }
+    text = WideToUtf8(units);
+    FUnicodeSource = true;
+  }
+  ParseLoaded(std::move(text));
+}
+
+// The source is paid for while it is parsed, the whole-text view as long
+// as the tree stands.
+void XmlParser::ParseLoaded(std::string text) {
+  if (!text.empty() && text.back() == '\x1B')
+    text.pop_back();
+  if (text.empty())
+    return;
+  if (FBudget != nullptr) {
+    FCharged += text.size();
+    FBudget->SpendMemory(text.size());
+  }
+  ParseText(text);
+  if (FBudget != nullptr) {
+    const uint64_t kept = FDocumentText.size() * sizeof(char16_t);
+    FBudget->ReleaseMemory(text.size());
+    FCharged -= text.size();
+    FCharged += kept;
+    FBudget->SpendMemory(kept);
+  }
 }
 
 // ---------------------------------------------------------------- parser
@@ -714,6 +739,10 @@ private:
   void CountElement() {
     if (++Elements > E.FLimits.elements)
       throw LimitExceeded("elements", E.FLimits.elements);
+    if (E.FBudget != nullptr) {
+      E.FCharged += kElementBytes; // given back with the tree, also after a failure
+      E.FBudget->SpendMemory(kElementBytes);
+    }
   }
 
   void FinishNode(const Tag& tag) {

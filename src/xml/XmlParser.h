@@ -15,6 +15,7 @@
 
 #include "core/Limits.h"
 #include "core/Stream.h"
+#include "core/WorkBudget.h"
 
 #include <cstdint>
 #include <functional>
@@ -156,6 +157,7 @@ using XmlAfterTagEvent = std::function<void(XmlParser& sender, XmlNode*& node, b
 class XmlParser {
 public:
   XmlParser();
+  ~XmlParser();
   XmlParser(const XmlParser&) = delete;
   XmlParser& operator=(const XmlParser&) = delete;
 
@@ -166,6 +168,11 @@ public:
   // The elements a document may have; past them a load raises
   // LimitExceeded.
   void SetLimits(const Limits& limits) { FLimits = limits; }
+  // The budget that pays for the tree's elements, as records kept while
+  // the tree stands (nullptr: none); it must outlive the engine.
+  void SetBudget(WorkBudget* budget) { FBudget = budget; }
+  // What one element's item is counted as.
+  static constexpr uint64_t kElementBytes = 256;
   // The code page of a document whose text is neither declared nor UTF-8
   // (8-bit text of the host's era; Windows-1252 unless set).
   void SetTextCodePage(int codePage) { FTextCodePage = codePage; }
@@ -203,12 +210,17 @@ public:
 private:
   class Parser;
 
+  void ClearTree();
+  void ParseLoaded(std::string text);
+
   XmlNode FRoot;
   std::string FEncoding;
   bool FUnicodeSource = false;
   bool FTextIsUtf8 = false;
   std::u16string FDocumentText;
   Limits FLimits;
+  WorkBudget* FBudget = nullptr;
+  uint64_t FCharged = 0; // what the budget paid for the tree
   int FTextCodePage = 1252;
 };
 

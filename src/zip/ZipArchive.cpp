@@ -84,7 +84,7 @@ uint32_t ZipArchive::ZipCRC32(std::string_view bytes) {
 
 ZipArchive::ZipArchive(ZipArchive&& other) noexcept
     : FFiles(std::move(other.FFiles)), FIndex(std::move(other.FIndex)), FBudget(other.FBudget),
-      FWork(other.FWork) {
+      FWork(other.FWork), FClaimed(std::move(other.FClaimed)) {
   const bool owned = other.FData.data() == other.FOwned.data();
   FOwned = std::move(other.FOwned);
   FData = owned ? std::string_view(FOwned) : other.FData;
@@ -104,6 +104,7 @@ void ZipArchive::LoadFromView(std::string_view bytes) {
   FFiles.clear();
   FIndex.clear();
   FDamage.clear();
+  FClaimed.clear();
   FData = bytes;
   const int64_t declared = ReadEndRecord();
   if (declared < 0)
@@ -302,6 +303,11 @@ std::string ZipArchive::GetFileData(int index) const {
   std::string_view data =
       FData.substr(static_cast<size_t>(std::min<uint64_t>(file.DataOffset, FData.size())),
                    static_cast<size_t>(file.DataSize));
+  // Deflate data end by themselves: what was read of them is the member's,
+  // however far the sizes said they run (claimed once they are read).
+  const uint64_t begin = std::min<uint64_t>(file.DataOffset, FData.size());
+  ClaimData(index, begin,
+            begin + (method == kStored ? data.size() : std::min<size_t>(data.size(), 1)));
   if (FWork)
     FWork->SpendWork(data.size());
   if (method == kStored) {
@@ -311,7 +317,9 @@ std::string ZipArchive::GetFileData(int index) const {
   if (method != kDeflated)
     throw Exception("Unsupported compression method %d in \"%s\".",
                     {int64_t{method}, file.FileName});
-  std::string result = InflateMember(data, expected);
+  uint64_t consumed = 0;
+  std::string result = InflateMember(data, expected, consumed);
+  ClaimData(index, begin, begin + consumed);
   // What a recovered member holds is what the file kept of it: its checksum
   // and size may be unknown or describe more than is there.
   if (file.Recovered)
@@ -326,7 +334,8 @@ std::string ZipArchive::GetFileData(int index) const {
 // the decoded-bytes limits; the declared size only guides the first
 // allocation.  Data that end early come back short, and the CRC check
 // refuses them.
-std::string ZipArchive::InflateMember(std::string_view data, uint64_t expected) const {
+std::string ZipArchive::InflateMember(std::string_view data, uint64_t expected,
+                                      uint64_t& consumed) const {
   const uint64_t cap = FBudget.NextStreamCap();
   // The declared size guides the first allocation only as far as a usual
   // compression ratio makes it likely: members that share their data, or
@@ -338,7 +347,33 @@ std::string ZipArchive::InflateMember(std::string_view data, uint64_t expected) 
   if (result.Status == InflateStatus::CapExceeded)
     FBudget.Exceeded();
   FBudget.Spend(result.Data.size());
+  consumed = result.Consumed;
   return std::move(result.Data);
+}
+
+void ZipArchive::ClaimData(int index, uint64_t begin, uint64_t end) const {
+  if (end <= begin)
+    return;
+  // A member read again, or claimed further once its data were inflated.
+  bool known = false;
+  if (auto own = FClaimed.find(begin); own != FClaimed.end() && own->second.second == index) {
+    end = std::max(end, own->second.first);
+    FClaimed.erase(own);
+    known = true;
+  }
+  auto after = FClaimed.upper_bound(begin);
+  auto overlapping = FClaimed.end();
+  if (after != FClaimed.begin() && std::prev(after)->second.first > begin)
+    overlapping = std::prev(after);
+  else if (after != FClaimed.end() && after->first < end)
+    overlapping = after;
+  if (overlapping != FClaimed.end())
+    throw Exception("The archive is damaged: \"%s\" shares its data with \"%s\"",
+                    {FFiles[static_cast<size_t>(index)].FileName,
+                     FFiles[static_cast<size_t>(overlapping->second.second)].FileName});
+  if (FWork && !known)
+    FWork->SpendMemory(sizeof(*overlapping) + 32);
+  FClaimed.emplace(begin, std::make_pair(end, index));
 }
 
 } // namespace scrivlet

@@ -15,6 +15,7 @@
 #include "core/WorkBudget.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -109,7 +110,10 @@ private:
   void RecoverFromLocalHeaders();
   uint64_t RecoveredDataEnd(const ZipEntry& file) const;
   void AddMember(ZipEntry file);
-  std::string InflateMember(std::string_view data, uint64_t expected) const;
+  std::string InflateMember(std::string_view data, uint64_t expected, uint64_t& consumed) const;
+  // Refuses a member whose data [begin, end) share bytes with those of
+  // another member read before; records them otherwise.
+  void ClaimData(int index, uint64_t begin, uint64_t end) const;
 
   std::string FOwned;     // the bytes, when the archive holds them
   std::string_view FData; // the archive's bytes
@@ -120,6 +124,10 @@ private:
   // entries may share one data region.
   mutable DecodeBudget FBudget;
   WorkBudget* FWork = nullptr;
+  // The data of the members read so far, by where they begin: their end
+  // and the member.  No two members of an archive share bytes; members
+  // made to share one region would be read again and again.
+  mutable std::map<uint64_t, std::pair<uint64_t, int>> FClaimed;
 };
 
 } // namespace scrivlet

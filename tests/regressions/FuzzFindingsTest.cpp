@@ -78,8 +78,11 @@ TEST(FuzzFindings, ZipMembersSharingDataThatDeclareLargeSizes) {
   archive.LoadFromBytes(zip);
   ASSERT_EQ(archive.Files().size(), 2000u);
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 2000; ++i)
-    EXPECT_THROW(archive.GetFileData(i), ZipCrcError); // 8,000 bytes, not 60 MB
+  // 8,000 bytes, not 60 MB; the other entries are refused, as they share
+  // the first one's data.
+  EXPECT_THROW(archive.GetFileData(0), ZipCrcError);
+  for (int i = 1; i < 2000; ++i)
+    EXPECT_THROW(archive.GetFileData(i), Exception);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_LT(seconds, 20.0); // some 0.1 s; the zero-filling took minutes

@@ -1,5 +1,6 @@
 #include "writers/MarkdownWriter.h"
 
+#include "core/Limits.h"
 #include "core/Utf8.h"
 #include "support/ChildProcess.h"
 #include "support/DocumentBuilder.h"
@@ -310,10 +311,79 @@ TEST(MarkdownWriter, TablesAsPipeTables) {
        TextCell(u"c")},
       {TextCell(u"short row")},
   })});
-  EXPECT_EQ(Markdown(document), "| Head | Wide head |  |\n"
-                                "| --- | --- | --- |\n"
-                                "| two<br>lines | n1<br>n2 | c |\n"
-                                "| short row |  |  |\n");
+  // The header row gives the columns; a shorter row holds its own cells,
+  // which a reader fills.
+  const std::string markdown = Markdown(document);
+  EXPECT_EQ(markdown, "| Head | Wide head |  |\n"
+                      "| --- | --- | --- |\n"
+                      "| two<br>lines | n1<br>n2 | c |\n"
+                      "| short row |\n");
+  EXPECT_EQ(
+      ParseWithCmark(markdown).otherNodes,
+      (std::set<std::string>{"table", "table_header", "table_row", "table_cell", "html_inline"}));
+}
+
+// One row of a thousand cells, then a thousand rows of one: the other rows
+// are not padded to the widest, which made a million cells of them.
+TEST(MarkdownWriter, AWideRowWidensNoOtherRow) {
+  std::vector<std::vector<TableCell>> rows(1001, {TextCell(u"x")});
+  rows[0].assign(1000, TextCell(u"h"));
+  const std::string markdown = Markdown(DocumentOf({TableOf(std::move(rows))}));
+  EXPECT_LT(markdown.size(), 20000u);
+  EXPECT_NE(markdown.find("\n| x |\n| x |\n"), std::string::npos);
+}
+
+// Every node is paid for from the output limit before it is made, so that
+// the Markdown library is never given more than the limit allows (it
+// aborts the process when an allocation fails): past the limit the writing
+// ends with the limit's message.
+TEST(MarkdownWriter, NodesPastTheOutputLimitAreNeverMade) {
+  std::vector<std::vector<TableCell>> rows(1, std::vector<TableCell>(2000, TextCell(u"x")));
+  MarkdownOptions options;
+  options.outputCharacters = 10000;
+  try {
+    Markdown(DocumentOf({TableOf(rows)}), options);
+    ADD_FAILURE() << "no limit raised";
+  } catch (const LimitExceeded& error) {
+    EXPECT_STREQ(error.what(), "The document exceeds the limit of 10000 output characters");
+  }
+  options.outputCharacters = 200000;
+  EXPECT_NE(Markdown(DocumentOf({TableOf(rows)}), options).find("| x | x |"), std::string::npos);
+}
+
+// The tree is rendered a few blocks at a time: a document of many blocks
+// never holds the nodes of them all, only their text.  Empty paragraphs
+// and lists next to lists (whose end mark depends on the block after them)
+// on either side of where the renderings join come out as one rendering
+// writes them.
+TEST(MarkdownWriter, ManyBlocksAreRenderedAFewAtATime) {
+  std::vector<Block> blocks;
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::u16string text = u"p" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26));
+    if (i % 97 == 0) {
+      blocks.push_back(Paragraph(u"\u3000"));
+      continue;
+    }
+    if (i % 61 == 0) {
+      blocks.push_back(ListItem(1, i % 2 == 0, text));
+      blocks.push_back(ListItem(1, i % 2 != 0, text));
+      blocks.push_back(ListItem(1, i % 2 == 0, text));
+      const std::string item = WideToUtf8(text);
+      const std::string bullet = "  - " + item + "\n", number = "1.  " + item + "\n";
+      const std::string end = "\n<!-- end list -->\n\n";
+      expected += i % 2 == 0 ? number + end + bullet + end + number + "\n"
+                             : bullet + end + number + end + bullet + "\n";
+      continue;
+    }
+    blocks.push_back(Paragraph(text));
+    expected += WideToUtf8(text) + "\n\n";
+  }
+  expected.pop_back();
+  MarkdownOptions options;
+  // Far less than the nodes of every block, more than their text.
+  options.outputCharacters = 40000;
+  EXPECT_EQ(Markdown(DocumentOf(std::move(blocks)), options), expected);
 }
 
 TEST(MarkdownWriter, NotesAsReferencesAndDefinitions) {

@@ -562,6 +562,217 @@ def pdf_many_fonts():
     return pdf(page_document(b" ".join(font_names), bytes(content), extra), b"/Root 1 0 R")
 
 
+# The amplifications of one small file in the XML-based formats; each class
+# at the size a small file reaches (deflated) and at about 1-15 MB.
+
+W_NS = (b"xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+        b"xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"")
+
+
+def package(members, method=zipfile.ZIP_DEFLATED):
+    """A ZIP package of (name, bytes) members, deflated at level 9 or
+    stored."""
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as z:
+        for name, data in members:
+            info = zipfile.ZipInfo(name)
+            info.compress_type = zipfile.ZIP_STORED if name == "mimetype" else method
+            z.writestr(info, data, compresslevel=9)
+    return buffer.getvalue()
+
+
+def docx(document_body, styles=b"", method=zipfile.ZIP_DEFLATED):
+    members = [("[Content_Types].xml", b"<?xml version=\"1.0\"?><Types/>"),
+               ("word/document.xml", b"<?xml version=\"1.0\"?><w:document " + W_NS + b"><w:body>" +
+                document_body + b"</w:body></w:document>")]
+    if styles:
+        members.append(("word/styles.xml", b"<?xml version=\"1.0\"?><w:styles " + W_NS + b">" +
+                        styles + b"</w:styles>"))
+    return package(members, method)
+
+
+def docx_wide_table(wide, rows, method=zipfile.ZIP_DEFLATED):
+    """A table whose first row has `wide` cells, then `rows` rows of one
+    cell: to Markdown, padding each row to the widest multiplies them."""
+    cell = b"<w:tc><w:p><w:r><w:t>x</w:t></w:r></w:p></w:tc>"
+    body = (b"<w:tbl><w:tr>" + cell * wide + b"</w:tr>" + (b"<w:tr>" + cell + b"</w:tr>") * rows +
+            b"</w:tbl>")
+    return docx(body, method=method)
+
+
+def md_wide_table():
+    return docx_wide_table(5000, 20000)
+
+
+def md_wide_table_large():
+    return docx_wide_table(20000, 150000, zipfile.ZIP_STORED)
+
+
+def odt(content_body, method=zipfile.ZIP_DEFLATED):
+    content = (b"<?xml version=\"1.0\"?><office:document-content "
+               b"xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+               b"xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\">"
+               b"<office:body><office:text>" + content_body +
+               b"</office:text></office:body></office:document-content>")
+    return package([("mimetype", b"application/vnd.oasis.opendocument.text"),
+                    ("content.xml", content)], method)
+
+
+def odt_nested_lists(items, method=zipfile.ZIP_DEFLATED):
+    """Items each inside lists that open and close ten levels around it."""
+    item = (b"<text:list><text:list-item>" * 10 + b"<text:p>x</text:p>" +
+            b"</text:list-item></text:list>" * 10)
+    return odt(item * items, method)
+
+
+def odt_lists():
+    return odt_nested_lists(95000)
+
+
+def odt_lists_large():
+    return odt_nested_lists(20000, zipfile.ZIP_STORED)
+
+
+def docx_based_on_chain(depth, method=zipfile.ZIP_DEFLATED):
+    """Styles each based on the one before, `depth` deep, paragraphs in the
+    deepest."""
+    styles = b"".join(b"<w:style w:type=\"paragraph\" w:styleId=\"s%d\"><w:basedOn w:val=\"s%d\"/>"
+                      b"</w:style>" % (i, i - 1) for i in range(1, depth + 1))
+    styles = b"<w:style w:type=\"paragraph\" w:styleId=\"s0\"><w:name w:val=\"heading 1\"/>" \
+             b"</w:style>" + styles
+    body = (b"<w:p><w:pPr><w:pStyle w:val=\"s%d\"/></w:pPr><w:r><w:t>text</w:t></w:r></w:p>" %
+            depth) * 1000
+    return docx(body, styles, method)
+
+
+def docx_based_on():
+    return docx_based_on_chain(100000)
+
+
+def docx_based_on_large():
+    return docx_based_on_chain(180000, zipfile.ZIP_STORED)
+
+
+def fb2_tiny_paragraphs(count):
+    """A FictionBook of `count` one-letter paragraphs."""
+    return (b"<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook "
+            b"xmlns=\"http://www.gribuskin.org/FictionBook/2.0\"><body><section>" +
+            b"<p>a</p>" * count + b"</section></body></FictionBook>")
+
+
+def fb2_md_paragraphs():
+    return fb2_tiny_paragraphs(1000000)
+
+
+def fb2_md_paragraphs_small():
+    return fb2_tiny_paragraphs(150000)
+
+
+def epub(chapters, spine, method=zipfile.ZIP_DEFLATED):
+    """An EPUB of (id, bytes) chapters and a spine of ids."""
+    container = (b"<?xml version=\"1.0\"?><container><rootfiles>"
+                 b"<rootfile full-path=\"OEBPS/content.opf\"/></rootfiles></container>")
+    opf = (b"<?xml version=\"1.0\"?><package><metadata/><manifest>" + b"".join(
+        b"<item id=\"%s\" href=\"%s.xhtml\" media-type=\"application/xhtml+xml\"/>" % (i, i)
+        for i, _ in chapters) + b"</manifest><spine>" +
+        b"".join(b"<itemref idref=\"%s\"/>" % i for i in spine) + b"</spine></package>")
+    return package([("mimetype", b"application/epub+zip"), ("META-INF/container.xml", container),
+                    ("OEBPS/content.opf", opf)] +
+                   [("OEBPS/%s.xhtml" % i.decode(), data) for i, data in chapters], method)
+
+
+def xhtml(body):
+    return (b"<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body>" + body +
+            b"</body></html>")
+
+
+def epub_nested_divs_of(depth, method=zipfile.ZIP_DEFLATED):
+    """A chapter of divs nested `depth` deep around one paragraph."""
+    chapter = xhtml(b"<div>" * depth + b"<p>deep</p>" + b"</div>" * depth)
+    return epub([(b"c", chapter)], [b"c"], method)
+
+
+def epub_nested_divs():
+    return epub_nested_divs_of(1000000)
+
+
+def epub_nested_divs_large():
+    return epub_nested_divs_of(1000000, zipfile.ZIP_STORED)
+
+
+def epub_spine_repeats(count, paragraphs, method=zipfile.ZIP_DEFLATED):
+    """A spine naming one chapter `count` times."""
+    chapter = xhtml(b"<p>paragraph of the one chapter</p>" * paragraphs)
+    return epub([(b"c", chapter)], [b"c"] * count, method)
+
+
+def epub_spine():
+    return epub_spine_repeats(300000, 100)
+
+
+def epub_spine_large():
+    return epub_spine_repeats(500000, 100, zipfile.ZIP_STORED)
+
+
+def docx_shared_data_of(parts, paragraphs, method=0):
+    """A package whose `parts` header parts share one data region: their
+    local headers stand one after another, each with an extra field that
+    reaches to the same place, where the data of them all begin (one large
+    header, stored or deflated); the document refers to every one."""
+    header = (b"<?xml version=\"1.0\"?><w:hdr " + W_NS + b">" +
+              b"<w:p><w:r><w:t>a paragraph of the shared header</w:t></w:r></w:p>" * paragraphs +
+              b"</w:hdr>")
+    data = header if method == 0 else zlib.compress(header, 9)[2:-4]
+    names = [b"word/header%d.xml" % i for i in range(parts)]
+    relationships = (b"<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats"
+                     b".org/package/2006/relationships\">" + b"".join(
+                         b"<Relationship Id=\"rId%d\" Type=\"http://schemas.openxmlformats.org/"
+                         b"officeDocument/2006/relationships/header\" Target=\"header%d.xml\"/>"
+                         % (i, i) for i in range(parts)) + b"</Relationships>")
+    document = (b"<?xml version=\"1.0\"?><w:document " + W_NS + b"><w:body><w:p><w:pPr><w:sectPr>" +
+                b"".join(b"<w:headerReference w:type=\"default\" r:id=\"rId%d\"/>" % i
+                         for i in range(parts)) +
+                b"</w:sectPr></w:pPr><w:r><w:t>body</w:t></w:r></w:p></w:body></w:document>")
+    out, central = bytearray(), bytearray()
+
+    def stored(name, member):
+        crc = zlib.crc32(member)
+        central.extend(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, 0, 0, 0, crc,
+                                   len(member), len(member), len(name), 0, 0, 0, 0, 0, len(out)) +
+                       name)
+        out.extend(struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0, crc, len(member),
+                               len(member), len(name), 0) + name + member)
+
+    for name, member in ((b"[Content_Types].xml", b"<?xml version=\"1.0\"?><Types/>"),
+                         (b"word/document.xml", document),
+                         (b"word/_rels/document.xml.rels", relationships)):
+        stored(name, member)
+    shared = len(out) + sum(30 + len(n) for n in names)
+    assert shared - len(out) < 65536
+    crc = zlib.crc32(header)
+    for name in names:
+        at = len(out)
+        extra_length = shared - (at + 30 + len(name))
+        out.extend(struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, method, 0, 0, crc, len(data),
+                               len(header), len(name), extra_length) + name)
+        central.extend(struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, method, 0, 0, crc,
+                                   len(data), len(header), len(name), 0, 0, 0, 0, 0, at) + name)
+    out.extend(data)
+    count = 3 + len(names)
+    directory = len(out)
+    out += central
+    out += struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(central), directory, 0)
+    return bytes(out)
+
+
+def docx_shared_data():
+    return docx_shared_data_of(1300, 210000)
+
+
+def docx_shared_data_deflated():
+    return docx_shared_data_of(1300, 900000, 8)
+
+
 CLASSES = {
     "pdf-page-text-items.pdf": page_text_items,
     "pdf-inherited-resources.pdf": inherited_resources,
@@ -586,6 +797,20 @@ CLASSES = {
     "pdf-nested-forms.pdf": pdf_nested_forms,
     "pdf-nested-forms-alternating.pdf": pdf_nested_forms_alternating,
     "pdf-many-fonts.pdf": pdf_many_fonts,
+    "docx-md-wide-table.docx": md_wide_table,
+    "docx-md-wide-table-large.docx": md_wide_table_large,
+    "odt-nested-lists.odt": odt_lists,
+    "odt-nested-lists-large.odt": odt_lists_large,
+    "docx-based-on-chain.docx": docx_based_on,
+    "docx-based-on-chain-large.docx": docx_based_on_large,
+    "fb2-md-tiny-paragraphs.fb2": fb2_md_paragraphs,
+    "fb2-md-tiny-paragraphs-small.fb2": fb2_md_paragraphs_small,
+    "epub-nested-divs.epub": epub_nested_divs,
+    "epub-nested-divs-large.epub": epub_nested_divs_large,
+    "epub-spine-repeats.epub": epub_spine,
+    "epub-spine-repeats-large.epub": epub_spine_large,
+    "docx-shared-data.docx": docx_shared_data,
+    "docx-shared-data-deflated.docx": docx_shared_data_deflated,
 }
 
 

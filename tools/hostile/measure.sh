@@ -4,7 +4,8 @@
 # error (if any).  Each run is cut at TIMEOUT seconds (default 60) and at
 # 4 GB of address space, so that a build without the bounds cannot take the
 # machine down.  Files whose name holds "-vba-" are converted with their
-# macros listed (--items text,vba), as the macros are what they load.
+# macros listed (--items text,vba), as the macros are what they load;
+# those whose name holds "-md-" to Markdown (--format markdown).
 #   tools/hostile/measure.sh build/scrivlet /tmp/hostile
 binary=$1
 folder=${2:-/tmp/hostile}
@@ -14,6 +15,7 @@ for file in "$folder"/*; do
   log=$(mktemp)
   case $(basename "$file") in
   *-vba-*) set -- --items text,vba ;;
+  *-md-*) set -- --format markdown ;;
   *) set -- ;;
   esac
   (ulimit -v 4000000; /usr/bin/time -v -o "$log" timeout "$timeout" "$binary" "$@" "$file" >/dev/null 2>"$log.err")

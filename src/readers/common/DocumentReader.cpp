@@ -58,7 +58,9 @@ void DocumentReader::CountOutput(size_t characters) {
 }
 
 Block& DocumentReader::AddBlock(Story& story, Block block) {
-  CountOutput(TextSize(block) + 1);
+  const size_t characters = TextSize(block);
+  CountOutput(characters + 1);
+  FBudget.SpendMemory(sizeof(Block) + characters * sizeof(char16_t));
   return story.blocks.emplace_back(std::move(block));
 }
 

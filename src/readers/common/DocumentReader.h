@@ -44,7 +44,8 @@ protected:
   // The document's summary record, which from then on the document has.
   DocumentSummary& Summary();
   // Appends a block to a story, counting its text against the output
-  // limit (LimitExceeded past it).
+  // limit and the block against the records kept (LimitExceeded past
+  // either).
   Block& AddBlock(Story& story, Block block);
   // Counts characters of text against the output limit.
   void CountOutput(size_t characters);

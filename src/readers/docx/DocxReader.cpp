@@ -171,7 +171,7 @@ void DocxReader::ReadParts(const ZipArchive& zip) {
 void DocxReader::ReadStyleParts(const ZipArchive& zip) {
   try {
     FStyles.Read(zip.GetFileByName(FRelationships.MemberOfType(u"styles", "word/styles.xml")),
-                 ResourceLimits(), TextCodePage());
+                 ResourceLimits(), TextCodePage(), &Budget());
   } catch (const std::exception&) {
     FStyles = DocxStyles(); // no headings from styles
   }

@@ -4,6 +4,8 @@
 #include "readers/docx/DocxAttributes.h"
 #include "xml/XmlParser.h"
 
+#include <unordered_set>
+
 namespace scrivlet {
 namespace {
 
@@ -40,7 +42,7 @@ uint8_t HeadingLevelOfName(std::u16string_view name) {
   return static_cast<uint8_t>(name.front() - u'0');
 }
 
-void DocxStyles::Read(std::string bytes, const Limits& limits, int codePage) {
+void DocxStyles::Read(std::string bytes, const Limits& limits, int codePage, WorkBudget* budget) {
   if (bytes.empty())
     return;
   Definition current;
@@ -92,7 +94,7 @@ void DocxStyles::Read(std::string bytes, const Limits& limits, int codePage) {
   };
   MemoryStream stream(std::move(bytes));
   engine.LoadFromStream(&stream);
-  Resolve();
+  Resolve(budget);
 }
 
 const DocxStyles::Definition* DocxStyles::Find(bool paragraph, const std::u16string& id) const {
@@ -101,53 +103,106 @@ const DocxStyles::Definition* DocxStyles::Find(bool paragraph, const std::u16str
   return found == definitions.end() ? nullptr : &found->second;
 }
 
-void DocxStyles::Resolve() {
+void DocxStyles::Resolve(WorkBudget* budget) {
   for (const auto& [id, style] : FParagraphDefinitions)
-    FParagraphStyles.emplace(id, ResolveParagraph(style));
+    ResolveChain(FParagraphDefinitions, id, FParagraphStyles, budget);
   for (const auto& [id, style] : FCharacterDefinitions)
-    FCharacterStyles.emplace(id, ResolveCharacter(style));
+    ResolveChain(FCharacterDefinitions, id, FCharacterStyles, budget);
   FParagraphDefinitions.clear();
   FCharacterDefinitions.clear();
 }
 
-DocxStyles::ParagraphStyle DocxStyles::ResolveParagraph(const Definition& style) const {
-  ParagraphStyle resolved;
-  bool levelKnown = false;
-  const Definition* step = &style;
-  for (int i = 0; step != nullptr && i < kMaxChain; ++i) {
-    if (!levelKnown) {
-      // The name says it first; an outline level 9 is body text.
-      if (uint8_t level = HeadingLevelOfName(step->name)) {
-        resolved.headingLevel = level;
-        levelKnown = true;
-      } else if (step->outlineLevel >= 0) {
-        resolved.headingLevel =
-            step->outlineLevel <= 8 ? static_cast<uint8_t>(step->outlineLevel + 1) : 0;
-        levelKnown = true;
-      }
-    }
-    if (resolved.numId < 0 && step->numId >= 0)
-      resolved.numId = step->numId;
-    if (resolved.ilvl < 0 && step->ilvl >= 0)
-      resolved.ilvl = step->ilvl;
-    step = step->basedOn.empty() ? nullptr : Find(true, step->basedOn);
+namespace {
+
+// Steps a style of a loop follows round it at most.
+constexpr size_t kMaxLoop = 32;
+
+} // namespace
+
+DocxStyles::ResolvedParagraph DocxStyles::Over(const Definition& style, ResolvedParagraph base) {
+  // The name says it first; an outline level 9 is body text.
+  if (uint8_t level = HeadingLevelOfName(style.name)) {
+    base.style.headingLevel = level;
+    base.levelKnown = true;
+  } else if (style.outlineLevel >= 0) {
+    base.style.headingLevel =
+        style.outlineLevel <= 8 ? static_cast<uint8_t>(style.outlineLevel + 1) : 0;
+    base.levelKnown = true;
   }
-  return resolved;
+  if (style.numId >= 0)
+    base.style.numId = style.numId;
+  if (style.ilvl >= 0)
+    base.style.ilvl = style.ilvl;
+  return base;
 }
 
-MarkSettings DocxStyles::ResolveCharacter(const Definition& style) const {
-  MarkSettings marks;
-  const Definition* step = &style;
-  for (int i = 0; step != nullptr && i < kMaxChain; ++i) {
-    marks.Inherit(step->marks);
-    step = step->basedOn.empty() ? nullptr : Find(false, step->basedOn);
-  }
+MarkSettings DocxStyles::Over(const Definition& style, MarkSettings base) {
+  MarkSettings marks = style.marks;
+  marks.Inherit(base);
   return marks;
+}
+
+DocxStyles::Chain DocxStyles::Unresolved(const Definitions& definitions, const std::u16string& id,
+                                         const std::function<bool(const std::u16string&)>& done,
+                                         WorkBudget* budget) {
+  Chain chain;
+  std::unordered_map<const Definition*, size_t> onChain;
+  for (auto found = definitions.find(id); found != definitions.end() && !done(found->first);) {
+    if (budget != nullptr)
+      budget->SpendWork(1 + found->first.size());
+    if (auto seen = onChain.find(&found->second); seen != onChain.end()) {
+      chain.loopStart = seen->second;
+      break;
+    }
+    onChain.emplace(&found->second, chain.steps.size());
+    chain.steps.emplace_back(&found->first, &found->second);
+    const std::u16string& base = found->second.basedOn;
+    found = base.empty() ? definitions.end() : definitions.find(base);
+  }
+  return chain;
+}
+
+// Each style of the chain from its base's resolution, the farthest first.
+// A style of a loop follows the loop round from itself (as far as
+// kMaxLoop steps); the styles before the loop build on where they enter it.
+template <class Resolution>
+void DocxStyles::ResolveChain(const Definitions& definitions, const std::u16string& id,
+                              std::unordered_map<std::u16string, Resolution>& resolved,
+                              WorkBudget* budget) {
+  const Chain chain = Unresolved(
+      definitions, id, [&](const std::u16string& key) { return resolved.contains(key); }, budget);
+  size_t end = chain.steps.size();
+  if (end == 0)
+    return;
+  Resolution base{};
+  if (chain.loopStart < end) {
+    const size_t length = end - chain.loopStart;
+    for (size_t k = 0; k < length; ++k) {
+      Resolution round{};
+      for (size_t j = std::min(length, kMaxLoop); j-- > 0;) {
+        if (budget != nullptr)
+          budget->SpendWork(1);
+        round = Over(*chain.steps[chain.loopStart + (k + j) % length].second, round);
+      }
+      resolved.emplace(*chain.steps[chain.loopStart + k].first, round);
+    }
+    end = chain.loopStart;
+    if (end == 0)
+      return;
+    base = resolved.at(*chain.steps[end].first);
+  } else if (auto found = resolved.find(chain.steps.back().second->basedOn);
+             found != resolved.end()) {
+    base = found->second;
+  }
+  for (size_t i = end; i-- > 0;) {
+    base = Over(*chain.steps[i].second, base);
+    resolved.emplace(*chain.steps[i].first, base);
+  }
 }
 
 const DocxStyles::ParagraphStyle* DocxStyles::Paragraph(const std::u16string& id) const {
   auto found = FParagraphStyles.find(id.empty() ? FDefaultParagraph : id);
-  return found == FParagraphStyles.end() ? nullptr : &found->second;
+  return found == FParagraphStyles.end() ? nullptr : &found->second.style;
 }
 
 MarkSettings DocxStyles::Character(const std::u16string& id) const {

@@ -56,6 +56,9 @@ std::string MemberKey(std::string_view path) {
   return key;
 }
 
+// What an entry of the manifest's maps costs besides its text.
+constexpr uint64_t kEntryBytes = 128;
+
 // Joins repeated metadata with "; ".
 void AppendField(std::u16string& field, const std::u16string& value) {
   if (value.empty())
@@ -133,6 +136,7 @@ bool EpubReader::ParseContainer(const ZipArchive& zip, const std::string& path,
                                 const std::string& root) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(zip.GetFileByName(path));
   XmlNode* rootfiles = engine.FindItem(nullptr, "rootfiles");
@@ -184,6 +188,7 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
   {
     XmlParser engine;
     engine.SetLimits(ResourceLimits());
+    engine.SetBudget(&Budget());
     engine.SetTextCodePage(TextCodePage());
     engine.LoadFromBytes(zip.GetFileByName(path));
     if (ParseItems().Contains(ContentItem::Summary))
@@ -204,9 +209,13 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             continue;
           std::u16string id = AttributeValue(engine, item, "id");
           std::string href = WideToUtf8(AttributeValue(engine, item, "href"));
+          const bool content =
+              Equals(AttributeValue(engine, item, "media-type"), u"application/xhtml+xml");
+          item.Items.Clear(); // the attributes' items, read
           if (Equals(id, AnsiToWide(coverId, CP_UTF8))) {
             coverPath = href;
-          } else if (Equals(AttributeValue(engine, item, "media-type"), u"application/xhtml+xml")) {
+          } else if (content) {
+            Budget().SpendMemory(kEntryBytes + id.size() * sizeof(char16_t) + 2 * href.size());
             documents.emplace(id, href);
             manifestOrder.push_back(href);
           }
@@ -227,7 +236,12 @@ bool EpubReader::ParsePackage(const ZipArchive& zip, const std::string& path) {
             XmlNode& itemref = *spine->Items[i];
             if (itemref.Kind != XmlNodeKind::Element || !NameIs(itemref, "itemref"))
               continue;
-            auto document = documents.find(AttributeValue(engine, itemref, "idref"));
+            const std::u16string idref = AttributeValue(engine, itemref, "idref");
+            itemref.Items.Clear(); // the attributes' items, read
+            // Each reference is paid for, also one to a document read
+            // before (which is not read again).
+            Budget().SpendWork(1 + idref.size());
+            auto document = documents.find(idref);
             if (document != documents.end())
               convertOnce(document->second);
           }
@@ -282,11 +296,13 @@ void EpubReader::ConvertContentDocument(const ZipArchive& zip, const std::string
 void EpubReader::ConvertContentDocument(std::string bytes) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(std::move(bytes));
   if (XmlNode* body = engine.FindItem(nullptr, "body")) {
     XhtmlBody converter(
-        Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences);
+        Doc(), [&](Story& story, Block block) { AddBlock(story, std::move(block)); }, FReferences,
+        Budget());
     converter.Convert(*body);
   }
 }

@@ -24,14 +24,20 @@ bool IsBlock(const std::string& name) {
   return IsParagraphOrHeading(name) || IsOtherBlock(name);
 }
 
-// The items that have a block somewhere below them, found in one pass.
-std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root) {
+// What an item the walks keep costs: its entry in a set of items, its
+// frame on a walk's stack.
+constexpr uint64_t kKeptItemBytes = 96;
+
+// The items that have a block somewhere below them, found in one pass;
+// each paid for from the budget.
+std::unordered_set<const XmlNode*> ItemsWithBlocksInside(XmlNode& root, WorkBudget& budget) {
   std::unordered_set<const XmlNode*> result;
   WalkItems(
       root, 0, [](XmlNode&, int) { return 0; },
       [&](XmlNode& done) {
-        if (done.Parent != nullptr && &done != &root && (IsBlock(done.Name) || result.count(&done)))
-          result.insert(done.Parent);
+        if (done.Parent != nullptr && &done != &root &&
+            (IsBlock(done.Name) || result.count(&done)) && result.insert(done.Parent).second)
+          budget.SpendMemory(kKeptItemBytes);
       });
   return result;
 }
@@ -107,8 +113,13 @@ void TrimEmptyBrackets(Block& block) {
 
 } // namespace
 
+XhtmlBody::~XhtmlBody() {
+  FBudget.ReleaseMemory(FWithBlocks.size() * kKeptItemBytes);
+}
+
 void XhtmlBody::Convert(XmlNode& body) {
-  FWithBlocks = ItemsWithBlocksInside(body);
+  FBudget.ReleaseMemory(FWithBlocks.size() * kKeptItemBytes);
+  FWithBlocks = ItemsWithBlocksInside(body, FBudget);
   FNoteTargets.clear();
   FReferenceIds.clear();
   FindNoteLinks(body, FNoteTargets, FReferenceIds);

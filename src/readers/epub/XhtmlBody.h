@@ -16,6 +16,7 @@
 // paragraphs) is a paragraph of its own where it stands.
 #pragma once
 
+#include "core/WorkBudget.h"
 #include "document/Document.h"
 #include "readers/epub/XhtmlInlines.h"
 
@@ -41,10 +42,14 @@ public:
     std::u16string href;
   };
 
-  // add: keeps a block in a story, counted against the output limit.
+  // add: keeps a block in a story, counted against the output limit;
+  // budget pays for what the walk keeps of the tree.
   XhtmlBody(Document& document, std::function<void(Story&, Block)> add,
-            std::vector<ReferencePlace>& references)
-      : FDocument(document), FAdd(std::move(add)), FReferences(references) {}
+            std::vector<ReferencePlace>& references, WorkBudget& budget)
+      : FDocument(document), FAdd(std::move(add)), FReferences(references), FBudget(budget) {}
+  ~XhtmlBody();
+  XhtmlBody(const XhtmlBody&) = delete;
+  XhtmlBody& operator=(const XhtmlBody&) = delete;
 
   void Convert(XmlNode& body);
 
@@ -78,6 +83,7 @@ private:
   Document& FDocument;
   std::function<void(Story&, Block)> FAdd;
   std::vector<ReferencePlace>& FReferences;
+  WorkBudget& FBudget;
   XhtmlInlines FInlines;
   std::unordered_set<const XmlNode*> FWithBlocks;
   std::unordered_set<std::u16string> FNoteTargets, FReferenceIds;

@@ -14,6 +14,7 @@ void FictionBookReader::Parse(std::string_view bytes) {
   Summary();
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.LoadFromBytes(std::string(bytes));
   XmlNode* book = engine.FindItem(&engine.RootItem(), "FictionBook");

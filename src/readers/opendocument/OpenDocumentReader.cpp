@@ -150,6 +150,7 @@ void OpenDocumentReader::Parse(std::string_view bytes) {
 void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& member) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.SetTextCodePage(TextCodePage());
   engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                     const std::u16string& value, const std::u16string& attributes,
@@ -174,6 +175,7 @@ void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& 
 void OpenDocumentReader::ReadCommonStyles(const ZipArchive& zip) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
+  engine.SetBudget(&Budget());
   engine.LoadFromBytes(zip.GetFileByName("styles.xml"));
   if (XmlNode* styles = engine.FindItem(nullptr, "office:styles"))
     FStructure.Read(*styles);
@@ -194,6 +196,7 @@ void OpenDocumentReader::AddStyleSheet() {
 void OpenDocumentReader::WalkContent(XmlNode& content) {
   FLists.clear();
   FListNumbers.clear();
+  FListStyles.clear();
   FCitedNotes.clear();
   FNoteIds.clear();
   FComments.blocks.clear();
@@ -354,19 +357,22 @@ OpenDocumentReader::Place OpenDocumentReader::CommentPlace(XmlNode& annotation) 
 // level; a nested list without a style of its own takes its outer list's.
 Block OpenDocumentReader::ListStart(XmlNode& list) {
   OpenList open;
-  open.style = ElementAttribute(list, "text:style-name");
+  std::u16string style = ElementAttribute(list, "text:style-name");
   if (!FLists.empty()) {
     open.level = FLists.back().level + 1;
-    if (open.style.empty())
+    if (style.empty())
       open.style = FLists.back().style;
   }
-  ListLevelStyle level = FStructure.ListLevel(open.style, open.level);
+  if (open.style == nullptr) {
+    Budget().SpendWork(style.size());
+    open.style = &*FListStyles.insert(std::move(style)).first;
+  }
+  ListLevelStyle level = FStructure.ListLevel(*open.style, open.level);
   open.ordered = level.ordered;
   open.next = level.start;
-  const std::u16string key = open.style + u'/' + DecimalText(open.level);
   if (ElementAttribute(list, "text:continue-numbering") == u"true" ||
       !ElementAttribute(list, "text:continue-list").empty())
-    if (auto last = FListNumbers.find(key); last != FListNumbers.end())
+    if (auto last = FListNumbers.find({open.style, open.level}); last != FListNumbers.end())
       open.next = last->second;
   Block block = BlockOf(BlockKind::ListStart);
   block.ordered = open.ordered;
@@ -389,7 +395,7 @@ void OpenDocumentReader::EndList() {
   if (FLists.empty())
     return;
   const OpenList& list = FLists.back();
-  FListNumbers[list.style + u'/' + DecimalText(list.level)] = list.next;
+  FListNumbers[{list.style, list.level}] = list.next;
   FLists.pop_back();
 }
 

@@ -13,6 +13,7 @@
 #include "readers/opendocument/StructureStyles.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -102,10 +103,10 @@ private:
     size_t note = 0;
     int paragraphDepth = 0; // paragraphs around the item in this place
   };
-  // An open list: its style, nesting level and the number its next item
-  // gets.
+  // An open list: its style (shared by the lists nested in it that name
+  // none of their own), nesting level and the number its next item gets.
   struct OpenList {
-    std::u16string style;
+    const std::u16string* style = nullptr;
     int level = 1;
     bool ordered = false;
     int32_t next = 1;
@@ -133,9 +134,11 @@ private:
   StructureStyles FStructure;
   ParagraphContent FParagraphs{FStructure, [this](XmlNode& note) { return CiteNote(note); }};
   std::vector<OpenList> FLists;
+  // The list style names met, each kept once.
+  std::unordered_set<std::u16string> FListStyles;
   // The number after a list's last item, by list style and level, for a
   // list that continues the numbering of the one before.
-  std::unordered_map<std::u16string, int32_t> FListNumbers;
+  std::map<std::pair<const std::u16string*, int>, int32_t> FListNumbers;
   std::unordered_map<const XmlNode*, size_t> FCitedNotes; // note element -> index
   std::unordered_set<std::u16string> FNoteIds;
   Story FComments{StoryKind::Comments, {}};
