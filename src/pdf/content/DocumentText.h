@@ -48,12 +48,16 @@ public:
 
 private:
   class Resources;
+  class EntryIndex;
   struct ResourceIndex;
   struct FormObject;
 
   Resources& PageResources(const PdfPage& page);
   ResourceIndex& IndexOf(std::string_view dictionary, const IndirectObject& holder);
-  void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index);
+  void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index,
+             bool documentText);
+  EntryIndex& SubdictionaryIndex(std::string_view dictionary, bool byReference, EntryIndex& own,
+                                 bool documentText);
   const Font* FontOf(std::string_view value, const IndirectObject& holder);
   const FormObject& FormObjectOf(uint32_t objectNumber);
 
@@ -65,6 +69,10 @@ private:
   std::unordered_map<uint32_t, std::unique_ptr<FormObject>> FForms; // read once
   // Indexes of resources dictionaries by where their text lies in memory.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<ResourceIndex>> FResourceIndexes;
+  // Indexes of font and form subdictionaries, likewise, and the
+  // dictionaries that references lead to, by object number.
+  std::map<std::pair<const char*, size_t>, std::unique_ptr<EntryIndex>> FEntryIndexes;
+  std::unordered_map<uint32_t, std::string_view> FKnownDictionaries;
   // Page resources, likewise.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<Resources>> FPageResources;
   FormBudget FFormBudget; // content of forms run, all pages
