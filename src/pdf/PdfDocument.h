@@ -57,6 +57,8 @@ public:
   PdfDocument(const PdfDocument&) = delete;
   PdfDocument& operator=(const PdfDocument&) = delete;
 
+  const Limits& DecodingLimits() const { return FLimits; }
+
   // The header's version ("1.4").
   const std::string& Version() const { return FVersion; }
   std::string_view Data() const { return FData; }
@@ -115,7 +117,26 @@ private:
   IndirectObject ReadObject(uint32_t number) const;
   int64_t ResolveLength(ObjectRef ref) const;
   const ObjectStream* LoadObjectStream(uint32_t number) const;
-  std::string DecodeCapped(std::string raw, std::string_view dictionary) const;
+  // What the next decoding may write, and whether the work left set it.
+  struct DecodingCap {
+    uint64_t bytes = 0;
+    bool byWork = false;
+  };
+  // The decoded data of a stream read a second time, and what decoding it
+  // cost.
+  struct KeptStream {
+    std::string Data;
+    uint64_t Cost = 0;
+  };
+  DecodingCap NextDecodingCap() const;
+  void SpendDecoding(uint64_t cost) const;
+  // bound: what the data may decode to at most for what they are (past it
+  // they are damaged); cost, when given, receives what the decoding spent.
+  std::string DecodeCapped(std::string raw, std::string_view dictionary,
+                           uint64_t bound = UINT64_MAX, uint64_t* cost = nullptr) const;
+  std::string DecodeStreamData(const IndirectObject& object, uint64_t& cost) const;
+  void ReuseKept(const KeptStream& kept) const;
+  uint64_t XrefStreamBound(std::string_view dictionary) const;
   const TrailerBounds& Bounds();
 
   std::string FData;
@@ -135,6 +156,9 @@ private:
   std::unique_ptr<ObjectDecryptor> FDecryptor;
   mutable std::unordered_map<uint32_t, std::unique_ptr<ObjectStream>> FObjectStreams;
   mutable uint64_t FDecodedBytes = 0;
+  // Streams read; those read again, kept.
+  mutable std::unordered_set<uint32_t> FStreamsRead;
+  mutable std::unordered_map<uint32_t, KeptStream> FKeptStreams;
   mutable int FDepth = 0;
   mutable uint64_t FDepthCuts = 0; // look-ups cut short by the depth limit
   // Objects as read, once the cross-reference data no longer change.
