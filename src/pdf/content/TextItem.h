@@ -26,8 +26,8 @@ struct TextItem {
   // for the item where the longest string of a line counts; the start of
   // the last one where the place of the last string shown counts.
   size_t longestPart = 0; // 0: the item is one string (its text)
-  Point longestStart;
-  Point lastPartStart;
+  Point longestStart{};
+  Point lastPartStart{};
 
   size_t LongestPart() const { return longestPart ? longestPart : text.size(); }
   Point LongestStart() const { return longestPart ? longestStart : start; }
