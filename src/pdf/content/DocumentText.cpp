@@ -7,6 +7,7 @@
 #include "pdf/content/TextCollector.h"
 #include "pdf/fonts/DictionaryEntries.h"
 #include "pdf/fonts/FontLoader.h"
+#include "pdf/fonts/FontRecordKey.h"
 
 #include <cstdlib>
 #include <map>
@@ -315,7 +316,7 @@ DocumentText::EntryIndex& DocumentText::SubdictionaryIndex(std::string_view dict
 const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& holder) {
   if (std::optional<ObjectRef> ref = ReferenceAt(value))
     if (auto it = FFonts.find(ref->Number); it != FFonts.end())
-      return it->second.get();
+      return it->second;
   Resolved resolved = ResolveDictionary(FDocument, value, holder);
   if (resolved.dictionary.empty())
     return nullptr;
@@ -326,10 +327,24 @@ const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& h
           : (uint64_t{1} << 63) | reinterpret_cast<uintptr_t>(resolved.dictionary.data());
   auto& slot = FFonts[key];
   if (!slot)
-    slot = Font::Create(
-        ReadFontDescription(FDocument, resolved.dictionary, resolved.holder, &FSharedArrays),
-        FContext);
-  return slot.get();
+    slot = RecordOf(
+        ReadFontDescription(FDocument, resolved.dictionary, resolved.holder, &FSharedArrays));
+  return slot;
+}
+
+// Fonts whose descriptions make the same record share it (see
+// FontRecordKey.h).  A record made is paid for beyond what reading its
+// description spent.
+const Font* DocumentText::RecordOf(const FontDescription& description) {
+  std::optional<std::string> key = FontRecordKey(description);
+  if (key)
+    if (auto known = FRecordsByKey.find(*key); known != FRecordsByKey.end())
+      return known->second;
+  FDocument.Budget().SpendMemory(sizeof(Font));
+  const Font* font = FRecords.emplace_back(Font::Create(description, FContext)).get();
+  if (key)
+    FRecordsByKey.emplace(std::move(*key), font);
+  return font;
 }
 
 const DocumentText::FormObject& DocumentText::FormObjectOf(uint32_t objectNumber) {
