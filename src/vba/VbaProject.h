@@ -44,9 +44,17 @@ struct VbaProject {
   // more than kVbaMaxDecompressed, however many streams the file offers.
   size_t decompressed = 0;
 
+  // Whether reading stopped before a module whose source would have
+  // passed the characters the caller allowed; the modules before it are
+  // kept.
+  bool cut = false;
+
   // Reads the project below a storage of the file.  Damaged data never
-  // raises an error: reading stops there.
-  static VbaProject Read(const CompoundFile& file, uint32_t storage);
+  // raises an error: reading stops there.  The sources read hold at most
+  // maxSourceCharacters characters in all (many modules may read one
+  // source, each a copy of its own).
+  static VbaProject Read(const CompoundFile& file, uint32_t storage,
+                         uint64_t maxSourceCharacters = UINT64_MAX);
 };
 
 } // namespace scrivlet

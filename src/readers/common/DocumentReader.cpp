@@ -57,6 +57,11 @@ void DocumentReader::CountOutput(size_t characters) {
     throw LimitExceeded("output characters", FOptions->limits.outputCharacters);
 }
 
+uint64_t DocumentReader::OutputCharactersLeft() const {
+  const uint64_t limit = FOptions->limits.outputCharacters;
+  return FOutputCharacters < limit ? limit - FOutputCharacters : 0;
+}
+
 Block& DocumentReader::AddBlock(Story& story, Block block) {
   CountOutput(TextSize(block) + 1);
   return story.blocks.emplace_back(std::move(block));
