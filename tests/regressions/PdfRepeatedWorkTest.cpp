@@ -421,6 +421,30 @@ TEST(PdfSharedContent, EveryPageShowingAStreamPaysForItsDecodedSize) {
 // their output reaches it, before the memory is spent: a content stream
 // of 255 M operators (649 KB), one of LZW that decodes to the limit of a
 // stream (233 KB), four of 255 MB each (1 MB).
+TEST(PdfSharedContent, TheOutputLimitEndsTheReadingOfPages) {
+  // The text of every page was laid out before any of it was counted
+  // against the output limit: a thousand pages of a dense shared stream
+  // took seconds each, to fail at the end.  Here 200 pages of 10,000
+  // characters each under a limit of 50,000.
+  std::string content;
+  for (int line = 0; line < 2000; ++line)
+    content += "BT /F1 10 Tf 0 " + std::to_string(12 * line) + " Td (wordy) Tj ET\n";
+  Limits limits;
+  limits.outputCharacters = 50000;
+  test::ReaderHarness<PdfReader> reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(
+      PagesShowing({PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(content))}, 200));
+  std::string message;
+  try {
+    reader.LoadFromStream(stream);
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(message, "The document exceeds the limit of 50000 output characters");
+  EXPECT_EQ(reader.Inner().PageCount(), 6u);
+}
+
 TEST(PdfDecodingWork, StopsAtTheWorkLeftWhileDecoding) {
   const std::string operators = Repeated("q Q ", 2 << 20); // 8 MB
   const std::vector<std::string> streams{
