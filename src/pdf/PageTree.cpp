@@ -98,13 +98,12 @@ std::string ReadPageContents(const PdfDocument& document, std::string_view pageD
       continue;
     }
     // A page's streams are one content stream in parts: joined, they are
-    // held to the limit of one decoded stream (four parts of 255 MB each
-    // took a gigabyte and more while they were joined).
-    std::string part = document.StreamData(object);
+    // held to the limit of one decoded stream, and a part stops decoding
+    // where it would pass it (four parts of 255 MB each took a gigabyte
+    // and more while they were joined).
     const size_t cap = document.DecodingLimits().StreamCap;
-    if (part.size() >= cap - contents.size())
-      throw Exception("PDF stream exceeds the decoding limit of %d bytes",
-                      {static_cast<int64_t>(cap)});
+    const size_t room = contents.size() < cap ? cap - contents.size() - 1 : 0;
+    std::string part = document.StreamData(object, room);
     // Growing by doubling, but never past the limit.
     const size_t needed = contents.size() + 1 + part.size();
     if (contents.capacity() < needed)

@@ -218,9 +218,9 @@ bool PdfDocument::ReadXrefStreamAt(size_t offset, std::string_view& dictionary) 
   FSectionOffsets.push_back(offset);
   try {
     // Cross-reference streams are never encrypted.  No more entries are
-    // read than the table may hold: data decoding to more (a few hundred
-    // kilobytes may announce and decode to 255 million free entries) are
-    // damaged, and the file is repaired.
+    // decoded and read than the table may hold (a few hundred kilobytes
+    // may announce and decode to 255 million free entries, which never
+    // fill it): the data are cut there.
     std::string data = DecodeCapped(std::string(*object.Stream), object.Dictionary,
                                     XrefStreamBound(object.Dictionary));
     ReadXrefStreamEntries(object.Dictionary, data, FData.size(), FXref);
@@ -464,7 +464,7 @@ const PdfDocument::ObjectStream* PdfDocument::LoadObjectStream(uint32_t number) 
 // The most bytes a cross-reference stream's entries may take: as many
 // entries as the table may hold, of the widths its /W gives (none when /W
 // is unusable, which reading the entries reports).
-uint64_t PdfDocument::XrefStreamBound(std::string_view dictionary) const {
+PdfDocument::DecodingBound PdfDocument::XrefStreamBound(std::string_view dictionary) const {
   uint64_t width = 0;
   std::string_view list = GetKeyList("/w", dictionary);
   for (int field = 0; field < 3; ++field) {
@@ -474,11 +474,13 @@ uint64_t PdfDocument::XrefStreamBound(std::string_view dictionary) const {
       ++end;
     int64_t value = ToInteger(list.substr(0, end), -1);
     if (value < 0 || value > 8)
-      return UINT64_MAX;
+      return {};
     width += static_cast<uint64_t>(value);
     list = list.substr(std::min(list.size(), end + 1));
   }
-  return width == 0 ? UINT64_MAX : width * XrefCapacity(FData.size());
+  if (width == 0)
+    return {};
+  return {width * XrefCapacity(FData.size()), true, width};
 }
 
 // The cap of the next decoding: the per-stream and per-document decoding
@@ -510,30 +512,41 @@ void PdfDocument::SpendDecoding(uint64_t cost) const {
   FBudget.SpendWork(cost);
 }
 
-std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary, uint64_t bound,
-                                      uint64_t* cost) const {
+std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary,
+                                      const DecodingBound& bound, uint64_t* cost) const {
   DecodingCap cap = NextDecodingCap();
-  const bool byBound = bound < cap.bytes;
+  const bool byBound = bound.bytes < cap.bytes;
   const uint64_t read = raw.size();
   uint64_t produced = 0;
   std::string data;
+  bool cut = false;
   try {
-    data = DecodeStream(std::move(raw), dictionary, static_cast<size_t>(std::min(bound, cap.bytes)),
-                        &produced);
+    data = DecodeStream(std::move(raw), dictionary,
+                        static_cast<size_t>(std::min(bound.bytes, cap.bytes)), &produced,
+                        byBound && bound.xref ? &cut : nullptr);
   } catch (const LimitExceeded&) {
     throw;
   } catch (const Exception&) {
     // Past the cap: the limit that set it.
     if (byBound)
-      throw Exception("Content of stream for /TYPE/XREF section have incorrect length");
+      ThrowPastBound(bound);
     if (cap.byWork)
       throw LimitExceeded("units of work", FBudget.WorkLimit());
     throw;
   }
+  if (cut) // whole entries only
+    data.resize(data.size() - data.size() % bound.entryWidth);
   SpendDecoding(std::max(read, produced));
   if (cost)
     *cost = std::max(read, produced);
   return data;
+}
+
+void PdfDocument::ThrowPastBound(const DecodingBound& bound) const {
+  if (bound.xref)
+    throw Exception("Content of stream for /TYPE/XREF section have incorrect length");
+  throw Exception("PDF stream exceeds the decoding limit of %d bytes",
+                  {static_cast<int64_t>(FLimits.StreamCap)});
 }
 
 // A stream read a second time (one content stream that many pages show,
@@ -541,17 +554,19 @@ std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictiona
 // spends what its decoding cost, so that a thousand pages showing one
 // stream cost what decoding it a thousand times would, without the
 // decoding.
-std::string PdfDocument::StreamData(const IndirectObject& object) const {
+std::string PdfDocument::StreamData(const IndirectObject& object, uint64_t maxBytes) const {
   if (!object.Stream)
     return {};
   const bool keepable = FObjectsFinal && object.Found() && !object.InObjectStream;
   if (keepable)
     if (auto kept = FKeptStreams.find(object.Number); kept != FKeptStreams.end()) {
+      if (kept->second.Data.size() > maxBytes)
+        ThrowPastBound({maxBytes, false, 1});
       ReuseKept(kept->second);
       return kept->second.Data;
     }
   uint64_t cost = 0;
-  std::string data = DecodeStreamData(object, cost);
+  std::string data = DecodeStreamData(object, maxBytes, cost);
   if (keepable && !FStreamsRead.insert(object.Number).second) {
     FBudget.SpendMemory(data.size());
     FKeptStreams.emplace(object.Number, KeptStream{data, cost});
@@ -570,7 +585,8 @@ void PdfDocument::ReuseKept(const KeptStream& kept) const {
   SpendDecoding(kept.Cost);
 }
 
-std::string PdfDocument::DecodeStreamData(const IndirectObject& object, uint64_t& cost) const {
+std::string PdfDocument::DecodeStreamData(const IndirectObject& object, uint64_t maxBytes,
+                                          uint64_t& cost) const {
   std::string raw(*object.Stream);
   bool decrypt = IsEncrypted() && !object.InObjectStream &&
                  !NameIs(GetKeyValue("/type", object.Dictionary), "/xref") &&
@@ -580,7 +596,7 @@ std::string PdfDocument::DecodeStreamData(const IndirectObject& object, uint64_t
       throw Exception("Could not read the password protected file");
     raw = FDecryptor->DecryptStream(raw, object.Number, object.Generation);
   }
-  return DecodeCapped(std::move(raw), object.Dictionary, UINT64_MAX, &cost);
+  return DecodeCapped(std::move(raw), object.Dictionary, {maxBytes, false, 1}, &cost);
 }
 
 std::string_view PdfDocument::Trailer() const {

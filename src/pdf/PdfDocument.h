@@ -57,6 +57,7 @@ public:
   PdfDocument(const PdfDocument&) = delete;
   PdfDocument& operator=(const PdfDocument&) = delete;
 
+  // The decoding limits it was opened with.
   const Limits& DecodingLimits() const { return FLimits; }
 
   // The header's version ("1.4").
@@ -69,9 +70,18 @@ public:
   // object stream); empty when unknown.
   std::string_view ObjectText(uint32_t number) const override;
   // The decoded (decrypted, filtered) data of a stream object; empty for an
-  // object without a stream.
-  std::string StreamData(const IndirectObject& object) const;
+  // object without a stream.  Decoding spends the larger of what it reads
+  // and writes from the work budget and stops at what is left of it; a
+  // stream read a second time is kept, and every later reading spends its
+  // cost again.
+  std::string StreamData(const IndirectObject& object) const {
+    return StreamData(object, UINT64_MAX);
+  }
   std::string StreamData(uint32_t number) const { return StreamData(Object(number)); }
+  // The same for data that may take at most maxBytes (the rest of a page's
+  // content, say): past them it raises the limit of one stream, as the
+  // decoding stops.
+  std::string StreamData(const IndirectObject& object, uint64_t maxBytes) const;
 
   // The trailer: the newest trailer dictionary (its inside), and the newest
   // trailer that has a given key (older sections fill keys the newer lack).
@@ -130,13 +140,23 @@ private:
   };
   DecodingCap NextDecodingCap() const;
   void SpendDecoding(uint64_t cost) const;
-  // bound: what the data may decode to at most for what they are (past it
-  // they are damaged); cost, when given, receives what the decoding spent.
-  std::string DecodeCapped(std::string raw, std::string_view dictionary,
-                           uint64_t bound = UINT64_MAX, uint64_t* cost = nullptr) const;
-  std::string DecodeStreamData(const IndirectObject& object, uint64_t& cost) const;
+  // What the data may decode to at most for what they are: the entries of
+  // a cross-reference stream that the table may hold (the data are cut
+  // there, to whole entries), or the rest of a page's content (past it,
+  // the limit of one stream).
+  struct DecodingBound {
+    uint64_t bytes = UINT64_MAX;
+    bool xref = false;
+    uint64_t entryWidth = 1;
+  };
+  // cost, when given, receives what the decoding spent.
+  std::string DecodeCapped(std::string raw, std::string_view dictionary, const DecodingBound& bound,
+                           uint64_t* cost = nullptr) const;
+  std::string DecodeStreamData(const IndirectObject& object, uint64_t maxBytes,
+                               uint64_t& cost) const;
+  [[noreturn]] void ThrowPastBound(const DecodingBound& bound) const;
   void ReuseKept(const KeptStream& kept) const;
-  uint64_t XrefStreamBound(std::string_view dictionary) const;
+  DecodingBound XrefStreamBound(std::string_view dictionary) const;
   const TrailerBounds& Bounds();
 
   std::string FData;

@@ -484,11 +484,12 @@ TEST(PdfDecodingWork, APagesStreamsJoinedKeepToTheLimitOfOneStream) {
   EXPECT_EQ(message, "PDF stream exceeds the decoding limit of 1048576 bytes");
 }
 
-TEST(PdfXrefStream, EntriesPastWhatTheFileCanHoldAreDamage) {
+TEST(PdfXrefStream, NoMoreEntriesAreDecodedThanTheFileCanHold) {
   // A cross-reference stream of a few hundred kilobytes announced and
-  // decoded to 255 million free entries, read one by one.  Entries past
-  // what the table may hold (the file's size and 65,536) are not decoded:
-  // the stream is damaged and the objects are found by a scan.
+  // decoded to 255 million free entries, read one by one.  No more are
+  // decoded than the table may hold (the file's size and 65,536): here 4
+  // million under a limit of 1 MB per stream, which decoding them all
+  // passed (and the file was then repaired).
   PdfBuilder pdf;
   pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
   pdf.Put(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
@@ -496,7 +497,7 @@ TEST(PdfXrefStream, EntriesPastWhatTheFileCanHoldAreDamage) {
   pdf.Put(4, PdfBuilder::Stream("", "BT (listed) Tj ET"));
   pdf.Trailer = "/Root 1 0 R";
   std::string file = pdf.Build();
-  const size_t entries = file.size() + (1 << 16) + 1000;
+  const size_t entries = 4 << 20;
   const size_t start = file.size();
   const size_t table = file.find("\nxref\n") + 1;
   file += "9 0 obj\n" +
@@ -505,8 +506,10 @@ TEST(PdfXrefStream, EntriesPastWhatTheFileCanHoldAreDamage) {
                                  " /Filter /FlateDecode",
                              PdfBuilder::Zlib(std::string(entries, '\0'))) +
           "\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
-  pdf::PdfDocument document(file);
-  EXPECT_TRUE(document.Repaired());
+  pdf::PdfDocument::Limits limits;
+  limits.StreamCap = 1 << 20;
+  pdf::PdfDocument document(file, limits);
+  EXPECT_FALSE(document.Repaired());
   std::vector<std::string> contents;
   pdf::WalkPages(document, [&](pdf::PdfPage& page) { contents.push_back(page.Contents); });
   EXPECT_EQ(contents, std::vector<std::string>{"BT (listed) Tj ET"});
