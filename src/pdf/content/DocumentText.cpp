@@ -24,10 +24,10 @@ struct Resolved {
   uint32_t objectNumber = 0; // of the object the value refers to, 0 for inline
 };
 
-// The dictionaries found at the end of references, by object number: many
-// pages may name one large dictionary (of all the document's fonts), and
-// finding its end again for each page read it whole each time.
-
+// known, when given, keeps the dictionaries found at the end of references
+// by object number: many pages may name one large dictionary (of all the
+// document's fonts), and finding its end again for each page read it whole
+// each time.
 Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
                            const IndirectObject& holder,
                            std::unordered_map<uint32_t, std::string_view>* known = nullptr) {
