@@ -197,8 +197,8 @@ std::shared_ptr<const CMap> ToUnicodeMap(const PdfDocument& document, std::strin
   if (shared)
     if (auto known = shared->toUnicode.find(ref->Number); known != shared->toUnicode.end())
       return known->second;
+  // Decoding the stream spent what it wrote, which parsing the map reads.
   std::string text = StreamOf(document, value);
-  document.Budget().SpendWork(text.size());
   auto map = text.empty() ? nullptr : std::make_shared<const CMap>(CMap::Parse(text));
   // A map keeps about what its text holds.
   document.Budget().SpendMemory(text.size());
