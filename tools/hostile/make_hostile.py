@@ -668,18 +668,39 @@ def lzw_run(megabytes, byte=0x20):
     return bytes(out)
 
 
-def lzw_content(megabytes):
-    """One page whose content stream is LZW data that decodes to about the
+def pages_of_own_streams(streams):
+    """A page for each stream body, showing it."""
+    bodies = [b"/Contents %d 0 R" % (3 + i) for i in range(len(streams))]
+    return pages_document(bodies, streams)
+
+
+def lzw_content(megabytes, pages=1):
+    """Pages whose content streams are LZW data that decode to about the
     decoding limit of one stream."""
-    extra = [stream(b"/Filter /LZWDecode", lzw_run(megabytes))]
-    return pages_document([b"/Contents 3 0 R"], extra)
+    return pages_of_own_streams([stream(b"/Filter /LZWDecode", lzw_run(megabytes))] * pages)
 
 
-def many_operators(megabytes):
-    """One page whose compressed content stream is nothing but operators."""
+def many_operators(megabytes, pages=1):
+    """Pages whose compressed content streams are nothing but operators."""
     data = zlib.compress(b"q Q " * (megabytes << 18), 9)
-    extra = [stream(b"/Filter /FlateDecode", data)]
-    return pages_document([b"/Contents 3 0 R"], extra)
+    return pages_of_own_streams([stream(b"/Filter /FlateDecode", data)] * pages)
+
+
+def glyph_page(glyphs):
+    """One page drawing one-letter strings one right after the other, its
+    content compressed as it is made (a sound page of much text)."""
+    compressor = zlib.compressobj(9)
+    data = compressor.compress(b"BT /F1 10 Tf 0 0 Td\n")
+    chunk = b"(a) Tj\n" * 1_000_000
+    for _ in range(glyphs // 1_000_000):
+        data += compressor.compress(chunk)
+    data += compressor.compress(b"ET\n") + compressor.flush()
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R >> >> "
+               b"/Contents 4 0 R >>",
+               stream(b"/Filter /FlateDecode", data), HELVETICA]
+    return pdf(objects, b"/Root 1 0 R")
 
 
 def xref_stream_count(megabytes):
@@ -690,7 +711,7 @@ def xref_stream_count(megabytes):
     out = bytearray(base[:base.rfind(b"startxref")])
     at = len(out)
     count = megabytes << 20
-    data = zlib.compress(b"\0" * count, 9)
+    data = flate_of_zeros(megabytes >> 10) if megabytes >= 1024 else zlib.compress(b"\0" * count, 9)
     out += b"99 0 obj\n" + stream(b"/Type /XRef /W [0 1 0] /Size %d /Root 1 0 R /Prev %d "
                                   b"/Filter /FlateDecode" % (count, base.find(b"xref\n")), data)
     out += b"\nendobj\nstartxref\n%d\n%%%%EOF\n" % at
@@ -747,8 +768,12 @@ CLASSES = {
     "pdf-large-contents.pdf": lambda: large_contents(4, 255),
     "pdf-large-contents-large.pdf": lambda: large_contents(40, 255),
     "pdf-lzw-content.pdf": lambda: lzw_content(255),
+    "pdf-lzw-content-large.pdf": lambda: lzw_content(255, 40),
     "pdf-many-operators.pdf": lambda: many_operators(255),
+    "pdf-many-operators-large.pdf": lambda: many_operators(255, 40),
     "pdf-xref-stream-count.pdf": lambda: xref_stream_count(255),
+    "pdf-xref-stream-count-large.pdf": lambda: xref_stream_count(10 << 10),
+    "pdf-glyph-page-large.pdf": lambda: glyph_page(150_000_000),
     "doc-vba-shared-source.doc": lambda: vba_shared_source(40000, 40),
 }
 
