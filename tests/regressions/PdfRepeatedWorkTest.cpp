@@ -446,7 +446,7 @@ TEST(PdfSharedContent, TheOutputLimitEndsTheReadingOfPages) {
 }
 
 TEST(PdfDecodingWork, StopsAtTheWorkLeftWhileDecoding) {
-  const std::string operators = Repeated("q Q ", 2 << 20); // 8 MB
+  const std::string operators = Repeated("q Q ", 512 << 10); // 2 MB
   const std::vector<std::string> streams{
       PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(operators)),
       PdfBuilder::Stream("/Filter /LZWDecode", PdfBuilder::Lzw(operators)),
@@ -454,7 +454,7 @@ TEST(PdfDecodingWork, StopsAtTheWorkLeftWhileDecoding) {
   for (const std::string& stream : streams) {
     pdf::PdfDocument::Limits limits;
     limits.WorkPerInputByte = 1;
-    limits.WorkFloor = 1 << 20;
+    limits.WorkFloor = 256 << 10;
     pdf::PdfDocument document(PagesShowing({stream}), limits);
     std::string message;
     try {
