@@ -1,5 +1,7 @@
 #include "pdf/PageTree.h"
 
+#include "core/Exception.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -91,9 +93,23 @@ std::string ReadPageContents(const PdfDocument& document, std::string_view pageD
     IndirectObject object = document.Object(ref->Number);
     if (!object.Stream)
       continue;
-    if (!contents.empty())
-      contents += '\n';
-    contents += document.StreamData(object);
+    if (contents.empty()) {
+      contents = document.StreamData(object); // no copy of a page's only stream
+      continue;
+    }
+    // A page's streams are one content stream in parts: joined, they are
+    // held to the limit of one decoded stream, and a part stops decoding
+    // where it would pass it (four parts of 255 MB each took a gigabyte
+    // and more while they were joined).
+    const size_t cap = document.DecodingLimits().StreamCap;
+    const size_t room = contents.size() < cap ? cap - contents.size() - 1 : 0;
+    std::string part = document.StreamData(object, room);
+    // Growing by doubling, but never past the limit.
+    const size_t needed = contents.size() + 1 + part.size();
+    if (contents.capacity() < needed)
+      contents.reserve(std::max(needed, std::min(cap, 2 * contents.capacity())));
+    contents += '\n';
+    contents += part;
   }
   return contents;
 }

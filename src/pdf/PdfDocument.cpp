@@ -218,8 +218,12 @@ bool PdfDocument::ReadXrefStreamAt(size_t offset, std::string_view& dictionary) 
   FBudget.SpendWork(object.Text.size());
   FSectionOffsets.push_back(offset);
   try {
-    // Cross-reference streams are never encrypted.
-    std::string data = DecodeCapped(std::string(*object.Stream), object.Dictionary);
+    // Cross-reference streams are never encrypted.  No more entries are
+    // decoded and read than the table may hold (a few hundred kilobytes
+    // may announce and decode to 255 million free entries, which never
+    // fill it): the data are cut there.
+    std::string data = DecodeCapped(std::string(*object.Stream), object.Dictionary,
+                                    XrefStreamBound(object.Dictionary));
     ReadXrefStreamEntries(object.Dictionary, data, FData.size(), FXref);
   } catch (const LimitExceeded&) {
     throw; // the budget ends the conversion
@@ -458,29 +462,132 @@ const PdfDocument::ObjectStream* PdfDocument::LoadObjectStream(uint32_t number) 
   return result;
 }
 
-std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary) const {
+// The most bytes a cross-reference stream's entries may take: as many
+// entries as the table may hold, of the widths its /W gives (none when /W
+// is unusable, which reading the entries reports).
+PdfDocument::DecodingBound PdfDocument::XrefStreamBound(std::string_view dictionary) const {
+  uint64_t width = 0;
+  std::string_view list = GetKeyList("/w", dictionary);
+  for (int field = 0; field < 3; ++field) {
+    list = Trim(list);
+    size_t end = 0;
+    while (end < list.size() && !IsWhiteSpace(list[end]) && list[end] != ',')
+      ++end;
+    int64_t value = ToInteger(list.substr(0, end), -1);
+    if (value < 0 || value > 8)
+      return {};
+    width += static_cast<uint64_t>(value);
+    list = list.substr(std::min(list.size(), end + 1));
+  }
+  if (width == 0)
+    return {};
+  return {width * XrefCapacity(FData.size()), true, width};
+}
+
+// The cap of the next decoding: the per-stream and per-document decoding
+// limits, and the work left, since decoding costs work in proportion to
+// what it writes.  The limit met first stops the decoding as its output
+// reaches it, before the memory is spent.
+PdfDocument::DecodingCap PdfDocument::NextDecodingCap() const {
   if (FDecodedBytes >= FLimits.DocumentBudget)
     throw DecodingLimitExceeded("PDF-document exceeds the decoding limit of %d bytes",
                                 {static_cast<int64_t>(FLimits.DocumentBudget)});
-  size_t cap = static_cast<size_t>(
-      std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes));
+  DecodingCap cap;
+  cap.bytes = std::min<uint64_t>(FLimits.StreamCap, FLimits.DocumentBudget - FDecodedBytes);
+  const uint64_t workLeft =
+      FBudget.WorkSpent() < FBudget.WorkLimit() ? FBudget.WorkLimit() - FBudget.WorkSpent() : 0;
+  if (workLeft < cap.bytes) {
+    cap.bytes = workLeft;
+    cap.byWork = true;
+  }
+  return cap;
+}
+
+// Spends what a decoding (or a use of its kept result) costs: the larger of
+// what it reads and what its filters write.  A stream that decodes to
+// little (white space under ASCIIHexDecode, FlateDecode output that
+// ASCIIHexDecode drops, damaged data) costs what it reads; one that decodes
+// to much costs what it writes, which the page then parses.
+void PdfDocument::SpendDecoding(uint64_t cost) const {
+  FDecodedBytes += cost;
+  FBudget.SpendWork(cost);
+}
+
+std::string PdfDocument::DecodeCapped(std::string raw, std::string_view dictionary,
+                                      const DecodingBound& bound, uint64_t* cost) const {
+  DecodingCap cap = NextDecodingCap();
+  const bool byBound = bound.bytes < cap.bytes;
   const uint64_t read = raw.size();
   uint64_t produced = 0;
-  std::string data = DecodeStream(std::move(raw), dictionary, cap, &produced);
-  // Decoding costs the larger of what it reads and what its filters write:
-  // a stream that decodes to little (white space under ASCIIHexDecode,
-  // FlateDecode output that ASCIIHexDecode drops, damaged data), read again
-  // for each of many pages, costs that work each time.
-  FDecodedBytes += std::max(read, produced);
-  // Work is what the file gives: its decoded size is the decoded-bytes
-  // limit's to bound.
-  FBudget.SpendWork(read);
+  std::string data;
+  bool cut = false;
+  try {
+    data = DecodeStream(std::move(raw), dictionary,
+                        static_cast<size_t>(std::min(bound.bytes, cap.bytes)), &produced,
+                        byBound && bound.xref ? &cut : nullptr);
+  } catch (const LimitExceeded&) {
+    throw;
+  } catch (const Exception&) {
+    // Past the cap: the limit that set it.
+    if (byBound)
+      ThrowPastBound(bound);
+    if (cap.byWork)
+      throw LimitExceeded("units of work", FBudget.WorkLimit());
+    throw;
+  }
+  if (cut) // whole entries only
+    data.resize(data.size() - data.size() % bound.entryWidth);
+  SpendDecoding(std::max(read, produced));
+  if (cost)
+    *cost = std::max(read, produced);
   return data;
 }
 
-std::string PdfDocument::StreamData(const IndirectObject& object) const {
+void PdfDocument::ThrowPastBound(const DecodingBound& bound) const {
+  if (bound.xref)
+    throw Exception("Content of stream for /TYPE/XREF section have incorrect length");
+  throw DecodingLimitExceeded("PDF stream exceeds the decoding limit of %d bytes",
+                  {static_cast<int64_t>(FLimits.StreamCap)});
+}
+
+// A stream read a second time (one content stream that many pages show,
+// say) is kept, and each later reading gives the kept data: each still
+// spends what its decoding cost, so that a thousand pages showing one
+// stream cost what decoding it a thousand times would, without the
+// decoding.
+std::string PdfDocument::StreamData(const IndirectObject& object, uint64_t maxBytes) const {
   if (!object.Stream)
     return {};
+  const bool keepable = FObjectsFinal && object.Found() && !object.InObjectStream;
+  if (keepable)
+    if (auto kept = FKeptStreams.find(object.Number); kept != FKeptStreams.end()) {
+      if (kept->second.Data.size() > maxBytes)
+        ThrowPastBound({maxBytes, false, 1});
+      ReuseKept(kept->second);
+      return kept->second.Data;
+    }
+  uint64_t cost = 0;
+  std::string data = DecodeStreamData(object, maxBytes, cost);
+  if (keepable && !FStreamsRead.insert(object.Number).second) {
+    FBudget.SpendMemory(data.size());
+    FKeptStreams.emplace(object.Number, KeptStream{data, cost});
+  }
+  return data;
+}
+
+void PdfDocument::ReuseKept(const KeptStream& kept) const {
+  DecodingCap cap = NextDecodingCap();
+  if (kept.Cost > cap.bytes) {
+    if (cap.byWork)
+      throw LimitExceeded("units of work", FBudget.WorkLimit());
+    throw DecodingLimitExceeded("PDF stream exceeds the decoding limit of %d bytes",
+                    {static_cast<int64_t>(cap.bytes)});
+  }
+  SpendDecoding(kept.Cost);
+}
+
+std::string PdfDocument::DecodeStreamData(const IndirectObject& object, uint64_t maxBytes,
+                                          uint64_t& cost) const {
   std::string raw(*object.Stream);
   bool decrypt = IsEncrypted() && !object.InObjectStream &&
                  !NameIs(GetKeyValue("/type", object.Dictionary), "/xref") &&
@@ -490,7 +597,7 @@ std::string PdfDocument::StreamData(const IndirectObject& object) const {
       throw Exception("Could not read the password protected file");
     raw = FDecryptor->DecryptStream(raw, object.Number, object.Generation);
   }
-  return DecodeCapped(std::move(raw), object.Dictionary);
+  return DecodeCapped(std::move(raw), object.Dictionary, {maxBytes, false, 1}, &cost);
 }
 
 std::string_view PdfDocument::Trailer() const {

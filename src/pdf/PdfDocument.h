@@ -57,6 +57,9 @@ public:
   PdfDocument(const PdfDocument&) = delete;
   PdfDocument& operator=(const PdfDocument&) = delete;
 
+  // The decoding limits it was opened with.
+  const Limits& DecodingLimits() const { return FLimits; }
+
   // The header's version ("1.4").
   const std::string& Version() const { return FVersion; }
   std::string_view Data() const { return FData; }
@@ -67,9 +70,18 @@ public:
   // object stream); empty when unknown.
   std::string_view ObjectText(uint32_t number) const override;
   // The decoded (decrypted, filtered) data of a stream object; empty for an
-  // object without a stream.
-  std::string StreamData(const IndirectObject& object) const;
+  // object without a stream.  Decoding spends the larger of what it reads
+  // and writes from the work budget and stops at what is left of it; a
+  // stream read a second time is kept, and every later reading spends its
+  // cost again.
+  std::string StreamData(const IndirectObject& object) const {
+    return StreamData(object, UINT64_MAX);
+  }
   std::string StreamData(uint32_t number) const { return StreamData(Object(number)); }
+  // The same for data that may take at most maxBytes (the rest of a page's
+  // content, say): past them it raises the limit of one stream, as the
+  // decoding stops.
+  std::string StreamData(const IndirectObject& object, uint64_t maxBytes) const;
 
   // The trailer: the newest trailer dictionary (its inside), and the newest
   // trailer that has a given key (older sections fill keys the newer lack).
@@ -115,7 +127,36 @@ private:
   IndirectObject ReadObject(uint32_t number) const;
   int64_t ResolveLength(ObjectRef ref) const;
   const ObjectStream* LoadObjectStream(uint32_t number) const;
-  std::string DecodeCapped(std::string raw, std::string_view dictionary) const;
+  // What the next decoding may write, and whether the work left set it.
+  struct DecodingCap {
+    uint64_t bytes = 0;
+    bool byWork = false;
+  };
+  // The decoded data of a stream read a second time, and what decoding it
+  // cost.
+  struct KeptStream {
+    std::string Data;
+    uint64_t Cost = 0;
+  };
+  DecodingCap NextDecodingCap() const;
+  void SpendDecoding(uint64_t cost) const;
+  // What the data may decode to at most for what they are: the entries of
+  // a cross-reference stream that the table may hold (the data are cut
+  // there, to whole entries), or the rest of a page's content (past it,
+  // the limit of one stream).
+  struct DecodingBound {
+    uint64_t bytes = UINT64_MAX;
+    bool xref = false;
+    uint64_t entryWidth = 1;
+  };
+  // cost, when given, receives what the decoding spent.
+  std::string DecodeCapped(std::string raw, std::string_view dictionary, const DecodingBound& bound,
+                           uint64_t* cost = nullptr) const;
+  std::string DecodeStreamData(const IndirectObject& object, uint64_t maxBytes,
+                               uint64_t& cost) const;
+  [[noreturn]] void ThrowPastBound(const DecodingBound& bound) const;
+  void ReuseKept(const KeptStream& kept) const;
+  DecodingBound XrefStreamBound(std::string_view dictionary) const;
   const TrailerBounds& Bounds();
 
   std::string FData;
@@ -135,6 +176,9 @@ private:
   std::unique_ptr<ObjectDecryptor> FDecryptor;
   mutable std::unordered_map<uint32_t, std::unique_ptr<ObjectStream>> FObjectStreams;
   mutable uint64_t FDecodedBytes = 0;
+  // Streams read; those read again, kept.
+  mutable std::unordered_set<uint32_t> FStreamsRead;
+  mutable std::unordered_map<uint32_t, KeptStream> FKeptStreams;
   mutable int FDepth = 0;
   mutable uint64_t FDepthCuts = 0; // look-ups cut short by the depth limit
   // Objects as read, once the cross-reference data no longer change.

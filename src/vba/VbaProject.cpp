@@ -94,8 +94,9 @@ size_t FindSourceContainer(std::string_view data) {
 
 class ProjectReader {
 public:
-  ProjectReader(const CompoundFile& file, uint32_t storage, int fallbackCodePage)
-      : file(file), root(storage) {
+  ProjectReader(const CompoundFile& file, uint32_t storage, int fallbackCodePage,
+                uint64_t maxSourceCharacters)
+      : file(file), root(storage), charactersLeft(maxSourceCharacters) {
     project.codePage = fallbackCodePage;
   }
 
@@ -231,6 +232,12 @@ private:
     budget -= source->size();
     project.decompressed += source->size();
     module.source = AnsiToWide(*source, project.codePage);
+    if (module.source.size() > charactersLeft) {
+      module.source.clear();
+      project.cut = true;
+      return false;
+    }
+    charactersLeft -= module.source.size();
     return true;
   }
 
@@ -264,8 +271,10 @@ private:
   const CompoundFile& file;
   uint32_t root;
   std::vector<Storage> storages;
-  // What the whole project may still decompress to.
+  // What the whole project may still decompress to, and the characters
+  // its sources may still hold.
   size_t budget = kVbaMaxDecompressed;
+  uint64_t charactersLeft;
   // What module streams may still give, and the one read last.
   uint64_t readBudget = Limits{}.decodedBytesPerDocument;
   std::optional<std::pair<uint32_t, std::string>> lastStream;
@@ -274,8 +283,9 @@ private:
 
 } // namespace
 
-VbaProject VbaProject::Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage) {
-  return ProjectReader(file, storage, fallbackCodePage).Run();
+VbaProject VbaProject::Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage,
+                            uint64_t maxSourceCharacters) {
+  return ProjectReader(file, storage, fallbackCodePage, maxSourceCharacters).Run();
 }
 
 } // namespace scrivlet

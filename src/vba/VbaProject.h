@@ -45,10 +45,18 @@ struct VbaProject {
   // more than kVbaMaxDecompressed, however many streams the file offers.
   size_t decompressed = 0;
 
+  // Whether reading stopped before a module whose source would have
+  // passed the characters the caller allowed; the modules before it are
+  // kept.
+  bool cut = false;
+
   // Reads the project below a storage of the file; source whose project
-  // names no code page is decoded in fallbackCodePage (the host's).
-  // Damaged data never raises an error: reading stops there.
-  static VbaProject Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage = CP_ACP);
+  // names no code page is decoded in fallbackCodePage (the conversion's).
+  // Damaged data never raises an error: reading stops there.  The sources
+  // read hold at most maxSourceCharacters characters in all (many modules
+  // may read one source, each a copy of its own).
+  static VbaProject Read(const CompoundFile& file, uint32_t storage, int fallbackCodePage = CP_ACP,
+                         uint64_t maxSourceCharacters = UINT64_MAX);
 };
 
 } // namespace scrivlet

@@ -368,5 +368,174 @@ TEST(PdfSharedFontArrays, ACidWidthArrayIsParsedOncePerDocument) {
   EXPECT_LT(outcome.seconds, 3);
 }
 
+// One page (or `pages` pages) whose /Contents name the given streams.
+std::string PagesShowing(const std::vector<std::string>& streams, int pages = 1) {
+  PdfBuilder pdf;
+  uint32_t catalog = pdf.Reserve();
+  uint32_t tree = pdf.Reserve();
+  uint32_t font = pdf.Add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+  std::string contents;
+  for (const std::string& stream : streams)
+    contents += Ref(pdf.Add(stream)) + " ";
+  std::string kids;
+  for (int i = 0; i < pages; ++i)
+    kids += Ref(pdf.Add("<< /Type /Page /Parent " + Ref(tree) + " /Resources << /Font << /F1 " +
+                        Ref(font) + " >> >> /Contents [" + contents + "] >>")) +
+            " ";
+  pdf.Put(tree, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+  pdf.Put(catalog, "<< /Type /Catalog /Pages " + Ref(tree) + " >>");
+  pdf.Trailer = "/Root " + Ref(catalog);
+  return pdf.Build();
+}
+
+std::string Repeated(const std::string& part, size_t times) {
+  std::string whole;
+  whole.reserve(part.size() * times);
+  for (size_t i = 0; i < times; ++i)
+    whole += part;
+  return whole;
+}
+
+TEST(PdfSharedContent, EveryPageShowingAStreamPaysForItsDecodedSize) {
+  // 1,100 pages of a 146 KB file showed one stream that decodes to
+  // megabytes: each showing spent only its compressed size, and the file
+  // ran for minutes.  The stream is now decoded twice at most (then kept),
+  // and every showing spends what it decodes to.
+  const std::string content = Repeated("BT /F1 10 Tf 0 0 Td (word) Tj ET\n", 20000);
+  const std::string file =
+      PagesShowing({PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(content))}, 50);
+  pdf::PdfDocument document(file);
+  int pages = 0;
+  pdf::WalkPages(document, [&](pdf::PdfPage& page) {
+    ++pages;
+    EXPECT_EQ(page.Contents, content);
+  });
+  EXPECT_EQ(pages, 50);
+  EXPECT_GE(document.Budget().WorkSpent(), 50 * content.size());
+  // Kept once: the records budget holds the stream's size, not more.
+  EXPECT_GE(document.Budget().MemorySpent(), content.size());
+  EXPECT_LT(document.Budget().MemorySpent(), 2 * content.size());
+}
+
+// Streams that decode to more than the work a small file may cost stop as
+// their output reaches it, before the memory is spent: a content stream
+// of 255 M operators (649 KB), one of LZW that decodes to the limit of a
+// stream (233 KB), four of 255 MB each (1 MB).
+TEST(PdfSharedContent, TheOutputLimitEndsTheReadingOfPages) {
+  // The text of every page was laid out before any of it was counted
+  // against the output limit: a thousand pages of a dense shared stream
+  // took seconds each, to fail at the end.  Here 200 pages of 10,000
+  // characters each under a limit of 50,000.
+  std::string content;
+  for (int line = 0; line < 2000; ++line)
+    content += "BT /F1 10 Tf 0 " + std::to_string(12 * line) + " Td (wordy) Tj ET\n";
+  Limits limits;
+  limits.outputCharacters = 50000;
+  test::ReaderHarness<PdfReader> reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(
+      PagesShowing({PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(content))}, 200));
+  std::string message;
+  try {
+    reader.LoadFromStream(stream);
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(message, "The document exceeds the limit of 50000 output characters");
+  EXPECT_EQ(reader.Inner().PageCount(), 6u);
+}
+
+TEST(PdfDecodingWork, StopsAtTheWorkLeftWhileDecoding) {
+  const std::string operators = Repeated("q Q ", 512 << 10); // 2 MB
+  const std::vector<std::string> streams{
+      PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(operators)),
+      PdfBuilder::Stream("/Filter /LZWDecode", PdfBuilder::Lzw(operators)),
+  };
+  for (const std::string& stream : streams) {
+    pdf::PdfDocument::Limits limits;
+    limits.WorkPerInputByte = 1;
+    limits.WorkFloor = 256 << 10;
+    pdf::PdfDocument document(PagesShowing({stream}), limits);
+    std::string message;
+    try {
+      pdf::WalkPages(document, [](pdf::PdfPage&) {});
+    } catch (const Exception& error) {
+      message = error.Message();
+    }
+    EXPECT_TRUE(message.starts_with("The document exceeds the limit of ") &&
+                message.ends_with(" units of work"))
+        << message;
+    EXPECT_LE(document.Budget().WorkSpent(), document.Budget().WorkLimit());
+  }
+}
+
+TEST(PdfDecodingWork, APagesStreamsJoinedKeepToTheLimitOfOneStream) {
+  const std::string part = PdfBuilder::Stream(
+      "/Filter /FlateDecode", PdfBuilder::Zlib("BT (" + std::string(700000, 'a') + ") Tj ET"));
+  pdf::PdfDocument::Limits limits;
+  limits.StreamCap = 1 << 20;
+  pdf::PdfDocument document(PagesShowing({part, part}), limits);
+  std::string message;
+  try {
+    pdf::WalkPages(document, [](pdf::PdfPage&) {});
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(message, "PDF stream exceeds the decoding limit of 1048576 bytes");
+}
+
+TEST(PdfXrefStream, NoMoreEntriesAreDecodedThanTheFileCanHold) {
+  // A cross-reference stream of a few hundred kilobytes announced and
+  // decoded to 255 million free entries, read one by one.  No more are
+  // decoded than the table may hold (the file's size and 65,536): here 4
+  // million under a limit of 1 MB per stream, which decoding them all
+  // passed (and the file was then repaired).
+  PdfBuilder pdf;
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+  pdf.Put(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+  pdf.Put(4, PdfBuilder::Stream("", "BT (listed) Tj ET"));
+  pdf.Trailer = "/Root 1 0 R";
+  std::string file = pdf.Build();
+  const size_t entries = 4 << 20;
+  const size_t start = file.size();
+  const size_t table = file.find("\nxref\n") + 1;
+  file += "9 0 obj\n" +
+          PdfBuilder::Stream("/Type /XRef /W [0 1 0] /Size " + std::to_string(entries) +
+                                 " /Root 1 0 R /Prev " + std::to_string(table) +
+                                 " /Filter /FlateDecode",
+                             PdfBuilder::Zlib(std::string(entries, '\0'))) +
+          "\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+  pdf::PdfDocument::Limits limits;
+  limits.StreamCap = 1 << 20;
+  pdf::PdfDocument document(file, limits);
+  EXPECT_FALSE(document.Repaired());
+  std::vector<std::string> contents;
+  pdf::WalkPages(document, [&](pdf::PdfPage& page) { contents.push_back(page.Contents); });
+  EXPECT_EQ(contents, std::vector<std::string>{"BT (listed) Tj ET"});
+}
+
+TEST(PdfGlyphByGlyph, APageOfManyGlyphsConvertsWithinTheRecordsBudget) {
+  // A page of ten million one-letter strings (88 KB) was refused by the
+  // records budget: a record per glyph.  Strings shown one right after the
+  // other are one record.  Here 300,000 of them under a budget of 4 MB.
+  const std::string content = "BT /F1 10 Tf 0 0 Td\n" + Repeated("(a) Tj\n", 300000) + "ET";
+  const std::string file =
+      PagesShowing({PdfBuilder::Stream("/Filter /FlateDecode", PdfBuilder::Zlib(content))});
+  Limits limits;
+  limits.memoryFloor = 4 << 20;
+  test::ReaderHarness<PdfReader> reader;
+  reader.SetResourceLimits(limits);
+  MemoryStream stream(file);
+  std::string message;
+  try {
+    reader.LoadFromStream(stream);
+  } catch (const Exception& error) {
+    message = error.Message();
+  }
+  EXPECT_EQ(message, "");
+  EXPECT_NE(reader.Lines().GetTextW().find(std::u16string(300000, u'a')), std::u16string::npos);
+}
+
 } // namespace
 } // namespace scrivlet

@@ -773,6 +773,176 @@ def docx_shared_data_deflated():
     return docx_shared_data_of(1300, 900000, 8)
 
 
+# Structures shared by many users: each class at the size it was found at
+# and scaled up (SCALE times as many users, or as much data), 1 to 15 MB.
+def pages_document(page_bodies, extra_objects):
+    """Catalog 1, pages 2, the extra objects from 3, then one page per body
+    (a page body gets "/Type /Page /Parent 2 0 R" in front)."""
+    first_page = 3 + len(extra_objects)
+    kids = b" ".join(b"%d 0 R" % (first_page + i) for i in range(len(page_bodies)))
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [" + kids + b"] /Count %d >>" % len(page_bodies)]
+    objects += extra_objects
+    objects += [b"<< /Type /Page /Parent 2 0 R " + body + b" >>" for body in page_bodies]
+    return pdf(objects, b"/Root 1 0 R")
+
+
+HELVETICA = b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"
+
+
+def shared_content(pages, lines):
+    """Pages that all show one compressed content stream of many lines."""
+    content = b"".join(b"BT /F1 10 Tf 72 %d Td (line %d of the text every page shows) Tj ET\n"
+                       % (800 - i % 700, i) for i in range(lines))
+    extra = [stream(b"/Filter /FlateDecode", zlib.compress(content, 9)), HELVETICA]
+    body = b"/Resources << /Font << /F1 4 0 R >> >> /Contents 3 0 R"
+    return pages_document([body] * pages, extra)
+
+
+def shared_font_dictionary(pages, fonts):
+    """Pages, each with resources of its own, that all name one font
+    dictionary of many entries."""
+    names = b" ".join(b"/F%d 5 0 R" % i for i in range(fonts))
+    extra = [stream(b"", b"BT /F1 10 Tf 72 700 Td (a page) Tj ET"),
+             b"<< " + names + b" >>", HELVETICA]
+    body = b"/Resources << /Font 4 0 R >> /Contents 3 0 R"
+    return pages_document([body] * pages, extra)
+
+
+def shared_encoding_differences(fonts, names):
+    """Fonts whose encodings all name one long /Differences array, which
+    gives code 0 a name again and again."""
+    differences = b"[" + b" ".join(b"0 /g%d" % (i % 1000) for i in range(names)) + b"]"
+    content = zlib.compress(b"BT 72 700 Td " + b"".join(
+        b"/F%d 10 Tf (a) Tj\n" % i for i in range(fonts)) + b"ET", 9)
+    font_names = b" ".join(b"/F%d << /Type /Font /Subtype /Type1 /BaseFont /Helvetica "
+                           b"/Encoding << /Differences 5 0 R >> >>" % i for i in range(fonts))
+    extra = [stream(b"/Filter /FlateDecode", content), b"<< /Font << " + font_names + b" >> >>",
+             differences]
+    return pages_document([b"/Resources 4 0 R /Contents 3 0 R"], extra)
+
+
+def inline_fonts(fonts):
+    """One page of many small fonts, each written inline (and each one
+    used), the content compressed."""
+    content = zlib.compress(b"BT 72 700 Td " + b"".join(
+        b"/F%d 1 Tf(a)Tj\n" % i for i in range(fonts)) + b"ET", 9)
+    font_names = b"".join(b"/F%d<</BaseFont/B%d>>" % (i, i) for i in range(fonts))
+    extra = [stream(b"/Filter /FlateDecode", content),
+             b"<< /Font << " + font_names + b" >> >>"]
+    return pages_document([b"/Resources 4 0 R /Contents 3 0 R"], extra)
+
+
+def large_contents(streams, megabytes):
+    """One page of several content streams, each of spaces that compress a
+    thousandfold."""
+    data = zlib.compress(b" " * (megabytes << 20), 9)
+    extra = [stream(b"/Filter /FlateDecode", data)] * streams
+    contents = b" ".join(b"%d 0 R" % (3 + i) for i in range(streams))
+    return pages_document([b"/Contents [" + contents + b"]"], extra)
+
+
+def lzw_run(megabytes, byte=0x20):
+    """LZW codes (early change, as PDF writes them) of a run of one byte:
+    each new code stands for one more byte, then the last code of a full
+    table is repeated."""
+    out, buffer, bits = bytearray(), 0, 0
+    next_code, previous, produced = 258, None, 0
+
+    def emit(code, width):
+        nonlocal buffer, bits
+        buffer = buffer << width | code
+        bits += width
+        while bits >= 8:
+            out.append(buffer >> (bits - 8) & 0xFF)
+            bits -= 8
+        buffer &= (1 << bits) - 1
+
+    def width():
+        limit = next_code + 1
+        return 9 if limit < 512 else 10 if limit < 1024 else 11 if limit < 2048 else 12
+
+    target = megabytes << 20
+    emit(byte, width())
+    produced, length = 1, 1
+    while produced < target:
+        if next_code < 4096:
+            code, length = next_code, length + 1
+            emit(code, width())
+            next_code += 1
+        else:
+            emit(4095, width())
+        produced += length
+    emit(257, width())
+    if bits:
+        out.append(buffer << (8 - bits) & 0xFF)
+    return bytes(out)
+
+
+def pages_of_own_streams(streams):
+    """A page for each stream body, showing it."""
+    bodies = [b"/Contents %d 0 R" % (3 + i) for i in range(len(streams))]
+    return pages_document(bodies, streams)
+
+
+def lzw_content(megabytes, pages=1):
+    """Pages whose content streams are LZW data that decode to about the
+    decoding limit of one stream."""
+    return pages_of_own_streams([stream(b"/Filter /LZWDecode", lzw_run(megabytes))] * pages)
+
+
+def many_operators(megabytes, pages=1):
+    """Pages whose compressed content streams are nothing but operators."""
+    data = zlib.compress(b"q Q " * (megabytes << 18), 9)
+    return pages_of_own_streams([stream(b"/Filter /FlateDecode", data)] * pages)
+
+
+def glyph_page(glyphs):
+    """One page drawing one-letter strings one right after the other, its
+    content compressed as it is made (a sound page of much text)."""
+    compressor = zlib.compressobj(9)
+    data = compressor.compress(b"BT /F1 10 Tf 0 0 Td\n")
+    chunk = b"(a) Tj\n" * 1_000_000
+    for _ in range(glyphs // 1_000_000):
+        data += compressor.compress(chunk)
+    data += compressor.compress(b"ET\n") + compressor.flush()
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+               b"<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R >> >> "
+               b"/Contents 4 0 R >>",
+               stream(b"/Filter /FlateDecode", data), HELVETICA]
+    return pdf(objects, b"/Root 1 0 R")
+
+
+def xref_stream_count(megabytes):
+    """A cross-reference stream of one-byte entries announcing as many
+    objects as it decodes to: free entries that never fill the table."""
+    objects = page_document(b"", b"BT (text) Tj ET", [])
+    base = pdf(objects, b"/Root 1 0 R")
+    out = bytearray(base[:base.rfind(b"startxref")])
+    at = len(out)
+    count = megabytes << 20
+    data = flate_of_zeros(megabytes >> 10) if megabytes >= 1024 else zlib.compress(b"\0" * count, 9)
+    out += b"99 0 obj\n" + stream(b"/Type /XRef /W [0 1 0] /Size %d /Root 1 0 R /Prev %d "
+                                  b"/Filter /FlateDecode" % (count, base.find(b"xref\n")), data)
+    out += b"\nendobj\nstartxref\n%d\n%%%%EOF\n" % at
+    return bytes(out)
+
+
+def vba_shared_source(modules, lines):
+    """A Word document with text whose macro project lists many modules
+    that all read one long module stream."""
+    source = b"Attribute VB_Name = \"M\"\r\n" + b"".join(
+        b"Sub Procedure%d()\r\n  Call Other %d\r\nEnd Sub\r\n" % (i, i) for i in range(lines))
+    name = b"Module"
+    dir_stream = vba_compress(dir_records([(name, b"Module1", 0)] * modules),
+                              6 + len(name) + 6 + 7 + 6 + 4 + 6)
+    vba = [("dir", dir_stream), ("Module1", vba_compress(source, 1)),
+           ("_VBA_PROJECT", b"\xCC\x61\xFF\xFF\x00" + b"\0" * 2)]
+    return word_document(b"The document's text survives its macros.\r",
+                         [("Macros", [("VBA", vba)])])
+
+
 CLASSES = {
     "pdf-page-text-items.pdf": page_text_items,
     "pdf-inherited-resources.pdf": inherited_resources,
@@ -811,6 +981,25 @@ CLASSES = {
     "epub-spine-repeats-large.epub": epub_spine_large,
     "docx-shared-data.docx": docx_shared_data,
     "docx-shared-data-deflated.docx": docx_shared_data_deflated,
+    # Shared structures, at the sizes they were found at and scaled up.
+    "pdf-shared-content.pdf": lambda: shared_content(1100, 9000),
+    "pdf-shared-content-large.pdf": lambda: shared_content(20000, 60000),
+    "pdf-shared-font-dictionary.pdf": lambda: shared_font_dictionary(1100, 200000),
+    "pdf-shared-font-dictionary-large.pdf": lambda: shared_font_dictionary(5000, 900000),
+    "pdf-shared-differences.pdf": lambda: shared_encoding_differences(3000, 540000),
+    "pdf-shared-differences-large.pdf": lambda: shared_encoding_differences(20000, 1600000),
+    "pdf-inline-fonts.pdf": lambda: inline_fonts(300000),
+    "pdf-inline-fonts-large.pdf": lambda: inline_fonts(480000),
+    "pdf-large-contents.pdf": lambda: large_contents(4, 255),
+    "pdf-large-contents-large.pdf": lambda: large_contents(40, 255),
+    "pdf-lzw-content.pdf": lambda: lzw_content(255),
+    "pdf-lzw-content-large.pdf": lambda: lzw_content(255, 40),
+    "pdf-many-operators.pdf": lambda: many_operators(255),
+    "pdf-many-operators-large.pdf": lambda: many_operators(255, 40),
+    "pdf-xref-stream-count.pdf": lambda: xref_stream_count(255),
+    "pdf-xref-stream-count-large.pdf": lambda: xref_stream_count(10 << 10),
+    "pdf-glyph-page-large.pdf": lambda: glyph_page(150_000_000),
+    "doc-vba-shared-source.doc": lambda: vba_shared_source(40000, 40),
 }
 
 

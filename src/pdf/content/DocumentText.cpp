@@ -7,6 +7,7 @@
 #include "pdf/content/TextCollector.h"
 #include "pdf/fonts/DictionaryEntries.h"
 #include "pdf/fonts/FontLoader.h"
+#include "pdf/fonts/FontRecordKey.h"
 
 #include <cstdlib>
 #include <map>
@@ -23,8 +24,13 @@ struct Resolved {
   uint32_t objectNumber = 0; // of the object the value refers to, 0 for inline
 };
 
+// known, when given, keeps the dictionaries found at the end of references
+// by object number: many pages may name one large dictionary (of all the
+// document's fonts), and finding its end again for each page read it whole
+// each time.
 Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
-                           const IndirectObject& holder) {
+                           const IndirectObject& holder,
+                           std::unordered_map<uint32_t, std::string_view>* known = nullptr) {
   Resolved resolved{{}, holder, 0};
   value = Trim(value);
   for (int step = 0; step < kMaxReferenceSteps; ++step) {
@@ -35,22 +41,43 @@ Resolved ResolveDictionary(const PdfDocument& document, std::string_view value,
     resolved.holder = document.Object(ref->Number);
     value = Trim(resolved.holder.Body());
   }
+  if (known && resolved.objectNumber)
+    if (auto found = known->find(resolved.objectNumber); found != known->end()) {
+      resolved.dictionary = found->second;
+      return resolved;
+    }
   // Finding the end of the dictionary reads it whole.
   if (auto inside = DictionaryAt(value)) {
     resolved.dictionary = *inside;
     document.Budget().SpendWork(inside->size());
   }
+  if (known && resolved.objectNumber)
+    known->emplace(resolved.objectNumber, resolved.dictionary);
   return resolved;
 }
+
+std::vector<double> MatrixNumbers(std::string_view text) {
+  std::vector<double> numbers;
+  ContentTokenizer tokenizer(text);
+  ContentToken token;
+  while (tokenizer.Next(token) && token.kind != ContentToken::Kind::ArrayClose)
+    if (token.kind == ContentToken::Kind::Number)
+      numbers.push_back(token.number);
+  return numbers;
+}
+
+} // namespace
 
 // The entries of a resources subdictionary by name, read in one pass when
 // first asked: a content stream may name each of thousands of fonts or
 // forms, and looking each name up by a scan of the dictionary took time of
 // names times entries.  The first entry of a name stands.
-class EntryIndex {
+class DocumentText::EntryIndex {
 public:
-  void Reset(std::string_view dictionary) {
+  // budget: what the index's entries are charged to (null: nothing).
+  void Reset(std::string_view dictionary, WorkBudget* budget) {
     FDictionary = dictionary;
+    FBudget = budget;
     FBuilt = false;
   }
   std::optional<std::string_view> Find(std::string_view name) {
@@ -70,35 +97,41 @@ private:
       return;
     FBuilt = true;
     ForEachEntry(FDictionary, [this](std::string_view key, std::string_view value) {
+      if (FBudget)
+        FBudget->SpendMemory(2 * (kEntryBytes + key.size()));
       FExact.emplace(std::string(key), value);
       FFolded.emplace(LowerAscii(key), value);
       return true;
     });
   }
 
+  // What an entry of one of the maps takes besides its name.
+  static constexpr uint64_t kEntryBytes = 96;
+
   std::string_view FDictionary;
+  WorkBudget* FBudget = nullptr;
   bool FBuilt = false;
   std::map<std::string, std::string_view, std::less<>> FExact, FFolded;
 };
-
-std::vector<double> MatrixNumbers(std::string_view text) {
-  std::vector<double> numbers;
-  ContentTokenizer tokenizer(text);
-  ContentToken token;
-  while (tokenizer.Next(token) && token.kind != ContentToken::Kind::ArrayClose)
-    if (token.kind == ContentToken::Kind::Number)
-      numbers.push_back(token.number);
-  return numbers;
-}
-
-} // namespace
 
 // The font and form subdictionaries of one resources dictionary, indexed
 // once per document: forms that share a resources dictionary (as most do)
 // are shown under many callers, and indexing the dictionary again under
 // each took time and memory of forms shown times its entries.
+//
+// The subdictionaries themselves are indexed once per document too, by
+// where their text lies: pages with resources of their own that all name
+// one font dictionary of a hundred thousand entries indexed it again for
+// each page, and kept each index.  Subdictionaries written inline in text
+// that the caller holds (see Resources) are indexed on their own.
 struct DocumentText::ResourceIndex {
-  EntryIndex fonts, forms;
+  ResourceIndex() = default;
+  ResourceIndex(const ResourceIndex&) = delete;
+  ResourceIndex& operator=(const ResourceIndex&) = delete;
+
+  EntryIndex* fonts = &ownFonts;
+  EntryIndex* forms = &ownForms;
+  EntryIndex ownFonts, ownForms;
   IndirectObject fontsHolder, formsHolder;
 };
 
@@ -135,9 +168,9 @@ public:
   }
 
   const Font* LookUpFont(std::string_view name) {
-    std::optional<std::string_view> value = FIndex.fonts.Find(name);
+    std::optional<std::string_view> value = FIndex.fonts->Find(name);
     if (!value) // names that differ only in letter case are the same font
-      value = FIndex.fonts.FindIgnoringCase(name);
+      value = FIndex.fonts->FindIgnoringCase(name);
     if (value)
       if (const Font* font = FOwner.FontOf(*value, FIndex.fontsHolder))
         return font;
@@ -145,7 +178,7 @@ public:
   }
 
   bool FindForm(std::string_view name, FormContent& form) override {
-    auto value = FIndex.forms.Find(name);
+    auto value = FIndex.forms->Find(name);
     if (!value)
       return FOuter ? FOuter->FindForm(name, form) : false;
     // A form is looked up once per name: a content stream may show it
@@ -207,7 +240,7 @@ private:
     if (holder.Found())
       return nullptr;
     auto index = std::make_unique<ResourceIndex>();
-    FOwner.Index(FDictionary, holder, *index);
+    FOwner.Index(FDictionary, holder, *index, false);
     return index;
   }
 
@@ -241,30 +274,49 @@ DocumentText::ResourceIndex& DocumentText::IndexOf(std::string_view dictionary,
   auto& slot = FResourceIndexes[{dictionary.data(), dictionary.size()}];
   if (!slot) {
     slot = std::make_unique<ResourceIndex>();
-    Index(dictionary, holder, *slot);
+    Index(dictionary, holder, *slot, true);
   }
   return *slot;
 }
 
+// documentText: the dictionary lies in the document's buffers (its inline
+// subdictionaries too).
 void DocumentText::Index(std::string_view dictionary, const IndirectObject& holder,
-                         ResourceIndex& index) {
+                         ResourceIndex& index, bool documentText) {
   FDocument.Budget().SpendWork(dictionary.size());
   if (auto fonts = EntryValue(dictionary, "Font")) {
-    Resolved resolved = ResolveDictionary(FDocument, *fonts, holder);
-    index.fonts.Reset(resolved.dictionary);
+    Resolved resolved = ResolveDictionary(FDocument, *fonts, holder, &FKnownDictionaries);
+    index.fonts = &SubdictionaryIndex(resolved.dictionary, resolved.objectNumber != 0,
+                                      index.ownFonts, documentText);
     index.fontsHolder = resolved.holder;
   }
   if (auto forms = EntryValue(dictionary, "XObject")) {
-    Resolved resolved = ResolveDictionary(FDocument, *forms, holder);
-    index.forms.Reset(resolved.dictionary);
+    Resolved resolved = ResolveDictionary(FDocument, *forms, holder, &FKnownDictionaries);
+    index.forms = &SubdictionaryIndex(resolved.dictionary, resolved.objectNumber != 0,
+                                      index.ownForms, documentText);
     index.formsHolder = resolved.holder;
   }
+}
+
+DocumentText::EntryIndex& DocumentText::SubdictionaryIndex(std::string_view dictionary,
+                                                           bool byReference, EntryIndex& own,
+                                                           bool documentText) {
+  if (!documentText && !byReference) {
+    own.Reset(dictionary, &FDocument.Budget());
+    return own;
+  }
+  auto& slot = FEntryIndexes[{dictionary.data(), dictionary.size()}];
+  if (!slot) {
+    slot = std::make_unique<EntryIndex>();
+    slot->Reset(dictionary, &FDocument.Budget());
+  }
+  return *slot;
 }
 
 const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& holder) {
   if (std::optional<ObjectRef> ref = ReferenceAt(value))
     if (auto it = FFonts.find(ref->Number); it != FFonts.end())
-      return it->second.get();
+      return it->second;
   Resolved resolved = ResolveDictionary(FDocument, value, holder);
   if (resolved.dictionary.empty())
     return nullptr;
@@ -275,10 +327,24 @@ const Font* DocumentText::FontOf(std::string_view value, const IndirectObject& h
           : (uint64_t{1} << 63) | reinterpret_cast<uintptr_t>(resolved.dictionary.data());
   auto& slot = FFonts[key];
   if (!slot)
-    slot = Font::Create(
-        ReadFontDescription(FDocument, resolved.dictionary, resolved.holder, &FSharedArrays),
-        FContext);
-  return slot.get();
+    slot = RecordOf(
+        ReadFontDescription(FDocument, resolved.dictionary, resolved.holder, &FSharedArrays));
+  return slot;
+}
+
+// Fonts whose descriptions make the same record share it (see
+// FontRecordKey.h).  A record made is paid for beyond what reading its
+// description spent.
+const Font* DocumentText::RecordOf(const FontDescription& description) {
+  std::optional<std::string> key = FontRecordKey(description);
+  if (key)
+    if (auto known = FRecordsByKey.find(*key); known != FRecordsByKey.end())
+      return known->second;
+  FDocument.Budget().SpendMemory(sizeof(Font));
+  const Font* font = FRecords.emplace_back(Font::Create(description, FContext)).get();
+  if (key)
+    FRecordsByKey.emplace(std::move(*key), font);
+  return font;
 }
 
 const DocumentText::FormObject& DocumentText::FormObjectOf(uint32_t objectNumber) {
@@ -301,7 +367,7 @@ const DocumentText::FormObject& DocumentText::FormObjectOf(uint32_t objectNumber
       form.matrix = {m[0], m[1], m[2], m[3], m[4], m[5]};
   }
   if (auto resources = EntryValue(dictionary, "Resources")) {
-    Resolved resolved = ResolveDictionary(FDocument, *resources, object);
+    Resolved resolved = ResolveDictionary(FDocument, *resources, object, &FKnownDictionaries);
     form.hasResources = true;
     form.resources = resolved.dictionary;
     form.resourcesHolder = resolved.holder;

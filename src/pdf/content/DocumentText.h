@@ -43,28 +43,44 @@ public:
   // The same as lines in reading order, with their places and sizes.
   std::vector<PageLine> PageLines(const PdfPage& page);
 
+  // The font records made so far (fonts alike share one).
+  size_t FontRecordCount() const { return FRecords.size(); }
+
   // The text of a content stream under a resources dictionary's inside.
   std::u16string ContentText(std::string_view content, std::string_view resources);
 
 private:
   class Resources;
+  class EntryIndex;
   struct ResourceIndex;
   struct FormObject;
 
   Resources& PageResources(const PdfPage& page);
   ResourceIndex& IndexOf(std::string_view dictionary, const IndirectObject& holder);
-  void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index);
+  void Index(std::string_view dictionary, const IndirectObject& holder, ResourceIndex& index,
+             bool documentText);
+  EntryIndex& SubdictionaryIndex(std::string_view dictionary, bool byReference, EntryIndex& own,
+                                 bool documentText);
   const Font* FontOf(std::string_view value, const IndirectObject& holder);
+  const Font* RecordOf(const FontDescription& description);
   const FormObject& FormObjectOf(uint32_t objectNumber);
 
   const PdfDocument& FDocument;
   CharacterCollections FCollections;
   FontContext FContext;
   SharedFontArrays FSharedArrays;
-  std::unordered_map<uint64_t, std::unique_ptr<Font>> FFonts;       // by object, or inline text
+  // Font records, and each font's (by object, or where its inline text
+  // lies), and the records that may be shared by their keys.
+  std::vector<std::unique_ptr<Font>> FRecords;
+  std::unordered_map<uint64_t, const Font*> FFonts;
+  std::unordered_map<std::string, const Font*> FRecordsByKey;
   std::unordered_map<uint32_t, std::unique_ptr<FormObject>> FForms; // read once
   // Indexes of resources dictionaries by where their text lies in memory.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<ResourceIndex>> FResourceIndexes;
+  // Indexes of font and form subdictionaries, likewise, and the
+  // dictionaries that references lead to, by object number.
+  std::map<std::pair<const char*, size_t>, std::unique_ptr<EntryIndex>> FEntryIndexes;
+  std::unordered_map<uint32_t, std::string_view> FKnownDictionaries;
   // Page resources, likewise.
   std::map<std::pair<const char*, size_t>, std::unique_ptr<Resources>> FPageResources;
   FormBudget FFormBudget; // content of forms run, all pages

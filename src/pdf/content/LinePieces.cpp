@@ -79,12 +79,6 @@ void AppendSeparated(std::u16string& text, std::u16string_view more, bool separa
   text += more;
 }
 
-bool IsWideCharacter(char16_t c) {
-  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
-         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-         (c >= 0xFF00 && c <= 0xFFEF);
-}
-
 bool IsVerticalWriting(const TextItem& item) {
   return item.direction.y <= -kSameDirection;
 }
@@ -241,13 +235,13 @@ std::vector<Run> CollectRuns(const std::vector<TextItem>& items, std::vector<Poi
     run.piece.start = std::min(run.piece.start, start);
     run.piece.end = std::max(run.piece.end, end);
     run.piece.em = std::max(run.piece.em, item.em);
-    if (item.text.size() > run.longest) {
-      run.longest = item.text.size();
-      run.piece.baseline = Dot(item.start, Normal(direction));
+    if (item.LongestPart() > run.longest) {
+      run.longest = item.LongestPart();
+      run.piece.baseline = Dot(item.LongestStart(), Normal(direction));
       run.piece.size = item.em;
     }
     anyShown = true;
-    lastStart = item.start;
+    lastStart = item.LastPartStart();
     lastEm = item.em;
     lastWide = IsWideCharacter(item.text.back());
   }
@@ -287,6 +281,12 @@ void JoinRow(std::vector<Run>& runs, const std::vector<size_t>& row, uint32_t ro
 }
 
 } // namespace
+
+bool IsWideCharacter(char16_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+         (c >= 0xFF00 && c <= 0xFFEF);
+}
 
 bool SeparatesWords(double gap, double em) {
   return gap >= kWordGap * em || gap < -em;

@@ -51,6 +51,9 @@ struct LinePieces {
 
 LinePieces CollectLinePieces(const std::vector<TextItem>& items);
 
+// Whether the character is a wide (CJK) one.
+bool IsWideCharacter(char16_t c);
+
 // Whether a blank goes between two pieces of text gap apart along the
 // line (for the second's font size em), as between two items.
 bool SeparatesWords(double gap, double em);

@@ -1,4 +1,5 @@
 #include "pdf/content/TextCollector.h"
+#include "pdf/content/LinePieces.h"
 
 #include "core/Limits.h"
 
@@ -46,12 +47,52 @@ TextCollector::TextCollector(ContentResources& resources, std::vector<TextItem>&
     : FResources(&resources), FItems(items), FFormBudget(formBudget), FRecords(records),
       FItemBytesLeft(ItemBytesAllowed(records)) {}
 
+// Whether an item may join others as one run of glyphs: it has text and a
+// size, its pen moves forward, and it has no wide character (those stand
+// alone where they stack as vertical writing).
+bool TextCollector::Joinable(const TextItem& item) {
+  if (item.text.empty() || !(item.em > 0))
+    return false;
+  const double advance = (item.end.x - item.start.x) * item.direction.x +
+                         (item.end.y - item.start.y) * item.direction.y;
+  return advance > 0 && std::none_of(item.text.begin(), item.text.end(), IsWideCharacter);
+}
+
 void TextCollector::KeepItem(TextItem item) {
+  const bool joinable = Joinable(item);
+  if (FLastJoinable && joinable && !item.startsTextObject && !FItems.empty()) {
+    TextItem& last = FItems.back();
+    if (item.start.x == last.end.x && item.start.y == last.end.y &&
+        item.direction.x == last.direction.x && item.direction.y == last.direction.y &&
+        item.em == last.em) {
+      JoinItem(last, item);
+      return;
+    }
+  }
   const uint64_t bytes = sizeof(TextItem) + item.text.size() * sizeof(char16_t);
   if (bytes > FItemBytesLeft)
     throw LimitExceeded("bytes of records kept", FRecords->MemoryLimit());
   FItemBytesLeft -= bytes;
   FItems.push_back(std::move(item));
+  FLastJoinable = joinable;
+}
+
+void TextCollector::JoinItem(TextItem& last, const TextItem& item) {
+  const uint64_t bytes = item.text.size() * sizeof(char16_t);
+  if (bytes > FItemBytesLeft)
+    throw LimitExceeded("bytes of records kept", FRecords->MemoryLimit());
+  FItemBytesLeft -= bytes;
+  if (!last.longestPart) {
+    last.longestPart = last.text.size();
+    last.longestStart = last.start;
+  }
+  if (item.text.size() > last.longestPart) {
+    last.longestPart = item.text.size();
+    last.longestStart = item.start;
+  }
+  last.lastPartStart = item.start;
+  last.text += item.text;
+  last.end = item.end;
 }
 
 void TextCollector::Collect(std::string_view content, ContentResources& resources,

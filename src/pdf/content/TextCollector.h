@@ -83,8 +83,12 @@ private:
   TextCollector(ContentResources& resources, std::vector<TextItem>& items, FormBudget& formBudget,
                 const WorkBudget* records);
 
-  // Counts an item's bytes against what the page's items may hold.
+  // Counts an item's bytes against what the page's items may hold, and
+  // joins it to the item before when it continues that one's run of
+  // glyphs (see TextItem).
   void KeepItem(TextItem item);
+  static bool Joinable(const TextItem& item);
+  void JoinItem(TextItem& last, const TextItem& item);
 
   void Run(std::string_view content, int depth);
   void Execute(std::string_view op, ContentTokenizer& tokenizer, int depth);
@@ -108,6 +112,7 @@ private:
   FormBudget& FFormBudget;
   const WorkBudget* FRecords;
   uint64_t FItemBytesLeft;
+  bool FLastJoinable = false; // whether the last item kept may be joined
   GraphicsState FState;
   std::vector<GraphicsState> FSaved;
   Matrix FTextMatrix, FLineMatrix;

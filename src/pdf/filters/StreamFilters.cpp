@@ -51,20 +51,26 @@ std::vector<std::string_view> DecodeParmsList(std::string_view dictionary, size_
 }
 
 // One filter step under the cap; a step past it raises the limit `limit`
-// (the whole chain's, when the step has what the chain left).
+// (the whole chain's, when the step has what the chain left), or, with
+// `cut` given, sets it and gives what the step wrote up to the cap.
 std::string DecodeStep(std::string_view name, std::string data, std::string_view decodeParms,
-                       size_t cap, size_t limit) {
+                       size_t cap, size_t limit, bool* cut) {
+  auto pastCap = [&] {
+    if (!cut)
+      ThrowCapExceeded(limit);
+    *cut = true;
+  };
   if (name == "/flatedecode" || name == "/fl") {
     FlateResult result = FlateDecode(data, cap);
     if (result.CapExceeded)
-      ThrowCapExceeded(limit);
+      pastCap();
     return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
   }
   if (name == "/lzwdecode" || name == "/lzw") {
     bool earlyChange = ToInteger(GetKeyValue("/earlychange", decodeParms), 1) != 0;
     LzwResult result = LzwDecode(data, earlyChange, cap);
     if (result.CapExceeded)
-      ThrowCapExceeded(limit);
+      pastCap();
     return ApplyPredictor(std::move(result.Data), ReadPredictorParams(decodeParms));
   }
   if (name == "/asciihexdecode" || name == "/ahx")
@@ -73,7 +79,7 @@ std::string DecodeStep(std::string_view name, std::string data, std::string_view
     bool capExceeded = false;
     std::string result = Ascii85Decode(data, cap, &capExceeded);
     if (capExceeded)
-      ThrowCapExceeded(limit);
+      pastCap();
     return result;
   }
   return data;
@@ -110,11 +116,11 @@ bool HasCryptFilter(std::string_view dictionary) {
 
 std::string DecodeFilter(std::string_view name, std::string data, std::string_view decodeParms,
                          size_t cap) {
-  return DecodeStep(name, std::move(data), decodeParms, cap, cap);
+  return DecodeStep(name, std::move(data), decodeParms, cap, cap, nullptr);
 }
 
 std::string DecodeStream(std::string data, std::string_view dictionary, size_t cap,
-                         uint64_t* produced) {
+                         uint64_t* produced, bool* cut) {
   std::vector<std::string> names = FilterNames(dictionary);
   if (produced)
     *produced = names.empty() ? data.size() : 0;
@@ -127,12 +133,19 @@ std::string DecodeStream(std::string data, std::string_view dictionary, size_t c
   size_t left = cap;
   uint64_t written = 0;
   for (size_t i = 0; i < names.size(); ++i) {
-    data = DecodeStep(names[i], std::move(data), parms[i], left, cap);
+    // Only the last filter's output may be cut: a cut before it would
+    // leave the later filters a part of their input.
+    bool* cutHere = i + 1 == names.size() ? cut : nullptr;
+    data = DecodeStep(names[i], std::move(data), parms[i], left, cap, cutHere);
     written += data.size();
     if (produced)
       *produced = written;
-    if (data.size() > left)
-      ThrowCapExceeded(cap);
+    if (data.size() > left) {
+      if (!cutHere)
+        ThrowCapExceeded(cap);
+      *cutHere = true;
+      data.resize(left);
+    }
     left -= data.size();
   }
   return data;

@@ -33,8 +33,11 @@ std::string DecodeFilter(std::string_view name, std::string data, std::string_vi
 
 // The whole chain of the dictionary over the raw data.  `produced`, when
 // given, receives what every filter of the chain wrote, added up (a chain
-// may expand data that a later filter drops).
+// may expand data that a later filter drops).  With `cut` given, data that
+// the last filter decodes past the cap do not fail: it stops at the cap,
+// *cut is set and what was decoded up to it is given.
 std::string DecodeStream(std::string data, std::string_view dictionary,
-                         size_t cap = DefaultStreamCap, uint64_t* produced = nullptr);
+                         size_t cap = DefaultStreamCap, uint64_t* produced = nullptr,
+                         bool* cut = nullptr);
 
 } // namespace scrivlet::pdf

@@ -3,7 +3,9 @@
 
 #include "pdf/content/ContentTokenizer.h"
 #include "pdf/fonts/DictionaryEntries.h"
+#include "pdf/fonts/GlyphNames.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -126,15 +128,30 @@ double NumberOf(const PdfDocument& document, std::string_view dictionary, std::s
   return numbers.empty() ? fallback : numbers.front();
 }
 
+// One entry a code: a font reads the names in order, and a name with text
+// replaces what the code had while a name without any leaves it, so the
+// entry kept is the last name with text (or the last name, when none has).
+// An array that names one code a million times then costs every font that
+// uses it 256 entries at most, not a million.
 GlyphDifferences ParseDifferences(std::string_view arrayText) {
   GlyphDifferences differences;
+  std::array<int, 256> entryOf;
+  entryOf.fill(-1);
   int code = 0;
   for (const ContentToken& token : ArrayTokens(arrayText)) {
     if (token.kind == ContentToken::Kind::Number) {
       code = token.number >= 0 && token.number < 256 ? static_cast<int>(token.number) : 256;
     } else if (token.kind == ContentToken::Kind::Name) {
-      if (code < 256)
-        differences.emplace_back(code, DecodeName(token.text));
+      if (code < 256) {
+        std::string name = DecodeName(token.text);
+        if (entryOf[code] < 0) {
+          entryOf[code] = static_cast<int>(differences.size());
+          differences.emplace_back(code, std::move(name));
+        } else if (std::string& kept = differences[entryOf[code]].second;
+                   !GlyphNameToText(name).empty() || GlyphNameToText(kept).empty()) {
+          kept = std::move(name);
+        }
+      }
       ++code;
     }
   }
@@ -180,8 +197,8 @@ std::shared_ptr<const CMap> ToUnicodeMap(const PdfDocument& document, std::strin
   if (shared)
     if (auto known = shared->toUnicode.find(ref->Number); known != shared->toUnicode.end())
       return known->second;
+  // Decoding the stream spent what it wrote, which parsing the map reads.
   std::string text = StreamOf(document, value);
-  document.Budget().SpendWork(text.size());
   auto map = text.empty() ? nullptr : std::make_shared<const CMap>(CMap::Parse(text));
   // A map keeps about what its text holds.
   document.Budget().SpendMemory(text.size());

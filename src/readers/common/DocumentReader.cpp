@@ -57,6 +57,11 @@ void DocumentReader::CountOutput(size_t characters) {
     throw LimitExceeded("output characters", FOptions->limits.outputCharacters);
 }
 
+uint64_t DocumentReader::OutputCharactersLeft() const {
+  const uint64_t limit = FOptions->limits.outputCharacters;
+  return FOutputCharacters < limit ? limit - FOutputCharacters : 0;
+}
+
 Block& DocumentReader::AddBlock(Story& story, Block block) {
   const size_t characters = TextSize(block);
   CountOutput(characters + 1);

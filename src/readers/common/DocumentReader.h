@@ -49,6 +49,8 @@ protected:
   Block& AddBlock(Story& story, Block block);
   // Counts characters of text against the output limit.
   void CountOutput(size_t characters);
+  // The characters the output may still take.
+  uint64_t OutputCharactersLeft() const;
   // The document's work and memory budget, sized from its bytes.
   WorkBudget& Budget() { return FBudget; }
 

@@ -230,6 +230,14 @@ int TextSizes::HeadingLevel(double em) const {
       std::min<std::ptrdiff_t>(it - FHeadingSizes.begin() + 1, kMaxHeadingLevel));
 }
 
+uint64_t CharactersKept(const std::vector<pdf::PageLine>& lines) {
+  uint64_t kept = 0;
+  for (const pdf::PageLine& line : lines)
+    kept += static_cast<uint64_t>(
+        std::count_if(line.text.begin(), line.text.end(), [](char16_t c) { return !IsBlank(c); }));
+  return kept;
+}
+
 void AddPageBlocks(int32_t pageNumber, const std::vector<pdf::PageLine>& lines,
                    const TextSizes& sizes, std::vector<Block>& blocks) {
   if (pageNumber > 1 || lines.empty()) {

@@ -47,6 +47,10 @@ private:
   std::vector<long> FHeadingSizes; // largest first
 };
 
+// The characters of the lines that the blocks made of them keep whatever
+// blocks they make: all but blanks (those after a list marker go).
+uint64_t CharactersKept(const std::vector<pdf::PageLine>& lines);
+
 // Appends a page break for the page and the blocks of its lines.
 void AddPageBlocks(int32_t pageNumber, const std::vector<pdf::PageLine>& lines,
                    const TextSizes& sizes, std::vector<Block>& blocks);

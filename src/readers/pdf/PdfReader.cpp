@@ -71,9 +71,13 @@ void PdfReader::Parse(std::string_view bytes) {
                              ResourceLimits().decodedBytesPerDocument);
   bool anyContents = false;
   // The lines of every page first: the body size and the heading levels
-  // are the document's, not a page's.
+  // are the document's, not a page's.  What their blocks will surely
+  // output is counted as they come: a document past the output limit ends
+  // there, not after every page has been laid out (a thousand pages
+  // showing one stream of dense text took seconds a page).
   std::vector<std::vector<pdf::PageLine>> pages;
   TextSizes sizes;
+  uint64_t charactersKept = 0;
   pdf::WalkPages(
       document,
       [&](pdf::PdfPage& page) {
@@ -82,6 +86,9 @@ void PdfReader::Parse(std::string_view bytes) {
         if (text) {
           pages.push_back(pageText.PageLines(page));
           sizes.Count(pages.back());
+          charactersKept += CharactersKept(pages.back());
+          if (charactersKept > OutputCharactersLeft())
+            throw LimitExceeded("output characters", ResourceLimits().outputCharacters);
         }
       },
       text);

@@ -118,11 +118,20 @@ void DocReader::ListMacros(const CompoundFile& storage) {
       storage.Find(CompoundFile::kRoot, u"Macros", CompoundFile::ElementKind::Storage);
   if (!macros)
     return;
-  // A damaged project ends the listing where the damage starts; it never
-  // ends the conversion.  Each entry of the listing is a block of its own.
+  // A damaged project ends the listing where the damage starts, and the
+  // output limit where it would be passed; neither ends the conversion.
+  // Each character listed is held by the project, the listing and the
+  // output: the records budget bounds them too, since a small file may
+  // give many modules one long source.  Each entry of the listing is a
+  // block of its own.
+  constexpr uint64_t kListedCharacterBytes = 16;
+  const WorkBudget& budget = Budget();
+  const uint64_t memoryLeft =
+      budget.MemorySpent() < budget.MemoryLimit() ? budget.MemoryLimit() - budget.MemorySpent() : 0;
+  const uint64_t listed = std::min(OutputCharactersLeft(), memoryLeft / kListedCharacterBytes);
   Story& story = Doc().AddStory(StoryKind::Macros);
   for (std::u16string& entry :
-       VbaListing(VbaProject::Read(storage, *macros, Options().systemCodePage))) {
+       VbaListing(VbaProject::Read(storage, *macros, Options().systemCodePage, listed), listed)) {
     Block block;
     block.kind = BlockKind::Preformatted;
     Inline& text = block.content.emplace_back();

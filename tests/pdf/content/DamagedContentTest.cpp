@@ -69,14 +69,16 @@ TEST(DamagedContentTest, ContentStreams) {
 }
 
 // A page of many tiny strings holds its items until it is laid out: what
-// they take is bounded by the document's budget of records kept.
+// they take is bounded by the document's budget of records kept.  (Each
+// string stands apart: strings shown one right after the other are one
+// item.)
 TEST(DamagedContentTest, APagesTextItemsAreBoundedByTheRecordsBudget) {
   FontDescription d;
   d.subtype = "Type1";
   OneFont resources(Font::Create(d, {}));
   std::string content = "BT /F1 10 Tf 0 0 Td ";
   for (int i = 0; i < 20000; ++i)
-    content += "(a) Tj ";
+    content += "(a) Tj 1 0 Td ";
   content += "ET";
   Limits limits;
   limits.memoryPerInputByte = 0;

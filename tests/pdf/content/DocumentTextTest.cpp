@@ -229,6 +229,61 @@ TEST(DocumentTextTest, FormsUnderAlternatingResourcesAreReadOnce) {
   EXPECT_LT(WorkPerByteOfNestedForms(2), 4.0);
 }
 
+// Pages with resources of their own that all name one font dictionary of
+// many entries: the dictionary is found and indexed once, not once a page
+// (which read and kept an index of its 20,000 entries for each page).
+TEST(DocumentTextTest, PagesNamingOneLargeFontDictionaryIndexItOnce) {
+  constexpr int kPages = 100;
+  PdfBuilder pdf;
+  std::string names;
+  for (int i = 0; i < 20000; ++i)
+    names += "/F" + std::to_string(i) + " 10 0 R ";
+  pdf.Put(10, kHelvetica);
+  pdf.Put(11, "<< " + names + ">>");
+  pdf.Put(12, PdfBuilder::Stream("", "BT /F7 10 Tf (shared) Tj ET"));
+  std::string kids;
+  for (int i = 0; i < kPages; ++i) {
+    uint32_t page = 100 + i;
+    pdf.Put(page, "<< /Type /Page /Parent 2 0 R /Resources << /Font 11 0 R >> /Contents 12 0 R >>");
+    kids += std::to_string(page) + " 0 R ";
+  }
+  pdf.Put(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.Put(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(kPages) + " >>");
+  pdf.Trailer = "/Root 1 0 R";
+  std::string file = pdf.Build();
+  PdfDocument document(file);
+  DocumentText text(document);
+  std::vector<std::u16string> pages;
+  WalkPages(document, [&](PdfPage& page) { pages.push_back(text.PageText(page)); });
+  ASSERT_EQ(pages.size(), size_t{kPages});
+  EXPECT_EQ(pages.back(), u"shared");
+  EXPECT_LT(document.Budget().WorkSpent(), 4 * file.size());
+  EXPECT_LT(document.Budget().MemorySpent(), 20 * file.size());
+}
+
+// 300,000 fonts written inline (8.4 MB) took a record of some kilobytes
+// each, 1.1 GB before the records budget stopped them.  Fonts alike share
+// a record: base font names that are no standard font make no difference,
+// a standard font or widths of their own do.
+TEST(DocumentTextTest, FontsAlikeShareOneRecord) {
+  std::string fonts, content = "BT ";
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = "/F" + std::to_string(i);
+    fonts += name + " << /Subtype /Type1 /BaseFont /B" + std::to_string(i) + " >> ";
+    content += name + " 10 Tf (a) Tj ";
+  }
+  fonts += "/H << /Subtype /Type1 /BaseFont /Helvetica >> /W << /Subtype /Type1 /BaseFont /B "
+           "/FirstChar 97 /Widths [250] >>";
+  content += "/H 10 Tf (b) Tj /W 10 Tf (c) Tj ET";
+  PdfDocument document(OnePage(content, "/Font << " + fonts + " >>"));
+  DocumentText text(document);
+  std::vector<std::u16string> pages;
+  WalkPages(document, [&](PdfPage& page) { pages.push_back(text.PageText(page)); });
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0], std::u16string(3000, u'a') + u"bc");
+  EXPECT_EQ(text.FontRecordCount(), 3u);
+}
+
 TEST(DocumentTextTest, WordSpacesAndLineMovesOnARealPage) {
   std::string content = "BT /F1 10 Tf 12 TL 72 700 Td (Hello) Tj 30 0 Td (World) Tj T* "
                         "[(Second)-333(line)] TJ (Third line) ' ET";

@@ -78,6 +78,27 @@ TEST(FontLoader, SharedArraysAndMapsAreParsedOnce) {
   EXPECT_LT(document.Budget().MemorySpent(), 40 * 8192u + 3 * 2001 * 48u);
 }
 
+// A /Differences array that names one code again and again keeps one entry
+// for it, the one a font would end with: the last name with text ("C"; the
+// unknown name after it leaves the code as it was).  Each font applied
+// every entry, and thousands of fonts sharing an array of half a million
+// entries ran for minutes.
+TEST(FontLoader, DifferencesKeepOneEntryPerCode) {
+  PdfBuilder pdf;
+  std::string names;
+  for (int i = 0; i < 1000; ++i)
+    names += " 65 /B 65 /x";
+  const uint32_t encoding =
+      pdf.Add("<< /Differences [" + names + " 65 /C 65 /no_such_glyph 66 /D /E] >>");
+  Fonts fonts = BuildFonts(
+      pdf, 1, [&] { return "<< /Type /Font /Subtype /Type1 /Encoding " + Ref(encoding) + " >>"; });
+  PdfDocument document(fonts.bytes);
+  SharedFontArrays shared;
+  std::vector<FontDescription> read = ReadAll(document, fonts, shared);
+  ASSERT_TRUE(read[0].differences);
+  EXPECT_EQ(*read[0].differences, (GlyphDifferences{{65, "C"}, {66, "D"}, {67, "E"}}));
+}
+
 // Each look-up of a key that a dictionary lacks reads it whole: fonts that
 // share one large descendant font or encoding dictionary read it once.
 TEST(FontLoader, SharedDictionariesAreReadOnce) {

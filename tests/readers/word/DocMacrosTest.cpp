@@ -65,6 +65,29 @@ TEST(DocMacros, ListingSurvivesTheText) {
                 kRule, u"Attribute VB_Name = \"Module1\"\r\nSub A()\r\nEnd Sub\r\n\r\n"}));
 }
 
+// A project of 40,000 modules sharing one source listed past the output
+// limit, and the document ended with the limit instead of its text.  The
+// listing now ends before the module that would pass it.
+TEST(DocMacros, AListingPastTheOutputLimitIsCutAndTheTextStays) {
+  VbaProjectBuilder project;
+  std::string source = "Attribute VB_Name = \"M\"\r\n";
+  for (int i = 0; i < 100; ++i)
+    source += "Sub P" + std::to_string(i) + "()\r\nEnd Sub\r\n";
+  for (int i = 0; i < 100; ++i)
+    project.AddModule("Module" + std::to_string(i), source);
+  Limits limits;
+  limits.outputCharacters = 30 * source.size();
+  test::ReaderHarness<DocReader> reader;
+  reader.SetResourceLimits(limits);
+  reader.SetParseItems({ContentItem::Text, ContentItem::Macros});
+  Convert(reader, Document(u"Body text\r", &project));
+  EXPECT_EQ(reader.Lines().Get(1), u"Body text\r\n");
+  const int listed = reader.Stories()->Macros.Count();
+  EXPECT_EQ(listed % 4, 0);
+  EXPECT_GT(listed, 4 * 20);
+  EXPECT_LT(listed, 4 * 30);
+}
+
 TEST(DocMacros, MacrosWithoutText) {
   VbaProjectBuilder project = Project("Module1", "Sub A()\r\nEnd Sub\r\n");
   test::ReaderHarness<DocReader> reader;
