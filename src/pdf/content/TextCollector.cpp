@@ -300,8 +300,14 @@ void TextCollector::ShowString(const std::string& bytes) {
       FItems[FActualTextItem].end = item.end;
       return;
     }
+    // An item of its own: joined neither to the glyphs before it nor to
+    // those after the span.
     item.text = FActualText;
     FActualTextItem = FItems.size();
+    FLastJoinable = false;
+    KeepItem(std::move(item));
+    FLastJoinable = false;
+    return;
   }
   KeepItem(std::move(item));
 }
