@@ -31,6 +31,14 @@ public:
     if (FWork > FWorkLimit)
       throw LimitExceeded("units of work", FWorkLimit);
   }
+  // Pays for a password key derivation of so many rounds (hash iterations,
+  // PBKDF2 rounds); a count past the rounds limit raises LimitExceeded ("key
+  // derivation rounds") before any round has run.
+  void SpendKeyDerivation(uint64_t rounds, uint64_t roundsLimit) {
+    if (rounds > roundsLimit)
+      throw LimitExceeded("key derivation rounds", roundsLimit);
+    SpendWork(rounds);
+  }
   // Raises LimitExceeded ("bytes of records kept") past the memory limit.
   void SpendMemory(uint64_t bytes) {
     FMemory = Add(FMemory, bytes);

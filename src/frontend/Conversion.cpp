@@ -34,6 +34,10 @@ Conversion Convert(std::string_view bytes, const std::string& name, const Reader
   } catch (const std::bad_alloc&) {
     conversion.failed = true;
     conversion.error = "Out of memory";
+  } catch (const PasswordError& error) {
+    conversion.failed = true;
+    conversion.passwordRefused = true;
+    conversion.error = MessageOf(error);
   } catch (const std::exception& error) {
     conversion.failed = true;
     conversion.error = MessageOf(error);

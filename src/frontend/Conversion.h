@@ -23,6 +23,9 @@ struct Conversion {
   bool read = false; // the reader was run (the file's bytes could be had)
   bool encrypted = false;
   bool failed = false;
+  // An encrypted document that the password given (or none) does not open:
+  // the front ends ask for one.
+  bool passwordRefused = false;
   std::string error; // the message that stopped it, as raised
 };
 

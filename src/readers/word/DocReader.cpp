@@ -163,21 +163,29 @@ void DocReader::WalkElements(const CompoundFile& storage) {
 
 void DocReader::ParseMainStream(const std::string& main, const CompoundFile* storage) {
   ReadFib(main);
-  if (IsEncrypted())
-    throw Exception("Could not read the password protected file");
+  if (IsEncrypted()) {
+    ParseEncrypted(main, storage);
+    return;
+  }
   if (!ParseItems().Contains(ContentItem::Text))
     return;
   // The table stream is the one the FIB names: "1Table" or "0Table".
   std::unique_ptr<MemoryStream> table;
-  if (storage != nullptr) {
-    bool whichTable = (Fib16(kFlags) & 0x0200) != 0;
-    table = storage->OpenStream(CompoundFile::kRoot, whichTable ? u"1Table" : u"0Table");
-  }
+  if (storage != nullptr)
+    table = storage->OpenStream(CompoundFile::kRoot, TableStreamName());
+  ReadDocumentText(main, table ? &table->Data() : nullptr);
+}
+
+std::u16string_view DocReader::TableStreamName() const {
+  return (Fib16(kFlags) & 0x0200) != 0 ? u"1Table" : u"0Table";
+}
+
+void DocReader::ReadDocumentText(const std::string& main, const std::string* table) {
   // Word 6/95 keeps its piece table in the main stream.
-  const std::string* clxStream = table ? &table->Data() : nullptr;
+  const std::string* clxStream = table;
   if (clxStream == nullptr && FDocVersion >= 5 && FDocVersion <= 7)
     clxStream = &main;
-  ReadText(main, clxStream, table ? &table->Data() : nullptr);
+  ReadText(main, clxStream, table);
   ReadStories(main);
 }
 
