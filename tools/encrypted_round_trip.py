@@ -61,7 +61,8 @@ def run(command, timeout=120):
 
 
 class Office:
-    def __init__(self, profile):
+    def __init__(self, profile, work):
+        self.work = work
         import uno  # noqa: F401  (python3-uno)
         self.uno = uno
         self.process = subprocess.Popen(
@@ -142,7 +143,8 @@ class Office:
                                                 self.props(**load))
         if doc is None:
             return None
-        out = path + ".lo.txt"
+        # Into the work folder: never beside the document (the corpus is not ours).
+        out = os.path.join(self.work, os.path.basename(path) + ".lo.txt")
         doc.storeToURL(self.uno.systemPathToFileUrl(out),
                        self.props(FilterName="Text (encoded)", FilterOptions="UTF8"))
         doc.close(True)
@@ -219,7 +221,7 @@ def main():
         return 77
     work = args.keep or tempfile.mkdtemp(prefix="scrivlet-crypt-")
     os.makedirs(work, exist_ok=True)
-    office = Office(os.path.join(work, "profile"))
+    office = Office(os.path.join(work, "profile"), work)
     scores = []
     try:
         made = []

@@ -5,6 +5,7 @@
 #include "crypto/Hmac.h"
 #include "crypto/Pbkdf2.h"
 #include "crypto/Rc4.h"
+#include "storage/XorObfuscation.h"
 #include "support/CompoundFileBuilder.h"
 #include "support/OpenDocumentBuilder.h"
 #include "support/WordBuilder.h"
@@ -126,6 +127,28 @@ std::string EncryptedWordDocument(const WordBuilder& word, std::u16string_view p
   CompoundFileBuilder file;
   file.AddStream(u"WordDocument", keys.Encrypt(main, 68));
   file.AddStream(word.whichTable ? u"1Table" : u"0Table", keys.Encrypt(table, header.size()));
+  return file.Build();
+}
+
+std::string XorObfuscatedWordDocument(const WordBuilder& word, std::u16string_view password) {
+  const XorObfuscation obfuscation(password);
+  const bool word95 = word.nFib == 104 || word.nFib == 101;
+  std::string main = word.MainStream();
+  // fEncrypted, and fObfuscated for Word 97; lKey: verifier and key.
+  main[11] = static_cast<char>(main[11] | (word95 ? 0x01 : 0x81));
+  main.replace(14, 4,
+               Le32(obfuscation.Verifier() | static_cast<uint32_t>(obfuscation.Key()) << 16));
+  const size_t clear = word95 ? 0x34 : 68;
+  std::string rest = main.substr(clear);
+  obfuscation.Apply(rest, clear);
+  main.replace(clear, std::string::npos, rest);
+  CompoundFileBuilder file;
+  file.AddStream(u"WordDocument", main);
+  if (!word95) {
+    std::string table = word.TableStream();
+    obfuscation.Apply(table, 0);
+    file.AddStream(word.whichTable ? u"1Table" : u"0Table", table);
+  }
   return file.Build();
 }
 

@@ -22,6 +22,11 @@ struct OpenDocumentBuilder;
 std::string EncryptedWordDocument(const WordBuilder& word, std::u16string_view password,
                                   std::optional<uint32_t> cryptoApiKeyBits);
 
+// The same document (Word 97, or Word 95 for nFib 104) under XOR
+// obfuscation: the obfuscation array is the reader's own (its tables are
+// fixed data, not a derivation), LibreOffice checked that it opens these.
+std::string XorObfuscatedWordDocument(const WordBuilder& word, std::u16string_view password);
+
 // A Word 2007+ package in a compound file under standard encryption (AES in
 // ECB mode with a key of keyBits).
 std::string StandardEncryptedPackage(const std::string& package, std::u16string_view password,
