@@ -161,6 +161,22 @@ TEST(EncryptedDocuments, DamageIsNotAWrongPassword) {
   EXPECT_EQ(odf.error, "The password is not valid");
 }
 
+// A key size the cipher cannot take is damage, not a key of that many
+// bytes to derive.
+TEST(EncryptedDocuments, KeySizesOutsideTheCiphersAreDamage) {
+  test::ZipBuilder zip;
+  zip.Add("content.xml", std::string(64, 'x'), 0);
+  zip.Add("META-INF/manifest.xml",
+          "<manifest:manifest><manifest:file-entry manifest:full-path=\"content.xml\">"
+          "<manifest:encryption-data><manifest:algorithm manifest:algorithm-name=\"http://"
+          "www.w3.org/2001/04/xmlenc#aes256-cbc\" manifest:initialisation-vector=\"AAAA\"/>"
+          "<manifest:key-derivation manifest:key-derivation-name=\"PBKDF2\" manifest:key-size="
+          "\"900000000\" manifest:iteration-count=\"1\" manifest:salt=\"AAAA\"/>"
+          "</manifest:encryption-data></manifest:file-entry></manifest:manifest>");
+  EXPECT_EQ(ConvertNamed(zip.Build(), "huge.odt", "sesame").error,
+            "The encryption data of content.xml are damaged");
+}
+
 TEST(EncryptedDocuments, KeyDerivationRoundsAreCappedBeforeAnyRuns) {
   // The descriptor announces 100 million spins; the rounds limit refuses
   // them before the first (running them would take minutes).

@@ -70,6 +70,11 @@ public:
     encryption.salt = Bytes(derivation, "salt");
     encryption.iterations = Number(derivation, "iteration-count", 1024);
     encryption.keySize = Number(derivation, "key-size", 16);
+    // The key's size must be one the cipher takes (it sizes the derived key).
+    const bool aes = encryption.cipher == MemberCipher::Aes256Cbc;
+    if (aes ? encryption.keySize != 16 && encryption.keySize != 24 && encryption.keySize != 32
+            : encryption.keySize < 8 || encryption.keySize > 56)
+      Damaged();
     if (startKey != nullptr)
       encryption.startKey = StartKeyHash(Required(startKey, "start-key-generation-name"));
     if (std::optional<std::string> type = Attribute(&FData, "checksum-type")) {
