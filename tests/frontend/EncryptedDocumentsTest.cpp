@@ -216,10 +216,16 @@ TEST(EncryptedDocuments, UnsupportedEncryptionsAreNamed) {
 
 TEST(EncryptedDocuments, TheWebPageAsksForThePassword) {
   test::TempDir dir;
-  dir.Write("locked.docx", StandardEncryptedPackage(DocxPackage(), u"sesame"));
+  // Named .doc, with the placeholder "WordDocument" stream Office writes:
+  // the Word 97 reader refuses it and the page reads it by its content.
+  const std::string bytes = StandardEncryptedPackage(DocxPackage(), u"sesame", 128, true);
+  std::vector<const ReaderKind*> byContent = ReadersBySignature(bytes);
+  ASSERT_EQ(byContent.size(), 1u);
+  EXPECT_EQ(byContent.front(), &ReaderForFileName("a.docx"));
+  dir.Write("locked.doc", bytes);
   PageConfig root;
   root.documentRoot = dir.Path();
-  CgiRequest request{false, "locked.docx"};
+  CgiRequest request{false, "locked.doc"};
   PageContent asked = ConvertForPage(request, root);
   EXPECT_EQ(asked.error, "This document is protected by a password");
   EXPECT_TRUE(asked.passwordRequired);

@@ -155,7 +155,7 @@ std::string XorObfuscatedWordDocument(const WordBuilder& word, std::u16string_vi
 // --- Word 2007+ ---------------------------------------------------------
 
 std::string StandardEncryptedPackage(const std::string& package, std::u16string_view password,
-                                     uint32_t keyBits) {
+                                     uint32_t keyBits, bool wordPlaceholder) {
   const std::string salt = Bytes(16, 3), verifier = Bytes(16, 201);
   std::string hash = Hash::Digest(HashAlgorithm::Sha1, {salt, Utf16(password)});
   for (uint32_t i = 0; i < 50000; ++i)
@@ -182,6 +182,8 @@ std::string StandardEncryptedPackage(const std::string& package, std::u16string_
   file.AddStream(u"EncryptionInfo", info);
   file.AddStream(u"EncryptedPackage",
                  Le64(package.size()) + Aes::EcbEncrypt(key, Padded(package, 16)));
+  if (wordPlaceholder)
+    file.AddStream(u"WordDocument", std::string(4096, '\0'));
   return file.Build();
 }
 

@@ -29,8 +29,9 @@ std::string XorObfuscatedWordDocument(const WordBuilder& word, std::u16string_vi
 
 // A Word 2007+ package in a compound file under standard encryption (AES in
 // ECB mode with a key of keyBits).
+// With wordPlaceholder, a "WordDocument" stream beside it, as Office writes.
 std::string StandardEncryptedPackage(const std::string& package, std::u16string_view password,
-                                     uint32_t keyBits = 128);
+                                     uint32_t keyBits = 128, bool wordPlaceholder = false);
 
 struct AgileOptions {
   HashAlgorithm hash = HashAlgorithm::Sha512;

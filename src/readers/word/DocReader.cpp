@@ -102,6 +102,10 @@ int DocReader::PropertySetCodePage(const std::string& data) {
 
 void DocReader::WalkStorage(const CompoundFile& storage) {
   Summary().Clear();
+  // A Word 2007+ document saved with a password, whose "WordDocument" is
+  // only a placeholder: its text is in the encrypted package.
+  if (storage.Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
+    throw Exception("File %s is not valid MS Word document", {FileName()});
   // Word 6/95 stores 8-bit text in the code page of the system that wrote
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
