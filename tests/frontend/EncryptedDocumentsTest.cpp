@@ -186,12 +186,19 @@ TEST(EncryptedDocuments, KeyDerivationRoundsAreCappedBeforeAnyRuns) {
   Conversion agile =
       ConvertNamed(AgileEncryptedPackage(DocxPackage(), u"sesame", costly), "a.docx", "sesame");
   EXPECT_EQ(agile.error, "The document exceeds the limit of 10000000 key derivation rounds");
+  // The limit holds for all of a document's derivations: OpenDocument
+  // derives a key per member (here content.xml, then meta.xml).
   ReaderOptions lower;
   lower.password = "sesame";
   lower.limits.keyDerivationRounds = 1000;
-  Conversion odf = Convert(EncryptedOpenDocument(OdfText(), "sesame", OdfCipher::Aes, 1001),
-                           "a.odt", ReaderForFileName("a.odt"), lower);
+  Conversion odf = Convert(EncryptedOpenDocument(OdfText(), "sesame", OdfCipher::Aes, 600), "a.odt",
+                           ReaderForFileName("a.odt"), lower);
   EXPECT_EQ(odf.error, "The document exceeds the limit of 1000 key derivation rounds");
+  EXPECT_NE(MainText(odf.document).find(WideToUtf8(kText)), std::string::npos);
+  lower.limits.keyDerivationRounds = 1200;
+  EXPECT_FALSE(Convert(EncryptedOpenDocument(OdfText(), "sesame", OdfCipher::Aes, 600), "a.odt",
+                       ReaderForFileName("a.odt"), lower)
+                   .failed);
 }
 
 TEST(EncryptedDocuments, UnsupportedEncryptionsAreNamed) {
