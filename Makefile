@@ -54,12 +54,15 @@ PYTHON     ?= /usr/bin/python3
 # Debian packages of the web server and of the web end-to-end test.
 SERVE_PACKAGES := lighttpd
 WEB_TEST_PACKAGES := lighttpd curl chromium tidy
+# Encrypts Word 2007+ packages for the tests of password-protected files
+# (they skip, with a message, without it).
+CRYPT_TEST_PACKAGES := python3-msoffcrypto-tool
 # The npm packages that drive the browser and check the pages' accessibility
 # (puppeteer-core uses the Debian chromium; nothing else is downloaded).
 WEB_TEST_NPM := puppeteer-core@24 axe-core@4
 WEB_TOOLS   = $(BUILD)/web-tools
 
-.PHONY: run serve test test-sanitize bench fuzz deps fuzz-deps serve-deps web-test-deps build \
+.PHONY: run serve test test-sanitize bench fuzz deps fuzz-deps serve-deps web-test-deps crypt-test-deps build \
         programs install clean python python-deps python-test
 
 # Installs the Debian packages named in $(1) that are missing (as root, or
@@ -100,6 +103,9 @@ web-test-deps:
 	  echo "Installing $(WEB_TEST_NPM) (npm) into $(WEB_TOOLS)"; mkdir -p $(WEB_TOOLS) && \
 	  timeout 300 npm install --prefix $(WEB_TOOLS) --no-audit --no-fund --silent $(WEB_TEST_NPM); \
 	fi
+
+crypt-test-deps:
+	-$(call install_missing,$(CRYPT_TEST_PACKAGES))
 
 # The two programs only, without the test suite.
 programs: deps
@@ -143,7 +149,7 @@ serve: serve-deps programs
 # how many ran.
 CORPUS_REPORT = $(abspath $(BUILD))/corpus-tests.txt
 
-test: build python web-test-deps
+test: build python web-test-deps crypt-test-deps
 	@rm -f $(CORPUS_REPORT)
 	@cd $(BUILD) && $(if $(SCRIVLET_CORPUS),SCRIVLET_CORPUS="$(abspath $(SCRIVLET_CORPUS))") \
 	  SCRIVLET_CORPUS_REPORT="$(CORPUS_REPORT)" ctest --output-on-failure -j $(JOBS); \

@@ -32,4 +32,9 @@ std::string Format(std::string_view pattern, std::initializer_list<FormatArg> ar
   return out;
 }
 
+PasswordError::PasswordError(std::string_view fileName, bool passwordGiven)
+    : Exception(passwordGiven ? std::string("The password is not valid")
+                              : Format("%s is protected by a password (give it with --password)",
+                                       {fileName})) {}
+
 } // namespace scrivlet

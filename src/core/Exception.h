@@ -60,6 +60,23 @@ public:
   using Exception::Exception;
 };
 
+// An encrypted document that the password given does not open: with none
+// given, "FILE is protected by a password (give it with --password)"; with
+// one, "The password is not valid".  Front ends ask for a password on it.
+class PasswordError : public Exception {
+public:
+  PasswordError(std::string_view fileName, bool passwordGiven);
+};
+
+// An encryption the document uses that this build cannot decrypt; the
+// message names it.
+class UnsupportedEncryption : public Exception {
+public:
+  explicit UnsupportedEncryption(std::string_view encryption)
+      : Exception("The document is encrypted with %s, which this program cannot decrypt",
+                  {encryption}) {}
+};
+
 // A list index outside its bounds.
 class ListIndexError : public Exception {
 public:

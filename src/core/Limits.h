@@ -39,6 +39,12 @@ struct Limits {
   // records, parsed maps), in bytes: likewise a multiple of its size.
   uint64_t memoryPerInputByte = 64;
   uint64_t memoryFloor = uint64_t{256} << 20;
+  // Rounds of password key derivation (hash iterations, PBKDF2 rounds) one
+  // document may ask for, all its derivations together: an encrypted
+  // document names its own counts, and one that would pass this is refused
+  // before its rounds run, as office suites refuse a spin count past 10
+  // million.  The rounds run are paid from the work budget too.
+  uint64_t keyDerivationRounds = 10'000'000;
 };
 
 // A document that passed one of the limits.

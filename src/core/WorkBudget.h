@@ -31,6 +31,17 @@ public:
     if (FWork > FWorkLimit)
       throw LimitExceeded("units of work", FWorkLimit);
   }
+  // Pays for a password key derivation of so many rounds (hash iterations,
+  // PBKDF2 rounds).  Past the rounds limit, counting every derivation of
+  // the document (an OpenDocument package derives a key per member), it
+  // raises LimitExceeded ("key derivation rounds") before any of these
+  // rounds has run.
+  void SpendKeyDerivation(uint64_t rounds, uint64_t roundsLimit) {
+    if (rounds > roundsLimit || FKeyRounds > roundsLimit - rounds)
+      throw LimitExceeded("key derivation rounds", roundsLimit);
+    FKeyRounds += rounds;
+    SpendWork(rounds);
+  }
   // Raises LimitExceeded ("bytes of records kept") past the memory limit.
   void SpendMemory(uint64_t bytes) {
     FMemory = Add(FMemory, bytes);
@@ -56,7 +67,7 @@ private:
   }
 
   uint64_t FWorkLimit = kNoLimit, FMemoryLimit = kNoLimit;
-  uint64_t FWork = 0, FMemory = 0;
+  uint64_t FWork = 0, FMemory = 0, FKeyRounds = 0;
 };
 
 } // namespace scrivlet

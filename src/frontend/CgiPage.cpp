@@ -26,7 +26,8 @@ constexpr const char* kMakerAddress = "https://quorvane.example/";
 constexpr const char* kNoFileMessage = "Filename is not defined or file is not found";
 constexpr size_t kFirstPageLines = 56;
 // What the PDF reader raises when no password it was given opens the file
-// (none given is tried as the empty password).
+// (none given is tried as the empty password); the other readers raise a
+// PasswordError.
 constexpr const char* kPasswordRefused = "Password is not valid";
 constexpr const char* kPasswordWanted = "This document is protected by a password";
 constexpr const char* kPasswordWrong = "The password is not valid";
@@ -101,7 +102,7 @@ std::string PageTitle(const CgiRequest& request, const PageContent& content) {
   return "Scrivlet " SCRIVLET_VERSION_MAJOR_MINOR " conversion";
 }
 
-// The form that asks for a PDF's password: it posts the password with the
+// The form that asks for an encrypted document's password: it posts the password with the
 // file name to the program itself, so that the password stays out of the
 // address (and so out of server logs and history); it is never written back
 // into a page.
@@ -523,7 +524,8 @@ PageContent ConvertForPage(const CgiRequest& request, const PageConfig& config,
   if (conversion.failed) {
     // Whatever stopped the reader becomes the heading; the page goes on.
     content.error = conversion.error;
-    if (conversion.encrypted && conversion.error == kPasswordRefused) {
+    if (conversion.passwordRefused ||
+        (conversion.encrypted && conversion.error == kPasswordRefused)) {
       content.passwordRequired = true;
       content.error = request.password.empty() ? kPasswordWanted : kPasswordWrong;
     }

@@ -4,7 +4,8 @@
 // the document (key "filename") and may ask for the first page only (key
 // "firstpage").  The page carries a heading (the document's title, or the
 // error that stopped the conversion) and the text, line by line.  An
-// encrypted PDF answers with a form that POSTs its password back.
+// encrypted document (PDF, Word, OpenDocument) answers with a form that POSTs
+// its password back.
 #pragma once
 
 #include "frontend/ReaderRegistry.h"
@@ -35,7 +36,7 @@ std::vector<QueryPair> QueryPairs(std::string_view query);
 struct CgiRequest {
   bool firstPage = false;
   std::string fileName;     // decoded, letters as written
-  std::string password{};   // of an encrypted PDF, from a POSTed form only
+  std::string password{};   // of an encrypted document, from a POSTed form only
   std::string scriptName{}; // the CGI's own address (SCRIPT_NAME), where the form posts
   bool tooLarge = false;    // a POST body above kMaxRequestBody: refused unread
 };
@@ -119,7 +120,7 @@ struct PageContent {
   std::vector<std::string> lines; // text lines, system code page
   std::string error;              // set when no text can be shown
   bool notFound = false;          // no file name, no such file, or outside the root
-  bool passwordRequired = false;  // an encrypted PDF that the password given does not open
+  bool passwordRequired = false;  // an encrypted document the password given does not open
   bool tooLarge = false;          // the request body was refused
   bool serverError = false;       // the server could not answer (out of memory)
   bool timedOut = false;          // the conversion ran past the time limit

@@ -48,7 +48,7 @@ constexpr const char* kUsage =
     "  --max-records N          let a document's readers keep N times its size in records\n"
     "                           (default 64, at least 256 MiB)\n"
     "  --raw-control-chars      keep the format's control characters as they are\n"
-    "  --password PW            password of an encrypted PDF\n"
+    "  --password PW            password of an encrypted PDF, Word or OpenDocument file\n"
     "  --reader KIND            force a reader: %READERS%\n"
     "                           (default: told from the content, else from the extension)\n"
     "  --crlf                   plain text keeps CR LF line breaks (default LF)\n"

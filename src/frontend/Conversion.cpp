@@ -44,6 +44,10 @@ Conversion Convert(std::string_view bytes, const std::string& name, const Reader
     conversion.failed = true;
     conversion.limitExceeded = true;
     conversion.error = MessageOf(error);
+  } catch (const PasswordError& error) {
+    conversion.failed = true;
+    conversion.passwordRefused = true;
+    conversion.error = MessageOf(error);
   } catch (const std::exception& error) {
     conversion.failed = true;
     conversion.error = MessageOf(error);

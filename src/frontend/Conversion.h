@@ -24,7 +24,10 @@ struct Conversion {
   bool encrypted = false;
   bool failed = false;
   bool limitExceeded = false; // stopped by one of the limits, or out of memory
-  std::string error;          // the message that stopped it, as raised
+  // An encrypted document that the password given (or none) does not open:
+  // the front ends ask for one.
+  bool passwordRefused = false;
+  std::string error; // the message that stopped it, as raised
 };
 
 // The whole file, read once.  Raises "File %s is not found." when there is

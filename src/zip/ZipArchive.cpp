@@ -376,4 +376,21 @@ void ZipArchive::ClaimData(int index, uint64_t begin, uint64_t end) const {
   FClaimed.emplace(begin, std::make_pair(end, index));
 }
 
+std::string ZipArchive::InflateDecoded(std::string_view deflated, uint64_t declaredSize,
+                                       std::string_view name) const {
+  if (FWork != nullptr)
+    FWork->SpendWork(deflated.size());
+  const uint64_t cap = FBudget.NextStreamCap();
+  const uint64_t likely =
+      std::min<uint64_t>({declaredSize, cap, uint64_t{deflated.size()} * 8 + 256});
+  InflateResult result = Inflate(deflated, DeflateWrapper::Raw, static_cast<size_t>(cap),
+                                 static_cast<size_t>(std::max<uint64_t>(likely, 1)));
+  if (result.Status == InflateStatus::CapExceeded)
+    FBudget.Exceeded();
+  if (result.Status != InflateStatus::Complete)
+    throw Exception("The member %s is damaged", {name});
+  FBudget.Spend(result.Data.size());
+  return std::move(result.Data);
+}
+
 } // namespace scrivlet

@@ -99,6 +99,13 @@ public:
 
   static uint32_t ZipCRC32(std::string_view bytes);
 
+  // Raw deflate data that came out of a member some other way (decrypted,
+  // say) inflated under the same limits and budget as the members; raises
+  // Exception("The member %s is damaged") when they are not whole deflate
+  // data.  declaredSize only guides the first allocation.
+  std::string InflateDecoded(std::string_view deflated, uint64_t declaredSize,
+                             std::string_view name) const;
+
 private:
   // The number of entries the end record declares, or -1 without one.
   int64_t ReadEndRecord();

@@ -1,5 +1,8 @@
 // Both programs run as child processes, as a web server or a user runs them.
 #include "support/ChildProcess.h"
+#include "support/DocxBuilder.h"
+#include "support/EncryptionBuilder.h"
+#include "support/OpenDocumentBuilder.h"
 #include "support/PdfEncryptionBuilder.h"
 #include "support/SampleDocuments.h"
 #include "support/TempDir.h"
@@ -267,6 +270,38 @@ TEST(CgiProgram, EncryptedPdfTakesItsPasswordFromAPostedForm) {
   auto huge = cgi.Post("filename=locked.pdf", "password=" + std::string(70000, 'x'));
   ExpectCompletePage(huge);
   EXPECT_TRUE(Header(huge.out).starts_with("Status: 413 Request Entity Too Large\r\n"));
+}
+
+// The same form opens password-protected Word and OpenDocument files.
+TEST(CgiProgram, EncryptedOfficeFilesTakeTheirPasswordFromAPostedForm) {
+  CgiProgram cgi;
+  test::WordBuilder word;
+  word.pieces = {{u"Word secret\r", true}};
+  test::DocxBuilder docx;
+  docx.body = test::DocxBuilder::Paragraph(test::DocxBuilder::Run("Package secret"));
+  test::OpenDocumentBuilder odt;
+  odt.body = "<text:p>Package secret</text:p>";
+  const std::pair<std::string, std::string> files[] = {
+      {"locked.doc", test::EncryptedWordDocument(word, u"s\u00e9same", 128u)},
+      {"locked.docx", test::AgileEncryptedPackage(docx.Build(), u"s\u00e9same")},
+      {"locked.odt", test::EncryptedOpenDocument(odt, "s\xC3\xA9same", test::OdfCipher::Aes)},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    cgi.Dir().Write(name, bytes);
+    auto asked = cgi.Request("filename=" + name);
+    EXPECT_TRUE(Header(asked.out).starts_with("Status: 403 Forbidden\r\n")) << asked.out;
+    EXPECT_EQ(Heading(asked.out), "This document is protected by a password");
+    EXPECT_NE(asked.out.find("name=\"filename\" value=\"" + name + "\""), std::string::npos);
+    auto wrong = cgi.Post("", "filename=" + name + "&password=open+up");
+    EXPECT_TRUE(Header(wrong.out).starts_with("Status: 403 Forbidden\r\n"));
+    EXPECT_EQ(Heading(wrong.out), "The password is not valid");
+    auto opened = cgi.Post("", "filename=" + name + "&password=s%C3%A9same");
+    ExpectCompletePage(opened);
+    EXPECT_EQ(Header(opened.out), "Content-Type: text/html; charset=utf-8\r\n");
+    EXPECT_NE(opened.out.find("secret"), std::string::npos) << opened.out;
+    EXPECT_EQ(opened.out.find("<form"), std::string::npos);
+  }
 }
 
 TEST(CgiProgram, RelativeNamesResolveAgainstTheDocumentRoot) {

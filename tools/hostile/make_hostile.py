@@ -943,7 +943,52 @@ def vba_shared_source(modules, lines):
                          [("Macros", [("VBA", vba)])])
 
 
+
+
+def agile_spins():
+    """A Word 2007+ package under agile encryption whose descriptor asks for
+    100 million spins of SHA-512: refused before the first runs."""
+    import base64
+    b64 = lambda n: base64.b64encode(bytes(range(n))).decode()
+    key = ('saltSize="16" blockSize="16" keyBits="256" hashSize="64" cipherAlgorithm="AES" '
+           'cipherChaining="ChainingModeCBC" hashAlgorithm="SHA512" saltValue="%s"' % b64(16))
+    xml = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\r\n<encryption xmlns='
+           '"http://schemas.microsoft.com/office/2006/encryption" xmlns:p="http://schemas.'
+           'microsoft.com/office/2006/keyEncryptor/password"><keyData %s/><dataIntegrity '
+           'encryptedHmacKey="%s" encryptedHmacValue="%s"/><keyEncryptors><keyEncryptor uri='
+           '"http://schemas.microsoft.com/office/2006/keyEncryptor/password"><p:encryptedKey '
+           'spinCount="100000000" %s encryptedVerifierHashInput="%s" '
+           'encryptedVerifierHashValue="%s" encryptedKeyValue="%s"/></keyEncryptor>'
+           '</keyEncryptors></encryption>' % (key, b64(64), b64(64), key, b64(16), b64(64), b64(32)))
+    info = struct.pack("<HHI", 4, 4, 0x40) + xml.encode()
+    info += b" " * (SECTOR - len(info))  # a whole sector: no zero padding after the XML
+    return compound_file([("EncryptionInfo", info),
+                          ("EncryptedPackage", struct.pack("<Q", 1000) + bytes(1008))])
+
+
+def odf_iterations():
+    """An OpenDocument package whose content.xml asks for 100 million PBKDF2
+    rounds: refused before the first runs."""
+    manifest = (b'<?xml version="1.0" encoding="UTF-8"?><manifest:manifest xmlns:manifest='
+                b'"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"><manifest:file-entry '
+                b'manifest:full-path="content.xml" manifest:media-type="text/xml"><manifest:'
+                b'encryption-data manifest:checksum-type="SHA1/1K" manifest:checksum="AAAAAAAAAAAA'
+                b'AAAAAAAAAAAAAAA="><manifest:algorithm manifest:algorithm-name="Blowfish CFB" '
+                b'manifest:initialisation-vector="AAAAAAAAAAA="/><manifest:key-derivation '
+                b'manifest:key-derivation-name="PBKDF2" manifest:key-size="16" '
+                b'manifest:iteration-count="100000000" manifest:salt="AAAAAAAAAAAAAAAAAAAAAA=="/>'
+                b'</manifest:encryption-data></manifest:file-entry></manifest:manifest>')
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), b"application/vnd.oasis.opendocument.text")
+        z.writestr(zipfile.ZipInfo("content.xml"), bytes(4096))
+        z.writestr("META-INF/manifest.xml", manifest)
+    return buffer.getvalue()
+
+
 CLASSES = {
+    "docx-agile-spins.docx": agile_spins,
+    "odt-pbkdf2-iterations.odt": odf_iterations,
     "pdf-page-text-items.pdf": page_text_items,
     "pdf-inherited-resources.pdf": inherited_resources,
     "epub-shared-data.epub": epub_shared_data,

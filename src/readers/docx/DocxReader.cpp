@@ -9,6 +9,7 @@
 #include "readers/docx/DocxAttributes.h"
 #include "readers/docx/DocxFieldLink.h"
 #include "readers/docx/DocxMath.h"
+#include "readers/docx/EncryptedDocx.h"
 #include "storage/CompoundFile.h"
 #include "xml/Entities.h"
 #include "xml/RawAttribute.h"
@@ -91,6 +92,7 @@ void DocxReader::Parse(std::string_view bytes) {
   FListCounter = DocxListCounter();
   FFootnoteLabels.clear();
   FEndnoteLabels.clear();
+  FEncrypted = false;
   ZipArchive zip(ResourceLimits(), &Budget());
   if (HasZipSignature(bytes))
     zip.LoadFromView(bytes); // the file's bytes, not copied
@@ -104,25 +106,26 @@ void DocxReader::Parse(std::string_view bytes) {
   }
 }
 
-// What is not a package (a ZIP archive) may be, from standard input ("-")
-// or a stream without a name, a compound file whose "Package" stream holds
-// one, as Office embeds a document in another.  A named file must be the
-// package itself.  Anything else is refused, rather than read as an empty
-// archive.
-std::string DocxReader::EmbeddedPackage(std::string_view bytes) const {
+// What is not a package (a ZIP archive) may be a compound file that holds
+// one encrypted, as Office saves a document with a password, or, from
+// standard input ("-") or a stream without a name, one whose "Package"
+// stream holds it, as Office embeds a document in another.  A named file
+// must be the package itself.  Anything else is refused, rather than read
+// as an empty archive.
+std::string DocxReader::EmbeddedPackage(std::string_view bytes) {
   auto storage = CompoundFile::HasSignature(bytes) ? CompoundFile::TryOpenView(bytes) : nullptr;
+  if (storage && HoldsEncryptedPackage(*storage)) {
+    FEncrypted = true;
+    return DecryptDocxPackage(*storage, Options(), FileName(), Budget());
+  }
   const bool fromStream = FileName().empty() || FileName() == "-";
   if (storage && fromStream)
     if (auto package = storage->OpenStream(CompoundFile::kRoot, u"Package"))
       return package->ReadRest();
-  RefuseNonPackage(storage.get());
+  RefuseNonPackage();
 }
 
-void DocxReader::RefuseNonPackage(const CompoundFile* storage) const {
-  // Office keeps a password-protected package encrypted in a compound file.
-  if (storage &&
-      storage->Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
-    throw Exception("Could not read the password protected file");
+void DocxReader::RefuseNonPackage() const {
   throw Exception("File %s is not valid MS Word document", {FileName()});
 }
 

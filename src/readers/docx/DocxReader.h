@@ -34,14 +34,16 @@ public:
   // never closed.
   enum TableEnding : uint8_t { kTableClosed = 0, kTableOpen = 1, kRowOpen = 2, kCellOpen = 3 };
 
+  // Whether the document read last was saved with a password.
+  bool IsEncrypted() const override { return FEncrypted; }
+
 private:
   void Parse(std::string_view bytes) override;
-  // The "Package" stream of a compound file read from a stream; anything
-  // else is refused.
-  std::string EmbeddedPackage(std::string_view bytes) const;
-  // Raises the error for bytes that are not a package: an encrypted one in
-  // a compound file, or not a Word document at all.
-  [[noreturn]] void RefuseNonPackage(const CompoundFile* storage) const;
+  // The package a compound file holds encrypted, or the "Package" stream of
+  // one read from a stream; anything else is refused.
+  std::string EmbeddedPackage(std::string_view bytes);
+  // Raises the error for bytes that are not a Word document at all.
+  [[noreturn]] void RefuseNonPackage() const;
   void ReadParts(const ZipArchive& zip);
   // Reads a member into story (the main story, or a new one of its kind).
   void ParseMember(const ZipArchive& zip, const std::string& member, StoryKind kind);
@@ -131,6 +133,7 @@ private:
   std::vector<TableRole> FTableRoles;                    // one per open w:tbl, w:tr, w:tc
   int FDeletions = 0, FInsertions = 0;                   // open w:del and w:ins elements
   bool FHiddenRun = false;
+  bool FEncrypted = false;
   std::vector<std::u16string> FHeaderIds, FFooterIds;
 
   DocxRelationships FRelationships;

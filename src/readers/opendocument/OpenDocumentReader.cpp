@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 #include "core/Numbers.h"
 #include "core/Stream.h"
+#include "core/Utf8.h"
 #include "readers/opendocument/ElementAttribute.h"
 #include "readers/opendocument/ParagraphContent.h"
 #include "xml/RawAttribute.h"
@@ -137,14 +138,32 @@ void OpenDocumentReader::Parse(std::string_view bytes) {
   MemoryStream stream{std::string(bytes)};
   zip.LoadFromStream(stream);
   // A password-protected package keeps its parts encrypted, as its manifest
-  // says; read as they are they would give an empty document.
-  if (zip.GetFileByName("META-INF/manifest.xml").find("encryption-data") != std::string::npos)
-    throw Exception("Could not read the password protected file");
+  // says.
+  std::string manifest = zip.GetFileByName("META-INF/manifest.xml");
+  FEncrypted = manifest.find("encryption-data") != std::string::npos;
+  FEncryptedMembers.clear();
+  FEncryptedMembers = ReadEncryptedMembers(std::move(manifest), ResourceLimits());
   if (ParseItems().Contains(ContentItem::Text))
     ParseContent(zip, "content.xml");
   if (ParseItems().Contains(ContentItem::Summary))
     ReadMeta(zip, "meta.xml");
   AddBlock(Doc().Main(), BlockOf(BlockKind::DocumentEnd));
+}
+
+std::string OpenDocumentReader::Member(const ZipArchive& zip, const std::string& name) {
+  auto encrypted = FEncryptedMembers.find(name);
+  if (encrypted == FEncryptedMembers.end())
+    return zip.GetFileByName(name);
+  std::string stored = zip.GetFileByName(name);
+  if (stored.empty())
+    return stored; // listed, but not in the archive
+  const EncryptedMember& member = encrypted->second;
+  Budget().SpendKeyDerivation(member.encryption.iterations, ResourceLimits().keyDerivationRounds);
+  std::optional<std::string> deflated = DecryptPackageMember(
+      stored, member.encryption, WideToUtf8(AnsiToWide(Password(), Options().systemCodePage)));
+  if (!deflated)
+    throw PasswordError(FileName(), !Password().empty());
+  return zip.InflateDecoded(*deflated, member.size, name);
 }
 
 void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& member) {
@@ -155,7 +174,7 @@ void OpenDocumentReader::ParseContent(const ZipArchive& zip, const std::string& 
   engine.OnTag = [](XmlParser& sender, XmlNode* parent, const std::u16string& name,
                     const std::u16string& value, const std::u16string& attributes,
                     bool&) { PutInlineSpacing(sender, parent, name, value, attributes); };
-  engine.LoadFromBytes(zip.GetFileByName(member)); // the bytes go once the tree is made
+  engine.LoadFromBytes(Member(zip, member)); // the bytes go once the tree is made
   FStructure = StructureStyles();
   FStructure.SetMoreStyles([this, &zip](StructureStyles&) { ReadCommonStyles(zip); });
   if (XmlNode* styles = engine.FindItem(nullptr, "office:automatic-styles")) {
@@ -176,7 +195,7 @@ void OpenDocumentReader::ReadCommonStyles(const ZipArchive& zip) {
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.SetBudget(&Budget());
-  engine.LoadFromBytes(zip.GetFileByName("styles.xml"));
+  engine.LoadFromBytes(Member(zip, "styles.xml"));
   if (XmlNode* styles = engine.FindItem(nullptr, "office:styles"))
     FStructure.Read(*styles);
 }
@@ -418,7 +437,7 @@ void OpenDocumentReader::ReadMeta(const ZipArchive& zip, const std::string& memb
   XmlParser engine;
   engine.SetLimits(ResourceLimits());
   engine.SetTextCodePage(TextCodePage());
-  engine.LoadFromBytes(zip.GetFileByName(member));
+  engine.LoadFromBytes(Member(zip, member));
   XmlNode* meta = engine.FindItem(nullptr, "office:meta");
   if (meta == nullptr)
     return;

@@ -9,6 +9,7 @@
 
 #include "core/DocumentSummary.h"
 #include "readers/common/DocumentReader.h"
+#include "readers/opendocument/PackageManifest.h"
 #include "readers/opendocument/ParagraphContent.h"
 #include "readers/opendocument/StructureStyles.h"
 
@@ -82,6 +83,9 @@ int64_t ParseDuration(std::u16string_view text);
 
 class OpenDocumentReader : public DocumentReader {
 public:
+  // Whether the document read last was saved with a password.
+  bool IsEncrypted() const override { return FEncrypted; }
+
   // The automatic styles of the document read last.
   const OpenDocumentStyles& Styles() const { return FStyles; }
 
@@ -113,6 +117,9 @@ private:
   };
 
   void Parse(std::string_view bytes) override;
+  // A member's bytes, decrypted when the manifest lists it as encrypted
+  // (PasswordError when the password does not open it).
+  std::string Member(const ZipArchive& zip, const std::string& name);
   void ParseContent(const ZipArchive& zip, const std::string& member);
   void ReadCommonStyles(const ZipArchive& zip);
   void AddStyleSheet();
@@ -130,6 +137,8 @@ private:
   void ReadMeta(const ZipArchive& zip, const std::string& member);
 
   OpenDocumentStyles FStyles;
+  bool FEncrypted = false;
+  std::map<std::string, EncryptedMember> FEncryptedMembers;
   std::string FBodyName, FContentName;
   StructureStyles FStructure;
   ParagraphContent FParagraphs{FStructure, [this](XmlNode& note) { return CiteNote(note); }};

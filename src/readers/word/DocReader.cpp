@@ -102,6 +102,10 @@ int DocReader::PropertySetCodePage(const std::string& data) {
 
 void DocReader::WalkStorage(const CompoundFile& storage) {
   Summary().Clear();
+  // A Word 2007+ document saved with a password, whose "WordDocument" is
+  // only a placeholder: its text is in the encrypted package.
+  if (storage.Find(CompoundFile::kRoot, u"EncryptedPackage", CompoundFile::ElementKind::Stream))
+    throw Exception("File %s is not valid MS Word document", {FileName()});
   // Word 6/95 stores 8-bit text in the code page of the system that wrote
   // it, which its summary property set names.
   if (auto summary = storage.OpenStream(CompoundFile::kRoot, u"\x05SummaryInformation"))
@@ -173,22 +177,30 @@ void DocReader::WalkElements(const CompoundFile& storage) {
 
 void DocReader::ParseMainStream(const std::string& main, const CompoundFile* storage) {
   ReadFib(main);
-  if (IsEncrypted())
-    throw Exception("Could not read the password protected file");
+  if (IsEncrypted()) {
+    ParseEncrypted(main, storage);
+    return;
+  }
   if (!ParseItems().Contains(ContentItem::Text))
     return;
   // The table stream is the one the FIB names: "1Table" or "0Table".
   std::unique_ptr<MemoryStream> table;
-  if (storage != nullptr) {
-    bool whichTable = (Fib16(kFlags) & 0x0200) != 0;
-    table = storage->OpenStream(CompoundFile::kRoot, whichTable ? u"1Table" : u"0Table");
-  }
+  if (storage != nullptr)
+    table = storage->OpenStream(CompoundFile::kRoot, TableStreamName());
+  ReadDocumentText(main, table ? &table->Data() : nullptr);
+}
+
+std::u16string_view DocReader::TableStreamName() const {
+  return (Fib16(kFlags) & 0x0200) != 0 ? u"1Table" : u"0Table";
+}
+
+void DocReader::ReadDocumentText(const std::string& main, const std::string* table) {
   // Word 6/95 keeps its piece table in the main stream.
-  const std::string* clxStream = table ? &table->Data() : nullptr;
+  const std::string* clxStream = table;
   if (clxStream == nullptr && FDocVersion >= 5 && FDocVersion <= 7)
     clxStream = &main;
-  ReadText(main, clxStream, table ? &table->Data() : nullptr);
-  ReadStories(main, table ? std::string_view(table->Data()) : std::string_view());
+  ReadText(main, clxStream, table);
+  ReadStories(main, table ? std::string_view(*table) : std::string_view());
 }
 
 void DocReader::ReadFib(const std::string& main) {

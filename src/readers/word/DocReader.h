@@ -104,6 +104,14 @@ private:
   // Fills the macro story from the VBA project in the "Macros" storage.
   void ListMacros(const CompoundFile& storage);
   void ParseMainStream(const std::string& main, const CompoundFile* storage);
+  // "1Table" or "0Table", as the FIB says.
+  std::u16string_view TableStreamName() const;
+  // The text and stories of the main stream with its table stream.
+  void ReadDocumentText(const std::string& main, const std::string* table);
+  // A document saved with a password (fEncrypted): its main and table
+  // streams decrypted with the password, then read as any other
+  // (DocDecryption.cpp).
+  void ParseEncrypted(const std::string& main, const CompoundFile* storage);
   void ReadFib(const std::string& main);
   static int PropertySetCodePage(const std::string& data);
   bool ReadPropertySet(const std::string& data, bool documentSummary);

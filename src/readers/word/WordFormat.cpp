@@ -18,8 +18,11 @@ bool IsWordTwoHeader(std::string_view data) {
   return (magic == 0xA59B || magic == 0xA5DB) && version >= 0x0019 && version <= 0x002D;
 }
 
+// Office writes a "WordDocument" stream beside the encrypted package of a
+// Word 2007+ document too (a placeholder): such a file is the other reader's.
 bool HasSignature(ContentProbe& probe) {
-  return probe.HasRootStream(u"WordDocument") || IsWordTwoHeader(probe.Data());
+  return (probe.HasRootStream(u"WordDocument") && !probe.HasRootStream(u"EncryptedPackage")) ||
+         IsWordTwoHeader(probe.Data());
 }
 
 std::unique_ptr<DocumentReader> Create() {
