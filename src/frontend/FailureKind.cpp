@@ -8,11 +8,12 @@
 namespace scrivlet {
 namespace {
 
-// Readers say "password" in every message that stops for one ("Password is
-// not valid", "Could not read the password protected file").
+// A password refused; older readers say "password" in every message that
+// stops for one ("Could not read the password protected file").
 bool StopsForPassword(const Conversion& conversion) {
-  return conversion.encrypted &&
-         AsciiLowerCase(conversion.error).find("password") != std::string::npos;
+  return conversion.passwordRefused ||
+         (conversion.encrypted &&
+          AsciiLowerCase(conversion.error).find("password") != std::string::npos);
 }
 
 bool CarriesSignature(const ReaderKind& kind, std::string_view bytes) {

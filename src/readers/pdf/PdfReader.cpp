@@ -48,6 +48,9 @@ pdf::PdfDocument::Limits PdfReader::DecodingLimits(const Limits& limits) {
   return decoding;
 }
 
+// What the security handler raises when no password opens the document.
+constexpr std::string_view kSecurityHandlerRefusal = "Password is not valid";
+
 void PdfReader::Parse(std::string_view bytes) {
   Doc().markup = MarkupConvention::Pdf;
   FEncrypted = false;
@@ -55,9 +58,17 @@ void PdfReader::Parse(std::string_view bytes) {
   Summary(); // a PDF always has a summary record, empty when it has no Info
   pdf::PdfDocument document(std::string(bytes), DecodingLimits(ResourceLimits()));
   FEncrypted = document.IsEncrypted();
-  // An encrypted document opens with its user or owner password; the
-  // security handler raises "Password is not valid" when neither matches.
-  UnlockDocument(document, Password());
+  // An encrypted document opens with its user or owner password; when
+  // neither matches, the message says, as for the other formats, that the
+  // document needs a password and how to give one, or that the one given
+  // is not valid.
+  try {
+    UnlockDocument(document, Password());
+  } catch (const Exception& error) {
+    if (FEncrypted && error.Message() == kSecurityHandlerRefusal)
+      throw PasswordError(FileName(), !Password().empty());
+    throw;
+  }
   const bool summary = ParseItems().Contains(ContentItem::Summary);
   if (summary)
     ReadSummary(document);

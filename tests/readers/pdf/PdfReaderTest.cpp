@@ -84,9 +84,14 @@ TEST(PdfReaderTest, FailuresRaiseTheirMessages) {
   PdfBuilder pdf = PdfBuilder::WithPages({"a"});
   uint32_t encrypt = pdf.Add("<< /Filter /Standard /V 1 /R 2 >>");
   pdf.Trailer += " /Encrypt " + std::to_string(encrypt) + " 0 R";
-  // A standard security dictionary whose values no password reproduces.
-  EXPECT_EQ(MessageOf(reader, pdf.Build()), "Password is not valid");
+  // A standard security dictionary whose values no password reproduces:
+  // without a password the message says how to give one.
+  reader.SetFileName("locked.pdf");
+  EXPECT_EQ(MessageOf(reader, pdf.Build()),
+            "locked.pdf is protected by a password (give it with --password)");
   EXPECT_TRUE(reader.IsEncrypted());
+  reader.SetPassword("wrong");
+  EXPECT_EQ(MessageOf(reader, pdf.Build()), "The password is not valid");
 }
 
 // The decoding limits a user raises reach the PDF engine; the defaults,
