@@ -1,5 +1,6 @@
 #include "readers/docx/DocxMath.h"
 
+#include "readers/common/ScriptCharacters.h"
 #include "xml/RawAttribute.h"
 
 namespace scrivlet {
@@ -104,6 +105,15 @@ void DocxMath::Finish(std::u16string_view tag) {
   Frame frame = std::move(FOpen.back());
   FOpen.pop_back();
   const size_t length = FText.size() - frame.start;
+  // A simple exponent or index in the characters made for it: r², a₀.
+  const bool script = tag == u"m:sup" || tag == u"m:sub";
+  if (script && frame.start > 0) {
+    if (auto characters =
+            AsScriptCharacters(std::u16string_view(FText).substr(frame.start), tag == u"m:sup")) {
+      FText.replace(frame.start - 1, std::u16string::npos, *characters);
+      return;
+    }
+  }
   if (frame.wrap && length > 1) {
     FText.insert(frame.start, 1, u'(');
     FText += u')';

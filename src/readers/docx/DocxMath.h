@@ -1,6 +1,7 @@
 // Word equations (Office Math: the "m:" elements of a paragraph) as a line
-// of text built from their structure, so that a plain text reads "πr^2"
-// where the equation shows πr², "(a+b)/c" for a fraction, "√(x)" for a
+// of text built from their structure, so that a plain text reads "πr²"
+// (a simple exponent or index in the characters made for it, another as
+// "^(n+1)" or "_(ij)"), "(a+b)/c" for a fraction, "√(x)" for a
 // root, "∑_(n=1)^N" for a sum and "cos(x)" for a function.  Each part that
 // a sign follows is in parentheses unless it is one character.
 #pragma once

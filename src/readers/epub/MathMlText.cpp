@@ -1,5 +1,6 @@
 #include "readers/epub/MathMlText.h"
 
+#include "readers/common/ScriptCharacters.h"
 #include "xml/XmlParser.h"
 
 #include <string_view>
@@ -31,6 +32,14 @@ std::u16string Operand(const std::u16string& text) {
   return text.size() <= 1 ? text : u"(" + text + u")";
 }
 
+// An exponent or index: in the characters made for it where they exist
+// (r², a₀), else after its sign.
+std::u16string Script(const std::u16string& text, bool superscript) {
+  if (auto characters = AsScriptCharacters(text, superscript))
+    return *characters;
+  return (superscript ? u"^" : u"_") + Operand(text);
+}
+
 class LinearText {
 public:
   std::u16string Of(XmlNode& item, int depth) {
@@ -47,11 +56,17 @@ public:
       return u" ";
     if (name == "semantics")
       return part(0);
-    if (name == "msup" || name == "mover")
+    if (name == "msup")
+      return part(0) + Script(part(1), true);
+    if (name == "msub")
+      return part(0) + Script(part(1), false);
+    if (name == "msubsup")
+      return part(0) + Script(part(1), false) + Script(part(2), true);
+    if (name == "mover")
       return part(0) + u"^" + Operand(part(1));
-    if (name == "msub" || name == "munder")
+    if (name == "munder")
       return part(0) + u"_" + Operand(part(1));
-    if (name == "msubsup" || name == "munderover")
+    if (name == "munderover")
       return part(0) + u"_" + Operand(part(1)) + u"^" + Operand(part(2));
     if (name == "mfrac")
       return Operand(part(0)) + u"/" + Operand(part(1));

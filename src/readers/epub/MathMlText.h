@@ -1,5 +1,5 @@
 // MathML as a line of text: what a reader of plain text can follow of an
-// equation, built from its structure ("x^2", "(a+b)/c", "√(x)",
+// equation, built from its structure ("x²", "e^(−x)", "(a+b)/c", "√(x)",
 // "∑_(n=1)^∞"), so that no equation is lost from a book's text.
 #pragma once
 

@@ -227,7 +227,10 @@ TEST(WordXBody, EquationsAsLinearText) {
   auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
   const std::pair<std::string, std::u16string> cases[] = {
       {run("πr") + "<m:sSup><m:e>" + run("r") + "</m:e><m:sup>" + run("2") + "</m:sup></m:sSup>",
-       u"πrr^2"},
+       u"πrr²"},
+      {run("e") + "<m:sSup><m:e/><m:sup>" + run("x+1") + "</m:sup></m:sSup>" + "<m:sSub><m:e>" +
+           run("a") + "</m:e><m:sub>" + run("ij") + "</m:sub></m:sSub>",
+       u"e^(x+1)a_(ij)"},
       {"<m:f><m:num>" + run("a+b") + "</m:num><m:den>" + run("c") + "</m:den></m:f>", u"(a+b)/c"},
       {"<m:rad><m:radPr><m:degHide m:val=\"1\"/></m:radPr><m:deg/><m:e>" + run("x+1") +
            "</m:e></m:rad>",

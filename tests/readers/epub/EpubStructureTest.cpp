@@ -196,7 +196,8 @@ TEST(EpubStructure, RubyKeepsItsBaseTextWithoutTheReading) {
 // An equation is a line of text built from its structure: never dropped.
 TEST(EpubStructure, MathMlAsLinearText) {
   const std::pair<const char*, std::u16string> cases[] = {
-      {"<mi>x</mi><mo>=</mo><msup><mi>r</mi><mn>2</mn></msup>", u"x=r^2"},
+      {"<mi>x</mi><mo>=</mo><msup><mi>r</mi><mn>2</mn></msup>", u"x=r²"},
+      {"<msup><mi>e</mi><mrow><mo>−</mo><mi>x</mi></mrow></msup>", u"e^(−x)"},
       {"<mfrac><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mi>c</mi></mfrac>", u"(a+b)/c"},
       {"<msqrt><mi>x</mi><mo>+</mo><mn>1</mn></msqrt>", u"√(x+1)"},
       {"<munderover><mo>∑</mo><mrow><mi>n</mi><mo>=</mo><mn>1</mn></mrow><mi>∞</mi>"
