@@ -10,6 +10,7 @@
 // directory (so that no file outside it is ever opened), and the response
 // is read back whole.
 #include "frontend/FastCgiServer.h"
+#include "frontend/RequestDeadline.h"
 #include "support/FastCgiClient.h"
 
 #include <fcgiapp.h>
@@ -100,8 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FCGX_InitRequest(&request, site.listener, 0);
   // Parameters that libfcgi refuses end in a failed accept (it closes the
   // connection and finds no other).
+  // No deadline runs here: the client thread sends its records at once.
+  scrivlet::RequestDeadline deadline;
   if (FCGX_Accept_r(&request) >= 0)
-    scrivlet::AnswerFastCgiRequest(request, *site.service);
+    scrivlet::AnswerFastCgiRequest(request, *site.service, deadline);
   client.join();
   return 0;
 }
