@@ -262,8 +262,11 @@ private:
       FLast = u' ';
       return;
     case InlinePlace::Cell:
+      // A blank after the break keeps the words apart for a reader that
+      // drops the HTML ("not applicable<br>arrangements" read as one word).
       AppendHtml("<br>");
-      FLast = u'>';
+      AppendText(u" ");
+      FLast = u' ';
       FLineStart = false;
       return;
     case InlinePlace::Paragraph: Append(Container(), FTree.New(CMARK_NODE_LINEBREAK)); break;

@@ -135,11 +135,17 @@ void WriteWordPerfectStory(const Context& context, const Story& story, bool main
   const OutputFormat format = context.Format();
   std::u16string out = context.prologue;
   State state;
+  size_t lineEnd = out.size(); // where the last paragraph ended
   for (const Block& block : story.blocks) {
     for (const Inline& piece : block.content)
       WritePiece(context, piece, state, out);
-    if (block.ending != 0)
+    // A table cell ends its text as a paragraph does, so that the cells
+    // of a row never run into one another.
+    const bool cellEnds = block.kind == BlockKind::CellEnd && out.size() > lineEnd;
+    if (block.ending != 0 || cellEnds) {
       out += Pick(format, u"\r\n", u"\r\n\\par ", u"<p></p>\r\n");
+      lineEnd = out.size();
+    }
   }
   if (main)
     AppendNotes(context, out);

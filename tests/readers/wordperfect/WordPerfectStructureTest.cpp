@@ -65,10 +65,11 @@ TEST(WordPerfectStructure, TableRowsCellsAndAMergedCell) {
   EXPECT_EQ(rows[1].cells[0].columnSpan, 1);
   EXPECT_EQ(CellText(rows[1].cells[1]), u"b");
   EXPECT_EQ(blocks[2].VisibleText(), u"after");
-  // The described text runs the cells together, as it always did.
+  // In the described text each cell ends its line, as the other readers'
+  // cells do: the cells of a row never run together.
   WordPerfectBuilder b;
   b.body = body;
-  EXPECT_EQ(Plain(b.Build()), u"before\r\nTitleabafter\r\n");
+  EXPECT_EQ(Plain(b.Build()), u"before\r\nTitle\r\na\r\nb\r\nafter\r\n");
 }
 
 TEST(WordPerfectStructure, TableCodesWithoutADefinitionOrAnEndStillMakeATable) {
